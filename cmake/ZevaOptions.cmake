@@ -1,0 +1,18 @@
+# One INTERFACE target carries the language standard, warnings and sanitizers for every target.
+add_library(zeva_options INTERFACE)
+target_compile_features(zeva_options INTERFACE cxx_std_20)
+target_compile_options(zeva_options INTERFACE -Wall -Wextra -Wpedantic -Werror)
+if(ZEVA_SANITIZE)
+    target_compile_options(zeva_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                  -fno-sanitize-recover=undefined)
+    target_link_options(zeva_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# zeva_add_gtest(name SOURCES ... LIBS ...): one GoogleTest executable whose cases CTest sees one by one.
+function(zeva_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE zeva_options GTest::gtest GTest::gtest_main ${ARG_LIBS})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TZ=UTC")
+endfunction()

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zeva {
+
+// Small text helpers with the legacy BASIC meanings (positions count from 1 in callers' algorithms;
+// these take 0-based std::string positions).
+std::string ToUpper(std::string_view text);
+std::string ToLower(std::string_view text);
+std::string Trim(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// Left(text, n) and Mid(text, start1, n) that never throw: out-of-range parts are empty.
+std::string Left(std::string_view text, std::size_t n);
+std::string Right(std::string_view text, std::size_t n);
+std::string Mid(std::string_view text, std::size_t start1, std::size_t n = std::string::npos);
+
+} // namespace zeva
