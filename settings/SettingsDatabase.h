@@ -1,0 +1,79 @@
+#pragma once
+#include "settings/SettingValue.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zeva {
+
+class SqliteDatabase;
+
+// Process-wide identity set by start-up and read by the settings layer and every class's Connect.
+struct Session {
+    std::string Userid;     // "s01".."s99"
+    bool AdminMode = false; // settings writable, main menu reachable, settings saved at shutdown
+};
+
+// The settings database: one SQLite file with the table StartUp (Key_Description, Key_Data,
+// Description), one row per setting, keyed by section + "\" + key name.
+//
+// Rules: opening never creates the file; it is opened read-only unless the session is in admin
+// mode, and every write is skipped outside admin mode. A connection is opened and closed around
+// each read or write. Database errors become "Dbase Error[n]  text" lines through the error sink
+// (306 open, 307 close, 309 read, 310 update, 315 insert) and the call returns its empty result.
+// Values are CP1252 in the program and UTF-8 in the file.
+class SettingsDatabase {
+public:
+    using ErrorSink = std::function<void(const std::string& line)>;
+    static constexpr const char* kFileName = "ZEVARegistry.mdb";
+
+    SettingsDatabase(std::string path, const Session& session, ErrorSink sink = {});
+    ~SettingsDatabase();
+    SettingsDatabase(const SettingsDatabase&) = delete;
+    SettingsDatabase& operator=(const SettingsDatabase&) = delete;
+
+    void SetErrorSink(ErrorSink sink) { sink_ = std::move(sink); }
+    const std::string& Path() const { return path_; }
+
+    // Storage operations.
+    bool OpenSettingsDb();
+    bool CloseSettingsDb(); // the connection state after closing (false)
+    bool IsOpen() const;
+    std::string ReadKeyData(const std::string& fullKey);
+    // "" after updating the row; "EMPTY" when no row has the key.
+    std::string UpdateKeyData(const std::string& fullKey, const std::string& value);
+    bool InsertKey(const std::string& fullKey, const std::string& value, const std::string& description);
+    // The stored text or the default; "BAD" when the database does not open.
+    std::string GetKeyOrDefault(const std::string& key, const std::string& section, const std::string& def);
+    bool SetKey(const std::string& key, const std::string& value, const std::string& section);
+
+    // Setting operations. kind 0 marks a Boolean setting; 1 integer, 2 text, 3 other, 4 single or
+    // date-time. For saves, kind 3 updates or inserts; any other kind inserts a new row.
+    std::string RegGetSetting(std::int16_t kind, const std::string& application, const std::string& section,
+                              const std::string& key, const SettingValue& def);
+    bool RegSaveSetting(std::int16_t kind, const std::string& application, const std::string& section,
+                        const std::string& key, const SettingValue& value);
+
+    // Typed reads over RegGetSetting: a stored text that does not convert reads as the default.
+    bool GetBool(const std::string& section, const std::string& key, bool def);
+    std::int32_t GetInt(const std::string& section, const std::string& key, std::int32_t def,
+                        std::int16_t kind = 1);
+    double GetDouble(const std::string& section, const std::string& key, double def, std::int16_t kind = 4);
+    std::string GetText(const std::string& section, const std::string& key, const std::string& def);
+
+    // Writes with kind 3 (update or insert). False outside admin mode.
+    bool Put(const std::string& section, const std::string& key, const SettingValue& value);
+
+private:
+    void Report(int number, const std::string& description);
+    bool Writable() const { return session_.AdminMode; }
+
+    std::string path_;
+    const Session& session_;
+    ErrorSink sink_;
+    std::unique_ptr<SqliteDatabase> db_;
+};
+
+} // namespace zeva
