@@ -1,0 +1,42 @@
+#include "common/TextUtil.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace zeva {
+
+std::string ToUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+std::string ToLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::string Trim(std::string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+    return std::string(text.substr(b, e - b));
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) { return ToUpper(a) == ToUpper(b); }
+
+std::string Left(std::string_view text, std::size_t n) { return std::string(text.substr(0, n)); }
+
+std::string Right(std::string_view text, std::size_t n) {
+    return std::string(n >= text.size() ? text : text.substr(text.size() - n));
+}
+
+std::string Mid(std::string_view text, std::size_t start1, std::size_t n) {
+    if (start1 < 1 || start1 > text.size()) return {};
+    return std::string(text.substr(start1 - 1, n));
+}
+
+} // namespace zeva
