@@ -1,0 +1,625 @@
+#include "comms/CommEngine.h"
+
+#include "common/Convert.h"
+#include "common/FormatValue.h"
+#include "common/TextUtil.h"
+#include "comms/CommShared.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/TcpSocket.h"
+
+namespace zeva {
+
+namespace {
+
+constexpr std::int32_t kCounterWrap = 100000000;
+constexpr double kSecond = 1.0 / 86400.0;
+// The synchronous wait ends on the next tick at the latest; this only guards against a stopped timer.
+constexpr double kReceiveWaitLimit = 10.0 * kSecond;
+constexpr int kPumpSliceMs = 50;
+// The bits the hub's accept may not change: the client's own receive mode, its sending switch and
+// the link's local state.
+constexpr std::int16_t kClientOwnedModeBits =
+    kModeSYN | kModeNWT | kModeOUT | kModeCON | kModePEN | kModeLTH | kModeWDG;
+
+std::string Two(int v) {
+    return FormatValue(v, "00");
+}
+
+std::string SocketErrorText(const SocketError& e) {
+    return "[" + IntText(e.number) + "] : " + e.description;
+}
+
+} // namespace
+
+CommEngine::CommEngine(TcpSocket& socket, const Clock& clock, EventPump& pump)
+    : socket_(socket), clock_(clock), pump_(pump), sender_(socket, log_, clock), member_(clock.Now()),
+      rxMember_(clock.Now()) {
+    member_.Identifier = "NOTINIT";
+    socket_.onConnected = [this] { OnSocketConnected(); };
+    socket_.onClosed = [this] { OnSocketClosed(); };
+    socket_.onDataArrival = [this] { OnDataArrival(); };
+}
+
+CommEngine::~CommEngine() {
+    socket_.onConnected = nullptr;
+    socket_.onClosed = nullptr;
+    socket_.onDataArrival = nullptr;
+}
+
+std::string CommEngine::LocalHostName() const {
+    return socket_.LocalHostName();
+}
+std::string CommEngine::LocalIp() const {
+    return socket_.LocalAddress();
+}
+
+std::string CommEngine::AddressText() const {
+    return member_.ServerAddress + "," + IntText(member_.ServerPort);
+}
+
+void CommEngine::Changed(MemberField f) {
+    if (onMemberChanged) onMemberChanged(f);
+}
+
+void CommEngine::SetErrorLabel(const std::string& text) {
+    if (text == errorLabel_) return;
+    errorLabel_ = text;
+    if (onErrorLabel) onErrorLabel(text);
+}
+
+void CommEngine::SetModeBits(std::int16_t bits, bool on) {
+    const std::int16_t mode = static_cast<std::int16_t>(on ? (member_.Mode | bits) : (member_.Mode & ~bits));
+    if (mode != member_.Mode) TMode(mode);
+}
+
+void CommEngine::InsertClientLog(const std::string& text) {
+    if (onClientLog) onClientLog(text);
+}
+
+std::string CommEngine::ModeText(std::int16_t mode) {
+    static const struct {
+        std::int16_t bit;
+        const char* code;
+    } slots[] = {{kModePEN, "PEN"}, {kModeOUT, "OUT"}, {kModeCON, "CON"}, {kModeWDG, "WDG"},
+                 {kModeLTH, "LTH"}, {kModeBUF, "BUF"}, {kModeFLH, "FLH"}, {kModeSTC, "STC"},
+                 {kModeNWT, "NWT"}, {kModeSYN, "SYN"}};
+    std::string text;
+    for (const auto& s : slots)
+        text += std::string("[") + ((mode & s.bit) ? s.code : "...") + "]";
+    return text;
+}
+
+// ---- Socket notifications ----
+
+void CommEngine::OnSocketConnected() {
+    TSystemState(3);
+    TTimeOut(0);
+}
+
+void CommEngine::OnSocketClosed() {
+    TSystemState(10);
+    TTimeOut(0);
+}
+
+void CommEngine::OnDataArrival() {
+    framer_.Append(socket_.ReadAll());
+    GetNextPktBuffer();
+}
+
+// ---- Connection ----
+
+bool CommEngine::Connect(CommMemberType& target) {
+    SetModeBits(kModePEN, true);
+    target.Mode = static_cast<std::int16_t>(target.Mode | kModePEN);
+    bool result = false;
+    if (!Connected() && ParseIdentifier(target.Identifier)) {
+        TServerAddress(target.ServerAddress.empty() ? socket_.LocalAddress() : target.ServerAddress);
+        lastRequest_.Clear();
+        TAddress(socket_.LocalAddress());
+        TPort(socket_.LocalPort());
+        TServerPort(target.ServerPort);
+        TMode(static_cast<std::int16_t>(target.Mode | kModeOUT));
+        TRemoteBuffer(target.RemoteBuffer);
+        TBufferMax(target.BufferMax);
+        TDescription(target.Description);
+        TSystemState(1);
+        TWatchDog(target.WatchDog);
+        if (member_.Mode & kModeFLH) {
+            member_.BufferClear();
+            TBufferSize();
+        }
+        result = true;
+    }
+    SetModeBits(kModePEN, false);
+    return result;
+}
+
+bool CommEngine::Disconnect() {
+    SetModeBits(kModePEN, true);
+    if (Connected()) {
+        TSystemState(8);
+        TTimeOut(0);
+    } else {
+        // A login still under way is stopped too; left alone it would finish behind a caption that
+        // says Disconnected. Once the hub has the connection we say goodbye (1002), before that
+        // closing is enough.
+        switch (member_.SystemState) {
+        case 1:
+        case 2:
+            TSystemState(10);
+            TTimeOut(0);
+            break;
+        case 3:
+        case 11:
+        case 4:
+        case 5:
+            TSystemState(8);
+            TTimeOut(0);
+            break;
+        default:
+            break;
+        }
+    }
+    SetModeBits(kModePEN, false);
+    return true;
+}
+
+bool CommEngine::ParseIdentifier(const std::string& text) {
+    if (member_.State != 0) return false;
+    std::string t = Trim(text);
+    if (t.size() < 3) return false;
+    char letter = t[0];
+    if (letter >= 'A' && letter <= 'Z')
+        letter = static_cast<char>(letter - 'A' + 'a');
+    else if (!((letter >= 'a' && letter <= 'z') || letter == '*' || letter == '?'))
+        letter = ' ';
+    const std::string number = t.substr(1, 2);
+    std::string id;
+    if (number == "??" || number == "**")
+        id = std::string(1, letter) + number;
+    else if (number[0] >= '0' && number[0] <= '9' && number[1] >= '0' && number[1] <= '9')
+        id = std::string(1, letter) + number;
+    else
+        return false;
+    TIdentifier(id);
+    return true;
+}
+
+// ---- Sending ----
+
+bool CommEngine::Send(const CommType& packet) {
+    CommType p = packet;
+    p.Created = clock_.Now();
+    // A packet the hub could never read would sit at the head of the FIFO for ever and block every
+    // packet behind it: refuse it at the door.
+    if (p.Destination.size() != 3 || !PacketFits(p)) {
+        InsertClientLog("APPL: Packet refused - bad destination or too large for a packet");
+        return false;
+    }
+    const bool sentFirst = SendNextBuffered();
+    const bool added = member_.BufferAdd(p);
+    if (!sentFirst) SendNextBuffered();
+    TBufferSize();
+    if (!added) {
+        TOPackets((member_.OPackets + 1) % kCounterWrap);
+        TLastOPacket(clock_.Now());
+        if (onOverflow) onOverflow();
+    }
+    return added;
+}
+
+bool CommEngine::SendNextBuffered() {
+    bool sent = false;
+    if ((member_.Mode & kModeCON) && (member_.Mode & kModeOUT)) {
+        const CommType* oldest = nullptr;
+        if (member_.BufferRetrieve(oldest) && sender_.SendPacket(*oldest)) {
+            member_.BufferDelete(&lastSent_);
+            TPackets((member_.Packets + 1) % kCounterWrap);
+            const double now = clock_.Now();
+            TLastPacket(now);
+            TLastWDog(now); // a data packet counts as a watchdog
+            sent = true;
+        }
+    }
+    TBufferSize();
+    return sent;
+}
+
+bool CommEngine::KickDog() {
+    if (!sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktWatchdog, {})) return false;
+    TLastWDog(clock_.Now());
+    SetModeBits(kModeWDG, true);
+    return true;
+}
+
+bool CommEngine::WatchdogDue() {
+    if (member_.LastWDog + member_.WatchDog / 2.0 <= clock_.Now()) return KickDog();
+    return true;
+}
+
+// ---- Requests ----
+
+bool CommEngine::Request(CommType& packet) {
+    if (!Connected()) {
+        packet.Clear();
+        return false;
+    }
+    lastRequest_.Copy(packet);
+    return (member_.Mode & kModeLTH) != 0;
+}
+
+void CommEngine::SetRequest(CommType& packet, bool flag) {
+    if (!Connected()) return;
+    if (flag) {
+        sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktRequestNext, {});
+        if ((member_.Mode & kModeSYN) && !(member_.Mode & kModeNWT)) {
+            SetModeBits(kModeLTH, true);
+            InsertClientLog(std::string(35, ' ') + "LATCH SET");
+        }
+    } else {
+        sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktKillRequest, {});
+    }
+    dataWaiting_ = false;
+    packet.Copy(lastRequest_);
+}
+
+bool CommEngine::RequestDataHub(CommType& packet) {
+    if (Request(packet)) return false;
+    SetRequest(packet, true);
+    return true;
+}
+
+bool CommEngine::Receive(CommType& packet) {
+    if (inReceive_) return false;
+    if (!Connected()) return false;
+    if (member_.Identifier == "NOTINIT") return false;
+    inReceive_ = true;
+    const bool sync = (member_.Mode & kModeSYN) && (member_.Mode & kModeNWT);
+    // A packet that already arrived is handed over as it is; asking for another one first would
+    // overwrite it before anyone saw it.
+    if (sync && !dataWaiting_) {
+        SetRequest(packet, true);
+        TSystemState(30);
+        TTimeOut(0);
+        const double deadline = clock_.Now() + kReceiveWaitLimit;
+        while (member_.SystemState != 0 && clock_.Now() < deadline)
+            pump_.ProcessEvents(kPumpSliceMs);
+    }
+    bool result = false;
+    if (dataWaiting_) {
+        receiveCounter_ = (receiveCounter_ + 1) % kCounterWrap;
+        lastData_.Copy(packet);
+        dataWaiting_ = false;
+        result = true;
+    }
+    inReceive_ = false;
+    return result;
+}
+
+// ---- Receiving ----
+
+void CommEngine::GetNextPktBuffer() {
+    // Each packet leaves the buffer before it is handled, so a nested call (from a handler that
+    // waits in Receive) continues with the next packet instead of handling this one again.
+    while (auto packet = framer_.Next())
+        InterigatePacket(*packet);
+    framer_.Bound();
+}
+
+bool CommEngine::InterigatePacket(const std::string& text) {
+    if (!ParsePacket(text, rxPacket_)) {
+        rxPacket_.Clear();
+        return false;
+    }
+    const auto code = ToInt16(rxPacket_.PacketType);
+    switch (code.value_or(0)) {
+    case kPktConnectRequest:
+    case kPktRequestNext:
+        break;
+    case kPktServerDisconnect:
+        TSystemState(8);
+        TTimeOut(0);
+        InsertClientLog("RXD: DISCONNECT RQST");
+        break;
+    case kPktConnectAccept:
+        if (member_.SystemState == 4) TakeAccept();
+        break;
+    case kPktBufferEmpty:
+        InsertClientLog("RXD: BUFFER EMPTY");
+        SetModeBits(kModeLTH, false); // the request is answered
+        if (member_.SystemState == 30 || member_.SystemState == 31) {
+            TSystemState(0);
+            TTimeOut(2);
+            dataWaiting_ = false;
+        }
+        break;
+    default:
+        TakeData();
+        break;
+    }
+    return true;
+}
+
+void CommEngine::TakeAccept() {
+    if (!rxMember_.ExtractPacket(rxPacket_.Data)) {
+        TSystemStateDES("Returned Packet Extraction failed");
+        TSystemState(8);
+        TTimeOut(0);
+        return;
+    }
+    // The hub's copy of this member is taken, except what would silently stop the flags or the
+    // intake: the client keeps its receive mode (SYN, NWT), its sending switch (OUT) and its local
+    // link bits; a FIFO capacity below 1 or an identifier that is not three characters is not taken.
+    if (rxMember_.Identifier.size() == 3) TIdentifier(rxMember_.Identifier);
+    TMode(static_cast<std::int16_t>((rxMember_.Mode & ~kClientOwnedModeBits) |
+                                    (member_.Mode & kClientOwnedModeBits)));
+    TDescription(rxMember_.Description);
+    Tsocket(rxMember_.Socket);
+    TWatchDog(rxMember_.WatchDog);
+    TExpWatchDog(rxMember_.ExpWatchDog);
+    TMemberExpire(rxMember_.MemberExpire);
+    TCreated(rxMember_.Created);
+    if (rxMember_.BufferMax >= 1) TBufferMax(rxMember_.BufferMax);
+    TRemoteBuffer(rxMember_.RemoteBuffer);
+    TLastConnection(rxMember_.LastConnection);
+    TSystemState(5);
+    TTimeOut(0);
+    // Logged in from now on: data the hub pushes right behind its accept is taken, not dropped.
+    watchdogLatch_ = false;
+    SetModeBits(kModeCON, true);
+    InsertClientLog("RXD: ACCEPT CONN");
+}
+
+void CommEngine::TakeData() {
+    InsertClientLog("RXD: Data pkt from Hub");
+    rxPacket_.Copy(lastData_);
+    dataWaiting_ = true;
+    SetModeBits(kModeLTH, false); // the request is answered
+    // Only the idle and request states end here; a data packet must not cancel a login or a
+    // disconnection under way.
+    const auto state = member_.SystemState;
+    if (state == 0 || state == 30 || state == 31) {
+        TSystemState(0);
+        TTimeOut(2);
+    }
+    TRPackets((member_.RPackets + 1) % kCounterWrap);
+    TLastRPacket(clock_.Now());
+    if (onReceivedData) onReceivedData(rxPacket_);
+}
+
+// ---- The tick ----
+
+void CommEngine::Tick() {
+    const std::int16_t t = member_.TimeOut;
+    std::string s;
+    // A waiting state logs its countdown line before its time-out branch replaces the state text.
+    auto waited = [&](const std::string& line) {
+        log_.AddCommLog(line);
+        s.clear();
+    };
+    switch (member_.SystemState) {
+    case 0:
+        if (t == 1) TSystemStateDES("APPL: Idle");
+        if (member_.BufferSize() > 0) SendNextBuffered();
+        SetModeBits(kModeWDG, false);
+        break;
+    case 1: {
+        s = "Socket: Connection Request to " + AddressText();
+        SetErrorLabel("");
+        SocketError err;
+        if (socket_.GetState() != TcpSocket::State::Closed) socket_.Close(err);
+        framer_.Clear(); // nothing of an earlier connection is read as part of this one
+        err = {};
+        if (socket_.ConnectToHost(member_.ServerAddress, member_.ServerPort, err)) {
+            TSystemState(2);
+            TTimeOut(5);
+        } else {
+            s = "Socket: Failed to connect - " + SocketErrorText(err);
+            SetModeBits(kModeCON, false);
+            TSystemState(10);
+            TTimeOut(3);
+        }
+        break;
+    }
+    case 2:
+        s = "Socket: Waiting for Connection " + Two(t);
+        if (t == 0) {
+            waited(s);
+            s = "Failed to connect - Server failed to connect";
+            SetErrorLabel(s);
+            SetModeBits(kModeCON, false);
+            TSystemState(10);
+            TTimeOut(1);
+        }
+        break;
+    case 3:
+        s = "Socket: TCP Connect";
+        TAddress(socket_.LocalAddress());
+        TPort(socket_.LocalPort());
+        TSystemState(11);
+        TTimeOut(0);
+        break;
+    case 11: {
+        s = "APPL: Sending Connected Request Packet";
+        std::string memberPacket;
+        if (!member_.CreatePacket(memberPacket)) {
+            s = "APPL: Could not create Connection Request Packet";
+            TSystemState(10);
+            TTimeOut(0);
+        } else if (sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktConnectRequest,
+                                             memberPacket)) {
+            TSystemState(4);
+            TTimeOut(10);
+        } else {
+            TSystemState(10);
+            TTimeOut(0);
+        }
+        break;
+    }
+    case 4:
+    case 21:
+        s = "APPL: Waiting for Login Packet (" + Two(t) + ")";
+        if (t == 0) {
+            waited(s);
+            s = "Failed to connect - Never received Login Packet";
+            SetErrorLabel(s);
+            TSystemState(10);
+            TTimeOut(0);
+        }
+        break;
+    case 5:
+    case 24:
+        s = "APPL: Connected to " + AddressText();
+        SetErrorLabel(member_.SystemState == 5 ? "Connected to " + AddressText() : s);
+        SetModeBits(kModeCON, true);
+        if (member_.SystemState == 5) watchdogLatch_ = false;
+        TSystemState(0);
+        TTimeOut(2);
+        break;
+    case 6:
+        s = "APPL: Disconnected";
+        break;
+    case 8:
+        s = "APPL: Sending Disconnection notice (server)";
+        sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktClientDisconnect, {});
+        TSystemState(9);
+        TTimeOut(10);
+        break;
+    case 9:
+        s = "APPL: Waiting for Disconnection ... (" + Two(t) + ")";
+        if (t == 0) {
+            waited(s);
+            s = "Failed to Disconnect - Remote host did not close port";
+            SetErrorLabel("Failed to Disconnect - Local will attempt to close port");
+            TSystemState(10);
+            TTimeOut(0);
+        }
+        break;
+    case 10: {
+        s = "Socket: Closing Port - " + AddressText();
+        SocketError err;
+        if (!socket_.Close(err)) {
+            s = "Socket: Failed to Close Port - " + SocketErrorText(err);
+            SetErrorLabel(s);
+        } else {
+            SetModeBits(kModeCON, false);
+            SetErrorLabel("Socket: Closed");
+            if (onDisconnection) onDisconnection();
+        }
+        TSystemState(0);
+        TTimeOut(2);
+        break;
+    }
+    case 19: {
+        // This client never listens; the step reports it the way a failed listen is reported.
+        const std::string reason = "[10045] : Listening is not supported by this client";
+        s = "Socket: Failed to set port into Listen mode- " + reason;
+        SetErrorLabel("Failed to set port into Listen mode- " + reason);
+        TSystemState(0);
+        TTimeOut(2);
+        break;
+    }
+    case 20:
+        s = "Socket: Listening... (" + FormatValue(t, "000") + ")";
+        if (t == 0) {
+            waited(s);
+            s = "No connection request within time limit";
+            SetErrorLabel("Failed to connect - Never received Request");
+            TSystemState(0);
+            TTimeOut(2);
+        }
+        break;
+    case 22:
+        s = "APPL: Received Connection Request";
+        TSystemState(23);
+        TTimeOut(0);
+        break;
+    case 23:
+        s = "APPL: Sending Connection Acknowledge ...";
+        sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktConnectAccept, {});
+        TSystemState(24);
+        TTimeOut(0);
+        break;
+    case 25:
+        s = "APPL: Rejecting";
+        TSystemState(10);
+        TTimeOut(2);
+        break;
+    case 30:
+        s = "APPL: Requesting data ....";
+        SetErrorLabel("");
+        TSystemState(0);
+        TTimeOut(0);
+        break;
+    case 31:
+        TSystemState(0);
+        TTimeOut(2);
+        break;
+    default:
+        break;
+    }
+
+    TTimeOut(member_.TimeOut < 1 ? 0 : static_cast<std::int16_t>(member_.TimeOut - 1));
+
+    if (Connected() && member_.WatchDog > 0) {
+        WatchdogDue();
+        if (!watchdogLatch_ && !WatchdogDue()) {
+            watchdogLatch_ = true;
+            TSystemState(8);
+        }
+    }
+
+    if (!s.empty()) {
+        log_.AddCommLog(s);
+        TSystemStateDES(s);
+    }
+    while (log_.HasUnread())
+        InsertClientLog(log_.TakeNext());
+}
+
+// ---- Setters ----
+
+#define ZEVA_SETTER(Name, Field, Type)                                                                       \
+    void CommEngine::Name(Type v) {                                                                          \
+        member_.Field = v;                                                                                   \
+        Changed(MemberField::Field);                                                                         \
+    }
+
+ZEVA_SETTER(TSystemState, SystemState, std::int16_t)
+ZEVA_SETTER(TSystemStateDES, SystemStateDES, const std::string&)
+ZEVA_SETTER(TIdentifier, Identifier, const std::string&)
+ZEVA_SETTER(TDescription, Description, const std::string&)
+ZEVA_SETTER(TAddress, Address, const std::string&)
+ZEVA_SETTER(TPort, Port, std::int32_t)
+ZEVA_SETTER(Tsocket, Socket, std::int16_t)
+ZEVA_SETTER(TServerAddress, ServerAddress, const std::string&)
+ZEVA_SETTER(TServerPort, ServerPort, std::int32_t)
+ZEVA_SETTER(TWatchDog, WatchDog, double)
+ZEVA_SETTER(TLastWDog, LastWDog, double)
+ZEVA_SETTER(TExpWatchDog, ExpWatchDog, double)
+ZEVA_SETTER(TExpNextWDog, ExpNextWDog, double)
+ZEVA_SETTER(TPackets, Packets, std::int32_t)
+ZEVA_SETTER(TRPackets, RPackets, std::int32_t)
+ZEVA_SETTER(TLastPacket, LastPacket, double)
+ZEVA_SETTER(TLastRPacket, LastRPacket, double)
+ZEVA_SETTER(TLastConnection, LastConnection, double)
+ZEVA_SETTER(TMemberExpire, MemberExpire, double)
+ZEVA_SETTER(TMode, Mode, std::int16_t)
+ZEVA_SETTER(TCreated, Created, double)
+ZEVA_SETTER(TMapTo, MapTo, std::int16_t)
+ZEVA_SETTER(TTimeOut, TimeOut, std::int16_t)
+ZEVA_SETTER(TBuffer, Buffer, const std::string&)
+ZEVA_SETTER(TBufferMax, BufferMax, std::int16_t)
+ZEVA_SETTER(TOPackets, OPackets, std::int32_t)
+ZEVA_SETTER(TLastOPacket, LastOPacket, double)
+ZEVA_SETTER(TRemoteBuffer, RemoteBuffer, std::int16_t)
+ZEVA_SETTER(TState, State, std::int16_t)
+
+#undef ZEVA_SETTER
+
+void CommEngine::TBufferSize(std::int16_t) {
+    Changed(MemberField::BufferSize);
+}
+
+} // namespace zeva

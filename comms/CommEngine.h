@@ -1,0 +1,186 @@
+#pragma once
+#include "comms/CommLogRing.h"
+#include "comms/CommMemberType.h"
+#include "comms/CommType.h"
+#include "comms/PacketFramer.h"
+#include "comms/PacketSender.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zeva {
+
+class Clock;
+class EventPump;
+class TcpSocket;
+
+// The client's link to the hub: connects and logs in, keeps the link alive with watchdogs, sends
+// queued packets one per tick, frames and dispatches what the hub sends, and disconnects.
+//
+// A plain class: the owner's 2000 ms timer calls Tick(), the socket's notifications arrive through
+// TcpSocket, time comes from Clock. Everything runs on one thread; the only call that lets other
+// events run is the synchronous Receive (through EventPump), and it refuses to be re-entered.
+// The comms console shows Member(), the log lines (onClientLog) and the error label.
+class CommEngine {
+  public:
+    // The member fields the console shows, in its row order.
+    enum class MemberField {
+        Identifier,
+        Mode,
+        SystemStateDES,
+        Address,
+        Port,
+        Description,
+        ServerAddress,
+        ServerPort,
+        Packets,
+        LastPacket,
+        RPackets,
+        LastRPacket,
+        OPackets,
+        LastOPacket,
+        BufferSize,
+        BufferMax,
+        RemoteBuffer,
+        LastConnection,
+        MemberExpire,
+        Created,
+        WatchDog,
+        LastWDog,
+        ExpWatchDog,
+        ExpNextWDog,
+        Socket,
+        MapTo,
+        SystemState,
+        TimeOut,
+        Buffer,
+        State,
+    };
+
+    CommEngine(TcpSocket& socket, const Clock& clock, EventPump& pump);
+    ~CommEngine();
+    CommEngine(const CommEngine&) = delete;
+    CommEngine& operator=(const CommEngine&) = delete;
+
+    std::string Version() const { return "1.00.00"; }
+    std::string Userid() const { return member_.Identifier; }
+    bool Connected() const { return (member_.Mode & kModeCON) != 0; }
+    std::string LocalHostName() const;
+    std::string LocalIp() const;
+
+    // Starts a connection with the settings of target (PEN is set in target's Mode). False when
+    // already connected or target's identifier is not a client identifier.
+    bool Connect(CommMemberType& target);
+    // Starts the disconnection (or stops a login still in progress). Always true.
+    bool Disconnect();
+    // Queues a packet and sends it when the link allows. False when the FIFO overflowed (the
+    // oldest packet was dropped) or the packet can never be sent (refused, not queued).
+    bool Send(const CommType& packet);
+    bool SendNextBuffered();
+    // Handles one framed packet. False when it does not parse.
+    bool InterigatePacket(const std::string& text);
+    // Cuts every complete packet out of the receive buffer and handles each.
+    void GetNextPktBuffer();
+    // Hands over a data packet that arrived (true) or nothing (false). In synchronous mode with no
+    // packet waiting it asks the hub for one and waits for the answer.
+    bool Receive(CommType& packet);
+    // Request read: whether a next-packet request is latched; copies the last request packet.
+    bool Request(CommType& packet);
+    // Request set: true asks the hub for the next packet (1006), false cancels (1004).
+    void SetRequest(CommType& packet, bool flag);
+    bool RequestDataHub(CommType& packet);
+    bool KickDog();
+    bool ParseIdentifier(const std::string& text);
+    void InsertClientLog(const std::string& text);
+    // The 2000 ms step.
+    void Tick();
+
+    // Member setters: store and tell the console.
+    void TSystemState(std::int16_t v);
+    void TSystemStateDES(const std::string& v);
+    void TIdentifier(const std::string& v);
+    void TDescription(const std::string& v);
+    void TAddress(const std::string& v);
+    void TPort(std::int32_t v);
+    void Tsocket(std::int16_t v);
+    void TServerAddress(const std::string& v);
+    void TServerPort(std::int32_t v);
+    void TWatchDog(double v);
+    void TLastWDog(double v);
+    void TExpWatchDog(double v);
+    void TExpNextWDog(double v);
+    void TPackets(std::int32_t v);
+    void TRPackets(std::int32_t v);
+    void TLastPacket(double v);
+    void TLastRPacket(double v);
+    void TLastConnection(double v);
+    void TMemberExpire(double v);
+    void TMode(std::int16_t v);
+    void TCreated(double v);
+    void TMapTo(std::int16_t v);
+    void TTimeOut(std::int16_t v);
+    void TBuffer(const std::string& v);
+    void TBufferMax(std::int16_t v);
+    void TBufferSize(std::int16_t ignored = 0);
+    void TOPackets(std::int32_t v);
+    void TLastOPacket(double v);
+    void TRemoteBuffer(std::int16_t v);
+    void TState(std::int16_t v);
+
+    const CommMemberType& Member() const { return member_; }
+    const CommMemberType& RxMember() const { return rxMember_; }
+    const CommType& RxPacket() const { return rxPacket_; }
+    const CommType& LastData() const { return lastData_; }
+    const CommType& LastSent() const { return lastSent_; }
+    const CommType& LastRequest() const { return lastRequest_; }
+    bool DataWaiting() const { return dataWaiting_; }
+    bool WatchdogLatch() const { return watchdogLatch_; }
+    std::int32_t ReceiveCounter() const { return receiveCounter_; }
+    std::int32_t SentPacketCounter() const { return sender_.SentPacketCounter(); }
+    const std::string& ErrorLabel() const { return errorLabel_; }
+    std::size_t ReceiveBufferSize() const { return framer_.Pending(); }
+
+    // "[PEN][OUT][CON]..." with "..." in the slots of clear bits.
+    static std::string ModeText(std::int16_t mode);
+
+    std::function<void(const CommType&)> onReceivedData;
+    std::function<void()> onOverflow;
+    std::function<void()> onDisconnection;
+    std::function<void(const std::string&)> onClientLog;  // one console log line
+    std::function<void(MemberField)> onMemberChanged;     // a member row to refresh
+    std::function<void(const std::string&)> onErrorLabel; // the error label's new caption
+
+  private:
+    void OnSocketConnected();
+    void OnSocketClosed();
+    void OnDataArrival();
+    bool WatchdogDue();
+    void SetErrorLabel(const std::string& text);
+    void SetModeBits(std::int16_t bits, bool on);
+    std::string AddressText() const;
+    void Changed(MemberField f);
+    void TakeAccept();
+    void TakeData();
+
+    TcpSocket& socket_;
+    const Clock& clock_;
+    EventPump& pump_;
+    CommLogRing log_;
+    PacketSender sender_;
+    PacketFramer framer_;
+
+    CommMemberType member_;
+    CommMemberType rxMember_;
+    CommType rxPacket_;
+    CommType lastData_;
+    CommType lastRequest_;
+    CommType lastSent_;
+    bool dataWaiting_ = false;
+    bool watchdogLatch_ = false;
+    bool inReceive_ = false;
+    std::int32_t receiveCounter_ = 0;
+    std::string errorLabel_;
+};
+
+} // namespace zeva

@@ -1,0 +1,37 @@
+#pragma once
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zeva {
+
+// Cuts SOH-terminated packets out of the received byte stream. Each packet is taken out of the
+// buffer before it is handed on, so a caller that handles a packet may call Next again (nested)
+// without seeing it twice. Bytes after the last SOH wait for the next arrival, bounded to the
+// newest 100000.
+class PacketFramer {
+  public:
+    explicit PacketFramer(std::size_t bound = 100000) : bound_(bound) {}
+
+    void Append(std::string_view bytes) { buffer_.append(bytes); }
+    // The next complete packet (SOH included), or nothing.
+    std::optional<std::string> Next();
+    // Keeps only the newest `bound` bytes of what is not framed yet. Run after framing, so a burst
+    // that brings many packets in one read loses none of them.
+    void Bound();
+    void Clear();
+    // Bytes waiting (not yet framed).
+    std::size_t Pending() const { return buffer_.size() - head_; }
+    std::string_view PendingBytes() const { return std::string_view(buffer_).substr(head_); }
+
+  private:
+    void Compact();
+
+    std::string buffer_;
+    std::size_t head_ = 0;    // start of the unframed bytes in buffer_
+    std::size_t scanned_ = 0; // bytes after head_ known to hold no SOH
+    std::size_t bound_;
+};
+
+} // namespace zeva

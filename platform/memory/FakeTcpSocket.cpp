@@ -1,0 +1,62 @@
+#include "platform/memory/FakeTcpSocket.h"
+
+namespace zeva {
+
+bool FakeTcpSocket::ConnectToHost(const std::string& host, int port, SocketError& err) {
+    ++connectCalls;
+    lastHost = host;
+    lastPort = port;
+    if (connectError.number != 0) {
+        err = connectError;
+        return false;
+    }
+    state = State::Connecting;
+    return true;
+}
+
+bool FakeTcpSocket::Close(SocketError& err) {
+    ++closeCalls;
+    if (closeError.number != 0) {
+        err = closeError;
+        return false;
+    }
+    state = State::Closed;
+    inbound_.clear();
+    return true;
+}
+
+bool FakeTcpSocket::Write(std::string_view bytes, SocketError& err) {
+    if (writeError.number != 0) {
+        err = writeError;
+        return false;
+    }
+    if (state != State::Connected) {
+        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
+        return false;
+    }
+    written.emplace_back(bytes);
+    return true;
+}
+
+std::string FakeTcpSocket::ReadAll() {
+    std::string out;
+    out.swap(inbound_);
+    return out;
+}
+
+void FakeTcpSocket::AcceptConnection() {
+    state = State::Connected;
+    if (onConnected) onConnected();
+}
+
+void FakeTcpSocket::Deliver(std::string_view bytes) {
+    inbound_.append(bytes);
+    if (onDataArrival) onDataArrival();
+}
+
+void FakeTcpSocket::PeerClose() {
+    state = State::Closed;
+    if (onClosed) onClosed();
+}
+
+} // namespace zeva

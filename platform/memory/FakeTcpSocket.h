@@ -1,0 +1,47 @@
+#pragma once
+#include "platform/TcpSocket.h"
+
+#include <string>
+#include <vector>
+
+namespace zeva {
+
+// A socket driven by the test: it records what the owner writes and delivers what the test scripts
+// (a connection coming up, bytes arriving, the peer closing).
+class FakeTcpSocket final : public TcpSocket {
+  public:
+    bool ConnectToHost(const std::string& host, int port, SocketError& err) override;
+    bool Close(SocketError& err) override;
+    bool Write(std::string_view bytes, SocketError& err) override;
+    std::string ReadAll() override;
+    State GetState() const override { return state; }
+    std::string LocalAddress() const override { return localAddress; }
+    int LocalPort() const override { return localPort; }
+    std::string LocalHostName() const override { return localHostName; }
+
+    // Script: the pending connection comes up / the peer sends bytes / the peer closes.
+    void AcceptConnection();
+    void Deliver(std::string_view bytes);
+    void PeerClose();
+
+    State state = State::Closed;
+    std::string localAddress = "127.0.0.1";
+    int localPort = 50123;
+    std::string localHostName = "testhost";
+
+    // Errors to raise on the next calls (number 0 = no error).
+    SocketError connectError;
+    SocketError closeError;
+    SocketError writeError;
+
+    std::vector<std::string> written; // one entry per Write
+    std::string lastHost;
+    int lastPort = 0;
+    int connectCalls = 0;
+    int closeCalls = 0;
+
+  private:
+    std::string inbound_;
+};
+
+} // namespace zeva
