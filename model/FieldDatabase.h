@@ -1,0 +1,66 @@
+#pragma once
+#include "common/SqliteDatabase.h"
+#include "model/ZVFieldType.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zeva {
+
+// The shared field database: an SQLite file with the table "ZVFields" (Identifier, Title, VType,
+// Description, Default, Format, Minsize, Maxsize, DBase), read by every module of the system.
+//
+// Start-up opens it read-only, so this client never changes what the other modules read: the
+// write-backs of field changes are attempted and refused by the database, and the refusal is
+// ignored (WriteRefused counts them). Writable mode exists for the tool that creates the sample.
+// Texts are CP1252 in the program and UTF-8 in the file.
+class FieldDatabase {
+  public:
+    static constexpr const char* kTable = "ZVFields";
+    static constexpr const char* kDefaultFile = "ZEVAField.mdb";
+
+    // Fails for a missing file and for a file that is not an SQLite database.
+    bool Open(const std::string& path, bool writable = false);
+    void Close();
+    bool IsOpen() const { return db_.IsOpen(); }
+    const std::string& Path() const { return path_; }
+
+    // Reads the definitions in Identifier order. A row with a missing or wrong-typed Identifier,
+    // VType or DBase is skipped; a Null Title or Description reads as empty. Default, Format,
+    // Minsize and Maxsize are not read. False (with LastErrorCode/LastError) when the table
+    // cannot be read at all.
+    bool ReadFields(std::vector<ZVFieldType>& fields);
+
+    // Write-backs; each reports whether the database took it.
+    bool InsertField(const ZVFieldType& field); // adds a row unless the number has one
+    bool UpdateColumn(std::int16_t identifier, const std::string& column, const std::string& value);
+    bool UpdateDBase(std::int16_t identifier, bool value);
+    bool UpdateVType(std::int16_t identifier, std::int16_t value);
+    bool Renumber(std::int16_t from, std::int16_t to);
+    bool DeleteField(std::int16_t identifier);
+
+    int LastErrorCode() const { return errorCode_; }
+    const std::string& LastError() const { return error_; }
+    int WritesRefused() const { return writesRefused_; }
+
+    // Creates the table in a new or empty database (for tools and tests).
+    static const char* SchemaSql();
+
+  private:
+    bool Write(const std::string& sql, const std::vector<std::optional<std::string>>& params);
+    void KeepError(int code, const std::string& text);
+
+    SqliteDatabase db_;
+    std::string path_;
+    int errorCode_ = 0;
+    std::string error_;
+    int writesRefused_ = 0;
+};
+
+// Start-up's pair: the field database named by the setting FieldDataBaseFile is opened read-only
+// while the classes connect and closed again afterwards.
+bool PXOpenDatabase(FieldDatabase& database, const std::string& file);
+void PXCloseDatabase(FieldDatabase& database);
+
+} // namespace zeva
