@@ -47,10 +47,6 @@ std::string Count4(std::size_t n) {
 
 RStoreClass::RStoreClass(const Clock& clock) : clock_(clock) {}
 
-RStoreClass::~RStoreClass() {
-    CloseReader();
-}
-
 std::string RStoreClass::PaddedId(std::string_view identifier) {
     std::string id(identifier.substr(0, 8));
     id.resize(8, ' ');
@@ -167,14 +163,14 @@ bool RStoreClass::Connect(std::string_view baseFolder, std::string_view identifi
     userid_ = std::string(identifier);
     connected_ = true;
     enabled_ = true;
-    CloseReader();
+    reader_.Close();
     entry_ = LogEntry{};
     lline_ = -1;
     return true;
 }
 
 bool RStoreClass::Disconnect() {
-    CloseReader();
+    reader_.Close();
     connected_ = false;
     return true;
 }
@@ -205,66 +201,47 @@ std::int16_t RStoreClass::Error() {
 
 std::int32_t RStoreClass::Sizeof(std::int16_t type) {
     if (!connected_) return 0;
-    std::FILE* f = std::fopen(LogPath().string().c_str(), "rb");
-    if (!f) {
+    LogFileReader counter;
+    if (!counter.Open(LogPath())) {
         error_ = 1;
         return 0;
     }
-    LogLineReader reader;
-    reader.Reset(f);
-    std::string line;
     std::int32_t count = 0;
-    while (reader.Next(line))
-        if (type == -1 || LogEntry::ParseType(line) == type) ++count;
-    std::fclose(f);
+    std::int16_t lineType = -1;
+    while (counter.NextType(lineType))
+        if (type == -1 || lineType == type) ++count;
     return count;
 }
 
 bool RStoreClass::OpenReader() {
-    CloseReader();
-    reader_ = std::fopen(LogPath().string().c_str(), "rb");
-    if (!reader_) {
-        error_ = 1;
-        return false;
-    }
-    lineReader_.Reset(reader_);
-    nextLine_ = 0;
-    return true;
-}
-
-void RStoreClass::CloseReader() {
-    if (reader_) std::fclose(reader_);
-    reader_ = nullptr;
-    lineReader_.Reset(nullptr);
-    nextLine_ = 0;
+    if (reader_.Open(LogPath())) return true;
+    error_ = 1;
+    return false;
 }
 
 bool RStoreClass::FindLog(std::int32_t index) {
     if (!connected_ || index < 0) return false;
-    if (!reader_ || nextLine_ > index)
+    if (!reader_.IsOpen() || reader_.NextLine() > index)
         if (!OpenReader()) return false;
-    std::string skipped;
-    while (nextLine_ < index) {
-        if (!lineReader_.Next(skipped)) return false;
-        ++nextLine_;
-    }
-    return !lineReader_.AtEnd();
+    while (reader_.NextLine() < index)
+        if (!reader_.Skip()) return false;
+    return !reader_.AtEnd();
 }
 
 bool RStoreClass::GetLog(std::int16_t type) {
     entry_ = LogEntry{};
     lline_ = -1;
     if (!connected_) return false;
-    if (!reader_ && !OpenReader()) return false;
-    std::string line;
-    while (lineReader_.Next(line)) {
-        const std::int32_t number = nextLine_++;
-        if (type != -1 && LogEntry::ParseType(line) != type) continue;
-        entry_ = LogEntry::Parse(line);
+    if (!reader_.IsOpen() && !OpenReader()) return false;
+    LogEntry e;
+    while (true) {
+        const std::int32_t number = reader_.NextLine();
+        if (!reader_.Next(e)) return false;
+        if (type != -1 && e.type != type) continue;
+        entry_ = std::move(e);
         lline_ = number;
         return true;
     }
-    return false;
 }
 
 std::string RStoreClass::Backup() {
@@ -279,7 +256,7 @@ std::string RStoreClass::Backup() {
     const std::string name =
         fileName_ + "_" + FormatValue(clock_.Now(), "dd-mm-yyyy-hh-mm-ss") + "." + NamePart(userid_);
     if (Exists(folder / name)) return {};
-    CloseReader();
+    reader_.Close();
     std::error_code ec;
     fs::rename(LogPath(), folder / name, ec);
     if (ec) {

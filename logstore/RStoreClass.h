@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "logstore/LogEntry.h"
-#include "logstore/LogLineReader.h"
+#include "logstore/LogFileReader.h"
 
 namespace zeva {
 
@@ -30,7 +30,7 @@ class RStoreClass {
     static constexpr const char* kVersion = "1.02.00";
 
     explicit RStoreClass(const Clock& clock);
-    ~RStoreClass();
+    ~RStoreClass() = default;
     RStoreClass(const RStoreClass&) = delete;
     RStoreClass& operator=(const RStoreClass&) = delete;
 
@@ -93,7 +93,6 @@ class RStoreClass {
     bool WriteLine(const std::string& line);
     bool WriteHeader();
     bool OpenReader();
-    void CloseReader();
 
     const Clock& clock_;
     bool connected_ = false;
@@ -105,9 +104,7 @@ class RStoreClass {
     std::string fileName_;
     std::filesystem::path logFolder_;
 
-    std::FILE* reader_ = nullptr;
-    LogLineReader lineReader_;
-    std::int32_t nextLine_ = 0; // line number the reader reads next
+    LogFileReader reader_;
     LogEntry entry_;
     std::int32_t lline_ = -1;
 };

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "logstore/LogEntry.h"
+
+namespace zeva {
+
+class Clock;
+
+// Turns a record log into an SQLite database: every line into "RawRecords" (records, type 0) or
+// "Log" (everything else), and every record into a row of a data table with one typed column per
+// stored field, the columns made from the field definitions (type 2 lines) met before it.
+//
+// Sections: definitions written after records start a new section, whose records go to the next
+// data table ("Data0000", "Data0001", ...) with the columns known by then, so every record of
+// every section lands in a data table. A later definition of a field number replaces the earlier
+// one. Before any definition is known records stay in "RawRecords" only.
+//
+// Columns are named by field titles, quoted as identifiers. A title used twice (SQLite compares
+// names without case), empty, or equal to "ID"/"Date" gets "_" and the field number appended.
+// Values that do not convert to their column's type leave the cell NULL. Date-times are stored as
+// "yyyy-mm-dd hh:mm:ss" text, Booleans as 1/0.
+class RecordLogConverter {
+  public:
+    // The next line of the log; false at its end.
+    using LogSource = std::function<bool(LogEntry&)>;
+
+    static constexpr std::int32_t kCounterModulus = 1000000;
+    static constexpr const char* kExtension = ".sqlite";
+
+    explicit RecordLogConverter(const Clock& clock) : clock_(clock) {}
+
+    // Creates source + time "hhmmss" + date "ddmmyyyy" + ".sqlite" with the tables "RawRecords"
+    // and "Log"; its name, or "" when it exists already or cannot be made (nothing is left behind).
+    std::string RLCreateDBase(const std::string& source);
+    // Converts every line the source gives into a new database; its name, "" when it could not be
+    // created. Faults in single lines leave that row or cell out and the conversion goes on.
+    std::string ConvertRLogToDBase(const std::string& source, const LogSource& log);
+
+    // The line counter starts after this value (0 gives the first line the ID 1).
+    void SetCounterStart(std::int32_t start) { counterStart_ = start % kCounterModulus; }
+
+    struct Totals {
+        std::int64_t lines = 0, records = 0, dataRows = 0, dataTables = 0, failedRows = 0;
+    };
+    const Totals& LastTotals() const { return totals_; }
+
+  private:
+    const Clock& clock_;
+    std::int32_t counterStart_ = 0;
+    Totals totals_;
+};
+
+} // namespace zeva
