@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+namespace zeva {
+
+// What the command line asks for: admin mode, the client identifier, and the message to show
+// when the command line had to be corrected (empty when none).
+struct CommandLineResult {
+    bool AdminMode = false;
+    std::string Userid;
+    std::string Message;
+    bool Critical = false; // critical icon with the client title; otherwise OK with the default title
+};
+
+// The whole argument text after the program name: "ADMIN" (any case) plus an optional user
+// number, or a user number alone in its first five characters. "05" gives s05, "ADMIN12" s12 in
+// admin mode, "ADMIN" alone s99 in admin mode. A user number is rounded half away from zero before
+// its range is checked, so "2.5" gives s03 and "99.7" is out of range rather than "s100".
+CommandLineResult ParseCommandLine(const std::string& commandLine);
+
+// Normalises a client identifier in place: a letter (upper case becomes lower case; '*' and '?'
+// stay; anything else becomes a blank) and a two-digit number 0 to 99. Fails, leaving the
+// identifier unchanged, for "??", "**", a non-number or a number outside 0-99.
+bool CheckUserid(std::string& userid);
+
+// The title used on critical messages.
+inline const std::string kClientTitle = "ZEVA:ZEVA Screen Client";
+inline const std::string kProgramTitle = "ZEVA Screen Client";
+
+// Main window captions. The first-load title is shown while the hub setup dialog runs on a fresh
+// settings database; the running title is the base that the connection status is appended to.
+std::string FirstLoadTitle(bool adminMode, const std::string& userid, int major, int minor, int revision);
+std::string RunningTitle(bool adminMode, const std::string& userid, int major, int minor, int revision);
+
+} // namespace zeva

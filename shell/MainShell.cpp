@@ -1,0 +1,250 @@
+#include "shell/MainShell.h"
+
+#include "common/FormatValue.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
+#include "platform/MessageBox.h"
+#include "shell/CommandLine.h"
+#include "shell/MainWindowPort.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zeva {
+
+MainShell::MainShell(MainWindowPort& window, MessageBox& messages, FileSystem& files, InstanceLock& instance,
+                     ProgramVersion version, std::string settingsPath)
+    : window_(window), messages_(messages), files_(files), instance_(instance), version_(version),
+      db_(std::make_unique<SettingsDatabase>(std::move(settingsPath), session_,
+                                             [this](const std::string& line) { Output(line); })) {}
+
+MainShell::~MainShell() = default;
+
+void MainShell::SetOutputSink(std::function<void(const std::string&)> sink) { output_ = std::move(sink); }
+
+void MainShell::Output(const std::string& line) {
+    if (output_) output_(line);
+}
+
+MainShell::LoadResult MainShell::Fail(const std::string& message) {
+    messages_.Show(message, MessageIcon::Critical, kClientTitle);
+    Unload();
+    return LoadResult::Unloaded;
+}
+
+MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
+    // 1. A development machine keeps its own copies of the databases.
+    if (files_.FileExists(kDevelopmentMarker)) {
+        files_.ChangeDirectory(kDevelopmentDirectory);
+        messages_.Show(std::string("Current directory changed to ") + kDevelopmentDirectory);
+    }
+    // 2. One copy per machine.
+    prevInstance_ = !instance_.TryAcquire();
+    if (prevInstance_) {
+        messages_.Show("Another instance of ZEVA Screen Client is currently runnning on this PC.  Only one \r\n"
+                       "instance of Pelix Server can run at any one time");
+        Unload();
+        return LoadResult::Unloaded;
+    }
+    // 3. The settings database must open.
+    settingsFailed_ = false;
+    if (!db_->OpenSettingsDb()) {
+        messages_.Show("Unable to open Registry Database");
+        settingsFailed_ = true;
+        Unload();
+        return LoadResult::Unloaded;
+    }
+    db_->CloseSettingsDb();
+    // 4. Command line.
+    const CommandLineResult cmd = ParseCommandLine(commandLine);
+    session_.AdminMode = cmd.AdminMode;
+    session_.Userid = cmd.Userid;
+    if (!cmd.Message.empty()) {
+        if (cmd.Critical) messages_.Show(cmd.Message, MessageIcon::Critical, kClientTitle);
+        else messages_.Show(cmd.Message);
+    }
+    if (!session_.AdminMode) window_.HideDisplays();
+    // 5.-9. Panes, hub connection, client selection, settings.
+    window_.PlacePanes();
+    window_.CreateHubConnection();
+    hubConnectionCreated_ = true;
+    ReadClientSelection(*db_, settings_);
+    window_.LoadClientSelection(settings_);
+    LoadAllSettings(*db_, session_.Userid, settings_);
+    WriteVersion(*db_, VersionText(version_.Major, version_.Minor, version_.Revision));
+    ReadOutputSettings(*db_, settings_);
+    window_.ApplyOutputSettings(settings_);
+    window_.SetCommsInfoItem(1, "Hub Address = " + settings_.RemoteAddress);
+    window_.SetCommsInfoItem(2, "Hub Port = " + std::to_string(settings_.RemotePort));
+    window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
+    // 10. A fresh settings database asks for the hub first.
+    if (settings_.Load) {
+        if (session_.AdminMode) session_.Userid = "s99";
+        mainTitle_ = FirstLoadTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor,
+                                    version_.Revision);
+        window_.SetCaption(mainTitle_);
+        caption_ = mainTitle_;
+        setupIdent_ = session_.Userid;
+        window_.RunHubSetup(setupIdent_);
+        session_.Userid = setupIdent_;
+    }
+    // 11. A bad identifier stops start-up silently; the window stays open and idle.
+    if (!CheckUserid(session_.Userid)) return LoadResult::StoppedIdle;
+    // 12. Field and record classes.
+    classesConnected_ = true;
+    fieldDatabaseTouched_ = true;
+    if (const std::string message = window_.ConnectClasses(session_.Userid); !message.empty()) return Fail(message);
+    // 13. Module flags.
+    if (!window_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
+    moduleFlagsConnected_ = true;
+    // 14.-16. Caption base, display-format list, position and timers.
+    mainTitle_ = RunningTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor, version_.Revision);
+    window_.SetupDisplayFormatList();
+    window_.SetHourglass(true);
+    window_.RestoreFormPosition();
+    window_.SetRecordsProcessedText("0");
+    window_.EnableTimers(true);
+    timersRunning_ = true;
+    window_.SetHourglass(false);
+    // 17.-19. Display mode, setup lock, auto-connect.
+    window_.ShowDisplayMode(settings_.WindowSelected);
+    window_.ApplySetupLock(settings_.SetupLockState);
+    if (window_.AutoConnectChecked()) ConnectCommand();
+    return LoadResult::Running;
+}
+
+void MainShell::ConnectCommand() {
+    connectRequested_ = true;
+    disconnectRequest_ = 0;
+}
+
+void MainShell::DisconnectCommand() { disconnectRequest_ = 1; }
+
+std::string MainShell::StatusCaption(const std::string& status) const {
+    const int retries = settings_.HubConnectionRetries;
+    char counts[48];
+    std::snprintf(counts, sizeof counts, "(%02d/%02d) ", retries - retriesLeft_ + 1, retries);
+    return mainTitle_ + "  -  " + counts + status;
+}
+
+void MainShell::ShowStatus(const std::string& status) {
+    const std::string caption = StatusCaption(status);
+    if (caption == caption_) return;
+    caption_ = caption;
+    window_.SetCaption(caption);
+}
+
+void MainShell::ConnectedNow() {
+    retryCountdown_ = 0;
+    retriesLeft_ = settings_.HubConnectionRetries;
+    ShowStatus("Connected");
+    window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
+    if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
+}
+
+void MainShell::Timer2Tick() {
+    const int retries = settings_.HubConnectionRetries;
+    switch (connState_) {
+    case 0:
+        retryCountdown_ = 0;
+        retriesLeft_ = retries;
+        ShowStatus("Initialize");
+        connState_ = 1;
+        break;
+    case 1:
+        if (disconnectRequest_ != 0) {
+            connState_ = 5;
+        } else if (connectRequested_) {
+            if (window_.HubConnected()) {
+                ConnectedNow();
+                connState_ = 5;
+            } else if (retryCountdown_ >= 1) {
+                --retryCountdown_;
+                ShowStatus("Retry in " + FormatValue(retryCountdown_, "00") + " seconds");
+            } else {
+                connState_ = 2;
+            }
+        }
+        break;
+    case 2:
+        ShowStatus("Attempting Connection");
+        if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
+        window_.ConnectToHub();
+        connState_ = 3;
+        break;
+    case 3:
+        if (window_.HubConnected()) {
+            ConnectedNow();
+            connState_ = 1;
+        } else {
+            ShowStatus("Failed to Connect");
+            retryCountdown_ = settings_.HubInterRetryWait;
+            connState_ = 4;
+        }
+        break;
+    case 4:
+        connState_ = 1;
+        if (retries > 0 && --retriesLeft_ < 1) {
+            // Out of attempts: stay disconnected until the next Connect command.
+            connectRequested_ = false;
+            retryCountdown_ = 0;
+            retriesLeft_ = retries;
+        }
+        break;
+    case 5:
+        if (disconnectRequest_ != 0) {
+            ShowStatus("Disconnecting");
+            connectRequested_ = false;
+            if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
+            window_.SetHourglass(true);
+            window_.DisconnectHub();
+            window_.SetHourglass(false);
+            if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
+            const int request = disconnectRequest_;
+            disconnectRequest_ = 0;
+            if (request == 2) {
+                ShowStatus("Terminating");
+                Unload();
+            } else {
+                ShowStatus("Disconnected");
+            }
+        } else if (connectRequested_) {
+            connState_ = 1;
+        }
+        break;
+    default: connState_ = 0; break;
+    }
+}
+
+bool MainShell::CloseRequested() {
+    if (unloaded_) return true;
+    // Only the running connection timer can carry out a terminate request; when start-up stopped
+    // before the timers started, close at once.
+    if (!timersRunning_) return true;
+    disconnectRequest_ = 2;
+    return false;
+}
+
+void MainShell::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    if (timersRunning_) {
+        window_.EnableTimers(false);
+        timersRunning_ = false;
+    }
+    if (!prevInstance_) {
+        if (classesConnected_) window_.DisconnectClasses();
+        if (fieldDatabaseTouched_) window_.CloseFieldDatabase();
+    }
+    if (!settingsFailed_ && !prevInstance_) {
+        // The writes take effect in admin mode only.
+        SaveAllSettings(*db_, session_.Userid, settings_);
+        SaveOutputSettings(*db_, settings_);
+        if (moduleFlagsConnected_) window_.DisconnectModuleFlags();
+        window_.SaveWindowPosition();
+        if (hubConnectionCreated_) window_.UnloadHubConnection();
+    }
+    window_.Unload();
+}
+
+} // namespace zeva

@@ -1,0 +1,108 @@
+#pragma once
+#include "settings/ClientSettings.h"
+#include "settings/SettingsDatabase.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zeva {
+
+class FileSystem;
+class InstanceLock;
+class MainWindowPort;
+class MessageBox;
+
+// The program's version, from the build.
+struct ProgramVersion {
+    int Major = 0, Minor = 0, Revision = 0;
+};
+
+// The main window's own logic: the start-up steps in their order, the process-wide state they set,
+// the Connect command, close requests and the shutdown order. It talks to the window only through
+// MainWindowPort and MessageBox, so every path runs in tests without a screen.
+class MainShell {
+public:
+    // How start-up ended.
+    enum class LoadResult { Running, StoppedIdle, Unloaded };
+
+    MainShell(MainWindowPort& window, MessageBox& messages, FileSystem& files, InstanceLock& instance,
+              ProgramVersion version, std::string settingsPath = SettingsDatabase::kFileName);
+    ~MainShell();
+
+    // The load step of the main window. commandLine is the whole argument text.
+    LoadResult Load(const std::string& commandLine);
+
+    // A close request from outside the program (close box, Exit, the system shutting down). True
+    // when the window may close now; otherwise the request becomes a terminate request that the
+    // connection timer carries out.
+    bool CloseRequested();
+    // The unload of the main window: disconnects and saves in the shutdown order. Runs once.
+    void Unload();
+
+    // The Connect and Disconnect commands of the Comms menu.
+    void ConnectCommand();
+    void DisconnectCommand();
+    // Timer2, every 1000 ms: the connection state machine with its retry countdown.
+    void Timer2Tick();
+    int ConnState() const { return connState_; }
+    bool ConnectRequested() const { return connectRequested_; }
+    int RetryCountdown() const { return retryCountdown_; }
+    int RetriesLeft() const { return retriesLeft_; }
+    // The caption for a status text: MainTitle + "  -  (attempt/retries) " + status.
+    std::string StatusCaption(const std::string& status) const;
+
+    // Lines for the top of the Output window (database errors and the like).
+    void SetOutputSink(std::function<void(const std::string&)> sink);
+
+    const Session& session() const { return session_; }
+    bool SettingsFailed() const { return settingsFailed_; }
+    bool PrevInstance() const { return prevInstance_; }
+    bool FirstLoad() const { return settings_.Load; }
+    bool TimersRunning() const { return timersRunning_; }
+    const std::string& MainTitle() const { return mainTitle_; }
+    const std::string& SetupIdent() const { return setupIdent_; }
+    ClientSettings& settings() { return settings_; }
+    SettingsDatabase& settingsDb() { return *db_; }
+    // Set while a terminate request waits for the connection timer.
+    int DisconnectRequest() const { return disconnectRequest_; }
+    void SetDisconnectRequest(int request) { disconnectRequest_ = request; }
+
+    static constexpr const char* kDevelopmentMarker = "c:\\norlsys\\development.txt";
+    static constexpr const char* kDevelopmentDirectory = "e:\\base\\zeva2017";
+
+private:
+    LoadResult Fail(const std::string& message);
+    void ShowStatus(const std::string& status);
+    void ConnectedNow();
+    void Output(const std::string& line);
+
+    MainWindowPort& window_;
+    MessageBox& messages_;
+    FileSystem& files_;
+    InstanceLock& instance_;
+    ProgramVersion version_;
+    Session session_;
+    std::unique_ptr<SettingsDatabase> db_;
+    ClientSettings settings_;
+    std::function<void(const std::string&)> output_;
+
+    bool settingsFailed_ = false;
+    bool prevInstance_ = false;
+    bool classesConnected_ = false;
+    bool fieldDatabaseTouched_ = false;
+    bool moduleFlagsConnected_ = false;
+    bool hubConnectionCreated_ = false;
+    bool timersRunning_ = false;
+    bool unloaded_ = false;
+    int disconnectRequest_ = 0;
+    int connState_ = 0;
+    bool connectRequested_ = false;
+    int retryCountdown_ = 0;
+    int retriesLeft_ = 0;
+    std::string caption_;
+    std::string mainTitle_;
+    std::string setupIdent_;
+};
+
+} // namespace zeva

@@ -1,0 +1,462 @@
+#include "shell/ui/frmZVScreenClientMain.h"
+
+#include "common/TextUtil.h"
+#include "platform/qt/QtText.h"
+#include "shell/InsertInDisplay.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zeva {
+namespace {
+
+// Pane geometry, twips.
+constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
+constexpr int kMinWidth = 9375, kMinHeight = 1635, kSetupHeight = 6555;
+
+template <typename W> W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setAccessibleName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::move(options)) {
+    setObjectName(QStringLiteral("frmZVScreenClientMain"));
+    setAccessibleName(QStringLiteral("frmZVScreenClientMain"));
+    if (!options_.instanceLock) {
+        ownLock_ = std::make_unique<QtInstanceLock>();
+        options_.instanceLock = ownLock_.get();
+    }
+    if (!options_.messages) {
+        ownMessages_ = std::make_unique<QtMessageBox>(this);
+        options_.messages = ownMessages_.get();
+    }
+    BuildWidgets();
+    BuildMenu();
+    shell_ = std::make_unique<MainShell>(*this, *options_.messages, files_, *options_.instanceLock,
+                                         ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH},
+                                         options_.settingsPath);
+    shell_->SetOutputSink([this](const std::string& line) { InsertOutputLine(line); });
+    setWindowTitle(QStringLiteral("ZEVA Screen Client"));
+    resize(TwipsToPixels(kMinWidth), TwipsToPixels(kMinHeight));
+}
+
+frmZVScreenClientMain::~frmZVScreenClientMain() = default;
+
+void frmZVScreenClientMain::BuildWidgets() {
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const auto image = [this](const char* name, const QString& text, const QString& tip) {
+        auto* b = Named(new QToolButton(this), name);
+        b->setText(text);
+        b->setToolTip(tip);
+        b->setAutoRaise(true);
+        return b;
+    };
+    imgOutput_ = image("imgOutput", QStringLiteral("Out"), QStringLiteral("Output"));
+    imgSetup_ = image("imgSetup", QStringLiteral("Fld"), QStringLiteral("Fields"));
+    imgConfig_ = image("imgConfig", QStringLiteral("Rec"), QStringLiteral("Records"));
+    imgConfig3_ = image("imgConfig3", QStringLiteral("Set"), QStringLiteral("Setup"));
+    imgComms_ = image("imgComms", QStringLiteral("Com"), QStringLiteral("Show CommClass"));
+    connect(imgOutput_, &QToolButton::clicked, this, [this] { ShowDisplayMode(1); });
+    connect(imgSetup_, &QToolButton::clicked, this, [this] { ShowDisplayMode(2); });
+    connect(imgConfig_, &QToolButton::clicked, this, [this] { ShowDisplayMode(3); });
+    connect(imgConfig3_, &QToolButton::clicked, this, [this] { ShowDisplayMode(4); });
+    int x = 2;
+    for (QToolButton* b : {imgOutput_, imgSetup_, imgConfig_, imgConfig3_, imgComms_}) {
+        b->setGeometry(x, 2, 30, 22);
+        x += 32;
+    }
+    const char* labNames[] = {"labRecordsProcessed(0)", "labRecordsProcessed(1)", "labRecordsProcessed(2)"};
+    const int labX[] = {x + 8, x + 80, x + 230};
+    const int labW[] = {70, 145, 12};
+    for (int i = 0; i < 3; ++i) {
+        labRecordsProcessed_[size_t(i)] = Named(new QLabel(this), labNames[i]);
+        labRecordsProcessed_[size_t(i)]->setGeometry(labX[i], 4, labW[i], 18);
+    }
+    Label1_ = Named(new QLabel(QStringLiteral("Buffer"), this), "Label1");
+    Label1_->setGeometry(x + 250, 4, 40, 18);
+    lbBufferInPtr_ = Named(new QLabel(QStringLiteral("0"), this), "lbBufferInPtr");
+    lbBufferInPtr_->setGeometry(x + 292, 4, 28, 18);
+    lbBufferOutPtr_ = Named(new QLabel(QStringLiteral("0"), this), "lbBufferOutPtr");
+    lbBufferOutPtr_->setGeometry(x + 322, 4, 28, 18);
+
+    lstOutput_ = Named(new QListWidget(this), "lstOutput");
+    lstOutput_->setFont(fixed);
+    lstFullFields_ = Named(new QListWidget(this), "lstFullFields");
+    lstFullFields_->setFont(fixed);
+    cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk");
+
+    frmFields_ = Named(new QGroupBox(QStringLiteral("ZEVA Fields"), this), "frmFields");
+    MemberFlexGrid_ = Named(new QTableWidget(frmFields_), "MemberFlexGrid");
+    MemberListBox_ = Named(new QListWidget(frmFields_), "MemberListBox");
+    MemberListBox_->hide();
+    frmRecords_ = Named(new QGroupBox(QStringLiteral("RECORDS"), this), "frmRecords");
+    RecordFlexGrid_ = Named(new QTableWidget(frmRecords_), "RecordFlexGrid");
+    RecordListBox_ = Named(new QListWidget(frmRecords_), "RecordListBox");
+    RecordListBox_->hide();
+
+    frmDFSetup_ = Named(new QGroupBox(QStringLiteral("Setup"), this), "frmDFSetup");
+    auto* setupLayout = new QGridLayout(frmDFSetup_);
+    lstDFields_ = Named(new QListWidget(frmDFSetup_), "lstDFields");
+    lstDFields_->setFont(fixed);
+    setupLayout->addWidget(lstDFields_, 0, 0, 1, 2);
+    frmDFGlobal_ = Named(new QGroupBox(QStringLiteral("Global Format"), frmDFSetup_), "frmDFGlobal");
+    auto* global = new QGridLayout(frmDFGlobal_);
+    const auto box = [&](const char* name, const char* caption, int row) {
+        auto* label = new QLabel(QString::fromLatin1(caption), frmDFGlobal_);
+        auto* edit = Named(new QLineEdit(frmDFGlobal_), name);
+        label->setBuddy(edit);
+        global->addWidget(label, row, 0);
+        global->addWidget(edit, row, 1);
+        return edit;
+    };
+    txtDFCharWidth_ = box("txtDFCharWidth", "Characters/Line", 0);
+    txtDFLinesPerEntry_ = box("txtDFLinesPerEntry", "Maximum Lines per Entry", 1);
+    txtDFIndent_ = box("txtDFIndent", "Indent", 2);
+    txtDFPostLines_ = box("txtDFPostLines", "Post Lines", 3);
+    txtMaxDFDisplayEntries_ = box("txtMaxDFDisplayEntries", "Max Display Entries", 4);
+    txtFFJustify_ = box("txtFFJustify", "Justify Full Fields", 5);
+    txtMaxRecords_ = box("txtMaxRecords", "Max Records", 6);
+    const auto check = [&](const char* name, const char* caption, int row) {
+        auto* c = Named(new QCheckBox(QString::fromLatin1(caption), frmDFGlobal_), name);
+        global->addWidget(c, row, 2);
+        return c;
+    };
+    chkDFIndent_ = check("chkDFIndent", "Indent new lines", 0);
+    chkDFFormatText_ = check("chkDFFormatText", "Format Text", 1);
+    chkDFTruncIndicator_ = check("chkDFTruncIndicator", "Show Trunc Indicator", 2);
+    chkDFFixedLines_ = check("chkDFFixedLines", "Fixed Number of Lines", 3);
+    chkMultiWindowSize_ = check("chkMultiWindowSize", "Allow multisized Windows", 4);
+    setupLayout->addWidget(frmDFGlobal_, 1, 0);
+
+    frmClients_ = Named(new QGroupBox(QStringLiteral("X25 Client Selection"), frmDFSetup_), "frmClients");
+    auto* clients = new QVBoxLayout(frmClients_);
+    lstClients_ = Named(new QListWidget(frmClients_), "lstClients");
+    lstClients_->setSelectionMode(QAbstractItemView::MultiSelection);
+    clients->addWidget(lstClients_);
+    cmdMonitorSelectAll_ = Named(new QPushButton(QStringLiteral("&Set All"), frmClients_), "cmdMonitorSelectAll");
+    cmdMonitorClearAll_ = Named(new QPushButton(QStringLiteral("&Clear All"), frmClients_), "cmdMonitorClearAll");
+    cmdMonitorTest_ = Named(new QPushButton(QStringLiteral("Test"), frmClients_), "cmdMonitorTest");
+    cmdMonitorTest_->setToolTip(QStringLiteral("Send Test Flag to Monitor"));
+    for (QPushButton* b : {cmdMonitorSelectAll_, cmdMonitorClearAll_, cmdMonitorTest_}) clients->addWidget(b);
+    connect(cmdMonitorSelectAll_, &QPushButton::clicked, lstClients_, &QListWidget::selectAll);
+    connect(cmdMonitorClearAll_, &QPushButton::clicked, lstClients_, &QListWidget::clearSelection);
+    lblVersion_ = Named(new QLabel(frmClients_), "lblVersion");
+    clients->addWidget(lblVersion_);
+    setupLayout->addWidget(frmClients_, 1, 1);
+
+    outputBox_ = std::make_unique<QtListBox>(lstOutput_);
+    fullFieldsBox_ = std::make_unique<QtListBox>(lstFullFields_);
+    clientsBox_ = std::make_unique<QtListBox>(lstClients_);
+    dfieldsBox_ = std::make_unique<QtListBox>(lstDFields_);
+    memberListBox_ = std::make_unique<QtListBox>(MemberListBox_);
+    recordListBox_ = std::make_unique<QtListBox>(RecordListBox_);
+    memberGrid_ = std::make_unique<QtFlexGrid>(MemberFlexGrid_);
+    recordGrid_ = std::make_unique<QtFlexGrid>(RecordFlexGrid_);
+
+    Timer2_ = new QTimer(this);
+    Timer2_->setObjectName(QStringLiteral("Timer2"));
+    Timer2_->setInterval(1000);
+    connect(Timer2_, &QTimer::timeout, this, &frmZVScreenClientMain::OnTimer2);
+    timServerTimer_ = new QTimer(this);
+    timServerTimer_->setObjectName(QStringLiteral("timServerTimer"));
+    timServerTimer_->setInterval(1000);
+    connect(timServerTimer_, &QTimer::timeout, this, &frmZVScreenClientMain::OnServerTimer);
+}
+
+void frmZVScreenClientMain::BuildMenu() {
+    mnuFile_ = Named(new QMenu(this), "mnuFile");
+    QMenu* display = mnuFile_->addMenu(QStringLiteral("&Display"));
+    const char* modes[] = {"None", "Output", "Fields", "Records", "&Setup", "&Full Fields"};
+    for (int i = 0; i < 6; ++i) {
+        QAction* a = display->addAction(QString::fromLatin1(modes[i]));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i] { ShowDisplayMode(i); });
+        mnuDisplayMode_[size_t(i)] = a;
+    }
+    display->addSeparator();
+    connect(display->addAction(QStringLiteral("&Clear Output")), &QAction::triggered, lstOutput_, &QListWidget::clear);
+    connect(display->addAction(QStringLiteral("&Maximize")), &QAction::triggered, this,
+            [this] { ShowDisplayMode(currentMode_); });
+
+    QMenu* comm = mnuFile_->addMenu(QStringLiteral("&Comms"));
+    for (auto& item : mnuCommI_) item = comm->addAction(QString());
+    comm->addSeparator();
+    mnuCommsShow_ = comm->addAction(QStringLiteral("Show CommClass"));
+    mnuCommsLock_ = comm->addAction(QStringLiteral("Lock Comms Setup"));
+    mnuCommsAutoShow_ = comm->addAction(QStringLiteral("Auto Show CommClass"));
+    mnuCommsAutoConnect_ = comm->addAction(QStringLiteral("Auto Connect"));
+    for (QAction* a : {mnuCommsLock_, mnuCommsAutoShow_, mnuCommsAutoConnect_}) a->setCheckable(true);
+    comm->addSeparator();
+    const char* commands[] = {"Connect", "Disconnect", "Setup"};
+    for (int i = 0; i < 3; ++i) mnuComms_[size_t(i)] = comm->addAction(QString::fromLatin1(commands[i]));
+    connect(mnuComms_[0], &QAction::triggered, this, [this] { shell_->ConnectCommand(); });
+    connect(mnuComms_[1], &QAction::triggered, this, [this] { shell_->DisconnectCommand(); });
+    mnuFile_->addSeparator();
+    mnuExit_ = mnuFile_->addAction(QStringLiteral("E&xit"));
+    connect(mnuExit_, &QAction::triggered, this, [this] { close(); });
+}
+
+void frmZVScreenClientMain::InsertOutputLine(const std::string& line) {
+    InsertInDisplay(*outputBox_, line, shell_->settings().MaxEntriesInOutput);
+}
+
+void frmZVScreenClientMain::HideDisplays() {
+    for (QToolButton* b : {imgComms_, imgConfig3_, imgSetup_}) {
+        b->setEnabled(false);
+        b->hide();
+    }
+    frmDFSetup_->setEnabled(false);
+    mnuFile_->setEnabled(false);
+}
+
+void frmZVScreenClientMain::PlacePanes() {
+    const int top = TwipsToPixels(kOutputTop), left = TwipsToPixels(kOutputLeft);
+    lstOutput_->move(left, top);
+    lstFullFields_->move(left, top);
+    cmdFOk_->move(TwipsToPixels(200), TwipsToPixels(500));
+    frmFields_->move(left, TwipsToPixels(kFramesTop));
+    frmRecords_->move(left, TwipsToPixels(kFramesTop));
+    frmDFSetup_->move(left, top);
+}
+
+void frmZVScreenClientMain::LayoutPanes() {
+    // Lists fill the window below the title area; frames and grids follow the Output list.
+    const int clientW = int(PixelsToTwips(width())), clientH = int(PixelsToTwips(height()));
+    const int listW = clientW - 2 * kPaneMargin, listH = clientH - kPaneMargin - kOutputTop;
+    if (listW > 0 && listH > 0) {
+        for (QListWidget* l : {lstOutput_, lstFullFields_})
+            l->setGeometry(TwipsToPixels(kPaneMargin), TwipsToPixels(kOutputTop), TwipsToPixels(listW),
+                           TwipsToPixels(listH));
+        for (QGroupBox* f : {frmFields_, frmRecords_})
+            f->setGeometry(TwipsToPixels(kPaneMargin), TwipsToPixels(kFramesTop), TwipsToPixels(listW),
+                           TwipsToPixels(listH - kPaneMargin + (kOutputTop - kFramesTop)));
+        for (QTableWidget* g : {MemberFlexGrid_, RecordFlexGrid_}) {
+            const int gridLeft = kGridMargin, gridTop = 240;
+            g->setGeometry(TwipsToPixels(gridLeft), TwipsToPixels(gridTop),
+                           std::max(1, TwipsToPixels(listW - 2 * gridLeft)),
+                           std::max(1, TwipsToPixels(listH - gridTop - kGridMargin + (kOutputTop - kFramesTop))));
+        }
+        frmDFSetup_->setGeometry(TwipsToPixels(kPaneMargin), TwipsToPixels(kOutputTop), TwipsToPixels(listW),
+                                 TwipsToPixels(listH));
+    }
+}
+
+void frmZVScreenClientMain::CreateHubConnection() {
+    // The hub connection and its console arrive with the hub link; until then there is nothing to
+    // create and HubConnected() answers false.
+}
+
+void frmZVScreenClientMain::LoadClientSelection(const ClientSettings& settings) {
+    clientsBox_->Clear();
+    clientsBox_->AddItem("x01");
+    clientsBox_->AddItem("x02");
+    clientsBox_->SetSelected(0, settings.X25ClientEnabled[0]);
+    clientsBox_->SetSelected(1, settings.X25ClientEnabled[1]);
+}
+
+void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
+    dfieldsBox_->Clear();
+    for (const std::string& line : s.DisplayFormatList) dfieldsBox_->AddItem(line);
+    dfieldsBox_->SetListIndex(dfieldsBox_->ListCount() > 0 ? 0 : -1);
+    const auto number = [](QLineEdit* e, int v) { e->setText(QString::number(v)); };
+    number(txtFFJustify_, s.FullFieldsJustify);
+    number(txtMaxRecords_, s.MaxEntriesInRecords);
+    number(txtDFLinesPerEntry_, s.LinesPerRecord);
+    number(txtDFIndent_, s.LineIndentCharacters);
+    number(txtMaxDFDisplayEntries_, s.MaxEntriesInOutput);
+    number(txtDFCharWidth_, s.CharactersPerPage);
+    number(txtDFPostLines_, s.NoOfPostLines);
+    chkDFIndent_->setChecked(s.LineIndentEnabled);
+    chkDFFixedLines_->setChecked(s.FixedLinesPerRecord);
+    chkDFTruncIndicator_->setChecked(s.ShowTruncIndicator);
+    chkDFFormatText_->setChecked(s.TextFormat);
+    chkMultiWindowSize_->setChecked(s.MultiWindowState != 0);
+    frmDFGlobal_->setEnabled(true);
+    lstDFields_->setEnabled(false);
+    mnuCommsAutoConnect_->setChecked(s.AutoConnect);
+    mnuCommsAutoShow_->setChecked(s.AutoShowCommClass);
+    mnuCommsLock_->setChecked(s.DisableCommSetup);
+    lblVersion_->setText(ToQt(VersionText(ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH)));
+}
+
+void frmZVScreenClientMain::RunHubSetup(std::string& /*setupIdent*/) {
+    // The hub setup dialog arrives with the comms console; until then the identifier stays as it is.
+}
+
+std::string frmZVScreenClientMain::ConnectClasses(const std::string& /*userid*/) {
+    // The field and record classes arrive with the field model; until then there is nothing to
+    // connect and the Fields and Records panes stay empty.
+    return {};
+}
+
+bool frmZVScreenClientMain::ConnectModuleFlags(const std::string& /*userid*/) {
+    // The module flag table arrives with the flag work; nothing to connect yet.
+    return true;
+}
+
+void frmZVScreenClientMain::SetCaption(const std::string& caption) { setWindowTitle(ToQt(caption)); }
+
+void frmZVScreenClientMain::SetupDisplayFormatList() {
+    // The output formatter parses the list when it arrives; the lines are shown in lstDFields now.
+}
+
+void frmZVScreenClientMain::SetHourglass(bool busy) {
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+
+void frmZVScreenClientMain::RestoreFormPosition() {
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    const FormPosition p = zeva::RestoreFormPosition(shell_->settingsDb(), "frmZVScreenClientMain",
+                                                     PixelsToTwips(screen.width()), PixelsToTwips(screen.height()));
+    move(TwipsToPixels(p.Left), TwipsToPixels(p.Top));
+}
+
+void frmZVScreenClientMain::SetRecordsProcessedText(const std::string& text) {
+    labRecordsProcessed_[0]->setText(ToQt(text));
+}
+
+void frmZVScreenClientMain::EnableTimers(bool enabled) {
+    if (enabled) {
+        timServerTimer_->start();
+        Timer2_->start();
+    } else {
+        timServerTimer_->stop();
+        Timer2_->stop();
+    }
+}
+
+void frmZVScreenClientMain::ShowDisplayMode(int mode) {
+    // Pane visibility by mode; the per-mode window sizes arrive with the display-mode work.
+    if (mode < 0 || mode > 5) return;
+    currentMode_ = mode;
+    shell_->settings().WindowSelected = static_cast<std::int16_t>(mode);
+    lstOutput_->setVisible(mode == 1);
+    frmFields_->setVisible(mode == 2);
+    frmRecords_->setVisible(mode == 3);
+    frmDFSetup_->setVisible(mode == 4);
+    lstFullFields_->setVisible(mode == 5);
+    cmdFOk_->setVisible(mode == 5);
+    for (int i = 0; i < 6; ++i) mnuDisplayMode_[size_t(i)]->setChecked(i == mode);
+    const ClientSettings& s = shell_->settings();
+    if (mode == 0 || mode == 4) {
+        showNormal();
+        resize(TwipsToPixels(kMinWidth), TwipsToPixels(mode == 4 ? kSetupHeight : kMinHeight));
+    } else {
+        const auto k = size_t(s.MultiWindowState != 0 ? mode : 0);
+        if (s.XWindowState[k] == 2) showMaximized();
+        else {
+            showNormal();
+            resize(TwipsToPixels(std::max(s.XWindowWidth[k], kMinWidth)),
+                   TwipsToPixels(std::max(s.XWindowHeight[k], kMinHeight)));
+        }
+    }
+    LayoutPanes();
+}
+
+void frmZVScreenClientMain::ApplySetupLock(bool /*locked*/) {
+    // The setup password lock arrives with its own work; the setup pages stay as they are.
+}
+
+bool frmZVScreenClientMain::AutoConnectChecked() const { return mnuCommsAutoConnect_->isChecked(); }
+
+bool frmZVScreenClientMain::HubConnected() const { return false; }
+
+void frmZVScreenClientMain::ConnectToHub() {
+    // No connection engine yet: the attempt fails and the connection timer counts down to retry.
+}
+
+void frmZVScreenClientMain::DisconnectHub() {}
+
+std::string frmZVScreenClientMain::HubLocalPort() const { return "0"; }
+
+void frmZVScreenClientMain::ShowCommsConsole(bool /*visible*/) {}
+
+void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text) {
+    if (index >= 0 && index < 4) mnuCommI_[size_t(index)]->setText(ToQt(text));
+}
+
+void frmZVScreenClientMain::DisconnectClasses() {}
+void frmZVScreenClientMain::CloseFieldDatabase() {}
+void frmZVScreenClientMain::DisconnectModuleFlags() {}
+
+void frmZVScreenClientMain::SaveWindowPosition() {
+    FormPosition p;
+    p.Left = PixelsToTwips(x());
+    p.Top = PixelsToTwips(y());
+    p.Height = PixelsToTwips(height());
+    p.Width = PixelsToTwips(width());
+    SaveFormPosition(shell_->settingsDb(), 3, "frmZVScreenClientMain", p, isMinimized());
+}
+
+void frmZVScreenClientMain::UnloadHubConnection() {}
+
+void frmZVScreenClientMain::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    Timer2_->stop();
+    timServerTimer_->stop();
+    hide();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void frmZVScreenClientMain::OnTimer2() { shell_->Timer2Tick(); }
+
+void frmZVScreenClientMain::OnServerTimer() {
+    // Heartbeat: the mark blinks with a two-second period.
+    QLabel* mark = labRecordsProcessed_[2];
+    mark->setText(mark->text().isEmpty() ? QStringLiteral(".") : QString());
+}
+
+void frmZVScreenClientMain::closeEvent(QCloseEvent* event) {
+    if (unloaded_) {
+        event->accept();
+        return;
+    }
+    if (shell_->CloseRequested()) {
+        shell_->Unload();
+        event->accept();
+    } else {
+        event->ignore(); // Timer2 disconnects and then unloads
+    }
+}
+
+void frmZVScreenClientMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutPanes();
+}
+
+void frmZVScreenClientMain::keyPressEvent(QKeyEvent* event) {
+    static const int modes[] = {0, 1, 2, 3, 5};
+    const int key = event->key();
+    if (currentMode_ != 4 && key >= Qt::Key_1 && key <= Qt::Key_5) {
+        ShowDisplayMode(modes[key - Qt::Key_1]);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmZVScreenClientMain::contextMenuEvent(QContextMenuEvent* event) {
+    if (shell_->session().AdminMode) mnuFile_->popup(event->globalPos());
+}
+
+} // namespace zeva

@@ -1,0 +1,132 @@
+#pragma once
+#include "platform/FileSystem.h"
+#include "platform/qt/QtFlexGrid.h"
+#include "platform/qt/QtInstanceLock.h"
+#include "platform/qt/QtListBox.h"
+#include "platform/qt/QtMessageBox.h"
+#include "shell/MainShell.h"
+#include "shell/MainWindowPort.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+class QToolButton;
+
+namespace zeva {
+
+// The main window: builds the widgets, wraps them in the platform adapters and forwards events
+// (timer ticks, clicks, keys, close requests) to MainShell, which holds the logic.
+class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
+    Q_OBJECT
+public:
+    struct Options {
+        std::string settingsPath = SettingsDatabase::kFileName;
+        InstanceLock* instanceLock = nullptr; // the machine-wide lock when null
+        MessageBox* messages = nullptr;       // modal QMessageBox when null
+    };
+    explicit frmZVScreenClientMain(Options options);
+    ~frmZVScreenClientMain() override;
+
+    MainShell& shell() { return *shell_; }
+    bool IsUnloaded() const { return unloaded_; }
+
+    // MainWindowPort
+    void HideDisplays() override;
+    void PlacePanes() override;
+    void CreateHubConnection() override;
+    void LoadClientSelection(const ClientSettings& settings) override;
+    void ApplyOutputSettings(const ClientSettings& settings) override;
+    void RunHubSetup(std::string& setupIdent) override;
+    std::string ConnectClasses(const std::string& userid) override;
+    bool ConnectModuleFlags(const std::string& userid) override;
+    void SetCaption(const std::string& caption) override;
+    void SetupDisplayFormatList() override;
+    void SetHourglass(bool busy) override;
+    void RestoreFormPosition() override;
+    void SetRecordsProcessedText(const std::string& text) override;
+    void EnableTimers(bool enabled) override;
+    void ShowDisplayMode(int mode) override;
+    void ApplySetupLock(bool locked) override;
+    bool AutoConnectChecked() const override;
+    bool HubConnected() const override;
+    void ConnectToHub() override;
+    void DisconnectHub() override;
+    std::string HubLocalPort() const override;
+    void ShowCommsConsole(bool visible) override;
+    void SetCommsInfoItem(int index, const std::string& text) override;
+    void DisconnectClasses() override;
+    void CloseFieldDatabase() override;
+    void DisconnectModuleFlags() override;
+    void SaveWindowPosition() override;
+    void UnloadHubConnection() override;
+    void Unload() override;
+
+    // A line at the top of the Output window, trimmed to MaxEntriesInOutput.
+    void InsertOutputLine(const std::string& line);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BuildWidgets();
+    void BuildMenu();
+    void LayoutPanes();
+    void OnTimer2();
+    void OnServerTimer();
+
+    Options options_;
+    RealFileSystem files_;
+    std::unique_ptr<QtInstanceLock> ownLock_;
+    std::unique_ptr<QtMessageBox> ownMessages_;
+    std::unique_ptr<MainShell> shell_;
+    bool unloaded_ = false;
+    int currentMode_ = 0;
+
+    // Title area and status labels.
+    QToolButton *imgOutput_{}, *imgSetup_{}, *imgConfig_{}, *imgConfig3_{}, *imgComms_{};
+    std::array<QLabel*, 3> labRecordsProcessed_{};
+    QLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *Label1_{};
+    // Panes.
+    QListWidget *lstOutput_{}, *lstFullFields_{};
+    QPushButton* cmdFOk_{};
+    QGroupBox *frmFields_{}, *frmRecords_{}, *frmDFSetup_{};
+    QTableWidget *MemberFlexGrid_{}, *RecordFlexGrid_{};
+    QListWidget *MemberListBox_{}, *RecordListBox_{};
+    // Setup pane.
+    QGroupBox *frmDFGlobal_{}, *frmClients_{};
+    QListWidget *lstDFields_{}, *lstClients_{};
+    QLineEdit *txtDFCharWidth_{}, *txtDFLinesPerEntry_{}, *txtDFIndent_{}, *txtDFPostLines_{},
+        *txtMaxDFDisplayEntries_{}, *txtFFJustify_{}, *txtMaxRecords_{};
+    QCheckBox *chkDFIndent_{}, *chkDFFormatText_{}, *chkDFTruncIndicator_{}, *chkDFFixedLines_{},
+        *chkMultiWindowSize_{};
+    QPushButton *cmdMonitorSelectAll_{}, *cmdMonitorClearAll_{}, *cmdMonitorTest_{};
+    QLabel* lblVersion_{};
+    // Main menu (admin mode only, as a pop-up).
+    QMenu* mnuFile_{};
+    std::array<QAction*, 6> mnuDisplayMode_{};
+    std::array<QAction*, 4> mnuCommI_{};
+    QAction *mnuCommsAutoConnect_{}, *mnuCommsAutoShow_{}, *mnuCommsLock_{}, *mnuCommsShow_{};
+    std::array<QAction*, 3> mnuComms_{};
+    QAction* mnuExit_{};
+
+    std::unique_ptr<QtListBox> outputBox_, fullFieldsBox_, clientsBox_, dfieldsBox_, memberListBox_,
+        recordListBox_;
+    std::unique_ptr<QtFlexGrid> memberGrid_, recordGrid_;
+    QTimer *Timer2_{}, *timServerTimer_{};
+};
+
+} // namespace zeva
