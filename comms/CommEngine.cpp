@@ -351,7 +351,7 @@ void CommEngine::TakeAccept() {
     // The hub's copy of this member is taken, except what would silently stop the flags or the
     // intake: the client keeps its receive mode (SYN, NWT), its sending switch (OUT) and its local
     // link bits; a FIFO capacity below 1 or an identifier that is not three characters is not taken.
-    if (rxMember_.Identifier.size() == 3) TIdentifier(rxMember_.Identifier);
+    if (Trim(rxMember_.Identifier).size() == 3) TIdentifier(rxMember_.Identifier);
     TMode(static_cast<std::int16_t>((rxMember_.Mode & ~kClientOwnedModeBits) |
                                     (member_.Mode & kClientOwnedModeBits)));
     TDescription(rxMember_.Description);

@@ -1,0 +1,342 @@
+#include "common/Convert.h"
+#include "comms/CommLogRing.h"
+#include "comms/CommMemberType.h"
+#include "comms/CommShared.h"
+#include "comms/PacketFramer.h"
+#include "comms/PacketSender.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/FakeTcpSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace zeva {
+namespace {
+
+CommType Sample() {
+    CommType p;
+    p.Source = "x01";
+    p.Destination = "s01";
+    p.Created = 45000.5;
+    p.Expire = 10.0 / 86400.0;
+    p.PacketType = "DATA";
+    p.Data = "000501013001401050311112222";
+    p.Text3 = "third";
+    p.Number1 = -7;
+    return p;
+}
+
+std::string Built(const CommType& p) {
+    std::string text;
+    EXPECT_TRUE(BuildPacket(p, text));
+    return text;
+}
+
+TEST(PacketCodec, ChecksumSumsBytesAndWraps) {
+    EXPECT_EQ(PacketChecksum("abc"), 294);
+    EXPECT_EQ(PacketChecksum(""), 0);
+    // 'd' * 101 = 10100, then "^" (94) + "d" ... build a text summing to exactly 10294.
+    std::string t(102, 'd'); // 102 * 100 = 10200
+    t += '^';                // + 94 = 10294
+    EXPECT_EQ(PacketChecksum(t), 294);
+    // Bytes above 127 count with their unsigned code.
+    EXPECT_EQ(PacketChecksum("\xE9"), 233);
+}
+
+TEST(PacketCodec, RequestNextControlPacketBytes) {
+    FakeClock clock(45000.25);
+    FakeTcpSocket socket;
+    socket.state = TcpSocket::State::Connected;
+    CommLogRing log;
+    PacketSender sender(socket, log, clock);
+    ASSERT_TRUE(sender.SendControlPacket("s01", "h01", kPktRequestNext, "ignored"));
+    ASSERT_EQ(socket.written.size(), 1u);
+    const std::string& w = socket.written[0];
+    const std::string body = "0\t00000\ts01h01"
+                             "45000.25\t" +
+                             DoubleText(10.0 / 86400.0) +
+                             "\t"
+                             "00041006"
+                             "0019Request next packet"
+                             "00000000000000000000000000000000\x01";
+    EXPECT_EQ(w.substr(4), body);
+    char check[8];
+    std::snprintf(check, sizeof check, "%04d", PacketChecksum(body));
+    EXPECT_EQ(w.substr(0, 4), check);
+    EXPECT_EQ(sender.SentPacketCounter(), 1);
+    ASSERT_TRUE(log.HasUnread());
+    EXPECT_EQ(log.TakeNext(), "PKT: RQST NEXT PKT 0");
+    EXPECT_EQ(log.TakeNext(), "APPL: Send data pkt to Hub");
+}
+
+TEST(PacketCodec, IdentifiersAreCutAndPadded) {
+    CommType p;
+    p.Source = "NOTINIT";
+    p.Destination = "m";
+    CommType back;
+    ASSERT_TRUE(ParsePacket(Built(p), back));
+    EXPECT_EQ(back.Source, "NOT");
+    EXPECT_EQ(back.Destination, "m  ");
+}
+
+TEST(PacketCodec, RoundTripKeepsEveryField) {
+    CommType p = Sample();
+    p.Text0 = "t0";
+    p.Number2 = 32767;
+    p.Text8 = std::string("\x01\t\xff", 3); // SOH and TAB inside counted text survive parsing
+    CommType back;
+    ASSERT_TRUE(ParsePacket(Built(p), back));
+    // Dates keep 15 significant digits, not every bit.
+    EXPECT_NEAR(back.Expire, p.Expire, 1e-15);
+    back.Expire = p.Expire;
+    EXPECT_EQ(back, p);
+}
+
+TEST(PacketCodec, WrongOrMissingCheckIsRefusedAndLeavesPacketCleared) {
+    std::string text = Built(Sample());
+    CommType back;
+    back.Data = "stale";
+    text[0] = text[0] == '9' ? '0' : static_cast<char>(text[0] + 1);
+    EXPECT_FALSE(ParsePacket(text, back));
+    EXPECT_EQ(back, CommType{});
+    EXPECT_FALSE(ParsePacket("12", back));
+    EXPECT_FALSE(ParsePacket("-294abc", back));
+}
+
+TEST(PacketCodec, NumbersThatDoNotConvertOrOverflowFailTheParse) {
+    auto withBody = [](const std::string& body) {
+        char check[8];
+        std::snprintf(check, sizeof check, "%04d", PacketChecksum(body));
+        return std::string(check) + body;
+    };
+    CommType back;
+    // Number1 = 40000 does not fit 16 bits.
+    EXPECT_FALSE(ParsePacket(withBody("40000\t0000"
+                                      "0\ts01h01"
+                                      "1\t1\t00000000\x01"),
+                             back));
+    // Created is not a number.
+    EXPECT_FALSE(ParsePacket(withBody("0\t00000\ts01h01"
+                                      "x\t1\t00000000\x01"),
+                             back));
+    // A counted length that lies: the field and all after it come out empty, the parse still holds.
+    ASSERT_TRUE(ParsePacket(withBody("0\t00000\ts01h01"
+                                     "1\t1\t0004100699991234\x01"),
+                            back));
+    EXPECT_EQ(back.PacketType, "1006");
+    EXPECT_EQ(back.Data, "");
+    EXPECT_EQ(back.Text1, "");
+}
+
+TEST(PacketCodec, OversizedTextsAreRefusedNotTruncated) {
+    CommType p = Sample();
+    p.Data.assign(9999, 'a');
+    std::string text;
+    EXPECT_FALSE(BuildPacket(p, text)); // fits its count but not the 10000-byte packet
+    EXPECT_FALSE(PacketFits(p));
+    p.Data.assign(10000, 'a');
+    EXPECT_FALSE(BuildPacket(p, text));
+    p.Data.assign(9000, 'a');
+    ASSERT_TRUE(BuildPacket(p, text));
+    EXPECT_TRUE(PacketFits(p));
+    CommType back;
+    ASSERT_TRUE(ParsePacket(text, back));
+    EXPECT_EQ(back.Data.size(), 9000u);
+}
+
+TEST(PacketFields, ReadersStayInsideTheText) {
+    std::string v;
+    std::size_t end = 0;
+    ReadTabField("ab\tcd", 1, v, end);
+    EXPECT_EQ(v, "ab");
+    EXPECT_EQ(end, 3u);
+    ReadTabField("ab\tcd", 4, v, end);
+    EXPECT_EQ(v, "cd");
+    EXPECT_EQ(end, 5u);
+    ReadTabField("ab", 9, v, end);
+    EXPECT_EQ(v, "");
+    EXPECT_EQ(end, 2u);
+
+    ReadCountedField("xx0003abcdef", 3, v, end);
+    EXPECT_EQ(v, "abc");
+    EXPECT_EQ(end, 9u);
+    // The legacy test compared L + 4 with the whole text; the count must fit from pos on.
+    ReadCountedField("xxxxxxxx0004ab", 9, v, end);
+    EXPECT_EQ(v, "");
+    EXPECT_EQ(end, 14u);
+    ReadCountedField("-004abcd", 1, v, end); // a sign is not a digit
+    EXPECT_EQ(v, "");
+    ReadCountedField(" 4.0abcd", 1, v, end);
+    EXPECT_EQ(v, "");
+    ReadCountedField("00", 1, v, end);
+    EXPECT_EQ(v, "");
+    EXPECT_EQ(end, 2u);
+
+    ReadFixedField("abcdef", 5, 3, v, end);
+    EXPECT_EQ(v, "");
+    EXPECT_EQ(end, 6u);
+    ReadFixedField("abcdef", 4, 3, v, end);
+    EXPECT_EQ(v, "def");
+    EXPECT_EQ(end, 6u);
+}
+
+TEST(PacketFraming, TwoInOneReadAndOneOverTwoReads) {
+    const std::string a = Built(Sample());
+    CommType other = Sample();
+    other.Data = "second";
+    const std::string b = Built(other);
+    PacketFramer f;
+    f.Append(a + b.substr(0, 10));
+    auto p1 = f.Next();
+    ASSERT_TRUE(p1);
+    EXPECT_EQ(*p1, a);
+    EXPECT_FALSE(f.Next());
+    f.Append(b.substr(10));
+    auto p2 = f.Next();
+    ASSERT_TRUE(p2);
+    EXPECT_EQ(*p2, b);
+    EXPECT_FALSE(f.Next());
+    EXPECT_EQ(f.Pending(), 0u);
+}
+
+TEST(PacketFraming, BoundKeepsNewestBytesAfterFramingABurst) {
+    PacketFramer f;
+    f.Append(std::string(250000, 'z'));
+    EXPECT_FALSE(f.Next());
+    f.Bound();
+    EXPECT_EQ(f.Pending(), 100000u);
+
+    // A burst larger than the bound still yields every packet: framing comes first.
+    PacketFramer g;
+    const std::string one = Built(Sample());
+    std::string burst;
+    while (burst.size() < 300000)
+        burst += one;
+    g.Append(burst);
+    std::size_t n = 0;
+    while (g.Next())
+        ++n;
+    g.Bound();
+    EXPECT_EQ(n, burst.size() / one.size());
+}
+
+TEST(CommMember, BufferAddDropsOldestWhenFull) {
+    CommMemberType m;
+    ASSERT_EQ(m.BufferMax, 10);
+    for (int i = 0; i < 10; ++i) {
+        CommType p;
+        p.Number1 = static_cast<std::int16_t>(i);
+        EXPECT_TRUE(m.BufferAdd(p));
+    }
+    CommType eleventh;
+    eleventh.Number1 = 10;
+    EXPECT_FALSE(m.BufferAdd(eleventh));
+    EXPECT_EQ(m.BufferSize(), 10);
+    const CommType* oldest = nullptr;
+    ASSERT_TRUE(m.BufferRetrieve(oldest));
+    EXPECT_EQ(oldest->Number1, 1);
+    eleventh.Number1 = 99; // the FIFO holds its own copy
+    CommType removed;
+    for (int i = 0; i < 9; ++i)
+        ASSERT_TRUE(m.BufferDelete(&removed));
+    EXPECT_EQ(removed.Number1, 9);
+    ASSERT_TRUE(m.BufferDelete(&removed));
+    EXPECT_EQ(removed.Number1, 10);
+    EXPECT_FALSE(m.BufferDelete());
+    EXPECT_FALSE(m.BufferRetrieve(oldest));
+}
+
+TEST(CommMember, UnboundedFifoReportsFalseButStaysCapped) {
+    CommMemberType m;
+    m.BufferMax = 0;
+    CommType p;
+    for (int i = 0; i < CommMemberType::kUnboundedLimit + 5; ++i)
+        EXPECT_FALSE(m.BufferAdd(p));
+    EXPECT_EQ(m.BufferSize(), CommMemberType::kUnboundedLimit);
+}
+
+TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
+    CommMemberType m(45001.0);
+    m.Identifier = "s07";
+    m.Description = "Screen Client on \"box\" (ASYNC)";
+    m.ServerAddress = "10.0.0.1";
+    m.ServerPort = 6000;
+    m.BufferMax = 25;
+    m.RemoteBuffer = 77;
+    m.OPackets = 3;
+    m.LastOPacket = 45000.75;
+    m.Mode = 279;
+    m.Packets = 99999999;
+    std::string text;
+    ASSERT_TRUE(m.CreatePacket(text));
+    EXPECT_EQ(text.substr(0, 4), "0000");
+    // BufferMax and RemoteBuffer follow ServerPort directly.
+    EXPECT_NE(text.find("10.0.0.16000\t25\t77\t"), std::string::npos);
+    CommMemberType back;
+    ASSERT_TRUE(back.ExtractPacket(text));
+    EXPECT_EQ(back.Identifier, "s07");
+    EXPECT_EQ(back.Description, m.Description);
+    EXPECT_EQ(back.BufferMax, 25);
+    EXPECT_EQ(back.RemoteBuffer, 77);
+    EXPECT_EQ(back.OPackets, 3);
+    EXPECT_DOUBLE_EQ(back.LastOPacket, 45000.75);
+    EXPECT_EQ(back.Mode, 279);
+    EXPECT_EQ(back.Packets, 99999999);
+    EXPECT_DOUBLE_EQ(back.Created, 45001.0);
+
+    text[3] = '1';
+    EXPECT_FALSE(back.ExtractPacket(text));
+    EXPECT_FALSE(back.ExtractPacket(""));
+}
+
+TEST(CommMember, CopyLeavesTargetFifo) {
+    CommMemberType a, b;
+    a.Identifier = "s02";
+    b.BufferAdd(CommType{});
+    ASSERT_TRUE(a.Copy(b));
+    EXPECT_EQ(b.Identifier, "s02");
+    EXPECT_EQ(b.BufferSize(), 1);
+}
+
+TEST(CommLog, RingWrapsAndOverwritesUnreadLines) {
+    CommLogRing ring;
+    for (int i = 0; i < 105; ++i)
+        ring.AddCommLog("line " + std::to_string(i));
+    EXPECT_EQ(ring.WriteIndex(), 5);
+    std::vector<std::string> lines;
+    while (ring.HasUnread())
+        lines.push_back(ring.TakeNext());
+    // The writer lapped the reader: the 5 newest lines are all that is left to read.
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines.front(), "line 100");
+}
+
+TEST(PacketSend, BadDestinationAndSocketErrorSendNothing) {
+    FakeClock clock;
+    FakeTcpSocket socket;
+    socket.state = TcpSocket::State::Connected;
+    CommLogRing log;
+    PacketSender sender(socket, log, clock);
+    CommType p = Sample();
+    p.Destination = "h1";
+    EXPECT_FALSE(sender.SendPacket(p));
+    EXPECT_TRUE(socket.written.empty());
+    p.Destination = "h01";
+    socket.writeError = {10053, "aborted"};
+    EXPECT_FALSE(sender.SendPacket(p));
+    EXPECT_EQ(sender.SentPacketCounter(), 0);
+    // Codes outside 1000..1007 go out with no data and no PKT line.
+    socket.writeError = {};
+    CommLogRing quiet;
+    PacketSender s2(socket, quiet, clock);
+    ASSERT_TRUE(s2.SendControlPacket("s01", "h01", 1234, "data"));
+    EXPECT_EQ(quiet.TakeNext(), "APPL: Send data pkt to Hub");
+    CommType back;
+    ASSERT_TRUE(ParsePacket(socket.written.back(), back));
+    EXPECT_EQ(back.PacketType, "1234");
+    EXPECT_EQ(back.Data, "");
+}
+
+} // namespace
+} // namespace zeva
