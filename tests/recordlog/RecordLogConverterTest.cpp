@@ -1,0 +1,198 @@
+#include "RecordLogFixture.h"
+
+#include "model/RecordText.h"
+
+namespace zeva::test {
+
+namespace {
+std::string Record(const std::vector<std::pair<int, std::string>>& fields) {
+    std::string text;
+    for (const auto& [n, v] : fields)
+        EXPECT_TRUE(RecordText::Set(text, n, v));
+    return text;
+}
+} // namespace
+
+TEST_F(RecordLogFixture, CreateDBaseNamesByTimeAndNeverOverwrites) {
+    RecordLogConverter converter(clock);
+    const std::string prefix = (dir / "rlog").string();
+    const std::string name = converter.RLCreateDBase(prefix);
+    EXPECT_EQ(name, prefix + "13020316072023.sqlite");
+    const auto tables = Query(name, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_EQ(Cell(tables, 0, 0), "text:Log");
+    EXPECT_EQ(Cell(tables, 1, 0), "text:RawRecords");
+    const auto cols = Query(name, "SELECT name, type FROM pragma_table_info('RawRecords')");
+    ASSERT_EQ(cols.size(), 4u);
+    EXPECT_EQ(Cell(cols, 3, 0), "text:Raw");
+
+    // The same second again: the existing database is left alone.
+    EXPECT_EQ(converter.RLCreateDBase(prefix), "");
+    EXPECT_EQ(Query(name, "SELECT count(*) FROM sqlite_master").size(), 1u);
+    EXPECT_EQ(converter.RLCreateDBase((dir / "missing" / "rlog").string()), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+}
+
+TEST_F(RecordLogFixture, LogWithoutDefinitionsKeepsLinesButNoDataRows) {
+    RecordLogConverter converter(clock);
+    const std::string db =
+        Convert({Line(1, "Dumping current field information ..."), Line(0, Record({{101, "3"}})),
+                 Line(0, Record({{101, "4"}})), Line(1, "Calling ZVFieldClass disconnecting...")},
+                converter);
+    ASSERT_FALSE(db.empty());
+    const auto raw = Query(db, "SELECT ID, Date, LType, Raw FROM RawRecords ORDER BY ID");
+    ASSERT_EQ(raw.size(), 2u);
+    EXPECT_EQ(Cell(raw, 0, 0), "integer:2");
+    EXPECT_EQ(Cell(raw, 0, 1), "text:2023-07-16 12:00:00");
+    EXPECT_EQ(Cell(raw, 0, 2), "integer:0");
+    EXPECT_EQ(Cell(raw, 0, 3), "text:000501013");
+    const auto log = Query(db, "SELECT ID, LType, Log FROM Log ORDER BY ID");
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(Cell(log, 1, 0), "integer:4");
+    EXPECT_EQ(Cell(log, 1, 2), "text:Calling ZVFieldClass disconnecting...");
+    EXPECT_EQ(Query(db, "SELECT name FROM sqlite_master WHERE name LIKE 'Data%'").size(), 0u);
+}
+
+TEST_F(RecordLogFixture, DataTableHasTypedColumnsForStoredFieldsOnly) {
+    RecordLogConverter converter(clock);
+    std::vector<LogEntry> lines = {
+        Definition(101, 2, "Int16"),         Definition(102, 3, "Int32"),
+        Definition(103, 4, "Single"),        Definition(104, 5, "Double"),
+        Definition(105, 6, "Currency"),      Definition(106, 7, "When"),
+        Definition(107, 8, "Name"),          Definition(108, 11, "Flag"),
+        Definition(109, 17, "Byte"),         Definition(110, 12, "Variant"),
+        Definition(111, 8, "Hidden", false), Definition(112, 8, "NA\"ME'); DROP TABLE Log;--"),
+    };
+    lines.push_back(Line(0, Record({{101, "12"},
+                                    {102, "70000"},
+                                    {103, "1.5"},
+                                    {104, "2.25"},
+                                    {105, "9.99"},
+                                    {106, "2001-02-03 04:05:06"},
+                                    {107, "MARGARET \xE9"},
+                                    {108, "True"},
+                                    {109, "255"},
+                                    {110, "0012"},
+                                    {111, "secret"},
+                                    {112, "quoted"},
+                                    {150, "no definition"}})));
+    // Values that do not fit their type leave their cells empty; the row is kept.
+    lines.push_back(
+        Line(0, Record({{101, "40000"}, {102, "abc"}, {106, "31/02/2001"}, {109, "256"}, {107, ""}})));
+    const std::string db = Convert(lines, converter);
+    ASSERT_FALSE(db.empty());
+
+    const auto cols = Query(db, "SELECT name, type FROM pragma_table_info('Data0000')");
+    std::vector<std::string> names;
+    for (const auto& c : cols)
+        names.push_back(c[0].value_or("") + " " + c[1].value_or(""));
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "text:ID text:INTEGER", "text:Date text:DATETIME", "text:Int16 text:SMALLINT",
+                         "text:Int32 text:INTEGER", "text:Single text:FLOAT", "text:Double text:DOUBLE",
+                         "text:When text:DATETIME", "text:Name text:TEXT", "text:Flag text:BOOLEAN",
+                         "text:Byte text:TINYINT", "text:Variant text:TEXT",
+                         "text:NA\"ME'); DROP TABLE Log;-- text:TEXT"}));
+
+    const auto rows = Query(db, "SELECT * FROM Data0000 ORDER BY ID");
+    ASSERT_EQ(rows.size(), 2u);
+    const std::vector<std::string> first = {"integer:13",
+                                            "text:2023-07-16 12:00:00",
+                                            "integer:12",
+                                            "integer:70000",
+                                            "real:1.5",
+                                            "real:2.25",
+                                            "text:2001-02-03 04:05:06",
+                                            "text:MARGARET \xC3\xA9",
+                                            "integer:1",
+                                            "integer:255",
+                                            "text:0012",
+                                            "text:quoted"};
+    for (std::size_t c = 0; c < first.size(); ++c)
+        EXPECT_EQ(Cell(rows, 0, c), first[c]) << c;
+    EXPECT_EQ(Cell(rows, 1, 2), "null"); // 40000 is no 16-bit integer
+    EXPECT_EQ(Cell(rows, 1, 3), "null");
+    EXPECT_EQ(Cell(rows, 1, 6), "null");
+    EXPECT_EQ(Cell(rows, 1, 7), "text:"); // an empty text stays an empty text
+    EXPECT_EQ(Cell(rows, 1, 9), "null");
+    // The hidden and currency values stay in RawRecords only.
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM RawRecords WHERE Raw LIKE '%secret%9.99%'").size(), 1u);
+    EXPECT_EQ(Cell(Query(db, "SELECT count(*) FROM Log"), 0, 0), "integer:12");
+    EXPECT_EQ(converter.LastTotals().dataRows, 2);
+}
+
+TEST_F(RecordLogFixture, EverySectionGetsItsOwnTableAndLaterDefinitionsWin) {
+    RecordLogConverter converter(clock);
+    const std::string db = Convert(
+        {
+            Line(0, Record({{101, "before any definition"}})),
+            Line(1, "Dumping current field information ..."),
+            Definition(101, 8, "NAME"),
+            Definition(102, 8, "NAME"), // same title: the second gets its number
+            Definition(103, 8, "name"), // SQLite names ignore case
+            Line(1, "Finished dump of current field information ..."),
+            Line(0, Record({{101, "a"}, {102, "b"}, {103, "c"}})),
+            Line(0, Record({{101, "d"}})),
+            Definition(101, 8, "SURNAME"), // a retitle after records starts a new section
+            Definition(104, 3, "ID"),
+            Line(0, Record({{101, "e"}, {104, "7"}})),
+        },
+        converter);
+    ASSERT_FALSE(db.empty());
+    auto columns = [&](const std::string& table) {
+        std::string out;
+        for (const auto& c : Query(db, "SELECT name FROM pragma_table_info('" + table + "')"))
+            out += c[0].value_or("") + ",";
+        return out;
+    };
+    EXPECT_EQ(columns("Data0000"), "text:ID,text:Date,text:NAME,text:NAME_102,text:name_103,");
+    EXPECT_EQ(columns("Data0001"), "text:ID,text:Date,text:SURNAME,text:NAME,text:name_103,text:ID_104,");
+    const auto s1 = Query(db, "SELECT ID, NAME, NAME_102, name_103 FROM Data0000 ORDER BY ID");
+    ASSERT_EQ(s1.size(), 2u);
+    EXPECT_EQ(Cell(s1, 0, 0), "integer:7");
+    EXPECT_EQ(Cell(s1, 0, 3), "text:c");
+    EXPECT_EQ(Cell(s1, 1, 1), "text:d");
+    const auto s2 = Query(db, "SELECT ID, SURNAME, ID_104 FROM Data0001");
+    ASSERT_EQ(s2.size(), 1u);
+    EXPECT_EQ(Cell(s2, 0, 0), "integer:11");
+    EXPECT_EQ(Cell(s2, 0, 1), "text:e");
+    EXPECT_EQ(Cell(s2, 0, 2), "integer:7");
+    EXPECT_EQ(Cell(Query(db, "SELECT count(*) FROM RawRecords"), 0, 0), "integer:4");
+}
+
+TEST_F(RecordLogFixture, LineCounterWrapsAfter999999) {
+    RecordLogConverter converter(clock);
+    converter.SetCounterStart(999998);
+    LogEntry undated = Line(1, "no time");
+    undated.dateValid = false;
+    LogEntry garbled = Line(-1, "");
+    const std::string db = Convert({Line(0, "000501013"), Line(0, "000501014"), undated, garbled}, converter);
+    const auto raw = Query(db, "SELECT ID FROM RawRecords ORDER BY rowid");
+    ASSERT_EQ(raw.size(), 2u);
+    EXPECT_EQ(Cell(raw, 0, 0), "integer:999999");
+    EXPECT_EQ(Cell(raw, 1, 0), "integer:0");
+    const auto log = Query(db, "SELECT ID, Date, LType FROM Log ORDER BY rowid");
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(Cell(log, 0, 0), "integer:1");
+    EXPECT_EQ(Cell(log, 0, 1), "null");
+    EXPECT_EQ(Cell(log, 1, 2), "integer:-1");
+}
+
+TEST_F(RecordLogFixture, MalformedRecordsAndPacketsDoNotStopTheConversion) {
+    RecordLogConverter converter(clock);
+    const std::string db = Convert(
+        {
+            Line(2, "0001101\t8\t0004NAME"), // wrong check field: not a definition
+            Line(2, "garbage"), Definition(101, 8, "NAME"),
+            Line(0, "00050101A9999"),             // sound entry, then an entry cut short
+            Line(0, std::string("\x00\xff,", 3)), // no sound entry at all
+        },
+        converter);
+    ASSERT_FALSE(db.empty());
+    const auto rows = Query(db, "SELECT NAME FROM Data0000 ORDER BY ID");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(Cell(rows, 0, 0), "text:A");
+    EXPECT_EQ(Cell(rows, 1, 0), "null");
+    EXPECT_EQ(Cell(Query(db, "SELECT count(*) FROM Log"), 0, 0), "integer:3");
+}
+
+} // namespace zeva::test

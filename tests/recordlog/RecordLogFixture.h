@@ -1,0 +1,98 @@
+#pragma once
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "logstore/LogEntry.h"
+#include "model/ZVFieldType.h"
+#include "platform/memory/FakeClock.h"
+#include "recordlog/RecordLogConverter.h"
+
+namespace zeva::test {
+
+// A temporary folder per test, log lines built in memory, and a plain-SQLite reader for results.
+class RecordLogFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        dir = std::filesystem::temp_directory_path() /
+              ("zeva-recordlog-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    static LogEntry Line(std::int16_t type, std::string data, double date = 45123.5) {
+        LogEntry e;
+        e.type = type;
+        e.date = date;
+        e.dateValid = true;
+        e.data = std::move(data);
+        return e;
+    }
+    static LogEntry Definition(std::int16_t id, std::int16_t vtype, const std::string& title,
+                               bool dbase = true) {
+        ZVFieldType f;
+        f.Identifier = id;
+        f.VType = vtype;
+        f.Title = title;
+        f.DBase = dbase;
+        std::string packet;
+        EXPECT_TRUE(f.CreatePacket(packet));
+        return Line(2, packet);
+    }
+
+    // Converts lines with the converter; returns the database name.
+    std::string Convert(const std::vector<LogEntry>& lines, RecordLogConverter& converter) {
+        std::size_t next = 0;
+        return converter.ConvertRLogToDBase((dir / "conv").string(), [&](LogEntry& e) {
+            if (next == lines.size()) return false;
+            e = lines[next++];
+            return true;
+        });
+    }
+
+    using Rows = std::vector<std::vector<std::optional<std::string>>>;
+    // Runs a query with plain SQLite; each cell as typeof:value ("integer:5", "null").
+    static Rows Query(const std::string& db, const std::string& sql) {
+        Rows rows;
+        sqlite3* h = nullptr;
+        EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt* st = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
+        while (st && sqlite3_step(st) == SQLITE_ROW) {
+            std::vector<std::optional<std::string>> row;
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                const int t = sqlite3_column_type(st, c);
+                if (t == SQLITE_NULL) {
+                    row.emplace_back(std::nullopt);
+                    continue;
+                }
+                const char* kind = t == SQLITE_INTEGER ? "integer:" : t == SQLITE_FLOAT ? "real:" : "text:";
+                row.emplace_back(kind +
+                                 std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c))));
+            }
+            rows.push_back(std::move(row));
+        }
+        sqlite3_finalize(st);
+        sqlite3_close(h);
+        return rows;
+    }
+    static std::string Cell(const Rows& rows, std::size_t r, std::size_t c) {
+        if (r >= rows.size() || c >= rows[r].size()) return "<missing>";
+        return rows[r][c].value_or("null");
+    }
+
+    std::filesystem::path dir;
+    FakeClock clock{45123.5 + 3723.0 / 86400.0}; // 16/07/2023 13:02:03
+};
+
+} // namespace zeva::test
