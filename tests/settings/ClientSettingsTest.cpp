@@ -1,0 +1,158 @@
+#include "SettingsFixture.h"
+#include "settings/ClientSettings.h"
+
+using namespace zeva;
+using zeva::test::SettingsFixture;
+
+using ClientSettingsTest = SettingsFixture;
+
+TEST_F(ClientSettingsTest, FreshDatabaseGivesEveryDefaultAndInsertsNothing) {
+    auto& db = Db(false);
+    ClientSettings s;
+    s.CharactersPerPage = 1; // must be overwritten by the read
+    LoadAllSettings(db, "s05", s);
+    ReadOutputSettings(db, s);
+    ReadClientSelection(db, s);
+    const ClientSettings d;
+    EXPECT_TRUE(s.Load);
+    EXPECT_EQ(s.X25TestData, kDefaultTestRecord);
+    EXPECT_EQ(s.FieldDataBaseFile, "ZEVAField.mdb");
+    EXPECT_EQ(s.WindowSelected, 2);
+    EXPECT_EQ(s.XWindowWidth, d.XWindowWidth);
+    EXPECT_EQ(s.RemotePort, 6000);
+    EXPECT_TRUE(s.AsyncComms);
+    EXPECT_DOUBLE_EQ(s.CommClassWatchDog, 120.0 / 86400.0);
+    EXPECT_EQ(s.CharactersPerPage, 138);
+    EXPECT_EQ(s.MaxEntriesInOutput, 50);
+    EXPECT_EQ(s.SetUpPassword, "keystone");
+    EXPECT_TRUE(s.DisplayFormatList.empty());
+    EXPECT_TRUE(s.X25ClientEnabled[0] && s.X25ClientEnabled[1]);
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ClientSettingsTest, AdminShutdownWritesAndTheNextStartReadsBack) {
+    ClientSettings s;
+    s.RemoteAddress = "hub.site";
+    s.RemotePort = 6123;
+    s.AsyncComms = false;
+    s.CommClassWatchDog = 75.0 / 86400.0;
+    s.MaxEntriesInOutput = 200;
+    s.SetUpPassword = "it's secret";
+    s.DisplayFormatList = {"line one", "line 'two'"};
+    s.OutputWindowFont = "True|False|Courier New|10|False|False|0|16777215";
+    s.XWindowWidth[3] = 12000;
+    auto& admin = Db(true);
+    SaveAllSettings(admin, "s05", s);
+    SaveOutputSettings(admin, s);
+    EXPECT_EQ(Rows("Setup\\WINDOW\\Load")[0].first, "False");
+    EXPECT_EQ(Rows("Setup\\TCP\\CommClassWatchDog")[0].first, "00:01:15");
+    EXPECT_EQ(Rows("Setup\\OUTPUT\\Fields\\NoOfFields")[0].first, "2");
+    EXPECT_EQ(Rows("Setup\\OUTPUT\\Fields\\Field002")[0].first, "line 'two'");
+
+    ClientSettings r;
+    auto& op = Db(false);
+    LoadAllSettings(op, "s05", r);
+    ReadOutputSettings(op, r);
+    EXPECT_FALSE(r.Load);
+    EXPECT_EQ(r.RemoteAddress, "hub.site");
+    EXPECT_EQ(r.RemotePort, 6123);
+    EXPECT_FALSE(r.AsyncComms);
+    EXPECT_NEAR(r.CommClassWatchDog, 75.0 / 86400.0, 1e-12);
+    EXPECT_EQ(r.MaxEntriesInOutput, 200);
+    EXPECT_EQ(r.SetUpPassword, "it's secret");
+    EXPECT_EQ(r.DisplayFormatList, s.DisplayFormatList);
+    EXPECT_EQ(r.OutputWindowFont, s.OutputWindowFont);
+    EXPECT_EQ(r.XWindowWidth[3], 12000);
+    // A second admin shutdown updates in place: one row per key.
+    SaveAllSettings(Db(true), "s05", s);
+    EXPECT_EQ(Rows("Setup\\TCP\\Remote Port").size(), 1u);
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ClientSettingsTest, S99WindowKeysNeverTouchTheNumberedUsers) {
+    ClientSettings numbered, shared;
+    numbered.WindowSelected = 3;
+    numbered.XWindowWidth[1] = 11111;
+    shared.WindowSelected = 5;
+    shared.XWindowWidth[1] = 22222;
+    auto& db = Db(true);
+    WriteWindowKeys(db, "s05", numbered);
+    WriteWindowKeys(db, "s99", shared);
+    EXPECT_EQ(Rows("Setup\\WINDOW\\WindowSelected")[0].first, "3");
+    EXPECT_EQ(Rows("Setup\\WINDOW\\S99WindowSelected")[0].first, "5");
+    EXPECT_EQ(Rows("Setup\\WINDOW\\S99XWindowWidth1")[0].first, "22222");
+    EXPECT_TRUE(Rows("Setup\\WINDOW\\XWindowWidth4").empty()) << "mode 4 keeps no size";
+    ClientSettings a, b;
+    ReadWindowKeys(db, "s07", a);
+    ReadWindowKeys(db, "s99", b);
+    EXPECT_EQ(a.WindowSelected, 3);
+    EXPECT_EQ(a.XWindowWidth[1], 11111);
+    EXPECT_EQ(b.WindowSelected, 5);
+    EXPECT_EQ(b.XWindowWidth[1], 22222);
+}
+
+TEST_F(ClientSettingsTest, ZeroSizesAndBadValuesAreCorrectedOnRead) {
+    Row("Setup\\WINDOW\\XWindowWidth2", "0");
+    Row("Setup\\WINDOW\\XWindowHeight2", "0");
+    Row("Setup\\WINDOW\\XWindowState5", "0");
+    Row("Setup\\WINDOW\\XWindowState1", "0");
+    Row("Setup\\OUTPUT\\CharactersPerPage", "99999"); // does not fit 16 bits
+    Row("Setup\\OUTPUT\\LinesPerRecord", "two");
+    Row("Setup\\TCP\\CommClassWatchDog", "25:99:00");
+    Row("Setup\\OUTPUT\\Fields\\NoOfFields", "NULL");
+    auto& db = Db(false);
+    ClientSettings s;
+    LoadAllSettings(db, "s05", s);
+    ReadOutputSettings(db, s);
+    EXPECT_EQ(s.XWindowWidth[2], 9375);
+    EXPECT_EQ(s.XWindowHeight[2], 1635);
+    EXPECT_EQ(s.XWindowState[5], 2);
+    EXPECT_EQ(s.XWindowState[1], 0) << "only mode 5 turns a normal state into maximised";
+    EXPECT_EQ(s.CharactersPerPage, 138);
+    EXPECT_EQ(s.LinesPerRecord, 1);
+    EXPECT_DOUBLE_EQ(s.CommClassWatchDog, 120.0 / 86400.0);
+    EXPECT_TRUE(s.DisplayFormatList.empty());
+}
+
+TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
+    auto& db = Db(true);
+    EXPECT_TRUE(SaveFormPosition(db, 3, "frmZVScreenClientMain", {20000, 300, 1635, 9375}, false));
+    EXPECT_FALSE(SaveFormPosition(db, 3, "frmOther", {1, 2, 3, 4}, true)) << "a minimised window is not saved";
+    EXPECT_TRUE(Rows("frmOther\\Left").empty());
+    EXPECT_EQ(Rows("frmZVScreenClientMain\\Left")[0].first, "20000");
+    FormPosition p = RestoreFormPosition(db, "frmZVScreenClientMain", 19200, 14400);
+    EXPECT_EQ(p.Left, 0);
+    EXPECT_EQ(p.Top, 300);
+    p = RestoreFormPosition(db, "frmZVScreenClientMain", 30000, 14400);
+    EXPECT_EQ(p.Left, 20000);
+    EXPECT_TRUE(SaveFormPosition(db, 3, "frmZVScreenClientMain", {-50, -50, 1, 1}, false));
+    p = RestoreFormPosition(db, "frmZVScreenClientMain", 30000, 14400);
+    EXPECT_EQ(p.Left, 0);
+    EXPECT_EQ(p.Top, 0);
+}
+
+TEST(FontText, RoundTripAndTolerantRead) {
+    FontSpec f;
+    f.Bold = true;
+    f.Name = "Courier New";
+    f.Size = 8.25;
+    f.ForeColor = 255;
+    f.BackColor = 16777215;
+    const std::string text = FontToText(f);
+    EXPECT_EQ(text, "True|False|Courier New|8.25|False|False|255|16777215");
+    FontSpec g;
+    EXPECT_TRUE(TextToFont(text, g));
+    EXPECT_EQ(FontToText(g), text);
+    FontSpec unchanged;
+    EXPECT_FALSE(TextToFont("", unchanged));
+    EXPECT_EQ(FontToText(unchanged), FontToText(FontSpec{}));
+    FontSpec partial;
+    EXPECT_TRUE(TextToFont("True|x|Arial", partial));
+    EXPECT_TRUE(partial.Bold);
+    EXPECT_FALSE(partial.Italic);
+    EXPECT_EQ(partial.Name, "Arial");
+    EXPECT_EQ(partial.Size, 8.25);
+    EXPECT_TRUE(TextToFont("|||-5|||99999999999|-1", partial));
+    EXPECT_EQ(partial.Size, 8.25);
+    EXPECT_EQ(partial.BackColor, 16777215u);
+}
