@@ -52,14 +52,16 @@ bool FieldDatabase::ReadFields(std::vector<ZVFieldType>& fields) {
         return false;
     }
     std::vector<SqliteDatabase::Row> rows;
-    if (!db_.Exec("SELECT Identifier, Title, VType, Description, DBase FROM ZVFields ORDER BY Identifier", {},
-                  &rows)) {
+    if (!db_.Exec(
+            "SELECT Identifier, Title, VType, Description, DBase, \"Default\", Format, Minsize, Maxsize "
+            "FROM ZVFields ORDER BY Identifier",
+            {}, &rows)) {
         KeepError(db_.LastErrorCode(), db_.LastError());
         return false;
     }
     fields.reserve(rows.size());
     for (const auto& row : rows) {
-        if (row.size() < 5 || !row[0] || !row[2] || !row[4]) continue;
+        if (row.size() < 9 || !row[0] || !row[2] || !row[4]) continue;
         auto id = ToInt16(*row[0]);
         auto vtype = ToInt16(*row[2]);
         auto dbase = ToBool(*row[4]);
@@ -70,6 +72,10 @@ bool FieldDatabase::ReadFields(std::vector<ZVFieldType>& fields) {
         f.VType = *vtype;
         f.Description = row[3] ? Utf8ToCp1252(*row[3]) : std::string();
         f.DBase = *dbase;
+        f.Default = row[5] ? Utf8ToCp1252(*row[5]) : std::string();
+        f.DFormat = row[6] ? Utf8ToCp1252(*row[6]) : std::string();
+        f.Minsize = row[7] ? Utf8ToCp1252(*row[7]) : std::string();
+        f.Maxsize = row[8] ? Utf8ToCp1252(*row[8]) : std::string();
         fields.push_back(std::move(f));
     }
     return true;

@@ -27,9 +27,9 @@ class FieldDatabase {
     const std::string& Path() const { return path_; }
 
     // Reads the definitions in Identifier order. A row with a missing or wrong-typed Identifier,
-    // VType or DBase is skipped; a Null Title or Description reads as empty. Default, Format,
-    // Minsize and Maxsize are not read. False (with LastErrorCode/LastError) when the table
-    // cannot be read at all.
+    // VType or DBase is skipped; a Null text column reads as empty. Default, Format, Minsize and
+    // Maxsize are read too, so a site's display patterns apply from the start. False (with
+    // LastErrorCode/LastError) when the table cannot be read at all.
     bool ReadFields(std::vector<ZVFieldType>& fields);
 
     // Write-backs; each reports whether the database took it.

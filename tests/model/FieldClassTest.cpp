@@ -1,0 +1,527 @@
+#include "model/FieldDatabase.h"
+#include "model/RecordText.h"
+#include "model/ZVFieldClass.h"
+
+#include "common/SqliteDatabase.h"
+#include "platform/memory/MemoryFlexGrid.h"
+#include "platform/memory/MemoryListBox.h"
+#include "platform/memory/RecordingMessageBox.h"
+#include "settings/SettingsDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace zeva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FieldClass : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("zeva-model-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        settingsPath = (dir / "ZEVARegistry.mdb").string();
+        fieldsPath = (dir / "ZEVAField.mdb").string();
+        SqliteDatabase s;
+        ASSERT_TRUE(s.Open(settingsPath, SqliteDatabase::Mode::Create));
+        ASSERT_TRUE(
+            s.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"));
+        SqliteDatabase f;
+        ASSERT_TRUE(f.Open(fieldsPath, SqliteDatabase::Mode::Create));
+        ASSERT_TRUE(f.ExecScript(FieldDatabase::SchemaSql()));
+        session.Userid = "s01";
+        session.AdminMode = true;
+        settings = std::make_unique<SettingsDatabase>(settingsPath, session);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void Sql(const std::string& path, const std::string& script) {
+        SqliteDatabase db;
+        ASSERT_TRUE(db.Open(path, SqliteDatabase::Mode::ReadWrite));
+        ASSERT_TRUE(db.ExecScript(script)) << db.LastError();
+    }
+    void AddRows(int from, int to) {
+        std::ostringstream sql;
+        for (int n = from; n <= to; ++n)
+            sql << "INSERT INTO ZVFields VALUES (" << n << ", 'F" << n << "', 8, 'Field " << n
+                << "', NULL, NULL, NULL, NULL, 1);";
+        Sql(fieldsPath, sql.str());
+    }
+    // Start-up's sequence: open read-only, hand over, connect, close again.
+    std::unique_ptr<ZVFieldClass> Start(const std::string& userid = "s01") {
+        auto c = std::make_unique<ZVFieldClass>(settings.get(), &messages);
+        EXPECT_TRUE(PXOpenDatabase(database, fieldsPath));
+        c->SetupFDBase(&database);
+        c->SetupFGrid(&grid, &list);
+        c->SetFieldChangeHandler(
+            [this](ZVFieldType& f, std::int16_t e) { events.emplace_back(f.Identifier, e); });
+        connected = c->Connect(userid);
+        PXCloseDatabase(database);
+        return c;
+    }
+    std::string Setting(const std::string& key) {
+        return settings->RegGetSetting(2, "ZEVA", "FIELDS_Window", key, "<none>");
+    }
+    int SettingRows(const std::string& key) {
+        SqliteDatabase db;
+        std::vector<SqliteDatabase::Row> rows;
+        EXPECT_TRUE(db.Open(settingsPath, SqliteDatabase::Mode::ReadOnly));
+        EXPECT_TRUE(db.Exec("SELECT count(*) FROM StartUp WHERE Key_Description = ?1",
+                            {"FIELDS_Window\\" + key}, &rows));
+        return std::stoi(*rows.at(0).at(0));
+    }
+    std::set<int> ShownColumns(ZVFieldClass& c) {
+        std::set<int> s;
+        for (int i = 0; i < 9; ++i)
+            if (c.CMapTo(static_cast<std::int16_t>(i)) != -1)
+                s.insert(c.CMapTo(static_cast<std::int16_t>(i)));
+        return s;
+    }
+    static std::set<int> Dense(int n) {
+        std::set<int> s;
+        for (int i = 0; i < n; ++i)
+            s.insert(i);
+        return s;
+    }
+
+    fs::path dir;
+    std::string settingsPath, fieldsPath;
+    Session session;
+    std::unique_ptr<SettingsDatabase> settings;
+    FieldDatabase database;
+    MemoryFlexGrid grid;
+    MemoryListBox list;
+    RecordingMessageBox messages;
+    std::vector<std::pair<int, int>> events;
+    bool connected = false;
+};
+
+TEST_F(FieldClass, ConnectLoadsSoundRowsAndSkipsBrokenOnes) {
+    Sql(fieldsPath, "INSERT INTO ZVFields VALUES (103, 'C', 8, 'third', NULL, NULL, NULL, NULL, 1);"
+                    "INSERT INTO ZVFields VALUES (101, NULL, 2, NULL, NULL, NULL, NULL, NULL, 0);"
+                    "INSERT INTO ZVFields VALUES (102, 'B', NULL, 'no type', NULL, NULL, NULL, NULL, 1);"
+                    "INSERT INTO ZVFields VALUES (104, 'D', 'abc', 'bad type', NULL, NULL, NULL, NULL, 1);"
+                    "INSERT INTO ZVFields VALUES (105, 'E', 7, 'no flag', NULL, NULL, NULL, NULL, NULL);"
+                    "INSERT INTO ZVFields VALUES (40000, 'F', 8, 'too big', NULL, NULL, NULL, NULL, 1);"
+                    "INSERT INTO ZVFields VALUES (-5, 'G', 8, 'negative', NULL, NULL, NULL, NULL, 1);"
+                    "INSERT INTO ZVFields VALUES (106, 'Ünï', 8, 'x', 'dflt', 'fmt', '1', '2', 1);");
+    auto c = Start();
+    ASSERT_TRUE(connected);
+    EXPECT_TRUE(c->Connected());
+    EXPECT_EQ(c->Userid(), "s01");
+    ASSERT_EQ(c->Count(), 3);
+    // Null title and description read as empty: the field stays.
+    EXPECT_EQ(c->FField(1).Identifier, 101);
+    EXPECT_EQ(c->FField(1).Title, "");
+    EXPECT_FALSE(c->FField(1).DBase);
+    EXPECT_EQ(c->FTitle(106), "\xDCn\xEF"); // CP1252 in the program
+    EXPECT_EQ(c->FDescription(106), "x");
+    EXPECT_EQ(c->FField("106").Default, "dflt");
+    EXPECT_EQ(c->FFormat(106), "fmt");
+    EXPECT_EQ(c->FField("106").Maxsize, "2");
+    // Each loaded line goes on top of the list.
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"0106 \xDCn\xEF", "0103 C", "0101 "}));
+    EXPECT_EQ(c->ListItemData(), (std::vector<std::int16_t>{106, 103, 101}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FieldClass, ConnectNormalisesTheIdentifier) {
+    auto c = Start("X07");
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(c->Userid(), "x07");
+    for (const char* bad : {"s??", "m**", "sab", "", "s-1"}) {
+        ZVFieldClass other;
+        EXPECT_FALSE(other.Connect(bad)) << bad;
+        EXPECT_EQ(other.Userid(), "NOTINIT");
+        EXPECT_FALSE(other.Connected());
+    }
+    ZVFieldClass star;
+    EXPECT_TRUE(star.Connect("#5"));
+    EXPECT_EQ(star.Userid(), " 05");
+}
+
+TEST_F(FieldClass, DatabaseThatIsMissingOrNotADatabase) {
+    FieldDatabase db;
+    EXPECT_FALSE(PXOpenDatabase(db, (dir / "absent.mdb").string()));
+    EXPECT_FALSE(fs::exists(dir / "absent.mdb"));
+    std::ofstream((dir / "text.mdb").string()) << "this is not a database at all, just some text\n";
+    EXPECT_FALSE(PXOpenDatabase(db, (dir / "text.mdb").string()));
+
+    // A database without the table: the class shows number and description and fails.
+    SqliteDatabase empty;
+    ASSERT_TRUE(empty.Open((dir / "empty.mdb").string(), SqliteDatabase::Mode::Create));
+    ASSERT_TRUE(empty.ExecScript("CREATE TABLE Other (x);"));
+    empty.Close();
+    ASSERT_TRUE(PXOpenDatabase(db, (dir / "empty.mdb").string()));
+    ZVFieldClass c(settings.get(), &messages);
+    c.SetupFDBase(&db);
+    EXPECT_FALSE(c.Connect("s01"));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text.rfind("1:", 0), 0u) << messages.shown[0].text;
+    EXPECT_NE(messages.shown[0].text.find("ZVFields"), std::string::npos);
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST_F(FieldClass, ValidIsReadAndCleared) {
+    AddRows(101, 102);
+    auto c = Start();
+    c->FTitle(101);
+    EXPECT_TRUE(c->Valid());
+    EXPECT_FALSE(c->Valid());
+    EXPECT_EQ(c->FTitle(999), "");
+    EXPECT_FALSE(c->Valid());
+    c->FTitle(102);
+    c->FTitle(999); // the last operation decides
+    EXPECT_FALSE(c->Valid());
+    EXPECT_EQ(c->FField("abc").Identifier, -1);
+    EXPECT_FALSE(c->Valid());
+    EXPECT_EQ(c->FField(3).Identifier, -1);
+    EXPECT_FALSE(c->Valid());
+    c->SetFTitle(std::string("scratch")); // the current field
+    EXPECT_TRUE(c->Valid());
+    EXPECT_EQ(c->FTitle(), "scratch");
+}
+
+TEST_F(FieldClass, AttributeChangesAndTheirEvents) {
+    AddRows(101, 101);
+    auto c = Start();
+    c->SetQMapTo(101, 1);
+    c->SetFTitle(101, "f101"); // differs only in case
+    EXPECT_EQ(c->FTitle(101), "F101");
+    EXPECT_TRUE(events.empty());
+    c->SetFTitle(101, "Surname");
+    c->SetFVType(101, 7);
+    c->SetFFormat(101, "dd/mm/yyyy");
+    c->SetFDBase(101, false);
+    c->SetFDescription(101, "Family name");
+    c->SetFVType(101, 7); // unchanged: no event
+    EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{101, 1}, {101, 5}, {101, 4}, {101, 9}}));
+    EXPECT_EQ(list.List(0), "0101 Surname");
+    EXPECT_EQ(list.ListCount(), 1);
+    EXPECT_EQ(grid.TextMatrix(1, 0), "101");
+    EXPECT_EQ(grid.TextMatrix(1, 1), "Surname");
+    EXPECT_EQ(grid.TextMatrix(1, 2), "Date");
+    EXPECT_EQ(grid.TextMatrix(1, 3), "Family name");
+    EXPECT_EQ(grid.TextMatrix(1, 5), "dd/mm/yyyy");
+    EXPECT_EQ(grid.TextMatrix(1, 8), "NO");
+    EXPECT_EQ(grid.CellBackColor(1, 8), 65535u);
+    EXPECT_EQ(c->CellState(1, 8), 1);
+    c->SetFDBase(101, true);
+    EXPECT_EQ(grid.TextMatrix(1, 8), " ");
+    EXPECT_EQ(grid.CellBackColor(1, 8), 0xFFFFFFu);
+    EXPECT_EQ(c->FFormatField(101, "2001-02-03 04:00:00"), "03/02/2001");
+}
+
+TEST_F(FieldClass, WriteBacksAreRefusedQuietlyByTheSharedDatabase) {
+    AddRows(101, 101);
+    auto c = Start();
+    // Still open read-only (as between open and close at start-up): the write is attempted.
+    ASSERT_TRUE(PXOpenDatabase(database, fieldsPath));
+    c->SetFTitle(101, "Changed");
+    c->SetFIdentifier(-1, 120);
+    c->SetFIdentifier(101, -1);
+    EXPECT_GE(database.WritesRefused(), 3);
+    PXCloseDatabase(database);
+    EXPECT_TRUE(c->FField("120").Identifier == 120);
+    std::vector<ZVFieldType> rows;
+    ASSERT_TRUE(PXOpenDatabase(database, fieldsPath));
+    ASSERT_TRUE(database.ReadFields(rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Title, "F101");
+}
+
+TEST_F(FieldClass, WritableDatabaseTakesTheWriteBacks) {
+    AddRows(101, 101);
+    FieldDatabase db;
+    ASSERT_TRUE(db.Open(fieldsPath, true));
+    ZVFieldClass c;
+    c.SetupFDBase(&db);
+    ASSERT_TRUE(c.Connect("s01"));
+    c.SetFTitle(101, "It's typed");
+    c.SetFVType(101, 2);
+    c.SetFMaxsize(101, FieldValue(std::int16_t{9}));
+    c.SetFIdentifier(101, 140);
+    c.SetFIdentifier(-1, 150);
+    std::vector<ZVFieldType> rows;
+    ASSERT_TRUE(db.ReadFields(rows));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Identifier, 140);
+    EXPECT_EQ(rows[0].Title, "It's typed");
+    EXPECT_EQ(rows[0].VType, 2);
+    EXPECT_EQ(rows[1].Identifier, 150);
+    EXPECT_EQ(db.WritesRefused(), 0);
+}
+
+TEST_F(FieldClass, AddingRenumberingAndDeleting) {
+    AddRows(101, 103);
+    auto c = Start();
+    c->SetFIdentifier(-1, 102); // already there
+    EXPECT_FALSE(c->Valid());
+    EXPECT_EQ(c->Count(), 3);
+    c->SetFIdentifier(-1, -5);
+    EXPECT_FALSE(c->Valid());
+    c->SetFIdentifier(101, 102); // renumbering onto an existing number does nothing
+    EXPECT_FALSE(c->Valid());
+    EXPECT_EQ(c->FTitle(101), "F101");
+    EXPECT_EQ(c->FTitle(102), "F102");
+
+    c->SetQMapTo(101, 1);
+    c->SetFIdentifier(101, 1234);
+    EXPECT_TRUE(c->Valid());
+    EXPECT_EQ(c->FTitle(1234), "F101");
+    EXPECT_EQ(c->FField(3).Identifier, 1234); // back in at the end
+    EXPECT_EQ(c->QMapTo(1234), 1);
+    EXPECT_EQ(grid.TextMatrix(1, 0), "1234");
+    EXPECT_EQ(list.List(0), "1234 F101");
+    EXPECT_EQ(list.ListCount(), 3);
+
+    c->SetQMapTo(103, 2);
+    c->SetFIdentifier(1234, -1);
+    EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{1234, 2}}));
+    EXPECT_EQ(c->Count(), 2);
+    EXPECT_EQ(c->QMapTo(103), 1); // the later row moved up
+    EXPECT_EQ(grid.Rows(), 2);
+    EXPECT_EQ(grid.TextMatrix(1, 0), "103");
+    EXPECT_EQ(list.ListCount(), 2);
+    c->SetFIdentifier(1234, -1);
+    EXPECT_FALSE(c->Valid());
+}
+
+TEST_F(FieldClass, SetFFieldCopiesThroughTheSetters) {
+    auto c = Start();
+    ZVFieldType d;
+    d.Title = "Postcode";
+    d.VType = 2;
+    d.Description = "Four digits";
+    d.DFormat = "0000";
+    d.DBase = false;
+    d.Maxsize = "9999";
+    c->SetFField(137, d);
+    EXPECT_TRUE(c->Valid());
+    EXPECT_EQ(c->FTitle(137), "Postcode");
+    EXPECT_EQ(c->FVType(137), 2);
+    EXPECT_FALSE(c->FDBase(137));
+    EXPECT_EQ(c->FField("137").Maxsize, ""); // limits go in while the type is still text
+    EXPECT_EQ(c->FFormatField(137, "300"), "0300");
+    EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{137, 9}, {137, 4}, {137, 5}, {137, 1}}));
+    c->SetFField(70000, d);
+    EXPECT_FALSE(c->Valid());
+}
+
+TEST_F(FieldClass, GridRowsInsertMoveAndStopAt200) {
+    AddRows(1000, 1249);
+    auto c = Start();
+    c->SetQMapTo(1000, 1);
+    c->SetQMapTo(1001, 1);
+    c->SetQMapTo(1002, 3);
+    EXPECT_EQ(c->GridOrder(), (std::vector<std::int16_t>{1001, 1000, 1002}));
+    c->SetQMapTo(1003, 5); // past the end
+    EXPECT_FALSE(c->Valid());
+    EXPECT_EQ(c->QMapTo(1003), -1);
+    EXPECT_TRUE(c->Valid());
+    c->SetQMapTo(1003, 0); // the header row
+    EXPECT_FALSE(c->Valid());
+    c->SetQMapTo(1000, -1);
+    EXPECT_EQ(c->GridOrder(), (std::vector<std::int16_t>{1001, 1002}));
+    for (int n = 1000; n < 1250; ++n)
+        c->SetQMapTo(static_cast<std::int16_t>(n), 1);
+    EXPECT_EQ(grid.Rows(), 200);
+    EXPECT_EQ(c->GridOrder().size(), 199u);
+    c->SetQMapTo(1249, 1);
+    EXPECT_FALSE(c->Valid());
+    EXPECT_EQ(c->QMapTo(1249), -1);
+    // Every shown row holds its own field.
+    for (int r = 1; r < grid.Rows(); ++r)
+        EXPECT_EQ(grid.TextMatrix(r, 0), std::to_string(c->GridOrder()[static_cast<std::size_t>(r - 1)]));
+}
+
+TEST_F(FieldClass, FieldMapRoundTripAndFourDigitNumbers) {
+    AddRows(101, 102);
+    Sql(fieldsPath, "INSERT INTO ZVFields VALUES (1234, 'Big', 8, '', NULL, NULL, NULL, NULL, 1);");
+    {
+        auto c = Start();
+        c->SetQMapTo(101, 1);
+        c->SetQMapTo(102, 2);
+        c->SetQMapTo(1234, 3);
+        c->SetCMapTo(0, -1); // attribute 0 is not enabled: ignored
+        EXPECT_EQ(c->CMapTo(0), 0);
+        ASSERT_TRUE(c->Disconnect());
+        EXPECT_FALSE(c->Connected());
+        EXPECT_EQ(grid.Rows(), 1);
+        EXPECT_EQ(list.ListCount(), 0);
+    }
+    EXPECT_EQ(Setting("QMapIndex"), "1234:102:101:");
+    auto c = Start();
+    EXPECT_EQ(c->GridOrder(), (std::vector<std::int16_t>{101, 102, 1234}));
+    EXPECT_EQ(grid.TextMatrix(3, 1), "Big");
+
+    // Unknown numbers, junk groups and the stored form of an empty value.
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "QMapIndex", "102:777:xx:101:");
+    c->LoadFieldMapFromReg();
+    EXPECT_EQ(c->GridOrder(), (std::vector<std::int16_t>{101, 102}));
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "QMapIndex", "NULL");
+    c->LoadFieldMapFromReg();
+    EXPECT_TRUE(c->GridOrder().empty());
+}
+
+TEST_F(FieldClass, LayoutIsSavedOnceAndComesBack) {
+    AddRows(101, 101);
+    for (int round = 0; round < 3; ++round) {
+        auto c = Start();
+        if (round == 0) {
+            c->SetCVisible(3, false);
+            c->Setctitle(1, "Name");
+            grid.SetColWidth(c->CMapTo(1), 2222);
+        }
+        ASSERT_TRUE(c->Disconnect());
+    }
+    EXPECT_EQ(SettingRows("Field Title1"), 1);
+    EXPECT_EQ(SettingRows("QMapIndex"), 1);
+    auto c = Start();
+    EXPECT_EQ(c->ctitle(1), "Name");
+    EXPECT_EQ(c->CMapTo(3), -1);
+    EXPECT_EQ(ShownColumns(*c), Dense(8));
+    EXPECT_EQ(grid.Cols(), 8);
+    EXPECT_EQ(grid.ColWidth(c->CMapTo(1)), 2222);
+    EXPECT_EQ(grid.TextMatrix(0, c->CMapTo(1)), "Name");
+}
+
+TEST_F(FieldClass, ColumnMapStaysDense) {
+    AddRows(101, 101);
+    auto c = Start();
+    c->SetQMapTo(101, 1);
+    c->SetCVisible(3, false);
+    EXPECT_EQ(ShownColumns(*c), Dense(8));
+    EXPECT_EQ(c->CField(3), 4); // Default Value moved left
+    c->SetCVisible(3, true);    // shown again at the end
+    EXPECT_EQ(c->CMapTo(3), 8);
+    EXPECT_EQ(ShownColumns(*c), Dense(9));
+    c->SetCMapTo(3, 0); // directly after grid column 0
+    EXPECT_EQ(c->CMapTo(3), 1);
+    EXPECT_EQ(c->CMapTo(1), 2);
+    c->SetCMapTo(5, 60); // far past the end: placed last
+    EXPECT_EQ(c->CMapTo(5), 8);
+    c->SetCMapTo(5, 100); // out of range: refused
+    EXPECT_EQ(c->CMapTo(5), 8);
+    EXPECT_EQ(ShownColumns(*c), Dense(9));
+    c->SetCEnabled(8, false);
+    EXPECT_EQ(c->CMapTo(8), -1);
+    EXPECT_TRUE(c->CEnabled(8));
+    EXPECT_FALSE(c->CEnabled(0));
+    EXPECT_EQ(ShownColumns(*c), Dense(8));
+    EXPECT_EQ(grid.Cols(), 8);
+    EXPECT_EQ(grid.TextMatrix(1, c->CMapTo(3)), "Field 101");
+    EXPECT_EQ(c->ctitle(9), "");
+    EXPECT_EQ(c->CMapTo(-1), -1);
+
+    // A stored layout with gaps and clashes is laid out densely.
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field Title2", "VType");
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo2", 40);
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field Title4", "Default Value");
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo4", 1);
+    c->Disconnect(); // overwrites the layout: write the broken one again afterwards
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo2", 40);
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo4", 1);
+    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo7", 1);
+    auto d = Start();
+    EXPECT_EQ(ShownColumns(*d), Dense(grid.Cols()));
+    EXPECT_EQ(d->CMapTo(2), grid.Cols() - 1);
+}
+
+class FakeLog : public RecordLogChannel {
+  public:
+    explicit FakeLog(std::vector<std::pair<int, std::string>>& lines) : lines_(lines) {}
+    bool Connect(const std::string& server, const std::string& userid) override {
+        lines_.emplace_back(-1, server + userid);
+        return true;
+    }
+    bool Disconnect() override { return true; }
+    bool AddLog(std::int16_t type, const std::string& text) override {
+        lines_.emplace_back(type, text);
+        return true;
+    }
+    std::string Backup() override { return "backup"; }
+    std::int32_t Sizeof(std::int16_t) override { return 7; }
+    std::string CreateDBase(const std::string& s) override { return s; }
+    std::string ConvertToDBase(const std::string& s) override { return s; }
+
+  private:
+    std::vector<std::pair<int, std::string>>& lines_;
+};
+
+TEST_F(FieldClass, RecordLogChannelSeam) {
+    AddRows(101, 101);
+    std::vector<std::pair<int, std::string>> lines;
+    ZVFieldClass off;
+    EXPECT_FALSE(off.StoreRecord("x"));
+    EXPECT_EQ(off.RLBackup(), "");
+    EXPECT_FALSE(off.SetupRLogging());
+    EXPECT_FALSE(off.Connect("s01")); // asked for a log but none can be made
+
+    auto c = std::make_unique<ZVFieldClass>(settings.get(), &messages);
+    c->SetRecordLogFactory([&] { return std::make_unique<FakeLog>(lines); });
+    EXPECT_FALSE(c->SetupRLogging());
+    ASSERT_TRUE(PXOpenDatabase(database, fieldsPath));
+    c->SetupFDBase(&database);
+    ASSERT_TRUE(c->Connect("s01"));
+    c->SetFTitle(101, "T");
+    c->SetFFormat(101, "0000"); // no packet for the format
+    EXPECT_TRUE(c->StoreRecord("000501013"));
+    c->RLog_NewFile();
+    EXPECT_EQ(c->RLSizeof(0), 7);
+    c->Disconnect();
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], std::make_pair(-1, std::string(".s01")));
+    EXPECT_EQ(lines[1].first, 2);
+    ZVFieldType f;
+    ASSERT_TRUE(f.ExtractPacket(lines[1].second));
+    EXPECT_EQ(f.Title, "T");
+    EXPECT_EQ(lines[2], std::make_pair(0, std::string("000501013")));
+    EXPECT_EQ(lines[3], std::make_pair(1, std::string("Dumping current field information ...")));
+    EXPECT_EQ(lines[4].first, 2);
+    EXPECT_EQ(lines[5], std::make_pair(1, std::string("Finished dump of current field information ...")));
+    EXPECT_EQ(lines[6], std::make_pair(1, std::string("Calling ZVFieldClass disconnecting...")));
+}
+
+TEST_F(FieldClass, SampleDatabaseFitsTheDefaultTestRecord) {
+    std::ifstream in(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
+    ASSERT_TRUE(in) << "data/sample-fields.sql";
+    std::stringstream sql;
+    sql << in.rdbuf();
+    fs::remove(fieldsPath);
+    SqliteDatabase s;
+    ASSERT_TRUE(s.Open(fieldsPath, SqliteDatabase::Mode::Create));
+    ASSERT_TRUE(s.ExecScript(sql.str())) << s.LastError();
+    s.Close();
+    auto c = Start();
+    ASSERT_TRUE(connected);
+    ASSERT_EQ(c->Count(), 53);
+    EXPECT_EQ(c->FField(1).Identifier, 101);
+    EXPECT_EQ(c->FField(53).Identifier, 153);
+    const std::string record = RecordText::ImportPipeRecord(
+        "3|123456|2001-02-03|04:05:06|0311112222|A|TOLE|MARGARET|THE LAMP "
+        "KEEPER|MS|FL|12|B|14|B|FL|210|C|EAST "
+        "BUILDING||||456|||||WATERLOO|ST|||||HOLTON||VIC|3000|LE||AAA|THE RIVERBRIDGE TV "
+        "STUDIOS||0355554444||"
+        "TELCOA|2001-02-03 04:00:00|2001-02-03 04:00:00|T|555|MAINS SERVICE NSW||F|F");
+    for (int n = 101; n <= 153; ++n) {
+        const std::string value = RecordText::Get(record, n);
+        const std::string shown = c->FFormatField(static_cast<std::int16_t>(n), value);
+        EXPECT_TRUE(c->Valid() || value.empty()) << n << " '" << value << "'";
+    }
+    EXPECT_EQ(c->FFormatField(103, "2001-02-03"), "03/02/2001");
+    EXPECT_EQ(c->FFormatField(146, "2001-02-03 04:00:00"), "03/02/2001 04:00:00");
+    EXPECT_EQ(c->FFormatField(137, "800"), "0800");
+    EXPECT_EQ(c->FFormatField(104, "04:05:06"), "04:05:06");
+    EXPECT_EQ(c->FFormatField(107, "TOLE"), "TOLE");
+}
+
+} // namespace
+} // namespace zeva

@@ -1,0 +1,169 @@
+#include "model/FieldValue.h"
+#include "model/ZVFieldClass.h"
+
+#include "common/OleDate.h"
+
+#include <gtest/gtest.h>
+
+namespace zeva {
+namespace {
+
+class FieldFormat : public ::testing::Test {
+  protected:
+    // Defines field 200 with the given type and pattern and formats value through it.
+    std::string Format(std::int16_t vtype, const std::string& pattern, const std::string& value) {
+        fields.SetFIdentifier(-1, 200);
+        fields.SetFVType(200, vtype);
+        fields.SetFFormat(200, pattern);
+        return fields.FFormatField(200, value);
+    }
+    ZVFieldClass fields;
+};
+
+TEST_F(FieldFormat, EveryTypeWithoutAPattern) {
+    struct Case {
+        std::int16_t vtype;
+        const char* value;
+        const char* expected;
+        bool valid;
+    };
+    const Case cases[] = {
+        {0, "12", "", true},
+        {1, "12", "", true},
+        {2, "12", "12", true},
+        {2, "abc", "", false},
+        {2, "40000", "", false},
+        {2, " -7 ", "-7", true},
+        {3, "40000", "40000", true},
+        {3, "3000000000", "", false},
+        {4, "0.1", "0.1", true},
+        {4, "1e39", "", false},
+        {5, "0.1", "0.1", true},
+        {5, "2.5E3", "2500", true},
+        {6, "12.34567", "12.3457", true},
+        {6, "x", "", false},
+        {7, "2001-02-03", "03/02/2001", true},
+        {7, "2001-02-03 04:05:06", "03/02/2001 04:05:06", true},
+        {7, "04:05:06", "04:05:06", true},
+        {7, "2001-02-30", "", false},
+        {7, "tomorrow", "", false},
+        {8, "  padded  ", "  padded  ", true},
+        {8, "", "", true},
+        {9, "x", "", true},
+        {10, "x", "", true},
+        {11, "True", "True", true},
+        {11, "0", "False", true},
+        {11, "maybe", "", false},
+        {12, " as is ", " as is ", true},
+        {13, "x", "", true},
+        {14, "1.25", "1.25", true},
+        {17, "255", "255", true},
+        {17, "256", "", false},
+        {17, "-1", "", false},
+        {8192, "x", "", true},
+        {99, "x", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.value + "'");
+        EXPECT_EQ(Format(c.vtype, "", c.value), c.expected);
+        EXPECT_EQ(fields.Valid(), c.valid);
+    }
+}
+
+TEST_F(FieldFormat, EveryTypeWithAPattern) {
+    struct Case {
+        std::int16_t vtype;
+        const char* pattern;
+        const char* value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {2, "0000", "12", "0012"},
+        {3, "00", "7", "07"},
+        {3, "00", "12345", "12345"},
+        {4, "0.00", "1.5", "1.50"},
+        {5, "000.0", "2.25", "002.3"},
+        {6, "0.00", "12.3456", "12.35"},
+        {7, "dd/mm/yyyy", "2001-02-03 04:05:06", "03/02/2001"},
+        {7, "hh:mm:ss", "2001-02-03 04:05:06", "04:05:06"},
+        {7, "dd-mm-yy", "03/02/2001", "03-02-01"},
+        {7, "yyyymmdd", "2001-02-03", "20010203"},
+        {8, "0000", "12", "0012"}, // a numeric text takes a digit pattern
+        {8, "dd/mm/yyyy", "2001-02-03", "03/02/2001"},
+        {8, "0000", "ABC", "ABC"}, // any other text stays as it is
+        {8, ">", "abc", "ABC"},
+        {8, "@@@@@", "ab", "   ab"},
+        {8, "!@@@@@", "ab", "ab   "},
+        {8, "(@@@) @@@", "0311", "(  0) 311"},
+        {11, "0", "True", "-1"},
+        {12, "0000", "5", "0005"},
+        {14, "0.0", "1.25", "1.3"},
+        {17, "000", "9", "009"},
+        {9, "0000", "12", ""},
+        {13, "0000", "12", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.pattern + "' '" + c.value + "'");
+        EXPECT_EQ(Format(c.vtype, c.pattern, c.value), c.expected);
+        EXPECT_TRUE(fields.Valid());
+    }
+}
+
+TEST_F(FieldFormat, UndefinedFieldGivesEmptyAndInvalid) {
+    EXPECT_EQ(fields.FFormatField(321, "12"), "");
+    EXPECT_FALSE(fields.Valid());
+}
+
+TEST_F(FieldFormat, TypeNames) {
+    EXPECT_EQ(FieldValue::TypeName(2), "Integer");
+    EXPECT_EQ(FieldValue::TypeName(7), "Date");
+    EXPECT_EQ(FieldValue::TypeName(13), "DataObject");
+    EXPECT_EQ(FieldValue::TypeName(17), "Byte");
+    EXPECT_EQ(FieldValue::TypeName(8192), "Array");
+    EXPECT_EQ(FieldValue::TypeName(15), "Unknown");
+    EXPECT_EQ(FieldValue::TypeName(-1), "Unknown");
+}
+
+TEST_F(FieldFormat, DateTextsDayFirstAndTwoDigitYears) {
+    auto d = FieldValue::ParseDateTime("03/02/29");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(OleToCalendar(*d).year, 2029);
+    d = FieldValue::ParseDateTime("03/02/30");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(OleToCalendar(*d).year, 1930);
+    d = FieldValue::ParseDateTime("13-12-2001 1:02 PM");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(OleToCalendar(*d).day, 13);
+    EXPECT_EQ(OleToCalendar(*d).hour, 13);
+    EXPECT_FALSE(FieldValue::ParseDateTime("13/13/2001"));
+    EXPECT_FALSE(FieldValue::ParseDateTime("25:00"));
+    EXPECT_FALSE(FieldValue::ParseDateTime("2001-02-03x"));
+    EXPECT_FALSE(FieldValue::ParseDateTime(""));
+}
+
+TEST_F(FieldFormat, TypedDefaultAndLimits) {
+    fields.SetFIdentifier(-1, 300);
+    fields.SetFVType(300, 2);
+    fields.SetFDefault(300, FieldValue("12")); // a text is not an Integer: refused
+    EXPECT_EQ(fields.FDefault(300).Text(), "0");
+    fields.SetFDefault(300, FieldValue(std::int16_t{12}));
+    EXPECT_EQ(fields.FDefault(300).VType(), 2);
+    EXPECT_EQ(fields.FDefault(300).Int(), 12);
+    fields.SetFMinsize(300, FieldValue(std::int16_t{1}));
+    fields.SetFMaxsize(300, FieldValue(std::int16_t{99}));
+    EXPECT_EQ(fields.FMaxsize(300).Int(), 99);
+    EXPECT_EQ(fields.FMinsize(300).VType(), 2);
+
+    // Text fields keep lengths as 16-bit limits, and take no limits through the setters.
+    fields.SetFIdentifier(-1, 301);
+    fields.SetFMaxsize(301, FieldValue(std::int16_t{40}));
+    EXPECT_EQ(fields.FMaxsize(301).VType(), 2);
+    EXPECT_EQ(fields.FMaxsize(301).Int(), 0);
+    fields.SetFDefault(301, FieldValue("abc"));
+    EXPECT_EQ(fields.FDefault(301).String(), "abc");
+    EXPECT_EQ(fields.FDefault(999).VType(), 0);
+    EXPECT_FALSE(fields.Valid());
+}
+
+} // namespace
+} // namespace zeva
