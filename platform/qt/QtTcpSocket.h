@@ -1,0 +1,35 @@
+#pragma once
+#include "platform/TcpSocket.h"
+
+#include <QObject>
+
+class QTcpSocket;
+
+namespace zeva {
+
+// TcpSocket over QTcpSocket. Notifications come from Qt's signals on the owning thread; the owner's
+// own Close raises no onClosed (only the peer's close does, as the hub link expects).
+class QtTcpSocket final : public QObject, public TcpSocket {
+    Q_OBJECT
+  public:
+    // Unsent bytes beyond this make Write fail instead of growing without end when the peer stalls.
+    static constexpr qint64 kMaxUnsent = 8 * 1024 * 1024;
+
+    explicit QtTcpSocket(QObject* parent = nullptr);
+    ~QtTcpSocket() override;
+
+    bool ConnectToHost(const std::string& host, int port, SocketError& err) override;
+    bool Close(SocketError& err) override;
+    bool Write(std::string_view bytes, SocketError& err) override;
+    std::string ReadAll() override;
+    State GetState() const override;
+    std::string LocalAddress() const override;
+    int LocalPort() const override;
+    std::string LocalHostName() const override;
+
+  private:
+    QTcpSocket* socket_;
+    bool closing_ = false;
+};
+
+} // namespace zeva

@@ -1,0 +1,128 @@
+// zeva-hub: the system's hub as far as the screen client needs one, for tests, benchmarks and demos.
+#include "tools/hub/HubServer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] auto n = ::write(signalPipe[1], &c, 1);
+}
+
+void LogLine(const std::string& line) {
+    const QByteArray stamp = QDateTime::currentDateTime().toString("hh:mm:ss.zzz").toLatin1();
+    std::fprintf(stdout, "%s  %s\n", stamp.constData(), line.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("zeva-hub");
+    QCoreApplication::setApplicationVersion("1.0");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Test hub for the ZEVA Screen Client: logs clients in (1000/1003), answers requests (1006) with the "
+        "next "
+        "caller record or 1005, pushes records to asynchronous clients, routes packets between clients "
+        "(\"m**\" reaches every monitor), closes on 1002 and sends 1001 to every client when it stops "
+        "(SIGINT, SIGTERM).");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption portOpt({"p", "port"}, "TCP port to listen on; 0 picks a free one.", "port", "6000");
+    QCommandLineOption bindOpt("bind", "Address to listen on.", "address", "0.0.0.0");
+    QCommandLineOption recordsOpt(
+        {"r", "records"},
+        "Record file: lines holding \"|\" are pipe-delimited values (fields numbered "
+        "from 101), other lines are record texts. Without it the default test record "
+        "is generated, field 102 carrying the sequence number.",
+        "file");
+    QCommandLineOption countOpt({"n", "count"},
+                                "Records per client; 0 = endless. Default: the file's records, "
+                                "or 1000 generated.",
+                                "n");
+    QCommandLineOption rateOpt("rate",
+                               "Records per second pushed to each asynchronous client; 0 = as fast as "
+                               "possible.",
+                               "per-second", "1");
+    QCommandLineOption sourceOpt("source", "X25 source tag of the data packets: x01 or x02.", "id", "x01");
+    QCommandLineOption watchdogOpt("watchdog",
+                                   "Watchdog period (seconds) given to clients in the accept; "
+                                   "default: the client's own.",
+                                   "seconds");
+    QCommandLineOption waitOpt("shutdown-wait", "Milliseconds to wait for clients to leave after 1001.", "ms",
+                               "5000");
+    QCommandLineOption quietOpt({"q", "quiet"}, "No line per record, request or watchdog.");
+    parser.addOptions(
+        {portOpt, bindOpt, recordsOpt, countOpt, rateOpt, sourceOpt, watchdogOpt, waitOpt, quietOpt});
+    parser.process(app);
+
+    auto fail = [](const std::string& what) {
+        std::fprintf(stderr, "zeva-hub: %s\n", what.c_str());
+        return 2;
+    };
+
+    zeva::HubOptions options;
+    bool ok = false;
+    const uint port = parser.value(portOpt).toUInt(&ok);
+    if (!ok || port > 65535) return fail("--port must be 0 to 65535");
+    options.port = static_cast<quint16>(port);
+    if (!options.address.setAddress(parser.value(bindOpt))) return fail("--bind is not an address");
+    if (parser.isSet(recordsOpt)) {
+        std::string error;
+        if (!options.records.LoadFile(parser.value(recordsOpt).toStdString(), error)) return fail(error);
+        options.count = options.records.FileRecords();
+    }
+    if (parser.isSet(countOpt)) {
+        options.count = parser.value(countOpt).toULongLong(&ok);
+        if (!ok) return fail("--count must be a number");
+    }
+    options.rate = parser.value(rateOpt).toDouble(&ok);
+    if (!ok || options.rate < 0) return fail("--rate must be 0 or more");
+    options.source = parser.value(sourceOpt).toStdString();
+    if (options.source != "x01" && options.source != "x02") return fail("--source must be x01 or x02");
+    if (parser.isSet(watchdogOpt)) {
+        options.watchdogSeconds = parser.value(watchdogOpt).toDouble(&ok);
+        if (!ok || options.watchdogSeconds < 0) return fail("--watchdog must be 0 or more seconds");
+    }
+    const int waitMs = parser.value(waitOpt).toInt(&ok);
+    if (!ok || waitMs < 0) return fail("--shutdown-wait must be 0 or more");
+    options.quiet = parser.isSet(quietOpt);
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return fail("cannot set up signal handling");
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    zeva::HubServer hub(std::move(options), LogLine);
+    std::string error;
+    if (!hub.Listen(error)) return fail("cannot listen: " + error);
+
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    bool stopping = false;
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
+        char c;
+        [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
+        if (stopping) return;
+        stopping = true;
+        hub.Shutdown(waitMs, [] { QCoreApplication::quit(); });
+    });
+    return app.exec();
+}

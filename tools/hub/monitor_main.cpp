@@ -1,0 +1,100 @@
+// zeva-monitor: logs in to the hub as a monitor (m01 by default) and prints every flag packet it gets.
+#include "common/OleDate.h"
+#include "comms/CommEngine.h"
+#include "comms/CommShared.h"
+#include "platform/Clock.h"
+#include "platform/qt/QtEventPump.h"
+#include "platform/qt/QtTcpSocket.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+void Print(const std::string& line) {
+    const QByteArray stamp = QDateTime::currentDateTime().toString("hh:mm:ss").toLatin1();
+    std::fprintf(stdout, "%s  %s\n", stamp.constData(), line.c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("zeva-monitor");
+    QCoreApplication::setApplicationVersion("1.0");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Logs in to the hub as a monitor and prints every flag packet it receives.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption hostOpt("host", "Hub address.", "address", "127.0.0.1");
+    QCommandLineOption portOpt({"p", "port"}, "Hub port.", "port", "6000");
+    QCommandLineOption idOpt("id", "Monitor identifier (m01 to m99).", "id", "m01");
+    QCommandLineOption verboseOpt("verbose", "Also print the link's log lines.");
+    parser.addOptions({hostOpt, portOpt, idOpt, verboseOpt});
+    parser.process(app);
+
+    bool ok = false;
+    const int port = parser.value(portOpt).toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+        std::fprintf(stderr, "zeva-monitor: --port must be 1 to 65535\n");
+        return 2;
+    }
+
+    zeva::QtTcpSocket socket;
+    zeva::SystemClock clock;
+    zeva::QtEventPump pump;
+    zeva::CommEngine engine(socket, clock, pump);
+    const bool verbose = parser.isSet(verboseOpt);
+    engine.onClientLog = [verbose](const std::string& line) {
+        if (verbose) Print("link: " + line);
+    };
+    engine.onReceivedData = [&engine](const zeva::CommType&) {
+        zeva::CommType flag;
+        if (!engine.Receive(flag)) return;
+        std::string line = "flag from " + flag.Source + " type \"" + flag.PacketType + "\": " + flag.Data;
+        for (const std::string* t : {&flag.Text1, &flag.Text2, &flag.Text3, &flag.Text4, &flag.Text5,
+                                     &flag.Text6, &flag.Text7, &flag.Text8})
+            if (!t->empty()) line += " | " + *t;
+        Print(line);
+    };
+
+    zeva::CommMemberType target(zeva::OleNow());
+    target.Identifier = parser.value(idOpt).toStdString();
+    target.ServerAddress = parser.value(hostOpt).toStdString();
+    target.ServerPort = port;
+    target.Mode = zeva::kModeOUT | zeva::kModeBUF | zeva::kModeSTC;
+    target.Description = "Monitor";
+    target.MemberExpire = 1.0 / 24;
+    if (!engine.Connect(target)) {
+        std::fprintf(stderr, "zeva-monitor: %s is not a client identifier\n", target.Identifier.c_str());
+        return 2;
+    }
+    bool wasConnected = false;
+    int idleTicks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        engine.Tick();
+        if (engine.Connected() != wasConnected) {
+            wasConnected = engine.Connected();
+            Print(wasConnected ? "logged in as " + engine.Userid() : "link down");
+            idleTicks = 0;
+        }
+        // Try again a few ticks after the link went down or an attempt failed.
+        if (!engine.Connected() && engine.Member().SystemState == 0 && ++idleTicks >= 3) {
+            idleTicks = 0;
+            engine.Connect(target);
+        }
+    });
+    tick.start(2000);
+    engine.Tick();
+    std::signal(SIGINT, [](int) { QCoreApplication::quit(); });
+    std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });
+    return app.exec();
+}
