@@ -1,0 +1,313 @@
+#include "common/SqliteDatabase.h"
+#include "platform/memory/MemoryFileSystem.h"
+#include "platform/memory/RecordingMessageBox.h"
+#include "shell/MainShell.h"
+#include "shell/MainWindowPort.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace zeva;
+
+namespace {
+
+// Records what start-up and shutdown do to the window, in order.
+class RecordingPort final : public MainWindowPort {
+public:
+    std::vector<std::string> calls;
+    std::string caption;
+    std::string connectMessage;
+    bool moduleFlagsOk = true;
+    bool autoConnect = true;
+    bool hubConnected = false;
+    bool timers = false;
+    int connectAttempts = 0;
+    std::string setupIdentAnswer; // what the hub setup dialog leaves in SetupIdent ("" = unchanged)
+
+    void HideDisplays() override { calls.push_back("HideDisplays"); }
+    void PlacePanes() override { calls.push_back("PlacePanes"); }
+    void CreateHubConnection() override { calls.push_back("CreateHubConnection"); }
+    void LoadClientSelection(const ClientSettings&) override { calls.push_back("LoadClientSelection"); }
+    void ApplyOutputSettings(const ClientSettings&) override { calls.push_back("ApplyOutputSettings"); }
+    void RunHubSetup(std::string& ident) override {
+        calls.push_back("RunHubSetup(" + ident + ")");
+        if (!setupIdentAnswer.empty()) ident = setupIdentAnswer;
+    }
+    std::string ConnectClasses(const std::string& userid) override {
+        calls.push_back("ConnectClasses(" + userid + ")");
+        return connectMessage;
+    }
+    bool ConnectModuleFlags(const std::string&) override {
+        calls.push_back("ConnectModuleFlags");
+        return moduleFlagsOk;
+    }
+    void SetCaption(const std::string& c) override { caption = c; }
+    void SetupDisplayFormatList() override { calls.push_back("SetupDisplayFormatList"); }
+    void SetHourglass(bool) override {}
+    void RestoreFormPosition() override { calls.push_back("RestoreFormPosition"); }
+    void SetRecordsProcessedText(const std::string& t) override { calls.push_back("Processed=" + t); }
+    void EnableTimers(bool on) override {
+        timers = on;
+        calls.push_back(on ? "TimersOn" : "TimersOff");
+    }
+    void ShowDisplayMode(int mode) override { calls.push_back("ShowDisplayMode(" + std::to_string(mode) + ")"); }
+    void ApplySetupLock(bool) override { calls.push_back("ApplySetupLock"); }
+    bool AutoConnectChecked() const override { return autoConnect; }
+    bool HubConnected() const override { return hubConnected; }
+    void ConnectToHub() override { ++connectAttempts; }
+    void DisconnectHub() override {
+        hubConnected = false;
+        calls.push_back("DisconnectHub");
+    }
+    std::string HubLocalPort() const override { return "0"; }
+    void ShowCommsConsole(bool) override {}
+    void SetCommsInfoItem(int, const std::string&) override {}
+    void DisconnectClasses() override { calls.push_back("DisconnectClasses"); }
+    void CloseFieldDatabase() override { calls.push_back("CloseFieldDatabase"); }
+    void DisconnectModuleFlags() override { calls.push_back("DisconnectModuleFlags"); }
+    void SaveWindowPosition() override { calls.push_back("SaveWindowPosition"); }
+    void UnloadHubConnection() override { calls.push_back("UnloadHubConnection"); }
+    void Unload() override { calls.push_back("Unload"); }
+
+    bool Called(const std::string& name) const {
+        return std::find(calls.begin(), calls.end(), name) != calls.end();
+    }
+};
+
+class MainShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zeva_shell_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        path_ = (dir_ / "ZEVARegistry.mdb").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    void CreateSettings(std::vector<std::pair<std::string, std::string>> rows = {{"Setup\\WINDOW\\Load", "False"}}) {
+        SqliteDatabase db;
+        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
+        ASSERT_TRUE(db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT)"));
+        for (auto& [k, v] : rows) ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {k, v}));
+    }
+    std::string Stored(const std::string& key) {
+        SqliteDatabase db;
+        EXPECT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadOnly));
+        std::vector<SqliteDatabase::Row> rows;
+        EXPECT_TRUE(db.Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1", {key}, &rows));
+        return rows.empty() ? "<missing>" : rows[0][0].value_or("<null>");
+    }
+    MainShell& Shell(bool otherInstance = false) {
+        lock_ = std::make_unique<FakeInstanceLock>(otherInstance);
+        shell_ = std::make_unique<MainShell>(port_, messages_, files_, *lock_, ProgramVersion{4, 0, 1}, path_);
+        shell_->SetOutputSink([this](const std::string& line) { output_.push_back(line); });
+        return *shell_;
+    }
+
+    std::filesystem::path dir_;
+    std::string path_;
+    RecordingPort port_;
+    RecordingMessageBox messages_;
+    MemoryFileSystem files_;
+    std::unique_ptr<FakeInstanceLock> lock_;
+    std::unique_ptr<MainShell> shell_;
+    std::vector<std::string> output_;
+};
+
+} // namespace
+
+TEST_F(MainShellTest, NormalStartRunsEveryStepInOrder) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+    EXPECT_TRUE(messages_.shown.empty());
+    const std::vector<std::string> expected = {
+        "HideDisplays",  "PlacePanes", "CreateHubConnection", "LoadClientSelection", "ApplyOutputSettings",
+        "ConnectClasses(s05)", "ConnectModuleFlags", "SetupDisplayFormatList", "RestoreFormPosition",
+        "Processed=0",   "TimersOn",   "ShowDisplayMode(2)",  "ApplySetupLock"};
+    EXPECT_EQ(port_.calls, expected);
+    EXPECT_EQ(shell.MainTitle(), "ZEVA Screen Client - V4.0(1)  2018 (s05)               NORL Communications P/L");
+    EXPECT_TRUE(shell.ConnectRequested()) << "Auto Connect is ticked by default";
+    EXPECT_FALSE(shell.FirstLoad());
+    EXPECT_TRUE(output_.empty());
+}
+
+TEST_F(MainShellTest, MissingSettingsDatabaseShowsOneMessageAndUnloads) {
+    MainShell& shell = Shell();
+    EXPECT_EQ(shell.Load("ADMIN"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
+    EXPECT_EQ(messages_.shown[0].icon, MessageIcon::None);
+    EXPECT_TRUE(shell.SettingsFailed());
+    EXPECT_EQ(port_.calls, std::vector<std::string>{"Unload"}) << "nothing created, nothing undone";
+    EXPECT_FALSE(std::filesystem::exists(path_)) << "opening never creates the file";
+}
+
+TEST_F(MainShellTest, DevelopmentMarkerChangesDirectoryFirst) {
+    files_.files.insert(MainShell::kDevelopmentMarker);
+    MainShell& shell = Shell();
+    EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::Unloaded);
+    EXPECT_EQ(files_.currentDirectory, "e:\\base\\zeva2017");
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[0].text, "Current directory changed to e:\\base\\zeva2017");
+    EXPECT_EQ(messages_.shown[1].text, "Unable to open Registry Database");
+}
+
+TEST_F(MainShellTest, SecondInstanceShowsTheMessageAndTouchesNothing) {
+    CreateSettings();
+    MainShell& shell = Shell(true);
+    EXPECT_EQ(shell.Load("ADMIN05"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Another instance of ZEVA Screen Client is currently runnning on this PC.  "
+                                       "Only one \r\ninstance of Pelix Server can run at any one time");
+    EXPECT_TRUE(shell.PrevInstance());
+    EXPECT_EQ(port_.calls, std::vector<std::string>{"Unload"});
+    EXPECT_EQ(Stored("Setup\\Version"), "<missing>") << "no settings written";
+}
+
+TEST_F(MainShellTest, FreshDatabaseOpensHubSetupBeforeTheClassesConnect) {
+    CreateSettings({});
+    MainShell& shell = Shell();
+    port_.setupIdentAnswer = "s42";
+    EXPECT_EQ(shell.Load("ADMIN12"), MainShell::LoadResult::Running);
+    EXPECT_TRUE(shell.FirstLoad());
+    const auto setup = std::find(port_.calls.begin(), port_.calls.end(), "RunHubSetup(s99)");
+    const auto classes = std::find(port_.calls.begin(), port_.calls.end(), "ConnectClasses(s42)");
+    ASSERT_NE(setup, port_.calls.end()) << "admin first load forces s99 into the dialog";
+    ASSERT_NE(classes, port_.calls.end()) << "the dialog's identifier is used from then on";
+    EXPECT_LT(setup, classes);
+    EXPECT_EQ(Stored("Setup\\Version"), "V4.0(1)  ");
+    shell.Unload();
+    EXPECT_EQ(Stored("Setup\\WINDOW\\Load"), "False") << "the next start is no first load";
+}
+
+TEST_F(MainShellTest, BadIdentifierFromSetupStopsIdleAndCloseStillEnds) {
+    CreateSettings({});
+    MainShell& shell = Shell();
+    port_.setupIdentAnswer = "m**";
+    EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::StoppedIdle);
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_FALSE(port_.Called("ConnectClasses(m**)"));
+    EXPECT_FALSE(port_.timers);
+    // No timer runs, so the close request is carried out at once.
+    EXPECT_TRUE(shell.CloseRequested());
+    shell.Unload();
+    EXPECT_TRUE(port_.Called("Unload"));
+    EXPECT_FALSE(port_.Called("DisconnectClasses")) << "nothing was connected";
+    EXPECT_FALSE(port_.Called("CloseFieldDatabase")) << "nothing was opened";
+    EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
+}
+
+TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    port_.connectMessage = "Failed to Open the Field DataBase (ZEVAField.mdb)";
+    EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Failed to Open the Field DataBase (ZEVAField.mdb)");
+    EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(messages_.shown[0].title, "ZEVA:ZEVA Screen Client");
+    EXPECT_EQ(std::count(port_.calls.begin(), port_.calls.end(), "CloseFieldDatabase"), 1);
+    EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
+    EXPECT_FALSE(port_.Called("TimersOn"));
+    EXPECT_EQ(port_.calls.back(), "Unload");
+}
+
+TEST_F(MainShellTest, ModuleFlagFailure) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    port_.moduleFlagsOk = false;
+    EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Failed to load ModuleClass");
+    EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
+}
+
+TEST_F(MainShellTest, OperatorRunReadsWithoutWritingOrErrors) {
+    CreateSettings({{"Setup\\WINDOW\\Load", "False"}, {"Setup\\TCP\\Remote Port", ""}});
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+    shell.Unload();
+    EXPECT_TRUE(output_.empty()) << output_.front();
+    EXPECT_EQ(Stored("Setup\\TCP\\Remote Port"), "") << "the empty row stays as it was";
+    EXPECT_EQ(Stored("Setup\\Version"), "<missing>");
+    EXPECT_EQ(Stored("Setup\\TCP\\Remote Address"), "<missing>");
+}
+
+TEST_F(MainShellTest, AdminShutdownSavesInOrder) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
+    port_.calls.clear();
+    EXPECT_FALSE(shell.CloseRequested()) << "the connection timer ends the program";
+    EXPECT_EQ(shell.DisconnectRequest(), 2);
+    shell.Unload();
+    const std::vector<std::string> expected = {"TimersOff", "DisconnectClasses", "CloseFieldDatabase",
+                                               "DisconnectModuleFlags", "SaveWindowPosition",
+                                               "UnloadHubConnection", "Unload"};
+    EXPECT_EQ(port_.calls, expected);
+    EXPECT_EQ(Stored("Setup\\TCP\\Remote Port"), "6000");
+    EXPECT_EQ(Stored("Setup\\OUTPUT\\CharactersPerPage"), "138");
+    shell.Unload();
+    EXPECT_EQ(port_.calls.size(), expected.size()) << "unload runs once";
+}
+
+TEST_F(MainShellTest, RetryCountdownAndGivingUp) {
+    CreateSettings({{"Setup\\WINDOW\\Load", "False"},
+                    {"Setup\\TCP\\Hub Connection Retries", "3"},
+                    {"Setup\\TCP\\Hub Inter Retry Wait", "10"}});
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+    std::vector<std::string> statuses;
+    for (int i = 0; i < 80; ++i) {
+        shell.Timer2Tick();
+        const std::string status = port_.caption.substr(shell.MainTitle().size());
+        if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
+    }
+    EXPECT_EQ(statuses[0], "  -  (01/03) Initialize");
+    EXPECT_EQ(statuses[1], "  -  (01/03) Attempting Connection");
+    EXPECT_EQ(statuses[2], "  -  (01/03) Failed to Connect");
+    EXPECT_EQ(statuses[3], "  -  (02/03) Retry in 09 seconds");
+    EXPECT_EQ(statuses[12], "  -  (02/03) Retry in 00 seconds");
+    EXPECT_EQ(statuses[13], "  -  (02/03) Attempting Connection");
+    EXPECT_EQ(statuses.back(), "  -  (03/03) Failed to Connect");
+    EXPECT_EQ(port_.connectAttempts, 3);
+    EXPECT_FALSE(shell.ConnectRequested());
+    shell.ConnectCommand(); // the next Connect command starts over
+    for (int i = 0; i < 3; ++i) shell.Timer2Tick();
+    EXPECT_EQ(port_.connectAttempts, 4);
+}
+
+TEST_F(MainShellTest, CloseWhileConnectedDisconnectsThenTerminates) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+    port_.hubConnected = true;
+    shell.Timer2Tick(); // 0 -> 1
+    shell.Timer2Tick(); // connected -> 5
+    EXPECT_NE(port_.caption.find("Connected"), std::string::npos);
+    EXPECT_FALSE(shell.CloseRequested());
+    std::vector<std::string> captions;
+    for (int i = 0; i < 3 && !port_.Called("Unload"); ++i) {
+        shell.Timer2Tick();
+        captions.push_back(port_.caption);
+    }
+    EXPECT_TRUE(port_.Called("DisconnectHub"));
+    EXPECT_TRUE(port_.Called("Unload"));
+    EXPECT_NE(port_.caption.find("Terminating"), std::string::npos);
+}
+
+TEST_F(MainShellTest, LostConnectionIsRetriedWithoutTheOperator) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+    port_.hubConnected = true;
+    for (int i = 0; i < 4; ++i) shell.Timer2Tick();
+    const int before = port_.connectAttempts;
+    port_.hubConnected = false; // the hub went away
+    for (int i = 0; i < 4; ++i) shell.Timer2Tick();
+    EXPECT_GT(port_.connectAttempts, before);
+}

@@ -1,0 +1,115 @@
+// The real main window on the offscreen platform, driven the way an operator meets it.
+#include "common/SqliteDatabase.h"
+#include "platform/memory/MemoryFileSystem.h"
+#include "platform/memory/RecordingMessageBox.h"
+#include "shell/ui/frmZVScreenClientMain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace zeva;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char arg0[] = "test_shell_ui";
+        static char* argv[] = {arg0, nullptr};
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!qApp) new QApplication(argc, argv);
+    }
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zeva_ui_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        path_ = (dir_ / "ZEVARegistry.mdb").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void CreateSettings() {
+        SqliteDatabase db;
+        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
+        ASSERT_TRUE(db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"
+                                  "INSERT INTO StartUp VALUES ('Setup\\WINDOW\\Load', 'False', '');"
+                                  "INSERT INTO StartUp VALUES ('Setup\\TCP\\Auto Connect', 'False', '');"));
+    }
+    std::unique_ptr<frmZVScreenClientMain> Window() {
+        frmZVScreenClientMain::Options o;
+        o.settingsPath = path_;
+        o.instanceLock = &lock_;
+        o.messages = &messages_;
+        return std::make_unique<frmZVScreenClientMain>(o);
+    }
+
+    std::filesystem::path dir_;
+    std::string path_;
+    FakeInstanceLock lock_;
+    RecordingMessageBox messages_;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, MissingSettingsDatabaseUnloadsAfterOneMessage) {
+    auto w = Window();
+    EXPECT_EQ(w->shell().Load("05"), MainShell::LoadResult::Unloaded);
+    EXPECT_TRUE(w->IsUnloaded());
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
+}
+
+TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
+    w->show();
+    w->shell().Timer2Tick();
+    EXPECT_EQ(w->windowTitle().toStdString(),
+              w->shell().MainTitle() + "  -  (01/10) Initialize");
+    auto* processed = w->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
+    ASSERT_NE(processed, nullptr);
+    EXPECT_EQ(processed->text(), QStringLiteral("0"));
+    auto* clients = w->findChild<QListWidget*>(QStringLiteral("lstClients"));
+    ASSERT_NE(clients, nullptr);
+    ASSERT_EQ(clients->count(), 2);
+    EXPECT_EQ(clients->item(0)->text(), QStringLiteral("x01"));
+    EXPECT_TRUE(clients->item(1)->isSelected());
+    // Every control can be found by an accessibility name.
+    for (QWidget* child : w->findChildren<QWidget*>()) {
+        if (child->inherits("QTableCornerButton")) continue; // hidden with the headers
+        const bool control = qobject_cast<QAbstractButton*>(child) || qobject_cast<QListWidget*>(child) ||
+                             child->inherits("QLineEdit") || child->inherits("QTableWidget") ||
+                             child->inherits("QGroupBox");
+        if (control) {
+            EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className() << " "
+                                                            << child->objectName().toStdString();
+        }
+    }
+    // Outside admin mode the setup images are hidden and the main menu is out of reach.
+    auto* setup = w->findChild<QAbstractButton*>(QStringLiteral("imgConfig3"));
+    ASSERT_NE(setup, nullptr);
+    EXPECT_FALSE(setup->isVisible());
+    EXPECT_FALSE(w->close()) << "a close request waits for the connection timer";
+    w->shell().Timer2Tick(); // state 1 sees the terminate request
+    w->shell().Timer2Tick(); // state 5 disconnects and unloads
+    EXPECT_TRUE(w->IsUnloaded());
+}
+
+TEST_F(MainWindowTest, OutputWindowShowsDatabaseErrorsOnTop) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
+    for (int i = 0; i < 60; ++i) w->InsertOutputLine("line " + std::to_string(i));
+    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(output->count(), 50);
+    EXPECT_EQ(output->item(0)->text(), QStringLiteral("line 59"));
+    EXPECT_EQ(output->currentRow(), 0);
+}
