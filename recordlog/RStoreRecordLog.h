@@ -29,6 +29,7 @@ class RStoreRecordLog final : public RecordLogChannel {
     RStoreClass& Store() { return store_; }
     RecordLogConverter& Converter() { return converter_; }
 
+    // The clock must outlive every log the factory makes.
     static RecordLogFactory MakeFactory(const Clock& clock);
 
   private:

@@ -35,7 +35,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption typeOption("type", "list: show only entries of this type (0 to 99).", "type");
     const QCommandLineOption prefixOption(
         "prefix",
-        "convert: database name prefix (default: the log file's name without .log, in the current folder).",
+        "convert: database name prefix (default: the log file's name without .log, dots as _, then _; in the "
+        "current folder).",
         "prefix");
     parser.addOption(typeOption);
     parser.addOption(prefixOption);
@@ -68,6 +69,9 @@ int main(int argc, char* argv[]) {
             const auto slash = prefix.find_last_of("/\\");
             if (slash != std::string::npos) prefix.erase(0, slash + 1);
             if (prefix.size() > 4 && prefix.ends_with(".log")) prefix.resize(prefix.size() - 4);
+            for (char& c : prefix)
+                if (c == '.') c = '_'; // a backup's name: keep the time digits apart from its parts
+            prefix += '_';
         }
         return zeva::rlog::Convert(args[1].toStdString(), prefix, clock, std::cout, std::cerr);
     }
