@@ -1,0 +1,289 @@
+// The real engine over the Qt socket against the test hub on a loopback port: in-process for the
+// record flows, as a separate zeva-hub process where the hub has to die or be signalled.
+#include "common/OleDate.h"
+#include "comms/CommEngine.h"
+#include "comms/CommShared.h"
+#include "platform/Clock.h"
+#include "platform/qt/QtEventPump.h"
+#include "platform/qt/QtTcpSocket.h"
+#include "tools/hub/HubServer.h"
+#include "tools/hub/RecordSource.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zeva {
+namespace {
+
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_comms_hub";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = new QCoreApplication(argc, argv);
+    return *app;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms) return false;
+        QtEventPump().ProcessEvents(20);
+    }
+    return true;
+}
+
+// One client as the main window drives it: engine, socket, a fast engine timer, and an intake
+// that takes every data packet with Receive.
+struct Client {
+    explicit Client(std::int16_t mode, std::string id = "s01", int tickMs = 25)
+        : id_(std::move(id)), mode_(mode) {
+        engine.onReceivedData = [this](const CommType&) {
+            CommType holder;
+            if (engine.Receive(holder)) records.push_back(holder);
+        };
+        engine.onDisconnection = [this] { ++disconnections; };
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            engine.Tick();
+            // Synchronous intake: ask for the next packet when none is outstanding.
+            if (syncPolling && engine.Connected()) {
+                CommType holder;
+                if (!engine.Request(holder)) engine.SetRequest(holder, true);
+            }
+        });
+        timer.start(tickMs);
+    }
+    bool Connect(quint16 port) {
+        CommMemberType target(OleNow());
+        target.Identifier = id_;
+        target.ServerAddress = "127.0.0.1";
+        target.ServerPort = port;
+        target.Mode = mode_;
+        target.BufferMax = 10;
+        target.WatchDog = 60.0 / 86400.0;
+        target.Description = "Screen Client on \"test\" (ASYNC)";
+        return engine.Connect(target);
+    }
+
+    std::string id_;
+    std::int16_t mode_;
+    QtTcpSocket socket;
+    SystemClock clock;
+    QtEventPump pump;
+    CommEngine engine{socket, clock, pump};
+    QTimer timer;
+    bool syncPolling = false;
+    std::vector<CommType> records;
+    int disconnections = 0;
+};
+
+std::string Field102(const std::string& recordText) {
+    // Entries: 4-digit length L, 4-digit field number, L - 4 value bytes.
+    std::size_t p = 0;
+    while (p + 8 <= recordText.size()) {
+        const int len = std::stoi(recordText.substr(p, 4));
+        const int field = std::stoi(recordText.substr(p + 4, 4));
+        if (field == 102) return recordText.substr(p + 8, static_cast<std::size_t>(len - 4));
+        p += 4 + static_cast<std::size_t>(len);
+    }
+    return {};
+}
+
+class HubLink : public ::testing::Test {
+  protected:
+    void StartHub(std::uint64_t count, double rate = 0) {
+        App();
+        HubOptions o;
+        o.address = QHostAddress::LocalHost;
+        o.port = 0;
+        o.count = count;
+        o.rate = rate;
+        o.quiet = true;
+        hub =
+            std::make_unique<HubServer>(std::move(o), [this](const std::string& l) { hubLog.push_back(l); });
+        std::string error;
+        ASSERT_TRUE(hub->Listen(error)) << error;
+    }
+    bool HubLogged(const std::string& part) const {
+        for (const auto& l : hubLog)
+            if (l.find(part) != std::string::npos) return true;
+        return false;
+    }
+    std::unique_ptr<HubServer> hub;
+    std::vector<std::string> hubLog;
+};
+
+TEST_F(HubLink, LoginAndAsynchronousRecordFlow) {
+    StartHub(200);
+    Client c(276);
+    ASSERT_TRUE(c.Connect(hub->Port()));
+    ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 200; }));
+    EXPECT_TRUE(c.engine.Connected());
+    EXPECT_EQ(hub->LoggedInCount(), 1);
+    for (std::size_t i = 0; i < c.records.size(); ++i) {
+        EXPECT_EQ(Field102(c.records[i].Data), (i < 10    ? "00000"
+                                                : i < 100 ? "0000"
+                                                          : "000") +
+                                                   std::to_string(i));
+        EXPECT_EQ(c.records[i].Source, "x01");
+    }
+    EXPECT_EQ(c.engine.Member().RPackets, 200);
+    // Asynchronous intake never asks.
+    EXPECT_FALSE(HubLogged("request next"));
+}
+
+TEST_F(HubLink, SynchronousRecordFlowOnRequest) {
+    StartHub(5);
+    Client c(279);
+    c.syncPolling = true;
+    ASSERT_TRUE(c.Connect(hub->Port()));
+    ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 5; }));
+    // Then the hub has nothing left and answers 1005; no record comes twice.
+    ASSERT_TRUE(
+        WaitFor([&] { return c.engine.Member().RPackets == 5 && c.engine.SentPacketCounter() > 12; }));
+    ASSERT_EQ(c.records.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(Field102(c.records[i].Data), "00000" + std::to_string(i));
+}
+
+TEST_F(HubLink, HubDisconnectRequestEndsTheLink) {
+    StartHub(0, 1);
+    Client c(276);
+    ASSERT_TRUE(c.Connect(hub->Port()));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }));
+    hub->SendServerDisconnect();
+    ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
+    EXPECT_FALSE(c.engine.Connected());
+    EXPECT_TRUE(HubLogged("asks to disconnect (1002)"));
+    ASSERT_TRUE(WaitFor([&] { return hub->ClientCount() == 0; }));
+}
+
+TEST_F(HubLink, FlagsReachEveryMonitor) {
+    StartHub(0, 1);
+    Client screen(276, "s01"), m1(276, "m01"), m2(276, "m02");
+    ASSERT_TRUE(m1.Connect(hub->Port()));
+    ASSERT_TRUE(m2.Connect(hub->Port()));
+    ASSERT_TRUE(screen.Connect(hub->Port()));
+    ASSERT_TRUE(
+        WaitFor([&] { return screen.engine.Connected() && m1.engine.Connected() && m2.engine.Connected(); }));
+    CommType flag;
+    flag.Source = "s01";
+    flag.Destination = "m**";
+    flag.PacketType = "TEST";
+    flag.Data = "Test flag";
+    EXPECT_TRUE(screen.engine.Send(flag));
+    ASSERT_TRUE(WaitFor([&] { return !m1.records.empty() && !m2.records.empty(); }));
+    EXPECT_EQ(m1.records[0].PacketType, "TEST");
+    EXPECT_EQ(m2.records[0].Data, "Test flag");
+}
+
+TEST_F(HubLink, MisbehavingClientDoesNotHurtOthers) {
+    StartHub(50);
+    QTcpSocket rogue;
+    rogue.connectToHost(QHostAddress::LocalHost, hub->Port());
+    ASSERT_TRUE(rogue.waitForConnected(5000));
+    rogue.write(QByteArray(2'000'000, 'x'));
+    rogue.write("9999garbage\x01"
+                "0000\x01"
+                "12");
+    Client c(276);
+    ASSERT_TRUE(c.Connect(hub->Port()));
+    ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 50; }));
+    EXPECT_TRUE(HubLogged("bad packet"));
+    rogue.abort();
+}
+
+// ---- zeva-hub as a separate process ----
+
+class HubProcess : public ::testing::Test {
+  protected:
+    quint16 Start(quint16 port) {
+        App();
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::MergedChannels);
+        p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
+                                 "--count", "0", "--quiet", "--shutdown-wait", "3000"});
+        EXPECT_TRUE(p->waitForStarted(5000));
+        quint16 found = 0;
+        WaitFor(
+            [&] {
+                output += p->readAll().toStdString();
+                const auto at = output.find("listening on port ");
+                if (at != std::string::npos) found = static_cast<quint16>(std::stoi(output.substr(at + 18)));
+                return found != 0 || p->state() == QProcess::NotRunning;
+            },
+            15000);
+        hub = std::move(p);
+        return found;
+    }
+    void TearDown() override {
+        if (hub && hub->state() != QProcess::NotRunning) {
+            hub->kill();
+            hub->waitForFinished(5000);
+        }
+    }
+    std::unique_ptr<QProcess> hub;
+    std::string output;
+};
+
+TEST_F(HubProcess, KilledHubIsNoticedAndReconnectWorks) {
+    const quint16 port = Start(0);
+    ASSERT_NE(port, 0);
+    Client c(276, "s01", 50);
+    ASSERT_TRUE(c.Connect(port));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
+    hub->kill();
+    hub->waitForFinished(5000);
+    ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
+    EXPECT_FALSE(c.engine.Connected());
+
+    ASSERT_EQ(Start(port), port);
+    const auto before = c.records.size();
+    ASSERT_TRUE(c.Connect(port));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && c.records.size() > before; }, 20000));
+}
+
+TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
+    const quint16 port = Start(0);
+    ASSERT_NE(port, 0);
+    Client c(276, "s01", 50);
+    ASSERT_TRUE(c.Connect(port));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }, 20000));
+    hub->terminate();
+    ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
+    EXPECT_EQ(hub->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(hub->exitCode(), 0);
+    output += hub->readAll().toStdString();
+    EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
+    EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
+}
+
+TEST(HubRouting, IdentifierPatterns) {
+    EXPECT_TRUE(IdentifierMatches("m**", "m07"));
+    EXPECT_TRUE(IdentifierMatches("m??", "m99"));
+    EXPECT_TRUE(IdentifierMatches("s01", "s01"));
+    EXPECT_FALSE(IdentifierMatches("s01", "s02"));
+    EXPECT_FALSE(IdentifierMatches("m**", "s01"));
+    EXPECT_FALSE(IdentifierMatches("m*", "m01"));
+}
+
+TEST(HubRecords, PipeLineNumbersFieldsFrom101) {
+    EXPECT_EQ(RecordSource::PipeToRecordText("3|0311112222"), "000501013"
+                                                              "00140102"
+                                                              "0311112222");
+    EXPECT_EQ(RecordSource::PipeToRecordText(""), "00040101");
+    EXPECT_EQ(RecordSource::PipeToRecordText("a|"), "00050101a00040102");
+}
+
+} // namespace
+} // namespace zeva
