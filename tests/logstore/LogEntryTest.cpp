@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "logstore/LogEntry.h"
-#include "logstore/RStoreClass.h"
 
 namespace zeva::test {
 
@@ -31,15 +30,6 @@ TEST(LogEntry, BadCountedFieldsReadAsEmptyAndEndTheLine) {
         EXPECT_EQ(e.dateValid, c.dateValid) << c.line;
         EXPECT_EQ(e.data, c.data) << c.line;
     }
-}
-
-TEST(LogEntry, FormatEntryLayout) {
-    EXPECT_EQ(RStoreClass::FormatEntry(2, 45123.5, "x"), "02 000745123.50001x\r\n");
-    EXPECT_EQ(RStoreClass::FormatEntry(0, 0.0, ""), "00 000100000\r\n");
-    EXPECT_EQ(RStoreClass::FormatEntry(0, 1.0, std::string(RStoreClass::kMaxData + 1, 'a')), "");
-    const std::string longest = RStoreClass::FormatEntry(0, 1.0, std::string(RStoreClass::kMaxData, 'a'));
-    const LogEntry e = LogEntry::Parse(longest.substr(0, longest.size() - 2));
-    EXPECT_EQ(e.data.size(), RStoreClass::kMaxData);
 }
 
 } // namespace zeva::test
