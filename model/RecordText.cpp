@@ -52,15 +52,14 @@ std::size_t RecordText::SoundLength(std::string_view text) {
 
 bool RecordText::Set(std::string& text, int n, std::string_view value) {
     if (n < 0 || n > kMaxFieldNumber || value.size() > kMaxValue) return false;
+    // Every entry of n goes, not just the first: a text from elsewhere may carry a field twice, and
+    // a left-over copy would be read in place of the new value.
     std::size_t pos = 0;
-    bool removed = false;
     for (auto e = EntryAt(text, 0); e; e = EntryAt(text, pos)) {
-        if (!removed && e->number == n) {
+        if (e->number == n)
             text.erase(pos, e->next - pos);
-            removed = true; // one entry per field; keep walking only to find the sound end
-            continue;
-        }
-        pos = e->next;
+        else
+            pos = e->next;
     }
     text.resize(pos);
     AppendEntry(text, n, value);

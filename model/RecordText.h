@@ -28,7 +28,7 @@ class RecordText {
     static std::optional<std::string_view> Find(std::string_view text, int n);
     // The value of field n, "" when absent.
     static std::string Get(std::string_view text, int n) { return std::string(Find(text, n).value_or("")); }
-    // Removes the entry of field n and appends a new one at the end. An unsound tail is dropped
+    // Removes the entries of field n and appends a new one at the end. An unsound tail is dropped
     // first, since an entry appended behind it could never be read. False (text unchanged) for a
     // number outside 0..9999 or a value longer than 9995 characters: neither fits the four-digit parts.
     static bool Set(std::string& text, int n, std::string_view value);

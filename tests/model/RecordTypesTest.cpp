@@ -197,6 +197,17 @@ TEST(RecordText, MalformedTextsReadTheirSoundFrontAndEnd) {
     }
 }
 
+TEST(RecordText, SettingAFieldHeldTwiceReplacesBothCopies) {
+    ZVRecordType r;
+    r.RawData = "000501013"
+                "00060102xy"
+                "00050101z";
+    ASSERT_TRUE(r.SetField(101, "new"));
+    EXPECT_EQ(r.RawData, "00060102xy"
+                         "00070101new");
+    EXPECT_EQ(r.field(101), "new");
+}
+
 TEST(RecordText, ImportPipeRecordNumbersEveryValueFrom101) {
     EXPECT_EQ(RecordText::ImportPipeRecord(""), "00040101");
     EXPECT_EQ(RecordText::ImportPipeRecord("a||b|"), "00050101a0004010200050103b00040104");
