@@ -24,10 +24,15 @@ bool SqliteDatabase::Open(const std::string& path, Mode mode) {
     }
     db_ = db;
     // Another module may hold the file briefly; wait a little instead of failing at once.
-    sqlite3_busy_timeout(db_, 2000);
+    sqlite3_busy_timeout(db_, busyTimeoutMs_);
     lastCode_ = 0;
     lastError_.clear();
     return true;
+}
+
+void SqliteDatabase::SetBusyTimeout(int ms) {
+    busyTimeoutMs_ = ms;
+    if (db_) sqlite3_busy_timeout(db_, ms);
 }
 
 void SqliteDatabase::Close() {

@@ -25,6 +25,8 @@ public:
     bool Open(const std::string& path, Mode mode);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
+    // How long a statement waits for another process's lock before failing (default 2000 ms).
+    void SetBusyTimeout(int ms);
 
     using Row = std::vector<std::optional<std::string>>; // nullopt = SQL NULL
     // Runs one statement with positional text parameters (?1, ?2, ...). Rows are appended to *rows
@@ -45,6 +47,7 @@ public:
 private:
     void SetError(int code);
     sqlite3* db_ = nullptr;
+    int busyTimeoutMs_ = 2000;
     int lastCode_ = 0;
     std::string lastError_;
 };

@@ -14,7 +14,11 @@ std::string SettingValue::Text() const {
 }
 
 SettingsDatabase::SettingsDatabase(std::string path, const Session& session, ErrorSink sink)
-    : path_(std::move(path)), session_(session), sink_(std::move(sink)), db_(std::make_unique<SqliteDatabase>()) {}
+    : path_(std::move(path)), session_(session), sink_(std::move(sink)), db_(std::make_unique<SqliteDatabase>()) {
+    // Start-up reads every key on its own connection: a file another program holds locked must cost
+    // a moment per key, not seconds, so the window never hangs on it.
+    db_->SetBusyTimeout(100);
+}
 
 SettingsDatabase::~SettingsDatabase() = default;
 

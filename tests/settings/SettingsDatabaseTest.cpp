@@ -1,5 +1,7 @@
 #include "SettingsFixture.h"
 
+#include <chrono>
+
 using namespace zeva;
 using zeva::test::SettingsFixture;
 
@@ -132,4 +134,21 @@ TEST_F(SettingsDatabaseTest, UpdateAnswersEmptyForAMissingRow) {
     EXPECT_EQ(db.ReadKeyData("S\\Missing"), "w");
     EXPECT_FALSE(db.CloseSettingsDb());
     EXPECT_EQ(Rows("S\\Missing")[0].second, "typed by hand");
+}
+
+TEST_F(SettingsDatabaseTest, LockedFileReadsDefaultsQuicklyWithErrorLines) {
+    Row("Setup\\TCP\\Remote Port", "7000");
+    SqliteDatabase holder;
+    ASSERT_TRUE(holder.Open(path_, SqliteDatabase::Mode::ReadWrite));
+    ASSERT_TRUE(holder.ExecScript("BEGIN EXCLUSIVE"));
+    auto& db = Db(false);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(db.GetInt("Setup\\TCP", "Remote Port", 6000), 6000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_FALSE(errors_.empty());
+    EXPECT_NE(errors_[0].find("locked"), std::string::npos) << errors_[0];
+    ASSERT_TRUE(holder.ExecScript("ROLLBACK"));
+    errors_.clear();
+    EXPECT_EQ(Db(false).GetInt("Setup\\TCP", "Remote Port", 6000), 7000);
+    EXPECT_TRUE(errors_.empty());
 }
