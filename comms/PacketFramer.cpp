@@ -7,19 +7,25 @@
 namespace zeva {
 
 std::optional<std::string> PacketFramer::Next() {
+    std::string packet;
+    if (!Next(packet)) return std::nullopt;
+    return packet;
+}
+
+bool PacketFramer::Next(std::string& packet) {
     const std::size_t from = head_ + scanned_;
-    if (from >= buffer_.size()) return std::nullopt;
+    if (from >= buffer_.size()) return false;
     const void* hit = std::memchr(buffer_.data() + from, kSOH, buffer_.size() - from);
     if (!hit) {
         scanned_ = buffer_.size() - head_;
-        return std::nullopt;
+        return false;
     }
     const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
-    std::string packet = buffer_.substr(head_, end - head_);
+    packet.assign(buffer_, head_, end - head_);
     head_ = end;
     scanned_ = 0;
     Compact();
-    return packet;
+    return true;
 }
 
 void PacketFramer::Bound() {

@@ -17,6 +17,8 @@ class PacketFramer {
     void Append(std::string_view bytes) { buffer_.append(bytes); }
     // The next complete packet (SOH included), or nothing.
     std::optional<std::string> Next();
+    // The same into packet, reusing its storage; false when no complete packet is waiting.
+    bool Next(std::string& packet);
     // Keeps only the newest `bound` bytes of what is not framed yet. Run after framing, so a burst
     // that brings many packets in one read loses none of them.
     void Bound();
