@@ -98,7 +98,12 @@ bool ZVFieldClass::Connect(const std::string& source) {
         grid_->SetRedraw(true);
     }
 
-    bool outcome = haveTable ? LoadTable(rows) : true;
+    bool outcome = true;
+    if (haveTable)
+        outcome = LoadTable(rows);
+    else
+        for (const auto& f : fields_)
+            UpdateListLine(*f); // fields added before Connect keep their lines
 
     if (gridReady_) {
         LoadColumns();
