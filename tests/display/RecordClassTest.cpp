@@ -1,0 +1,284 @@
+#include "DisplayFixture.h"
+
+#include "display/RecordMenu.h"
+#include "model/RecordText.h"
+
+namespace zeva::test {
+namespace {
+
+using RecordClass = DisplayFixture;
+
+// The identifier in grid column 0 of every record row, top first.
+std::vector<std::string> GridIds(const MemoryFlexGrid& g) {
+    std::vector<std::string> ids;
+    for (int r = 1; r < g.Rows(); ++r)
+        ids.push_back(g.TextMatrix(r, 0));
+    return ids;
+}
+
+TEST_F(RecordClass, IdentifiersAreReusedAndTheOldestIsTrimmedWithItsRowAndLine) {
+    auto rc = Start(10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(rc->NewRecord(), i);
+    // The eleventh takes 10 (0..9 are in use), then 0 goes as the oldest.
+    EXPECT_EQ(rc->NewRecord(), 10);
+    EXPECT_FALSE(rc->Exists(0));
+    EXPECT_EQ(rc->QRecords(), 10);
+    EXPECT_EQ(rc->NewRecord(), 0);
+    EXPECT_EQ(rc->LastIdentifier(), 0);
+    // The grid holds exactly the queued records, newest on row 1; the list matches.
+    EXPECT_EQ(grid.Rows(), 11);
+    const std::vector<std::string> expected = {"0000", "0010", "0009", "0008", "0007",
+                                               "0006", "0005", "0004", "0003", "0002"};
+    EXPECT_EQ(GridIds(grid), expected);
+    EXPECT_EQ(list.Lines(), expected);
+    EXPECT_EQ(rc->RecordAtRow(1), 0);
+    EXPECT_EQ(rc->QMapTo(2), 10);
+}
+
+TEST_F(RecordClass, GridStaysBoundedOverManyRecords) {
+    auto rc = Start(3);
+    for (int i = 0; i < 500; ++i) {
+        const auto id = rc->NewRecord();
+        rc->SetRRawData(id, RecordText::ImportPipeRecord("3|" + std::to_string(i)));
+    }
+    EXPECT_EQ(rc->QRecords(), 3);
+    EXPECT_EQ(grid.Rows(), 4);
+    EXPECT_EQ(list.ListCount(), 3);
+    // Rows show their own records, not stale ones under a reused identifier.
+    for (int r = 1; r < grid.Rows(); ++r) {
+        const auto id = static_cast<std::int16_t>(std::stoi(grid.TextMatrix(r, 0)));
+        EXPECT_EQ(grid.TextMatrix(r, 1), rc->RRawData(id));
+    }
+    EXPECT_EQ(rc->RField(rc->LastIdentifier(), 102), "499");
+}
+
+TEST_F(RecordClass, TrimDeletesAtMost300PerCall) {
+    auto rc = Start(1000);
+    for (int i = 0; i < 1000; ++i)
+        rc->NewRecord();
+    rc->SetDisplayRows(1);
+    EXPECT_EQ(rc->QRecords(), 700);
+    rc->NewRecord();
+    EXPECT_EQ(rc->QRecords(), 401);
+    rc->SetDisplayRows(0); // refused
+    EXPECT_FALSE(rc->Valid());
+    EXPECT_EQ(rc->DisplayRows(), 1);
+}
+
+TEST_F(RecordClass, AllIdentifiersInUseGivesMinusOne) {
+    auto rc = std::make_unique<ZVRecordClass>(settings.get()); // no capacity: nothing is trimmed
+    for (int i = 0; i <= 9999; ++i)
+        ASSERT_EQ(rc->NewRecord(), i);
+    EXPECT_EQ(rc->NewRecord(), -1);
+    EXPECT_FALSE(rc->Valid());
+    EXPECT_EQ(rc->ImportPipeRecord("1|2"), "");
+    rc->SetFIdentifier(1234, -1);
+    EXPECT_EQ(rc->NewRecord(), 1234);
+}
+
+TEST_F(RecordClass, DeleteRekeyAndFieldAccess) {
+    auto rc = Start(10);
+    const auto a = rc->NewRecord();
+    const auto b = rc->NewRecord();
+    rc->SetRField(a, 105, "0311112222");
+    rc->SetRField(a, 101, "3");
+    EXPECT_EQ(rc->RField(a, 105), "0311112222");
+    EXPECT_EQ(rc->RField(a, 999), "");
+    EXPECT_EQ(rc->RField(77, 105), "");
+    // Iteration walks the entries in stored order.
+    std::int16_t id = -2;
+    std::vector<std::pair<int, std::string>> seen;
+    for (std::string v = rc->RFieldNext(a, id); id != -1; id = -1, v = rc->RFieldNext(a, id))
+        seen.emplace_back(id, v);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, std::string>>{{105, "0311112222"}, {101, "3"}}));
+
+    rc->SetFIdentifier(a, b); // target in use
+    EXPECT_FALSE(rc->Valid());
+    rc->SetFIdentifier(a, 42);
+    EXPECT_TRUE(rc->Valid());
+    EXPECT_EQ(rc->RField(42, 101), "3");
+    EXPECT_FALSE(rc->Exists(a));
+    EXPECT_EQ(grid.TextMatrix(2, 0), "0042");
+    EXPECT_EQ(list.List(1), "0042");
+    EXPECT_EQ(rc->NewRecord(), a); // the old identifier is free again
+
+    rc->SetFIdentifier(42, -1);
+    EXPECT_FALSE(rc->Exists(42));
+    EXPECT_EQ(grid.Rows(), 3);
+    EXPECT_EQ(GridIds(grid), (std::vector<std::string>{"0000", "0001"}));
+}
+
+TEST_F(RecordClass, RawDataRewritesTheRowWithFormattedFieldColumns) {
+    auto rc = Start(10);
+    ASSERT_TRUE(rc->RFieldAdd(103));
+    ASSERT_TRUE(rc->RFieldAdd(105));
+    EXPECT_FALSE(rc->RFieldAdd(105)); // already a column
+    EXPECT_FALSE(rc->RFieldAdd(999)); // not a defined field
+    rc->SetCVisible(rc->SearchRField(103), true);
+    rc->SetCVisible(rc->SearchRField(105), true);
+    const std::string raw = rc->ImportPipeRecord(kDefaultTestRecord);
+    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_EQ(grid.TextMatrix(0, 2), "CallDate");
+    EXPECT_EQ(grid.TextMatrix(1, 1), raw);
+    EXPECT_EQ(grid.TextMatrix(1, 2), "03/02/2001");
+    EXPECT_EQ(grid.TextMatrix(1, 3), "0311112222");
+    // A title change reaches the header; a deleted field loses its column.
+    fields->SetFTitle(105, "Calling");
+    rc->ZVFClass_FieldChange(fields->FField("105"), 1);
+    EXPECT_EQ(grid.TextMatrix(0, 3), "Calling");
+    ZVFieldType gone;
+    gone.Identifier = 103;
+    rc->ZVFClass_FieldChange(gone, 2);
+    EXPECT_EQ(rc->SearchRField(103), -1);
+    EXPECT_EQ(grid.Cols(), 3);
+    EXPECT_EQ(grid.TextMatrix(0, 2), "Calling");
+}
+
+TEST_F(RecordClass, ColumnMapStaysDenseThroughShowHideMoveAndDelete) {
+    auto rc = Start(10);
+    for (std::int16_t f : {101, 102, 103, 104})
+        ASSERT_TRUE(rc->RFieldAdd(f));
+    auto dense = [&] {
+        std::vector<int> maps;
+        for (std::int16_t i = 0; i < rc->NumberOfColumns(); ++i)
+            if (rc->CMapTo(i) != -1) maps.push_back(rc->CMapTo(i));
+        std::sort(maps.begin(), maps.end());
+        for (std::size_t k = 0; k < maps.size(); ++k)
+            if (maps[k] != static_cast<int>(k)) return false;
+        return static_cast<int>(maps.size()) == grid.Cols();
+    };
+    for (std::int16_t i = 2; i < 6; ++i)
+        rc->SetCVisible(i, true);
+    EXPECT_TRUE(dense());
+    EXPECT_EQ(rc->CMapTo(5), 5);
+    rc->SetCMapTo(5, 0); // after grid column 0
+    EXPECT_EQ(rc->CMapTo(5), 1);
+    EXPECT_EQ(rc->CMapTo(1), 2);
+    EXPECT_TRUE(dense());
+    rc->SetCVisible(3, false);
+    EXPECT_TRUE(dense());
+    rc->RFieldDelete(4);
+    EXPECT_TRUE(dense());
+    EXPECT_FALSE(rc->RFieldDelete(1)); // built-in columns stay
+    rc->SetCMapTo(0, -1);              // "Identifier" is not Enabled
+    EXPECT_FALSE(rc->Valid());
+    EXPECT_EQ(rc->CMapTo(0), 0);
+    rc->SetCMapTo(2, 50); // past the 50-column grid
+    EXPECT_FALSE(rc->Valid());
+    EXPECT_TRUE(dense());
+}
+
+TEST_F(RecordClass, FiftyColumnLimit) {
+    auto rc = Start(10);
+    for (std::int16_t f = 101; f <= 153; ++f)
+        rc->RFieldAdd(f);
+    for (std::int16_t i = 2; i < rc->NumberOfColumns(); ++i)
+        rc->SetCVisible(i, true);
+    EXPECT_EQ(grid.Cols(), 50);
+    EXPECT_EQ(rc->CMapTo(rc->NumberOfColumns() - 1), -1);
+}
+
+TEST_F(RecordClass, ColumnMapAndRowOrderPersistWithUpdateOrInsert) {
+    {
+        auto rc = Start(10);
+        rc->RFieldAdd(105);
+        rc->RFieldAdd(107);
+        rc->SetCVisible(2, true);
+        grid.SetColWidth(2, 2345);
+        for (int i = 0; i < 3; ++i)
+            rc->NewRecord();
+        rc->Disconnect();
+        rc->Connect("s01", fields.get());
+        rc->Disconnect(); // a second save must update the rows, not add more
+    }
+    EXPECT_EQ(Setting("RECORD_Window", "NumberofFields"), "4");
+    EXPECT_EQ(Setting("RECORD_Window", "RField Id2"), "105");
+    EXPECT_EQ(Setting("RECORD_Window", "Record Width2"), "2345");
+    EXPECT_EQ(Setting("RECORD_Window", "Record MapTo3"), "-1");
+    EXPECT_EQ(Setting("RECORD_Window", "QMapIndex"), "000:001:002:");
+    SqliteDatabase db;
+    std::vector<SqliteDatabase::Row> rows;
+    ASSERT_TRUE(db.Open(settingsPath, SqliteDatabase::Mode::ReadOnly));
+    ASSERT_TRUE(db.Exec("SELECT count(*) FROM StartUp WHERE Key_Description = ?1",
+                        {"RECORD_Window\\RField Id2"}, &rows));
+    EXPECT_EQ(*rows.at(0).at(0), "1");
+
+    // Field 107 is gone from the definitions: its column is "Invalid666" and dropped at connect.
+    fields->SetFIdentifier(107, -1);
+    auto rc = Start(10);
+    EXPECT_EQ(rc->NumberOfColumns(), 3);
+    EXPECT_EQ(rc->ctitle(2), "CLI");
+    EXPECT_EQ(grid.TextMatrix(0, 2), "CLI");
+    EXPECT_EQ(grid.ColWidth(2), 2345);
+}
+
+TEST_F(RecordClass, RowOrderLoadsIdentifiersAboveThreeDigitsAndNull) {
+    auto rc = Start(2000);
+    for (int i = 0; i < 1300; ++i)
+        rc->NewRecord();
+    // Rows 1..: 1299 at the top. Keep a custom order: 5, 1205, 7 and the rest below.
+    settings->RegSaveSetting(3, "ZEVA", "RECORD_Window", "QMapIndex", "007:1205:005:");
+    rc->LoadFieldMapFromReg();
+    EXPECT_EQ(rc->QMapTo(5), 1);
+    EXPECT_EQ(rc->QMapTo(1205), 2);
+    EXPECT_EQ(rc->QMapTo(7), 3);
+    EXPECT_EQ(rc->QMapTo(1299), 4); // unnamed records follow, newest first
+    EXPECT_EQ(grid.Rows(), 1301);
+    EXPECT_EQ(grid.TextMatrix(2, 0), "1205");
+    rc->SaveFieldMapToReg();
+    EXPECT_EQ(Setting("RECORD_Window", "QMapIndex").substr(0, 8), "000:001:");
+    settings->RegSaveSetting(3, "ZEVA", "RECORD_Window", "QMapIndex", "NULL");
+    rc->LoadFieldMapFromReg(); // "NULL" reads as empty: the order stays
+    EXPECT_EQ(rc->QMapTo(5), 1);
+}
+
+TEST_F(RecordClass, StoredLayoutWithGapsAndDuplicatesIsMadeDense) {
+    const char* keys[][2] = {{"NumberofFields", "4"}, {"Record Title2", "x"}, {"RField Id2", "105"},
+                             {"Record MapTo2", "7"},  {"Record Title3", "y"}, {"RField Id3", "101"},
+                             {"Record MapTo3", "7"},  {"Record MapTo1", "-5"}};
+    for (auto& k : keys)
+        settings->RegSaveSetting(3, "ZEVA", "RECORD_Window", k[0], k[1]);
+    auto rc = Start(10);
+    EXPECT_EQ(rc->CMapTo(0), 0);
+    EXPECT_EQ(rc->CMapTo(1), -1);
+    EXPECT_EQ(rc->CMapTo(2), 1);
+    EXPECT_EQ(rc->CMapTo(3), 2);
+    EXPECT_EQ(grid.Cols(), 3);
+    EXPECT_EQ(rc->ctitle(2), "CLI"); // titles of field columns come from the definitions
+}
+
+TEST_F(RecordClass, MenuRulesAndCommands) {
+    auto rc = Start(10);
+    rc->RFieldAdd(105);
+    rc->RFieldAdd(107);
+    EXPECT_FALSE(RecordMenu::Opens(grid.Rows()));
+    rc->NewRecord();
+    EXPECT_TRUE(RecordMenu::Opens(grid.Rows()));
+
+    RecordMenu m = RecordMenu::Build(*rc, 1);
+    ASSERT_EQ(m.Remove.size(), 4u);
+    EXPECT_EQ(m.Remove[0].Caption, "Identifier");
+    EXPECT_FALSE(m.Remove[0].Enabled); // not Enabled
+    EXPECT_TRUE(m.Remove[1].Enabled);
+    EXPECT_FALSE(m.InsertBefore[1].Enabled); // already shown
+    EXPECT_TRUE(m.InsertBefore[2].Enabled);
+    EXPECT_FALSE(m.Delete[1].Enabled); // built-in
+    EXPECT_TRUE(m.Delete[2].Enabled);
+    EXPECT_TRUE(m.Remove[1].Checked && m.InsertAfter[1].Checked && m.Delete[1].Checked);
+    EXPECT_FALSE(m.Remove[0].Checked);
+
+    RunRecordMenuCommand(*rc, RecordMenu::List::InsertAfter, 2, 0);
+    EXPECT_EQ(rc->CMapTo(2), 1);
+    RunRecordMenuCommand(*rc, RecordMenu::List::InsertBefore, 3, 0);
+    EXPECT_EQ(rc->CMapTo(3), 0); // before column 0 is column 0, not hidden
+    EXPECT_EQ(rc->CMapTo(0), 1);
+    RunRecordMenuCommand(*rc, RecordMenu::List::Remove, 2, 0);
+    EXPECT_EQ(rc->CMapTo(2), -1);
+    RunRecordMenuCommand(*rc, RecordMenu::List::Delete, 2, 0);
+    EXPECT_EQ(rc->SearchRField(105), -1);
+    EXPECT_EQ(RecordMenu::Build(*rc, 0).Remove.size(), 3u);
+}
+
+} // namespace
+} // namespace zeva::test
