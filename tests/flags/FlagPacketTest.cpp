@@ -1,0 +1,211 @@
+#include "common/OleDate.h"
+#include "comms/CommEngine.h"
+#include "comms/CommMemberType.h"
+#include "comms/CommShared.h"
+#include "flags/ModuleClass.h"
+#include "flags/SendToMonitor.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/FakeEventPump.h"
+#include "platform/memory/FakeTcpSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace zeva {
+namespace {
+
+constexpr double kSec = 1.0 / 86400.0;
+
+double At(int y, int mo, int d, int h, int mi, int s) {
+    return OleFromCalendar({y, mo, d, h, mi, s}).value();
+}
+
+class FlagPacketTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(modules.Connect("S07")); }
+
+    FakeClock clock{At(2024, 2, 29, 13, 5, 9)};
+    ModuleClass modules{clock};
+};
+
+TEST_F(FlagPacketTest, TestFlagFieldsAndWireBytes) {
+    clock.Set(45351.5); // 29/02/2024 12:00:00
+    std::vector<CommType> sent;
+    ASSERT_TRUE(SendToMonitor(
+        modules, [&](const CommType& p) { return sent.push_back(p), true; }, "TEST", "", ""));
+    ASSERT_EQ(sent.size(), 1u);
+    const CommType& p = sent[0];
+    CommType expected;
+    expected.Source = "s07";
+    expected.Destination = "m**";
+    expected.Created = clock.Now();
+    expected.Text1 = "2";
+    expected.Text2 = "s07";
+    expected.Text3 = "s07";
+    EXPECT_EQ(p, expected); // PacketType, Data and the rest stay cleared
+
+    // The wire form, written out field by field the way a monitor reads it.
+    std::string wire;
+    ASSERT_TRUE(BuildPacket(p, wire));
+    const std::string body = std::string("0\t")                // Number1
+                             + "0000"                          // Text0
+                             + "0\t"                           // Number2
+                             + "s07" + "m**"                   // Source, Destination
+                             + "45351.5\t" + "0\t"             // Created, Expire
+                             + "0000" + "0000"                 // PacketType, Data
+                             + "00012" + "0003s07" + "0003s07" // Text1..Text3
+                             + "0000"
+                               "0000"
+                               "0000"
+                               "0000"
+                               "0000" // Text4..Text8
+                             + "\x01";
+    unsigned sum = 0;
+    for (unsigned char c : body)
+        sum += c;
+    char check[8];
+    std::snprintf(check, sizeof check, "%04u", sum % 10000);
+    EXPECT_EQ(wire, std::string(check) + body);
+
+    CommType back;
+    ASSERT_TRUE(ParsePacket(wire, back));
+    EXPECT_EQ(back, p);
+}
+
+TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
+    CommType p = modules.GenerateError(9, "setup", "", true);
+    EXPECT_EQ(p.Text1, "9");
+    EXPECT_EQ(p.Text2, "setup");
+    EXPECT_EQ(p.Text3, "s07");
+    EXPECT_EQ(p.Text8, "True");
+    EXPECT_EQ(p.Text6, "0");
+    p = modules.GenerateError(8, "", "two", false);
+    EXPECT_EQ(p.Text2, "s07");
+    EXPECT_EQ(p.Text3, "two");
+    EXPECT_EQ(p.Text8, "False");
+
+    int calls = 0;
+    auto send = [&](const CommType&) { return ++calls, true; };
+    EXPECT_FALSE(SendToMonitor(modules, send, "NOSUCH", "", ""));
+    EXPECT_FALSE(SendToMonitor(modules, send, "test", "", ""));
+    EXPECT_EQ(calls, 0);
+    EXPECT_FALSE(SendToMonitor(modules, PacketSendFunction{}, "TEST", "", ""));
+    // The link's answer is passed on.
+    EXPECT_FALSE(SendToMonitor(
+        modules, [](const CommType&) { return false; }, "PWLOCK", "", ""));
+
+    FakeClock other;
+    ModuleClass unconnected(other);
+    EXPECT_FALSE(SendToMonitor(unconnected, send, "TEST", "", ""));
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(FlagPacketTest, FlagQueuedBeforeLoginLeavesThroughTheEngine) {
+    FakeTcpSocket socket;
+    FakeEventPump pump;
+    CommEngine engine(socket, clock, pump);
+    auto tick = [&] {
+        clock.AdvanceSeconds(2.001);
+        engine.Tick();
+    };
+    // Pressed before the link is up: the engine keeps it until the hub has accepted the login.
+    ASSERT_TRUE(SendToMonitor(
+        modules, [&](const CommType& p) { return engine.Send(p); }, "PWUNLOCK", "", ""));
+    EXPECT_TRUE(socket.written.empty());
+
+    CommMemberType target;
+    target.Identifier = "s07";
+    target.ServerAddress = "127.0.0.1";
+    target.ServerPort = 6000;
+    target.Mode = 276;
+    target.BufferMax = 10;
+    target.WatchDog = 60 * kSec;
+    ASSERT_TRUE(engine.Connect(target));
+    tick();
+    socket.AcceptConnection();
+    tick();
+    tick();
+    CommMemberType hubCopy(clock.Now());
+    hubCopy.Identifier = "s07";
+    hubCopy.Mode = 276;
+    hubCopy.BufferMax = 10;
+    hubCopy.WatchDog = 60 * kSec;
+    CommType accept;
+    accept.Source = "h01";
+    accept.Destination = "s07";
+    accept.Created = clock.Now();
+    accept.Expire = 10 * kSec;
+    accept.PacketType = "1003";
+    ASSERT_TRUE(hubCopy.CreatePacket(accept.Data));
+    std::string acceptText;
+    ASSERT_TRUE(BuildPacket(accept, acceptText));
+    socket.Deliver(acceptText);
+    for (int i = 0; i < 3 && !engine.Connected(); ++i)
+        tick();
+    ASSERT_TRUE(engine.Connected());
+    for (int i = 0; i < 3; ++i)
+        tick();
+
+    int flags = 0;
+    for (const std::string& w : socket.written) {
+        CommType p;
+        ASSERT_TRUE(ParsePacket(w, p));
+        if (p.Destination != "m**") continue;
+        ++flags;
+        EXPECT_EQ(p.Source, "s07");
+        EXPECT_EQ(p.Text1, "10");
+        EXPECT_EQ(p.Text2, "s07");
+        EXPECT_EQ(p.Text3, "s07");
+        EXPECT_EQ(p.PacketType, "");
+    }
+    EXPECT_EQ(flags, 1);
+}
+
+TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
+    // As the screen client sends it: Text2 and Text3 already hold the identifier and stay.
+    CommType p = modules.GenerateError(modules.GetActionNo("PWLOCK"), "", "");
+    EXPECT_EQ(modules.PostGenerateError(p), 9);
+    EXPECT_EQ(p.Text3, "s07");
+    EXPECT_EQ(p.Text4, "Module setup has been locked by user.");
+    EXPECT_EQ(p.Text5, modules.EDescription(9));
+    EXPECT_EQ(p.Text6, "2");
+    EXPECT_EQ(p.Text7, "SCREEN ");
+    EXPECT_EQ(p.Data,
+              "29/02/24 13:05:09 (s07) SCREEN      s07      Module setup has been locked by user. (s07)");
+
+    // Empty texts come from the tables; the code is centred in twelve places or cut to them.
+    CommType q;
+    q.Source = "p01";
+    q.Created = At(2006, 8, 25, 7, 0, 0);
+    q.Text1 = "3";
+    EXPECT_EQ(modules.PostGenerateError(q), 3);
+    EXPECT_EQ(q.Text2, "p01");
+    EXPECT_EQ(q.Text3, "PRNT_OFF");
+    EXPECT_EQ(q.Text6, "3");
+    EXPECT_EQ(q.Data, "25/08/06 07:00:00 (p01) PRINT     PRNT_OFF   Printer has been placed Off-Line (p01)");
+    q.Text3.clear();
+    q.Text1 = "24";
+    q.Source = "t01";
+    q.Text2.clear();
+    EXPECT_EQ(modules.PostGenerateError(q), 24);
+    EXPECT_EQ(q.Data.substr(18), "(t01) TCP   TELSTRA_IPFA Printer has been placed Off-Line (t01)");
+
+    // No flag number, or one past the table: marked, never shown as a flag line.
+    for (const char* bad : {"abc", "", "25", "-1"}) {
+        CommType r;
+        r.Source = "z01";
+        r.Text1 = bad;
+        EXPECT_EQ(modules.PostGenerateError(r), -1) << bad;
+        EXPECT_EQ(r.Data, "- error -");
+        EXPECT_EQ(r.Text2, "z01");
+        EXPECT_EQ(r.Text3, "");
+        EXPECT_EQ(r.Text6, "-1");
+        EXPECT_EQ(r.Text7, "");
+    }
+}
+
+} // namespace
+} // namespace zeva

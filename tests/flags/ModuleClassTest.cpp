@@ -1,0 +1,216 @@
+#include "flags/ModuleClass.h"
+#include "flags/ModuleSettings.h"
+#include "platform/memory/FakeClock.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace zeva {
+namespace {
+
+// The monitor's kind of store: keys in a map, every write recorded.
+class MapModuleSettings final : public ModuleSettings {
+  public:
+    std::string Read(const std::string& key, const std::string& def) override {
+        auto it = values.find(key);
+        return it == values.end() ? def : it->second;
+    }
+    bool Write(const std::string& key, const std::string& value) override {
+        values[key] = value;
+        return true;
+    }
+    std::map<std::string, std::string> values;
+};
+
+TEST(ModuleIdentifier, NormalisesCaseAndRejectsWildcards) {
+    EXPECT_EQ(ModuleClass::NormaliseIdentifier("S01"), "s01");
+    EXPECT_EQ(ModuleClass::NormaliseIdentifier("s99"), "s99");
+    EXPECT_EQ(ModuleClass::NormaliseIdentifier("m00"), "m00");
+    // A one-digit number is written with two places; characters after the third are not read.
+    EXPECT_EQ(ModuleClass::NormaliseIdentifier("s7"), "s07");
+    EXPECT_EQ(ModuleClass::NormaliseIdentifier("x0123"), "x01");
+    for (const char* bad : {"s??", "s**", "m**", "*01", "?01", "101", "", "s", "sab", "s-1", "s-5", " s01"})
+        EXPECT_EQ(ModuleClass::NormaliseIdentifier(bad), std::nullopt) << bad;
+}
+
+TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
+    FakeClock clock;
+    ModuleClass modules(clock);
+    // Nothing is looked up before the tables are loaded, so no flag can leave without a source.
+    EXPECT_EQ(modules.GetActionNo("TEST"), -1);
+    EXPECT_FALSE(modules.Connect("s**"));
+    EXPECT_FALSE(modules.Connected());
+    EXPECT_EQ(modules.GetActionNo("TEST"), -1);
+
+    ASSERT_TRUE(modules.Connect("S05"));
+    EXPECT_TRUE(modules.Connected());
+    EXPECT_EQ(modules.Userid(), "s05");
+    EXPECT_EQ(modules.ModuleIndex(), 2);
+    EXPECT_EQ(modules.GetActionNo("PWLOCK"), 9);
+
+    // Only the first call counts, even with another identifier.
+    modules.SetState(2, 7);
+    EXPECT_TRUE(modules.Connect("m01"));
+    EXPECT_EQ(modules.Userid(), "s05");
+    EXPECT_EQ(modules.State(2), 7);
+
+    EXPECT_TRUE(modules.Disconnect());
+    EXPECT_FALSE(modules.Connected());
+}
+
+TEST(ModuleConnect, GroupWithoutModuleRowConnectsWithoutIndex) {
+    FakeClock clock;
+    ModuleClass modules(clock);
+    ASSERT_TRUE(modules.Connect("z01"));
+    EXPECT_EQ(modules.ModuleIndex(), -1);
+}
+
+TEST(ModuleTable, BuiltInRows) {
+    FakeClock clock;
+    ModuleClass modules(clock);
+    ASSERT_TRUE(modules.Connect("s01"));
+    ASSERT_EQ(modules.Sizeof(), 10);
+    const std::string groups = "xdsprfthmi";
+    for (std::int16_t i = 0; i < modules.Sizeof(); ++i) {
+        EXPECT_EQ(modules.group(i), std::string(1, groups[static_cast<std::size_t>(i)]));
+        EXPECT_EQ(modules.id(groups.substr(static_cast<std::size_t>(i)) + "01"), i);
+        const std::string mask = modules.Error(i);
+        EXPECT_EQ(mask.size(), 25u) << i;
+        EXPECT_EQ(mask.find_first_not_of("01"), std::string::npos) << i;
+        EXPECT_EQ(mask.substr(0, 8), i == 3 ? "01110111" : "01100111") << i;
+        EXPECT_EQ(modules.Minimum(i), 1);
+        EXPECT_EQ(modules.State(i), 0);
+        const std::string title = modules.Title(i);
+        EXPECT_EQ(title.size(), i == 6 ? 5u : i == 9 ? 4u : 7u) << i;
+    }
+    EXPECT_EQ(modules.Title(2), "SCREEN ");
+    EXPECT_EQ(modules.Title(6), "TCP  ");
+    EXPECT_EQ(modules.Title(8), "MONITR ");
+    EXPECT_EQ(modules.Title(9), "IHub");
+    EXPECT_EQ(modules.Description(2), "The Screen display client ");
+    EXPECT_EQ(modules.Description(7), "The NORL HUB");
+    EXPECT_EQ(modules.Maximum(0), 4);
+    EXPECT_EQ(modules.Maximum(2), 10);
+    EXPECT_EQ(modules.Maximum(1), 1);
+    EXPECT_EQ(modules.Error(0), "0110011100011111100000001");
+    EXPECT_EQ(modules.Error(6), "0110011100000000000001100");
+    EXPECT_EQ(modules.Error(9), "0110011100000000000000010");
+    EXPECT_EQ(modules.id("S01"), -1); // group letters compare exactly
+    EXPECT_EQ(modules.id(""), -1);
+    EXPECT_DOUBLE_EQ(modules.Updated(), 38954.0); // 25/08/2006
+}
+
+TEST(FlagTable, CodesTitlesAndLookups) {
+    FakeClock clock;
+    ModuleClass modules(clock);
+    ASSERT_TRUE(modules.Connect("s01"));
+    ASSERT_EQ(modules.ESizeof(), 25);
+    std::set<std::string> codes;
+    for (std::int16_t n = 0; n < modules.ESizeof(); ++n) {
+        const std::string code = modules.EId(n);
+        EXPECT_TRUE(codes.insert(code).second) << code;
+        EXPECT_EQ(modules.GetActionNo(code), n);
+        EXPECT_FALSE(modules.ETitle(n).empty());
+        EXPECT_FALSE(modules.EDescription(n).empty());
+    }
+    EXPECT_EQ(modules.GetActionNo("TEST"), 2);
+    EXPECT_EQ(modules.GetActionNo("PWCHANGE"), 8);
+    EXPECT_EQ(modules.GetActionNo("PWUNLOCK"), 10);
+    EXPECT_EQ(modules.GetActionNo("TELSTRA_IPFAIL"), 24);
+    EXPECT_EQ(modules.GetActionNo("pwlock"), -1);
+    EXPECT_EQ(modules.GetActionNo("PWLOCK "), -1);
+    EXPECT_EQ(modules.GetActionNo(""), -1);
+    // The system's own texts, misspellings and double blanks kept: the monitor shows them as sent.
+    EXPECT_EQ(modules.ETitle(13), "Reserserved X25 Client Flag (unused) three.");
+    EXPECT_EQ(modules.EDescription(16), modules.EDescription(13));
+    EXPECT_EQ(modules.ETitle(6), "Client's Remove Buffer Overflow (Hub).");
+    EXPECT_EQ(modules.EDescription(8),
+              "This Flag occurs when a user successfully changes the password protecting the Setup of a "
+              "cliient.  Set this flag to active if you want to alarm when uses modifiy paramters.");
+    EXPECT_EQ(modules.EDescription(2), "This is a TEST SIGNAL ONLY from the client.");
+}
+
+TEST(ModuleProperties, IndexOutsideTheTablesIsRefused) {
+    FakeClock clock;
+    ModuleClass modules(clock);
+    ASSERT_TRUE(modules.Connect("s01"));
+    EXPECT_EQ(modules.Title(10), "");
+    EXPECT_FALSE(modules.Valid());
+    EXPECT_EQ(modules.Title(9), "IHub");
+    EXPECT_TRUE(modules.Valid());
+    EXPECT_EQ(modules.Error(-1), "");
+    EXPECT_EQ(modules.Maximum(-32768), 0);
+    EXPECT_FALSE(modules.Valid());
+    EXPECT_EQ(modules.EId(25), "");
+    EXPECT_FALSE(modules.Valid());
+    EXPECT_FALSE(modules.SetTitle(10, "X"));
+    EXPECT_FALSE(modules.SetState(-1, 1));
+    EXPECT_FALSE(modules.SetETitle(25, "X"));
+
+    // A mask must keep one place per flag; a group must stay one letter an identifier can start with.
+    EXPECT_FALSE(modules.SetError(2, "011"));
+    EXPECT_FALSE(modules.SetError(2, std::string(25, '2')));
+    EXPECT_TRUE(modules.SetError(2, std::string(25, '1')));
+    EXPECT_EQ(modules.Error(2), std::string(25, '1'));
+    EXPECT_FALSE(modules.Setgroup(2, "S"));
+    EXPECT_FALSE(modules.Setgroup(2, "ss"));
+    EXPECT_TRUE(modules.Setgroup(2, "q"));
+    EXPECT_EQ(modules.id("q01"), 2);
+
+    EXPECT_TRUE(modules.SetETitle(2, "Test"));
+    EXPECT_EQ(modules.ETitle(2), "Test");
+    EXPECT_TRUE(modules.SetEId(2, "TST"));
+    EXPECT_EQ(modules.GetActionNo("TST"), 2);
+    EXPECT_EQ(modules.GetActionNo("TEST"), -1);
+}
+
+TEST(ModuleSettingsStore, ScreenClientKeepsBuiltInTableAndSavesNothing) {
+    FakeClock clock;
+    ModuleClass modules(clock);
+    ASSERT_TRUE(modules.Connect("s01"));
+    EXPECT_FALSE(modules.SaveModuleRegistryMonitorOnly());
+    EXPECT_EQ(modules.Title(2), "SCREEN ");
+}
+
+TEST(ModuleSettingsStore, StoredRowsOverrideAndUnusableValuesKeepDefaults) {
+    FakeClock clock;
+    MapModuleSettings store;
+    store.values = {{"Title02", "DISPLAY"},
+                    {"MaximumClients02", "20"},
+                    {"MinimumClients02", "lots"},
+                    {"Error Enabled02", "111"},
+                    {"Error Enabled03", "1111111111111111111111111"},
+                    {"Group08", "**"},
+                    {"Description02", "ignored"},
+                    {"Updated", "40000"}};
+    ModuleClass modules(clock, &store);
+    ASSERT_TRUE(modules.Connect("s01"));
+    EXPECT_EQ(modules.Title(2), "DISPLAY");
+    EXPECT_EQ(modules.Maximum(2), 20);
+    EXPECT_EQ(modules.Minimum(2), 1);
+    EXPECT_EQ(modules.Error(2), "0110011100000000000000000");
+    EXPECT_EQ(modules.Error(3), std::string(25, '1'));
+    EXPECT_EQ(modules.group(8), "m");
+    EXPECT_EQ(modules.Description(2), "The Screen display client ");
+    EXPECT_DOUBLE_EQ(modules.Updated(), 40000.0);
+
+    // The monitor's save writes every row under the numbered keys, and a fresh class reads it back.
+    MapModuleSettings saved;
+    ModuleClass writer(clock, &saved);
+    ASSERT_TRUE(writer.Connect("m01"));
+    ASSERT_TRUE(writer.SetMaximum(9, 3));
+    ASSERT_TRUE(writer.SaveModuleRegistryMonitorOnly());
+    EXPECT_EQ(saved.values.size(), 51u);
+    EXPECT_EQ(saved.values.at("Group09"), "i");
+    EXPECT_EQ(saved.values.at("Title06"), "TCP  ");
+    EXPECT_EQ(saved.values.at("Error Enabled00"), "0110011100011111100000001");
+    ModuleClass reader(clock, &saved);
+    ASSERT_TRUE(reader.Connect("m01"));
+    EXPECT_EQ(reader.Maximum(9), 3);
+    EXPECT_EQ(reader.Title(6), "TCP  ");
+}
+
+} // namespace
+} // namespace zeva
