@@ -17,6 +17,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -153,6 +154,37 @@ TEST_F(HubLink, SynchronousRecordFlowOnRequest) {
     ASSERT_EQ(c.records.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ(Field102(c.records[i].Data), "00000" + std::to_string(i));
+}
+
+TEST_F(HubLink, SynchronousReceiveWaitsForTheAnswer) {
+    StartHub(3);
+    Client c(279);
+    ASSERT_TRUE(c.Connect(hub->Port()));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }));
+    for (int i = 0; i < 3; ++i) {
+        CommType h;
+        ASSERT_TRUE(c.engine.Receive(h)) << i; // 1006 out, waits in the event loop for the record
+        EXPECT_EQ(Field102(h.Data), "00000" + std::to_string(i));
+    }
+    CommType none;
+    EXPECT_FALSE(c.engine.Receive(none)); // the hub has nothing left: 1005 ends the wait
+    EXPECT_TRUE(c.records.empty());       // the handler's nested Receive was refused every time
+}
+
+TEST_F(HubLink, RefusedConnectionFailsAfterTheWait) {
+    StartHub(1);
+    const quint16 port = hub->Port();
+    hub.reset(); // nothing listens there any more
+    Client c(276);
+    std::vector<std::string> log;
+    c.engine.onClientLog = [&](const std::string& l) { log.push_back(l); };
+    ASSERT_TRUE(c.Connect(port));
+    ASSERT_TRUE(WaitFor([&] {
+        return !log.empty() && log.back().rfind("Socket: Closing Port", 0) == 0 &&
+               c.engine.Member().SystemState == 0;
+    }));
+    EXPECT_FALSE(c.engine.Connected());
+    EXPECT_NE(std::find(log.begin(), log.end(), "Failed to connect - Server failed to connect"), log.end());
 }
 
 TEST_F(HubLink, HubDisconnectRequestEndsTheLink) {
