@@ -211,6 +211,10 @@ void frmZVScreenClientMain::BuildMenu() {
     connect(mnuComms_[0], &QAction::triggered, this, [this] { shell_->ConnectCommand(); });
     connect(mnuComms_[1], &QAction::triggered, this, [this] { shell_->DisconnectCommand(); });
     mnuFile_->addSeparator();
+    auto* fieldsMenu = new QMenu(this);
+    mnuFRemoveList_ = fieldsMenu->addMenu(QStringLiteral("Remove"));
+    mnuFInsertBeforeList_ = fieldsMenu->addMenu(QStringLiteral("Insert Before"));
+    mnuFInsertAfterList_ = fieldsMenu->addMenu(QStringLiteral("Insert After"));
     mnuExit_ = mnuFile_->addAction(QStringLiteral("E&xit"));
     connect(mnuExit_, &QAction::triggered, this, [this] { close(); });
 }
@@ -302,9 +306,24 @@ void frmZVScreenClientMain::RunHubSetup(std::string& /*setupIdent*/) {
     // The hub setup dialog arrives with the comms console; until then the identifier stays as it is.
 }
 
-std::string frmZVScreenClientMain::ConnectClasses(const std::string& /*userid*/) {
-    // The field and record classes arrive with the field model; until then there is nothing to
-    // connect and the Fields and Records panes stay empty.
+std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
+    // The field database is open only while the classes connect; every way out closes it again.
+    const std::string file = shell_->settings().FieldDataBaseFile;
+    if (!PXOpenDatabase(fieldDb_, file)) return "Failed to Open the Field DataBase (" + file + ")";
+    fields_ = std::make_unique<ZVFieldClass>(&shell_->settingsDb(), options_.messages);
+    fields_->SetupFDBase(&fieldDb_);
+    fields_->SetupFGrid(memberGrid_.get(), memberListBox_.get());
+    if (!fields_->Connect(userid)) {
+        PXCloseDatabase(fieldDb_);
+        return "Failed to connect to Field class (ZVFClass)";
+    }
+    for (QMenu* menu : {mnuFRemoveList_, mnuFInsertBeforeList_, mnuFInsertAfterList_}) {
+        menu->clear();
+        for (int i = 0; i < fields_->QFields(); ++i)
+            menu->addAction(ToQt(fields_->ctitle(static_cast<std::int16_t>(i))))->setEnabled(false);
+    }
+    // The record class connects here when the record queue lands.
+    PXCloseDatabase(fieldDb_);
     return {};
 }
 
@@ -395,8 +414,11 @@ void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text)
     if (index >= 0 && index < 4) mnuCommI_[size_t(index)]->setText(ToQt(text));
 }
 
-void frmZVScreenClientMain::DisconnectClasses() {}
-void frmZVScreenClientMain::CloseFieldDatabase() {}
+void frmZVScreenClientMain::DisconnectClasses() {
+    if (fields_ && fields_->Connected()) fields_->Disconnect();
+}
+
+void frmZVScreenClientMain::CloseFieldDatabase() { PXCloseDatabase(fieldDb_); }
 void frmZVScreenClientMain::DisconnectModuleFlags() {}
 
 void frmZVScreenClientMain::SaveWindowPosition() {

@@ -1,4 +1,6 @@
 #pragma once
+#include "model/FieldDatabase.h"
+#include "model/ZVFieldClass.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/QtFlexGrid.h"
 #include "platform/qt/QtInstanceLock.h"
@@ -39,6 +41,7 @@ public:
     ~frmZVScreenClientMain() override;
 
     MainShell& shell() { return *shell_; }
+    ZVFieldClass* fieldClass() const { return fields_.get(); }
     bool IsUnloaded() const { return unloaded_; }
 
     // MainWindowPort
@@ -127,6 +130,12 @@ private:
         recordListBox_;
     std::unique_ptr<QtFlexGrid> memberGrid_, recordGrid_;
     QTimer *Timer2_{}, *timServerTimer_{};
+
+    // Long-lived objects of the model.
+    FieldDatabase fieldDb_;
+    std::unique_ptr<ZVFieldClass> fields_;
+    // The Fields window's field menus: remove, insert before, insert after.
+    QMenu *mnuFRemoveList_{}, *mnuFInsertBeforeList_{}, *mnuFInsertAfterList_{};
 };
 
 } // namespace zeva

@@ -8,9 +8,12 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace zeva;
 
@@ -34,12 +37,25 @@ protected:
         path_ = (dir_ / "ZEVARegistry.mdb").string();
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
-    void CreateSettings() {
+    // A settings database and, unless told otherwise, the sample field database beside it.
+    void CreateSettings(bool withFieldDatabase = true) {
+        const std::string fieldPath = (dir_ / "ZEVAField.mdb").string();
         SqliteDatabase db;
         ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
         ASSERT_TRUE(db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"
                                   "INSERT INTO StartUp VALUES ('Setup\\WINDOW\\Load', 'False', '');"
                                   "INSERT INTO StartUp VALUES ('Setup\\TCP\\Auto Connect', 'False', '');"));
+        ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('Setup\\FieldDataBaseFile', ?1, '')", {fieldPath}));
+        std::string map; // grid rows from the last up to row 1
+        for (int f = 153; f >= 101; --f) map += std::to_string(f) + ":";
+        ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('FIELDS_Window\\QMapIndex', ?1, '')", {map}));
+        if (!withFieldDatabase) return;
+        std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
+        std::stringstream text;
+        text << sql.rdbuf();
+        SqliteDatabase fields;
+        ASSERT_TRUE(fields.Open(fieldPath, SqliteDatabase::Mode::Create));
+        ASSERT_TRUE(fields.ExecScript(text.str()));
     }
     std::unique_ptr<frmZVScreenClientMain> Window() {
         frmZVScreenClientMain::Options o;
@@ -63,6 +79,36 @@ TEST_F(MainWindowTest, MissingSettingsDatabaseUnloadsAfterOneMessage) {
     EXPECT_TRUE(w->IsUnloaded());
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
+}
+
+TEST_F(MainWindowTest, MissingFieldDatabaseIsACriticalStop) {
+    CreateSettings(false);
+    auto w = Window();
+    EXPECT_EQ(w->shell().Load("05"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Failed to Open the Field DataBase (" + (dir_ / "ZEVAField.mdb").string() + ")");
+    EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(messages_.shown[0].title, "ZEVA:ZEVA Screen Client");
+    EXPECT_TRUE(w->IsUnloaded());
+}
+
+TEST_F(MainWindowTest, FieldsPaneShowsTheFieldTable) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("05"), MainShell::LoadResult::Running);
+    ASSERT_NE(w->fieldClass(), nullptr);
+    EXPECT_TRUE(w->fieldClass()->Connected());
+    EXPECT_EQ(w->fieldClass()->Count(), 53);
+    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("MemberFlexGrid"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_GT(grid->rowCount(), 50);
+    bool sawCli = false;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c)
+            if (grid->item(r, c) && grid->item(r, c)->text() == QStringLiteral("CLI")) sawCli = true;
+    EXPECT_TRUE(sawCli) << "field 105's title is in the grid";
+    w->shell().Unload();
+    EXPECT_FALSE(w->fieldClass()->Connected());
 }
 
 TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
