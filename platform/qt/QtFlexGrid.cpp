@@ -21,6 +21,10 @@ QtFlexGrid::QtFlexGrid(QTableWidget* table) : table_(table) {
     table_->horizontalHeader()->hide();
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One text line per cell, rows as tall as the text, as a flex grid draws them.
+    table_->setWordWrap(false);
+    table_->verticalHeader()->setMinimumSectionSize(1);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     if (table_->rowCount() == 0) table_->setRowCount(2);
     if (table_->columnCount() == 0) table_->setColumnCount(2);
     PaintFixed();

@@ -84,7 +84,7 @@ TcpSocket::State QtTcpSocket::GetState() const {
 std::string QtTcpSocket::LocalAddress() const {
     if (socket_->state() == QAbstractSocket::ConnectedState)
         return socket_->localAddress().toString().toStdString();
-    // Like the legacy socket control: the machine's own address even when not connected.
+    // The machine's own address even when not connected, as the other modules report it.
     for (const QHostAddress& a : QNetworkInterface::allAddresses())
         if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
             return a.toString().toStdString();
