@@ -141,7 +141,7 @@ void AppendFixed3(std::string& out, std::string_view text) {
 }
 
 bool IsValidOleDate(double value) {
-    // 0100-01-01 to 9999-12-31 23:59:59, the range of the legacy date type.
+    // 0100-01-01 to 9999-12-31 23:59:59, the date-time range the other modules accept.
     return std::isfinite(value) && value >= -657434.0 && value < 2958466.0;
 }
 

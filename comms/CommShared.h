@@ -61,7 +61,7 @@ void AppendNumber(std::string& out, long long value);
 void AppendDate(std::string& out, double value);
 bool AppendCounted(std::string& out, std::string_view text); // false when longer than 9999
 void AppendFixed3(std::string& out, std::string_view text);
-// Reader helpers: a date double the legacy date type can hold (years 100 to 9999).
+// Reader helper: a date double the date-time type of the other modules can hold (years 100 to 9999).
 bool IsValidOleDate(double value);
 
 // Decimal text of a control code ("1006"), and the Data text a control packet carries.

@@ -161,7 +161,7 @@ TEST(PacketFields, ReadersStayInsideTheText) {
     ReadCountedField("xx0003abcdef", 3, v, end);
     EXPECT_EQ(v, "abc");
     EXPECT_EQ(end, 9u);
-    // The legacy test compared L + 4 with the whole text; the count must fit from pos on.
+    // The count must fit in the text from pos on, not merely in the whole text.
     ReadCountedField("xxxxxxxx0004ab", 9, v, end);
     EXPECT_EQ(v, "");
     EXPECT_EQ(end, 14u);
