@@ -2,6 +2,7 @@
 
 #include "common/TextUtil.h"
 #include "platform/qt/QtText.h"
+#include "flags/SendToMonitor.h"
 #include "shell/InsertInDisplay.h"
 
 #include <QAction>
@@ -159,6 +160,7 @@ void frmZVScreenClientMain::BuildWidgets() {
     for (QPushButton* b : {cmdMonitorSelectAll_, cmdMonitorClearAll_, cmdMonitorTest_}) clients->addWidget(b);
     connect(cmdMonitorSelectAll_, &QPushButton::clicked, lstClients_, &QListWidget::selectAll);
     connect(cmdMonitorClearAll_, &QPushButton::clicked, lstClients_, &QListWidget::clearSelection);
+    connect(cmdMonitorTest_, &QPushButton::clicked, this, [this] { SendFlag("TEST"); });
     lblVersion_ = Named(new QLabel(frmClients_), "lblVersion");
     clients->addWidget(lblVersion_);
     setupLayout->addWidget(frmClients_, 1, 1);
@@ -327,9 +329,10 @@ std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
     return {};
 }
 
-bool frmZVScreenClientMain::ConnectModuleFlags(const std::string& /*userid*/) {
-    // The module flag table arrives with the flag work; nothing to connect yet.
-    return true;
+bool frmZVScreenClientMain::ConnectModuleFlags(const std::string& userid) { return modules_.Connect(userid); }
+
+bool frmZVScreenClientMain::SendFlag(const std::string& code, const std::string& text1, const std::string& text2) {
+    return SendToMonitor(modules_, [this](const CommType& packet) { return SendPacket(packet); }, code, text1, text2);
 }
 
 void frmZVScreenClientMain::SetCaption(const std::string& caption) { setWindowTitle(ToQt(caption)); }
@@ -406,6 +409,11 @@ void frmZVScreenClientMain::ConnectToHub() {
 
 void frmZVScreenClientMain::DisconnectHub() {}
 
+bool frmZVScreenClientMain::SendPacket(const CommType& /*packet*/) {
+    // The hub connection arrives with the comms console; until then a packet has nowhere to go.
+    return false;
+}
+
 std::string frmZVScreenClientMain::HubLocalPort() const { return "0"; }
 
 void frmZVScreenClientMain::ShowCommsConsole(bool /*visible*/) {}
@@ -419,7 +427,7 @@ void frmZVScreenClientMain::DisconnectClasses() {
 }
 
 void frmZVScreenClientMain::CloseFieldDatabase() { PXCloseDatabase(fieldDb_); }
-void frmZVScreenClientMain::DisconnectModuleFlags() {}
+void frmZVScreenClientMain::DisconnectModuleFlags() { modules_.Disconnect(); }
 
 void frmZVScreenClientMain::SaveWindowPosition() {
     FormPosition p;

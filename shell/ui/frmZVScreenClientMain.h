@@ -1,6 +1,8 @@
 #pragma once
+#include "flags/ModuleClass.h"
 #include "model/FieldDatabase.h"
 #include "model/ZVFieldClass.h"
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/QtFlexGrid.h"
 #include "platform/qt/QtInstanceLock.h"
@@ -75,6 +77,10 @@ public:
     void UnloadHubConnection() override;
     void Unload() override;
 
+    // Sends one status flag to the monitor through the hub; an unknown code sends nothing.
+    bool SendFlag(const std::string& code, const std::string& text1 = {}, const std::string& text2 = {});
+    ModuleClass& modules() { return modules_; }
+
     // A line at the top of the Output window, trimmed to MaxEntriesInOutput.
     void InsertOutputLine(const std::string& line);
 
@@ -90,6 +96,7 @@ private:
     void LayoutPanes();
     void OnTimer2();
     void OnServerTimer();
+    bool SendPacket(const CommType& packet);
 
     Options options_;
     RealFileSystem files_;
@@ -131,6 +138,9 @@ private:
     std::unique_ptr<QtFlexGrid> memberGrid_, recordGrid_;
     QTimer *Timer2_{}, *timServerTimer_{};
 
+    // The one process-wide module flag table, handed by reference to whoever sends flags.
+    SystemClock clock_;
+    ModuleClass modules_{clock_};
     // Long-lived objects of the model.
     FieldDatabase fieldDb_;
     std::unique_ptr<ZVFieldClass> fields_;
