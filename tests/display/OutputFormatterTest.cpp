@@ -1,0 +1,317 @@
+#include "DisplayFixture.h"
+
+#include "display/DisplayFormatEntry.h"
+#include "display/OutputFormatter.h"
+#include "display/OutputTest.h"
+#include "model/RecordText.h"
+#include "platform/memory/FakeClock.h"
+
+namespace zeva::test {
+namespace {
+
+// The Output window as text: every line followed by "|" so trailing blanks show.
+std::string Block(const MemoryListBox& l) {
+    std::string s;
+    for (const auto& line : l.Lines())
+        s += line + "|\n";
+    return s;
+}
+
+std::string Literal(const std::string& text, int post = 0, const char* size = "EOF ",
+                    const char* flags = "   ") {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s %s %04d 9999 ", flags, size, post);
+    return buffer + text;
+}
+
+std::string FieldLine(int id, const char* size, int post = 0, const char* flags = "   ") {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s %s %04d %04d Title", flags, size, post, id);
+    return buffer;
+}
+
+class Output : public DisplayFixture {
+  protected:
+    void SetUp() override {
+        DisplayFixture::SetUp();
+        records = Start(10);
+        formatter = std::make_unique<OutputFormatter>(*records, fields.get(), cs, output, full);
+    }
+    // Formats one record made of the given pipe line through a list of entry lines.
+    void Show(const std::vector<std::string>& entries, const std::string& pipe = "") {
+        auto lines = entries;
+        lines.emplace_back(); // closing line
+        formatter->ParseDisplayFormatList(lines);
+        records->ImportPipeRecord(pipe);
+        formatter->FormatRecordToOutput(records->LastIdentifier());
+    }
+    ClientSettings cs;
+    MemoryListBox output, full;
+    std::unique_ptr<ZVRecordClass> records;
+    std::unique_ptr<OutputFormatter> formatter;
+};
+
+TEST(OutputEntry, ParsesColumnsAndSkipsBadLines) {
+    const std::vector<std::string> lines = {
+        "NUV 0020 0001 0101 Surname",
+        "    EOF  0000 9999 literal text ",
+        "    EOL  0002 0105",    // no title: still an entry
+        "    0x20 0001 0101 X",  // not numeric
+        "    0020 0001",         // short
+        "",                      // empty
+        "    0020 0001 99999 X", // field number 9999 followed by "9": text "X" from column 20
+        "closing line never parsed 0000 0000 0000"};
+    const auto e = ParseDisplayFormatList(lines);
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_TRUE(e[0].NewLine && e[0].UpperCase && e[0].FixedSize);
+    EXPECT_EQ(e[0].MaxSize, 20);
+    EXPECT_EQ(e[0].PostSpace, 1);
+    EXPECT_EQ(e[0].FieldId, 101);
+    EXPECT_EQ(e[0].Text, "Surname");
+    EXPECT_EQ(e[1].MaxSize, DisplayFormatEntry::kEof);
+    EXPECT_EQ(e[1].Text, "literal text ");
+    EXPECT_EQ(e[2].MaxSize, DisplayFormatEntry::kEol);
+    EXPECT_EQ(e[2].Text, "");
+    EXPECT_EQ(e[3].FieldId, 9999);
+    // Lines are written back in the same columns.
+    EXPECT_EQ(e[0].Line(), lines[0]);
+    EXPECT_EQ(e[1].Line(), lines[1]);
+}
+
+TEST(OutputEntry, AtMostHundredEntriesAndOverlongLines) {
+    std::vector<std::string> lines(150, "    EOF  0000 9999 " + std::string(100000, 'x'));
+    const auto e = ParseDisplayFormatList(lines);
+    EXPECT_EQ(e.size(), 100u);
+    EXPECT_TRUE(ParseDisplayFormatList({}).empty());
+    EXPECT_TRUE(ParseDisplayFormatList({"    EOF  0000 9999 only the closing line"}).empty());
+}
+
+TEST_F(Output, FirstEntryWithNewLineGivesABlankFirstLine) {
+    cs.CharactersPerPage = 10;
+    cs.LinesPerRecord = 3;
+    Show({Literal("HELLO", 0, "EOF ", "N  ")});
+    EXPECT_EQ(Block(output), ReadData("first-newline.txt"));
+}
+
+TEST_F(Output, WordMovesWholeToTheNextLineAfterTheIndent) {
+    cs.CharactersPerPage = 20;
+    cs.LinesPerRecord = 3;
+    cs.LineIndentCharacters = 2;
+    Show({Literal("THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG")});
+    EXPECT_EQ(Block(output), ReadData("word-moved-indent.txt"));
+}
+
+TEST_F(Output, WordWithoutBlankNearTheBreakIsHyphenated) {
+    cs.CharactersPerPage = 10;
+    cs.LinesPerRecord = 3;
+    Show({Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")});
+    EXPECT_EQ(Block(output), ReadData("hyphen-split.txt"));
+}
+
+TEST_F(Output, PostSpaceSurvivesAWrap) {
+    // The post space after a moved word keeps the next value apart from it.
+    cs.CharactersPerPage = 10;
+    cs.LinesPerRecord = 2;
+    Show({Literal("HELLO WORLDS", 1), Literal("X")});
+    EXPECT_EQ(Block(output), "HELLO     |\nWORLDS X|\n");
+}
+
+TEST_F(Output, MoreMarksOnlyRealTextBeyondTheLastLine) {
+    cs.CharactersPerPage = 10;
+    cs.LinesPerRecord = 2;
+    Show({Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")});
+    EXPECT_EQ(Block(output), ReadData("more-indicator.txt"));
+
+    // Trailing blanks beyond the last line, or text that exactly fills it, give no mark.
+    cs.TextFormat = false;
+    output.Clear();
+    Show({Literal("ABCDE", 30)});
+    Show({Literal("ABCDEFGHIJKLMNOPQRST", 40)});
+    EXPECT_EQ(Block(output), "ABCDEFGHIJ|\nKLMNOPQRST|\nABCDE|\n");
+
+    // Entries after the last break still count: text there is cut but marked.
+    output.Clear();
+    Show({Literal("ABCDEFGHIJKLMNOPQRSTU"), Literal("   "), Literal("Z")});
+    EXPECT_EQ(Block(output), "ABCDEFGHIJ|\nKLMN{more}|\n");
+    cs.ShowTruncIndicator = false;
+    output.Clear();
+    Show({Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")});
+    EXPECT_EQ(Block(output), "ABCDEFGHIJ|\nKLMNOPQRST|\n");
+}
+
+TEST_F(Output, FixedLinesPadEveryRecordToTheLineCount) {
+    cs.CharactersPerPage = 10;
+    cs.LinesPerRecord = 3;
+    cs.FixedLinesPerRecord = true;
+    Show({Literal("HI")});
+    EXPECT_EQ(Block(output), ReadData("fixed-lines.txt"));
+}
+
+TEST_F(Output, EolTakesTheRestOfTheLineForEveryRecord) {
+    cs.CharactersPerPage = 10;
+    const std::vector<std::string> list = {Literal("AB"), FieldLine(101, "EOL ", 0, "  V")};
+    Show(list, "0123456789XYZ");
+    Show(list, "XY"); // fixed size does not pad an EOL entry
+    EXPECT_EQ(Block(output), ReadData("eol-after-records.txt"));
+}
+
+TEST_F(Output, SizesUpperCaseFixedSizeAndMissingFields) {
+    cs.CharactersPerPage = 40;
+    Show({FieldLine(101, "0003", 1, " UV"), FieldLine(102, "0006", 1, "  V"),
+          FieldLine(999, "0004", 1, "  V"), FieldLine(103, "0002", 0)},
+         "abcdef|xy|hello");
+    EXPECT_EQ(Block(output), "ABC xy          he|\n");
+}
+
+TEST_F(Output, PostLinesAndInsertionOrder) {
+    cs.CharactersPerPage = 5;
+    cs.LinesPerRecord = 2;
+    cs.NoOfPostLines = 1;
+    cs.TextFormat = false;
+    const std::vector<std::string> list = {FieldLine(101, "EOF ")};
+    Show(list, "AAAAABB");
+    Show(list, "CCCCCDD");
+    EXPECT_EQ(Block(output), "CCCCC|\nDD|\n|\nAAAAA|\nBB|\n|\n");
+    // A record with no text gives only its post lines.
+    Show(list, "");
+    EXPECT_EQ(output.List(0), "");
+    EXPECT_EQ(output.ListCount(), 7);
+}
+
+TEST_F(Output, MaxEntriesCapsTheWindowAndSingleRecordClearsIt) {
+    cs.CharactersPerPage = 10;
+    cs.MaxEntriesInOutput = 5;
+    const std::vector<std::string> list = {FieldLine(101, "EOF ")};
+    for (int i = 0; i < 20; ++i)
+        Show(list, "R" + std::to_string(i));
+    EXPECT_EQ(output.ListCount(), 5);
+    EXPECT_EQ(output.List(0), "R19");
+    EXPECT_EQ(output.ListIndex(), 0);
+    formatter->SingleRecord = true;
+    Show(list, "LAST");
+    EXPECT_EQ(Block(output), "LAST|\n");
+}
+
+TEST_F(Output, ExtremeSettingsStayBounded) {
+    const std::string longText(5000, 'W');
+    struct Case {
+        int width, lines, indent;
+        bool textFormat;
+    } cases[] = {{1, 1, 0, true},  {1, 50, 1, true},  {1000, 50, 1000, true},     {7, 50, 7, false},
+                 {3, 50, 0, true}, {-5, 0, -3, true}, {32767, 32767, 32767, true}};
+    for (const auto& c : cases) {
+        cs.CharactersPerPage = static_cast<std::int16_t>(c.width);
+        cs.LinesPerRecord = static_cast<std::int16_t>(c.lines);
+        cs.LineIndentCharacters = static_cast<std::int16_t>(c.indent);
+        cs.TextFormat = c.textFormat;
+        cs.MaxEntriesInOutput = 10000;
+        output.Clear();
+        Show({Literal(longText), Literal("A B C D E F G H", 3), FieldLine(101, "EOL ", 2, "N  ")}, longText);
+        const int W = std::clamp(c.width, 1, 1000), L = std::clamp(c.lines, 1, 50);
+        EXPECT_LE(output.ListCount(), L) << c.width << "x" << c.lines;
+        EXPECT_GE(output.ListCount(), 1);
+        for (const auto& line : output.Lines())
+            EXPECT_LE(static_cast<int>(line.size()), W);
+    }
+}
+
+TEST_F(Output, FullFieldsWithAndWithoutJustify) {
+    records->ImportPipeRecord("3|0311112222");
+    records->SetRField(records->LastIdentifier(), 999, "odd");
+    formatter->ShowFullFields(records->LastIdentifier());
+    EXPECT_EQ(full.Lines(), (std::vector<std::string>{"[RECORD KEY = 0000]", "RecType = 3",
+                                                      "Sequence = 0311112222", " = odd"}));
+    cs.FullFieldsJustify = 12;
+    formatter->ShowFullFields(records->LastIdentifier());
+    EXPECT_EQ(full.Lines(), (std::vector<std::string>{"[RECORD KEY = 0000]", "RecType      = 3",
+                                                      "Sequence     = 0311112222", "Unknown Fiel = odd"}));
+    cs.FullFieldsJustify = 3;
+    formatter->ShowFullFields(records->LastIdentifier());
+    EXPECT_EQ(full.List(1), "Rec = 3");
+}
+
+TEST_F(Output, AutoUpdateAndBeepMenuItems) {
+    int beeps = 0;
+    formatter->Beep = [&] { ++beeps; };
+    records->ImportPipeRecord("7");
+    EXPECT_TRUE(formatter->ToggleAutoUpdateFF());
+    EXPECT_EQ(full.List(1), "RecType = 7"); // the last record at once
+    EXPECT_TRUE(formatter->ToggleBeep());
+    records->ImportPipeRecord("8");
+    formatter->PresentRecord(records->LastIdentifier());
+    EXPECT_EQ(full.List(1), "RecType = 8");
+    EXPECT_EQ(beeps, 1);
+    EXPECT_FALSE(formatter->ToggleBeep());
+    EXPECT_FALSE(formatter->ToggleAutoUpdateFF());
+    records->ImportPipeRecord("9");
+    formatter->PresentRecord(records->LastIdentifier());
+    EXPECT_EQ(full.List(1), "RecType = 8");
+    EXPECT_EQ(beeps, 1);
+}
+
+class OutputTestRun : public Output {
+  protected:
+    FakeClock clock{45000.5}; // 12:00:00 15/03/2023
+};
+
+TEST_F(OutputTestRun, DefaultListShowsTheTestRecordOnOneLine) {
+    formatter->ParseDisplayFormatList(DefaultDisplayFormatList());
+    OutputTest test(*formatter, *records, cs, clock);
+    int counted = 0;
+    test.RecordCounted = [&](double now) {
+        ++counted;
+        EXPECT_EQ(now, 45000.5);
+    };
+    std::string box; // empty: filled with the default
+    const int id = test.Run(box);
+    EXPECT_EQ(box, kDefaultTestRecord);
+    EXPECT_EQ(cs.X25TestData, kDefaultTestRecord);
+    EXPECT_EQ(id, 0);
+    EXPECT_EQ(counted, 1);
+    EXPECT_EQ(Block(output), ReadData("output-test-default.txt"));
+    EXPECT_LE(output.List(1).size(), 138u);
+    // The Records grid shows the record on row 1.
+    EXPECT_EQ(grid.TextMatrix(1, 0), "0000");
+    EXPECT_EQ(grid.TextMatrix(1, 1), RecordText::ImportPipeRecord(kDefaultTestRecord));
+}
+
+TEST_F(OutputTestRun, DefaultListFitsTheLongestValues) {
+    formatter->ParseDisplayFormatList(DefaultDisplayFormatList());
+    std::string pipe;
+    for (int n = 101; n <= 153; ++n)
+        pipe += std::string(40, char('A' + n % 26)) + (n < 153 ? "|" : "");
+    records->ImportPipeRecord(pipe);
+    formatter->FormatRecordToOutput(records->LastIdentifier());
+    ASSERT_EQ(output.ListCount(), 1);
+    EXPECT_EQ(output.List(0).find("{more}"), std::string::npos);
+    EXPECT_LE(output.List(0).size(), 138u);
+}
+
+TEST_F(OutputTestRun, SingleRecordClearsTheEndLine) {
+    formatter->ParseDisplayFormatList(DefaultDisplayFormatList());
+    formatter->SingleRecord = true;
+    cs.NoOfPostLines = 1;
+    OutputTest test(*formatter, *records, cs, clock);
+    std::string box = "3|123456|x|y|0399998888";
+    test.Run(box);
+    ASSERT_EQ(output.ListCount(), 3);
+    EXPECT_EQ(output.List(0), "********** USER TEST DATA ONLY (12:00:00 15/03/2023) - NOT VALID ***********");
+    EXPECT_EQ(output.List(1), "CLI: 0399998888  NAME:     ADDR:");
+    EXPECT_EQ(output.List(2), "");
+}
+
+TEST_F(OutputTestRun, SavingAShorterListLeavesNoOldEntryAsClosingLine) {
+    cs.DisplayFormatList = DefaultDisplayFormatList();
+    SaveOutputSettings(*settings, cs);
+    cs.DisplayFormatList = {Literal("ONLY"), ""};
+    SaveOutputSettings(*settings, cs);
+    ClientSettings back;
+    ReadOutputSettings(*settings, back);
+    ASSERT_EQ(back.DisplayFormatList.size(), 2u);
+    EXPECT_EQ(back.DisplayFormatList.back(), "");
+    formatter->ParseDisplayFormatList(back.DisplayFormatList);
+    EXPECT_EQ(formatter->Entries().size(), 1u);
+}
+
+} // namespace
+} // namespace zeva::test
