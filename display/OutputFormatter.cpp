@@ -5,7 +5,6 @@
 #include "model/ZVFieldClass.h"
 #include "platform/ListBox.h"
 #include "settings/ClientSettings.h"
-#include "shell/InsertInDisplay.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -128,15 +127,16 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
 }
 
 OutputFormatter::OutputFormatter(ZVRecordClass& records, ZVFieldClass* fields, const ClientSettings& settings,
-                                 ListBox& output, ListBox& fullFields)
-    : records_(records), fields_(fields), settings_(settings), output_(output), fullFields_(fullFields) {}
+                                 ListBox& output, ListBox& fullFields, InsertFunction insert)
+    : records_(records), fields_(fields), settings_(settings), output_(output), fullFields_(fullFields),
+      insert_(insert) {}
 
 void OutputFormatter::ParseDisplayFormatList(const std::vector<std::string>& lines) {
     entries_ = zeva::ParseDisplayFormatList(lines);
 }
 
 void OutputFormatter::InsertLine(const std::string& line) {
-    InsertInDisplay(output_, line, settings_.MaxEntriesInOutput);
+    if (insert_) insert_(output_, line, settings_.MaxEntriesInOutput);
 }
 
 void OutputFormatter::ClearOutput() {

@@ -35,12 +35,15 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
 // The Output window and the Full fields list: shows records of the record queue laid out by the
 // display-format list. Settings are read from the ClientSettings at every record, so a change on
 // the setup screen applies to the next record; the entry table changes only when the list is
-// parsed again. Every line reaches a list through InsertInDisplay (newest on top, capped at
-// MaxEntriesInOutput).
+// parsed again. Every Output line goes through the insert function handed in, the shell's
+// InsertInDisplay (newest on top, selected, capped at MaxEntriesInOutput); it is passed in rather
+// than linked so the display layer does not depend on the shell above it.
 class OutputFormatter {
   public:
+    using InsertFunction = void (*)(ListBox& list, const std::string& line, int maxEntries);
+
     OutputFormatter(ZVRecordClass& records, ZVFieldClass* fields, const ClientSettings& settings,
-                    ListBox& output, ListBox& fullFields);
+                    ListBox& output, ListBox& fullFields, InsertFunction insert);
 
     void ParseDisplayFormatList(const std::vector<std::string>& lines);
     const std::vector<DisplayFormatEntry>& Entries() const { return entries_; }
@@ -73,6 +76,7 @@ class OutputFormatter {
     const ClientSettings& settings_;
     ListBox& output_;
     ListBox& fullFields_;
+    InsertFunction insert_;
     std::vector<DisplayFormatEntry> entries_;
     bool autoUpdateFF_ = false;
     bool beep_ = false;

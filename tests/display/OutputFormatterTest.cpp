@@ -5,6 +5,7 @@
 #include "display/OutputTest.h"
 #include "model/RecordText.h"
 #include "platform/memory/FakeClock.h"
+#include "shell/InsertInDisplay.h"
 
 namespace zeva::test {
 namespace {
@@ -35,7 +36,8 @@ class Output : public DisplayFixture {
     void SetUp() override {
         DisplayFixture::SetUp();
         records = Start(10);
-        formatter = std::make_unique<OutputFormatter>(*records, fields.get(), cs, output, full);
+        formatter =
+            std::make_unique<OutputFormatter>(*records, fields.get(), cs, output, full, &InsertInDisplay);
     }
     // Formats one record made of the given pipe line through a list of entry lines.
     void Show(const std::vector<std::string>& entries, const std::string& pipe = "") {
