@@ -1,0 +1,74 @@
+#include "shell/RecordIntake.h"
+
+#include "common/Convert.h"
+#include "platform/ListBox.h"
+
+namespace zeva {
+
+namespace {
+
+// Control kinds travel as data packets too (a hub's 1002 acknowledge, a 1007 watchdog): they are
+// link traffic, not caller records.
+bool IsControlType(const std::string& type) {
+    const auto n = ToInt32(type);
+    return n && *n >= 1000 && *n <= 1007 && type.find_first_not_of(" 0123456789") == std::string::npos;
+}
+
+} // namespace
+
+RecordIntake::RecordIntake(HubLink& hub, ListBox& clients, ShowRecord show, LogLine log)
+    : hub_(hub), clients_(clients), show_(std::move(show)), log_(std::move(log)) {}
+
+bool RecordIntake::SourceSelected(const std::string& source) {
+    const std::string digits = source.size() >= 2 ? source.substr(source.size() - 2) : std::string();
+    const auto n = ToInt16(digits);
+    const bool named = n && digits.find_first_not_of("0123456789") == std::string::npos && *n >= 1 &&
+                       *n <= clients_.ListCount();
+    if (!named) {
+        if (log_ && source != lastUnknownSource_)
+            log_("RXD: record from source [" + source + "] names no X25 client; shown");
+        lastUnknownSource_ = source;
+        return true;
+    }
+    return clients_.Selected(*n - 1);
+}
+
+void RecordIntake::ClientReceivedData() {
+    if (hub_.Receive(holder_) && !IsControlType(holder_.PacketType)) {
+        if (SourceSelected(holder_.Source)) {
+            ring_.push_back(holder_.Data);
+            ++received_;
+        } else {
+            ++dropped_;
+        }
+    }
+    // In synchronous mode keep asking, so a backlog at the hub drains at once rather than one
+    // record per second.
+    if (!async_) CheckHubBuffer();
+    ProcessNextRecord();
+}
+
+bool RecordIntake::ProcessNextRecord() {
+    if (ring_.empty()) return false;
+    const std::string text = std::move(ring_.front());
+    ring_.pop_front();
+    ++shown_;
+    if (show_) show_(text);
+    processed_ = (processed_ + 1) % 1000000000;
+    return true;
+}
+
+void RecordIntake::CheckHubBuffer() {
+    if (!hub_.Request(requestHolder_)) hub_.SetRequest(requestHolder_, true);
+}
+
+void RecordIntake::ServerTimerTick() {
+    if (async_) {
+        hub_.GetNextPktBuffer();
+        ProcessNextRecord();
+    } else {
+        CheckHubBuffer();
+    }
+}
+
+} // namespace zeva

@@ -1,0 +1,157 @@
+#include "platform/memory/MemoryListBox.h"
+#include "shell/RecordIntake.h"
+
+#include <gtest/gtest.h>
+
+using namespace zeva;
+
+namespace {
+
+// A hub connection whose arrivals the test scripts: packets wait in order and Receive hands over
+// the oldest, as the engine does with a packet already waiting.
+class ScriptedHub final : public HubLink {
+public:
+    std::deque<CommType> waiting;
+    int requests = 0;
+    bool requestLatched = false;
+    int pumps = 0;
+
+    void Arrive(const std::string& source, const std::string& data, const std::string& type = "DATA") {
+        CommType p;
+        p.Source = source;
+        p.Data = data;
+        p.PacketType = type;
+        waiting.push_back(p);
+    }
+    bool Receive(CommType& packet) override {
+        if (waiting.empty()) return false;
+        packet = waiting.front();
+        waiting.pop_front();
+        requestLatched = false;
+        return true;
+    }
+    bool Request(CommType&) override { return requestLatched; }
+    void SetRequest(CommType&, bool flag) override {
+        requestLatched = flag;
+        if (flag) ++requests;
+    }
+    void GetNextPktBuffer() override { ++pumps; }
+};
+
+class RecordIntakeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clients.AddItem("x01");
+        clients.AddItem("x02");
+        clients.SetSelected(0, true);
+        clients.SetSelected(1, true);
+    }
+    RecordIntake Make() {
+        return RecordIntake(hub, clients, [this](const std::string& t) { shown.push_back(t); },
+                            [this](const std::string& l) { log.push_back(l); });
+    }
+    ScriptedHub hub;
+    MemoryListBox clients;
+    std::vector<std::string> shown, log;
+};
+
+} // namespace
+
+TEST_F(RecordIntakeTest, EachArrivalIsShownOnceInOrder) {
+    RecordIntake intake = Make();
+    for (int i = 0; i < 5; ++i) {
+        hub.Arrive("x01", "rec" + std::to_string(i));
+        intake.ClientReceivedData();
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"rec0", "rec1", "rec2", "rec3", "rec4"}));
+    EXPECT_EQ(intake.RecordsProcessed(), 5);
+    EXPECT_EQ(intake.BufferInPtr(), 5);
+    EXPECT_EQ(intake.BufferOutPtr(), 5);
+}
+
+TEST_F(RecordIntakeTest, UnselectedClientIsDroppedAndNotCounted) {
+    clients.SetSelected(1, false);
+    RecordIntake intake = Make();
+    hub.Arrive("x02", "from x02");
+    intake.ClientReceivedData();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(intake.RecordsProcessed(), 0);
+    EXPECT_EQ(intake.Dropped(), 1);
+    hub.Arrive("x01", "from x01");
+    intake.ClientReceivedData();
+    EXPECT_EQ(shown, std::vector<std::string>{"from x01"});
+}
+
+TEST_F(RecordIntakeTest, UnknownSourceIsShownAndLoggedNeverIndexedPastTheList) {
+    RecordIntake intake = Make();
+    for (const char* source : {"x07", "x99", "x00", "", "x", "x-1", "y01"}) {
+        hub.Arrive(source, std::string("from ") + source);
+        intake.ClientReceivedData();
+    }
+    EXPECT_EQ(shown.size(), 7u);
+    EXPECT_EQ(log.size(), 6u) << "y01 ends in 01: only the number counts, as ever";
+    EXPECT_EQ(log[0], "RXD: record from source [x07] names no X25 client; shown");
+}
+
+TEST_F(RecordIntakeTest, ControlPacketsAreNotRecords) {
+    RecordIntake intake = Make();
+    hub.Arrive("h01", "", "1002");
+    hub.Arrive("h01", "", "1007");
+    intake.ClientReceivedData();
+    intake.ClientReceivedData();
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(RecordIntakeTest, BacklogBeyondAHundredLosesNothing) {
+    // While the first record is being shown, 250 more arrive (events processed underneath): the
+    // old 100-slot ring read as empty once 100 were waiting and lost them all.
+    std::unique_ptr<RecordIntake> intake;
+    bool burst = false;
+    intake = std::make_unique<RecordIntake>(hub, clients, [&](const std::string& t) {
+        shown.push_back(t);
+        if (burst) return;
+        burst = true;
+        for (int i = 1; i <= 250; ++i) {
+            hub.Arrive(i % 2 ? "x01" : "x02", "r" + std::to_string(i));
+            intake->ClientReceivedData();
+        }
+    });
+    hub.Arrive("x01", "r0");
+    intake->ClientReceivedData();
+    while (intake->ProcessNextRecord()) {
+    }
+    ASSERT_EQ(shown.size(), 251u);
+    for (int i = 0; i <= 250; ++i) EXPECT_EQ(shown[size_t(i)], "r" + std::to_string(i));
+    EXPECT_EQ(intake->RecordsProcessed(), 251);
+    EXPECT_EQ(intake->Waiting(), 0u);
+}
+
+TEST_F(RecordIntakeTest, SynchronousIntakeKeepsAskingSoABacklogDrains) {
+    RecordIntake intake = Make();
+    intake.SetAsync(false);
+    intake.ServerTimerTick();
+    EXPECT_EQ(hub.requests, 1) << "the tick asks for a packet";
+    intake.ServerTimerTick();
+    EXPECT_EQ(hub.requests, 1) << "but not while one is outstanding";
+    hub.Arrive("x01", "a");
+    intake.ClientReceivedData();
+    EXPECT_EQ(hub.requests, 2) << "each record received asks for the next at once";
+    EXPECT_EQ(shown, std::vector<std::string>{"a"});
+    EXPECT_EQ(hub.pumps, 0) << "synchronous ticks never cut packets themselves";
+}
+
+TEST_F(RecordIntakeTest, AsynchronousTickCutsPacketsAndNeverRequests) {
+    RecordIntake intake = Make();
+    intake.ServerTimerTick();
+    intake.ServerTimerTick();
+    EXPECT_EQ(hub.pumps, 2);
+    EXPECT_EQ(hub.requests, 0);
+}
+
+TEST_F(RecordIntakeTest, ProcessedCounterWraps) {
+    RecordIntake intake = Make();
+    intake.SetRecordsProcessed(999999999);
+    hub.Arrive("x01", "last");
+    intake.ClientReceivedData();
+    EXPECT_EQ(intake.RecordsProcessed(), 0);
+}
