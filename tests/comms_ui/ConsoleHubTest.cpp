@@ -1,0 +1,166 @@
+// The console with its engine against the in-process test hub on a loopback port: the member rows,
+// the Mode colour and the error label after a real login, records handed to the owner, the log-off.
+#include "common/OleDate.h"
+#include "comms/ui/CommDisplay.h"
+#include "comms/ui/MemberGridView.h"
+#include "platform/qt/QtFlexGrid.h"
+#include "tests/comms_ui/QtTestApp.h"
+#include "tools/hub/HubServer.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace zeva {
+namespace {
+
+class ConsoleHub : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { test::EnsureApp(); }
+
+    void StartHub(std::uint64_t count) {
+        HubOptions o;
+        o.address = QHostAddress::LocalHost;
+        o.port = 0;
+        o.count = count;
+        o.rate = 0;
+        o.quiet = true;
+        hub =
+            std::make_unique<HubServer>(std::move(o), [this](const std::string& l) { hubLog.push_back(l); });
+        std::string error;
+        ASSERT_TRUE(hub->Listen(error)) << error;
+    }
+    // The owner's side of the link: every data packet taken with Receive.
+    void Wire(CommDisplay& d) {
+        d.onReceivedData = [this, &d](const CommType&) {
+            busyInHandler = busyInHandler && d.Busy();
+            CommType p;
+            if (d.Receive(p)) records.push_back(p);
+        };
+        d.onDisconnection = [this] { ++disconnections; };
+    }
+    bool Connect(CommDisplay& d, std::int16_t mode) {
+        CommMemberType target(OleNow());
+        target.Identifier = "s03";
+        target.ServerAddress = "127.0.0.1";
+        target.ServerPort = hub->Port();
+        target.Mode = mode;
+        target.BufferMax = 10;
+        target.RemoteBuffer = 100;
+        target.WatchDog = 60.0 / 86400.0;
+        target.MemberExpire = 1.0 / 24.0;
+        target.Description = "Screen Client on \"" + d.LocalHostName() + "\" (ASYNC)";
+        return d.Connect(target);
+    }
+    bool HubLogged(const std::string& part) const {
+        for (const auto& l : hubLog)
+            if (l.find(part) != std::string::npos) return true;
+        return false;
+    }
+    static std::string Cell(CommDisplay& d, int row) { return QtFlexGrid(d.MemberGrid()).TextMatrix(row, 1); }
+    static bool LogHas(CommDisplay& d, const QString& text) {
+        for (int i = 0; i < d.LogList()->count(); ++i)
+            if (d.LogList()->item(i)->text().endsWith(text)) return true;
+        return false;
+    }
+
+    std::unique_ptr<HubServer> hub;
+    std::vector<std::string> hubLog;
+    std::vector<CommType> records;
+    int disconnections = 0;
+    bool busyInHandler = true;
+};
+
+TEST_F(ConsoleHub, LoginFillsTheMemberRowsAndRecordsReachTheOwner) {
+    StartHub(20);
+    CommDisplay d(nullptr, 25);
+    Wire(d);
+    ASSERT_TRUE(Connect(d, 276));
+    ASSERT_TRUE(test::WaitFor([&] { return records.size() >= 20; }));
+    EXPECT_TRUE(busyInHandler);
+    EXPECT_TRUE(d.Connected());
+    EXPECT_EQ(d.Userid(), "s03");
+    EXPECT_EQ(records.front().Source, "x01");
+
+    EXPECT_EQ(Cell(d, 1), "s03");
+    EXPECT_EQ(Cell(d, 4), d.Engine().Member().Address);
+    EXPECT_EQ(Cell(d, 5), std::to_string(d.LocalPort()));
+    EXPECT_GT(d.LocalPort(), 0);
+    EXPECT_EQ(Cell(d, 7), "127.0.0.1");
+    EXPECT_EQ(Cell(d, 8), std::to_string(hub->Port()));
+    EXPECT_EQ(Cell(d, 11), "20"); // RPackets
+    EXPECT_EQ(Cell(d, 19), MemberGridView::GeneralDateText(d.Engine().Member().MemberExpire));
+    EXPECT_EQ(Cell(d, 21), "00:01:00");
+    // Logged in: CON in the Mode row, green once the tick's watchdog mark has cleared.
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            const auto& m = d.Engine().Member();
+            return m.SystemState == 0 && m.LastWDog > 0 && (m.Mode & kModeWDG) == 0;
+        },
+        3000));
+    EXPECT_EQ(Cell(d, 2).substr(11, 3), "CON");
+    EXPECT_EQ(QtFlexGrid(d.MemberGrid()).CellBackColor(2, 1), MemberGridView::kGreen);
+    EXPECT_EQ(d.ErrorLabel()->text().toStdString(), "Connected to 127.0.0.1," + std::to_string(hub->Port()));
+    EXPECT_TRUE(LogHas(d, QStringLiteral("  RXD: ACCEPT CONN")));
+    EXPECT_TRUE(LogHas(d, QStringLiteral("  RXD: Data pkt from Hub")));
+    EXPECT_LE(d.LogList()->count(), 199);
+}
+
+TEST_F(ConsoleHub, SynchronousReceiveWaitsThroughTheConsole) {
+    StartHub(3);
+    CommDisplay d(nullptr, 25);
+    ASSERT_TRUE(Connect(d, 279));
+    ASSERT_TRUE(test::WaitFor([&] { return d.Connected(); }));
+    for (int i = 0; i < 3; ++i) {
+        CommType p;
+        ASSERT_TRUE(d.Receive(p)) << i; // asks the hub and waits in the event loop
+        EXPECT_EQ(p.Source, "x01");
+    }
+    CommType none;
+    EXPECT_FALSE(d.Receive(none)); // the hub has nothing left
+    EXPECT_FALSE(d.Busy());
+    EXPECT_EQ(Cell(d, 11), "3");
+}
+
+TEST_F(ConsoleHub, DisconnectLogsOffAndTheHubCloses) {
+    StartHub(1);
+    CommDisplay d(nullptr, 25);
+    Wire(d);
+    ASSERT_TRUE(Connect(d, 276));
+    ASSERT_TRUE(test::WaitFor([&] { return d.Connected() && hub->LoggedInCount() == 1; }));
+    EXPECT_TRUE(d.Disconnect());
+    ASSERT_TRUE(test::WaitFor([&] { return disconnections == 1; }));
+    EXPECT_FALSE(d.Connected());
+    EXPECT_TRUE(HubLogged("asks to disconnect (1002)"));
+    ASSERT_TRUE(test::WaitFor([&] { return hub->ClientCount() == 0; }));
+    EXPECT_EQ(d.ErrorLabel()->text(), QStringLiteral("Socket: Closed"));
+    // White once the last tick's watchdog mark has cleared.
+    EXPECT_TRUE(test::WaitFor(
+        [&] { return QtFlexGrid(d.MemberGrid()).CellBackColor(2, 1) == MemberGridView::kWhite; }, 3000));
+    EXPECT_TRUE(LogHas(d, QStringLiteral("  APPL: Sending Disconnection notice (server)")));
+}
+
+TEST_F(ConsoleHub, UnreachableHubIsReportedInTheLabel) {
+    StartHub(0);
+    const quint16 port = hub->Port();
+    hub.reset();
+    CommDisplay d(nullptr, 10);
+    CommMemberType target(OleNow());
+    target.Identifier = "s03";
+    target.ServerAddress = "127.0.0.1";
+    target.ServerPort = port;
+    target.Mode = 276;
+    ASSERT_TRUE(d.Connect(target));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return LogHas(d, QStringLiteral("  Failed to connect - Server failed to connect")); }));
+    EXPECT_EQ(d.ErrorLabel()->text(), QStringLiteral("Failed to connect - Server failed to connect"));
+    EXPECT_FALSE(d.Connected());
+}
+
+} // namespace
+} // namespace zeva

@@ -1,0 +1,257 @@
+// What the comms console shows, on the in-memory list and grid: the log's cap and order, the member
+// rows, the Mode row's colours, the layout, and the hub setup form's Ok paths.
+#include "common/OleDate.h"
+#include "comms/CommEngine.h"
+#include "comms/ui/ClientLogView.h"
+#include "comms/ui/ConsoleLayout.h"
+#include "comms/ui/HubSetupForm.h"
+#include "comms/ui/MemberGridView.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/FakeEventPump.h"
+#include "platform/memory/FakeTcpSocket.h"
+#include "platform/memory/MemoryFlexGrid.h"
+#include "platform/memory/MemoryListBox.h"
+#include "platform/memory/RecordingMessageBox.h"
+
+#include <gtest/gtest.h>
+
+namespace zeva {
+namespace {
+
+using F = CommEngine::MemberField;
+
+// Counts the value writes so a test sees a cell left alone.
+class CountingGrid final : public FlexGrid {
+  public:
+    int Rows() const override { return g.Rows(); }
+    void SetRows(int r) override { g.SetRows(r); }
+    int Cols() const override { return g.Cols(); }
+    void SetCols(int c) override { g.SetCols(c); }
+    int FixedRows() const override { return g.FixedRows(); }
+    void SetFixedRows(int r) override { g.SetFixedRows(r); }
+    int FixedCols() const override { return g.FixedCols(); }
+    void SetFixedCols(int c) override { g.SetFixedCols(c); }
+    std::string TextMatrix(int r, int c) const override { return g.TextMatrix(r, c); }
+    void SetTextMatrix(int r, int c, const std::string& t) override {
+        ++writes;
+        g.SetTextMatrix(r, c, t);
+    }
+    int ColWidth(int c) const override { return g.ColWidth(c); }
+    void SetColWidth(int c, int w) override { g.SetColWidth(c, w); }
+    std::uint32_t CellBackColor(int r, int c) const override { return g.CellBackColor(r, c); }
+    void SetCellBackColor(int r, int c, std::uint32_t v) override { g.SetCellBackColor(r, c, v); }
+    std::uint32_t CellForeColor(int r, int c) const override { return g.CellForeColor(r, c); }
+    void SetCellForeColor(int r, int c, std::uint32_t v) override { g.SetCellForeColor(r, c, v); }
+    void AddItem(int r) override { g.AddItem(r); }
+    void RemoveItem(int r) override { g.RemoveItem(r); }
+    int Row() const override { return g.Row(); }
+    void SetRow(int r) override { g.SetRow(r); }
+    int Col() const override { return g.Col(); }
+    void SetCol(int c) override { g.SetCol(c); }
+    bool Visible() const override { return g.Visible(); }
+    void SetVisible(bool v) override { g.SetVisible(v); }
+    void SetRedraw(bool r) override { g.SetRedraw(r); }
+
+    MemoryFlexGrid g;
+    int writes = 0;
+};
+
+TEST(ConsoleLog, KeepsTheNewest199LinesOnTopWithTheirTime) {
+    MemoryListBox list;
+    FakeClock clock(*OleFromCalendar({2024, 3, 5, 14, 7, 9}));
+    ClientLogView log(list, clock);
+    for (int i = 1; i <= 250; ++i)
+        log.InsertClientLog("line " + std::to_string(i));
+    ASSERT_EQ(list.ListCount(), 199);
+    EXPECT_EQ(list.List(0), "14:07:09  line 250");
+    EXPECT_EQ(list.List(198), "14:07:09  line 52");
+    EXPECT_EQ(list.ListIndex(), 0);
+    // 250 lines have gone round the 201-slot ring once and nothing is left pending.
+    EXPECT_EQ(log.WriteIndex(), 49);
+    EXPECT_EQ(log.ReadIndex(), log.WriteIndex());
+}
+
+TEST(ConsoleLog, RefreshTakesOnlyLinesNotYetShown) {
+    MemoryListBox list;
+    FakeClock clock;
+    ClientLogView log(list, clock);
+    log.InsertClientLog("a");
+    log.Refresh();
+    log.InsertClientLog("b");
+    ASSERT_EQ(list.ListCount(), 2);
+    EXPECT_NE(list.List(0).find("  b"), std::string::npos);
+    EXPECT_NE(list.List(1).find("  a"), std::string::npos);
+}
+
+TEST(ConsoleGrid, BuildsTheNamedRowsWithEmptyValues) {
+    MemoryFlexGrid grid;
+    MemberGridView view(grid, 0);
+    ASSERT_EQ(grid.Rows(), 31);
+    ASSERT_EQ(grid.Cols(), 2);
+    EXPECT_EQ(grid.TextMatrix(0, 0), "Property");
+    EXPECT_EQ(grid.TextMatrix(0, 1), "Value");
+    EXPECT_EQ(grid.TextMatrix(1, 0), "Identifier");
+    EXPECT_EQ(grid.TextMatrix(15, 0), "BufferSize");
+    EXPECT_EQ(grid.TextMatrix(21, 0), "WatchDog");
+    EXPECT_EQ(grid.TextMatrix(30, 0), "State");
+    for (int r = 1; r <= 30; ++r)
+        EXPECT_EQ(grid.TextMatrix(r, 1), "") << r;
+    EXPECT_EQ(grid.ColWidth(0), 1635);
+    EXPECT_EQ(grid.ColWidth(1), 8000);
+    EXPECT_TRUE(grid.Redraw());
+}
+
+// The engine's own setters drive the rows, as in the window.
+struct EngineOnGrid {
+    EngineOnGrid() {
+        engine.onMemberChanged = [this](F f) { view.Refresh(f, engine.Member()); };
+    }
+    FakeTcpSocket socket;
+    FakeClock clock{45000.5};
+    FakeEventPump pump;
+    CommEngine engine{socket, clock, pump};
+    CountingGrid grid;
+    MemberGridView view{grid, engine.Member().Mode};
+};
+
+TEST(ConsoleGrid, SettersShowValuesAndRepeatsDoNotRewrite) {
+    EngineOnGrid e;
+    CommMemberType target(45000.0);
+    target.Identifier = "S07";
+    target.ServerAddress = "10.1.2.3";
+    target.ServerPort = 6000;
+    target.Mode = 276;
+    target.WatchDog = 60.0 / 86400.0;
+    target.Description = "Screen Client";
+    ASSERT_TRUE(e.engine.Connect(target));
+    const auto& g = e.grid.g;
+    EXPECT_EQ(g.TextMatrix(1, 1), "s07");
+    EXPECT_EQ(g.TextMatrix(2, 1), "[...][OUT][...][...][...][BUF][...][STC][...][...]");
+    EXPECT_EQ(g.TextMatrix(4, 1), "127.0.0.1");
+    EXPECT_EQ(g.TextMatrix(5, 1), "50123");
+    EXPECT_EQ(g.TextMatrix(6, 1), "Screen Client");
+    EXPECT_EQ(g.TextMatrix(7, 1), "10.1.2.3");
+    EXPECT_EQ(g.TextMatrix(8, 1), "6000");
+    EXPECT_EQ(g.TextMatrix(21, 1), "00:01:00");
+    EXPECT_EQ(g.TextMatrix(27, 1), "1");
+    EXPECT_EQ(g.TextMatrix(9, 1), ""); // no setter ran for Packets yet
+
+    const int before = e.grid.writes;
+    e.engine.TSystemState(1);
+    e.engine.TServerPort(6000);
+    e.engine.TMode(e.engine.Member().Mode);
+    EXPECT_EQ(e.grid.writes, before);
+    e.engine.TSystemState(2);
+    EXPECT_EQ(e.grid.writes, before + 1);
+    EXPECT_EQ(g.TextMatrix(27, 1), "2");
+}
+
+TEST(ConsoleGrid, BufferSizeShowsTheFifoCount) {
+    EngineOnGrid e;
+    CommType p;
+    p.Destination = "m**";
+    p.PacketType = "TEST";
+    e.engine.Send(p); // not connected: the packet waits in the FIFO
+    e.engine.Send(p);
+    EXPECT_EQ(e.grid.g.TextMatrix(15, 1), "2");
+    e.engine.TBufferSize(99);
+    EXPECT_EQ(e.grid.g.TextMatrix(15, 1), "2");
+}
+
+TEST(ConsoleGrid, ModeColourTellsWatchdogThenLoginThenNothing) {
+    EngineOnGrid e;
+    auto& g = e.grid.g;
+    g.SetRow(7);
+    g.SetCol(0);
+    e.engine.TMode(static_cast<std::int16_t>(kModeCON | kModeWDG | kModeOUT));
+    EXPECT_EQ(g.CellBackColor(2, 1), MemberGridView::kYellow);
+    EXPECT_EQ(g.TextMatrix(2, 1), "[...][OUT][CON][WDG][...][...][...][...][...][...]");
+    e.engine.TMode(static_cast<std::int16_t>(kModeCON | kModeOUT));
+    EXPECT_EQ(g.CellBackColor(2, 1), MemberGridView::kGreen);
+    e.engine.TMode(kModeOUT);
+    EXPECT_EQ(g.CellBackColor(2, 1), MemberGridView::kWhite);
+    e.engine.TMode(kModeSYN | kModePEN);
+    EXPECT_EQ(g.TextMatrix(2, 1).substr(1, 3), "PEN");
+    EXPECT_EQ(g.TextMatrix(2, 1).substr(46, 3), "SYN");
+    // The operator's place in the grid and its painting survive the colour change.
+    EXPECT_EQ(g.Row(), 7);
+    EXPECT_EQ(g.Col(), 0);
+    EXPECT_TRUE(g.Redraw());
+}
+
+TEST(ConsoleGrid, DateTextsDropTheZeroDayAndMidnight) {
+    EXPECT_EQ(MemberGridView::GeneralDateText(0.0), "00:00:00");
+    EXPECT_EQ(MemberGridView::GeneralDateText(3600.0 / 86400.0), "01:00:00");
+    EXPECT_EQ(MemberGridView::GeneralDateText(*OleFromCalendar({2024, 3, 5, 0, 0, 0})), "05/03/2024");
+    EXPECT_EQ(MemberGridView::GeneralDateText(*OleFromCalendar({2024, 3, 5, 9, 8, 7})),
+              "05/03/2024 09:08:07");
+    EXPECT_EQ(MemberGridView::GeneralDateText(-1.0), "29/12/1899");
+    // A date no calendar holds (a damaged accept) shows as its number rather than as nonsense.
+    EXPECT_EQ(MemberGridView::GeneralDateText(1e300), "1E+300");
+}
+
+TEST(ConsoleLayout, ListAndGridFollowTheClientArea) {
+    const auto l = ConsoleLayout::Compute(9000, 7000, 1635);
+    EXPECT_EQ(l.list, (ConsoleLayout::Rect{40, 500, 8920, 2000}));
+    EXPECT_EQ(l.grid, (ConsoleLayout::Rect{40, 2540, 8920, 4460}));
+    EXPECT_EQ(l.gridCol1Width, 8920 - 1635 - 350);
+    // Too small a client area gives empty rather than negative sizes.
+    const auto tiny = ConsoleLayout::Compute(50, 100, 1635);
+    EXPECT_EQ(tiny.grid.height, 0);
+    EXPECT_EQ(tiny.gridCol1Width, 0);
+
+    int w = 3000, h = 9000;
+    ConsoleLayout::EnforceMinimum(w, h);
+    EXPECT_EQ(w, 7545);
+    EXPECT_EQ(h, 9000);
+    w = 8000, h = 100;
+    ConsoleLayout::EnforceMinimum(w, h);
+    EXPECT_EQ(w, 8000);
+    EXPECT_EQ(h, 6300);
+}
+
+TEST(HubSetupForm, OkTakesTheBoxesAsTyped) {
+    std::string ident = "s01", address = "hub1";
+    std::int32_t port = 6000;
+    HubSetupForm form(ident, address, port);
+    EXPECT_EQ(form.Text(0), "s01");
+    EXPECT_EQ(form.Text(1), "hub1");
+    EXPECT_EQ(form.Text(2), "6000");
+    RecordingMessageBox mb;
+    // Unchanged: the same values go back.
+    ASSERT_TRUE(form.Ok(ident, address, port, mb));
+    EXPECT_EQ(ident, "s01");
+    EXPECT_EQ(address, "hub1");
+    EXPECT_EQ(port, 6000);
+
+    form.SetText(0, "Sx12345");   // any identifier is taken; the engine checks it when connecting
+    form.SetText(1, "10.0.0.9 "); // and any address
+    form.SetText(2, " 6001 ");
+    ASSERT_TRUE(form.Ok(ident, address, port, mb));
+    EXPECT_EQ(ident, "Sx12345");
+    EXPECT_EQ(address, "10.0.0.9 ");
+    EXPECT_EQ(port, 6001);
+    EXPECT_TRUE(mb.shown.empty());
+}
+
+TEST(HubSetupForm, PortThatIsNotAWholeNumberChangesNothing) {
+    for (const std::string bad : {"", "abc", "60o0", "6000.5", "6E3", "99999999999", "-"}) {
+        std::string ident = "s01", address = "hub1";
+        std::int32_t port = 6000;
+        HubSetupForm form(ident, address, port);
+        form.SetText(0, "s02");
+        form.SetText(1, "hub2");
+        form.SetText(2, bad);
+        RecordingMessageBox mb;
+        EXPECT_FALSE(form.Ok(ident, address, port, mb)) << bad;
+        EXPECT_EQ(ident, "s01");
+        EXPECT_EQ(address, "hub1");
+        EXPECT_EQ(port, 6000);
+        ASSERT_EQ(mb.shown.size(), 1u) << bad;
+        EXPECT_EQ(mb.shown[0].text, HubSetupForm::BadPortMessage(bad));
+        EXPECT_EQ(mb.shown[0].title, "HUB Setup");
+    }
+}
+
+} // namespace
+} // namespace zeva

@@ -1,0 +1,92 @@
+// The comms console window on the offscreen platform: caption, start hidden and on top, the Hide
+// button, accessible names, the log cap through the real list, and the resize rules.
+#include "comms/ui/CommDisplay.h"
+#include "comms/ui/ConsoleLayout.h"
+#include "platform/qt/QtText.h"
+#include "tests/comms_ui/QtTestApp.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+namespace zeva {
+namespace {
+
+class ConsoleWindow : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { test::EnsureApp(); }
+};
+
+TEST_F(ConsoleWindow, StartsHiddenOnTopAndHideKeepsTheEngineRunning) {
+    CommDisplay d(nullptr, 20);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("ComClass - Version 4.00.00"));
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_TRUE(d.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(d.Userid(), "NOTINIT");
+    EXPECT_FALSE(d.Connected());
+
+    d.ShowConsole(true);
+    EXPECT_TRUE(d.ConsoleVisible());
+    d.HideButton()->click();
+    EXPECT_FALSE(d.ConsoleVisible());
+
+    // The engine ticks on while hidden: a state set from outside is run by the timer.
+    d.Engine().TSystemState(6);
+    ASSERT_TRUE(
+        test::WaitFor([&] { return d.Engine().Member().SystemStateDES == "APPL: Disconnected"; }, 3000));
+    EXPECT_EQ(d.LogList()->item(0)->text().mid(10), QStringLiteral("APPL: Disconnected"));
+}
+
+TEST_F(ConsoleWindow, EveryControlHasAnAccessibleName) {
+    CommDisplay d;
+    EXPECT_FALSE(d.accessibleName().isEmpty());
+    // The controls themselves; their scroll bars and viewports are Qt's own parts.
+    const auto children = d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(children.size(), 4);
+    for (const QWidget* w : children) {
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
+    }
+    EXPECT_EQ(d.LogList()->accessibleName(), QStringLiteral("lstClientLog"));
+    EXPECT_EQ(d.MemberGrid()->accessibleName(), QStringLiteral("MSFlexGrid1"));
+    EXPECT_EQ(d.ErrorLabel()->accessibleName(), QStringLiteral("lblError"));
+    EXPECT_EQ(d.HideButton()->text(), QStringLiteral("Hide"));
+}
+
+TEST_F(ConsoleWindow, LogListKeeps199LinesNewestOnTop) {
+    CommDisplay d;
+    for (int i = 1; i <= 250; ++i)
+        d.InsertClientLog("line " + std::to_string(i));
+    ASSERT_EQ(d.LogList()->count(), 199);
+    EXPECT_TRUE(d.LogList()->item(0)->text().endsWith(QStringLiteral("  line 250")));
+    EXPECT_TRUE(d.LogList()->item(198)->text().endsWith(QStringLiteral("  line 52")));
+    EXPECT_EQ(d.LogList()->currentRow(), 0);
+}
+
+TEST_F(ConsoleWindow, ResizeKeepsTheMinimumAndFillsTheGridToTheBottom) {
+    CommDisplay d;
+    EXPECT_EQ(d.MemberGrid()->columnWidth(1), TwipsToPixels(8000)); // until the first layout
+    d.ShowConsole(true);
+    d.resize(200, 150);
+    test::WaitFor([] { return false; }, 50);
+    EXPECT_GE(d.width(), TwipsToPixels(ConsoleLayout::kMinWidth));
+    EXPECT_GE(d.height(), TwipsToPixels(ConsoleLayout::kMinHeight));
+
+    d.resize(900, 700);
+    test::WaitFor([] { return false; }, 50);
+    const QRect grid = d.MemberGrid()->geometry();
+    const QRect list = d.LogList()->geometry();
+    EXPECT_EQ(list.top(), TwipsToPixels(500));
+    EXPECT_EQ(list.width(), 900 - TwipsToPixels(80));
+    EXPECT_NEAR(grid.top() + grid.height(), 700, 1);
+    EXPECT_NEAR(d.MemberGrid()->columnWidth(1), TwipsToPixels(PixelsToTwips(list.width()) - 1635 - 350), 1);
+    // The label and the button keep their places.
+    EXPECT_EQ(d.HideButton()->geometry(),
+              QRect(TwipsToPixels(6390), TwipsToPixels(120), TwipsToPixels(570), TwipsToPixels(255)));
+    EXPECT_EQ(d.ErrorLabel()->geometry().left(), TwipsToPixels(600));
+}
+
+} // namespace
+} // namespace zeva

@@ -1,0 +1,104 @@
+// The hub setup dialog driven through its buttons on the offscreen platform.
+#include "comms/ui/frmHubSetup.h"
+#include "platform/memory/RecordingMessageBox.h"
+#include "tests/comms_ui/QtTestApp.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace zeva {
+namespace {
+
+class HubSetupDialog : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { test::EnsureApp(); }
+    std::string ident = "s05";
+    std::string address = "127.0.0.1";
+    std::int32_t port = 6000;
+    RecordingMessageBox mb;
+};
+
+TEST_F(HubSetupDialog, ShowsTheValuesUnderItsOwnCaptions) {
+    frmHubSetup dlg(nullptr, ident, address, port, mb);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("HUB Setup"));
+    EXPECT_EQ(dlg.txtHubSetup(0)->text(), QStringLiteral("s05"));
+    EXPECT_EQ(dlg.txtHubSetup(1)->text(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(dlg.txtHubSetup(2)->text(), QStringLiteral("6000"));
+    EXPECT_EQ(dlg.cmdControl(0)->text(), QStringLiteral("&Ok"));
+    EXPECT_EQ(dlg.cmdControl(1)->text(), QStringLiteral("&Cancel"));
+    QStringList labels;
+    for (const QLabel* l : dlg.findChildren<QLabel*>())
+        labels << l->text();
+    EXPECT_TRUE(labels.contains(QStringLiteral("Client Identifer")));
+    EXPECT_TRUE(labels.contains(QStringLiteral("Server Address")));
+    EXPECT_TRUE(labels.contains(QStringLiteral("Server Port")));
+    for (const QWidget* w : dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+}
+
+TEST_F(HubSetupDialog, CancelAfterEditingChangesNothing) {
+    frmHubSetup dlg(nullptr, ident, address, port, mb);
+    dlg.txtHubSetup(0)->setText(QStringLiteral("s77"));
+    dlg.txtHubSetup(1)->setText(QStringLiteral("hub.example"));
+    dlg.txtHubSetup(2)->setText(QStringLiteral("7000"));
+    dlg.cmdControl(1)->click();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(ident, "s05");
+    EXPECT_EQ(address, "127.0.0.1");
+    EXPECT_EQ(port, 6000);
+}
+
+TEST_F(HubSetupDialog, OkTakesTheEditedValues) {
+    frmHubSetup dlg(nullptr, ident, address, port, mb);
+    dlg.txtHubSetup(0)->setText(QStringLiteral("s77"));
+    dlg.txtHubSetup(1)->setText(QStringLiteral("hub.example"));
+    dlg.txtHubSetup(2)->setText(QStringLiteral("7000"));
+    dlg.cmdControl(0)->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(ident, "s77");
+    EXPECT_EQ(address, "hub.example");
+    EXPECT_EQ(port, 7000);
+    EXPECT_TRUE(mb.shown.empty());
+}
+
+TEST_F(HubSetupDialog, BadPortKeepsTheDialogOpenUntilCorrected) {
+    frmHubSetup dlg(nullptr, ident, address, port, mb);
+    dlg.show();
+    dlg.txtHubSetup(1)->setText(QStringLiteral("hub.example"));
+    dlg.txtHubSetup(2)->setText(QStringLiteral("six thousand"));
+    dlg.cmdControl(0)->click();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(address, "127.0.0.1");
+    EXPECT_EQ(port, 6000);
+    ASSERT_EQ(mb.shown.size(), 1u);
+    EXPECT_NE(mb.shown[0].text.find("six thousand"), std::string::npos);
+
+    dlg.txtHubSetup(2)->setText(QStringLiteral("6100"));
+    dlg.cmdControl(0)->click();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(address, "hub.example");
+    EXPECT_EQ(port, 6100);
+}
+
+TEST_F(HubSetupDialog, RunIsModalAndTakesTheOwnersCaption) {
+    QString shownCaption;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<frmHubSetup*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        shownCaption = dlg->windowTitle();
+        dlg->txtHubSetup(2)->setText(QStringLiteral("6200"));
+        dlg->cmdControl(0)->click();
+    });
+    EXPECT_TRUE(frmHubSetup::Run(nullptr, ident, address, port, "ZEVA Screen Client V4.0(1)", mb));
+    EXPECT_EQ(shownCaption, QStringLiteral("ZEVA Screen Client V4.0(1)"));
+    EXPECT_EQ(port, 6200);
+}
+
+} // namespace
+} // namespace zeva
