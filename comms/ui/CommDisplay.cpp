@@ -154,6 +154,31 @@ void CommDisplay::Tick() {
     engine_->Tick();
 }
 
+bool CommDisplay::Connecting() const {
+    switch (SystemState()) {
+    case 1:
+    case 2:
+    case 3:
+    case 11:
+    case 4:
+    case 5:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CommDisplay::Disconnecting() const {
+    switch (SystemState()) {
+    case 8:
+    case 9:
+    case 10:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CommDisplay::ShowConsole(bool visible) {
     if (visible) {
         show();

@@ -59,6 +59,11 @@ class CommDisplay final : public QWidget {
     void InsertClientLog(const std::string& text);
     // Runs one engine step now (the timer keeps its rhythm).
     void Tick();
+    // The engine state, and what it means for the owner's connection timer: a login under way (a new
+    // Connect would restart it), a log-off under way (the 1002 may not have left yet).
+    std::int16_t SystemState() const { return engine_->Member().SystemState; }
+    bool Connecting() const;
+    bool Disconnecting() const;
     // True while the engine is on the stack: a tick, a socket notification or a Receive is running.
     bool Busy() const { return depth_ > 0; }
 

@@ -81,6 +81,7 @@ TEST_F(ConsoleHub, LoginFillsTheMemberRowsAndRecordsReachTheOwner) {
     CommDisplay d(nullptr, 25);
     Wire(d);
     ASSERT_TRUE(Connect(d, 276));
+    EXPECT_TRUE(d.Connecting());
     ASSERT_TRUE(test::WaitFor([&] { return records.size() >= 20; }));
     EXPECT_TRUE(busyInHandler);
     EXPECT_TRUE(d.Connected());
@@ -133,9 +134,12 @@ TEST_F(ConsoleHub, DisconnectLogsOffAndTheHubCloses) {
     Wire(d);
     ASSERT_TRUE(Connect(d, 276));
     ASSERT_TRUE(test::WaitFor([&] { return d.Connected() && hub->LoggedInCount() == 1; }));
+    ASSERT_TRUE(test::WaitFor([&] { return !d.Connecting(); }));
     EXPECT_TRUE(d.Disconnect());
+    EXPECT_TRUE(d.Disconnecting());
     ASSERT_TRUE(test::WaitFor([&] { return disconnections == 1; }));
     EXPECT_FALSE(d.Connected());
+    EXPECT_FALSE(d.Disconnecting());
     EXPECT_TRUE(HubLogged("asks to disconnect (1002)"));
     ASSERT_TRUE(test::WaitFor([&] { return hub->ClientCount() == 0; }));
     EXPECT_EQ(d.ErrorLabel()->text(), QStringLiteral("Socket: Closed"));

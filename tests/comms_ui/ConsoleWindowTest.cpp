@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,18 @@ TEST_F(ConsoleWindow, LogListKeeps199LinesNewestOnTop) {
     EXPECT_TRUE(d.LogList()->item(0)->text().endsWith(QStringLiteral("  line 250")));
     EXPECT_TRUE(d.LogList()->item(198)->text().endsWith(QStringLiteral("  line 52")));
     EXPECT_EQ(d.LogList()->currentRow(), 0);
+}
+
+TEST_F(ConsoleWindow, LoggingALineNeverRunsTheEventLoop) {
+    // A log line is written from inside packet handling: events run there would re-enter the engine.
+    CommDisplay d;
+    d.ShowConsole(true);
+    bool ran = false;
+    QTimer::singleShot(0, &d, [&] { ran = true; });
+    for (int i = 0; i < 300; ++i)
+        d.InsertClientLog("RXD: Data pkt from Hub");
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(d.LogList()->count(), 199);
 }
 
 TEST_F(ConsoleWindow, ResizeKeepsTheMinimumAndFillsTheGridToTheBottom) {
