@@ -238,6 +238,7 @@ void MainShell::Unload() {
     }
     if (!settingsFailed_ && !prevInstance_) {
         // The writes take effect in admin mode only.
+        window_.StoreWindowSettings();
         SaveAllSettings(*db_, session_.Userid, settings_);
         SaveOutputSettings(*db_, settings_);
         if (moduleFlagsConnected_) window_.DisconnectModuleFlags();

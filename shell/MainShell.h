@@ -52,6 +52,10 @@ public:
     // The caption for a status text: MainTitle + "  -  (attempt/retries) " + status.
     std::string StatusCaption(const std::string& status) const;
 
+    // The records-processed counter, wrapping at 1000000000.
+    void CountRecord() { recordsProcessed_ = (recordsProcessed_ + 1) % 1000000000; }
+    std::int64_t RecordsProcessed() const { return recordsProcessed_; }
+
     // Lines for the top of the Output window (database errors and the like).
     void SetOutputSink(std::function<void(const std::string&)> sink);
 
@@ -96,6 +100,7 @@ private:
     bool timersRunning_ = false;
     bool unloaded_ = false;
     int disconnectRequest_ = 0;
+    std::int64_t recordsProcessed_ = 0;
     int connState_ = 0;
     bool connectRequested_ = false;
     int retryCountdown_ = 0;

@@ -56,6 +56,8 @@ public:
     // The four information items of the Comms menu, mnuCommI(0) to mnuCommI(3).
     virtual void SetCommsInfoItem(int index, const std::string& text) = 0;
 
+    // Before the settings are saved: copy what the window holds (fonts, sizes) into the settings.
+    virtual void StoreWindowSettings() = 0;
     // Shutdown, each called only for what start-up created and connected.
     virtual void DisconnectClasses() = 0;
     virtual void CloseFieldDatabase() = 0;

@@ -2,6 +2,10 @@
 
 #include "common/TextUtil.h"
 #include "platform/qt/QtText.h"
+#include "common/Convert.h"
+#include "common/FormatValue.h"
+#include "display/DisplayFormatEntry.h"
+#include "display/RecordMenu.h"
 #include "flags/SendToMonitor.h"
 #include "shell/InsertInDisplay.h"
 
@@ -9,6 +13,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QRadioButton>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -56,6 +63,7 @@ frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::mo
                                          ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH},
                                          options_.settingsPath);
     shell_->SetOutputSink([this](const std::string& line) { InsertOutputLine(line); });
+    modes_ = std::make_unique<DisplayModes>(shell_->settings());
     setWindowTitle(QStringLiteral("ZEVA Screen Client"));
     resize(TwipsToPixels(kMinWidth), TwipsToPixels(kMinHeight));
 }
@@ -76,10 +84,10 @@ void frmZVScreenClientMain::BuildWidgets() {
     imgConfig_ = image("imgConfig", QStringLiteral("Rec"), QStringLiteral("Records"));
     imgConfig3_ = image("imgConfig3", QStringLiteral("Set"), QStringLiteral("Setup"));
     imgComms_ = image("imgComms", QStringLiteral("Com"), QStringLiteral("Show CommClass"));
-    connect(imgOutput_, &QToolButton::clicked, this, [this] { ShowDisplayMode(1); });
-    connect(imgSetup_, &QToolButton::clicked, this, [this] { ShowDisplayMode(2); });
-    connect(imgConfig_, &QToolButton::clicked, this, [this] { ShowDisplayMode(3); });
-    connect(imgConfig3_, &QToolButton::clicked, this, [this] { ShowDisplayMode(4); });
+    connect(imgOutput_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(1)); });
+    connect(imgSetup_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(2)); });
+    connect(imgConfig_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
+    connect(imgConfig3_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(4)); });
     int x = 2;
     for (QToolButton* b : {imgOutput_, imgSetup_, imgConfig_, imgConfig3_, imgComms_}) {
         b->setGeometry(x, 2, 30, 22);
@@ -101,6 +109,8 @@ void frmZVScreenClientMain::BuildWidgets() {
 
     lstOutput_ = Named(new QListWidget(this), "lstOutput");
     lstOutput_->setFont(fixed);
+    // Every line has the same height: without this the list measures every line at each insert.
+    lstOutput_->setUniformItemSizes(true);
     lstFullFields_ = Named(new QListWidget(this), "lstFullFields");
     lstFullFields_->setFont(fixed);
     cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk");
@@ -147,6 +157,9 @@ void frmZVScreenClientMain::BuildWidgets() {
     chkDFFixedLines_ = check("chkDFFixedLines", "Fixed Number of Lines", 3);
     chkMultiWindowSize_ = check("chkMultiWindowSize", "Allow multisized Windows", 4);
     setupLayout->addWidget(frmDFGlobal_, 1, 0);
+    connect(chkMultiWindowSize_, &QCheckBox::toggled, this, [this](bool on) {
+        if (modes_) modes_->SetMultiSized(on);
+    });
 
     frmClients_ = Named(new QGroupBox(QStringLiteral("X25 Client Selection"), frmDFSetup_), "frmClients");
     auto* clients = new QVBoxLayout(frmClients_);
@@ -164,6 +177,57 @@ void frmZVScreenClientMain::BuildWidgets() {
     lblVersion_ = Named(new QLabel(frmClients_), "lblVersion");
     clients->addWidget(lblVersion_);
     setupLayout->addWidget(frmClients_, 1, 1);
+
+    frmOutputTest_ = Named(new QGroupBox(QStringLiteral("Output Test"), frmDFSetup_), "frmOutputTest");
+    auto* test = new QGridLayout(frmOutputTest_);
+    txtDFTest_ = Named(new QLineEdit(frmOutputTest_), "txtDFTest");
+    txtDFTest_->setFont(fixed);
+    cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest");
+    txtDFTestDefault_ = Named(new QPushButton(QStringLiteral("&Default"), frmOutputTest_), "txtDFTestDefault");
+    chkODSingle_ = Named(new QCheckBox(QStringLiteral("Single Record"), frmOutputTest_), "chkODSingle");
+    test->addWidget(txtDFTest_, 0, 0, 1, 3);
+    test->addWidget(cmdDFTest_, 1, 0);
+    test->addWidget(txtDFTestDefault_, 1, 1);
+    test->addWidget(chkODSingle_, 1, 2);
+    setupLayout->addWidget(frmOutputTest_, 2, 0, 1, 2);
+    connect(cmdDFTest_, &QPushButton::clicked, this, &frmZVScreenClientMain::RunOutputTest);
+    connect(txtDFTestDefault_, &QPushButton::clicked, this,
+            [this] { txtDFTest_->setText(ToQt(OutputTest::DefaultText())); });
+    connect(chkODSingle_, &QCheckBox::toggled, this, [this](bool on) {
+        if (formatter_) formatter_->SingleRecord = on;
+    });
+
+    frmFontSetup_ = Named(new QGroupBox(QStringLiteral("Font Setup"), frmDFSetup_), "frmFontSetup");
+    auto* fontBox = new QGridLayout(frmFontSetup_);
+    const char* targets[] = {"Output", "Fields", "Records", "Full fields"};
+    for (int i = 0; i < 4; ++i) {
+        optWindow_[size_t(i)] = new QRadioButton(QString::fromLatin1(targets[i]), frmFontSetup_);
+        optWindow_[size_t(i)]->setObjectName(QStringLiteral("optWindow(%1)").arg(i));
+        optWindow_[size_t(i)]->setAccessibleName(optWindow_[size_t(i)]->objectName());
+        fontBox->addWidget(optWindow_[size_t(i)], 0, i);
+        connect(optWindow_[size_t(i)], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) fonts_.SetTarget(i);
+        });
+    }
+    const char* fontButtons[] = {"Font Type", "Foreground", "Background"};
+    for (int i = 0; i < 3; ++i) {
+        cmdSetupFont_[size_t(i)] = new QPushButton(QString::fromLatin1(fontButtons[i]), frmFontSetup_);
+        cmdSetupFont_[size_t(i)]->setObjectName(QStringLiteral("cmdSetupFont(%1)").arg(i));
+        cmdSetupFont_[size_t(i)]->setAccessibleName(cmdSetupFont_[size_t(i)]->objectName());
+        fontBox->addWidget(cmdSetupFont_[size_t(i)], 1, i);
+        connect(cmdSetupFont_[size_t(i)], &QPushButton::clicked, this, [this, i] { ChooseFont(i); });
+    }
+    setupLayout->addWidget(frmFontSetup_, 3, 0, 1, 2);
+    connect(RecordListBox_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { OnRecordListChosen(RecordListBox_->row(item)); });
+    connect(RecordFlexGrid_, &QTableWidget::cellClicked, this, [this](int row, int) {
+        if (!records_) return;
+        const std::int16_t id = records_->RecordAtRow(row);
+        if (id < 0) return;
+        for (int i = 0; i < RecordListBox_->count(); ++i)
+            if (ToInt16(FromQt(RecordListBox_->item(i)->text())) == id) RecordListBox_->setCurrentRow(i);
+    });
+    connect(cmdFOk_, &QPushButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
 
     outputBox_ = std::make_unique<QtListBox>(lstOutput_);
     fullFieldsBox_ = std::make_unique<QtListBox>(lstFullFields_);
@@ -191,13 +255,29 @@ void frmZVScreenClientMain::BuildMenu() {
     for (int i = 0; i < 6; ++i) {
         QAction* a = display->addAction(QString::fromLatin1(modes[i]));
         a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, i] { ShowDisplayMode(i); });
+        connect(a, &QAction::triggered, this, [this, i] {
+            if (auto view = modes_->Select(static_cast<std::int16_t>(i))) ApplyModeView(*view);
+        });
         mnuDisplayMode_[size_t(i)] = a;
     }
     display->addSeparator();
-    connect(display->addAction(QStringLiteral("&Clear Output")), &QAction::triggered, lstOutput_, &QListWidget::clear);
-    connect(display->addAction(QStringLiteral("&Maximize")), &QAction::triggered, this,
-            [this] { ShowDisplayMode(currentMode_); });
+    mnuClearOutput_ = display->addAction(QStringLiteral("&Clear Output"));
+    connect(mnuClearOutput_, &QAction::triggered, this, [this] {
+        if (formatter_) formatter_->ClearOutput();
+        else lstOutput_->clear();
+    });
+    mnuMaximize_ = display->addAction(QStringLiteral("&Maximize"));
+    connect(mnuMaximize_, &QAction::triggered, this, [this] { ApplyModeView(modes_->Maximize()); });
+    mnuFullFieldsAuto_ = display->addAction(QStringLiteral("&Auto Update FF"));
+    mnuFullFieldsAuto_->setCheckable(true);
+    connect(mnuFullFieldsAuto_, &QAction::triggered, this, [this] {
+        mnuFullFieldsAuto_->setChecked(formatter_ ? formatter_->ToggleAutoUpdateFF() : false);
+    });
+    mnuBeep_ = display->addAction(QStringLiteral("&Beep"));
+    mnuBeep_->setCheckable(true);
+    connect(mnuBeep_, &QAction::triggered, this,
+            [this] { mnuBeep_->setChecked(formatter_ ? formatter_->ToggleBeep() : false); });
+    display->addSeparator();
 
     QMenu* comm = mnuFile_->addMenu(QStringLiteral("&Comms"));
     for (auto& item : mnuCommI_) item = comm->addAction(QString());
@@ -244,25 +324,45 @@ void frmZVScreenClientMain::PlacePanes() {
     frmDFSetup_->move(left, top);
 }
 
+namespace {
+PaneRect RectOf(const QWidget* w) {
+    return {int(PixelsToTwips(w->x())), int(PixelsToTwips(w->y())), int(PixelsToTwips(w->width())),
+            int(PixelsToTwips(w->height()))};
+}
+void Place(QWidget* w, const PaneRect& r) {
+    w->setGeometry(TwipsToPixels(r.Left), TwipsToPixels(r.Top), std::max(1, TwipsToPixels(r.Width)),
+                   std::max(1, TwipsToPixels(r.Height)));
+}
+} // namespace
+
 void frmZVScreenClientMain::LayoutPanes() {
-    // Lists fill the window below the title area; frames and grids follow the Output list.
-    const int clientW = int(PixelsToTwips(width())), clientH = int(PixelsToTwips(height()));
-    const int listW = clientW - 2 * kPaneMargin, listH = clientH - kPaneMargin - kOutputTop;
-    if (listW > 0 && listH > 0) {
-        for (QListWidget* l : {lstOutput_, lstFullFields_})
-            l->setGeometry(TwipsToPixels(kPaneMargin), TwipsToPixels(kOutputTop), TwipsToPixels(listW),
-                           TwipsToPixels(listH));
-        for (QGroupBox* f : {frmFields_, frmRecords_})
-            f->setGeometry(TwipsToPixels(kPaneMargin), TwipsToPixels(kFramesTop), TwipsToPixels(listW),
-                           TwipsToPixels(listH - kPaneMargin + (kOutputTop - kFramesTop)));
-        for (QTableWidget* g : {MemberFlexGrid_, RecordFlexGrid_}) {
-            const int gridLeft = kGridMargin, gridTop = 240;
-            g->setGeometry(TwipsToPixels(gridLeft), TwipsToPixels(gridTop),
-                           std::max(1, TwipsToPixels(listW - 2 * gridLeft)),
-                           std::max(1, TwipsToPixels(listH - gridTop - kGridMargin + (kOutputTop - kFramesTop))));
-        }
-        frmDFSetup_->setGeometry(TwipsToPixels(kPaneMargin), TwipsToPixels(kOutputTop), TwipsToPixels(listW),
-                                 TwipsToPixels(listH));
+    if (!modes_ || isMinimized()) return;
+    ResizeInput in;
+    in.WindowWidth = int(PixelsToTwips(width()));
+    in.WindowHeight = int(PixelsToTwips(height()));
+    in.ClientWidth = in.WindowWidth;
+    in.ClientHeight = in.WindowHeight;
+    in.Maximised = isMaximized();
+    in.Output = RectOf(lstOutput_);
+    in.FullFields = RectOf(lstFullFields_);
+    in.Fields = RectOf(frmFields_);
+    in.Records = RectOf(frmRecords_);
+    in.MemberGrid = RectOf(MemberFlexGrid_);
+    in.RecordGrid = RectOf(RecordFlexGrid_);
+    const ResizeResult r = modes_->Resize(in);
+    if (r.Layout) {
+        Place(lstOutput_, r.Output);
+        Place(lstFullFields_, r.FullFields);
+        Place(frmFields_, r.Fields);
+        Place(frmRecords_, r.Records);
+        Place(MemberFlexGrid_, r.MemberGrid);
+        Place(RecordFlexGrid_, r.RecordGrid);
+        // The Setup pane takes the Output list's place.
+        frmDFSetup_->setGeometry(lstOutput_->geometry());
+    }
+    if (r.WindowSize && !isMaximized()) {
+        const QSize want(TwipsToPixels((*r.WindowSize)[0]), TwipsToPixels((*r.WindowSize)[1]));
+        if (want != size()) resize(want);
     }
 }
 
@@ -302,6 +402,9 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
     mnuCommsAutoShow_->setChecked(s.AutoShowCommClass);
     mnuCommsLock_->setChecked(s.DisableCommSetup);
     lblVersion_->setText(ToQt(VersionText(ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH)));
+    modes_->SetMultiSized(s.MultiWindowState != 0);
+    for (int i = 0; i < 4; ++i) fonts_.SetFont(i, FontOf(FontTargetWidget(i)));
+    ApplyFonts(fonts_.LoadStored(s));
 }
 
 void frmZVScreenClientMain::RunHubSetup(std::string& /*setupIdent*/) {
@@ -324,7 +427,26 @@ std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
         for (int i = 0; i < fields_->QFields(); ++i)
             menu->addAction(ToQt(fields_->ctitle(static_cast<std::int16_t>(i))))->setEnabled(false);
     }
-    // The record class connects here when the record queue lands.
+    ClientSettings& settings = shell_->settings();
+    records_ = std::make_unique<ZVRecordClass>(&shell_->settingsDb());
+    records_->SetupRGrid(recordGrid_.get(), recordListBox_.get());
+    records_->SetDisplayRows(settings.MaxEntriesInRecords);
+    if (!records_->Connect(userid, fields_.get())) {
+        PXCloseDatabase(fieldDb_);
+        return "Failed to connect to Record class (ZVRClass)";
+    }
+    fields_->SetFieldChangeHandler(
+        [this](ZVFieldType& field, std::int16_t etype) { records_->ZVFClass_FieldChange(field, etype); });
+    formatter_ = std::make_unique<OutputFormatter>(*records_, fields_.get(), settings, *outputBox_,
+                                                   *fullFieldsBox_, &InsertInDisplay);
+    formatter_->Beep = [] { QApplication::beep(); };
+    formatter_->SingleRecord = chkODSingle_->isChecked();
+    outputTest_ = std::make_unique<OutputTest>(*formatter_, *records_, settings, clock_);
+    outputTest_->RecordCounted = [this](double now) {
+        shell_->CountRecord();
+        SetRecordsProcessedText(std::to_string(shell_->RecordsProcessed()));
+        labRecordsProcessed_[1]->setText(ToQt(FormatValue(now, "hh:mm:ss dd/mm/yyyy")));
+    };
     PXCloseDatabase(fieldDb_);
     return {};
 }
@@ -338,7 +460,37 @@ bool frmZVScreenClientMain::SendFlag(const std::string& code, const std::string&
 void frmZVScreenClientMain::SetCaption(const std::string& caption) { setWindowTitle(ToQt(caption)); }
 
 void frmZVScreenClientMain::SetupDisplayFormatList() {
-    // The output formatter parses the list when it arrives; the lines are shown in lstDFields now.
+    ClientSettings& s = shell_->settings();
+    if (s.DisplayFormatList.empty()) {
+        // A first start shows the calling number, the name and the service address on one line.
+        s.DisplayFormatList = DefaultDisplayFormatList();
+        dfieldsBox_->Clear();
+        for (const std::string& line : s.DisplayFormatList) dfieldsBox_->AddItem(line);
+    }
+    if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
+}
+
+void frmZVScreenClientMain::RunOutputTest() {
+    if (!outputTest_) return;
+    std::string text = FromQt(txtDFTest_->text());
+    outputTest_->Run(text);
+    txtDFTest_->setText(ToQt(text));
+}
+
+void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
+    if (!records_ || !formatter_) return;
+    const std::int16_t id = records_->NewRecord();
+    if (id < 0) return;
+    records_->SetRRawData(id, recordText);
+    formatter_->PresentRecord(id);
+}
+
+void frmZVScreenClientMain::OnRecordListChosen(int row) {
+    if (!records_ || !formatter_ || row < 0) return;
+    const auto id = ToInt16(FromQt(RecordListBox_->item(row)->text()));
+    if (!id || !formatter_->AutoUpdateFF()) return;
+    formatter_->ShowFullFields(*id);
+    ApplyModeView(*modes_->Select(5));
 }
 
 void frmZVScreenClientMain::SetHourglass(bool busy) {
@@ -367,30 +519,39 @@ void frmZVScreenClientMain::EnableTimers(bool enabled) {
     }
 }
 
-void frmZVScreenClientMain::ShowDisplayMode(int mode) {
-    // Pane visibility by mode; the per-mode window sizes arrive with the display-mode work.
-    if (mode < 0 || mode > 5) return;
-    currentMode_ = mode;
-    shell_->settings().WindowSelected = static_cast<std::int16_t>(mode);
-    lstOutput_->setVisible(mode == 1);
-    frmFields_->setVisible(mode == 2);
-    frmRecords_->setVisible(mode == 3);
-    frmDFSetup_->setVisible(mode == 4);
-    lstFullFields_->setVisible(mode == 5);
-    cmdFOk_->setVisible(mode == 5);
-    for (int i = 0; i < 6; ++i) mnuDisplayMode_[size_t(i)]->setChecked(i == mode);
-    const ClientSettings& s = shell_->settings();
-    if (mode == 0 || mode == 4) {
-        showNormal();
-        resize(TwipsToPixels(kMinWidth), TwipsToPixels(mode == 4 ? kSetupHeight : kMinHeight));
+void frmZVScreenClientMain::ShowDisplayMode(int /*mode*/) {
+    // Start-up shows the saved mode as if chosen, with the remembered mode reset first.
+    if (auto view = modes_->StartUp()) ApplyModeView(*view);
+    optWindow_[0]->setChecked(true);
+    fonts_.SetTarget(FontSetup::kOutput);
+}
+
+void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
+    if (view.LeftSetup) {
+        // Leaving the Setup pane applies and stores what was edited there.
+        ClientSettings& s = shell_->settings();
+        s.DisplayFormatList.clear();
+        for (int i = 0; i < dfieldsBox_->ListCount(); ++i) s.DisplayFormatList.push_back(dfieldsBox_->List(i));
+        if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
+        fonts_.Store(s);
+        SaveOutputSettings(shell_->settingsDb(), s);
+    }
+    currentMode_ = view.Mode;
+    lstOutput_->setVisible(view.ShowOutput);
+    frmFields_->setVisible(view.ShowFields);
+    frmRecords_->setVisible(view.ShowRecords);
+    frmDFSetup_->setVisible(view.ShowSetup);
+    lstFullFields_->setVisible(view.ShowFullFields);
+    cmdFOk_->setVisible(view.ShowFullFieldsOk);
+    if (view.ShowFullFieldsOk) cmdFOk_->raise();
+    for (int i = 0; i < 6; ++i) mnuDisplayMode_[size_t(i)]->setChecked(view.Checked[size_t(i)]);
+    mnuMaximize_->setEnabled(view.MaximizeEnabled);
+    mnuClearOutput_->setEnabled(view.ClearOutputEnabled);
+    if (view.Maximised) {
+        showMaximized();
     } else {
-        const auto k = size_t(s.MultiWindowState != 0 ? mode : 0);
-        if (s.XWindowState[k] == 2) showMaximized();
-        else {
-            showNormal();
-            resize(TwipsToPixels(std::max(s.XWindowWidth[k], kMinWidth)),
-                   TwipsToPixels(std::max(s.XWindowHeight[k], kMinHeight)));
-        }
+        showNormal();
+        resize(TwipsToPixels(view.Width), TwipsToPixels(view.Height));
     }
     LayoutPanes();
 }
@@ -423,8 +584,11 @@ void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text)
 }
 
 void frmZVScreenClientMain::DisconnectClasses() {
+    if (records_ && records_->Connected()) records_->Disconnect();
     if (fields_ && fields_->Connected()) fields_->Disconnect();
 }
+
+void frmZVScreenClientMain::StoreWindowSettings() { fonts_.Store(shell_->settings()); }
 
 void frmZVScreenClientMain::CloseFieldDatabase() { PXCloseDatabase(fieldDb_); }
 void frmZVScreenClientMain::DisconnectModuleFlags() { modules_.Disconnect(); }
@@ -476,17 +640,101 @@ void frmZVScreenClientMain::resizeEvent(QResizeEvent* event) {
 }
 
 void frmZVScreenClientMain::keyPressEvent(QKeyEvent* event) {
-    static const int modes[] = {0, 1, 2, 3, 5};
     const int key = event->key();
-    if (currentMode_ != 4 && key >= Qt::Key_1 && key <= Qt::Key_5) {
-        ShowDisplayMode(modes[key - Qt::Key_1]);
-        return;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        if (const auto mode = modes_->ModeForKey(static_cast<char>('0' + (key - Qt::Key_0)))) {
+            if (auto view = modes_->Select(*mode)) ApplyModeView(*view);
+            return;
+        }
     }
     QWidget::keyPressEvent(event);
 }
 
 void frmZVScreenClientMain::contextMenuEvent(QContextMenuEvent* event) {
     if (shell_->session().AdminMode) mnuFile_->popup(event->globalPos());
+}
+
+} // namespace zeva
+
+namespace zeva {
+
+// Settings keep colours as BGR (0x00BBGGRR).
+FontSpec FontOf(const QWidget* w) {
+    FontSpec f;
+    const QFont font = w->font();
+    f.Bold = font.bold();
+    f.Italic = font.italic();
+    f.Name = FromQt(font.family());
+    f.Size = font.pointSizeF() > 0 ? font.pointSizeF() : 8.25;
+    f.Strikethrough = font.strikeOut();
+    f.Underline = font.underline();
+    const auto bgr = [](const QColor& c) {
+        return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
+    };
+    f.ForeColor = bgr(w->palette().color(QPalette::Text));
+    f.BackColor = bgr(w->palette().color(QPalette::Base));
+    return f;
+}
+
+void ApplyFontTo(QWidget* w, const FontSpec& f) {
+    QFont font(ToQt(f.Name));
+    font.setPointSizeF(f.Size > 0 ? f.Size : 8.25);
+    font.setBold(f.Bold);
+    font.setItalic(f.Italic);
+    font.setStrikeOut(f.Strikethrough);
+    font.setUnderline(f.Underline);
+    w->setFont(font);
+    const auto color = [](std::uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); };
+    QPalette p = w->palette();
+    p.setColor(QPalette::Text, color(f.ForeColor));
+    p.setColor(QPalette::Base, color(f.BackColor));
+    w->setPalette(p);
+}
+
+QWidget* frmZVScreenClientMain::FontTargetWidget(int target) const {
+    switch (target) {
+    case FontSetup::kFields: return MemberFlexGrid_;
+    case FontSetup::kRecords: return RecordFlexGrid_;
+    case FontSetup::kFullFields: return lstFullFields_;
+    default: return lstOutput_;
+    }
+}
+
+void frmZVScreenClientMain::ApplyFonts(const std::vector<int>& targets) {
+    for (int t : targets) ApplyFontTo(FontTargetWidget(t), fonts_.Font(t));
+}
+
+void frmZVScreenClientMain::ChooseFont(int button) {
+    const FontSpec current = fonts_.TargetFont();
+    if (button == 0) {
+        QFont start(ToQt(current.Name));
+        start.setPointSizeF(current.Size);
+        start.setBold(current.Bold);
+        start.setItalic(current.Italic);
+        start.setStrikeOut(current.Strikethrough);
+        start.setUnderline(current.Underline);
+        bool ok = false;
+        const QFont chosen = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"));
+        if (!ok) return;
+        FontSpec f = current;
+        f.Name = FromQt(chosen.family());
+        f.Size = chosen.pointSizeF();
+        f.Bold = chosen.bold();
+        f.Italic = chosen.italic();
+        f.Strikethrough = chosen.strikeOut();
+        f.Underline = chosen.underline();
+        fonts_.ApplyFont(f);
+    } else {
+        const std::uint32_t c = button == 1 ? current.ForeColor : current.BackColor;
+        const QColor chosen = QColorDialog::getColor(QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)),
+                                                     this, QStringLiteral("Colour"));
+        if (!chosen.isValid()) return;
+        const std::uint32_t bgr = std::uint32_t(chosen.red()) | (std::uint32_t(chosen.green()) << 8) |
+                                  (std::uint32_t(chosen.blue()) << 16);
+        if (button == 1) fonts_.ApplyForeColor(bgr);
+        else fonts_.ApplyBackColor(bgr);
+    }
+    ApplyFonts({fonts_.Target()});
 }
 
 } // namespace zeva

@@ -1,4 +1,9 @@
 #pragma once
+#include "display/DisplayModes.h"
+#include "display/FontSetup.h"
+#include "display/OutputFormatter.h"
+#include "display/OutputTest.h"
+#include "display/ZVRecordClass.h"
 #include "flags/ModuleClass.h"
 #include "model/FieldDatabase.h"
 #include "model/ZVFieldClass.h"
@@ -23,11 +28,16 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QRadioButton;
 class QTableWidget;
 class QTimer;
 class QToolButton;
 
 namespace zeva {
+
+// A widget's font and colours as the settings keep them, and back.
+FontSpec FontOf(const QWidget* widget);
+void ApplyFontTo(QWidget* widget, const FontSpec& font);
 
 // The main window: builds the widgets, wraps them in the platform adapters and forwards events
 // (timer ticks, clicks, keys, close requests) to MainShell, which holds the logic.
@@ -44,6 +54,12 @@ public:
 
     MainShell& shell() { return *shell_; }
     ZVFieldClass* fieldClass() const { return fields_.get(); }
+    ZVRecordClass* recordClass() const { return records_.get(); }
+    OutputFormatter* formatter() const { return formatter_.get(); }
+    // The "&Test" button of the Output Test: the test record through the whole display road.
+    void RunOutputTest();
+    // Shows one record text that arrived: record queue, Output window, Full fields, Records grid.
+    void ShowRecordText(const std::string& recordText);
     bool IsUnloaded() const { return unloaded_; }
 
     // MainWindowPort
@@ -75,6 +91,7 @@ public:
     void DisconnectModuleFlags() override;
     void SaveWindowPosition() override;
     void UnloadHubConnection() override;
+    void StoreWindowSettings() override;
     void Unload() override;
 
     // Sends one status flag to the monitor through the hub; an unknown code sends nothing.
@@ -94,6 +111,11 @@ private:
     void BuildWidgets();
     void BuildMenu();
     void LayoutPanes();
+    void ApplyModeView(const ModeView& view);
+    void ApplyFonts(const std::vector<int>& targets);
+    QWidget* FontTargetWidget(int target) const;
+    void ChooseFont(int button);
+    void OnRecordListChosen(int row);
     void OnTimer2();
     void OnServerTimer();
     bool SendPacket(const CommType& packet);
@@ -125,6 +147,12 @@ private:
         *chkMultiWindowSize_{};
     QPushButton *cmdMonitorSelectAll_{}, *cmdMonitorClearAll_{}, *cmdMonitorTest_{};
     QLabel* lblVersion_{};
+    QGroupBox *frmOutputTest_{}, *frmFontSetup_{};
+    QLineEdit* txtDFTest_{};
+    QPushButton *cmdDFTest_{}, *txtDFTestDefault_{};
+    QCheckBox* chkODSingle_{};
+    std::array<QRadioButton*, 4> optWindow_{};
+    std::array<QPushButton*, 3> cmdSetupFont_{};
     // Main menu (admin mode only, as a pop-up).
     QMenu* mnuFile_{};
     std::array<QAction*, 6> mnuDisplayMode_{};
@@ -132,6 +160,7 @@ private:
     QAction *mnuCommsAutoConnect_{}, *mnuCommsAutoShow_{}, *mnuCommsLock_{}, *mnuCommsShow_{};
     std::array<QAction*, 3> mnuComms_{};
     QAction* mnuExit_{};
+    QAction *mnuClearOutput_{}, *mnuMaximize_{}, *mnuFullFieldsAuto_{}, *mnuBeep_{};
 
     std::unique_ptr<QtListBox> outputBox_, fullFieldsBox_, clientsBox_, dfieldsBox_, memberListBox_,
         recordListBox_;
@@ -144,6 +173,11 @@ private:
     // Long-lived objects of the model.
     FieldDatabase fieldDb_;
     std::unique_ptr<ZVFieldClass> fields_;
+    std::unique_ptr<ZVRecordClass> records_;
+    std::unique_ptr<OutputFormatter> formatter_;
+    std::unique_ptr<OutputTest> outputTest_;
+    std::unique_ptr<DisplayModes> modes_;
+    FontSetup fonts_;
     // The Fields window's field menus: remove, insert before, insert after.
     QMenu *mnuFRemoveList_{}, *mnuFInsertBeforeList_{}, *mnuFInsertAfterList_{};
 };

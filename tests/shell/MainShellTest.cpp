@@ -68,6 +68,7 @@ public:
     void DisconnectModuleFlags() override { calls.push_back("DisconnectModuleFlags"); }
     void SaveWindowPosition() override { calls.push_back("SaveWindowPosition"); }
     void UnloadHubConnection() override { calls.push_back("UnloadHubConnection"); }
+    void StoreWindowSettings() override { calls.push_back("StoreWindowSettings"); }
     void Unload() override { calls.push_back("Unload"); }
 
     bool Called(const std::string& name) const {
@@ -246,7 +247,7 @@ TEST_F(MainShellTest, AdminShutdownSavesInOrder) {
     EXPECT_EQ(shell.DisconnectRequest(), 2);
     shell.Unload();
     const std::vector<std::string> expected = {"TimersOff", "DisconnectClasses", "CloseFieldDatabase",
-                                               "DisconnectModuleFlags", "SaveWindowPosition",
+                                               "StoreWindowSettings", "DisconnectModuleFlags", "SaveWindowPosition",
                                                "UnloadHubConnection", "Unload"};
     EXPECT_EQ(port_.calls, expected);
     EXPECT_EQ(Stored("Setup\\TCP\\Remote Port"), "6000");

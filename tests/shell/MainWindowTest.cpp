@@ -159,3 +159,47 @@ TEST_F(MainWindowTest, OutputWindowShowsDatabaseErrorsOnTop) {
     EXPECT_EQ(output->item(0)->text(), QStringLiteral("line 59"));
     EXPECT_EQ(output->currentRow(), 0);
 }
+
+TEST_F(MainWindowTest, OutputTestRunsTheDefaultRecordThroughEveryDisplay) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN07"), MainShell::LoadResult::Running); // the Setup pane is admin's
+    auto* def = w->findChild<QAbstractButton*>(QStringLiteral("txtDFTestDefault"));
+    auto* test = w->findChild<QAbstractButton*>(QStringLiteral("cmdDFTest"));
+    ASSERT_TRUE(def && test);
+    def->click();
+    test->click();
+    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    ASSERT_GT(output->count(), 0);
+    bool sawCaller = false;
+    for (int i = 0; i < output->count(); ++i)
+        if (output->item(i)->text().contains(QStringLiteral("0311112222")) &&
+            output->item(i)->text().contains(QStringLiteral("TOLE")))
+            sawCaller = true;
+    EXPECT_TRUE(sawCaller) << "the calling number and the name on one line";
+    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
+    EXPECT_GE(grid->rowCount(), 2) << "the test record has its Records grid row";
+    EXPECT_EQ(w->recordClass()->LastIdentifier(), 0);
+    auto* processed = w->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
+    EXPECT_EQ(processed->text(), QStringLiteral("1"));
+}
+
+TEST_F(MainWindowTest, ArrivingRecordsAreShownNewestOnTop) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
+    // Record texts as the hub sends them: field 105 the calling number.
+    w->ShowRecordText("001401050211110000");
+    w->ShowRecordText("001401050399990000");
+    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    ASSERT_GT(output->count(), 0);
+    int first = -1, second = -1;
+    for (int i = 0; i < output->count(); ++i) {
+        if (output->item(i)->text().contains(QStringLiteral("0211110000")) && first < 0) first = i;
+        if (output->item(i)->text().contains(QStringLiteral("0399990000")) && second < 0) second = i;
+    }
+    ASSERT_GE(first, 0);
+    ASSERT_GE(second, 0);
+    EXPECT_LT(second, first) << "the newest record is on top";
+    EXPECT_EQ(w->recordClass()->LastIdentifier(), 1);
+}
