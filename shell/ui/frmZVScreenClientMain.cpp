@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -125,7 +126,15 @@ void frmZVScreenClientMain::BuildWidgets() {
     RecordListBox_->hide();
 
     frmDFSetup_ = Named(new QGroupBox(QStringLiteral("Setup"), this), "frmDFSetup");
-    auto* setupLayout = new QGridLayout(frmDFSetup_);
+    // The Setup pane has a fixed window size; its pages scroll inside it.
+    auto* setupScroll = new QScrollArea(frmDFSetup_);
+    setupScroll->setAccessibleName(QStringLiteral("Setup pages"));
+    setupScroll->setWidgetResizable(true);
+    setupScroll->setFrameShape(QFrame::NoFrame);
+    auto* setupPage = new QWidget(setupScroll);
+    setupScroll->setWidget(setupPage);
+    (new QVBoxLayout(frmDFSetup_))->addWidget(setupScroll);
+    auto* setupLayout = new QGridLayout(setupPage);
     lstDFields_ = Named(new QListWidget(frmDFSetup_), "lstDFields");
     lstDFields_->setFont(fixed);
     setupLayout->addWidget(lstDFields_, 0, 0, 1, 2);
@@ -357,9 +366,10 @@ void frmZVScreenClientMain::LayoutPanes() {
         Place(frmRecords_, r.Records);
         Place(MemberFlexGrid_, r.MemberGrid);
         Place(RecordFlexGrid_, r.RecordGrid);
-        // The Setup pane takes the Output list's place.
-        frmDFSetup_->setGeometry(lstOutput_->geometry());
     }
+    // The Setup pane fills the window below the title area at any size.
+    Place(frmDFSetup_, {kPaneMargin, kOutputTop, int(PixelsToTwips(width())) - 2 * kPaneMargin,
+                        int(PixelsToTwips(height())) - kOutputTop - kPaneMargin});
     if (r.WindowSize && !isMaximized()) {
         const QSize want(TwipsToPixels((*r.WindowSize)[0]), TwipsToPixels((*r.WindowSize)[1]));
         if (want != size()) resize(want);
