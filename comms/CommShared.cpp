@@ -2,7 +2,7 @@
 
 #include "common/Convert.h"
 
-#include <charconv>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -34,87 +34,286 @@ std::size_t Index(std::string_view text, std::size_t pos) {
     return (pos >= 1 && pos <= text.size()) ? pos - 1 : std::string_view::npos;
 }
 
-// The text of a tab field, without copying it.
-std::string_view TabField(std::string_view text, std::size_t& pos) {
-    const std::size_t i = Index(text, pos);
-    if (i == std::string_view::npos) {
-        pos = text.size() + 1;
-        return {};
-    }
-    const std::size_t tab = text.find(kTab, i);
-    const std::size_t end = tab == std::string_view::npos ? text.size() : tab;
-    pos = end + 2;
-    return text.substr(i, end - i);
+// The value of four digits, or -1 when one of them is not a digit.
+inline int Digits4(const char* p) {
+    const unsigned d0 = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+    const unsigned d1 = static_cast<unsigned char>(p[1]) - unsigned{'0'};
+    const unsigned d2 = static_cast<unsigned char>(p[2]) - unsigned{'0'};
+    const unsigned d3 = static_cast<unsigned char>(p[3]) - unsigned{'0'};
+    if (d0 > 9 || d1 > 9 || d2 > 9 || d3 > 9) return -1;
+    return static_cast<int>(d0 * 1000 + d1 * 100 + d2 * 10 + d3);
 }
 
-// Reads a number field as a 16-bit value; false when it does not convert. Plain digits (what every
-// writer sends) are read directly; anything else goes through the general conversion.
-bool ReadInt16(std::string_view text, std::size_t& pos, std::int16_t& value) {
-    const std::string_view field = TabField(text, pos);
-    const bool negative = !field.empty() && field[0] == '-';
-    const std::string_view digits = field.substr(negative ? 1 : 0);
-    if (!digits.empty() && digits.size() <= 5 && AllDigits(digits)) {
-        int v = 0;
-        for (char c : digits)
-            v = v * 10 + (c - '0');
-        if (negative) v = -v;
-        if (v < -32768 || v > 32767) return false;
-        value = static_cast<std::int16_t>(v);
-        return true;
+// ---- Byte sum of the check field ----
+
+std::uint64_t SumBytesScalar(const unsigned char* p, std::size_t n) {
+    std::uint64_t sum = 0;
+    for (; n > 0; --n, ++p)
+        sum += *p;
+    return sum;
+}
+
+#if defined(__SSE2__)
+// psadbw adds each 8-byte half of 16 bytes into a 64-bit lane; two accumulators keep two loads in
+// flight. The last partial block is read as the final 16 bytes with the ones already counted
+// masked off, so no byte is read outside the text.
+alignas(16) constexpr unsigned char kTailMask[32] = {
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+std::uint64_t SumBytesSse2(const unsigned char* p, std::size_t n) {
+    if (n < 16) return SumBytesScalar(p, n);
+    const unsigned char* const end = p + n;
+    const __m128i zero = _mm_setzero_si128();
+    __m128i a = zero;
+    __m128i b = zero;
+    for (; n >= 32; n -= 32, p += 32) {
+        a = _mm_add_epi64(a, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
+        b = _mm_add_epi64(b, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), zero));
     }
-    auto v = ToInt16(field);
-    if (!v) return false;
-    value = *v;
+    if (n >= 16) {
+        a = _mm_add_epi64(a, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
+        n -= 16;
+    }
+    if (n > 0) {
+        const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+        const __m128i mask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kTailMask + n));
+        b = _mm_add_epi64(b, _mm_sad_epu8(_mm_and_si128(last, mask), zero));
+    }
+    a = _mm_add_epi64(a, b);
+    return static_cast<std::uint64_t>(_mm_cvtsi128_si64(a)) +
+           static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(a, a)));
+}
+#endif
+
+std::uint64_t SumBytes(const char* text, std::size_t n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+#if defined(__SSE2__)
+    return SumBytesSse2(p, n);
+#else
+    return SumBytesScalar(p, n);
+#endif
+}
+
+// ---- Number and date fields read in place ----
+
+// The value of the eight digits at p into value; false when one of them is not a digit.
+inline bool EightDigits(const char* p, std::uint64_t& value) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::uint64_t v = 0;
+    std::memcpy(&v, p, 8);
+    // Every byte 0x30..0x39: high nibble 3, and adding 6 does not carry out of the low nibble.
+    if ((v & 0xF0F0F0F0F0F0F0F0) != 0x3030303030303030 ||
+        ((v + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) != 0x3030303030303030)
+        return false;
+    v -= 0x3030303030303030;
+    v = v * 10 + (v >> 8); // pairs of digits in every other byte
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
+    value = v;
     return true;
+#else
+    std::uint64_t v = 0;
+    for (int k = 0; k < 8; ++k) {
+        const unsigned d = static_cast<unsigned char>(p[k]) - unsigned{'0'};
+        if (d > 9) return false;
+        v = v * 10 + d;
+    }
+    value = v;
+    return true;
+#endif
 }
 
-bool ReadDate(std::string_view text, std::size_t& pos, double& value) {
-    const std::string_view field = TabField(text, pos);
-    // The usual form (optional minus, digits, point, exponent) is read in place; from_chars rounds
-    // exactly as the general conversion does, which handles the rest.
-    if (!field.empty() && (field[0] == '-' || (field[0] >= '0' && field[0] <= '9')) &&
-        field.find_first_not_of("0123456789.-Ee+") == std::string_view::npos) {
-        const bool negative = field[0] == '-';
-        double v = 0;
-        const auto [ptr, ec] =
-            std::from_chars(field.data() + (negative ? 1 : 0), field.data() + field.size(), v);
-        if (ec == std::errc() && ptr == field.data() + field.size() && IsValidOleDate(v)) {
-            value = negative ? -v : v;
-            return true;
+// The decimal forms the writers send ([-]digits[.digits][E[sign]digits]) whose significant digits
+// make a whole number of at most 2^53 and whose power of ten is within 22: the value is then one
+// IEEE multiplication or division of two exact numbers, rounded once, exactly as the full
+// conversion rounds. Reads from c up to the first byte that is not part of such a number and
+// answers where it stopped; nullptr when the bytes do not make such a number (the general
+// conversion decides those).
+const char* PlainDecimal(const char* c, const char* const e, double& value) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const bool negative = c != e && *c == '-';
+    if (negative) ++c;
+    std::uint64_t m = 0;
+    int significant = 0;
+    int digits = 0;
+    int scale = 0;
+    for (; c != e && static_cast<unsigned>(*c - '0') <= 9; ++c, ++digits) {
+        if (m == 0 && *c == '0') continue;
+        if (++significant > 19) return nullptr;
+        m = m * 10 + static_cast<unsigned>(*c - '0');
+    }
+    if (c != e && *c == '.') {
+        ++c;
+        for (;;) {
+            // Eight digits at once once the leading zeros are behind (they count no significant digit).
+            std::uint64_t eight = 0;
+            if (m != 0 && e - c >= 8 && EightDigits(c, eight)) {
+                significant += 8;
+                if (significant > 19) return nullptr;
+                m = m * 100000000 + eight;
+                c += 8;
+                digits += 8;
+                scale -= 8;
+                continue;
+            }
+            if (c == e || static_cast<unsigned>(*c - '0') > 9) break;
+            if (m != 0 || *c != '0') {
+                if (++significant > 19) return nullptr;
+                m = m * 10 + static_cast<unsigned>(*c - '0');
+            }
+            ++c;
+            ++digits;
+            --scale;
         }
     }
-    auto v = ToDouble(field);
-    if (!v || !IsValidOleDate(*v)) return false;
-    value = *v;
-    return true;
+    if (digits == 0) return nullptr;
+    if (c != e && (*c == 'E' || *c == 'e')) {
+        ++c;
+        const bool expNegative = c != e && *c == '-';
+        if (c != e && (*c == '-' || *c == '+')) ++c;
+        int exp = 0;
+        int expDigits = 0;
+        for (; c != e && static_cast<unsigned>(*c - '0') <= 9; ++c) {
+            if (++expDigits > 4) return nullptr;
+            exp = exp * 10 + (*c - '0');
+        }
+        if (expDigits == 0) return nullptr;
+        scale += expNegative ? -exp : exp;
+    }
+    if (m > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return nullptr;
+    double v = static_cast<double>(m);
+    v = scale < 0 ? v / kPow10[-scale] : v * kPow10[scale];
+    value = negative ? -v : v;
+    return c;
+#else
+    (void)c;
+    (void)e;
+    (void)value;
+    return nullptr; // extended precision would round twice
+#endif
 }
 
-void ReadCounted(std::string_view text, std::size_t& pos, std::string& value) {
-    std::size_t end = 0;
-    ReadCountedField(text, pos, value, end);
-    pos = end + 1;
+// True when the 32 bytes at p are all '0': eight empty counted texts in a row.
+inline bool ThirtyTwoZeros(const char* p) {
+#if defined(__SSE2__)
+    const __m128i zeros = _mm_set1_epi8('0');
+    const __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zeros);
+    const __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), zeros);
+    return _mm_movemask_epi8(_mm_and_si128(a, b)) == 0xFFFF;
+#else
+    for (int k = 0; k < 32; ++k)
+        if (p[k] != '0') return false;
+    return true;
+#endif
 }
+
+// Walks a packet text with a 0-based index; an index at or past the end reads empty fields, as the
+// 1-based readers above do past the end. The plain forms every writer sends are read in place;
+// anything else goes through the general conversions, which decide what converts.
+class PacketCursor {
+  public:
+    PacketCursor(const char* s, std::size_t n, std::size_t i) : s_(s), n_(n), i_(i) {}
+
+    // Up to the next TAB (or the end); reading goes on after the TAB.
+    std::string_view Tab() {
+        if (i_ >= n_) return {};
+        const char* const start = s_ + i_;
+        const void* tab = std::memchr(start, kTab, n_ - i_);
+        const std::size_t len =
+            tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - start) : n_ - i_;
+        i_ += len + 1;
+        return {start, len};
+    }
+    bool Int16(std::int16_t& value) {
+        if (i_ < n_) {
+            // Up to five digits with an optional minus, ending at a TAB or the end of the text.
+            const char* c = s_ + i_;
+            const char* const e = s_ + n_;
+            const bool negative = *c == '-';
+            if (negative) ++c;
+            const char* const first = c;
+            int v = 0;
+            for (; c != e && c - first < 6 && static_cast<unsigned>(*c - '0') <= 9; ++c)
+                v = v * 10 + (*c - '0');
+            const std::ptrdiff_t count = c - first;
+            if (count >= 1 && count <= 5 && (c == e || *c == kTab)) {
+                i_ = static_cast<std::size_t>(c - s_) + 1;
+                if (negative) v = -v;
+                if (v < -32768 || v > 32767) return false;
+                value = static_cast<std::int16_t>(v);
+                return true;
+            }
+        }
+        const auto v = ToInt16(Tab());
+        if (!v) return false;
+        value = *v;
+        return true;
+    }
+    bool Date(double& value) {
+        double v = 0;
+        const char* const e = s_ + n_;
+        const char* stop = i_ < n_ ? PlainDecimal(s_ + i_, e, v) : nullptr;
+        if (stop && (stop == e || *stop == kTab)) {
+            i_ = static_cast<std::size_t>(stop - s_) + 1;
+        } else {
+            const auto general = ToDouble(Tab());
+            if (!general) return false;
+            v = *general;
+        }
+        if (!IsValidOleDate(v)) return false;
+        value = v;
+        return true;
+    }
+    // The value is already empty; a field that does not fit leaves it so and ends the reading.
+    void Counted(std::string& value) {
+        if (i_ >= n_ || n_ - i_ < 4) {
+            i_ = n_;
+            return;
+        }
+        const int length = Digits4(s_ + i_);
+        if (length < 0 || n_ - i_ - 4 < static_cast<std::size_t>(length)) {
+            i_ = n_;
+            return;
+        }
+        if (length > 0) value.assign(s_ + i_ + 4, static_cast<std::size_t>(length));
+        i_ += 4 + static_cast<std::size_t>(length);
+    }
+    // Counted texts in a row; the usual run of empty ones is passed in one step instead of one
+    // length after the other.
+    void CountedRun(std::string* const* values, std::size_t count) {
+        if (count == 8 && i_ < n_ && n_ - i_ >= 32 && ThirtyTwoZeros(s_ + i_)) {
+            i_ += 32;
+            return;
+        }
+        for (std::size_t k = 0; k < count; ++k)
+            Counted(*values[k]);
+    }
+    void Fixed3(std::string& value) {
+        if (i_ >= n_ || n_ - i_ < 3) {
+            i_ = n_;
+            return;
+        }
+        value.assign(s_ + i_, 3);
+        i_ += 3;
+    }
+
+  private:
+    const char* s_;
+    std::size_t n_;
+    std::size_t i_;
+};
 
 } // namespace
 
 std::int16_t PacketChecksum(std::string_view text) {
     // Summing modulo 10000 after each addition is the same as one modulo at the end; a 64-bit sum
     // cannot overflow for any text in memory.
-    std::uint64_t sum = 0;
-    const char* p = text.data();
-    std::size_t n = text.size();
-#if defined(__SSE2__)
-    // 16 bytes at a time: psadbw adds each 8-byte half into a 64-bit lane.
-    __m128i acc = _mm_setzero_si128();
-    const __m128i zero = _mm_setzero_si128();
-    for (; n >= 16; n -= 16, p += 16)
-        acc = _mm_add_epi64(acc, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
-    sum = static_cast<std::uint64_t>(_mm_cvtsi128_si64(acc)) +
-          static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(acc, acc)));
-#endif
-    for (; n > 0; --n, ++p)
-        sum += static_cast<unsigned char>(*p);
-    return static_cast<std::int16_t>(sum % 10000);
+    return static_cast<std::int16_t>(SumBytes(text.data(), text.size()) % 10000);
 }
 
 void AppendNumber(std::string& out, long long value) {
@@ -223,25 +422,24 @@ void ReadFixedField(std::string_view text, std::size_t pos, std::size_t count, s
 bool ParsePacket(std::string_view text, CommType& p) {
     p.Clear();
     if (text.size() > kMaxPacketLength) text = text.substr(0, kMaxPacketLength);
-    if (text.size() < 4 || !AllDigits(text.substr(0, 4))) return false;
-    int check = (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 + (text[3] - '0');
-    if (check != PacketChecksum(text.substr(4))) return false;
+    if (text.size() < 4) return false;
+    const int check = Digits4(text.data());
+    if (check < 0 || static_cast<std::uint64_t>(check) != SumBytes(text.data() + 4, text.size() - 4) % 10000)
+        return false;
 
-    bool ok = true;
-    std::size_t pos = 5;
-    std::size_t end = 0;
-    ok = ReadInt16(text, pos, p.Number1) && ok;
-    ReadCounted(text, pos, p.Text0);
-    ok = ReadInt16(text, pos, p.Number2) && ok;
-    ReadFixedField(text, pos, 3, p.Source, end);
-    pos = end + 1;
-    ReadFixedField(text, pos, 3, p.Destination, end);
-    pos = end + 1;
-    ok = ReadDate(text, pos, p.Created) && ok;
-    ok = ReadDate(text, pos, p.Expire) && ok;
-    for (std::string* t : {&p.PacketType, &p.Data, &p.Text1, &p.Text2, &p.Text3, &p.Text4, &p.Text5, &p.Text6,
-                           &p.Text7, &p.Text8})
-        ReadCounted(text, pos, *t);
+    PacketCursor c(text.data(), text.size(), 4);
+    bool ok = c.Int16(p.Number1);
+    c.Counted(p.Text0);
+    ok = c.Int16(p.Number2) && ok;
+    c.Fixed3(p.Source);
+    c.Fixed3(p.Destination);
+    ok = c.Date(p.Created) && ok;
+    ok = c.Date(p.Expire) && ok;
+    c.Counted(p.PacketType);
+    c.Counted(p.Data);
+    std::string* const texts[] = {&p.Text1, &p.Text2, &p.Text3, &p.Text4,
+                                  &p.Text5, &p.Text6, &p.Text7, &p.Text8};
+    c.CountedRun(texts, 8);
     return ok;
 }
 

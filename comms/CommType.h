@@ -10,7 +10,7 @@ class CommType {
   public:
     CommType() = default; // cleared
 
-    // Every field back to 0 / empty.
+    // Every field back to 0 / empty; the texts keep their storage. A new field goes into Clear too.
     void Clear();
     // Sets every field of target to this packet's value.
     bool Copy(CommType& target) const;

@@ -6,6 +6,13 @@
 
 namespace zeva {
 
+void PacketFramer::Append(std::string_view bytes) {
+    // Framed bytes are dropped here rather than in Next, so a packet handed out in place stays
+    // where it is until the caller reads again.
+    Compact();
+    buffer_.append(bytes);
+}
+
 std::optional<std::string> PacketFramer::Next() {
     std::string packet;
     if (!Next(packet)) return std::nullopt;
@@ -13,6 +20,13 @@ std::optional<std::string> PacketFramer::Next() {
 }
 
 bool PacketFramer::Next(std::string& packet) {
+    std::string_view view;
+    if (!NextInPlace(view)) return false;
+    packet.assign(view);
+    return true;
+}
+
+bool PacketFramer::NextInPlace(std::string_view& packet) {
     const std::size_t from = head_ + scanned_;
     if (from >= buffer_.size()) return false;
     const void* hit = std::memchr(buffer_.data() + from, kSOH, buffer_.size() - from);
@@ -21,10 +35,9 @@ bool PacketFramer::Next(std::string& packet) {
         return false;
     }
     const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
-    packet.assign(buffer_, head_, end - head_);
+    packet = std::string_view(buffer_.data() + head_, end - head_);
     head_ = end;
     scanned_ = 0;
-    Compact();
     return true;
 }
 
@@ -43,11 +56,12 @@ void PacketFramer::Clear() {
 }
 
 void PacketFramer::Compact() {
-    // Move the tail down only when the dead front is large, so framing stays linear.
+    // Move the tail down only when it is no longer than the dead front: every byte moved is paid
+    // for by a byte framed, so framing stays linear, and the buffer stays small and warm.
     if (head_ == buffer_.size()) {
         buffer_.clear();
         head_ = 0;
-    } else if (head_ > 65536 && head_ * 2 > buffer_.size()) {
+    } else if (head_ >= Pending()) {
         buffer_.erase(0, head_);
         head_ = 0;
     }

@@ -14,11 +14,16 @@ class PacketFramer {
   public:
     explicit PacketFramer(std::size_t bound = 100000) : bound_(bound) {}
 
-    void Append(std::string_view bytes) { buffer_.append(bytes); }
+    void Append(std::string_view bytes);
     // The next complete packet (SOH included), or nothing.
     std::optional<std::string> Next();
     // The same into packet, reusing its storage; false when no complete packet is waiting.
     bool Next(std::string& packet);
+    // The same without a copy: packet views the framer's own buffer and stays valid until the next
+    // Append, Bound or Clear (further calls of Next and NextInPlace leave it alone). For a caller
+    // that reads no more bytes while it handles the packet; one that may (a nested read) takes a
+    // copying Next.
+    bool NextInPlace(std::string_view& packet);
     // Keeps only the newest `bound` bytes of what is not framed yet. Run after framing, so a burst
     // that brings many packets in one read loses none of them.
     void Bound();
