@@ -144,6 +144,14 @@ void MainShell::ConnectedNow() {
 
 void MainShell::Timer2Tick() {
     const int retries = settings_.HubConnectionRetries;
+    if (terminating_) {
+        // The hub hears the 1002 before the window goes; a dead hub holds it up a few seconds at most.
+        if (!window_.HubDisconnecting() || ++terminateTicks_ >= kTerminateWaitTicks) {
+            ShowStatus("Terminating");
+            Unload();
+        }
+        return;
+    }
     switch (connState_) {
     case 0:
         retryCountdown_ = 0;
@@ -203,8 +211,12 @@ void MainShell::Timer2Tick() {
             const int request = disconnectRequest_;
             disconnectRequest_ = 0;
             if (request == 2) {
-                ShowStatus("Terminating");
-                Unload();
+                terminating_ = true;
+                terminateTicks_ = 0;
+                if (!window_.HubDisconnecting()) {
+                    ShowStatus("Terminating");
+                    Unload();
+                }
             } else {
                 ShowStatus("Disconnected");
             }

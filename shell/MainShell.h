@@ -72,6 +72,7 @@ public:
     int DisconnectRequest() const { return disconnectRequest_; }
     void SetDisconnectRequest(int request) { disconnectRequest_ = request; }
 
+    static constexpr int kTerminateWaitTicks = 4;
     static constexpr const char* kDevelopmentMarker = "c:\\norlsys\\development.txt";
     static constexpr const char* kDevelopmentDirectory = "e:\\base\\zeva2017";
 
@@ -100,6 +101,9 @@ private:
     bool timersRunning_ = false;
     bool unloaded_ = false;
     int disconnectRequest_ = 0;
+    // A terminate request waits, a few ticks at most, for the log-off to leave before unloading.
+    bool terminating_ = false;
+    int terminateTicks_ = 0;
     std::int64_t recordsProcessed_ = 0;
     int connState_ = 0;
     bool connectRequested_ = false;

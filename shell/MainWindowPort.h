@@ -51,6 +51,8 @@ public:
     // One connection attempt with the member settings; the result shows on the next tick.
     virtual void ConnectToHub() = 0;
     virtual void DisconnectHub() = 0;
+    // True while a log-off the connection has started is still under way (the 1002 not yet gone).
+    virtual bool HubDisconnecting() const { return false; }
     virtual std::string HubLocalPort() const = 0;
     virtual void ShowCommsConsole(bool visible) = 0;
     // The four information items of the Comms menu, mnuCommI(0) to mnuCommI(3).

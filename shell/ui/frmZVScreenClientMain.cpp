@@ -4,6 +4,7 @@
 #include "platform/qt/QtText.h"
 #include "common/Convert.h"
 #include "common/FormatValue.h"
+#include "comms/ui/frmHubSetup.h"
 #include "display/DisplayFormatEntry.h"
 #include "display/RecordMenu.h"
 #include "flags/SendToMonitor.h"
@@ -38,6 +39,19 @@ namespace {
 // Pane geometry, twips.
 constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
 constexpr int kMinWidth = 9375, kMinHeight = 1635, kSetupHeight = 6555;
+
+// Record intake's view of the hub connection.
+class CommDisplayLink final : public HubLink {
+public:
+    explicit CommDisplayLink(CommDisplay& client) : client_(client) {}
+    bool Receive(CommType& packet) override { return client_.Receive(packet); }
+    bool Request(CommType& packet) override { return client_.Request(packet); }
+    void SetRequest(CommType& packet, bool flag) override { client_.SetRequest(packet, flag); }
+    void GetNextPktBuffer() override { client_.GetNextPktBuffer(); }
+
+private:
+    CommDisplay& client_;
+};
 
 template <typename W> W* Named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -301,6 +315,20 @@ void frmZVScreenClientMain::BuildMenu() {
     for (int i = 0; i < 3; ++i) mnuComms_[size_t(i)] = comm->addAction(QString::fromLatin1(commands[i]));
     connect(mnuComms_[0], &QAction::triggered, this, [this] { shell_->ConnectCommand(); });
     connect(mnuComms_[1], &QAction::triggered, this, [this] { shell_->DisconnectCommand(); });
+    connect(mnuComms_[2], &QAction::triggered, this, [this] {
+        std::string ident = shell_->session().Userid;
+        RunHubSetup(ident);
+        SetCommsInfoItem(0, "Local Ident = " + shell_->session().Userid);
+    });
+    connect(mnuCommsShow_, &QAction::triggered, this,
+            [this] { ShowCommsConsole(!(client_ && client_->ConsoleVisible())); });
+    connect(imgComms_, &QToolButton::clicked, this,
+            [this] { ShowCommsConsole(!(client_ && client_->ConsoleVisible())); });
+    connect(mnuCommsAutoConnect_, &QAction::toggled, this, [this](bool on) { shell_->settings().AutoConnect = on; });
+    connect(mnuCommsAutoShow_, &QAction::toggled, this,
+            [this](bool on) { shell_->settings().AutoShowCommClass = on; });
+    connect(mnuCommsLock_, &QAction::toggled, this, [this](bool on) { shell_->settings().DisableCommSetup = on; });
+    connect(comm, &QMenu::aboutToShow, this, &frmZVScreenClientMain::UpdateCommsMenu);
     mnuFile_->addSeparator();
     auto* fieldsMenu = new QMenu(this);
     mnuFRemoveList_ = fieldsMenu->addMenu(QStringLiteral("Remove"));
@@ -377,8 +405,23 @@ void frmZVScreenClientMain::LayoutPanes() {
 }
 
 void frmZVScreenClientMain::CreateHubConnection() {
-    // The hub connection and its console arrive with the hub link; until then there is nothing to
-    // create and HubConnected() answers false.
+    client_ = std::make_unique<CommDisplay>(nullptr);
+    client_->onReceivedData = [this](const CommType&) { client_ReceivedData(); };
+    hubLink_ = std::make_unique<CommDisplayLink>(*client_);
+    intake_ = std::make_unique<RecordIntake>(
+        *hubLink_, *clientsBox_, [this](const std::string& text) { ShowRecordText(text); },
+        [this](const std::string& line) { client_->InsertClientLog(line); });
+}
+
+void frmZVScreenClientMain::client_ReceivedData() {
+    if (!intake_) return;
+    intake_->ClientReceivedData();
+    ShowProcessedStatus();
+}
+
+void frmZVScreenClientMain::ShowProcessedStatus() {
+    lbBufferInPtr_->setText(QString::number(intake_->BufferInPtr()));
+    lbBufferOutPtr_->setText(QString::number(intake_->BufferOutPtr()));
 }
 
 void frmZVScreenClientMain::LoadClientSelection(const ClientSettings& settings) {
@@ -417,8 +460,13 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
     ApplyFonts(fonts_.LoadStored(s));
 }
 
-void frmZVScreenClientMain::RunHubSetup(std::string& /*setupIdent*/) {
-    // The hub setup dialog arrives with the comms console; until then the identifier stays as it is.
+void frmZVScreenClientMain::RunHubSetup(std::string& setupIdent) {
+    ClientSettings& s = shell_->settings();
+    frmHubSetup::Run(this, setupIdent, s.RemoteAddress, s.RemotePort, FromQt(windowTitle()), *options_.messages);
+    SetCommsInfoItem(0, "Local Ident = " + setupIdent);
+    SetCommsInfoItem(1, "Hub Address = " + s.RemoteAddress);
+    SetCommsInfoItem(2, "Hub Port = " + std::to_string(s.RemotePort));
+    SetCommsInfoItem(3, "Local Port = " + HubLocalPort());
 }
 
 std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
@@ -493,6 +541,9 @@ void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
     if (id < 0) return;
     records_->SetRRawData(id, recordText);
     formatter_->PresentRecord(id);
+    shell_->CountRecord();
+    SetRecordsProcessedText(std::to_string(shell_->RecordsProcessed()));
+    labRecordsProcessed_[1]->setText(ToQt(FormatValue(clock_.Now(), "hh:mm:ss dd/mm/yyyy")));
 }
 
 void frmZVScreenClientMain::OnRecordListChosen(int row) {
@@ -572,22 +623,50 @@ void frmZVScreenClientMain::ApplySetupLock(bool /*locked*/) {
 
 bool frmZVScreenClientMain::AutoConnectChecked() const { return mnuCommsAutoConnect_->isChecked(); }
 
-bool frmZVScreenClientMain::HubConnected() const { return false; }
+bool frmZVScreenClientMain::HubConnected() const { return client_ && client_->Connected(); }
+
+bool frmZVScreenClientMain::HubDisconnecting() const { return client_ && client_->Disconnecting(); }
 
 void frmZVScreenClientMain::ConnectToHub() {
-    // No connection engine yet: the attempt fails and the connection timer counts down to retry.
+    if (!client_ || client_->Connected()) return;
+    // A login takes several engine ticks; the connection timer looks one second later. Restarting
+    // an attempt still in progress would mean never getting connected.
+    if (client_->Connecting()) return;
+    const ClientSettings& s = shell_->settings();
+    memberCreated_ = true;
+    member_.Identifier = shell_->session().Userid;
+    member_.Mode = s.AsyncComms ? 276 : 279; // OUT + BUF + STC, and NWT + SYN when synchronous
+    member_.Description = "Screen Client on \"" + client_->LocalHostName() + "\"" +
+                          (s.AsyncComms ? " (ASYNC)" : " (SYNC)");
+    member_.BufferMax = s.CommClassBufferMax;
+    member_.RemoteBuffer = s.CommClassRemoteBuffer;
+    member_.ServerAddress = s.RemoteAddress;
+    member_.ServerPort = s.RemotePort;
+    member_.MemberExpire = 1.0 / 24.0; // one hour
+    member_.WatchDog = s.CommClassWatchDog;
+    member_.Port = 0;
+    intake_->SetAsync(s.AsyncComms);
+    SetHourglass(true);
+    client_->Connect(member_);
+    SetHourglass(false);
 }
 
-void frmZVScreenClientMain::DisconnectHub() {}
-
-bool frmZVScreenClientMain::SendPacket(const CommType& /*packet*/) {
-    // The hub connection arrives with the comms console; until then a packet has nowhere to go.
-    return false;
+void frmZVScreenClientMain::DisconnectHub() {
+    if (!client_) return;
+    client_->Disconnect();
+    // Let the 1002 leave now rather than at the engine's next tick.
+    if (!client_->Busy()) client_->Tick();
 }
 
-std::string frmZVScreenClientMain::HubLocalPort() const { return "0"; }
+bool frmZVScreenClientMain::SendPacket(const CommType& packet) { return client_ && client_->Send(packet); }
 
-void frmZVScreenClientMain::ShowCommsConsole(bool /*visible*/) {}
+std::string frmZVScreenClientMain::HubLocalPort() const {
+    return std::to_string(client_ ? client_->LocalPort() : 0);
+}
+
+void frmZVScreenClientMain::ShowCommsConsole(bool visible) {
+    if (client_) client_->ShowConsole(visible);
+}
 
 void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text) {
     if (index >= 0 && index < 4) mnuCommI_[size_t(index)]->setText(ToQt(text));
@@ -612,7 +691,14 @@ void frmZVScreenClientMain::SaveWindowPosition() {
     SaveFormPosition(shell_->settingsDb(), 3, "frmZVScreenClientMain", p, isMinimized());
 }
 
-void frmZVScreenClientMain::UnloadHubConnection() {}
+void frmZVScreenClientMain::UnloadHubConnection() {
+    if (!client_) return;
+    client_->ShowConsole(false);
+    // The console may still be on the stack of a notification: let Qt delete it afterwards.
+    intake_.reset();
+    hubLink_.reset();
+    client_.release()->deleteLater();
+}
 
 void frmZVScreenClientMain::Unload() {
     if (unloaded_) return;
@@ -623,12 +709,32 @@ void frmZVScreenClientMain::Unload() {
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
-void frmZVScreenClientMain::OnTimer2() { shell_->Timer2Tick(); }
+void frmZVScreenClientMain::UpdateCommsMenu() {
+    const CommsMenuState st = CommsMenuEnabling(shell_->settings().SetupLockState, mnuCommsLock_->isChecked(),
+                                                HubConnected());
+    mnuComms_[0]->setEnabled(st.Connect);
+    mnuComms_[2]->setEnabled(st.Setup);
+    mnuComms_[1]->setEnabled(st.Disconnect);
+    mnuComms_[1]->setText(ToQt(st.DisconnectCaption));
+    mnuCommsAutoConnect_->setEnabled(st.AutoConnect);
+    mnuCommsAutoShow_->setEnabled(st.AutoShow);
+    mnuCommsShow_->setEnabled(st.ShowCommClass);
+    mnuCommsLock_->setEnabled(st.LockCommsSetup);
+}
+
+void frmZVScreenClientMain::OnTimer2() {
+    // A tick that comes while the hub connection waits inside a call is taken at the next one.
+    if (client_ && client_->Busy()) return;
+    shell_->Timer2Tick();
+}
 
 void frmZVScreenClientMain::OnServerTimer() {
     // Heartbeat: the mark blinks with a two-second period.
     QLabel* mark = labRecordsProcessed_[2];
     mark->setText(mark->text().isEmpty() ? QStringLiteral(".") : QString());
+    if (!intake_ || !client_ || client_->Busy()) return;
+    intake_->ServerTimerTick();
+    ShowProcessedStatus();
 }
 
 void frmZVScreenClientMain::closeEvent(QCloseEvent* event) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "comms/CommMemberType.h"
+#include "comms/ui/CommDisplay.h"
 #include "display/DisplayModes.h"
 #include "display/FontSetup.h"
 #include "display/OutputFormatter.h"
@@ -15,6 +17,8 @@
 #include "platform/qt/QtMessageBox.h"
 #include "shell/MainShell.h"
 #include "shell/MainWindowPort.h"
+#include "shell/CommsMenu.h"
+#include "shell/RecordIntake.h"
 
 #include <QWidget>
 #include <array>
@@ -54,6 +58,11 @@ public:
 
     MainShell& shell() { return *shell_; }
     ZVFieldClass* fieldClass() const { return fields_.get(); }
+    CommDisplay* client() const { return client_.get(); }
+    RecordIntake* intake() const { return intake_.get(); }
+    // The Comms menu commands and their enabling, as the menu shows them when it opens.
+    void UpdateCommsMenu();
+    QMenu* mainMenu() const { return mnuFile_; }
     ZVRecordClass* recordClass() const { return records_.get(); }
     OutputFormatter* formatter() const { return formatter_.get(); }
     // The "&Test" button of the Output Test: the test record through the whole display road.
@@ -80,6 +89,7 @@ public:
     void ShowDisplayMode(int mode) override;
     void ApplySetupLock(bool locked) override;
     bool AutoConnectChecked() const override;
+    bool HubDisconnecting() const override;
     bool HubConnected() const override;
     void ConnectToHub() override;
     void DisconnectHub() override;
@@ -118,6 +128,8 @@ private:
     void OnRecordListChosen(int row);
     void OnTimer2();
     void OnServerTimer();
+    void client_ReceivedData();
+    void ShowProcessedStatus();
     bool SendPacket(const CommType& packet);
 
     Options options_;
@@ -173,6 +185,12 @@ private:
     // Long-lived objects of the model.
     FieldDatabase fieldDb_;
     std::unique_ptr<ZVFieldClass> fields_;
+    // The hub connection and its console, the member it connects with, and the intake from it.
+    std::unique_ptr<CommDisplay> client_;
+    CommMemberType member_;
+    bool memberCreated_ = false;
+    std::unique_ptr<HubLink> hubLink_;
+    std::unique_ptr<RecordIntake> intake_;
     std::unique_ptr<ZVRecordClass> records_;
     std::unique_ptr<OutputFormatter> formatter_;
     std::unique_ptr<OutputTest> outputTest_;
