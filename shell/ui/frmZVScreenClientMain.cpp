@@ -251,6 +251,39 @@ void frmZVScreenClientMain::BuildWidgets() {
             if (ToInt16(FromQt(RecordListBox_->item(i)->text())) == id) RecordListBox_->setCurrentRow(i);
     });
     connect(cmdFOk_, &QPushButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
+    // The Records grid's pop-up menu (admin mode): insert, remove and delete columns.
+    RecordFlexGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RecordFlexGrid_, &QTableWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (!shell_->session().AdminMode || !records_ || !RecordMenu::Opens(RecordFlexGrid_->rowCount())) return;
+        const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
+        const RecordMenu menu = RecordMenu::Build(*records_, column);
+        QMenu popup(this);
+        popup.setAccessibleName(QStringLiteral("RecordMenu"));
+        const std::pair<const char*, RecordMenu::List> lists[] = {
+            {"Insert (&Before)", RecordMenu::List::InsertBefore},
+            {"Insert (&After)", RecordMenu::List::InsertAfter},
+            {"Remove", RecordMenu::List::Remove},
+            {"&Delete Field", RecordMenu::List::Delete}};
+        for (const auto& [caption, list] : lists) {
+            const std::vector<RecordMenu::Item>& items = list == RecordMenu::List::InsertBefore ? menu.InsertBefore
+                                                         : list == RecordMenu::List::InsertAfter ? menu.InsertAfter
+                                                         : list == RecordMenu::List::Remove      ? menu.Remove
+                                                                                                 : menu.Delete;
+            QMenu* sub = popup.addMenu(QString::fromLatin1(caption));
+            for (size_t i = 0; i < items.size(); ++i) {
+                QAction* a = sub->addAction(ToQt(items[i].Caption));
+                a->setEnabled(items[i].Enabled);
+                a->setCheckable(items[i].Checked);
+                a->setChecked(items[i].Checked);
+                const RecordMenu::List chosenList = list;
+                const auto index = static_cast<std::int16_t>(i);
+                connect(a, &QAction::triggered, this, [this, chosenList, index, column] {
+                    RunRecordMenuCommand(*records_, chosenList, index, column);
+                });
+            }
+        }
+        popup.exec(RecordFlexGrid_->viewport()->mapToGlobal(at));
+    });
 
     outputBox_ = std::make_unique<QtListBox>(lstOutput_);
     fullFieldsBox_ = std::make_unique<QtListBox>(lstFullFields_);

@@ -55,10 +55,15 @@ public:
     void ApplySetupLock(bool) override { calls.push_back("ApplySetupLock"); }
     bool AutoConnectChecked() const override { return autoConnect; }
     bool HubConnected() const override { return hubConnected; }
+    bool HubDisconnecting() const override { return disconnectingTicks != 0; }
+    int disconnectingTicks = 0; // -1: the hub never answers
     void ConnectToHub() override { ++connectAttempts; }
     void DisconnectHub() override {
         hubConnected = false;
         calls.push_back("DisconnectHub");
+    }
+    void Tick() {
+        if (disconnectingTicks > 0) --disconnectingTicks;
     }
     std::string HubLocalPort() const override { return "0"; }
     void ShowCommsConsole(bool) override {}
@@ -311,4 +316,29 @@ TEST_F(MainShellTest, LostConnectionIsRetriedWithoutTheOperator) {
     port_.hubConnected = false; // the hub went away
     for (int i = 0; i < 4; ++i) shell.Timer2Tick();
     EXPECT_GT(port_.connectAttempts, before);
+}
+
+TEST_F(MainShellTest, TerminateWaitsForTheLogOffButNotForever) {
+    for (int answerAfter : {2, -1}) {
+        CreateSettings();
+        port_ = RecordingPort();
+        MainShell& shell = Shell();
+        ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+        port_.hubConnected = true;
+        shell.Timer2Tick();
+        shell.Timer2Tick();
+        port_.disconnectingTicks = answerAfter;
+        EXPECT_FALSE(shell.CloseRequested());
+        int ticks = 0;
+        while (!port_.Called("Unload") && ticks < 20) {
+            shell.Timer2Tick();
+            port_.Tick();
+            ++ticks;
+        }
+        ASSERT_TRUE(port_.Called("Unload")) << answerAfter;
+        EXPECT_NE(port_.caption.find("Terminating"), std::string::npos);
+        if (answerAfter > 0) EXPECT_LE(ticks, 5);
+        else EXPECT_LE(ticks, 2 + MainShell::kTerminateWaitTicks + 1) << "a dead hub holds the window briefly";
+        std::filesystem::remove(path_);
+    }
 }

@@ -1,0 +1,30 @@
+#include "shell/CommsMenu.h"
+
+#include <gtest/gtest.h>
+
+using namespace zeva;
+
+TEST(CommsMenu, EnablingFollowsLockAndConnection) {
+    // locked, lock, connected -> Connect/Setup, Disconnect/Auto items, Show/Lock items, caption
+    struct Row {
+        bool locked, lock, connected, connect, disconnect, show;
+        const char* caption;
+    } rows[] = {
+        {false, false, false, true, true, true, "Stop"},
+        {false, false, true, false, true, true, "Disconnect"},
+        {false, true, false, false, false, true, "Stop"},
+        {true, false, false, false, false, false, "Stop"},
+        {true, true, true, false, false, false, "Disconnect"},
+    };
+    for (const Row& r : rows) {
+        const CommsMenuState s = CommsMenuEnabling(r.locked, r.lock, r.connected);
+        EXPECT_EQ(s.Connect, r.connect);
+        EXPECT_EQ(s.Setup, r.connect);
+        EXPECT_EQ(s.Disconnect, r.disconnect);
+        EXPECT_EQ(s.AutoConnect, r.disconnect);
+        EXPECT_EQ(s.AutoShow, r.disconnect);
+        EXPECT_EQ(s.ShowCommClass, r.show);
+        EXPECT_EQ(s.LockCommsSetup, r.show);
+        EXPECT_EQ(s.DisconnectCaption, r.caption);
+    }
+}
