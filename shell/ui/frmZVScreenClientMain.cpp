@@ -712,7 +712,10 @@ void frmZVScreenClientMain::DisconnectClasses() {
 
 void frmZVScreenClientMain::StoreWindowSettings() { fonts_.Store(shell_->settings()); }
 
-void frmZVScreenClientMain::CloseFieldDatabase() { PXCloseDatabase(fieldDb_); }
+void frmZVScreenClientMain::CloseFieldDatabase() {
+    // Start-up closed it already on every way out of ConnectClasses; close only what is open.
+    if (fieldDb_.IsOpen()) PXCloseDatabase(fieldDb_);
+}
 void frmZVScreenClientMain::DisconnectModuleFlags() { modules_.Disconnect(); }
 
 void frmZVScreenClientMain::SaveWindowPosition() {
