@@ -2,6 +2,7 @@
 
 #include "common/Convert.h"
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +10,7 @@
 #include <optional>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace zeva {
@@ -44,7 +45,12 @@ inline int Digits4(const char* p) {
     return static_cast<int>(d0 * 1000 + d1 * 100 + d2 * 10 + d3);
 }
 
-// ---- Byte sum of the check field ----
+// ---- Byte sums and the packet end ----
+//
+// The check and the framing each look at every byte of a packet, so both run 16 or 32 bytes at a
+// time: psadbw adds each 8 bytes into a 64-bit lane, pcmpeqb finds SOH. SSE2 is part of every
+// x86-64; the AVX2 forms are compiled for that instruction set alone and taken when the processor
+// has it. Other machines add byte by byte.
 
 std::uint64_t SumBytesScalar(const unsigned char* p, std::size_t n) {
     std::uint64_t sum = 0;
@@ -53,13 +59,38 @@ std::uint64_t SumBytesScalar(const unsigned char* p, std::size_t n) {
     return sum;
 }
 
+std::size_t FindSohScalar(const unsigned char* p, std::size_t n, std::uint64_t& sum) {
+    for (std::size_t i = 0; i < n; ++i) {
+        sum += p[i];
+        if (p[i] == static_cast<unsigned char>(kSOH)) return i;
+    }
+    return n;
+}
+
 #if defined(__SSE2__)
-// psadbw adds each 8-byte half of 16 bytes into a 64-bit lane; two accumulators keep two loads in
-// flight. The last partial block is read as the final 16 bytes with the ones already counted
-// masked off, so no byte is read outside the text.
-alignas(16) constexpr unsigned char kTailMask[32] = {
-    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
-    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+// Masks read at an offset: kMask + 64 - k keeps the first k bytes of a block, kMask + 32 + k - w
+// the last k of a block of w bytes.
+struct MaskTable {
+    alignas(32) unsigned char bytes[96]; // 32 zeros, 32 x 0xFF, 32 zeros
+};
+constexpr MaskTable MakeMaskTable() {
+    MaskTable t{};
+    for (int i = 32; i < 64; ++i)
+        t.bytes[i] = 0xFF;
+    return t;
+}
+constexpr MaskTable kMaskTable = MakeMaskTable();
+constexpr const unsigned char* kMask = kMaskTable.bytes;
+
+inline __m128i Load16(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+
+inline std::uint64_t Fold(__m128i acc) {
+    alignas(16) std::uint64_t lanes[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc);
+    return lanes[0] + lanes[1];
+}
 
 std::uint64_t SumBytesSse2(const unsigned char* p, std::size_t n) {
     if (n < 16) return SumBytesScalar(p, n);
@@ -68,26 +99,112 @@ std::uint64_t SumBytesSse2(const unsigned char* p, std::size_t n) {
     __m128i a = zero;
     __m128i b = zero;
     for (; n >= 32; n -= 32, p += 32) {
-        a = _mm_add_epi64(a, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
-        b = _mm_add_epi64(b, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), zero));
+        a = _mm_add_epi64(a, _mm_sad_epu8(Load16(p), zero));
+        b = _mm_add_epi64(b, _mm_sad_epu8(Load16(p + 16), zero));
     }
     if (n >= 16) {
-        a = _mm_add_epi64(a, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), zero));
+        a = _mm_add_epi64(a, _mm_sad_epu8(Load16(p), zero));
         n -= 16;
     }
-    if (n > 0) {
-        const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
-        const __m128i mask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kTailMask + n));
-        b = _mm_add_epi64(b, _mm_sad_epu8(_mm_and_si128(last, mask), zero));
+    if (n > 0) // the last 16 bytes with the ones already added masked off; nothing read outside
+        b = _mm_add_epi64(b, _mm_sad_epu8(_mm_and_si128(Load16(end - 16), Load16(kMask + 16 + n)), zero));
+    return Fold(_mm_add_epi64(a, b));
+}
+
+std::size_t FindSohSse2(const unsigned char* p, std::size_t n, std::uint64_t& sum) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i soh = _mm_set1_epi8(kSOH);
+    __m128i acc = zero;
+    std::size_t i = 0;
+    for (; n - i >= 16; i += 16) {
+        const __m128i v = Load16(p + i);
+        const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, soh)));
+        if (hits != 0) {
+            const int k = std::countr_zero(hits); // bytes up to and including the SOH
+            acc = _mm_add_epi64(acc, _mm_sad_epu8(_mm_and_si128(v, Load16(kMask + 64 - (k + 1))), zero));
+            sum += Fold(acc);
+            return i + static_cast<std::size_t>(k);
+        }
+        acc = _mm_add_epi64(acc, _mm_sad_epu8(v, zero));
     }
-    a = _mm_add_epi64(a, b);
-    return static_cast<std::uint64_t>(_mm_cvtsi128_si64(a)) +
-           static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(a, a)));
+    sum += Fold(acc);
+    return i + FindSohScalar(p + i, n - i, sum);
+}
+#endif
+
+#if defined(__SSE2__) && defined(__x86_64__) && defined(__GNUC__) && !defined(ZEVA_NO_AVX2)
+#define ZEVA_AVX2_DISPATCH 1
+
+__attribute__((target("avx2"))) inline __m256i Load32(const void* p) {
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+__attribute__((target("avx2"))) inline __m128i Half(__m256i acc) {
+    return _mm_add_epi64(_mm256_castsi256_si128(acc), _mm256_extracti128_si256(acc, 1));
+}
+
+__attribute__((target("avx2"))) std::uint64_t SumBytesAvx2(const unsigned char* p, std::size_t n) {
+    if (n < 32) return SumBytesSse2(p, n);
+    const unsigned char* const end = p + n;
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i a = zero;
+    __m256i b = zero;
+    for (; n >= 64; n -= 64, p += 64) {
+        a = _mm256_add_epi64(a, _mm256_sad_epu8(Load32(p), zero));
+        b = _mm256_add_epi64(b, _mm256_sad_epu8(Load32(p + 32), zero));
+    }
+    if (n >= 32) {
+        a = _mm256_add_epi64(a, _mm256_sad_epu8(Load32(p), zero));
+        n -= 32;
+    }
+    if (n > 0)
+        b = _mm256_add_epi64(b, _mm256_sad_epu8(_mm256_and_si256(Load32(end - 32), Load32(kMask + n)), zero));
+    return Fold(Half(_mm256_add_epi64(a, b)));
+}
+
+__attribute__((target("avx2"))) std::size_t FindSohAvx2(const unsigned char* p, std::size_t n,
+                                                        std::uint64_t& sum) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i soh = _mm256_set1_epi8(kSOH);
+    __m256i a = zero;
+    __m256i b = zero;
+    std::size_t i = 0;
+    // 64 bytes a round while no SOH is among them, then 32 at a time up to the SOH.
+    for (; n - i >= 64; i += 64) {
+        const __m256i v0 = Load32(p + i);
+        const __m256i v1 = Load32(p + i + 32);
+        if (!_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v0, soh), _mm256_cmpeq_epi8(v1, soh)),
+                                _mm256_set1_epi8(-1)))
+            break;
+        a = _mm256_add_epi64(a, _mm256_sad_epu8(v0, zero));
+        b = _mm256_add_epi64(b, _mm256_sad_epu8(v1, zero));
+    }
+    for (; n - i >= 32; i += 32) {
+        const __m256i v = Load32(p + i);
+        const unsigned hits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, soh)));
+        if (hits != 0) {
+            const int k = std::countr_zero(hits);
+            a = _mm256_add_epi64(a, _mm256_sad_epu8(_mm256_and_si256(v, Load32(kMask + 64 - (k + 1))), zero));
+            sum += Fold(Half(_mm256_add_epi64(a, b)));
+            return i + static_cast<std::size_t>(k);
+        }
+        a = _mm256_add_epi64(a, _mm256_sad_epu8(v, zero));
+    }
+    sum += Fold(Half(_mm256_add_epi64(a, b)));
+    return i + FindSohSse2(p + i, n - i, sum);
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
 }
 #endif
 
 std::uint64_t SumBytes(const char* text, std::size_t n) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
+#if defined(ZEVA_AVX2_DISPATCH)
+    if (HasAvx2()) return SumBytesAvx2(p, n);
+#endif
 #if defined(__SSE2__)
     return SumBytesSse2(p, n);
 #else
@@ -310,6 +427,18 @@ class PacketCursor {
 
 } // namespace
 
+std::size_t FindPacketEnd(std::string_view bytes, std::uint64_t& byteSum) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+#if defined(ZEVA_AVX2_DISPATCH)
+    if (HasAvx2()) return FindSohAvx2(p, bytes.size(), byteSum);
+#endif
+#if defined(__SSE2__)
+    return FindSohSse2(p, bytes.size(), byteSum);
+#else
+    return FindSohScalar(p, bytes.size(), byteSum);
+#endif
+}
+
 std::int16_t PacketChecksum(std::string_view text) {
     // Summing modulo 10000 after each addition is the same as one modulo at the end; a 64-bit sum
     // cannot overflow for any text in memory.
@@ -419,14 +548,10 @@ void ReadFixedField(std::string_view text, std::size_t pos, std::size_t count, s
     end = pos + count - 1;
 }
 
-bool ParsePacket(std::string_view text, CommType& p) {
-    p.Clear();
-    if (text.size() > kMaxPacketLength) text = text.substr(0, kMaxPacketLength);
-    if (text.size() < 4) return false;
-    const int check = Digits4(text.data());
-    if (check < 0 || static_cast<std::uint64_t>(check) != SumBytes(text.data() + 4, text.size() - 4) % 10000)
-        return false;
+namespace {
 
+// Reads the fields of a packet whose check is right; p is cleared.
+bool ParseFields(std::string_view text, CommType& p) {
     PacketCursor c(text.data(), text.size(), 4);
     bool ok = c.Int16(p.Number1);
     c.Counted(p.Text0);
@@ -441,6 +566,32 @@ bool ParsePacket(std::string_view text, CommType& p) {
                                   &p.Text5, &p.Text6, &p.Text7, &p.Text8};
     c.CountedRun(texts, 8);
     return ok;
+}
+
+} // namespace
+
+bool ParsePacket(std::string_view text, CommType& p) {
+    p.Clear();
+    if (text.size() > kMaxPacketLength) text = text.substr(0, kMaxPacketLength);
+    if (text.size() < 4) return false;
+    const int check = Digits4(text.data());
+    if (check < 0 || static_cast<std::uint64_t>(check) != SumBytes(text.data() + 4, text.size() - 4) % 10000)
+        return false;
+    return ParseFields(text, p);
+}
+
+bool ParsePacket(std::string_view text, std::uint64_t byteSum, CommType& p) {
+    // A packet the reader cuts is checked on what is left of it, which the framer did not add up.
+    if (text.size() > kMaxPacketLength) return ParsePacket(text, p);
+    p.Clear();
+    if (text.size() < 4) return false;
+    const int check = Digits4(text.data());
+    if (check < 0) return false;
+    const std::uint64_t body =
+        byteSum - (static_cast<unsigned char>(text[0]) + static_cast<unsigned char>(text[1]) +
+                   static_cast<unsigned char>(text[2]) + static_cast<unsigned char>(text[3]));
+    if (static_cast<std::uint64_t>(check) != body % 10000) return false;
+    return ParseFields(text, p);
 }
 
 std::string ControlDataText(std::int16_t code) {

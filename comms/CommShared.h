@@ -45,6 +45,12 @@ bool PacketFits(const CommType& packet);
 // Fills packet from text (cut to 10000 bytes first). False on a wrong or non-numeric check
 // (packet stays cleared) or when a number or date field does not convert.
 bool ParsePacket(std::string_view text, CommType& packet);
+// The same for a packet whose bytes have been added up already (byteSum: the sum of every byte of
+// text, as FindPacketEnd counts them while it frames), so the check needs no second pass.
+bool ParsePacket(std::string_view text, std::uint64_t byteSum, CommType& packet);
+// Position of the first SOH in bytes (bytes.size() when there is none). Adds every byte up to it,
+// the SOH included (all of them when there is none), to byteSum.
+std::size_t FindPacketEnd(std::string_view bytes, std::uint64_t& byteSum);
 
 // Field readers. Positions count from 1; reading goes on at end + 1.
 // Up to the next TAB at or after pos (or the rest of the text); end = position of that TAB.

@@ -2,8 +2,6 @@
 
 #include "comms/CommShared.h"
 
-#include <cstring>
-
 namespace zeva {
 
 void PacketFramer::Append(std::string_view bytes) {
@@ -27,17 +25,26 @@ bool PacketFramer::Next(std::string& packet) {
 }
 
 bool PacketFramer::NextInPlace(std::string_view& packet) {
+    std::uint64_t byteSum = 0;
+    return NextInPlace(packet, byteSum);
+}
+
+bool PacketFramer::NextInPlace(std::string_view& packet, std::uint64_t& byteSum) {
     const std::size_t from = head_ + scanned_;
     if (from >= buffer_.size()) return false;
-    const void* hit = std::memchr(buffer_.data() + from, kSOH, buffer_.size() - from);
-    if (!hit) {
+    std::uint64_t sum = scannedSum_;
+    const std::size_t at = FindPacketEnd(std::string_view(buffer_).substr(from), sum);
+    if (at == buffer_.size() - from) {
         scanned_ = buffer_.size() - head_;
+        scannedSum_ = sum;
         return false;
     }
-    const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
+    const std::size_t end = from + at + 1;
     packet = std::string_view(buffer_.data() + head_, end - head_);
+    byteSum = sum;
     head_ = end;
     scanned_ = 0;
+    scannedSum_ = 0;
     return true;
 }
 
@@ -45,6 +52,7 @@ void PacketFramer::Bound() {
     if (Pending() > bound_) {
         head_ = buffer_.size() - bound_;
         scanned_ = 0;
+        scannedSum_ = 0;
     }
     Compact();
 }
@@ -53,6 +61,7 @@ void PacketFramer::Clear() {
     buffer_.clear();
     head_ = 0;
     scanned_ = 0;
+    scannedSum_ = 0;
 }
 
 void PacketFramer::Compact() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,9 @@ class PacketFramer {
     // that reads no more bytes while it handles the packet; one that may (a nested read) takes a
     // copying Next.
     bool NextInPlace(std::string_view& packet);
+    // The same with the sum of the packet's bytes, counted while looking for its end, for the
+    // ParsePacket that takes it.
+    bool NextInPlace(std::string_view& packet, std::uint64_t& byteSum);
     // Keeps only the newest `bound` bytes of what is not framed yet. Run after framing, so a burst
     // that brings many packets in one read loses none of them.
     void Bound();
@@ -36,8 +40,9 @@ class PacketFramer {
     void Compact();
 
     std::string buffer_;
-    std::size_t head_ = 0;    // start of the unframed bytes in buffer_
-    std::size_t scanned_ = 0; // bytes after head_ known to hold no SOH
+    std::size_t head_ = 0;         // start of the unframed bytes in buffer_
+    std::size_t scanned_ = 0;      // bytes after head_ known to hold no SOH
+    std::uint64_t scannedSum_ = 0; // their sum
     std::size_t bound_;
 };
 

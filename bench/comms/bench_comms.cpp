@@ -90,10 +90,11 @@ void BM_FrameAndParseStream(benchmark::State& state) {
         PacketFramer framer;
         CommType p;
         std::string_view packet;
+        std::uint64_t byteSum = 0;
         for (std::size_t at = 0; at < s.size(); at += kRead) {
             framer.Append(std::string_view(s).substr(at, kRead));
-            while (framer.NextInPlace(packet))
-                packets += ParsePacket(packet, p) ? 1 : 0;
+            while (framer.NextInPlace(packet, byteSum))
+                packets += ParsePacket(packet, byteSum, p) ? 1 : 0;
             framer.Bound();
         }
     }
