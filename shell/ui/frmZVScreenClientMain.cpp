@@ -392,6 +392,9 @@ void frmZVScreenClientMain::PlacePanes() {
     frmFields_->move(left, TwipsToPixels(kFramesTop));
     frmRecords_->move(left, TwipsToPixels(kFramesTop));
     frmDFSetup_->move(left, top);
+    // The grids sit inside their frames, below the frame caption.
+    MemberFlexGrid_->move(TwipsToPixels(120), TwipsToPixels(300));
+    RecordFlexGrid_->move(TwipsToPixels(120), TwipsToPixels(300));
 }
 
 namespace {
