@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -57,6 +59,36 @@ struct Monitor {
     CommEngine engine{socket, clock, pump};
     QTimer timer;
     std::vector<CommType> flags;
+};
+
+// Another client on the same hub (s06), whose packets the hub routes to the screen client.
+struct Peer {
+    explicit Peer(quint16 port) {
+        QObject::connect(&timer, &QTimer::timeout, [this] { engine.Tick(); });
+        timer.start(50);
+        CommMemberType target(OleNow());
+        target.Identifier = "s06";
+        target.ServerAddress = "127.0.0.1";
+        target.ServerPort = port;
+        target.Mode = kModeOUT | kModeBUF | kModeSTC;
+        target.Description = "Peer";
+        target.MemberExpire = 1.0 / 24;
+        engine.Connect(target);
+    }
+    ~Peer() { timer.stop(); }
+    bool SendTo(const std::string& destination, const std::string& type, const std::string& data) {
+        CommType p;
+        p.Source = "x01";
+        p.Destination = destination;
+        p.PacketType = type;
+        p.Data = data;
+        return engine.Send(p);
+    }
+    QtTcpSocket socket;
+    SystemClock clock;
+    QtEventPump pump;
+    CommEngine engine{socket, clock, pump};
+    QTimer timer;
 };
 
 class EndToEnd : public ::testing::Test {
@@ -351,6 +383,65 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     EXPECT_NE(lines[0].find(CallingNumber(3)), std::string::npos);
     EXPECT_NE(lines[4].find(CallingNumber(2)), std::string::npos);
     EXPECT_TRUE(messages_.shown.empty()) << "no message box for the operator to answer";
+}
+
+TEST_F(EndToEnd, ControlPacketsAreNotShownAsRecords) {
+    // Data packets whose type is a control code (a 1007 watchdog, a 1002 acknowledge) are link
+    // traffic: only the caller record behind them is shown.
+    StartHub(2);
+    Peer peer(port_);
+    ASSERT_TRUE(WaitUntil([&] { return peer.engine.Connected(); }));
+    OpenWindow();
+    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("2"); }));
+    const std::int32_t received = window_->client()->Engine().Member().RPackets;
+    ASSERT_TRUE(peer.SendTo("s05", "1007", RecordSource::PipeToRecordText("1|2|3|4|0477777777")));
+    ASSERT_TRUE(peer.SendTo("s05", "1002", RecordSource::PipeToRecordText("1|2|3|4|0488888888")));
+    ASSERT_TRUE(peer.SendTo("s05", "DATA", RecordSource::PipeToRecordText("1|2|3|4|0499999999")));
+    ASSERT_TRUE(WaitUntil([&] { return window_->client()->Engine().Member().RPackets >= received + 3; }))
+        << "the routed packets did not all reach the client";
+    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("3"); }));
+    RunFor(1200);
+    EXPECT_EQ(ProcessedLabel(), QStringLiteral("3"));
+    const std::vector<std::string> lines = OutputLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find("0499999999"), std::string::npos) << lines[0];
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find("0477777777"), std::string::npos) << line;
+        EXPECT_EQ(line.find("0488888888"), std::string::npos) << line;
+    }
+}
+
+TEST_F(EndToEnd, GarbageFromTheHubLeavesTheWindowRunningAndRetrying) {
+    // Something that is no hub listens on the port and answers every connection with garbage.
+    QTcpServer garbage;
+    ASSERT_TRUE(garbage.listen(QHostAddress::LocalHost, 0));
+    port_ = garbage.serverPort();
+    int connections = 0;
+    QObject::connect(&garbage, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = garbage.nextPendingConnection()) {
+            ++connections;
+            static const char kJunk[] = "\x01\xff#### not a packet 9999 ~~~~ \x00\n";
+            std::string junk;
+            for (int i = 0; i < 2000; ++i)
+                junk.append(kJunk, sizeof kJunk - 1);
+            s->write(junk.data(), qint64(junk.size()));
+        }
+    });
+    OpenWindow({{"Setup\\TCP\\Hub Inter Retry Wait", "1"}});
+    // The login never completes; the connection timer says so and tries again by itself.
+    ASSERT_TRUE(WaitUntil([&] {
+        return TitleIndex("Failed to Connect") >= 0 && TitleIndex("Retry in 00 seconds") >= 0;
+    })) << window_->windowTitle().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return connections >= 2; }, 30000)) << "no second attempt";
+    EXPECT_FALSE(window_->HubConnected());
+    EXPECT_EQ(ProcessedLabel(), QStringLiteral("0"));
+    EXPECT_TRUE(OutputLines().empty());
+    EXPECT_TRUE(messages_.shown.empty());
+    // Still responsive: a close request goes through the connection timer and unloads.
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(WaitUntil([&] { return window_->IsUnloaded(); }, 15000))
+        << window_->windowTitle().toStdString();
 }
 
 } // namespace
