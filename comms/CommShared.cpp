@@ -2,6 +2,7 @@
 
 #include "common/Convert.h"
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -67,6 +68,20 @@ std::size_t FindSohScalar(const unsigned char* p, std::size_t n, std::uint64_t& 
     return n;
 }
 
+void CopyAndFrameScalar(char* dest, const unsigned char* p, std::size_t n, std::size_t base,
+                        std::uint64_t& carry, std::vector<PacketEnd>& ends) {
+    std::uint64_t sum = carry;
+    for (std::size_t i = 0; i < n; ++i) {
+        dest[i] = static_cast<char>(p[i]);
+        sum += p[i];
+        if (p[i] == static_cast<unsigned char>(kSOH)) {
+            ends.push_back({base + i + 1, sum, true});
+            sum = 0;
+        }
+    }
+    carry = sum;
+}
+
 #if defined(__SSE2__)
 // Masks read at an offset: kMask + 64 - k keeps the first k bytes of a block, kMask + 32 + k - w
 // the last k of a block of w bytes.
@@ -129,6 +144,38 @@ std::size_t FindSohSse2(const unsigned char* p, std::size_t n, std::uint64_t& su
     }
     sum += Fold(acc);
     return i + FindSohScalar(p + i, n - i, sum);
+}
+
+void CopyAndFrameSse2(char* dest, const unsigned char* p, std::size_t n, std::size_t base,
+                      std::uint64_t& carry, std::vector<PacketEnd>& ends) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i soh = _mm_set1_epi8(kSOH);
+    std::uint64_t sum = carry; // what the vector lanes do not hold yet
+    __m128i acc = zero;
+    std::size_t i = 0;
+    for (; n - i >= 16; i += 16) {
+        const __m128i v = Load16(p + i);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + i), v);
+        unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, soh)));
+        if (hits == 0) {
+            acc = _mm_add_epi64(acc, _mm_sad_epu8(v, zero));
+            continue;
+        }
+        int from = 0; // first byte of the current packet in this block
+        do {
+            const int k = std::countr_zero(hits);
+            const __m128i mask = _mm_andnot_si128(Load16(kMask + 64 - from), Load16(kMask + 64 - (k + 1)));
+            acc = _mm_add_epi64(acc, _mm_sad_epu8(_mm_and_si128(v, mask), zero));
+            ends.push_back({base + i + static_cast<std::size_t>(k) + 1, sum + Fold(acc), true});
+            sum = 0;
+            acc = zero;
+            from = k + 1;
+            hits &= hits - 1;
+        } while (hits != 0);
+        acc = _mm_add_epi64(acc, _mm_sad_epu8(_mm_andnot_si128(Load16(kMask + 64 - from), v), zero));
+    }
+    carry = sum + Fold(acc);
+    CopyAndFrameScalar(dest + i, p + i, n - i, base + i, carry, ends);
 }
 #endif
 
@@ -194,6 +241,39 @@ __attribute__((target("avx2"))) std::size_t FindSohAvx2(const unsigned char* p, 
     return i + FindSohSse2(p + i, n - i, sum);
 }
 
+__attribute__((target("avx2"))) void CopyAndFrameAvx2(char* dest, const unsigned char* p, std::size_t n,
+                                                      std::size_t base, std::uint64_t& carry,
+                                                      std::vector<PacketEnd>& ends) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i soh = _mm256_set1_epi8(kSOH);
+    std::uint64_t sum = carry;
+    __m256i acc = zero;
+    std::size_t i = 0;
+    for (; n - i >= 32; i += 32) {
+        const __m256i v = Load32(p + i);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + i), v);
+        unsigned hits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, soh)));
+        if (hits == 0) {
+            acc = _mm256_add_epi64(acc, _mm256_sad_epu8(v, zero));
+            continue;
+        }
+        int from = 0;
+        do {
+            const int k = std::countr_zero(hits);
+            const __m256i mask = _mm256_andnot_si256(Load32(kMask + 64 - from), Load32(kMask + 64 - (k + 1)));
+            acc = _mm256_add_epi64(acc, _mm256_sad_epu8(_mm256_and_si256(v, mask), zero));
+            ends.push_back({base + i + static_cast<std::size_t>(k) + 1, sum + Fold(Half(acc)), true});
+            sum = 0;
+            acc = zero;
+            from = k + 1;
+            hits &= hits - 1;
+        } while (hits != 0);
+        acc = _mm256_add_epi64(acc, _mm256_sad_epu8(_mm256_andnot_si256(Load32(kMask + 64 - from), v), zero));
+    }
+    carry = sum + Fold(Half(acc));
+    CopyAndFrameSse2(dest + i, p + i, n - i, base + i, carry, ends);
+}
+
 bool HasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
@@ -213,6 +293,10 @@ std::uint64_t SumBytes(const char* text, std::size_t n) {
 }
 
 // ---- Number and date fields read in place ----
+
+inline bool IsDigit(char c) {
+    return static_cast<unsigned>(c - '0') <= 9;
+}
 
 // The value of the eight digits at p into value; false when one of them is not a digit.
 inline bool EightDigits(const char* p, std::uint64_t& value) {
@@ -255,40 +339,36 @@ const char* PlainDecimal(const char* c, const char* const e, double& value) {
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const bool negative = c != e && *c == '-';
     if (negative) ++c;
-    std::uint64_t m = 0;
-    int significant = 0;
-    int digits = 0;
-    int scale = 0;
-    for (; c != e && static_cast<unsigned>(*c - '0') <= 9; ++c, ++digits) {
-        if (m == 0 && *c == '0') continue;
-        if (++significant > 19) return nullptr;
-        m = m * 10 + static_cast<unsigned>(*c - '0');
-    }
-    if (c != e && *c == '.') {
+    const char* const start = c;
+    // Leading zeros count no significant digit; then at most 19 digits, so m cannot overflow (a
+    // longer run wraps it harmlessly and is refused below).
+    while (c != e && *c == '0')
         ++c;
-        for (;;) {
-            // Eight digits at once once the leading zeros are behind (they count no significant digit).
-            std::uint64_t eight = 0;
-            if (m != 0 && e - c >= 8 && EightDigits(c, eight)) {
-                significant += 8;
-                if (significant > 19) return nullptr;
-                m = m * 100000000 + eight;
-                c += 8;
-                digits += 8;
-                scale -= 8;
-                continue;
-            }
-            if (c == e || static_cast<unsigned>(*c - '0') > 9) break;
-            if (m != 0 || *c != '0') {
-                if (++significant > 19) return nullptr;
-                m = m * 10 + static_cast<unsigned>(*c - '0');
-            }
-            ++c;
-            ++digits;
-            --scale;
+    const char* const first = c;
+    std::uint64_t m = 0;
+    for (; c != e && IsDigit(*c); ++c)
+        m = m * 10 + static_cast<unsigned>(*c - '0');
+    std::ptrdiff_t significant = c - first;
+    bool any = c != start;
+    int scale = 0;
+    if (c != e && *c == '.') {
+        const char* const fraction = ++c;
+        if (m == 0)
+            while (c != e && *c == '0')
+                ++c;
+        const char* const from = c;
+        std::uint64_t eight = 0;
+        while (significant + (c - from) + 8 <= 19 && e - c >= 8 && EightDigits(c, eight)) {
+            m = m * 100000000 + eight;
+            c += 8;
         }
+        for (; c != e && IsDigit(*c); ++c)
+            m = m * 10 + static_cast<unsigned>(*c - '0');
+        significant += c - from;
+        any = any || c != fraction;
+        scale = -static_cast<int>(std::min<std::ptrdiff_t>(c - fraction, 10000));
     }
-    if (digits == 0) return nullptr;
+    if (!any || significant > 19) return nullptr;
     if (c != e && (*c == 'E' || *c == 'e')) {
         ++c;
         const bool expNegative = c != e && *c == '-';
@@ -436,6 +516,19 @@ std::size_t FindPacketEnd(std::string_view bytes, std::uint64_t& byteSum) {
     return FindSohSse2(p, bytes.size(), byteSum);
 #else
     return FindSohScalar(p, bytes.size(), byteSum);
+#endif
+}
+
+void CopyAndFrame(char* dest, std::string_view bytes, std::size_t base, std::uint64_t& carry,
+                  std::vector<PacketEnd>& ends) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+#if defined(ZEVA_AVX2_DISPATCH)
+    if (HasAvx2()) return CopyAndFrameAvx2(dest, p, bytes.size(), base, carry, ends);
+#endif
+#if defined(__SSE2__)
+    return CopyAndFrameSse2(dest, p, bytes.size(), base, carry, ends);
+#else
+    return CopyAndFrameScalar(dest, p, bytes.size(), base, carry, ends);
 #endif
 }
 

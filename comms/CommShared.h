@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zeva {
 
@@ -51,6 +52,18 @@ bool ParsePacket(std::string_view text, std::uint64_t byteSum, CommType& packet)
 // Position of the first SOH in bytes (bytes.size() when there is none). Adds every byte up to it,
 // the SOH included (all of them when there is none), to byteSum.
 std::size_t FindPacketEnd(std::string_view bytes, std::uint64_t& byteSum);
+// A packet end found while copying received bytes: the offset just past its SOH, and the sum of the
+// packet's bytes when it is known.
+struct PacketEnd {
+    std::size_t end = 0;
+    std::uint64_t byteSum = 0;
+    bool sumKnown = true;
+};
+// Copies bytes to dest and finds the packet ends among them in the same pass. Each SOH adds an
+// end: its offset in bytes + 1 + base, and carry plus the bytes since the previous SOH (the SOH
+// included). carry comes back as the sum of the bytes after the last SOH.
+void CopyAndFrame(char* dest, std::string_view bytes, std::size_t base, std::uint64_t& carry,
+                  std::vector<PacketEnd>& ends);
 
 // Field readers. Positions count from 1; reading goes on at end + 1.
 // Up to the next TAB at or after pos (or the rest of the text); end = position of that TAB.

@@ -1,14 +1,23 @@
 #include "comms/PacketFramer.h"
 
-#include "comms/CommShared.h"
+#include <algorithm>
+#include <cstring>
 
 namespace zeva {
 
 void PacketFramer::Append(std::string_view bytes) {
-    // Framed bytes are dropped here rather than in Next, so a packet handed out in place stays
+    if (bytes.empty()) return;
+    // Handed-out bytes are dropped here rather than in Next, so a packet handed out in place stays
     // where it is until the caller reads again.
     Compact();
-    buffer_.append(bytes);
+    MakeRoom(bytes.size());
+    const std::size_t found = ends_.size();
+    CopyAndFrame(buffer_.data() + size_, bytes, size_, carry_, ends_);
+    size_ += bytes.size();
+    if (!carryKnown_ && ends_.size() > found) {
+        ends_[found].sumKnown = false; // its front was cut off: added up again when handed out
+        carryKnown_ = true;
+    }
 }
 
 std::optional<std::string> PacketFramer::Next() {
@@ -19,7 +28,8 @@ std::optional<std::string> PacketFramer::Next() {
 
 bool PacketFramer::Next(std::string& packet) {
     std::string_view view;
-    if (!NextInPlace(view)) return false;
+    std::uint64_t byteSum = 0;
+    if (!NextInPlace(view, byteSum)) return false;
     packet.assign(view);
     return true;
 }
@@ -30,50 +40,76 @@ bool PacketFramer::NextInPlace(std::string_view& packet) {
 }
 
 bool PacketFramer::NextInPlace(std::string_view& packet, std::uint64_t& byteSum) {
-    const std::size_t from = head_ + scanned_;
-    if (from >= buffer_.size()) return false;
-    std::uint64_t sum = scannedSum_;
-    const std::size_t at = FindPacketEnd(std::string_view(buffer_).substr(from), sum);
-    if (at == buffer_.size() - from) {
-        scanned_ = buffer_.size() - head_;
-        scannedSum_ = sum;
-        return false;
+    if (next_ == ends_.size()) return false;
+    const PacketEnd& end = ends_[next_++];
+    packet = std::string_view(buffer_.data() + head_, end.end - head_);
+    head_ = end.end;
+    if (end.sumKnown) {
+        byteSum = end.byteSum;
+    } else {
+        byteSum = 0;
+        FindPacketEnd(packet, byteSum); // the SOH is the packet's last byte: all of it is added
     }
-    const std::size_t end = from + at + 1;
-    packet = std::string_view(buffer_.data() + head_, end - head_);
-    byteSum = sum;
-    head_ = end;
-    scanned_ = 0;
-    scannedSum_ = 0;
     return true;
 }
 
 void PacketFramer::Bound() {
     if (Pending() > bound_) {
-        head_ = buffer_.size() - bound_;
-        scanned_ = 0;
-        scannedSum_ = 0;
+        const std::size_t cut = size_ - bound_;
+        while (next_ < ends_.size() && ends_[next_].end <= cut)
+            ++next_; // whole packets in front of the newest bytes go
+        if (next_ < ends_.size())
+            ends_[next_].sumKnown = false;
+        else
+            carryKnown_ = false;
+        head_ = cut;
     }
     Compact();
 }
 
 void PacketFramer::Clear() {
-    buffer_.clear();
+    size_ = 0;
     head_ = 0;
-    scanned_ = 0;
-    scannedSum_ = 0;
+    ends_.clear();
+    next_ = 0;
+    carry_ = 0;
+    carryKnown_ = true;
 }
 
 void PacketFramer::Compact() {
-    // Move the tail down only when it is no longer than the dead front: every byte moved is paid
+    if (next_ > 0) {
+        ends_.erase(ends_.begin(), ends_.begin() + static_cast<std::ptrdiff_t>(next_));
+        next_ = 0;
+    }
+    // Move the rest down only when it is no longer than the dead front: every byte moved is paid
     // for by a byte framed, so framing stays linear, and the buffer stays small and warm.
-    if (head_ == buffer_.size()) {
-        buffer_.clear();
+    if (head_ == size_) {
+        size_ = 0;
         head_ = 0;
     } else if (head_ >= Pending()) {
-        buffer_.erase(0, head_);
+        std::memmove(buffer_.data(), buffer_.data() + head_, Pending());
+        for (PacketEnd& e : ends_)
+            e.end -= head_;
+        size_ -= head_;
         head_ = 0;
     }
+}
+
+void PacketFramer::MakeRoom(std::size_t count) {
+    if (buffer_.size() - size_ >= count) return;
+    const std::size_t pending = Pending();
+    if (buffer_.size() - pending < count || head_ == 0) {
+        // Grow: the storage is zero-filled once here, never again per byte received.
+        std::string bigger(std::max({buffer_.size() * 2, pending + count, std::size_t{4096}}), '\0');
+        std::memcpy(bigger.data(), buffer_.data() + head_, pending);
+        buffer_.swap(bigger);
+    } else {
+        std::memmove(buffer_.data(), buffer_.data() + head_, pending);
+    }
+    for (PacketEnd& e : ends_)
+        e.end -= head_;
+    size_ = pending;
+    head_ = 0;
 }
 
 } // namespace zeva

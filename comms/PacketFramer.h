@@ -1,9 +1,12 @@
 #pragma once
+#include "comms/CommShared.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zeva {
 
@@ -25,7 +28,7 @@ class PacketFramer {
     // that reads no more bytes while it handles the packet; one that may (a nested read) takes a
     // copying Next.
     bool NextInPlace(std::string_view& packet);
-    // The same with the sum of the packet's bytes, counted while looking for its end, for the
+    // The same with the sum of the packet's bytes, counted while the bytes were taken in, for the
     // ParsePacket that takes it.
     bool NextInPlace(std::string_view& packet, std::uint64_t& byteSum);
     // Keeps only the newest `bound` bytes of what is not framed yet. Run after framing, so a burst
@@ -33,16 +36,21 @@ class PacketFramer {
     void Bound();
     void Clear();
     // Bytes waiting (not yet framed).
-    std::size_t Pending() const { return buffer_.size() - head_; }
-    std::string_view PendingBytes() const { return std::string_view(buffer_).substr(head_); }
+    std::size_t Pending() const { return size_ - head_; }
+    std::string_view PendingBytes() const { return std::string_view(buffer_.data() + head_, Pending()); }
 
   private:
     void Compact();
+    void MakeRoom(std::size_t count);
 
-    std::string buffer_;
-    std::size_t head_ = 0;         // start of the unframed bytes in buffer_
-    std::size_t scanned_ = 0;      // bytes after head_ known to hold no SOH
-    std::uint64_t scannedSum_ = 0; // their sum
+    // Append copies the bytes in and finds the packet ends in the same pass; Next hands them out.
+    std::string buffer_;          // storage: its length is the capacity
+    std::size_t size_ = 0;        // end of the bytes received
+    std::size_t head_ = 0;        // start of the bytes not handed out yet
+    std::vector<PacketEnd> ends_; // packet ends in [head_, size_) from next_ on, in order
+    std::size_t next_ = 0;
+    std::uint64_t carry_ = 0; // sum of the bytes after the last end
+    bool carryKnown_ = true;  // false once Bound has cut into the packet still arriving
     std::size_t bound_;
 };
 
