@@ -19,10 +19,12 @@ bool WellFormedNumber(std::string_view s, std::string& normal) {
         ++i;
     }
     int digits = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') normal += s[i++], ++digits;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+        normal += s[i++], ++digits;
     if (i < s.size() && s[i] == '.') {
         normal += s[i++];
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') normal += s[i++], ++digits;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+            normal += s[i++], ++digits;
     }
     if (digits == 0) return false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
@@ -30,7 +32,8 @@ bool WellFormedNumber(std::string_view s, std::string& normal) {
         ++i;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) normal += s[i++];
         int expDigits = 0;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') normal += s[i++], ++expDigits;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+            normal += s[i++], ++expDigits;
         if (expDigits == 0) return false;
     }
     return i == s.size();
@@ -56,12 +59,17 @@ std::optional<double> ToDouble(std::string_view text) {
     const char* first = normal.data();
     if (*first == '-') ++first; // from_chars takes no '+', and we keep the sign ourselves
     const auto [ptr, ec] = std::from_chars(first, normal.data() + normal.size(), value);
-    if (ec != std::errc() || ptr != normal.data() + normal.size() || !std::isfinite(value)) return std::nullopt;
+    if (ec != std::errc() || ptr != normal.data() + normal.size() || !std::isfinite(value))
+        return std::nullopt;
     return normal[0] == '-' ? -value : value;
 }
 
-std::optional<std::int16_t> ToInt16(std::string_view text) { return ToInteger<std::int16_t>(text); }
-std::optional<std::int32_t> ToInt32(std::string_view text) { return ToInteger<std::int32_t>(text); }
+std::optional<std::int16_t> ToInt16(std::string_view text) {
+    return ToInteger<std::int16_t>(text);
+}
+std::optional<std::int32_t> ToInt32(std::string_view text) {
+    return ToInteger<std::int32_t>(text);
+}
 
 std::optional<bool> ToBool(std::string_view text) {
     const std::string t = Trim(text);
@@ -72,9 +80,13 @@ std::optional<bool> ToBool(std::string_view text) {
     return *d != 0.0;
 }
 
-bool IsNumeric(std::string_view text) { return ToDouble(text).has_value(); }
+bool IsNumeric(std::string_view text) {
+    return ToDouble(text).has_value();
+}
 
-std::string BoolText(bool value) { return value ? "True" : "False"; }
+std::string BoolText(bool value) {
+    return value ? "True" : "False";
+}
 
 std::string DoubleText(double value) {
     if (!std::isfinite(value)) return "0";
@@ -87,7 +99,8 @@ std::string DoubleText(double value) {
     const size_t epos = s.find('e');
     int exponent = std::atoi(s.c_str() + epos + 1);
     std::string digits = s.substr(0, 1) + s.substr(2, epos - 2);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     std::string out = negative ? "-" : "";
     if (exponent >= -5 && exponent <= 14) {
         if (exponent < 0) {
@@ -102,10 +115,13 @@ std::string DoubleText(double value) {
     out += digits.substr(0, 1);
     if (digits.size() > 1) out += "." + digits.substr(1);
     char ebuf[16];
-    std::snprintf(ebuf, sizeof ebuf, "E%c%02d", exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
+    std::snprintf(ebuf, sizeof ebuf, "E%c%02d", exponent < 0 ? '-' : '+',
+                  exponent < 0 ? -exponent : exponent);
     return out + ebuf;
 }
 
-std::string IntText(long long value) { return std::to_string(value); }
+std::string IntText(long long value) {
+    return std::to_string(value);
+}
 
 } // namespace zeva

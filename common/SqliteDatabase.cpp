@@ -4,15 +4,23 @@
 
 namespace zeva {
 
-SqliteDatabase::~SqliteDatabase() { Close(); }
+SqliteDatabase::~SqliteDatabase() {
+    Close();
+}
 
 bool SqliteDatabase::Open(const std::string& path, Mode mode) {
     Close();
     int flags = SQLITE_OPEN_NOMUTEX;
     switch (mode) {
-    case Mode::ReadOnly: flags |= SQLITE_OPEN_READONLY; break;
-    case Mode::ReadWrite: flags |= SQLITE_OPEN_READWRITE; break;
-    case Mode::Create: flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE; break;
+    case Mode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case Mode::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
     }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -63,8 +71,8 @@ bool SqliteDatabase::Exec(const std::string& sql, const std::vector<std::optiona
     }
     for (size_t i = 0; i < params.size(); ++i) {
         const int index = static_cast<int>(i) + 1;
-        rc = params[i] ? sqlite3_bind_text(stmt, index, params[i]->data(), static_cast<int>(params[i]->size()),
-                                           SQLITE_TRANSIENT)
+        rc = params[i] ? sqlite3_bind_text(stmt, index, params[i]->data(),
+                                           static_cast<int>(params[i]->size()), SQLITE_TRANSIENT)
                        : sqlite3_bind_null(stmt, index);
         if (rc != SQLITE_OK) {
             SetError(rc);
@@ -81,7 +89,8 @@ bool SqliteDatabase::Exec(const std::string& sql, const std::vector<std::optiona
                 row.emplace_back(std::nullopt);
             } else {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                row.emplace_back(std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, c))));
+                row.emplace_back(
+                    std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, c))));
             }
         }
         rows->push_back(std::move(row));
@@ -110,9 +119,13 @@ bool SqliteDatabase::ExecScript(const std::string& sql) {
     return true;
 }
 
-int SqliteDatabase::Changes() const { return db_ ? sqlite3_changes(db_) : 0; }
+int SqliteDatabase::Changes() const {
+    return db_ ? sqlite3_changes(db_) : 0;
+}
 
-long long SqliteDatabase::LastInsertRowId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+long long SqliteDatabase::LastInsertRowId() const {
+    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
 
 std::string QuoteIdentifier(const std::string& name) {
     std::string out = "\"";

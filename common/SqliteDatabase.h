@@ -12,7 +12,7 @@ namespace zeva {
 // left open between calls. Texts go in and out as UTF-8 (callers convert CP1252 at their boundary).
 // Errors never throw: each call reports false / nullopt and keeps the message in LastError().
 class SqliteDatabase {
-public:
+  public:
     enum class Mode { ReadOnly, ReadWrite, Create };
 
     SqliteDatabase() = default;
@@ -44,7 +44,7 @@ public:
 
     sqlite3* Handle() const { return db_; }
 
-private:
+  private:
     void SetError(int code);
     sqlite3* db_ = nullptr;
     int busyTimeoutMs_ = 2000;

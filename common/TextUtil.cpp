@@ -21,14 +21,20 @@ std::string ToLower(std::string_view text) {
 
 std::string Trim(std::string_view text) {
     size_t b = 0, e = text.size();
-    while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
-    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+    while (b < e && (text[b] == ' ' || text[b] == '\t'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t'))
+        --e;
     return std::string(text.substr(b, e - b));
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return ToUpper(a) == ToUpper(b); }
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return ToUpper(a) == ToUpper(b);
+}
 
-std::string Left(std::string_view text, std::size_t n) { return std::string(text.substr(0, n)); }
+std::string Left(std::string_view text, std::size_t n) {
+    return std::string(text.substr(0, n));
+}
 
 std::string Right(std::string_view text, std::size_t n) {
     return std::string(n >= text.size() ? text : text.substr(text.size() - n));

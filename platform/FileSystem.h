@@ -5,7 +5,7 @@ namespace zeva {
 
 // The few file-system calls start-up needs, behind an interface so tests can stage them.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     virtual bool FileExists(const std::string& path) const = 0;
     // Changes the process's current directory; false when it cannot.
@@ -14,7 +14,7 @@ public:
 
 // The real file system (std::filesystem).
 class RealFileSystem final : public FileSystem {
-public:
+  public:
     bool FileExists(const std::string& path) const override;
     bool ChangeDirectory(const std::string& path) override;
 };

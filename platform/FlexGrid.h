@@ -7,7 +7,7 @@ namespace zeva {
 // A grid of the MSFlexGrid kind: Rows x Cols cells of text, row 0 and column 0 may be fixed headers.
 // Column widths are in twips; colours are 32-bit BGR values as the settings store them.
 class FlexGrid {
-public:
+  public:
     virtual ~FlexGrid() = default;
     virtual int Rows() const = 0;
     virtual void SetRows(int rows) = 0;

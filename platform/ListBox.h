@@ -6,7 +6,7 @@ namespace zeva {
 // A list window of the VB ListBox kind: lines of CP1252 text, index 0 on top, one selected line.
 // Plain classes fill lists only through this interface; Qt windows wrap a QListWidget in QtListBox.
 class ListBox {
-public:
+  public:
     virtual ~ListBox() = default;
     // Inserts a line at index (0 = top); an index of -1 or past the end appends.
     virtual void AddItem(const std::string& text, int index = -1) = 0;

@@ -7,7 +7,7 @@ enum class MessageIcon { None, Critical, Exclamation, Information };
 
 // Modal message boxes. An empty title means the program's own title ("ZEVA Screen Client").
 class MessageBox {
-public:
+  public:
     virtual ~MessageBox() = default;
     // One OK button; returns when the operator has answered.
     virtual void Show(const std::string& text, MessageIcon icon = MessageIcon::None,

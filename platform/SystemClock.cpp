@@ -3,6 +3,8 @@
 
 namespace zeva {
 
-double SystemClock::Now() const { return OleNow(); }
+double SystemClock::Now() const {
+    return OleNow();
+}
 
 } // namespace zeva

@@ -32,13 +32,15 @@ std::string WindowKey(const std::string& userid, const std::string& name) {
 
 } // namespace
 
-std::string TimeText(double value) { return FormatValue(value, "hh:mm:ss"); }
+std::string TimeText(double value) {
+    return FormatValue(value, "hh:mm:ss");
+}
 
 bool ParseTimeText(const std::string& text, double& value) {
     int h = 0, m = 0, s = 0;
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%d:%d:%d%c", &h, &m, &s, &tail) == 3 && h >= 0 && h < 24 && m >= 0 && m < 60 &&
-        s >= 0 && s < 60) {
+    if (std::sscanf(text.c_str(), "%d:%d:%d%c", &h, &m, &s, &tail) == 3 && h >= 0 && h < 24 && m >= 0 &&
+        m < 60 && s >= 0 && s < 60) {
         value = (h * 3600 + m * 60 + s) / 86400.0;
         return true;
     }
@@ -212,7 +214,9 @@ std::string VersionText(int major, int minor, int revision) {
     return "V" + std::to_string(major) + "." + std::to_string(minor) + "(" + std::to_string(revision) + ")  ";
 }
 
-void WriteVersion(SettingsDatabase& db, const std::string& version) { db.Put(section::Setup, "Version", version); }
+void WriteVersion(SettingsDatabase& db, const std::string& version) {
+    db.Put(section::Setup, "Version", version);
+}
 
 bool SaveFormPosition(SettingsDatabase& db, std::int16_t kind, const std::string& windowName,
                       const FormPosition& pos, bool minimised) {

@@ -7,7 +7,7 @@ namespace zeva {
 // A value handed to the settings operations: stored and read back as text. Booleans become "True"
 // or "False", numbers their decimal text, doubles their general text.
 class SettingValue {
-public:
+  public:
     SettingValue(const std::string& text) : value_(text) {}
     SettingValue(const char* text) : value_(std::string(text)) {}
     SettingValue(bool b) : value_(b) {}
@@ -23,7 +23,7 @@ public:
     // The stored text form.
     std::string Text() const;
 
-private:
+  private:
     std::variant<std::string, bool, long long, double> value_;
 };
 

@@ -14,7 +14,8 @@ std::string SettingValue::Text() const {
 }
 
 SettingsDatabase::SettingsDatabase(std::string path, const Session& session, ErrorSink sink)
-    : path_(std::move(path)), session_(session), sink_(std::move(sink)), db_(std::make_unique<SqliteDatabase>()) {
+    : path_(std::move(path)), session_(session), sink_(std::move(sink)),
+      db_(std::make_unique<SqliteDatabase>()) {
     // Start-up reads every key on its own connection: a file another program holds locked must cost
     // a moment per key, not seconds, so the window never hangs on it.
     db_->SetBusyTimeout(100);
@@ -26,7 +27,9 @@ void SettingsDatabase::Report(int number, const std::string& description) {
     if (sink_) sink_("Dbase Error[" + std::to_string(number) + "]  " + Utf8ToCp1252(description));
 }
 
-bool SettingsDatabase::IsOpen() const { return db_->IsOpen(); }
+bool SettingsDatabase::IsOpen() const {
+    return db_->IsOpen();
+}
 
 bool SettingsDatabase::OpenSettingsDb() {
     if (db_->IsOpen()) return true;
@@ -37,8 +40,9 @@ bool SettingsDatabase::OpenSettingsDb() {
     // SQLite opens any file lazily: make sure this one is a database holding the settings table, so
     // a wrong or damaged file fails here once instead of at every key.
     std::vector<SqliteDatabase::Row> rows;
-    if (!db_->Exec("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'StartUp' COLLATE NOCASE",
-                   {}, &rows)) {
+    if (!db_->Exec(
+            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'StartUp' COLLATE NOCASE", {},
+            &rows)) {
         Report(306, db_->LastError());
         db_->Close();
         return false;
@@ -59,9 +63,9 @@ bool SettingsDatabase::CloseSettingsDb() {
 std::string SettingsDatabase::ReadKeyData(const std::string& fullKey) {
     if (!db_->IsOpen()) return {};
     std::vector<SqliteDatabase::Row> rows;
-    // The first row wins when an older tool left duplicates.
-    if (!db_->Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1 ORDER BY rowid LIMIT 1",
-                   {Cp1252ToUtf8(fullKey)}, &rows)) {
+    // One row per key; a table an administrator made WITHOUT ROWID reads as well.
+    if (!db_->Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1 LIMIT 1", {Cp1252ToUtf8(fullKey)},
+                   &rows)) {
         Report(309, db_->LastError());
         return {};
     }
@@ -120,8 +124,10 @@ std::string SettingsDatabase::RegGetSetting(std::int16_t kind, const std::string
                                             const SettingValue& def) {
     std::string defText;
     if (kind == 0) {
-        if ((def.IsText() && def.AsText() == "-1") || (def.IsBool() && def.AsBool())) defText = "True";
-        else if ((def.IsText() && def.AsText() == "0") || (def.IsBool() && !def.AsBool())) defText = "False";
+        if ((def.IsText() && def.AsText() == "-1") || (def.IsBool() && def.AsBool()))
+            defText = "True";
+        else if ((def.IsText() && def.AsText() == "0") || (def.IsBool() && !def.AsBool()))
+            defText = "False";
     } else {
         defText = def.Text();
     }
@@ -155,7 +161,8 @@ double SettingsDatabase::GetDouble(const std::string& section, const std::string
     return ToDouble(RegGetSetting(kind, "ZEVA", section, key, def)).value_or(def);
 }
 
-std::string SettingsDatabase::GetText(const std::string& section, const std::string& key, const std::string& def) {
+std::string SettingsDatabase::GetText(const std::string& section, const std::string& key,
+                                      const std::string& def) {
     const std::string text = RegGetSetting(2, "ZEVA", section, key, def);
     return text == "BAD" ? def : text;
 }

@@ -25,7 +25,7 @@ struct Session {
 // (306 open, 307 close, 309 read, 310 update, 315 insert) and the call returns its empty result.
 // Values are CP1252 in the program and UTF-8 in the file.
 class SettingsDatabase {
-public:
+  public:
     using ErrorSink = std::function<void(const std::string& line)>;
     static constexpr const char* kFileName = "ZEVARegistry.mdb";
 
@@ -66,7 +66,7 @@ public:
     // Writes with kind 3 (update or insert). False outside admin mode.
     bool Put(const std::string& section, const std::string& key, const SettingValue& value);
 
-private:
+  private:
     void Report(int number, const std::string& description);
     bool Writable() const { return session_.AdminMode; }
 

@@ -22,6 +22,17 @@ std::optional<std::string> UserNumber(const std::string& text, bool& numeric) {
     return FormatValue(rounded, "00");
 }
 
+// The ADMIN user number is the text's integer value: a fraction rounds half to even, as every
+// text-to-integer conversion does ("2.5" gives 2).
+std::optional<std::string> AdminUserNumber(const std::string& text, bool& numeric) {
+    const auto value = ToDouble(text);
+    numeric = value.has_value();
+    if (!value) return std::nullopt;
+    const double n = std::nearbyint(*value);
+    if (n < 1 || n > 99) return std::nullopt;
+    return FormatValue(n, "00");
+}
+
 std::string VersionPart(int major, int minor, int revision) {
     return kProgramTitle + " - V" + std::to_string(major) + "." + std::to_string(minor) + "(" +
            std::to_string(revision) + ")  2018";
@@ -40,11 +51,12 @@ CommandLineResult ParseCommandLine(const std::string& commandLine) {
         r.Userid = "s99";
         if (numberText.empty()) {
             r.Message = kForceAdmin;
-        } else if (const auto n = UserNumber(numberText, numeric)) {
+        } else if (const auto n = AdminUserNumber(numberText, numeric)) {
             r.Userid = "s" + *n;
             r.Critical = false;
         } else if (numeric) {
-            r.Message = "ADMIN Mode: user is outside range [1-99] - > [" + commandLine + "]\r\n" + kForceAdmin;
+            r.Message =
+                "ADMIN Mode: user is outside range [1-99] - > [" + commandLine + "]\r\n" + kForceAdmin;
         } else {
             r.Message = "ADMIN Mode: user number is not numeric - > [" + commandLine + "]\r\n" + kForceAdmin;
         }
@@ -63,8 +75,10 @@ bool CheckUserid(std::string& userid) {
     std::string letter = " "; // a one-character field: an empty result reads as one blank
     if (!userid.empty()) {
         const char c = userid[0];
-        if (c >= 'A' && c <= 'Z') letter = std::string(1, static_cast<char>(c - 'A' + 'a'));
-        else if ((c >= 'a' && c <= 'z') || c == '*' || c == '?') letter = std::string(1, c);
+        if (c >= 'A' && c <= 'Z')
+            letter = std::string(1, static_cast<char>(c - 'A' + 'a'));
+        else if ((c >= 'a' && c <= 'z') || c == '*' || c == '?')
+            letter = std::string(1, c);
     }
     const std::string digits = Mid(userid, 2, 2);
     if (digits == "??" || digits == "**") return false;

@@ -14,8 +14,10 @@ struct CommandLineResult {
 
 // The whole argument text after the program name: "ADMIN" (any case) plus an optional user
 // number, or a user number alone in its first five characters. "05" gives s05, "ADMIN12" s12 in
-// admin mode, "ADMIN" alone s99 in admin mode. A user number is rounded half away from zero before
-// its range is checked, so "2.5" gives s03 and "99.7" is out of range rather than "s100".
+// admin mode, "ADMIN" alone s99 in admin mode. The plain user number is laid out by the "00"
+// pattern, so it is rounded half away from zero before its range is checked: "2.5" gives s03 and
+// "99.7" is out of range rather than "s100". The ADMIN number is the text's integer value (half to
+// even): "ADMIN2.5" gives s02 and "ADMIN0.5" is out of range.
 CommandLineResult ParseCommandLine(const std::string& commandLine);
 
 // Normalises a client identifier in place: a letter (upper case becomes lower case; '*' and '?'

@@ -20,7 +20,9 @@ MainShell::MainShell(MainWindowPort& window, MessageBox& messages, FileSystem& f
 
 MainShell::~MainShell() = default;
 
-void MainShell::SetOutputSink(std::function<void(const std::string&)> sink) { output_ = std::move(sink); }
+void MainShell::SetOutputSink(std::function<void(const std::string&)> sink) {
+    output_ = std::move(sink);
+}
 
 void MainShell::Output(const std::string& line) {
     if (output_) output_(line);
@@ -41,8 +43,9 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     // 2. One copy per machine.
     prevInstance_ = !instance_.TryAcquire();
     if (prevInstance_) {
-        messages_.Show("Another instance of ZEVA Screen Client is currently runnning on this PC.  Only one \r\n"
-                       "instance of Pelix Server can run at any one time");
+        messages_.Show(
+            "Another instance of ZEVA Screen Client is currently runnning on this PC.  Only one \r\n"
+            "instance of Pelix Server can run at any one time");
         Unload();
         return LoadResult::Unloaded;
     }
@@ -60,8 +63,10 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     session_.AdminMode = cmd.AdminMode;
     session_.Userid = cmd.Userid;
     if (!cmd.Message.empty()) {
-        if (cmd.Critical) messages_.Show(cmd.Message, MessageIcon::Critical, kClientTitle);
-        else messages_.Show(cmd.Message);
+        if (cmd.Critical)
+            messages_.Show(cmd.Message, MessageIcon::Critical, kClientTitle);
+        else
+            messages_.Show(cmd.Message);
     }
     if (!session_.AdminMode) window_.HideDisplays();
     // 5.-9. Panes, hub connection, client selection, settings.
@@ -93,12 +98,14 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     // 12. Field and record classes.
     classesConnected_ = true;
     fieldDatabaseTouched_ = true;
-    if (const std::string message = window_.ConnectClasses(session_.Userid); !message.empty()) return Fail(message);
+    if (const std::string message = window_.ConnectClasses(session_.Userid); !message.empty())
+        return Fail(message);
     // 13. Module flags.
     if (!window_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
     moduleFlagsConnected_ = true;
     // 14.-16. Caption base, display-format list, position and timers.
-    mainTitle_ = RunningTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor, version_.Revision);
+    mainTitle_ =
+        RunningTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor, version_.Revision);
     window_.SetupDisplayFormatList();
     window_.SetHourglass(true);
     window_.RestoreFormPosition();
@@ -118,13 +125,14 @@ void MainShell::ConnectCommand() {
     disconnectRequest_ = 0;
 }
 
-void MainShell::DisconnectCommand() { disconnectRequest_ = 1; }
+void MainShell::DisconnectCommand() {
+    disconnectRequest_ = 1;
+}
 
 std::string MainShell::StatusCaption(const std::string& status) const {
     const int retries = settings_.HubConnectionRetries;
-    char counts[48];
-    std::snprintf(counts, sizeof counts, "(%02d/%02d) ", retries - retriesLeft_ + 1, retries);
-    return mainTitle_ + "  -  " + counts + status;
+    return mainTitle_ + "  -  (" + FormatValue(retries - retriesLeft_ + 1, "00") + "/" +
+           FormatValue(retries, "00") + ") " + status;
 }
 
 void MainShell::ShowStatus(const std::string& status) {
@@ -162,7 +170,9 @@ void MainShell::Timer2Tick() {
     case 1:
         if (disconnectRequest_ != 0) {
             connState_ = 5;
-        } else if (connectRequested_) {
+        } else if (connectRequested_ || window_.HubConnected()) {
+            // A login that completes after the last attempt was given up is still a link to keep.
+            connectRequested_ = true;
             if (window_.HubConnected()) {
                 ConnectedNow();
                 connState_ = 5;
@@ -224,7 +234,9 @@ void MainShell::Timer2Tick() {
             connState_ = 1;
         }
         break;
-    default: connState_ = 0; break;
+    default:
+        connState_ = 0;
+        break;
     }
 }
 

@@ -22,7 +22,7 @@ struct ProgramVersion {
 // the Connect command, close requests and the shutdown order. It talks to the window only through
 // MainWindowPort and MessageBox, so every path runs in tests without a screen.
 class MainShell {
-public:
+  public:
     // How start-up ended.
     enum class LoadResult { Running, StoppedIdle, Unloaded };
 
@@ -76,7 +76,7 @@ public:
     static constexpr const char* kDevelopmentMarker = "c:\\norlsys\\development.txt";
     static constexpr const char* kDevelopmentDirectory = "e:\\base\\zeva2017";
 
-private:
+  private:
     LoadResult Fail(const std::string& message);
     void ShowStatus(const std::string& status);
     void ConnectedNow();

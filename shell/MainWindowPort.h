@@ -10,7 +10,7 @@ namespace zeva {
 // arrive with later work (hub connection, field and record classes, module flags, hub setup
 // dialog, display modes, setup lock); their current implementations say plainly what they do.
 class MainWindowPort {
-public:
+  public:
     virtual ~MainWindowPort() = default;
 
     // Step 4 outside admin mode: hide and disable imgComms, imgConfig3 and imgSetup, disable the

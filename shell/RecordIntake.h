@@ -12,7 +12,7 @@ class ListBox;
 
 // What record intake needs of the hub connection.
 class HubLink {
-public:
+  public:
     virtual ~HubLink() = default;
     virtual bool Receive(CommType& packet) = 0;
     virtual bool Request(CommType& packet) = 0;
@@ -27,7 +27,7 @@ public:
 // 100-slot ring read as empty once 100 were waiting). BufferInPtr and BufferOutPtr still count
 // 0 to 99 for the two status labels.
 class RecordIntake {
-public:
+  public:
     // Shows one record text: into the record queue, the Output window, the Full fields list when
     // Auto Update FF is ticked, and the beep when Beep is ticked.
     using ShowRecord = std::function<void(const std::string& recordText)>;
@@ -61,7 +61,7 @@ public:
     // nor x02 is let through (and logged once per source) rather than lost unseen.
     bool SourceSelected(const std::string& source);
 
-private:
+  private:
     HubLink& hub_;
     ListBox& clients_;
     ShowRecord show_;

@@ -8,7 +8,7 @@ namespace zeva {
 
 // A staged file system for start-up tests.
 class MemoryFileSystem final : public FileSystem {
-public:
+  public:
     bool FileExists(const std::string& path) const override { return files.count(path) > 0; }
     bool ChangeDirectory(const std::string& path) override {
         currentDirectory = path;
@@ -20,11 +20,11 @@ public:
 
 // An instance lock whose answer the test sets.
 class FakeInstanceLock final : public InstanceLock {
-public:
+  public:
     explicit FakeInstanceLock(bool otherInstance = false) : otherInstance_(otherInstance) {}
     bool TryAcquire() override { return !otherInstance_; }
 
-private:
+  private:
     bool otherInstance_;
 };
 

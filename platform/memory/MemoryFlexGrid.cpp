@@ -2,11 +2,14 @@
 
 namespace zeva {
 
-MemoryFlexGrid::MemoryFlexGrid() { Resize(); }
+MemoryFlexGrid::MemoryFlexGrid() {
+    Resize();
+}
 
 void MemoryFlexGrid::Resize() {
     cells_.resize(static_cast<size_t>(rows_));
-    for (auto& row : cells_) row.resize(static_cast<size_t>(cols_));
+    for (auto& row : cells_)
+        row.resize(static_cast<size_t>(cols_));
     widths_.resize(static_cast<size_t>(cols_), 960);
 }
 

@@ -7,7 +7,7 @@ namespace zeva {
 
 // In-memory flex grid for tests.
 class MemoryFlexGrid final : public FlexGrid {
-public:
+  public:
     MemoryFlexGrid();
     int Rows() const override { return rows_; }
     void SetRows(int rows) override;
@@ -36,7 +36,7 @@ public:
     void SetRedraw(bool redraw) override { redraw_ = redraw; }
     bool Redraw() const { return redraw_; }
 
-private:
+  private:
     struct Cell {
         std::string text;
         std::uint32_t back = 0xFFFFFF;

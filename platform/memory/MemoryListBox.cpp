@@ -13,8 +13,10 @@ void MemoryListBox::RemoveItem(int index) {
     if (index < 0 || index >= ListCount()) return;
     lines_.erase(lines_.begin() + index);
     selected_.erase(selected_.begin() + index);
-    if (listIndex_ == index) listIndex_ = -1;
-    else if (listIndex_ > index) --listIndex_;
+    if (listIndex_ == index)
+        listIndex_ = -1;
+    else if (listIndex_ > index)
+        --listIndex_;
 }
 
 void MemoryListBox::Clear() {
@@ -32,7 +34,9 @@ void MemoryListBox::SetList(int index, const std::string& text) {
     if (index >= 0 && index < ListCount()) lines_[static_cast<size_t>(index)] = text;
 }
 
-void MemoryListBox::SetListIndex(int index) { listIndex_ = (index >= 0 && index < ListCount()) ? index : -1; }
+void MemoryListBox::SetListIndex(int index) {
+    listIndex_ = (index >= 0 && index < ListCount()) ? index : -1;
+}
 
 bool MemoryListBox::Selected(int index) const {
     if (index < 0 || index >= ListCount()) return false;

@@ -7,7 +7,7 @@ namespace zeva {
 
 // In-memory list box for tests: keeps lines, the selected index and per-line selection.
 class MemoryListBox final : public ListBox {
-public:
+  public:
     void AddItem(const std::string& text, int index = -1) override;
     void RemoveItem(int index) override;
     void Clear() override;
@@ -23,7 +23,7 @@ public:
 
     const std::vector<std::string>& Lines() const { return lines_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
     std::vector<bool> selected_;
     int listIndex_ = -1;

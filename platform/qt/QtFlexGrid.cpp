@@ -9,7 +9,9 @@ namespace zeva {
 namespace {
 
 // Settings keep colours as BGR (0x00BBGGRR).
-QColor FromBgr(std::uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor FromBgr(std::uint32_t c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 std::uint32_t ToBgr(const QColor& c) {
     return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
 }
@@ -47,12 +49,16 @@ void QtFlexGrid::PaintFixed() {
             if (r < fixedRows_ || c < fixedCols_) Item(r, c, true)->setBackground(kFixedColor);
 }
 
-int QtFlexGrid::Rows() const { return table_->rowCount(); }
+int QtFlexGrid::Rows() const {
+    return table_->rowCount();
+}
 void QtFlexGrid::SetRows(int rows) {
     table_->setRowCount(rows < 0 ? 0 : rows);
     PaintFixed();
 }
-int QtFlexGrid::Cols() const { return table_->columnCount(); }
+int QtFlexGrid::Cols() const {
+    return table_->columnCount();
+}
 void QtFlexGrid::SetCols(int cols) {
     table_->setColumnCount(cols < 0 ? 0 : cols);
     PaintFixed();
@@ -75,8 +81,12 @@ void QtFlexGrid::SetTextMatrix(int row, int col, const std::string& text) {
     if (auto* item = Item(row, col, true)) item->setText(ToQt(text));
 }
 
-int QtFlexGrid::ColWidth(int col) const { return int(PixelsToTwips(table_->columnWidth(col))); }
-void QtFlexGrid::SetColWidth(int col, int twips) { table_->setColumnWidth(col, TwipsToPixels(twips)); }
+int QtFlexGrid::ColWidth(int col) const {
+    return int(PixelsToTwips(table_->columnWidth(col)));
+}
+void QtFlexGrid::SetColWidth(int col, int twips) {
+    table_->setColumnWidth(col, TwipsToPixels(twips));
+}
 
 std::uint32_t QtFlexGrid::CellBackColor(int row, int col) const {
     const auto* item = Item(row, col, false);
@@ -104,12 +114,26 @@ void QtFlexGrid::RemoveItem(int row) {
     if (row >= 0 && row < table_->rowCount()) table_->removeRow(row);
 }
 
-int QtFlexGrid::Row() const { return table_->currentRow(); }
-void QtFlexGrid::SetRow(int row) { table_->setCurrentCell(row, table_->currentColumn() < 0 ? 0 : table_->currentColumn()); }
-int QtFlexGrid::Col() const { return table_->currentColumn(); }
-void QtFlexGrid::SetCol(int col) { table_->setCurrentCell(table_->currentRow() < 0 ? 0 : table_->currentRow(), col); }
-bool QtFlexGrid::Visible() const { return table_->isVisible(); }
-void QtFlexGrid::SetVisible(bool visible) { table_->setVisible(visible); }
-void QtFlexGrid::SetRedraw(bool redraw) { table_->setUpdatesEnabled(redraw); }
+int QtFlexGrid::Row() const {
+    return table_->currentRow();
+}
+void QtFlexGrid::SetRow(int row) {
+    table_->setCurrentCell(row, table_->currentColumn() < 0 ? 0 : table_->currentColumn());
+}
+int QtFlexGrid::Col() const {
+    return table_->currentColumn();
+}
+void QtFlexGrid::SetCol(int col) {
+    table_->setCurrentCell(table_->currentRow() < 0 ? 0 : table_->currentRow(), col);
+}
+bool QtFlexGrid::Visible() const {
+    return table_->isVisible();
+}
+void QtFlexGrid::SetVisible(bool visible) {
+    table_->setVisible(visible);
+}
+void QtFlexGrid::SetRedraw(bool redraw) {
+    table_->setUpdatesEnabled(redraw);
+}
 
 } // namespace zeva

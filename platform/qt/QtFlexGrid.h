@@ -9,7 +9,7 @@ namespace zeva {
 // FlexGrid over a QTableWidget: grid row 0 and column 0 are real cells (the fixed ones are
 // drawn grey), so row and column numbers match the flex-grid ones. Does not own the widget.
 class QtFlexGrid final : public FlexGrid {
-public:
+  public:
     explicit QtFlexGrid(QTableWidget* table);
     int Rows() const override;
     void SetRows(int rows) override;
@@ -38,7 +38,7 @@ public:
     void SetRedraw(bool redraw) override;
     QTableWidget* widget() const { return table_; }
 
-private:
+  private:
     QTableWidgetItem* Item(int row, int col, bool create) const;
     void PaintFixed();
     QTableWidget* table_;

@@ -12,6 +12,8 @@ QtInstanceLock::QtInstanceLock(QString name)
 
 QtInstanceLock::~QtInstanceLock() = default;
 
-bool QtInstanceLock::TryAcquire() { return lock_->isLocked() || lock_->tryLock(0); }
+bool QtInstanceLock::TryAcquire() {
+    return lock_->isLocked() || lock_->tryLock(0);
+}
 
 } // namespace zeva

@@ -11,12 +11,12 @@ namespace zeva {
 // One copy per machine and user: a lock file in the temporary folder. QLockFile notices a lock
 // left by a crashed copy (its process is gone) and takes it over.
 class QtInstanceLock final : public InstanceLock {
-public:
+  public:
     explicit QtInstanceLock(QString name = QStringLiteral("zeva-screen-client"));
     ~QtInstanceLock() override;
     bool TryAcquire() override;
 
-private:
+  private:
     std::unique_ptr<QLockFile> lock_;
 };
 

@@ -15,9 +15,13 @@ void QtListBox::RemoveItem(int index) {
     if (index >= 0 && index < list_->count()) delete list_->takeItem(index);
 }
 
-void QtListBox::Clear() { list_->clear(); }
+void QtListBox::Clear() {
+    list_->clear();
+}
 
-int QtListBox::ListCount() const { return list_->count(); }
+int QtListBox::ListCount() const {
+    return list_->count();
+}
 
 std::string QtListBox::List(int index) const {
     const auto* item = list_->item(index);
@@ -28,9 +32,13 @@ void QtListBox::SetList(int index, const std::string& text) {
     if (auto* item = list_->item(index)) item->setText(ToQt(text));
 }
 
-int QtListBox::ListIndex() const { return list_->currentRow(); }
+int QtListBox::ListIndex() const {
+    return list_->currentRow();
+}
 
-void QtListBox::SetListIndex(int index) { list_->setCurrentRow(index >= 0 && index < list_->count() ? index : -1); }
+void QtListBox::SetListIndex(int index) {
+    list_->setCurrentRow(index >= 0 && index < list_->count() ? index : -1);
+}
 
 bool QtListBox::Selected(int index) const {
     const auto* item = list_->item(index);
@@ -41,8 +49,12 @@ void QtListBox::SetSelected(int index, bool selected) {
     if (auto* item = list_->item(index)) item->setSelected(selected);
 }
 
-bool QtListBox::Enabled() const { return list_->isEnabled(); }
+bool QtListBox::Enabled() const {
+    return list_->isEnabled();
+}
 
-void QtListBox::SetEnabled(bool enabled) { list_->setEnabled(enabled); }
+void QtListBox::SetEnabled(bool enabled) {
+    list_->setEnabled(enabled);
+}
 
 } // namespace zeva

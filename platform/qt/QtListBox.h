@@ -7,7 +7,7 @@ namespace zeva {
 
 // ListBox over a QListWidget. Does not own the widget.
 class QtListBox final : public ListBox {
-public:
+  public:
     explicit QtListBox(QListWidget* list) : list_(list) {}
     void AddItem(const std::string& text, int index = -1) override;
     void RemoveItem(int index) override;
@@ -23,7 +23,7 @@ public:
     void SetEnabled(bool enabled) override;
     QListWidget* widget() const { return list_; }
 
-private:
+  private:
     QListWidget* list_;
 };
 

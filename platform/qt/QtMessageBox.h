@@ -7,11 +7,11 @@ namespace zeva {
 
 // Modal QMessageBox with one OK button.
 class QtMessageBox final : public MessageBox {
-public:
+  public:
     explicit QtMessageBox(QWidget* parent = nullptr) : parent_(parent) {}
     void Show(const std::string& text, MessageIcon icon, const std::string& title) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

@@ -1,23 +1,23 @@
 #include "shell/ui/frmZVScreenClientMain.h"
 
-#include "common/TextUtil.h"
-#include "platform/qt/QtText.h"
 #include "common/Convert.h"
 #include "common/FormatValue.h"
+#include "common/TextUtil.h"
 #include "comms/ui/frmHubSetup.h"
 #include "display/DisplayFormatEntry.h"
 #include "display/RecordMenu.h"
 #include "flags/SendToMonitor.h"
+#include "platform/qt/QtText.h"
 #include "shell/InsertInDisplay.h"
+#include "shell/SetupBoxes.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QFontDialog>
-#include <QRadioButton>
 #include <QFontDatabase>
+#include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -26,6 +26,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
@@ -42,14 +44,14 @@ constexpr int kMinWidth = 9375, kMinHeight = 1635, kSetupHeight = 6555;
 
 // Record intake's view of the hub connection.
 class CommDisplayLink final : public HubLink {
-public:
+  public:
     explicit CommDisplayLink(CommDisplay& client) : client_(client) {}
     bool Receive(CommType& packet) override { return client_.Receive(packet); }
     bool Request(CommType& packet) override { return client_.Request(packet); }
     void SetRequest(CommType& packet, bool flag) override { client_.SetRequest(packet, flag); }
     void GetNextPktBuffer() override { client_.GetNextPktBuffer(); }
 
-private:
+  private:
     CommDisplay& client_;
 };
 
@@ -74,9 +76,9 @@ frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::mo
     }
     BuildWidgets();
     BuildMenu();
-    shell_ = std::make_unique<MainShell>(*this, *options_.messages, files_, *options_.instanceLock,
-                                         ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH},
-                                         options_.settingsPath);
+    shell_ = std::make_unique<MainShell>(
+        *this, *options_.messages, files_, *options_.instanceLock,
+        ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH}, options_.settingsPath);
     shell_->SetOutputSink([this](const std::string& line) { InsertOutputLine(line); });
     modes_ = std::make_unique<DisplayModes>(shell_->settings());
     setWindowTitle(QStringLiteral("ZEVA Screen Client"));
@@ -146,6 +148,7 @@ void frmZVScreenClientMain::BuildWidgets() {
     setupScroll->setWidgetResizable(true);
     setupScroll->setFrameShape(QFrame::NoFrame);
     auto* setupPage = new QWidget(setupScroll);
+    setupPage->setAccessibleName(QStringLiteral("Setup page"));
     setupScroll->setWidget(setupPage);
     (new QVBoxLayout(frmDFSetup_))->addWidget(setupScroll);
     auto* setupLayout = new QGridLayout(setupPage);
@@ -180,6 +183,47 @@ void frmZVScreenClientMain::BuildWidgets() {
     chkDFFixedLines_ = check("chkDFFixedLines", "Fixed Number of Lines", 3);
     chkMultiWindowSize_ = check("chkMultiWindowSize", "Allow multisized Windows", 4);
     setupLayout->addWidget(frmDFGlobal_, 1, 0);
+    // Numeric boxes: digits only, at most their width; on leaving, converted, clamped and stored.
+    struct NumericBox {
+        QLineEdit* box;
+        int digits, low, high;
+        std::int16_t ClientSettings::*value;
+    };
+    const NumericBox numericBoxes[] = {
+        {txtDFCharWidth_, 3, 1, 1000, &ClientSettings::CharactersPerPage},
+        {txtDFLinesPerEntry_, 3, 1, 50, &ClientSettings::LinesPerRecord},
+        {txtDFIndent_, 3, 0, 1000, &ClientSettings::LineIndentCharacters},
+        {txtDFPostLines_, 3, 0, 20, &ClientSettings::NoOfPostLines},
+        {txtMaxDFDisplayEntries_, 5, 1, 10000, &ClientSettings::MaxEntriesInOutput},
+        {txtFFJustify_, 3, 0, 300, &ClientSettings::FullFieldsJustify},
+        {txtMaxRecords_, 4, 1, 1000, &ClientSettings::MaxEntriesInRecords},
+    };
+    for (const NumericBox& nb : numericBoxes) {
+        nb.box->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(nb.digits)), nb.box));
+        connect(nb.box, &QLineEdit::editingFinished, this, [this, nb] {
+            ClientSettings& s = shell_->settings();
+            const int high =
+                nb.value == &ClientSettings::LineIndentCharacters ? s.CharactersPerPage : nb.high;
+            s.*nb.value = SetupBoxValue(FromQt(nb.box->text()), s.*nb.value, nb.low, high);
+            nb.box->setText(QString::number(s.*nb.value));
+            if (nb.value == &ClientSettings::LineIndentCharacters && s.LineIndentCharacters == 0)
+                chkDFIndent_->setChecked(false); // an indent of 0 clears "Indent new lines"
+            if (nb.value == &ClientSettings::MaxEntriesInRecords && records_)
+                records_->SetDisplayRows(s.MaxEntriesInRecords);
+        });
+    }
+    // The check boxes store their setting at once on every click.
+    connect(chkDFIndent_, &QCheckBox::toggled, this, [this](bool on) {
+        shell_->settings().LineIndentEnabled = on;
+        txtDFIndent_->setEnabled(on);
+    });
+    connect(chkDFFormatText_, &QCheckBox::toggled, this,
+            [this](bool on) { shell_->settings().TextFormat = on; });
+    connect(chkDFTruncIndicator_, &QCheckBox::toggled, this,
+            [this](bool on) { shell_->settings().ShowTruncIndicator = on; });
+    connect(chkDFFixedLines_, &QCheckBox::toggled, this,
+            [this](bool on) { shell_->settings().FixedLinesPerRecord = on; });
     connect(chkMultiWindowSize_, &QCheckBox::toggled, this, [this](bool on) {
         if (modes_) modes_->SetMultiSized(on);
     });
@@ -189,11 +233,14 @@ void frmZVScreenClientMain::BuildWidgets() {
     lstClients_ = Named(new QListWidget(frmClients_), "lstClients");
     lstClients_->setSelectionMode(QAbstractItemView::MultiSelection);
     clients->addWidget(lstClients_);
-    cmdMonitorSelectAll_ = Named(new QPushButton(QStringLiteral("&Set All"), frmClients_), "cmdMonitorSelectAll");
-    cmdMonitorClearAll_ = Named(new QPushButton(QStringLiteral("&Clear All"), frmClients_), "cmdMonitorClearAll");
+    cmdMonitorSelectAll_ =
+        Named(new QPushButton(QStringLiteral("&Set All"), frmClients_), "cmdMonitorSelectAll");
+    cmdMonitorClearAll_ =
+        Named(new QPushButton(QStringLiteral("&Clear All"), frmClients_), "cmdMonitorClearAll");
     cmdMonitorTest_ = Named(new QPushButton(QStringLiteral("Test"), frmClients_), "cmdMonitorTest");
     cmdMonitorTest_->setToolTip(QStringLiteral("Send Test Flag to Monitor"));
-    for (QPushButton* b : {cmdMonitorSelectAll_, cmdMonitorClearAll_, cmdMonitorTest_}) clients->addWidget(b);
+    for (QPushButton* b : {cmdMonitorSelectAll_, cmdMonitorClearAll_, cmdMonitorTest_})
+        clients->addWidget(b);
     connect(cmdMonitorSelectAll_, &QPushButton::clicked, lstClients_, &QListWidget::selectAll);
     connect(cmdMonitorClearAll_, &QPushButton::clicked, lstClients_, &QListWidget::clearSelection);
     connect(cmdMonitorTest_, &QPushButton::clicked, this, [this] { SendFlag("TEST"); });
@@ -206,7 +253,8 @@ void frmZVScreenClientMain::BuildWidgets() {
     txtDFTest_ = Named(new QLineEdit(frmOutputTest_), "txtDFTest");
     txtDFTest_->setFont(fixed);
     cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest");
-    txtDFTestDefault_ = Named(new QPushButton(QStringLiteral("&Default"), frmOutputTest_), "txtDFTestDefault");
+    txtDFTestDefault_ =
+        Named(new QPushButton(QStringLiteral("&Default"), frmOutputTest_), "txtDFTestDefault");
     chkODSingle_ = Named(new QCheckBox(QStringLiteral("Single Record"), frmOutputTest_), "chkODSingle");
     test->addWidget(txtDFTest_, 0, 0, 1, 3);
     test->addWidget(cmdDFTest_, 1, 0);
@@ -254,7 +302,8 @@ void frmZVScreenClientMain::BuildWidgets() {
     // The Records grid's pop-up menu (admin mode): insert, remove and delete columns.
     RecordFlexGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RecordFlexGrid_, &QTableWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (!shell_->session().AdminMode || !records_ || !RecordMenu::Opens(RecordFlexGrid_->rowCount())) return;
+        if (!shell_->session().AdminMode || !records_ || !RecordMenu::Opens(RecordFlexGrid_->rowCount()))
+            return;
         const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
         const RecordMenu menu = RecordMenu::Build(*records_, column);
         QMenu popup(this);
@@ -265,11 +314,13 @@ void frmZVScreenClientMain::BuildWidgets() {
             {"Remove", RecordMenu::List::Remove},
             {"&Delete Field", RecordMenu::List::Delete}};
         for (const auto& [caption, list] : lists) {
-            const std::vector<RecordMenu::Item>& items = list == RecordMenu::List::InsertBefore ? menu.InsertBefore
-                                                         : list == RecordMenu::List::InsertAfter ? menu.InsertAfter
-                                                         : list == RecordMenu::List::Remove      ? menu.Remove
-                                                                                                 : menu.Delete;
+            const std::vector<RecordMenu::Item>& items =
+                list == RecordMenu::List::InsertBefore  ? menu.InsertBefore
+                : list == RecordMenu::List::InsertAfter ? menu.InsertAfter
+                : list == RecordMenu::List::Remove      ? menu.Remove
+                                                        : menu.Delete;
             QMenu* sub = popup.addMenu(QString::fromLatin1(caption));
+            sub->setAccessibleName(QString::fromLatin1(caption).remove(QLatin1Char('&')));
             for (size_t i = 0; i < items.size(); ++i) {
                 QAction* a = sub->addAction(ToQt(items[i].Caption));
                 a->setEnabled(items[i].Enabled);
@@ -307,6 +358,7 @@ void frmZVScreenClientMain::BuildWidgets() {
 void frmZVScreenClientMain::BuildMenu() {
     mnuFile_ = Named(new QMenu(this), "mnuFile");
     QMenu* display = mnuFile_->addMenu(QStringLiteral("&Display"));
+    display->setAccessibleName(QStringLiteral("mnuDisplay"));
     const char* modes[] = {"None", "Output", "Fields", "Records", "&Setup", "&Full Fields"};
     for (int i = 0; i < 6; ++i) {
         QAction* a = display->addAction(QString::fromLatin1(modes[i]));
@@ -319,8 +371,10 @@ void frmZVScreenClientMain::BuildMenu() {
     display->addSeparator();
     mnuClearOutput_ = display->addAction(QStringLiteral("&Clear Output"));
     connect(mnuClearOutput_, &QAction::triggered, this, [this] {
-        if (formatter_) formatter_->ClearOutput();
-        else lstOutput_->clear();
+        if (formatter_)
+            formatter_->ClearOutput();
+        else
+            lstOutput_->clear();
     });
     mnuMaximize_ = display->addAction(QStringLiteral("&Maximize"));
     connect(mnuMaximize_, &QAction::triggered, this, [this] { ApplyModeView(modes_->Maximize()); });
@@ -336,16 +390,20 @@ void frmZVScreenClientMain::BuildMenu() {
     display->addSeparator();
 
     QMenu* comm = mnuFile_->addMenu(QStringLiteral("&Comms"));
-    for (auto& item : mnuCommI_) item = comm->addAction(QString());
+    comm->setAccessibleName(QStringLiteral("mnuComm"));
+    for (auto& item : mnuCommI_)
+        item = comm->addAction(QString());
     comm->addSeparator();
     mnuCommsShow_ = comm->addAction(QStringLiteral("Show CommClass"));
     mnuCommsLock_ = comm->addAction(QStringLiteral("Lock Comms Setup"));
     mnuCommsAutoShow_ = comm->addAction(QStringLiteral("Auto Show CommClass"));
     mnuCommsAutoConnect_ = comm->addAction(QStringLiteral("Auto Connect"));
-    for (QAction* a : {mnuCommsLock_, mnuCommsAutoShow_, mnuCommsAutoConnect_}) a->setCheckable(true);
+    for (QAction* a : {mnuCommsLock_, mnuCommsAutoShow_, mnuCommsAutoConnect_})
+        a->setCheckable(true);
     comm->addSeparator();
     const char* commands[] = {"Connect", "Disconnect", "Setup"};
-    for (int i = 0; i < 3; ++i) mnuComms_[size_t(i)] = comm->addAction(QString::fromLatin1(commands[i]));
+    for (int i = 0; i < 3; ++i)
+        mnuComms_[size_t(i)] = comm->addAction(QString::fromLatin1(commands[i]));
     connect(mnuComms_[0], &QAction::triggered, this, [this] { shell_->ConnectCommand(); });
     connect(mnuComms_[1], &QAction::triggered, this, [this] { shell_->DisconnectCommand(); });
     connect(mnuComms_[2], &QAction::triggered, this, [this] {
@@ -357,16 +415,22 @@ void frmZVScreenClientMain::BuildMenu() {
             [this] { ShowCommsConsole(!(client_ && client_->ConsoleVisible())); });
     connect(imgComms_, &QToolButton::clicked, this,
             [this] { ShowCommsConsole(!(client_ && client_->ConsoleVisible())); });
-    connect(mnuCommsAutoConnect_, &QAction::toggled, this, [this](bool on) { shell_->settings().AutoConnect = on; });
+    connect(mnuCommsAutoConnect_, &QAction::toggled, this,
+            [this](bool on) { shell_->settings().AutoConnect = on; });
     connect(mnuCommsAutoShow_, &QAction::toggled, this,
             [this](bool on) { shell_->settings().AutoShowCommClass = on; });
-    connect(mnuCommsLock_, &QAction::toggled, this, [this](bool on) { shell_->settings().DisableCommSetup = on; });
+    connect(mnuCommsLock_, &QAction::toggled, this,
+            [this](bool on) { shell_->settings().DisableCommSetup = on; });
     connect(comm, &QMenu::aboutToShow, this, &frmZVScreenClientMain::UpdateCommsMenu);
     mnuFile_->addSeparator();
     auto* fieldsMenu = new QMenu(this);
+    fieldsMenu->setAccessibleName(QStringLiteral("mnuFields"));
     mnuFRemoveList_ = fieldsMenu->addMenu(QStringLiteral("Remove"));
     mnuFInsertBeforeList_ = fieldsMenu->addMenu(QStringLiteral("Insert Before"));
     mnuFInsertAfterList_ = fieldsMenu->addMenu(QStringLiteral("Insert After"));
+    mnuFRemoveList_->setAccessibleName(QStringLiteral("mnuFRemoveList"));
+    mnuFInsertBeforeList_->setAccessibleName(QStringLiteral("mnuFInsertBeforeList"));
+    mnuFInsertAfterList_->setAccessibleName(QStringLiteral("mnuFInsertAfterList"));
     mnuExit_ = mnuFile_->addAction(QStringLiteral("E&xit"));
     connect(mnuExit_, &QAction::triggered, this, [this] { close(); });
 }
@@ -470,7 +534,8 @@ void frmZVScreenClientMain::LoadClientSelection(const ClientSettings& settings) 
 
 void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
     dfieldsBox_->Clear();
-    for (const std::string& line : s.DisplayFormatList) dfieldsBox_->AddItem(line);
+    for (const std::string& line : s.DisplayFormatList)
+        dfieldsBox_->AddItem(line);
     dfieldsBox_->SetListIndex(dfieldsBox_->ListCount() > 0 ? 0 : -1);
     const auto number = [](QLineEdit* e, int v) { e->setText(QString::number(v)); };
     number(txtFFJustify_, s.FullFieldsJustify);
@@ -481,6 +546,7 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
     number(txtDFCharWidth_, s.CharactersPerPage);
     number(txtDFPostLines_, s.NoOfPostLines);
     chkDFIndent_->setChecked(s.LineIndentEnabled);
+    txtDFIndent_->setEnabled(s.LineIndentEnabled);
     chkDFFixedLines_->setChecked(s.FixedLinesPerRecord);
     chkDFTruncIndicator_->setChecked(s.ShowTruncIndicator);
     chkDFFormatText_->setChecked(s.TextFormat);
@@ -492,13 +558,15 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
     mnuCommsLock_->setChecked(s.DisableCommSetup);
     lblVersion_->setText(ToQt(VersionText(ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH)));
     modes_->SetMultiSized(s.MultiWindowState != 0);
-    for (int i = 0; i < 4; ++i) fonts_.SetFont(i, FontOf(FontTargetWidget(i)));
+    for (int i = 0; i < 4; ++i)
+        fonts_.SetFont(i, FontOf(FontTargetWidget(i)));
     ApplyFonts(fonts_.LoadStored(s));
 }
 
 void frmZVScreenClientMain::RunHubSetup(std::string& setupIdent) {
     ClientSettings& s = shell_->settings();
-    frmHubSetup::Run(this, setupIdent, s.RemoteAddress, s.RemotePort, FromQt(windowTitle()), *options_.messages);
+    frmHubSetup::Run(this, setupIdent, s.RemoteAddress, s.RemotePort, FromQt(windowTitle()),
+                     *options_.messages);
     SetCommsInfoItem(0, "Local Ident = " + setupIdent);
     SetCommsInfoItem(1, "Hub Address = " + s.RemoteAddress);
     SetCommsInfoItem(2, "Hub Port = " + std::to_string(s.RemotePort));
@@ -545,13 +613,19 @@ std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
     return {};
 }
 
-bool frmZVScreenClientMain::ConnectModuleFlags(const std::string& userid) { return modules_.Connect(userid); }
-
-bool frmZVScreenClientMain::SendFlag(const std::string& code, const std::string& text1, const std::string& text2) {
-    return SendToMonitor(modules_, [this](const CommType& packet) { return SendPacket(packet); }, code, text1, text2);
+bool frmZVScreenClientMain::ConnectModuleFlags(const std::string& userid) {
+    return modules_.Connect(userid);
 }
 
-void frmZVScreenClientMain::SetCaption(const std::string& caption) { setWindowTitle(ToQt(caption)); }
+bool frmZVScreenClientMain::SendFlag(const std::string& code, const std::string& text1,
+                                     const std::string& text2) {
+    return SendToMonitor(
+        modules_, [this](const CommType& packet) { return SendPacket(packet); }, code, text1, text2);
+}
+
+void frmZVScreenClientMain::SetCaption(const std::string& caption) {
+    setWindowTitle(ToQt(caption));
+}
 
 void frmZVScreenClientMain::SetupDisplayFormatList() {
     ClientSettings& s = shell_->settings();
@@ -559,7 +633,8 @@ void frmZVScreenClientMain::SetupDisplayFormatList() {
         // A first start shows the calling number, the name and the service address on one line.
         s.DisplayFormatList = DefaultDisplayFormatList();
         dfieldsBox_->Clear();
-        for (const std::string& line : s.DisplayFormatList) dfieldsBox_->AddItem(line);
+        for (const std::string& line : s.DisplayFormatList)
+            dfieldsBox_->AddItem(line);
     }
     if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
 }
@@ -591,14 +666,17 @@ void frmZVScreenClientMain::OnRecordListChosen(int row) {
 }
 
 void frmZVScreenClientMain::SetHourglass(bool busy) {
-    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void frmZVScreenClientMain::RestoreFormPosition() {
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    const FormPosition p = zeva::RestoreFormPosition(shell_->settingsDb(), "frmZVScreenClientMain",
-                                                     PixelsToTwips(screen.width()), PixelsToTwips(screen.height()));
+    const FormPosition p =
+        zeva::RestoreFormPosition(shell_->settingsDb(), "frmZVScreenClientMain",
+                                  PixelsToTwips(screen.width()), PixelsToTwips(screen.height()));
     move(TwipsToPixels(p.Left), TwipsToPixels(p.Top));
 }
 
@@ -628,7 +706,8 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
         // Leaving the Setup pane applies and stores what was edited there.
         ClientSettings& s = shell_->settings();
         s.DisplayFormatList.clear();
-        for (int i = 0; i < dfieldsBox_->ListCount(); ++i) s.DisplayFormatList.push_back(dfieldsBox_->List(i));
+        for (int i = 0; i < dfieldsBox_->ListCount(); ++i)
+            s.DisplayFormatList.push_back(dfieldsBox_->List(i));
         if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
         fonts_.Store(s);
         SaveOutputSettings(shell_->settingsDb(), s);
@@ -641,7 +720,8 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
     lstFullFields_->setVisible(view.ShowFullFields);
     cmdFOk_->setVisible(view.ShowFullFieldsOk);
     if (view.ShowFullFieldsOk) cmdFOk_->raise();
-    for (int i = 0; i < 6; ++i) mnuDisplayMode_[size_t(i)]->setChecked(view.Checked[size_t(i)]);
+    for (int i = 0; i < 6; ++i)
+        mnuDisplayMode_[size_t(i)]->setChecked(view.Checked[size_t(i)]);
     mnuMaximize_->setEnabled(view.MaximizeEnabled);
     mnuClearOutput_->setEnabled(view.ClearOutputEnabled);
     if (view.Maximised) {
@@ -657,11 +737,17 @@ void frmZVScreenClientMain::ApplySetupLock(bool /*locked*/) {
     // The setup password lock arrives with its own work; the setup pages stay as they are.
 }
 
-bool frmZVScreenClientMain::AutoConnectChecked() const { return mnuCommsAutoConnect_->isChecked(); }
+bool frmZVScreenClientMain::AutoConnectChecked() const {
+    return mnuCommsAutoConnect_->isChecked();
+}
 
-bool frmZVScreenClientMain::HubConnected() const { return client_ && client_->Connected(); }
+bool frmZVScreenClientMain::HubConnected() const {
+    return client_ && client_->Connected();
+}
 
-bool frmZVScreenClientMain::HubDisconnecting() const { return client_ && client_->Disconnecting(); }
+bool frmZVScreenClientMain::HubDisconnecting() const {
+    return client_ && client_->Disconnecting();
+}
 
 void frmZVScreenClientMain::ConnectToHub() {
     if (!client_ || client_->Connected()) return;
@@ -672,8 +758,8 @@ void frmZVScreenClientMain::ConnectToHub() {
     memberCreated_ = true;
     member_.Identifier = shell_->session().Userid;
     member_.Mode = s.AsyncComms ? 276 : 279; // OUT + BUF + STC, and NWT + SYN when synchronous
-    member_.Description = "Screen Client on \"" + client_->LocalHostName() + "\"" +
-                          (s.AsyncComms ? " (ASYNC)" : " (SYNC)");
+    member_.Description =
+        "Screen Client on \"" + client_->LocalHostName() + "\"" + (s.AsyncComms ? " (ASYNC)" : " (SYNC)");
     member_.BufferMax = s.CommClassBufferMax;
     member_.RemoteBuffer = s.CommClassRemoteBuffer;
     member_.ServerAddress = s.RemoteAddress;
@@ -694,7 +780,9 @@ void frmZVScreenClientMain::DisconnectHub() {
     if (!client_->Busy()) client_->Tick();
 }
 
-bool frmZVScreenClientMain::SendPacket(const CommType& packet) { return client_ && client_->Send(packet); }
+bool frmZVScreenClientMain::SendPacket(const CommType& packet) {
+    return client_ && client_->Send(packet);
+}
 
 std::string frmZVScreenClientMain::HubLocalPort() const {
     return std::to_string(client_ ? client_->LocalPort() : 0);
@@ -713,13 +801,17 @@ void frmZVScreenClientMain::DisconnectClasses() {
     if (fields_ && fields_->Connected()) fields_->Disconnect();
 }
 
-void frmZVScreenClientMain::StoreWindowSettings() { fonts_.Store(shell_->settings()); }
+void frmZVScreenClientMain::StoreWindowSettings() {
+    fonts_.Store(shell_->settings());
+}
 
 void frmZVScreenClientMain::CloseFieldDatabase() {
     // Start-up closed it already on every way out of ConnectClasses; close only what is open.
     if (fieldDb_.IsOpen()) PXCloseDatabase(fieldDb_);
 }
-void frmZVScreenClientMain::DisconnectModuleFlags() { modules_.Disconnect(); }
+void frmZVScreenClientMain::DisconnectModuleFlags() {
+    modules_.Disconnect();
+}
 
 void frmZVScreenClientMain::SaveWindowPosition() {
     FormPosition p;
@@ -749,8 +841,8 @@ void frmZVScreenClientMain::Unload() {
 }
 
 void frmZVScreenClientMain::UpdateCommsMenu() {
-    const CommsMenuState st = CommsMenuEnabling(shell_->settings().SetupLockState, mnuCommsLock_->isChecked(),
-                                                HubConnected());
+    const CommsMenuState st =
+        CommsMenuEnabling(shell_->settings().SetupLockState, mnuCommsLock_->isChecked(), HubConnected());
     mnuComms_[0]->setEnabled(st.Connect);
     mnuComms_[2]->setEnabled(st.Setup);
     mnuComms_[1]->setEnabled(st.Disconnect);
@@ -839,7 +931,9 @@ void ApplyFontTo(QWidget* w, const FontSpec& f) {
     font.setStrikeOut(f.Strikethrough);
     font.setUnderline(f.Underline);
     w->setFont(font);
-    const auto color = [](std::uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); };
+    const auto color = [](std::uint32_t c) {
+        return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+    };
     QPalette p = w->palette();
     p.setColor(QPalette::Text, color(f.ForeColor));
     p.setColor(QPalette::Base, color(f.BackColor));
@@ -848,15 +942,20 @@ void ApplyFontTo(QWidget* w, const FontSpec& f) {
 
 QWidget* frmZVScreenClientMain::FontTargetWidget(int target) const {
     switch (target) {
-    case FontSetup::kFields: return MemberFlexGrid_;
-    case FontSetup::kRecords: return RecordFlexGrid_;
-    case FontSetup::kFullFields: return lstFullFields_;
-    default: return lstOutput_;
+    case FontSetup::kFields:
+        return MemberFlexGrid_;
+    case FontSetup::kRecords:
+        return RecordFlexGrid_;
+    case FontSetup::kFullFields:
+        return lstFullFields_;
+    default:
+        return lstOutput_;
     }
 }
 
 void frmZVScreenClientMain::ApplyFonts(const std::vector<int>& targets) {
-    for (int t : targets) ApplyFontTo(FontTargetWidget(t), fonts_.Font(t));
+    for (int t : targets)
+        ApplyFontTo(FontTargetWidget(t), fonts_.Font(t));
 }
 
 void frmZVScreenClientMain::ChooseFont(int button) {
@@ -881,13 +980,16 @@ void frmZVScreenClientMain::ChooseFont(int button) {
         fonts_.ApplyFont(f);
     } else {
         const std::uint32_t c = button == 1 ? current.ForeColor : current.BackColor;
-        const QColor chosen = QColorDialog::getColor(QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)),
-                                                     this, QStringLiteral("Colour"));
+        const QColor chosen =
+            QColorDialog::getColor(QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)), this,
+                                   QStringLiteral("Colour"));
         if (!chosen.isValid()) return;
         const std::uint32_t bgr = std::uint32_t(chosen.red()) | (std::uint32_t(chosen.green()) << 8) |
                                   (std::uint32_t(chosen.blue()) << 16);
-        if (button == 1) fonts_.ApplyForeColor(bgr);
-        else fonts_.ApplyBackColor(bgr);
+        if (button == 1)
+            fonts_.ApplyForeColor(bgr);
+        else
+            fonts_.ApplyBackColor(bgr);
     }
     ApplyFonts({fonts_.Target()});
 }

@@ -15,9 +15,9 @@
 #include "platform/qt/QtInstanceLock.h"
 #include "platform/qt/QtListBox.h"
 #include "platform/qt/QtMessageBox.h"
+#include "shell/CommsMenu.h"
 #include "shell/MainShell.h"
 #include "shell/MainWindowPort.h"
-#include "shell/CommsMenu.h"
 #include "shell/RecordIntake.h"
 
 #include <QWidget>
@@ -47,7 +47,7 @@ void ApplyFontTo(QWidget* widget, const FontSpec& font);
 // (timer ticks, clicks, keys, close requests) to MainShell, which holds the logic.
 class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     Q_OBJECT
-public:
+  public:
     struct Options {
         std::string settingsPath = SettingsDatabase::kFileName;
         InstanceLock* instanceLock = nullptr; // the machine-wide lock when null
@@ -111,13 +111,13 @@ public:
     // A line at the top of the Output window, trimmed to MaxEntriesInOutput.
     void InsertOutputLine(const std::string& line);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     void BuildWidgets();
     void BuildMenu();
     void LayoutPanes();

@@ -41,6 +41,8 @@ TEST(FormatValue, OptionalDigitsGroupingAndLiterals) {
     EXPECT_EQ(FormatValue(1234567, "#,##0"), "1,234,567");
     EXPECT_EQ(FormatValue(1.5, "#.##"), "1.5");
     EXPECT_EQ(FormatValue(42, "Tel 000"), "Tel 042");
+    EXPECT_EQ(FormatValue(0.5, ".00"), ".50");
+    EXPECT_EQ(FormatValue(1234.567, ".00"), "1234.57");
     EXPECT_EQ(FormatValue(0.25, ""), "0.25");
 }
 
@@ -115,7 +117,8 @@ TEST(Convert, IntegersRoundHalfToEvenAndReportOverflow) {
 }
 
 TEST(Convert, MalformedNumbersDoNotConvert) {
-    for (const char* bad : {"", " ", "abc", "1a", "1.2.3", "--1", "1e", ".", "+", "1 2", "0x10", "nan", "inf"}) {
+    for (const char* bad :
+         {"", " ", "abc", "1a", "1.2.3", "--1", "1e", ".", "+", "1 2", "0x10", "nan", "inf"}) {
         EXPECT_FALSE(ToDouble(bad).has_value()) << bad;
         EXPECT_FALSE(IsNumeric(bad)) << bad;
     }
@@ -156,14 +159,15 @@ TEST(Convert, DoubleTextHasFifteenDigitsAndReadsBack) {
 
 TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
     std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
     EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
-    EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");                 // euro sign
-    EXPECT_EQ(Cp1252ToUtf8("\xE9"), "\xC3\xA9");                     // e acute
-    EXPECT_EQ(Utf8ToCp1252("\xE2\x80\x9C"), "\x93");                 // left double quote
-    EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");                    // not in the code page
-    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                          // cut sequence
-    EXPECT_EQ(Utf8ToCp1252("\xFF\xFEz"), "??z");                     // invalid bytes
+    EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC"); // euro sign
+    EXPECT_EQ(Cp1252ToUtf8("\xE9"), "\xC3\xA9");     // e acute
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x80\x9C"), "\x93"); // left double quote
+    EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");    // not in the code page
+    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");          // cut sequence
+    EXPECT_EQ(Utf8ToCp1252("\xFF\xFEz"), "??z");     // invalid bytes
 }
 
 TEST(SqliteDatabase, BoundParametersKeepAnyText) {

@@ -1,5 +1,5 @@
-#include "SettingsFixture.h"
 #include "settings/ClientSettings.h"
+#include "SettingsFixture.h"
 
 using namespace zeva;
 using zeva::test::SettingsFixture;
@@ -117,7 +117,8 @@ TEST_F(ClientSettingsTest, ZeroSizesAndBadValuesAreCorrectedOnRead) {
 TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
     auto& db = Db(true);
     EXPECT_TRUE(SaveFormPosition(db, 3, "frmZVScreenClientMain", {20000, 300, 1635, 9375}, false));
-    EXPECT_FALSE(SaveFormPosition(db, 3, "frmOther", {1, 2, 3, 4}, true)) << "a minimised window is not saved";
+    EXPECT_FALSE(SaveFormPosition(db, 3, "frmOther", {1, 2, 3, 4}, true))
+        << "a minimised window is not saved";
     EXPECT_TRUE(Rows("frmOther\\Left").empty());
     EXPECT_EQ(Rows("frmZVScreenClientMain\\Left")[0].first, "20000");
     FormPosition p = RestoreFormPosition(db, "frmZVScreenClientMain", 19200, 14400);

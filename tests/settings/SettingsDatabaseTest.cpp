@@ -37,8 +37,8 @@ TEST_F(SettingsDatabaseTest, BooleansStoreTrueFalseAndReadMinusOne) {
     EXPECT_TRUE(db.Put("Setup\\TCP", "Auto Connect", false));
     EXPECT_EQ(Rows("Setup\\TCP\\Auto Connect")[0].first, "False");
     EXPECT_TRUE(db.Put("Setup\\TCP", "New Flag", true));
-    EXPECT_EQ(Rows("Setup\\TCP\\New Flag"), (std::vector<std::pair<std::string, std::string>>{
-                                               {"True", "Automatic Insertion"}}));
+    EXPECT_EQ(Rows("Setup\\TCP\\New Flag"),
+              (std::vector<std::pair<std::string, std::string>>{{"True", "Automatic Insertion"}}));
 }
 
 TEST_F(SettingsDatabaseTest, BooleanDefaultsFollowTheKindZeroRule) {

@@ -14,7 +14,7 @@ namespace zeva::test {
 // A settings database in a fresh temporary folder, inspected with plain SQL as an administrator's
 // sqlite3 would.
 class SettingsFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("zeva_settings_" + std::to_string(::getpid()) + "_" +
@@ -24,15 +24,16 @@ protected:
         path_ = (dir_ / "ZEVARegistry.mdb").string();
         SqliteDatabase db;
         ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT)"));
+        ASSERT_TRUE(
+            db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT)"));
         session_.Userid = "s05";
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
     SettingsDatabase& Db(bool admin) {
         session_.AdminMode = admin;
-        db_ = std::make_unique<SettingsDatabase>(path_, session_,
-                                                 [this](const std::string& line) { errors_.push_back(line); });
+        db_ = std::make_unique<SettingsDatabase>(
+            path_, session_, [this](const std::string& line) { errors_.push_back(line); });
         return *db_;
     }
     void Row(const std::string& key, const std::optional<std::string>& data, const std::string& desc = "") {
@@ -45,10 +46,12 @@ protected:
         SqliteDatabase db;
         EXPECT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadOnly));
         std::vector<SqliteDatabase::Row> rows;
-        EXPECT_TRUE(db.Exec("SELECT Key_Data, Description FROM StartUp WHERE Key_Description = ?1 ORDER BY rowid",
-                            {key}, &rows));
+        EXPECT_TRUE(
+            db.Exec("SELECT Key_Data, Description FROM StartUp WHERE Key_Description = ?1 ORDER BY rowid",
+                    {key}, &rows));
         std::vector<std::pair<std::string, std::string>> out;
-        for (auto& r : rows) out.emplace_back(r[0].value_or("<null>"), r[1].value_or("<null>"));
+        for (auto& r : rows)
+            out.emplace_back(r[0].value_or("<null>"), r[1].value_or("<null>"));
         return out;
     }
 

@@ -25,6 +25,7 @@ TEST(CommandLine, EveryFormOfTheGrammar) {
         {"ADMIN12", true, "s12", "", false},
         {"admin 7", true, "s07", "", false},
         {"AdMiN99", true, "s99", "", false},
+        {"ADMIN2.5", true, "s02", "", false}, // the integer value of the text: half to even
         {"ADMIN", true, "s99", "Forcing client to S99 ADMIN MODE", true},
         {"", false, "s99", "Bad command line parameters -> []. Forcing client to S99", false},
         {"100", false, "s99", "Bad command line parameters -> [100]. Forcing client to S99", false},
@@ -49,8 +50,9 @@ TEST(CommandLine, AdminMessagesQuoteTheWholeCommandLine) {
     EXPECT_TRUE(r.AdminMode);
     EXPECT_EQ(r.Userid, "s99");
     EXPECT_TRUE(r.Critical);
-    EXPECT_EQ(r.Message, "ADMIN Mode: user number is not numeric - > [adminX]\r\nForcing client to S99 ADMIN MODE");
-    for (const char* cmd : {"ADMIN100", "ADMIN0", "ADMIN-3", "ADMIN99.5"}) {
+    EXPECT_EQ(r.Message,
+              "ADMIN Mode: user number is not numeric - > [adminX]\r\nForcing client to S99 ADMIN MODE");
+    for (const char* cmd : {"ADMIN100", "ADMIN0", "ADMIN-3", "ADMIN99.5", "ADMIN0.5", "ADMIN99999"}) {
         r = ParseCommandLine(cmd);
         EXPECT_EQ(r.Userid, "s99") << cmd;
         EXPECT_EQ(r.Message, std::string("ADMIN Mode: user is outside range [1-99] - > [") + cmd +
@@ -64,7 +66,8 @@ TEST(CommandLine, AnyLengthAndAnyBytesAreSafe) {
     junk[3] = '\0';
     CommandLineResult r = ParseCommandLine(junk);
     EXPECT_EQ(r.Userid, "s99");
-    EXPECT_EQ(r.Message.size(), std::string("Bad command line parameters -> []. Forcing client to S99").size() + 5);
+    EXPECT_EQ(r.Message.size(),
+              std::string("Bad command line parameters -> []. Forcing client to S99").size() + 5);
     r = ParseCommandLine("ADMIN" + junk);
     EXPECT_EQ(r.Userid, "s99");
     EXPECT_TRUE(r.AdminMode);
@@ -102,10 +105,12 @@ TEST(CheckUserid, RefusesWildcardsNonNumbersAndOutOfRange) {
 
 TEST(MainTitle, CaptionsCarryVersionUserAndMode) {
     EXPECT_EQ(FirstLoadTitle(false, "s05", 4, 0, 1), "ZEVA Screen Client - V4.0(1)  2018");
-    EXPECT_EQ(FirstLoadTitle(true, "s99", 4, 0, 1),
-              "ZEVA Screen Client - V4.0(1)  2018 (s99)     A D M I N    M O D E         NORL Communications P/L");
+    EXPECT_EQ(
+        FirstLoadTitle(true, "s99", 4, 0, 1),
+        "ZEVA Screen Client - V4.0(1)  2018 (s99)     A D M I N    M O D E         NORL Communications P/L");
     EXPECT_EQ(RunningTitle(false, "s05", 4, 2, 17),
               "ZEVA Screen Client - V4.2(17)  2018 (s05)               NORL Communications P/L");
-    EXPECT_EQ(RunningTitle(true, "s12", 4, 0, 1),
-              "ZEVA Screen Client - V4.0(1)  2018 (s12)     A D M I N    M O D E         NORL Communications P/L");
+    EXPECT_EQ(
+        RunningTitle(true, "s12", 4, 0, 1),
+        "ZEVA Screen Client - V4.0(1)  2018 (s12)     A D M I N    M O D E         NORL Communications P/L");
 }

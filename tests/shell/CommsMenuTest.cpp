@@ -1,4 +1,5 @@
 #include "shell/CommsMenu.h"
+#include "shell/SetupBoxes.h"
 
 #include <gtest/gtest.h>
 
@@ -27,4 +28,12 @@ TEST(CommsMenu, EnablingFollowsLockAndConnection) {
         EXPECT_EQ(s.LockCommsSetup, r.show);
         EXPECT_EQ(s.DisconnectCaption, r.caption);
     }
+}
+
+TEST(SetupBoxes, ConvertClampOrKeepThePreviousValue) {
+    EXPECT_EQ(SetupBoxValue("200", 138, 1, 1000), 200);
+    EXPECT_EQ(SetupBoxValue("5000", 138, 1, 1000), 1000);
+    EXPECT_EQ(SetupBoxValue("0", 138, 1, 1000), 1);
+    EXPECT_EQ(SetupBoxValue("", 138, 1, 1000), 138);
+    EXPECT_EQ(SetupBoxValue("99999999999", 50, 1, 10000), 50) << "beyond 32 bits does not convert";
 }

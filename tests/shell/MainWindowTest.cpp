@@ -20,7 +20,7 @@ using namespace zeva;
 namespace {
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         static int argc = 1;
         static char arg0[] = "test_shell_ui";
@@ -42,12 +42,14 @@ protected:
         const std::string fieldPath = (dir_ / "ZEVAField.mdb").string();
         SqliteDatabase db;
         ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"
-                                  "INSERT INTO StartUp VALUES ('Setup\\WINDOW\\Load', 'False', '');"
-                                  "INSERT INTO StartUp VALUES ('Setup\\TCP\\Auto Connect', 'False', '');"));
+        ASSERT_TRUE(
+            db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"
+                          "INSERT INTO StartUp VALUES ('Setup\\WINDOW\\Load', 'False', '');"
+                          "INSERT INTO StartUp VALUES ('Setup\\TCP\\Auto Connect', 'False', '');"));
         ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('Setup\\FieldDataBaseFile', ?1, '')", {fieldPath}));
         std::string map; // grid rows from the last up to row 1
-        for (int f = 153; f >= 101; --f) map += std::to_string(f) + ":";
+        for (int f = 153; f >= 101; --f)
+            map += std::to_string(f) + ":";
         ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('FIELDS_Window\\QMapIndex', ?1, '')", {map}));
         if (!withFieldDatabase) return;
         std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
@@ -86,7 +88,8 @@ TEST_F(MainWindowTest, MissingFieldDatabaseIsACriticalStop) {
     auto w = Window();
     EXPECT_EQ(w->shell().Load("05"), MainShell::LoadResult::Unloaded);
     ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, "Failed to Open the Field DataBase (" + (dir_ / "ZEVAField.mdb").string() + ")");
+    EXPECT_EQ(messages_.shown[0].text,
+              "Failed to Open the Field DataBase (" + (dir_ / "ZEVAField.mdb").string() + ")");
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(messages_.shown[0].title, "ZEVA:ZEVA Screen Client");
     EXPECT_TRUE(w->IsUnloaded());
@@ -117,8 +120,7 @@ TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
     ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
     w->show();
     w->shell().Timer2Tick();
-    EXPECT_EQ(w->windowTitle().toStdString(),
-              w->shell().MainTitle() + "  -  (01/10) Initialize");
+    EXPECT_EQ(w->windowTitle().toStdString(), w->shell().MainTitle() + "  -  (01/10) Initialize");
     auto* processed = w->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
     ASSERT_NE(processed, nullptr);
     EXPECT_EQ(processed->text(), QStringLiteral("0"));
@@ -134,8 +136,8 @@ TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
                              child->inherits("QLineEdit") || child->inherits("QTableWidget") ||
                              child->inherits("QGroupBox");
         if (control) {
-            EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className() << " "
-                                                            << child->objectName().toStdString();
+            EXPECT_FALSE(child->accessibleName().isEmpty())
+                << child->metaObject()->className() << " " << child->objectName().toStdString();
         }
     }
     // Outside admin mode the setup images are hidden and the main menu is out of reach.
@@ -152,7 +154,8 @@ TEST_F(MainWindowTest, OutputWindowShowsDatabaseErrorsOnTop) {
     CreateSettings();
     auto w = Window();
     ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
-    for (int i = 0; i < 60; ++i) w->InsertOutputLine("line " + std::to_string(i));
+    for (int i = 0; i < 60; ++i)
+        w->InsertOutputLine("line " + std::to_string(i));
     auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->count(), 50);

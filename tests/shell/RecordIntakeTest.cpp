@@ -1,5 +1,5 @@
-#include "platform/memory/MemoryListBox.h"
 #include "shell/RecordIntake.h"
+#include "platform/memory/MemoryListBox.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace {
 // A hub connection whose arrivals the test scripts: packets wait in order and Receive hands over
 // the oldest, as the engine does with a packet already waiting.
 class ScriptedHub final : public HubLink {
-public:
+  public:
     std::deque<CommType> waiting;
     int requests = 0;
     bool requestLatched = false;
@@ -39,7 +39,7 @@ public:
 };
 
 class RecordIntakeTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         clients.AddItem("x01");
         clients.AddItem("x02");
@@ -47,8 +47,9 @@ protected:
         clients.SetSelected(1, true);
     }
     RecordIntake Make() {
-        return RecordIntake(hub, clients, [this](const std::string& t) { shown.push_back(t); },
-                            [this](const std::string& l) { log.push_back(l); });
+        return RecordIntake(
+            hub, clients, [this](const std::string& t) { shown.push_back(t); },
+            [this](const std::string& l) { log.push_back(l); });
     }
     ScriptedHub hub;
     MemoryListBox clients;
@@ -121,7 +122,8 @@ TEST_F(RecordIntakeTest, BacklogBeyondAHundredLosesNothing) {
     while (intake->ProcessNextRecord()) {
     }
     ASSERT_EQ(shown.size(), 251u);
-    for (int i = 0; i <= 250; ++i) EXPECT_EQ(shown[size_t(i)], "r" + std::to_string(i));
+    for (int i = 0; i <= 250; ++i)
+        EXPECT_EQ(shown[size_t(i)], "r" + std::to_string(i));
     EXPECT_EQ(intake->RecordsProcessed(), 251);
     EXPECT_EQ(intake->Waiting(), 0u);
 }
