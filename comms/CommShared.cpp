@@ -249,27 +249,42 @@ __attribute__((target("avx2"))) void CopyAndFrameAvx2(char* dest, const unsigned
     std::uint64_t sum = carry;
     __m256i acc = zero;
     std::size_t i = 0;
-    for (; n - i >= 32; i += 32) {
+    // 64 bytes a round while no SOH is among them (most of a packet); the 32 bytes that hold one
+    // are taken on their own.
+    __m256i acc2 = zero;
+    for (;;) {
+        for (; n - i >= 64; i += 64) {
+            const __m256i v0 = Load32(p + i);
+            const __m256i v1 = Load32(p + i + 32);
+            if (!_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v0, soh), _mm256_cmpeq_epi8(v1, soh)),
+                                    _mm256_set1_epi8(-1)))
+                break;
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + i), v0);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + i + 32), v1);
+            acc = _mm256_add_epi64(acc, _mm256_sad_epu8(v0, zero));
+            acc2 = _mm256_add_epi64(acc2, _mm256_sad_epu8(v1, zero));
+        }
+        if (n - i < 32) break;
         const __m256i v = Load32(p + i);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + i), v);
         unsigned hits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, soh)));
-        if (hits == 0) {
-            acc = _mm256_add_epi64(acc, _mm256_sad_epu8(v, zero));
-            continue;
-        }
-        int from = 0;
-        do {
+        int from = 0; // first byte of the current packet in this block
+        while (hits != 0) {
             const int k = std::countr_zero(hits);
             const __m256i mask = _mm256_andnot_si256(Load32(kMask + 64 - from), Load32(kMask + 64 - (k + 1)));
-            acc = _mm256_add_epi64(acc, _mm256_sad_epu8(_mm256_and_si256(v, mask), zero));
+            acc = _mm256_add_epi64(_mm256_add_epi64(acc, acc2),
+                                   _mm256_sad_epu8(_mm256_and_si256(v, mask), zero));
             ends.push_back({base + i + static_cast<std::size_t>(k) + 1, sum + Fold(Half(acc)), true});
             sum = 0;
             acc = zero;
+            acc2 = zero;
             from = k + 1;
             hits &= hits - 1;
-        } while (hits != 0);
+        }
         acc = _mm256_add_epi64(acc, _mm256_sad_epu8(_mm256_andnot_si256(Load32(kMask + 64 - from), v), zero));
+        i += 32;
     }
+    acc = _mm256_add_epi64(acc, acc2);
     carry = sum + Fold(Half(acc));
     CopyAndFrameSse2(dest + i, p + i, n - i, base + i, carry, ends);
 }
