@@ -302,8 +302,11 @@ bool CommEngine::Receive(CommType& packet) {
 void CommEngine::GetNextPktBuffer() {
     // Each packet leaves the buffer before it is handled, so a nested call (from a handler that
     // waits in Receive) continues with the next packet instead of handling this one again.
-    while (auto packet = framer_.Next())
-        InterigatePacket(*packet);
+    // A local string per call stays safe when calls nest (a nested Receive appends to the framer,
+    // so an in-place view would not), and it is reused for every packet of this call.
+    std::string packet;
+    while (framer_.Next(packet))
+        InterigatePacket(packet);
     framer_.Bound();
 }
 

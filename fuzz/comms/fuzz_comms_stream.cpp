@@ -44,20 +44,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(fixed);
     size = bytes.size();
 
-    // Framing and parsing alone; a packet that parses must build and parse again.
-    PacketFramer framer;
+    // Framing and parsing alone; a packet that parses must build and parse again. A second framer
+    // takes the in-place path with the byte sum gathered while framing: it must agree exactly.
+    PacketFramer framer, inPlace;
     const std::size_t cut = size ? static_cast<unsigned char>(bytes[size / 2]) % (size + 1) : 0;
     for (std::string_view part : {bytes.substr(0, cut), bytes.substr(cut)}) {
         framer.Append(part);
+        inPlace.Append(part);
         while (auto packet = framer.Next()) {
-            CommType p;
-            if (ParsePacket(*packet, p)) {
-                std::string again;
+            std::string_view view;
+            std::uint64_t sum = 0;
+            if (!inPlace.NextInPlace(view, sum) || view != *packet) std::abort();
+            CommType p, v;
+            const bool parsed = ParsePacket(*packet, p);
+            if (ParsePacket(view, sum, v) != parsed) std::abort();
+            if (parsed) {
+                std::string again, fromView;
                 CommType q;
                 if (BuildPacket(p, again) && !ParsePacket(again, q)) std::abort();
+                if (BuildPacket(v, fromView) && fromView != again) std::abort();
             }
         }
+        std::string_view extra;
+        if (inPlace.NextInPlace(extra)) std::abort();
         framer.Bound();
+        inPlace.Bound();
         if (framer.Pending() > 100000) std::abort();
     }
 
