@@ -10,11 +10,11 @@ int Clamp(int target) {
 }
 } // namespace
 
-void FontSetup::SetFont(int target, const FontSpec& font) {
+void FontSetup::SetFont(int target, const FontStyle& font) {
     fonts_[std::size_t(Clamp(target))] = font;
 }
 
-const FontSpec& FontSetup::Font(int target) const {
+const FontStyle& FontSetup::Font(int target) const {
     return fonts_[std::size_t(Clamp(target))];
 }
 
@@ -22,8 +22,8 @@ void FontSetup::SetTarget(int target) {
     target_ = Clamp(target);
 }
 
-void FontSetup::ApplyFont(const FontSpec& chosen) {
-    FontSpec& f = fonts_[std::size_t(target_)];
+void FontSetup::ApplyFont(const FontStyle& chosen) {
+    FontStyle& f = fonts_[std::size_t(target_)];
     f.Name = chosen.Name;
     f.Bold = chosen.Bold;
     f.Italic = chosen.Italic;

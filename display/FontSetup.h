@@ -1,5 +1,5 @@
 #pragma once
-#include "settings/FontSpec.h"
+#include "settings/FontStyle.h"
 
 #include <array>
 #include <vector>
@@ -18,15 +18,15 @@ class FontSetup {
     enum Target { kOutput = 0, kFields = 1, kRecords = 2, kFullFields = 3 };
 
     // The panes' fonts as the window built them.
-    void SetFont(int target, const FontSpec& font);
-    const FontSpec& Font(int target) const;
+    void SetFont(int target, const FontStyle& font);
+    const FontStyle& Font(int target) const;
 
     void SetTarget(int target);
     int Target() const { return target_; }
-    const FontSpec& TargetFont() const { return fonts_[std::size_t(target_)]; }
+    const FontStyle& TargetFont() const { return fonts_[std::size_t(target_)]; }
 
     // "Font Type" accepted: name, bold, italic, size, strikethrough and underline; colours stay.
-    void ApplyFont(const FontSpec& chosen);
+    void ApplyFont(const FontStyle& chosen);
     void ApplyForeColor(std::uint32_t colour);
     void ApplyBackColor(std::uint32_t colour);
 
@@ -38,7 +38,7 @@ class FontSetup {
     void Store(ClientSettings& s) const;
 
   private:
-    std::array<FontSpec, 4> fonts_{};
+    std::array<FontStyle, 4> fonts_{};
     int target_ = kOutput;
 };
 

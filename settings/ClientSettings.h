@@ -1,5 +1,5 @@
 #pragma once
-#include "settings/FontSpec.h"
+#include "settings/FontStyle.h"
 
 #include <array>
 #include <cstdint>

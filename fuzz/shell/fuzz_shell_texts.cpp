@@ -2,7 +2,7 @@
 #include "common/Cp1252.h"
 #include "common/FormatValue.h"
 #include "settings/ClientSettings.h"
-#include "settings/FontSpec.h"
+#include "settings/FontStyle.h"
 #include "shell/CommandLine.h"
 
 #include <cstdint>
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ToBool(text);
     double t = 0;
     (void)ParseTimeText(text, t);
-    FontSpec font;
+    FontStyle font;
     (void)TextToFont(text, font);
     (void)FormatValue(45000.5, text); // the operator's own patterns come from the field database
     if (Utf8ToCp1252(Cp1252ToUtf8(text)) != text) std::abort();

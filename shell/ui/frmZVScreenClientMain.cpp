@@ -906,8 +906,8 @@ void frmZVScreenClientMain::contextMenuEvent(QContextMenuEvent* event) {
 namespace zeva {
 
 // Settings keep colours as BGR (0x00BBGGRR).
-FontSpec FontOf(const QWidget* w) {
-    FontSpec f;
+FontStyle FontOf(const QWidget* w) {
+    FontStyle f;
     const QFont font = w->font();
     f.Bold = font.bold();
     f.Italic = font.italic();
@@ -923,7 +923,7 @@ FontSpec FontOf(const QWidget* w) {
     return f;
 }
 
-void ApplyFontTo(QWidget* w, const FontSpec& f) {
+void ApplyFontTo(QWidget* w, const FontStyle& f) {
     QFont font(ToQt(f.Name));
     font.setPointSizeF(f.Size > 0 ? f.Size : 8.25);
     font.setBold(f.Bold);
@@ -959,7 +959,7 @@ void frmZVScreenClientMain::ApplyFonts(const std::vector<int>& targets) {
 }
 
 void frmZVScreenClientMain::ChooseFont(int button) {
-    const FontSpec current = fonts_.TargetFont();
+    const FontStyle current = fonts_.TargetFont();
     if (button == 0) {
         QFont start(ToQt(current.Name));
         start.setPointSizeF(current.Size);
@@ -970,7 +970,7 @@ void frmZVScreenClientMain::ChooseFont(int button) {
         bool ok = false;
         const QFont chosen = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"));
         if (!ok) return;
-        FontSpec f = current;
+        FontStyle f = current;
         f.Name = FromQt(chosen.family());
         f.Size = chosen.pointSizeF();
         f.Bold = chosen.bold();

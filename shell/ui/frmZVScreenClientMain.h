@@ -40,8 +40,8 @@ class QToolButton;
 namespace zeva {
 
 // A widget's font and colours as the settings keep them, and back.
-FontSpec FontOf(const QWidget* widget);
-void ApplyFontTo(QWidget* widget, const FontSpec& font);
+FontStyle FontOf(const QWidget* widget);
+void ApplyFontTo(QWidget* widget, const FontStyle& font);
 
 // The main window: builds the widgets, wraps them in the platform adapters and forwards events
 // (timer ticks, clicks, keys, close requests) to MainShell, which holds the logic.

@@ -157,12 +157,12 @@ TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotState) {
 
 TEST(ModeFonts, TargetDialogsAndTheNullRule) {
     FontSetup f;
-    FontSpec courier;
+    FontStyle courier;
     courier.Name = "Courier New";
     courier.ForeColor = 255;
     f.SetFont(FontSetup::kOutput, courier);
     f.SetTarget(FontSetup::kRecords);
-    FontSpec chosen;
+    FontStyle chosen;
     chosen.Name = "Arial";
     chosen.Bold = true;
     chosen.Size = 12;
@@ -188,7 +188,7 @@ TEST(ModeFonts, TargetDialogsAndTheNullRule) {
     s.OutputWindowFont = "NULL";
     FontSetup h;
     EXPECT_TRUE(h.LoadStored(s).empty());
-    EXPECT_EQ(h.Font(FontSetup::kRecords).Name, FontSpec{}.Name);
+    EXPECT_EQ(h.Font(FontSetup::kRecords).Name, FontStyle{}.Name);
     // An empty text leaves its pane as it is.
     s.OutputWindowFont = "";
     EXPECT_EQ(h.LoadStored(s), (std::vector<int>{1, 2}));

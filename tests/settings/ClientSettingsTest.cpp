@@ -133,7 +133,7 @@ TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
 }
 
 TEST(FontText, RoundTripAndTolerantRead) {
-    FontSpec f;
+    FontStyle f;
     f.Bold = true;
     f.Name = "Courier New";
     f.Size = 8.25;
@@ -141,13 +141,13 @@ TEST(FontText, RoundTripAndTolerantRead) {
     f.BackColor = 16777215;
     const std::string text = FontToText(f);
     EXPECT_EQ(text, "True|False|Courier New|8.25|False|False|255|16777215");
-    FontSpec g;
+    FontStyle g;
     EXPECT_TRUE(TextToFont(text, g));
     EXPECT_EQ(FontToText(g), text);
-    FontSpec unchanged;
+    FontStyle unchanged;
     EXPECT_FALSE(TextToFont("", unchanged));
-    EXPECT_EQ(FontToText(unchanged), FontToText(FontSpec{}));
-    FontSpec partial;
+    EXPECT_EQ(FontToText(unchanged), FontToText(FontStyle{}));
+    FontStyle partial;
     EXPECT_TRUE(TextToFont("True|x|Arial", partial));
     EXPECT_TRUE(partial.Bold);
     EXPECT_FALSE(partial.Italic);

@@ -1,4 +1,4 @@
-#include "settings/FontSpec.h"
+#include "settings/FontStyle.h"
 
 #include "common/Convert.h"
 
@@ -6,7 +6,7 @@
 
 namespace zeva {
 
-std::string FontToText(const FontSpec& f) {
+std::string FontToText(const FontStyle& f) {
     return BoolText(f.Bold) + "|" + BoolText(f.Italic) + "|" + f.Name + "|" + DoubleText(f.Size) + "|" +
            BoolText(f.Strikethrough) + "|" + BoolText(f.Underline) + "|" + std::to_string(f.ForeColor) + "|" +
            std::to_string(f.BackColor);
@@ -23,7 +23,7 @@ std::string NextToken(const std::string& text, std::size_t& pos) {
     return token;
 }
 
-bool TextToFont(const std::string& text, FontSpec& font) {
+bool TextToFont(const std::string& text, FontStyle& font) {
     if (text.empty()) return false;
     std::size_t pos = 0;
     const auto boolField = [&](bool& field) { field = ToBool(NextToken(text, pos)).value_or(field); };
