@@ -8,6 +8,7 @@
 #include "display/RecordMenu.h"
 #include "flags/SendToMonitor.h"
 #include "platform/qt/QtText.h"
+#include "shell/HubMember.h"
 #include "shell/InsertInDisplay.h"
 #include "shell/SetupBoxes.h"
 
@@ -755,18 +756,7 @@ void frmZVScreenClientMain::ConnectToHub() {
     // an attempt still in progress would mean never getting connected.
     if (client_->Connecting()) return;
     const ClientSettings& s = shell_->settings();
-    memberCreated_ = true;
-    member_.Identifier = shell_->session().Userid;
-    member_.Mode = s.AsyncComms ? 276 : 279; // OUT + BUF + STC, and NWT + SYN when synchronous
-    member_.Description =
-        "Screen Client on \"" + client_->LocalHostName() + "\"" + (s.AsyncComms ? " (ASYNC)" : " (SYNC)");
-    member_.BufferMax = s.CommClassBufferMax;
-    member_.RemoteBuffer = s.CommClassRemoteBuffer;
-    member_.ServerAddress = s.RemoteAddress;
-    member_.ServerPort = s.RemotePort;
-    member_.MemberExpire = 1.0 / 24.0; // one hour
-    member_.WatchDog = s.CommClassWatchDog;
-    member_.Port = 0;
+    FillHubMember(member_, s, shell_->session().Userid, client_->LocalHostName());
     intake_->SetAsync(s.AsyncComms);
     SetHourglass(true);
     client_->Connect(member_);

@@ -188,7 +188,6 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     // The hub connection and its console, the member it connects with, and the intake from it.
     std::unique_ptr<CommDisplay> client_;
     CommMemberType member_;
-    bool memberCreated_ = false;
     std::unique_ptr<HubLink> hubLink_;
     std::unique_ptr<RecordIntake> intake_;
     std::unique_ptr<ZVRecordClass> records_;

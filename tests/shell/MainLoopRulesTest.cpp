@@ -1,4 +1,5 @@
 #include "shell/CommsMenu.h"
+#include "shell/HubMember.h"
 #include "shell/SetupBoxes.h"
 
 #include <gtest/gtest.h>
@@ -36,4 +37,23 @@ TEST(SetupBoxes, ConvertClampOrKeepThePreviousValue) {
     EXPECT_EQ(SetupBoxValue("0", 138, 1, 1000), 1);
     EXPECT_EQ(SetupBoxValue("", 138, 1, 1000), 138);
     EXPECT_EQ(SetupBoxValue("99999999999", 50, 1, 10000), 50) << "beyond 32 bits does not convert";
+}
+
+TEST(HubMember, AsynchronousAndSynchronousLogins) {
+    ClientSettings s;
+    s.RemoteAddress = "10.1.2.3";
+    s.RemotePort = 6001;
+    CommMemberType m;
+    FillHubMember(m, s, "s05", "DESK7");
+    EXPECT_EQ(m.Mode, 276);
+    EXPECT_EQ(m.Description, "Screen Client on \"DESK7\" (ASYNC)");
+    EXPECT_EQ(m.Identifier, "s05");
+    EXPECT_EQ(m.ServerAddress, "10.1.2.3");
+    EXPECT_EQ(m.ServerPort, 6001);
+    EXPECT_DOUBLE_EQ(m.MemberExpire * 24, 1.0);
+    EXPECT_DOUBLE_EQ(m.WatchDog * 86400, 120.0);
+    s.AsyncComms = false;
+    FillHubMember(m, s, "s05", "DESK7");
+    EXPECT_EQ(m.Mode, 279);
+    EXPECT_EQ(m.Description, "Screen Client on \"DESK7\" (SYNC)");
 }
