@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
+
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,7 +40,7 @@ class MainWindowTest : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
     // A settings database and, unless told otherwise, the sample field database beside it.
-    void CreateSettings(bool withFieldDatabase = true) {
+    void CreateSettings(bool withFieldDatabase = true, const std::vector<std::pair<std::string, std::string>>& extra = {}) {
         const std::string fieldPath = (dir_ / "ZEVAField.mdb").string();
         SqliteDatabase db;
         ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
@@ -51,6 +53,8 @@ class MainWindowTest : public ::testing::Test {
         for (int f = 153; f >= 101; --f)
             map += std::to_string(f) + ":";
         ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('FIELDS_Window\\QMapIndex', ?1, '')", {map}));
+        for (const auto& [key, value] : extra)
+            ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {key, value}));
         if (!withFieldDatabase) return;
         std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
         std::stringstream text;
@@ -205,4 +209,34 @@ TEST_F(MainWindowTest, ArrivingRecordsAreShownNewestOnTop) {
     ASSERT_GE(second, 0);
     EXPECT_LT(second, first) << "the newest record is on top";
     EXPECT_EQ(w->recordClass()->LastIdentifier(), 1);
+}
+
+TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
+    // Port 99999, unlimited retries, a watchdog of 0: the client keeps trying and says why.
+    CreateSettings(true, {{"Setup\\TCP\\Remote Port", "99999"},
+                          {"Setup\\TCP\\Hub Connection Retries", "-3"},
+                          {"Setup\\TCP\\CommClassWatchDog", "00:00:00"},
+                          {"Setup\\TCP\\Hub Inter Retry Wait", "1"}});
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("05"), MainShell::LoadResult::Running);
+    w->shell().ConnectCommand();
+    std::vector<std::string> captions;
+    for (int i = 0; i < 12; ++i) {
+        w->shell().Timer2Tick();
+        w->client()->Tick();
+        QCoreApplication::processEvents();
+        captions.push_back(w->windowTitle().toStdString());
+    }
+    const auto said = [&](const char* text) {
+        return std::any_of(captions.begin(), captions.end(),
+                           [&](const std::string& c) { return c.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(said("Failed to Connect"));
+    EXPECT_GE(std::count_if(captions.begin(), captions.end(),
+                            [](const std::string& c) { return c.find("Attempting Connection") != std::string::npos; }),
+              2)
+        << "no retry limit: it keeps trying";
+    ASSERT_GT(w->client()->LogList()->count(), 0) << "the console says what went wrong";
+    EXPECT_TRUE(w->client()->LogList()->item(0)->text().contains(QStringLiteral("Failed to connect")));
+    EXPECT_FALSE(w->client()->Connected());
 }
