@@ -20,13 +20,10 @@ class LogStoreFixture : public ::testing::Test {
         static std::atomic<int> counter{0};
         base = std::filesystem::temp_directory_path() /
                ("zeva-logstore-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(base);
         std::filesystem::create_directories(base);
     }
     void TearDown() override {
         std::error_code ec;
-        std::filesystem::permissions(base, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(base, ec);
     }
 
@@ -37,8 +34,15 @@ class LogStoreFixture : public ::testing::Test {
         return s.str();
     }
     static void AppendFile(const std::filesystem::path& p, const std::string& bytes) {
-        std::ofstream out(p, std::ios::binary | std::ios::app);
-        out << bytes;
+        std::ofstream(p, std::ios::binary | std::ios::app) << bytes;
+    }
+    // Every entry from line `from` on, as "type:data".
+    std::vector<std::string> ReadFrom(std::int32_t from) {
+        std::vector<std::string> out;
+        EXPECT_TRUE(store.FindLog(from));
+        while (store.GetLog(-1))
+            out.push_back(std::to_string(store.LType()) + ":" + store.LData());
+        return out;
     }
 
     std::filesystem::path base;

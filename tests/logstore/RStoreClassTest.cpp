@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "common/Convert.h"
+#include "logstore/LogEntry.h"
 
 namespace zeva::test {
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 TEST_F(LogStoreFixture, ConnectCreatesFolderAndFileWithFiveLineHeader) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
@@ -18,30 +19,31 @@ TEST_F(LogStoreFixture, ConnectCreatesFolderAndFileWithFiveLineHeader) {
     EXPECT_EQ(store.Sizeof(0), 0);
 
     // 45123.25 is 16/07/2023 06:00:00.
-    const std::vector<std::string> header = {"File : rstres01.log", "Version : 1.02.00",
-                                             "Created : 16/07/2023 06:00:00",
-                                             "Directory :" + (base / "LOGS").string(), ""};
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        ASSERT_TRUE(store.GetLog(-1));
-        EXPECT_EQ(store.LType(), 1);
-        EXPECT_EQ(store.LData(), header[i]);
-        EXPECT_EQ(store.LLine(), static_cast<std::int32_t>(i));
-        EXPECT_DOUBLE_EQ(store.LDate(), 45123.25);
-    }
-    EXPECT_FALSE(store.GetLog(-1));
+    EXPECT_EQ(ReadFrom(0),
+              (Lines{"1:File : rstres01.log", "1:Version : 1.02.00", "1:Created : 16/07/2023 06:00:00",
+                     "1:Directory :" + (base / "LOGS").string(), "1:"}));
     EXPECT_EQ(store.LType(), -1);
     EXPECT_EQ(store.LData(), "");
+    ASSERT_TRUE(store.FindLog(4));
+    ASSERT_TRUE(store.GetLog(-1));
+    EXPECT_DOUBLE_EQ(store.LDate(), 45123.25);
 }
 
-TEST_F(LogStoreFixture, CommaIsStoredAsBlankWithItsCount) {
+TEST_F(LogStoreFixture, EntriesThatCannotBeReadBackAreRefusedOrMended) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
+    const auto before = ReadFile(store.LogPath());
+    EXPECT_FALSE(store.AddLog(0, std::string(RStoreClass::kMaxData + 1, 'x')));
+    EXPECT_FALSE(store.AddLog(100, "three-digit type"));
+    EXPECT_FALSE(store.AddLog(-1, "negative type"));
+    EXPECT_EQ(ReadFile(store.LogPath()), before);
+
+    // A comma is stored as a blank with its count; a line break would split the entry in two.
     ASSERT_TRUE(store.AddLog(0, "a,b"));
-    const std::string file = ReadFile(store.LogPath());
-    const std::string expected = "00 000845123.250003a b\r\n";
-    ASSERT_GE(file.size(), expected.size());
-    EXPECT_EQ(file.substr(file.size() - expected.size()), expected);
+    EXPECT_EQ(ReadFile(store.LogPath()), before + "00 000845123.250003a b\r\n");
     EXPECT_EQ(RStoreClass::CheckDelimiter("x,,y"), "x  y");
-    EXPECT_EQ(RStoreClass::CheckDelimiter("none"), "none");
+    ASSERT_TRUE(store.AddLog(0, "one\r\ntwo\nthree"));
+    EXPECT_EQ(store.Sizeof(-1), 7);
+    EXPECT_EQ(ReadFrom(5), (Lines{"0:a b", "0:one  two three"}));
 }
 
 TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWrote) {
@@ -49,12 +51,11 @@ TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWrote) {
     std::string binary;
     for (int c = 0; c < 256; ++c)
         if (c != ',' && c != '\r' && c != '\n') binary += static_cast<char>(c);
-    struct Entry {
+    const struct {
         std::int16_t type;
         double date;
         std::string text;
-    };
-    const std::vector<Entry> entries = {
+    } entries[] = {
         {0, 45123.5, "00050101300140105031111222"},
         {2, 45123.75, "0000101\t8\t0004NAME00000000000000000000000004True"},
         {1, 45124.0, ""},
@@ -67,7 +68,7 @@ TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWrote) {
         ASSERT_TRUE(store.AddLog(e.type, e.text));
     }
     ASSERT_TRUE(store.FindLog(5));
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (std::size_t i = 0; i < std::size(entries); ++i) {
         ASSERT_TRUE(store.GetLog(-1)) << i;
         EXPECT_EQ(store.LType(), entries[i].type);
         EXPECT_EQ(store.LData(), entries[i].text);
@@ -78,22 +79,6 @@ TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWrote) {
     EXPECT_EQ(store.LLine(), -1);
 }
 
-TEST_F(LogStoreFixture, EntriesThatCannotBeReadBackAreRefusedOrMended) {
-    ASSERT_TRUE(store.Connect(base.string(), "s01"));
-    const auto before = ReadFile(store.LogPath());
-    EXPECT_FALSE(store.AddLog(0, std::string(RStoreClass::kMaxData + 1, 'x')));
-    EXPECT_FALSE(store.AddLog(100, "three-digit type"));
-    EXPECT_FALSE(store.AddLog(-1, "negative type"));
-    EXPECT_EQ(ReadFile(store.LogPath()), before);
-
-    // A line break inside the data would split the entry in two.
-    ASSERT_TRUE(store.AddLog(0, "one\r\ntwo\nthree"));
-    EXPECT_EQ(store.Sizeof(-1), 6);
-    ASSERT_TRUE(store.FindLog(5));
-    ASSERT_TRUE(store.GetLog(0));
-    EXPECT_EQ(store.LData(), "one  two three");
-}
-
 TEST_F(LogStoreFixture, GetLogFiltersByTypeAndFindLogMovesBothWays) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
     for (int i = 0; i < 10; ++i)
@@ -102,24 +87,17 @@ TEST_F(LogStoreFixture, GetLogFiltersByTypeAndFindLogMovesBothWays) {
     EXPECT_EQ(store.Sizeof(2), 3);
     EXPECT_EQ(store.Sizeof(1), 5 + 3);
 
-    std::vector<std::string> type2;
+    Lines type2;
     while (store.GetLog(2))
         type2.push_back(store.LData() + "@" + std::to_string(store.LLine()));
-    EXPECT_EQ(type2, (std::vector<std::string>{"e2@7", "e5@10", "e8@13"}));
+    EXPECT_EQ(type2, (Lines{"e2@7", "e5@10", "e8@13"}));
 
-    ASSERT_TRUE(store.FindLog(12));
-    ASSERT_TRUE(store.GetLog(-1));
-    EXPECT_EQ(store.LData(), "e7");
-    ASSERT_TRUE(store.FindLog(6)); // backwards
-    ASSERT_TRUE(store.GetLog(-1));
-    EXPECT_EQ(store.LData(), "e1");
-    EXPECT_TRUE(store.FindLog(14));
+    EXPECT_EQ(ReadFrom(12), (Lines{"1:e7", "2:e8", "0:e9"}));
+    EXPECT_EQ(ReadFrom(6).front(), "1:e1"); // backwards
     EXPECT_FALSE(store.FindLog(15));
     EXPECT_FALSE(store.FindLog(-1));
 
     // Entries appended after the reader met the end are read by the next GetLog.
-    while (store.GetLog(-1)) {
-    }
     ASSERT_TRUE(store.AddLog(0, "late"));
     ASSERT_TRUE(store.GetLog(0));
     EXPECT_EQ(store.LData(), "late");
@@ -137,14 +115,9 @@ TEST_F(LogStoreFixture, ReadsPastThe16BitLineLimit) {
     EXPECT_EQ(store.Sizeof(0), 40000);
 
     int read = 0;
-    std::int32_t last = -1;
-    while (store.GetLog(0)) {
+    for (; store.GetLog(0); ++read)
         ASSERT_EQ(store.LData(), std::to_string(read));
-        last = store.LLine();
-        ++read;
-    }
     EXPECT_EQ(read, 40000);
-    EXPECT_EQ(last, 40004);
     ASSERT_TRUE(store.FindLog(40004));
     ASSERT_TRUE(store.GetLog(-1));
     EXPECT_EQ(store.LData(), "39999");
@@ -158,15 +131,11 @@ TEST_F(LogStoreFixture, EnabledWritesItsMessagesAroundTheChange) {
     EXPECT_TRUE(store.AddLog(0, "not written"));
     store.SetEnabled(true);
     ASSERT_TRUE(store.AddLog(0, "written"));
-    std::vector<std::string> lines;
-    ASSERT_TRUE(store.FindLog(5));
-    while (store.GetLog(-1))
-        lines.push_back(store.LData());
-    EXPECT_EQ(lines, (std::vector<std::string>{"(#) Software Disabled Log Recording",
-                                               "(#) Software Enabled Log Recording", "written"}));
+    EXPECT_EQ(ReadFrom(5), (Lines{"1:(#) Software Disabled Log Recording",
+                                  "1:(#) Software Enabled Log Recording", "0:written"}));
 }
 
-TEST_F(LogStoreFixture, ConnectRulesAndErrors) {
+TEST_F(LogStoreFixture, ConnectRulesErrorsAndSafeFileNames) {
     EXPECT_EQ(store.FServer(), "");
     EXPECT_EQ(store.Error(), 1);
     EXPECT_EQ(store.Error(), 0); // read clears it
@@ -197,51 +166,36 @@ TEST_F(LogStoreFixture, ConnectRulesAndErrors) {
     // Without a base folder the earlier one is used; the existing file keeps its lines.
     ASSERT_TRUE(store.Connect("", "s01"));
     EXPECT_EQ(store.Sizeof(-1), 6);
-}
 
-TEST_F(LogStoreFixture, FileNameFromIdentifierIsSafe) {
-    EXPECT_EQ(RStoreClass::LogFileName("s01"), "rstres01.log");
-    EXPECT_EQ(RStoreClass::LogFileName("s01xyz"), "rstres01.log");
-    EXPECT_EQ(RStoreClass::LogFileName("m**"), "rstrem__.log");
-    EXPECT_EQ(RStoreClass::LogFileName("../"), "rstre.._.log");
-    EXPECT_EQ(RStoreClass::LogFileName("d"), "rstred  .log");
+    const std::pair<const char*, const char*> names[] = {
+        {"s01xyz", "rstres01.log"}, {"m**", "rstrem__.log"}, {"../", "rstre.._.log"}, {"d", "rstred  .log"}};
+    for (const auto& [id, name] : names)
+        EXPECT_EQ(RStoreClass::LogFileName(id), name) << id;
     EXPECT_EQ(RStoreClass::PaddedId("s01"), "s01     ");
     EXPECT_EQ(RStoreClass::PaddedId("abcdefghij"), "abcdefgh");
 }
 
-TEST_F(LogStoreFixture, TornLastLineIsEndedBeforeNewEntries) {
+TEST_F(LogStoreFixture, TornOrGarbledFileIsReadAsFarAsItIsSound) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
     ASSERT_TRUE(store.Disconnect());
-    AppendFile(store.LogPath(), "00 000745123.250010abc"); // cut mid-write
+    AppendFile(store.LogPath(), "00 000745123.250010abc"); // cut mid-write: ended before new entries
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
     ASSERT_TRUE(store.AddLog(0, "after"));
-    ASSERT_TRUE(store.FindLog(5));
-    ASSERT_TRUE(store.GetLog(-1));
-    EXPECT_EQ(store.LType(), 0);
-    EXPECT_EQ(store.LData(), ""); // its count runs past the line
-    ASSERT_TRUE(store.GetLog(-1));
-    EXPECT_EQ(store.LData(), "after");
-}
-
-TEST_F(LogStoreFixture, GarbledFileIsReadAsFarAsItIsSound) {
-    ASSERT_TRUE(store.Connect(base.string(), "s01"));
     std::string junk = "no header at all\n\n\r\n";
-    junk += std::string(100000, '\x01'); // one very long line
-    junk += "\n";
+    junk += std::string(100000, '\x01') + "\n"; // one very long line
     junk += std::string("02 0005abcde00021,\xff\x00", 20) + "\n";
-    AppendFile(store.LogPath(), junk);
-    AppendFile(store.LogPath(), RStoreClass::FormatEntry(0, 45123.5, "sound"));
-    EXPECT_EQ(store.Sizeof(-1), 5 + 5 + 1);
-
+    AppendFile(store.LogPath(), junk + RStoreClass::FormatEntry(0, 45123.5, "sound"));
+    EXPECT_EQ(store.Sizeof(-1), 5 + 2 + 5 + 1);
+    // The torn entry's data count runs past its line: it reads as empty.
     std::vector<std::int16_t> types;
-    std::string lastData;
+    Lines data;
     ASSERT_TRUE(store.FindLog(5));
     while (store.GetLog(-1)) {
         types.push_back(store.LType());
-        lastData = store.LData();
+        data.push_back(store.LData());
     }
-    EXPECT_EQ(types, (std::vector<std::int16_t>{-1, -1, -1, -1, 2, 0}));
-    EXPECT_EQ(lastData, "sound");
+    EXPECT_EQ(types, (std::vector<std::int16_t>{0, 0, -1, -1, -1, -1, 2, 0}));
+    EXPECT_EQ(data[0] + "|" + data[1] + "|" + data.back(), "|after|sound");
 }
 
 TEST_F(LogStoreFixture, BackupMovesTheLogAndStartsAContinuation) {
@@ -258,9 +212,7 @@ TEST_F(LogStoreFixture, BackupMovesTheLogAndStartsAContinuation) {
 
     EXPECT_TRUE(store.Connected());
     EXPECT_EQ(store.Sizeof(-1), 6);
-    ASSERT_TRUE(store.FindLog(5));
-    ASSERT_TRUE(store.GetLog(-1));
-    EXPECT_EQ(store.LData(), "... Continuation from recently backed up log file = " + name);
+    EXPECT_EQ(ReadFrom(5), (Lines{"1:... Continuation from recently backed up log file = " + name}));
 
     // A second backup within the same second finds its name taken and leaves the log in place.
     ASSERT_TRUE(store.AddLog(0, "kept"));
@@ -271,9 +223,35 @@ TEST_F(LogStoreFixture, BackupMovesTheLogAndStartsAContinuation) {
 
     clock.AdvanceSeconds(1);
     EXPECT_EQ(store.Backup(), "rstres01.log_16-07-2023-06-00-01.s01");
+    EXPECT_EQ(RStoreClass(clock).Backup(), "");
+}
 
-    RStoreClass idle(clock);
-    EXPECT_EQ(idle.Backup(), "");
+TEST(LogEntry, BadCountedFieldsReadAsEmptyAndEndTheLine) {
+    struct Case {
+        const char* line;
+        std::int16_t type;
+        bool dateValid;
+        const char* data;
+    };
+    const Case cases[] = {
+        {"00 0005451230003abc", 0, true, "abc"},
+        {"00 0005451230003abcTRAILING", 0, true, "abc"}, // extra bytes after the count are ignored
+        {"01 00x5451230003abc", 1, false, ""},           // time digits do not convert
+        {"01 0099451230003abc", 1, false, ""},           // time count runs past the line
+        {"02 0005451230009abc", 2, true, ""},            // data count runs past the line
+        {"02 00054512300-3abc", 2, true, ""},
+        {"03 0005x51230003abc", 3, false, "abc"}, // time text that is not a number: no date, data read
+        {"xx 0005451230003abc", -1, true, "abc"},
+        {"0", -1, false, ""},
+        {"", -1, false, ""},
+        {"05 00", 5, false, ""},
+    };
+    for (const auto& c : cases) {
+        const LogEntry e = LogEntry::Parse(c.line);
+        EXPECT_EQ(e.type, c.type) << c.line;
+        EXPECT_EQ(e.dateValid, c.dateValid) << c.line;
+        EXPECT_EQ(e.data, c.data) << c.line;
+    }
 }
 
 } // namespace zeva::test
