@@ -1,9 +1,14 @@
 #include "RecordLogFixture.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "logstore/LogFileReader.h"
+#include "logstore/RStoreClass.h"
 #include "model/RecordText.h"
 #include "model/ZVFieldClass.h"
 #include "recordlog/RStoreRecordLog.h"
+#include "tools/rlog/RlogCommands.h"
 
 namespace zeva::test {
 
@@ -19,19 +24,10 @@ class FieldClassLogTest : public RecordLogFixture {
         std::filesystem::current_path(previous);
         RecordLogFixture::TearDown();
     }
-    std::vector<LogEntry> ReadLog() {
-        LogFileReader reader;
-        EXPECT_TRUE(reader.Open(dir / "LOGS" / "rstres01.log"));
-        std::vector<LogEntry> out;
-        LogEntry e;
-        while (reader.Next(e))
-            out.push_back(e);
-        return out;
-    }
     std::filesystem::path previous;
 };
 
-TEST_F(FieldClassLogTest, FieldClassLogsChangesRecordsAndConvertsThem) {
+TEST_F(FieldClassLogTest, FieldClassLogsChangesRecordsConvertsAndBacksUp) {
     ZVFieldClass fields;
     fields.SetRecordLogFactory(RStoreRecordLog::MakeFactory(clock));
     EXPECT_FALSE(fields.SetupRLogging());
@@ -54,32 +50,25 @@ TEST_F(FieldClassLogTest, FieldClassLogsChangesRecordsAndConvertsThem) {
 
     const std::string db = fields.ConvertRLogToDBase((dir / "fields").string());
     ASSERT_EQ(db, (dir / "fields").string() + "13020316072023.sqlite");
-    const auto rows = Query(db, "SELECT NAME, COUNT FROM Data0000");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(Cell(rows, 0, 0), "text:MARGARET");
-    EXPECT_EQ(Cell(rows, 0, 1), "integer:42");
+    EXPECT_EQ(Query(db, "SELECT NAME, COUNT FROM Data0000"), Rows{"text:MARGARET|integer:42"});
 
-    ASSERT_TRUE(fields.Disconnect());
-    const auto lines = ReadLog();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back().type, 1);
-    EXPECT_EQ(lines.back().data, "Calling ZVFieldClass disconnecting...");
-    EXPECT_EQ(fields.RLSizeof(-1), 0); // the log is gone with the connection
-}
-
-TEST_F(FieldClassLogTest, BackupThroughTheFieldClassStartsAFreshLog) {
-    ZVFieldClass fields;
-    fields.SetRecordLogFactory(RStoreRecordLog::MakeFactory(clock));
-    fields.SetupRLogging();
-    ASSERT_TRUE(fields.Connect("s01"));
-    ASSERT_TRUE(fields.StoreRecord("000501013"));
+    // A backup moves the log away and starts a fresh one with its continuation line.
     const std::string name = fields.RLBackup();
     EXPECT_EQ(name, "rstres01.log_16-07-2023-13-02-03.s01");
     EXPECT_TRUE(std::filesystem::is_regular_file(dir / "BACKUP" / name));
     EXPECT_EQ(fields.RLSizeof(0), 0);
     EXPECT_EQ(fields.RLSizeof(-1), 6);
     EXPECT_EQ(fields.RLBackup(), ""); // same second
-    fields.Disconnect();
+
+    ASSERT_TRUE(fields.Disconnect());
+    LogFileReader reader;
+    ASSERT_TRUE(reader.Open(dir / "LOGS" / "rstres01.log"));
+    LogEntry e, last;
+    while (reader.Next(e))
+        last = e;
+    EXPECT_EQ(last.type, 1);
+    EXPECT_EQ(last.data, "Calling ZVFieldClass disconnecting...");
+    EXPECT_EQ(fields.RLSizeof(-1), 0); // the log is gone with the connection
 }
 
 TEST_F(FieldClassLogTest, WithoutSetupTheLogStaysOff) {
@@ -91,6 +80,41 @@ TEST_F(FieldClassLogTest, WithoutSetupTheLogStaysOff) {
     EXPECT_EQ(fields.ConvertRLogToDBase("x"), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "LOGS"));
     fields.Disconnect();
+}
+
+TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
+    const auto log = dir / "rstres01.log";
+    {
+        std::ofstream out(log, std::ios::binary);
+        out << RStoreClass::FormatEntry(1, 45123.5, "File : rstres01.log")
+            << RStoreClass::FormatEntry(0, 45123.75, "000501013") << "garbled\x1b[2J\r\n"
+            << RStoreClass::FormatEntry(2, 45123.75, "caf\xE9\tx");
+    }
+    std::ostringstream out, err;
+    ASSERT_EQ(rlog::List(log.string(), std::nullopt, out, err), 0);
+    EXPECT_EQ(out.str(), "01 16/07/2023 12:00:00 File : rstres01.log\n"
+                         "00 16/07/2023 18:00:00 000501013\n"
+                         "??                     \n"
+                         "02 16/07/2023 18:00:00 caf\xC3\xA9\tx\n");
+    out.str("");
+    ASSERT_EQ(rlog::List(log.string(), std::int16_t{0}, out, err), 0);
+    EXPECT_EQ(out.str(), "00 16/07/2023 18:00:00 000501013\n");
+
+    LogEntry escaped;
+    escaped.type = 1;
+    escaped.data = "a\x1b[2Jb";
+    EXPECT_EQ(rlog::ListLine(escaped), "01                     a\\x1B[2Jb");
+
+    out.str("");
+    ASSERT_EQ(rlog::Count(log.string(), out, err), 0);
+    EXPECT_EQ(out.str(), "no type: 1\ntype 00: 1\ntype 01: 1\ntype 02: 1\ntotal: 4\n");
+
+    out.str("");
+    ASSERT_EQ(rlog::Convert(log.string(), (dir / "db").string(), clock, out, err), 0);
+    EXPECT_EQ(out.str(), (dir / "db").string() + "13020316072023.sqlite\n");
+
+    EXPECT_EQ(rlog::List((dir / "none.log").string(), std::nullopt, out, err), 1);
+    EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 1); // no LOGS/rstres01.log
 }
 
 } // namespace zeva::test

@@ -11,6 +11,7 @@ std::string Record(const std::vector<std::pair<int, std::string>>& fields) {
         EXPECT_TRUE(RecordText::Set(text, n, v));
     return text;
 }
+const std::string kNoon = "text:2023-07-16 12:00:00";
 } // namespace
 
 TEST_F(RecordLogFixture, CreateDBaseNamesByTimeAndNeverOverwrites) {
@@ -18,17 +19,14 @@ TEST_F(RecordLogFixture, CreateDBaseNamesByTimeAndNeverOverwrites) {
     const std::string prefix = (dir / "rlog").string();
     const std::string name = converter.RLCreateDBase(prefix);
     EXPECT_EQ(name, prefix + "13020316072023.sqlite");
-    const auto tables = Query(name, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
-    ASSERT_EQ(tables.size(), 2u);
-    EXPECT_EQ(Cell(tables, 0, 0), "text:Log");
-    EXPECT_EQ(Cell(tables, 1, 0), "text:RawRecords");
-    const auto cols = Query(name, "SELECT name, type FROM pragma_table_info('RawRecords')");
-    ASSERT_EQ(cols.size(), 4u);
-    EXPECT_EQ(Cell(cols, 3, 0), "text:Raw");
+    const std::string tables = "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name";
+    EXPECT_EQ(Query(name, tables), (Rows{"text:Log", "text:RawRecords"}));
+    EXPECT_EQ(Query(name, "SELECT name FROM pragma_table_info('RawRecords')"),
+              (Rows{"text:ID", "text:Date", "text:LType", "text:Raw"}));
 
     // The same second again: the existing database is left alone.
     EXPECT_EQ(converter.RLCreateDBase(prefix), "");
-    EXPECT_EQ(Query(name, "SELECT count(*) FROM sqlite_master").size(), 1u);
+    EXPECT_EQ(Query(name, tables).size(), 2u);
     EXPECT_EQ(converter.RLCreateDBase((dir / "missing" / "rlog").string()), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
@@ -40,17 +38,13 @@ TEST_F(RecordLogFixture, LogWithoutDefinitionsKeepsLinesButNoDataRows) {
                  Line(0, Record({{101, "4"}})), Line(1, "Calling ZVFieldClass disconnecting...")},
                 converter);
     ASSERT_FALSE(db.empty());
-    const auto raw = Query(db, "SELECT ID, Date, LType, Raw FROM RawRecords ORDER BY ID");
-    ASSERT_EQ(raw.size(), 2u);
-    EXPECT_EQ(Cell(raw, 0, 0), "integer:2");
-    EXPECT_EQ(Cell(raw, 0, 1), "text:2023-07-16 12:00:00");
-    EXPECT_EQ(Cell(raw, 0, 2), "integer:0");
-    EXPECT_EQ(Cell(raw, 0, 3), "text:000501013");
-    const auto log = Query(db, "SELECT ID, LType, Log FROM Log ORDER BY ID");
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(Cell(log, 1, 0), "integer:4");
-    EXPECT_EQ(Cell(log, 1, 2), "text:Calling ZVFieldClass disconnecting...");
-    EXPECT_EQ(Query(db, "SELECT name FROM sqlite_master WHERE name LIKE 'Data%'").size(), 0u);
+    EXPECT_EQ(Query(db, "SELECT ID, Date, LType, Raw FROM RawRecords ORDER BY ID"),
+              (Rows{"integer:2|" + kNoon + "|integer:0|text:000501013",
+                    "integer:3|" + kNoon + "|integer:0|text:000501014"}));
+    EXPECT_EQ(Query(db, "SELECT ID, LType, Log FROM Log ORDER BY ID"),
+              (Rows{"integer:1|integer:1|text:Dumping current field information ...",
+                    "integer:4|integer:1|text:Calling ZVFieldClass disconnecting..."}));
+    EXPECT_TRUE(Query(db, "SELECT name FROM sqlite_master WHERE name LIKE 'Data%'").empty());
 }
 
 TEST_F(RecordLogFixture, DataTableHasTypedColumnsForStoredFieldsOnly) {
@@ -61,8 +55,7 @@ TEST_F(RecordLogFixture, DataTableHasTypedColumnsForStoredFieldsOnly) {
         Definition(105, 6, "Currency"),      Definition(106, 7, "When"),
         Definition(107, 8, "Name"),          Definition(108, 11, "Flag"),
         Definition(109, 17, "Byte"),         Definition(110, 12, "Variant"),
-        Definition(111, 8, "Hidden", false), Definition(112, 8, "NA\"ME'); DROP TABLE Log;--"),
-    };
+        Definition(111, 8, "Hidden", false), Definition(112, 8, "NA\"ME'); DROP TABLE Log;--")};
     lines.push_back(Line(0, Record({{101, "12"},
                                     {102, "70000"},
                                     {103, "1.5"},
@@ -82,41 +75,21 @@ TEST_F(RecordLogFixture, DataTableHasTypedColumnsForStoredFieldsOnly) {
     const std::string db = Convert(lines, converter);
     ASSERT_FALSE(db.empty());
 
-    const auto cols = Query(db, "SELECT name, type FROM pragma_table_info('Data0000')");
-    std::vector<std::string> names;
-    for (const auto& c : cols)
-        names.push_back(c[0].value_or("") + " " + c[1].value_or(""));
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "text:ID text:INTEGER", "text:Date text:DATETIME", "text:Int16 text:SMALLINT",
-                         "text:Int32 text:INTEGER", "text:Single text:FLOAT", "text:Double text:DOUBLE",
-                         "text:When text:DATETIME", "text:Name text:TEXT", "text:Flag text:BOOLEAN",
-                         "text:Byte text:TINYINT", "text:Variant text:TEXT",
-                         "text:NA\"ME'); DROP TABLE Log;-- text:TEXT"}));
-
-    const auto rows = Query(db, "SELECT * FROM Data0000 ORDER BY ID");
-    ASSERT_EQ(rows.size(), 2u);
-    const std::vector<std::string> first = {"integer:13",
-                                            "text:2023-07-16 12:00:00",
-                                            "integer:12",
-                                            "integer:70000",
-                                            "real:1.5",
-                                            "real:2.25",
-                                            "text:2001-02-03 04:05:06",
-                                            "text:MARGARET \xC3\xA9",
-                                            "integer:1",
-                                            "integer:255",
-                                            "text:0012",
-                                            "text:quoted"};
-    for (std::size_t c = 0; c < first.size(); ++c)
-        EXPECT_EQ(Cell(rows, 0, c), first[c]) << c;
-    EXPECT_EQ(Cell(rows, 1, 2), "null"); // 40000 is no 16-bit integer
-    EXPECT_EQ(Cell(rows, 1, 3), "null");
-    EXPECT_EQ(Cell(rows, 1, 6), "null");
-    EXPECT_EQ(Cell(rows, 1, 7), "text:"); // an empty text stays an empty text
-    EXPECT_EQ(Cell(rows, 1, 9), "null");
+    EXPECT_EQ(Query(db, "SELECT name, type FROM pragma_table_info('Data0000')"),
+              (Rows{"text:ID|text:INTEGER", "text:Date|text:DATETIME", "text:Int16|text:SMALLINT",
+                    "text:Int32|text:INTEGER", "text:Single|text:FLOAT", "text:Double|text:DOUBLE",
+                    "text:When|text:DATETIME", "text:Name|text:TEXT", "text:Flag|text:BOOLEAN",
+                    "text:Byte|text:TINYINT", "text:Variant|text:TEXT",
+                    "text:NA\"ME'); DROP TABLE Log;--|text:TEXT"}));
+    // 40000 is no 16-bit integer; an empty text stays an empty text.
+    EXPECT_EQ(Query(db, "SELECT * FROM Data0000 ORDER BY ID"),
+              (Rows{"integer:13|" + kNoon +
+                        "|integer:12|integer:70000|real:1.5|real:2.25|text:2001-02-03 04:05:06|text:MARGARET "
+                        "\xC3\xA9|integer:1|integer:255|text:0012|text:quoted",
+                    "integer:14|" + kNoon + "|null|null|null|null|null|text:|null|null|null|null"}));
     // The hidden and currency values stay in RawRecords only.
-    EXPECT_EQ(Query(db, "SELECT count(*) FROM RawRecords WHERE Raw LIKE '%secret%9.99%'").size(), 1u);
-    EXPECT_EQ(Cell(Query(db, "SELECT count(*) FROM Log"), 0, 0), "integer:12");
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM RawRecords WHERE Raw LIKE '%9.99%secret%'"), Rows{"integer:1"});
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM Log"), Rows{"integer:12"});
     EXPECT_EQ(converter.LastTotals().dataRows, 2);
 }
 
@@ -138,25 +111,14 @@ TEST_F(RecordLogFixture, EverySectionGetsItsOwnTableAndLaterDefinitionsWin) {
         },
         converter);
     ASSERT_FALSE(db.empty());
-    auto columns = [&](const std::string& table) {
-        std::string out;
-        for (const auto& c : Query(db, "SELECT name FROM pragma_table_info('" + table + "')"))
-            out += c[0].value_or("") + ",";
-        return out;
-    };
-    EXPECT_EQ(columns("Data0000"), "text:ID,text:Date,text:NAME,text:NAME_102,text:name_103,");
-    EXPECT_EQ(columns("Data0001"), "text:ID,text:Date,text:SURNAME,text:NAME,text:name_103,text:ID_104,");
-    const auto s1 = Query(db, "SELECT ID, NAME, NAME_102, name_103 FROM Data0000 ORDER BY ID");
-    ASSERT_EQ(s1.size(), 2u);
-    EXPECT_EQ(Cell(s1, 0, 0), "integer:7");
-    EXPECT_EQ(Cell(s1, 0, 3), "text:c");
-    EXPECT_EQ(Cell(s1, 1, 1), "text:d");
-    const auto s2 = Query(db, "SELECT ID, SURNAME, ID_104 FROM Data0001");
-    ASSERT_EQ(s2.size(), 1u);
-    EXPECT_EQ(Cell(s2, 0, 0), "integer:11");
-    EXPECT_EQ(Cell(s2, 0, 1), "text:e");
-    EXPECT_EQ(Cell(s2, 0, 2), "integer:7");
-    EXPECT_EQ(Cell(Query(db, "SELECT count(*) FROM RawRecords"), 0, 0), "integer:4");
+    EXPECT_EQ(Query(db, "SELECT group_concat(name) FROM pragma_table_info('Data0000')"),
+              Rows{"text:ID,Date,NAME,NAME_102,name_103"});
+    EXPECT_EQ(Query(db, "SELECT group_concat(name) FROM pragma_table_info('Data0001')"),
+              Rows{"text:ID,Date,SURNAME,NAME,name_103,ID_104"});
+    EXPECT_EQ(Query(db, "SELECT ID, NAME, NAME_102, name_103 FROM Data0000 ORDER BY ID"),
+              (Rows{"integer:7|text:a|text:b|text:c", "integer:8|text:d|null|null"}));
+    EXPECT_EQ(Query(db, "SELECT ID, SURNAME, ID_104 FROM Data0001"), Rows{"integer:11|text:e|integer:7"});
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM RawRecords"), Rows{"integer:4"});
 }
 
 TEST_F(RecordLogFixture, LineCounterWrapsAfter999999) {
@@ -164,17 +126,11 @@ TEST_F(RecordLogFixture, LineCounterWrapsAfter999999) {
     converter.SetCounterStart(999998);
     LogEntry undated = Line(1, "no time");
     undated.dateValid = false;
-    LogEntry garbled = Line(-1, "");
-    const std::string db = Convert({Line(0, "000501013"), Line(0, "000501014"), undated, garbled}, converter);
-    const auto raw = Query(db, "SELECT ID FROM RawRecords ORDER BY rowid");
-    ASSERT_EQ(raw.size(), 2u);
-    EXPECT_EQ(Cell(raw, 0, 0), "integer:999999");
-    EXPECT_EQ(Cell(raw, 1, 0), "integer:0");
-    const auto log = Query(db, "SELECT ID, Date, LType FROM Log ORDER BY rowid");
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(Cell(log, 0, 0), "integer:1");
-    EXPECT_EQ(Cell(log, 0, 1), "null");
-    EXPECT_EQ(Cell(log, 1, 2), "integer:-1");
+    const std::string db =
+        Convert({Line(0, "000501013"), Line(0, "000501014"), undated, Line(-1, "")}, converter);
+    EXPECT_EQ(Query(db, "SELECT ID FROM RawRecords ORDER BY rowid"), (Rows{"integer:999999", "integer:0"}));
+    EXPECT_EQ(Query(db, "SELECT ID, Date, LType FROM Log ORDER BY rowid"),
+              (Rows{"integer:1|null|integer:1", "integer:2|" + kNoon + "|integer:-1"}));
 }
 
 TEST_F(RecordLogFixture, MalformedRecordsAndPacketsDoNotStopTheConversion) {
@@ -188,11 +144,8 @@ TEST_F(RecordLogFixture, MalformedRecordsAndPacketsDoNotStopTheConversion) {
         },
         converter);
     ASSERT_FALSE(db.empty());
-    const auto rows = Query(db, "SELECT NAME FROM Data0000 ORDER BY ID");
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(Cell(rows, 0, 0), "text:A");
-    EXPECT_EQ(Cell(rows, 1, 0), "null");
-    EXPECT_EQ(Cell(Query(db, "SELECT count(*) FROM Log"), 0, 0), "integer:3");
+    EXPECT_EQ(Query(db, "SELECT NAME FROM Data0000 ORDER BY ID"), (Rows{"text:A", "null"}));
+    EXPECT_EQ(Query(db, "SELECT count(*) FROM Log"), Rows{"integer:3"});
 }
 
 } // namespace zeva::test

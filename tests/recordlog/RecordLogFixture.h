@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,8 +59,8 @@ class RecordLogFixture : public ::testing::Test {
         });
     }
 
-    using Rows = std::vector<std::vector<std::optional<std::string>>>;
-    // Runs a query with plain SQLite; each cell as typeof:value ("integer:5", "null").
+    using Rows = std::vector<std::string>;
+    // Runs a query with plain SQLite; a row is its cells as "typeof:value" or "null", joined by "|".
     static Rows Query(const std::string& db, const std::string& sql) {
         Rows rows;
         sqlite3* h = nullptr;
@@ -69,26 +68,20 @@ class RecordLogFixture : public ::testing::Test {
         sqlite3_stmt* st = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
         while (st && sqlite3_step(st) == SQLITE_ROW) {
-            std::vector<std::optional<std::string>> row;
+            std::string row;
             for (int c = 0; c < sqlite3_column_count(st); ++c) {
                 const int t = sqlite3_column_type(st, c);
-                if (t == SQLITE_NULL) {
-                    row.emplace_back(std::nullopt);
-                    continue;
-                }
                 const char* kind = t == SQLITE_INTEGER ? "integer:" : t == SQLITE_FLOAT ? "real:" : "text:";
-                row.emplace_back(kind +
-                                 std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c))));
+                row += (c ? "|" : "") +
+                       (t == SQLITE_NULL
+                            ? std::string("null")
+                            : kind + std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c))));
             }
             rows.push_back(std::move(row));
         }
         sqlite3_finalize(st);
         sqlite3_close(h);
         return rows;
-    }
-    static std::string Cell(const Rows& rows, std::size_t r, std::size_t c) {
-        if (r >= rows.size() || c >= rows[r].size()) return "<missing>";
-        return rows[r][c].value_or("null");
     }
 
     std::filesystem::path dir;
