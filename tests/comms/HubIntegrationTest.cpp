@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace zeva {
@@ -187,24 +188,11 @@ TEST_F(HubLink, RefusedConnectionFailsAfterTheWait) {
     EXPECT_NE(std::find(log.begin(), log.end(), "Failed to connect - Server failed to connect"), log.end());
 }
 
-TEST_F(HubLink, HubDisconnectRequestEndsTheLink) {
-    StartHub(0, 1);
-    Client c(276);
-    ASSERT_TRUE(c.Connect(hub->Port()));
-    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }));
-    hub->SendServerDisconnect();
-    ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
-    EXPECT_FALSE(c.engine.Connected());
-    EXPECT_TRUE(HubLogged("asks to disconnect (1002)"));
-    ASSERT_TRUE(WaitFor([&] { return hub->ClientCount() == 0; }));
-}
-
-TEST_F(HubLink, FlagsReachEveryMonitor) {
+TEST_F(HubLink, FlagsReachEveryMonitorAndTheHubsDisconnectRequestEndsEveryLink) {
     StartHub(0, 1);
     Client screen(276, "s01"), m1(276, "m01"), m2(276, "m02");
-    ASSERT_TRUE(m1.Connect(hub->Port()));
-    ASSERT_TRUE(m2.Connect(hub->Port()));
-    ASSERT_TRUE(screen.Connect(hub->Port()));
+    for (Client* c : {&m1, &m2, &screen})
+        ASSERT_TRUE(c->Connect(hub->Port()));
     ASSERT_TRUE(
         WaitFor([&] { return screen.engine.Connected() && m1.engine.Connected() && m2.engine.Connected(); }));
     CommType flag;
@@ -216,6 +204,12 @@ TEST_F(HubLink, FlagsReachEveryMonitor) {
     ASSERT_TRUE(WaitFor([&] { return !m1.records.empty() && !m2.records.empty(); }));
     EXPECT_EQ(m1.records[0].PacketType, "TEST");
     EXPECT_EQ(m2.records[0].Data, "Test flag");
+
+    hub->SendServerDisconnect();
+    ASSERT_TRUE(WaitFor([&] { return screen.disconnections + m1.disconnections + m2.disconnections == 3; }));
+    EXPECT_FALSE(screen.engine.Connected());
+    EXPECT_TRUE(HubLogged("s01 asks to disconnect (1002)"));
+    ASSERT_TRUE(WaitFor([&] { return hub->ClientCount() == 0; }));
 }
 
 TEST_F(HubLink, MisbehavingClientDoesNotHurtOthers) {
@@ -238,8 +232,8 @@ TEST_F(HubLink, MisbehavingClientDoesNotHurtOthers) {
 
 class HubProcess : public ::testing::Test {
   protected:
+    static void SetUpTestSuite() { App(); } // before any client's timer starts
     quint16 Start(quint16 port) {
-        App();
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::MergedChannels);
         p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
@@ -263,16 +257,21 @@ class HubProcess : public ::testing::Test {
             hub->waitForFinished(5000);
         }
     }
+    // Starts the hub on an ephemeral port and logs a client in.
+    void StartAndConnect(Client& c) {
+        port = Start(0);
+        ASSERT_NE(port, 0);
+        ASSERT_TRUE(c.Connect(port));
+        ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
+    }
     std::unique_ptr<QProcess> hub;
     std::string output;
+    quint16 port = 0;
 };
 
 TEST_F(HubProcess, KilledHubIsNoticedAndReconnectWorks) {
-    const quint16 port = Start(0);
-    ASSERT_NE(port, 0);
     Client c(276, "s01", 50);
-    ASSERT_TRUE(c.Connect(port));
-    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
+    ASSERT_NO_FATAL_FAILURE(StartAndConnect(c));
     hub->kill();
     hub->waitForFinished(5000);
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
@@ -285,11 +284,8 @@ TEST_F(HubProcess, KilledHubIsNoticedAndReconnectWorks) {
 }
 
 TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
-    const quint16 port = Start(0);
-    ASSERT_NE(port, 0);
     Client c(276, "s01", 50);
-    ASSERT_TRUE(c.Connect(port));
-    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }, 20000));
+    ASSERT_NO_FATAL_FAILURE(StartAndConnect(c));
     hub->terminate();
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
     ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
@@ -301,12 +297,10 @@ TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
 }
 
 TEST(HubRouting, IdentifierPatterns) {
-    EXPECT_TRUE(IdentifierMatches("m**", "m07"));
-    EXPECT_TRUE(IdentifierMatches("m??", "m99"));
-    EXPECT_TRUE(IdentifierMatches("s01", "s01"));
-    EXPECT_FALSE(IdentifierMatches("s01", "s02"));
-    EXPECT_FALSE(IdentifierMatches("m**", "s01"));
-    EXPECT_FALSE(IdentifierMatches("m*", "m01"));
+    for (const auto& [pattern, id] : {std::pair{"m**", "m07"}, {"m??", "m99"}, {"s01", "s01"}})
+        EXPECT_TRUE(IdentifierMatches(pattern, id)) << pattern << " " << id;
+    for (const auto& [pattern, id] : {std::pair{"s01", "s02"}, {"m**", "s01"}, {"m*", "m01"}})
+        EXPECT_FALSE(IdentifierMatches(pattern, id)) << pattern << " " << id;
 }
 
 TEST(HubRecords, PipeLineNumbersFieldsFrom101) {

@@ -27,6 +27,13 @@ CommType Sample() {
     return p;
 }
 
+// A packet body with its four-digit check in front.
+std::string WithCheck(const std::string& body) {
+    char check[8];
+    std::snprintf(check, sizeof check, "%04d", PacketChecksum(body));
+    return check + body;
+}
+
 std::string Built(const CommType& p) {
     std::string text;
     EXPECT_TRUE(BuildPacket(p, text));
@@ -36,10 +43,7 @@ std::string Built(const CommType& p) {
 TEST(PacketCodec, ChecksumSumsBytesAndWraps) {
     EXPECT_EQ(PacketChecksum("abc"), 294);
     EXPECT_EQ(PacketChecksum(""), 0);
-    // 'd' * 101 = 10100, then "^" (94) + "d" ... build a text summing to exactly 10294.
-    std::string t(102, 'd'); // 102 * 100 = 10200
-    t += '^';                // + 94 = 10294
-    EXPECT_EQ(PacketChecksum(t), 294);
+    EXPECT_EQ(PacketChecksum(std::string(102, 'd') + '^'), 294); // 10200 + 94 = 10294
     // Bytes above 127 count with their unsigned code.
     EXPECT_EQ(PacketChecksum("\xE9"), 233);
 }
@@ -60,10 +64,7 @@ TEST(PacketCodec, RequestNextControlPacketBytes) {
                              "00041006"
                              "0019Request next packet"
                              "00000000000000000000000000000000\x01";
-    EXPECT_EQ(w.substr(4), body);
-    char check[8];
-    std::snprintf(check, sizeof check, "%04d", PacketChecksum(body));
-    EXPECT_EQ(w.substr(0, 4), check);
+    EXPECT_EQ(w, WithCheck(body));
     EXPECT_EQ(sender.SentPacketCounter(), 1);
     ASSERT_TRUE(log.HasUnread());
     EXPECT_EQ(log.TakeNext(), "PKT: RQST NEXT PKT 0");
@@ -105,24 +106,19 @@ TEST(PacketCodec, WrongOrMissingCheckIsRefusedAndLeavesPacketCleared) {
 }
 
 TEST(PacketCodec, NumbersThatDoNotConvertOrOverflowFailTheParse) {
-    auto withBody = [](const std::string& body) {
-        char check[8];
-        std::snprintf(check, sizeof check, "%04d", PacketChecksum(body));
-        return std::string(check) + body;
-    };
     CommType back;
     // Number1 = 40000 does not fit 16 bits.
-    EXPECT_FALSE(ParsePacket(withBody("40000\t0000"
-                                      "0\ts01h01"
-                                      "1\t1\t00000000\x01"),
+    EXPECT_FALSE(ParsePacket(WithCheck("40000\t0000"
+                                       "0\ts01h01"
+                                       "1\t1\t00000000\x01"),
                              back));
     // Created is not a number.
-    EXPECT_FALSE(ParsePacket(withBody("0\t00000\ts01h01"
-                                      "x\t1\t00000000\x01"),
+    EXPECT_FALSE(ParsePacket(WithCheck("0\t00000\ts01h01"
+                                       "x\t1\t00000000\x01"),
                              back));
     // A counted length that lies: the field and all after it come out empty, the parse still holds.
-    ASSERT_TRUE(ParsePacket(withBody("0\t00000\ts01h01"
-                                     "1\t1\t0004100699991234\x01"),
+    ASSERT_TRUE(ParsePacket(WithCheck("0\t00000\ts01h01"
+                                      "1\t1\t0004100699991234\x01"),
                             back));
     EXPECT_EQ(back.PacketType, "1006");
     EXPECT_EQ(back.Data, "");
@@ -146,39 +142,39 @@ TEST(PacketCodec, OversizedTextsAreRefusedNotTruncated) {
 }
 
 TEST(PacketFields, ReadersStayInsideTheText) {
-    std::string v;
-    std::size_t end = 0;
-    ReadTabField("ab\tcd", 1, v, end);
-    EXPECT_EQ(v, "ab");
-    EXPECT_EQ(end, 3u);
-    ReadTabField("ab\tcd", 4, v, end);
-    EXPECT_EQ(v, "cd");
-    EXPECT_EQ(end, 5u);
-    ReadTabField("ab", 9, v, end);
-    EXPECT_EQ(v, "");
-    EXPECT_EQ(end, 2u);
-
-    ReadCountedField("xx0003abcdef", 3, v, end);
-    EXPECT_EQ(v, "abc");
-    EXPECT_EQ(end, 9u);
-    // The count must fit in the text from pos on, not merely in the whole text.
-    ReadCountedField("xxxxxxxx0004ab", 9, v, end);
-    EXPECT_EQ(v, "");
-    EXPECT_EQ(end, 14u);
-    ReadCountedField("-004abcd", 1, v, end); // a sign is not a digit
-    EXPECT_EQ(v, "");
-    ReadCountedField(" 4.0abcd", 1, v, end);
-    EXPECT_EQ(v, "");
-    ReadCountedField("00", 1, v, end);
-    EXPECT_EQ(v, "");
-    EXPECT_EQ(end, 2u);
-
-    ReadFixedField("abcdef", 5, 3, v, end);
-    EXPECT_EQ(v, "");
-    EXPECT_EQ(end, 6u);
-    ReadFixedField("abcdef", 4, 3, v, end);
-    EXPECT_EQ(v, "def");
-    EXPECT_EQ(end, 6u);
+    enum Kind { Tab, Counted, Fixed };
+    struct Case {
+        Kind kind;
+        const char* text;
+        std::size_t pos, length; // length only for fixed fields
+        const char* value;
+        std::size_t end;
+    };
+    const Case cases[] = {
+        {Tab, "ab\tcd", 1, 0, "ab", 3},
+        {Tab, "ab\tcd", 4, 0, "cd", 5},
+        {Tab, "ab", 9, 0, "", 2},
+        {Counted, "xx0003abcdef", 3, 0, "abc", 9},
+        // The count must fit in the text from pos on, not merely in the whole text.
+        {Counted, "xxxxxxxx0004ab", 9, 0, "", 14},
+        {Counted, "-004abcd", 1, 0, "", std::string::npos}, // a sign is not a digit
+        {Counted, " 4.0abcd", 1, 0, "", std::string::npos},
+        {Counted, "00", 1, 0, "", 2},
+        {Fixed, "abcdef", 5, 3, "", 6},
+        {Fixed, "abcdef", 4, 3, "def", 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " at " + std::to_string(c.pos));
+        std::string v = "stale";
+        std::size_t end = 0;
+        if (c.kind == Tab) ReadTabField(c.text, c.pos, v, end);
+        if (c.kind == Counted) ReadCountedField(c.text, c.pos, v, end);
+        if (c.kind == Fixed) ReadFixedField(c.text, c.pos, c.length, v, end);
+        EXPECT_EQ(v, c.value);
+        if (c.end != std::string::npos) {
+            EXPECT_EQ(end, c.end);
+        }
+    }
 }
 
 TEST(PacketFraming, TwoInOneReadAndOneOverTwoReads) {
@@ -288,15 +284,13 @@ TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
     text[3] = '1';
     EXPECT_FALSE(back.ExtractPacket(text));
     EXPECT_FALSE(back.ExtractPacket(""));
-}
 
-TEST(CommMember, CopyLeavesTargetFifo) {
-    CommMemberType a, b;
-    a.Identifier = "s02";
-    b.BufferAdd(CommType{});
-    ASSERT_TRUE(a.Copy(b));
-    EXPECT_EQ(b.Identifier, "s02");
-    EXPECT_EQ(b.BufferSize(), 1);
+    // Copy hands over the fields and leaves the target's FIFO alone.
+    CommMemberType target;
+    target.BufferAdd(CommType{});
+    ASSERT_TRUE(m.Copy(target));
+    EXPECT_EQ(target.Identifier, "s07");
+    EXPECT_EQ(target.BufferSize(), 1);
 }
 
 TEST(CommLog, RingWrapsAndOverwritesUnreadLines) {
