@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <utility>
 
 namespace zeva {
 namespace {
@@ -24,13 +25,19 @@ class MapModuleSettings final : public ModuleSettings {
     std::map<std::string, std::string> values;
 };
 
+// The built-in tables, loaded for a screen client.
+class ModuleTables : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(modules.Connect("s01")); }
+    FakeClock clock;
+    ModuleClass modules{clock};
+};
+
 TEST(ModuleIdentifier, NormalisesCaseAndRejectsWildcards) {
-    EXPECT_EQ(ModuleClass::NormaliseIdentifier("S01"), "s01");
-    EXPECT_EQ(ModuleClass::NormaliseIdentifier("s99"), "s99");
-    EXPECT_EQ(ModuleClass::NormaliseIdentifier("m00"), "m00");
     // A one-digit number is written with two places; characters after the third are not read.
-    EXPECT_EQ(ModuleClass::NormaliseIdentifier("s7"), "s07");
-    EXPECT_EQ(ModuleClass::NormaliseIdentifier("x0123"), "x01");
+    for (const auto& [in, out] :
+         {std::pair{"S01", "s01"}, {"s99", "s99"}, {"m00", "m00"}, {"s7", "s07"}, {"x0123", "x01"}})
+        EXPECT_EQ(ModuleClass::NormaliseIdentifier(in), out) << in;
     for (const char* bad : {"s??", "s**", "m**", "*01", "?01", "101", "", "s", "sab", "s-1", "s-5", " s01"})
         EXPECT_EQ(ModuleClass::NormaliseIdentifier(bad), std::nullopt) << bad;
 }
@@ -49,28 +56,24 @@ TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
     EXPECT_EQ(modules.Userid(), "s05");
     EXPECT_EQ(modules.ModuleIndex(), 2);
     EXPECT_EQ(modules.GetActionNo("PWLOCK"), 9);
+    // The screen client keeps the built-in table and saves nothing.
+    EXPECT_FALSE(modules.SaveModuleRegistryMonitorOnly());
 
     // Only the first call counts, even with another identifier.
     modules.SetState(2, 7);
     EXPECT_TRUE(modules.Connect("m01"));
     EXPECT_EQ(modules.Userid(), "s05");
     EXPECT_EQ(modules.State(2), 7);
-
     EXPECT_TRUE(modules.Disconnect());
     EXPECT_FALSE(modules.Connected());
+
+    // A group without a module row connects without an index.
+    ModuleClass other(clock);
+    ASSERT_TRUE(other.Connect("z01"));
+    EXPECT_EQ(other.ModuleIndex(), -1);
 }
 
-TEST(ModuleConnect, GroupWithoutModuleRowConnectsWithoutIndex) {
-    FakeClock clock;
-    ModuleClass modules(clock);
-    ASSERT_TRUE(modules.Connect("z01"));
-    EXPECT_EQ(modules.ModuleIndex(), -1);
-}
-
-TEST(ModuleTable, BuiltInRows) {
-    FakeClock clock;
-    ModuleClass modules(clock);
-    ASSERT_TRUE(modules.Connect("s01"));
+TEST_F(ModuleTables, BuiltInModuleRows) {
     ASSERT_EQ(modules.Sizeof(), 10);
     const std::string groups = "xdsprfthmi";
     for (std::int16_t i = 0; i < modules.Sizeof(); ++i) {
@@ -82,38 +85,31 @@ TEST(ModuleTable, BuiltInRows) {
         EXPECT_EQ(mask.substr(0, 8), i == 3 ? "01110111" : "01100111") << i;
         EXPECT_EQ(modules.Minimum(i), 1);
         EXPECT_EQ(modules.State(i), 0);
-        const std::string title = modules.Title(i);
-        EXPECT_EQ(title.size(), i == 6 ? 5u : i == 9 ? 4u : 7u) << i;
+        EXPECT_EQ(modules.Title(i).size(), i == 6 ? 5u : i == 9 ? 4u : 7u) << i;
     }
     EXPECT_EQ(modules.Title(2), "SCREEN ");
     EXPECT_EQ(modules.Title(6), "TCP  ");
-    EXPECT_EQ(modules.Title(9), "IHub");
     EXPECT_EQ(modules.Description(2), "The Screen display client ");
     EXPECT_EQ(modules.Maximum(0), 4);
     EXPECT_EQ(modules.Maximum(2), 10);
     EXPECT_EQ(modules.Error(0), "0110011100011111100000001");
     EXPECT_EQ(modules.Error(6), "0110011100000000000001100");
     EXPECT_EQ(modules.Error(9), "0110011100000000000000010");
-    EXPECT_EQ(modules.id("S01"), -1); // group letters compare exactly
+    EXPECT_EQ(modules.id("S01"), -1);             // group letters compare exactly
     EXPECT_DOUBLE_EQ(modules.Updated(), 38954.0); // 25/08/2006
 }
 
-TEST(FlagTable, CodesTitlesAndLookups) {
-    FakeClock clock;
-    ModuleClass modules(clock);
-    ASSERT_TRUE(modules.Connect("s01"));
+TEST_F(ModuleTables, FlagCodesTitlesAndLookups) {
     ASSERT_EQ(modules.ESizeof(), 25);
     std::set<std::string> codes;
     for (std::int16_t n = 0; n < modules.ESizeof(); ++n) {
-        const std::string code = modules.EId(n);
-        EXPECT_TRUE(codes.insert(code).second) << code;
-        EXPECT_EQ(modules.GetActionNo(code), n);
+        EXPECT_TRUE(codes.insert(modules.EId(n)).second) << modules.EId(n);
+        EXPECT_EQ(modules.GetActionNo(modules.EId(n)), n);
     }
     EXPECT_EQ(modules.GetActionNo("TEST"), 2);
     EXPECT_EQ(modules.GetActionNo("TELSTRA_IPFAIL"), 24);
-    EXPECT_EQ(modules.GetActionNo("pwlock"), -1);
-    EXPECT_EQ(modules.GetActionNo("PWLOCK "), -1);
-    EXPECT_EQ(modules.GetActionNo(""), -1);
+    for (const char* miss : {"pwlock", "PWLOCK ", ""})
+        EXPECT_EQ(modules.GetActionNo(miss), -1) << miss;
     // The system's own texts, misspellings and double blanks kept: the monitor shows them as sent.
     EXPECT_EQ(modules.ETitle(13), "Reserserved X25 Client Flag (unused) three.");
     EXPECT_EQ(modules.EDescription(16), modules.EDescription(13));
@@ -123,10 +119,7 @@ TEST(FlagTable, CodesTitlesAndLookups) {
               "cliient.  Set this flag to active if you want to alarm when uses modifiy paramters.");
 }
 
-TEST(ModuleProperties, IndexOutsideTheTablesIsRefused) {
-    FakeClock clock;
-    ModuleClass modules(clock);
-    ASSERT_TRUE(modules.Connect("s01"));
+TEST_F(ModuleTables, IndexOutsideTheTablesIsRefused) {
     EXPECT_EQ(modules.Title(10), "");
     EXPECT_FALSE(modules.Valid());
     EXPECT_EQ(modules.Title(9), "IHub");
@@ -151,14 +144,6 @@ TEST(ModuleProperties, IndexOutsideTheTablesIsRefused) {
     EXPECT_TRUE(modules.SetEId(2, "TST"));
     EXPECT_EQ(modules.GetActionNo("TST"), 2);
     EXPECT_EQ(modules.GetActionNo("TEST"), -1);
-}
-
-TEST(ModuleSettingsStore, ScreenClientKeepsBuiltInTableAndSavesNothing) {
-    FakeClock clock;
-    ModuleClass modules(clock);
-    ASSERT_TRUE(modules.Connect("s01"));
-    EXPECT_FALSE(modules.SaveModuleRegistryMonitorOnly());
-    EXPECT_EQ(modules.Title(2), "SCREEN ");
 }
 
 TEST(ModuleSettingsStore, StoredRowsOverrideAndUnusableValuesKeepDefaults) {
