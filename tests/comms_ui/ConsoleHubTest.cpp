@@ -34,6 +34,7 @@ class ConsoleHub : public ::testing::Test {
             std::make_unique<HubServer>(std::move(o), [this](const std::string& l) { hubLog.push_back(l); });
         std::string error;
         ASSERT_TRUE(hub->Listen(error)) << error;
+        port = hub->Port();
     }
     // The owner's side of the link: every data packet taken with Receive.
     void Wire(CommDisplay& d) {
@@ -48,7 +49,7 @@ class ConsoleHub : public ::testing::Test {
         CommMemberType target(OleNow());
         target.Identifier = "s03";
         target.ServerAddress = "127.0.0.1";
-        target.ServerPort = hub->Port();
+        target.ServerPort = port;
         target.Mode = mode;
         target.BufferMax = 10;
         target.RemoteBuffer = 100;
@@ -70,6 +71,7 @@ class ConsoleHub : public ::testing::Test {
     }
 
     std::unique_ptr<HubServer> hub;
+    quint16 port = 0;
     std::vector<std::string> hubLog;
     std::vector<CommType> records;
     int disconnections = 0;
@@ -151,15 +153,9 @@ TEST_F(ConsoleHub, DisconnectLogsOffAndTheHubCloses) {
 
 TEST_F(ConsoleHub, UnreachableHubIsReportedInTheLabel) {
     StartHub(0);
-    const quint16 port = hub->Port();
-    hub.reset();
+    hub.reset(); // nothing listens on the port any more
     CommDisplay d(nullptr, 10);
-    CommMemberType target(OleNow());
-    target.Identifier = "s03";
-    target.ServerAddress = "127.0.0.1";
-    target.ServerPort = port;
-    target.Mode = 276;
-    ASSERT_TRUE(d.Connect(target));
+    ASSERT_TRUE(Connect(d, 276));
     ASSERT_TRUE(test::WaitFor(
         [&] { return LogHas(d, QStringLiteral("  Failed to connect - Server failed to connect")); }));
     EXPECT_EQ(d.ErrorLabel()->text(), QStringLiteral("Failed to connect - Server failed to connect"));

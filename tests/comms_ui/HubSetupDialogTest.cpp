@@ -41,28 +41,18 @@ TEST_F(HubSetupDialog, ShowsTheValuesUnderItsOwnCaptions) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
 }
 
-TEST_F(HubSetupDialog, CancelAfterEditingChangesNothing) {
-    frmHubSetup dlg(nullptr, ident, address, port, mb);
-    dlg.txtHubSetup(0)->setText(QStringLiteral("s77"));
-    dlg.txtHubSetup(1)->setText(QStringLiteral("hub.example"));
-    dlg.txtHubSetup(2)->setText(QStringLiteral("7000"));
-    dlg.cmdControl(1)->click();
-    EXPECT_EQ(dlg.result(), QDialog::Rejected);
-    EXPECT_EQ(ident, "s05");
-    EXPECT_EQ(address, "127.0.0.1");
-    EXPECT_EQ(port, 6000);
-}
-
-TEST_F(HubSetupDialog, OkTakesTheEditedValues) {
-    frmHubSetup dlg(nullptr, ident, address, port, mb);
-    dlg.txtHubSetup(0)->setText(QStringLiteral("s77"));
-    dlg.txtHubSetup(1)->setText(QStringLiteral("hub.example"));
-    dlg.txtHubSetup(2)->setText(QStringLiteral("7000"));
-    dlg.cmdControl(0)->click();
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(ident, "s77");
-    EXPECT_EQ(address, "hub.example");
-    EXPECT_EQ(port, 7000);
+TEST_F(HubSetupDialog, CancelAfterEditingChangesNothingAndOkTakesTheEdits) {
+    for (int button : {1, 0}) {
+        frmHubSetup dlg(nullptr, ident, address, port, mb);
+        dlg.txtHubSetup(0)->setText(QStringLiteral("s77"));
+        dlg.txtHubSetup(1)->setText(QStringLiteral("hub.example"));
+        dlg.txtHubSetup(2)->setText(QStringLiteral("7000"));
+        dlg.cmdControl(button)->click();
+        EXPECT_EQ(dlg.result(), button == 0 ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(ident, button == 0 ? "s77" : "s05");
+        EXPECT_EQ(address, button == 0 ? "hub.example" : "127.0.0.1");
+        EXPECT_EQ(port, button == 0 ? 7000 : 6000);
+    }
     EXPECT_TRUE(mb.shown.empty());
 }
 
