@@ -27,42 +27,21 @@ TEST_F(FieldFormat, EveryTypeWithoutAPattern) {
         const char* expected;
         bool valid;
     };
+    // clang-format off
     const Case cases[] = {
-        {0, "12", "", true},
-        {1, "12", "", true},
-        {2, "12", "12", true},
-        {2, "abc", "", false},
-        {2, "40000", "", false},
-        {2, " -7 ", "-7", true},
-        {3, "40000", "40000", true},
-        {3, "3000000000", "", false},
-        {4, "0.1", "0.1", true},
-        {4, "1e39", "", false},
-        {5, "0.1", "0.1", true},
-        {5, "2.5E3", "2500", true},
-        {6, "12.34567", "12.3457", true},
-        {6, "x", "", false},
-        {7, "2001-02-03", "03/02/2001", true},
-        {7, "2001-02-03 04:05:06", "03/02/2001 04:05:06", true},
-        {7, "04:05:06", "04:05:06", true},
-        {7, "2001-02-30", "", false},
-        {7, "tomorrow", "", false},
-        {8, "  padded  ", "  padded  ", true},
-        {8, "", "", true},
-        {9, "x", "", true},
-        {10, "x", "", true},
-        {11, "True", "True", true},
-        {11, "0", "False", true},
-        {11, "maybe", "", false},
-        {12, " as is ", " as is ", true},
-        {13, "x", "", true},
-        {14, "1.25", "1.25", true},
-        {17, "255", "255", true},
-        {17, "256", "", false},
-        {17, "-1", "", false},
-        {8192, "x", "", true},
-        {99, "x", "", true},
+        {0, "12", "", true}, {1, "12", "", true}, {2, "12", "12", true}, {2, "abc", "", false},
+        {2, "40000", "", false}, {2, " -7 ", "-7", true}, {3, "40000", "40000", true},
+        {3, "3000000000", "", false}, {4, "0.1", "0.1", true}, {4, "1e39", "", false},
+        {5, "0.1", "0.1", true}, {5, "2.5E3", "2500", true}, {6, "12.34567", "12.3457", true},
+        {6, "x", "", false}, {7, "2001-02-03", "03/02/2001", true},
+        {7, "2001-02-03 04:05:06", "03/02/2001 04:05:06", true}, {7, "04:05:06", "04:05:06", true},
+        {7, "2001-02-30", "", false}, {7, "tomorrow", "", false}, {8, "  padded  ", "  padded  ", true},
+        {8, "", "", true}, {9, "x", "", true}, {10, "x", "", true}, {11, "True", "True", true},
+        {11, "0", "False", true}, {11, "maybe", "", false}, {12, " as is ", " as is ", true},
+        {13, "x", "", true}, {14, "1.25", "1.25", true}, {17, "255", "255", true}, {17, "256", "", false},
+        {17, "-1", "", false}, {8192, "x", "", true}, {99, "x", "", true},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.value + "'");
         EXPECT_EQ(Format(c.vtype, "", c.value), c.expected);
@@ -77,31 +56,21 @@ TEST_F(FieldFormat, EveryTypeWithAPattern) {
         const char* value;
         const char* expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {2, "0000", "12", "0012"},
-        {3, "00", "7", "07"},
-        {3, "00", "12345", "12345"},
-        {4, "0.00", "1.5", "1.50"},
-        {5, "000.0", "2.25", "002.3"},
-        {6, "0.00", "12.3456", "12.35"},
+        {2, "0000", "12", "0012"}, {3, "00", "7", "07"}, {3, "00", "12345", "12345"},
+        {4, "0.00", "1.5", "1.50"}, {5, "000.0", "2.25", "002.3"}, {6, "0.00", "12.3456", "12.35"},
         {7, "dd/mm/yyyy", "2001-02-03 04:05:06", "03/02/2001"},
-        {7, "hh:mm:ss", "2001-02-03 04:05:06", "04:05:06"},
-        {7, "dd-mm-yy", "03/02/2001", "03-02-01"},
+        {7, "hh:mm:ss", "2001-02-03 04:05:06", "04:05:06"}, {7, "dd-mm-yy", "03/02/2001", "03-02-01"},
         {7, "yyyymmdd", "2001-02-03", "20010203"},
-        {8, "0000", "12", "0012"}, // a numeric text takes a digit pattern
+        {8, "0000", "12", "0012"}, /* a numeric text takes a digit pattern */
         {8, "dd/mm/yyyy", "2001-02-03", "03/02/2001"},
-        {8, "0000", "ABC", "ABC"}, // any other text stays as it is
-        {8, ">", "abc", "ABC"},
-        {8, "@@@@@", "ab", "   ab"},
-        {8, "!@@@@@", "ab", "ab   "},
-        {8, "(@@@) @@@", "0311", "(  0) 311"},
-        {11, "0", "True", "-1"},
-        {12, "0000", "5", "0005"},
-        {14, "0.0", "1.25", "1.3"},
-        {17, "000", "9", "009"},
-        {9, "0000", "12", ""},
-        {13, "0000", "12", ""},
+        {8, "0000", "ABC", "ABC"}, /* any other text stays as it is */ {8, ">", "abc", "ABC"},
+        {8, "@@@@@", "ab", "   ab"}, {8, "!@@@@@", "ab", "ab   "}, {8, "(@@@) @@@", "0311", "(  0) 311"},
+        {11, "0", "True", "-1"}, {12, "0000", "5", "0005"}, {14, "0.0", "1.25", "1.3"},
+        {17, "000", "9", "009"}, {9, "0000", "12", ""}, {13, "0000", "12", ""},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.pattern + "' '" + c.value + "'");
         EXPECT_EQ(Format(c.vtype, c.pattern, c.value), c.expected);
@@ -109,19 +78,14 @@ TEST_F(FieldFormat, EveryTypeWithAPattern) {
     }
 }
 
-TEST_F(FieldFormat, UndefinedFieldGivesEmptyAndInvalid) {
+TEST_F(FieldFormat, TypeNamesAndAnUndefinedField) {
+    const std::pair<int, const char*> names[] = {{2, "Integer"}, {7, "Date"},     {13, "DataObject"},
+                                                 {17, "Byte"},   {8192, "Array"}, {15, "Unknown"},
+                                                 {-1, "Unknown"}};
+    for (const auto& [vtype, name] : names)
+        EXPECT_EQ(FieldValue::TypeName(static_cast<std::int16_t>(vtype)), name) << vtype;
     EXPECT_EQ(fields.FFormatField(321, "12"), "");
     EXPECT_FALSE(fields.Valid());
-}
-
-TEST_F(FieldFormat, TypeNames) {
-    EXPECT_EQ(FieldValue::TypeName(2), "Integer");
-    EXPECT_EQ(FieldValue::TypeName(7), "Date");
-    EXPECT_EQ(FieldValue::TypeName(13), "DataObject");
-    EXPECT_EQ(FieldValue::TypeName(17), "Byte");
-    EXPECT_EQ(FieldValue::TypeName(8192), "Array");
-    EXPECT_EQ(FieldValue::TypeName(15), "Unknown");
-    EXPECT_EQ(FieldValue::TypeName(-1), "Unknown");
 }
 
 TEST_F(FieldFormat, DateTextsDayFirstAndTwoDigitYears) {
