@@ -34,48 +34,26 @@ using e2e::CallingNumber;
 using e2e::RunFor;
 using e2e::WaitUntil;
 
-// A monitor on the same hub, logged in as m01 the way zeva-monitor does: keeps every flag it gets.
-struct Monitor {
-    explicit Monitor(quint16 port) {
+// Another member of the same hub (a monitor m01, a peer s06) ticking its own engine: keeps every
+// packet routed to it and sends packets for the hub to route.
+struct HubMember {
+    HubMember(quint16 port, const std::string& id) {
         engine.onReceivedData = [this](const CommType&) {
-            CommType flag;
-            if (engine.Receive(flag)) flags.push_back(flag);
+            CommType p;
+            if (engine.Receive(p)) packets.push_back(p);
         };
         QObject::connect(&timer, &QTimer::timeout, [this] { engine.Tick(); });
         timer.start(50);
         CommMemberType target(OleNow());
-        target.Identifier = "m01";
+        target.Identifier = id;
         target.ServerAddress = "127.0.0.1";
         target.ServerPort = port;
         target.Mode = kModeOUT | kModeBUF | kModeSTC;
-        target.Description = "Monitor";
+        target.Description = "Member " + id;
         target.MemberExpire = 1.0 / 24;
         engine.Connect(target);
     }
-    ~Monitor() { timer.stop(); }
-    QtTcpSocket socket;
-    SystemClock clock;
-    QtEventPump pump;
-    CommEngine engine{socket, clock, pump};
-    QTimer timer;
-    std::vector<CommType> flags;
-};
-
-// Another client on the same hub (s06), whose packets the hub routes to the screen client.
-struct Peer {
-    explicit Peer(quint16 port) {
-        QObject::connect(&timer, &QTimer::timeout, [this] { engine.Tick(); });
-        timer.start(50);
-        CommMemberType target(OleNow());
-        target.Identifier = "s06";
-        target.ServerAddress = "127.0.0.1";
-        target.ServerPort = port;
-        target.Mode = kModeOUT | kModeBUF | kModeSTC;
-        target.Description = "Peer";
-        target.MemberExpire = 1.0 / 24;
-        engine.Connect(target);
-    }
-    ~Peer() { timer.stop(); }
+    ~HubMember() { timer.stop(); }
     bool SendTo(const std::string& destination, const std::string& type, const std::string& data) {
         CommType p;
         p.Source = "x01";
@@ -89,7 +67,12 @@ struct Peer {
     QtEventPump pump;
     CommEngine engine{socket, clock, pump};
     QTimer timer;
+    std::vector<CommType> packets;
 };
+
+bool EndsWith(const std::string& t, const std::string& end) {
+    return t.size() >= end.size() && t.compare(t.size() - end.size(), end.size(), end) == 0;
+}
 
 class EndToEnd : public ::testing::Test {
   protected:
@@ -130,16 +113,15 @@ class EndToEnd : public ::testing::Test {
         o.rate = 0;
         o.source = source;
         o.quiet = true;
-        hub_ = std::make_unique<HubServer>(std::move(o), [this](const std::string& line) { HubLog(line); });
+        hub_ = std::make_unique<HubServer>(std::move(o), [this](const std::string& line) {
+            hubLog_.push_back(line);
+            if (line.find("(1002)") != std::string::npos) {
+                sawLogoff_ = true;
+                windowGoneAtLogoff_ = !watched_ || watched_->IsUnloaded();
+            }
+        });
         ASSERT_TRUE(hub_->Listen(error)) << error;
         port_ = hub_->Port();
-    }
-    void HubLog(const std::string& line) {
-        hubLog_.push_back(line);
-        if (line.find("(1002)") != std::string::npos) {
-            sawLogoff_ = true;
-            windowGoneAtLogoff_ = !watched_ || watched_->IsUnloaded();
-        }
     }
     bool HubLogged(const std::string& part) const {
         return std::any_of(hubLog_.begin(), hubLog_.end(),
@@ -167,18 +149,24 @@ class EndToEnd : public ::testing::Test {
         }
         window_->show();
     }
-    bool Connected() const { return window_->HubConnected() && TitleEndsWith("Connected"); }
-    bool TitleEndsWith(const std::string& status) const {
-        const std::string t = window_->windowTitle().toStdString();
-        return t.size() >= status.size() && t.compare(t.size() - status.size(), status.size(), status) == 0;
+    // OpenWindow, then the login within connectMs, then `records` records processed within takeMs.
+    void OpenAndTake(std::uint64_t records, const std::map<std::string, std::string>& extra = {},
+                     int engineTickMs = 100, const std::string& commandLine = "05", int connectMs = 20000,
+                     int takeMs = 20000) {
+        ASSERT_NO_FATAL_FAILURE(OpenWindow(extra, engineTickMs, commandLine));
+        ASSERT_TRUE(WaitUntil([&] { return Connected(); }, connectMs))
+            << window_->windowTitle().toStdString();
+        ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QString::number(records); }, takeMs))
+            << "processed " << ProcessedLabel().toStdString() << ", hub sent " << hub_->RecordsSent()
+            << ", link received " << window_->client()->Engine().Member().RPackets;
+    }
+    bool Connected() const {
+        return window_->HubConnected() && EndsWith(window_->windowTitle().toStdString(), "Connected");
     }
     // Index of the first caption at or after from that ends with status; -1 when none.
     int TitleIndex(const std::string& status, std::size_t from = 0) const {
-        for (std::size_t i = from; i < titles_.size(); ++i) {
-            const std::string& t = titles_[i];
-            if (t.size() >= status.size() && t.compare(t.size() - status.size(), status.size(), status) == 0)
-                return static_cast<int>(i);
-        }
+        for (std::size_t i = from; i < titles_.size(); ++i)
+            if (EndsWith(titles_[i], status)) return static_cast<int>(i);
         return -1;
     }
     QString ProcessedLabel() const {
@@ -192,16 +180,18 @@ class EndToEnd : public ::testing::Test {
             lines.push_back(list->item(i)->text().toStdString());
         return lines;
     }
-    // Checks that the Output window shows records first..last (inclusive), one line each, newest on
-    // top, and nothing else.
-    void ExpectOutputShows(std::uint64_t first, std::uint64_t last) const {
+    // The intake took exactly the hub's count records, none waiting or dropped, and the Output
+    // window shows records first..count-1, one line each, newest on top, and nothing else.
+    void ExpectAllTaken(std::uint64_t count, std::uint64_t first = 0) const {
+        EXPECT_EQ(hub_->RecordsSent(), count);
+        EXPECT_EQ(window_->intake()->RecordsProcessed(), std::int64_t(count));
+        EXPECT_EQ(window_->intake()->Waiting(), 0u);
+        EXPECT_EQ(window_->intake()->Dropped(), 0);
         const std::vector<std::string> lines = OutputLines();
-        ASSERT_EQ(lines.size(), last - first + 1);
-        for (std::uint64_t n = first; n <= last; ++n) {
-            const std::string& line = lines[last - n];
-            EXPECT_NE(line.find(CallingNumber(n)), std::string::npos)
-                << "line " << (last - n) << " should show record " << n << ": " << line;
-        }
+        ASSERT_EQ(lines.size(), count - first);
+        for (std::uint64_t n = first; n < count; ++n)
+            EXPECT_NE(lines[count - 1 - n].find(CallingNumber(n)), std::string::npos)
+                << "line " << (count - 1 - n) << " should show record " << n << ": " << lines[count - 1 - n];
     }
 
     std::filesystem::path dir_;
@@ -219,17 +209,9 @@ class EndToEnd : public ::testing::Test {
 };
 
 TEST_F(EndToEnd, AsynchronousRecordsShowInOrderNewestOnTop) {
-    constexpr std::uint64_t kRecords = 50;
-    StartHub(kRecords);
-    OpenWindow();
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QString::number(kRecords); }))
-        << "processed " << ProcessedLabel().toStdString() << ", hub sent " << hub_->RecordsSent();
-    ExpectOutputShows(0, kRecords - 1);
-    EXPECT_EQ(window_->intake()->RecordsProcessed(), std::int64_t(kRecords));
-    EXPECT_EQ(window_->intake()->Waiting(), 0u);
-    EXPECT_EQ(window_->intake()->Dropped(), 0);
-    EXPECT_EQ(hub_->RecordsSent(), kRecords);
+    StartHub(50);
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(50));
+    ExpectAllTaken(50);
     EXPECT_FALSE(HubLogged("request next")) << "asynchronous intake never asks";
     // The newest record is current, so the operator sees it.
     EXPECT_EQ(e2e::OutputList(*window_)->currentRow(), 0);
@@ -239,49 +221,39 @@ TEST_F(EndToEnd, ConnectsAtTheEnginesOwnPaceWithAShortRetryWait) {
     // A login takes four 2-second engine steps while the connection timer judges the attempt one
     // second after starting it; a retry wait of 2 seconds must not restart the login under way.
     StartHub(3);
-    OpenWindow({{"Setup\\TCP\\Hub Inter Retry Wait", "2"}}, /*engineTickMs=*/0);
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); }, 40000)) << window_->windowTitle().toStdString();
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(3, {{"Setup\\TCP\\Hub Inter Retry Wait", "2"}}, 0, "05", 40000));
     EXPECT_EQ(hub_->LoggedInCount(), 1);
     // One login only: a restarted attempt shows as a second connection at the hub.
     EXPECT_EQ(std::count_if(hubLog_.begin(), hubLog_.end(),
                             [](const std::string& l) { return l.rfind("connection #", 0) == 0; }),
               1);
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("3"); }, 10000));
-    ExpectOutputShows(0, 2);
+    ExpectAllTaken(3);
 }
 
 TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     // The hub holds the whole backlog before the client logs in and hands out one record per
     // request: each must be shown exactly once, in order, none lost between request and receive.
-    constexpr std::uint64_t kRecords = 30;
-    StartHub(kRecords);
-    OpenWindow({{"Setup\\TCP\\Async Comms", "False"}});
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
+    // The backlog drains at once: at one record per server-timer second it would take 30 s.
+    StartHub(30);
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(30, {{"Setup\\TCP\\Async Comms", "False"}}, 100, "05", 20000, 10000));
     EXPECT_TRUE(HubLogged("login s05 (sync")) << "the member asked for synchronous mode";
-    // The backlog drains at once: at one record per server-timer second it would take 30.
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QString::number(kRecords); }, 10000))
-        << "processed " << ProcessedLabel().toStdString() << ", hub sent " << hub_->RecordsSent();
     // Let a few more server-timer requests go to the now empty hub: nothing more may show.
     RunFor(2500);
-    EXPECT_EQ(ProcessedLabel(), QString::number(kRecords));
-    EXPECT_EQ(hub_->RecordsSent(), kRecords);
-    EXPECT_EQ(window_->intake()->RecordsProcessed(), std::int64_t(kRecords));
-    EXPECT_EQ(window_->intake()->Waiting(), 0u);
-    ExpectOutputShows(0, kRecords - 1);
+    EXPECT_EQ(ProcessedLabel(), QStringLiteral("30"));
+    ExpectAllTaken(30);
 }
 
 TEST_F(EndToEnd, UnselectedX25SourceShowsNothing) {
     constexpr std::uint64_t kRecords = 20;
     StartHub(kRecords, "x02");
-    OpenWindow({{"Setup\\FORM\\X25Client Enabled01", "True"}, {"Setup\\FORM\\X25Client Enabled02", "False"}});
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
-    // Every record reached the client's link...
+    // Every record reaches the client's link and none of them is shown or counted.
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(
+        0, {{"Setup\\FORM\\X25Client Enabled01", "True"}, {"Setup\\FORM\\X25Client Enabled02", "False"}}));
     ASSERT_TRUE(WaitUntil([&] {
         return window_->client()->Engine().Member().RPackets >= std::int32_t(kRecords);
     })) << "link received "
         << window_->client()->Engine().Member().RPackets;
-    RunFor(1200); // and a server-timer tick has had its go at the ring
-    // ...and none of them was shown or counted.
+    RunFor(1200); // a server-timer tick has had its go at the ring
     EXPECT_EQ(hub_->RecordsSent(), kRecords);
     EXPECT_EQ(window_->intake()->Dropped(), std::int64_t(kRecords));
     EXPECT_EQ(ProcessedLabel(), QStringLiteral("0"));
@@ -291,63 +263,50 @@ TEST_F(EndToEnd, UnselectedX25SourceShowsNothing) {
 
 TEST_F(EndToEnd, TestButtonFlagReachesTheMonitor) {
     StartHub(1);
-    Monitor monitor(port_);
+    HubMember monitor(port_, "m01");
     ASSERT_TRUE(WaitUntil([&] { return monitor.engine.Connected(); })) << "the monitor logs in";
-    OpenWindow({}, 100, "ADMIN05"); // the Setup pane with the TEST button is the administrator's
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
+    // The Setup pane with the TEST button is the administrator's.
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, 100, "ADMIN05"));
     auto* test = window_->findChild<QAbstractButton*>(QStringLiteral("cmdMonitorTest"));
     ASSERT_NE(test, nullptr);
     ASSERT_TRUE(test->isEnabled());
     test->click();
-    ASSERT_TRUE(WaitUntil([&] { return !monitor.flags.empty(); })) << "no flag reached the monitor";
-    ASSERT_EQ(monitor.flags.size(), 1u);
-    const CommType& flag = monitor.flags.front();
+    ASSERT_TRUE(WaitUntil([&] { return !monitor.packets.empty(); })) << "no flag reached the monitor";
+    RunFor(300); // the record the hub had is no flag: the monitor gets nothing else
+    ASSERT_EQ(monitor.packets.size(), 1u);
+    const CommType& flag = monitor.packets.front();
     EXPECT_EQ(flag.Destination, "m**");
     EXPECT_EQ(flag.Source, "s05");
     EXPECT_EQ(flag.Text1, "2");
     EXPECT_EQ(flag.Text2, "s05");
     EXPECT_EQ(flag.Text3, "s05");
     EXPECT_TRUE(HubLogged("from s05 to m** (1 client)"));
-    // The record the hub had is no flag: the monitor got nothing else.
-    RunFor(300);
-    EXPECT_EQ(monitor.flags.size(), 1u);
 }
 
 TEST_F(EndToEnd, BurstOfAThousandRecordsLosesNone) {
     constexpr std::uint64_t kRecords = 1000;
     StartHub(kRecords);
-    OpenWindow();
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QString::number(kRecords); }))
-        << "processed " << ProcessedLabel().toStdString() << ", hub sent " << hub_->RecordsSent()
-        << ", link received " << window_->client()->Engine().Member().RPackets;
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(kRecords));
     RecordIntake& intake = *window_->intake();
-    EXPECT_EQ(intake.RecordsProcessed(), std::int64_t(kRecords));
-    EXPECT_EQ(intake.Waiting(), 0u);
-    EXPECT_EQ(intake.Dropped(), 0);
     EXPECT_EQ(intake.BufferInPtr(), int(kRecords % 100));
     EXPECT_EQ(intake.BufferOutPtr(), int(kRecords % 100));
     EXPECT_EQ(window_->shell().RecordsProcessed(), std::int64_t(kRecords));
     EXPECT_EQ(window_->client()->Engine().Member().RPackets, std::int32_t(kRecords));
-    EXPECT_EQ(hub_->RecordsSent(), kRecords);
     // MaxEntriesInOutput (50) caps the list: the newest 50, the last record on top.
-    ExpectOutputShows(kRecords - 50, kRecords - 1);
+    ExpectAllTaken(kRecords, kRecords - 50);
 }
 
 TEST_F(EndToEnd, ClosingWhileConnectedLogsOffBeforeTheWindowGoes) {
     StartHub(5);
-    OpenWindow();
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("5"); }));
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(5));
     ASSERT_EQ(hub_->LoggedInCount(), 1);
     const std::size_t before = titles_.size();
     EXPECT_FALSE(window_->close()) << "a close request waits for the connection timer";
     ASSERT_TRUE(WaitUntil([&] { return window_->IsUnloaded(); }, 15000))
         << window_->windowTitle().toStdString();
     const int disconnecting = TitleIndex("Disconnecting", before);
-    const int terminating = TitleIndex("Terminating", before);
     EXPECT_GE(disconnecting, 0);
-    EXPECT_GT(terminating, disconnecting);
+    EXPECT_GT(TitleIndex("Terminating", before), disconnecting);
     // The hub heard the 1002 while the window was still there, and closed the link itself.
     EXPECT_TRUE(sawLogoff_);
     EXPECT_FALSE(windowGoneAtLogoff_) << "the 1002 must leave before the window unloads";
@@ -360,9 +319,7 @@ TEST_F(EndToEnd, ClosingWhileConnectedLogsOffBeforeTheWindowGoes) {
 TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     StartHub(3);
     const quint16 port = port_;
-    OpenWindow();
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("3"); }));
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(3));
     const std::size_t before = titles_.size();
     hub_.reset(); // the hub dies: its sockets are aborted without a word
     ASSERT_TRUE(WaitUntil([&] { return TitleIndex("Attempting Connection", before) >= 0; }))
@@ -389,15 +346,14 @@ TEST_F(EndToEnd, ControlPacketsAreNotShownAsRecords) {
     // Data packets whose type is a control code (a 1007 watchdog, a 1002 acknowledge) are link
     // traffic: only the caller record behind them is shown.
     StartHub(2);
-    Peer peer(port_);
+    HubMember peer(port_, "s06");
     ASSERT_TRUE(WaitUntil([&] { return peer.engine.Connected(); }));
-    OpenWindow();
-    ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("2"); }));
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(2));
     const std::int32_t received = window_->client()->Engine().Member().RPackets;
-    ASSERT_TRUE(peer.SendTo("s05", "1007", RecordSource::PipeToRecordText("1|2|3|4|0477777777")));
-    ASSERT_TRUE(peer.SendTo("s05", "1002", RecordSource::PipeToRecordText("1|2|3|4|0488888888")));
-    ASSERT_TRUE(peer.SendTo("s05", "DATA", RecordSource::PipeToRecordText("1|2|3|4|0499999999")));
+    for (const auto& [type, number] :
+         {std::pair{"1007", "0477777777"}, {"1002", "0488888888"}, {"DATA", "0499999999"}})
+        ASSERT_TRUE(
+            peer.SendTo("s05", type, RecordSource::PipeToRecordText(std::string("1|2|3|4|") + number)));
     ASSERT_TRUE(WaitUntil([&] { return window_->client()->Engine().Member().RPackets >= received + 3; }))
         << "the routed packets did not all reach the client";
     ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("3"); }));
@@ -428,7 +384,7 @@ TEST_F(EndToEnd, GarbageFromTheHubLeavesTheWindowRunningAndRetrying) {
             s->write(junk.data(), qint64(junk.size()));
         }
     });
-    OpenWindow({{"Setup\\TCP\\Hub Inter Retry Wait", "1"}});
+    ASSERT_NO_FATAL_FAILURE(OpenWindow({{"Setup\\TCP\\Hub Inter Retry Wait", "1"}}));
     // The login never completes; the connection timer says so and tries again by itself.
     ASSERT_TRUE(WaitUntil([&] {
         return TitleIndex("Failed to Connect") >= 0 && TitleIndex("Retry in 00 seconds") >= 0;
