@@ -53,7 +53,7 @@ class Output : public DisplayFixture {
     std::unique_ptr<OutputFormatter> formatter;
 };
 
-TEST(OutputEntry, ParsesColumnsAndSkipsBadLines) {
+TEST(OutputEntry, ParsesColumnsSkipsBadLinesAndKeepsAtMostHundred) {
     const std::vector<std::string> lines = {
         "NUV 0020 0001 0101 Surname",
         "    EOF  0000 9999 literal text ",
@@ -78,55 +78,60 @@ TEST(OutputEntry, ParsesColumnsAndSkipsBadLines) {
     // Lines are written back in the same columns.
     EXPECT_EQ(e[0].Line(), lines[0]);
     EXPECT_EQ(e[1].Line(), lines[1]);
-}
 
-TEST(OutputEntry, AtMostHundredEntriesAndOverlongLines) {
-    std::vector<std::string> lines(150, "    EOF  0000 9999 " + std::string(100000, 'x'));
-    const auto e = ParseDisplayFormatList(lines);
-    EXPECT_EQ(e.size(), 100u);
+    // At most 100 entries, however long the lines; the closing line alone gives none.
+    EXPECT_EQ(ParseDisplayFormatList(
+                  std::vector<std::string>(150, "    EOF  0000 9999 " + std::string(100000, 'x')))
+                  .size(),
+              100u);
     EXPECT_TRUE(ParseDisplayFormatList({}).empty());
     EXPECT_TRUE(ParseDisplayFormatList({"    EOF  0000 9999 only the closing line"}).empty());
 }
 
-TEST_F(Output, FirstEntryWithNewLineGivesABlankFirstLine) {
-    cs.CharactersPerPage = 10;
-    cs.LinesPerRecord = 3;
-    Show({Literal("HELLO", 0, "EOF ", "N  ")});
-    EXPECT_EQ(Block(output), ReadData("first-newline.txt"));
-}
-
-TEST_F(Output, WordMovesWholeToTheNextLineAfterTheIndent) {
-    cs.CharactersPerPage = 20;
-    cs.LinesPerRecord = 3;
-    cs.LineIndentCharacters = 2;
-    Show({Literal("THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG")});
-    EXPECT_EQ(Block(output), ReadData("word-moved-indent.txt"));
-}
-
-TEST_F(Output, WordWithoutBlankNearTheBreakIsHyphenated) {
-    cs.CharactersPerPage = 10;
-    cs.LinesPerRecord = 3;
-    Show({Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")});
-    EXPECT_EQ(Block(output), ReadData("hyphen-split.txt"));
-}
-
-TEST_F(Output, PostSpaceSurvivesAWrap) {
-    // The post space after a moved word keeps the next value apart from it.
-    cs.CharactersPerPage = 10;
-    cs.LinesPerRecord = 2;
-    Show({Literal("HELLO WORLDS", 1), Literal("X")});
-    EXPECT_EQ(Block(output), "HELLO     |\nWORLDS X|\n");
+TEST_F(Output, OneRecordThroughTheBreakLoop) {
+    struct Case {
+        const char* name;
+        int width, lines, indent;
+        bool fixedLines;
+        std::vector<std::string> entries;
+        const char* pipe;
+        const char* expected; // a file in tests/data/display, or the block itself
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"first entry with N: blank first line", 10, 3, 0, false, {Literal("HELLO", 0, "EOF ", "N  ")}, "",
+         "first-newline.txt"},
+        {"a word moves whole after the indent", 20, 3, 2, false,
+         {Literal("THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG")}, "", "word-moved-indent.txt"},
+        {"no blank near the break", 10, 3, 0, false, {Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")}, "", "hyphen-split.txt"},
+        {"text past the last line", 10, 2, 0, false, {Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")}, "", "more-indicator.txt"},
+        {"fixed lines pad the record", 10, 3, 0, true, {Literal("HI")}, "", "fixed-lines.txt"},
+        // The post space after a moved word keeps the next value apart from it.
+        {"post space survives a wrap", 10, 2, 0, false, {Literal("HELLO WORLDS", 1), Literal("X")}, "",
+         "HELLO     |\nWORLDS X|\n"},
+        {"sizes, upper case, fixed size, missing fields", 40, 0, 0, false,
+         {FieldLine(101, "0003", 1, " UV"), FieldLine(102, "0006", 1, "  V"), FieldLine(999, "0004", 1, "  V"),
+          FieldLine(103, "0002", 0)}, "abcdef|xy|hello", "ABC xy          he|\n"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cs = ClientSettings{};
+        cs.CharactersPerPage = static_cast<std::int16_t>(c.width);
+        if (c.lines) cs.LinesPerRecord = static_cast<std::int16_t>(c.lines);
+        cs.LineIndentCharacters = static_cast<std::int16_t>(c.indent);
+        cs.FixedLinesPerRecord = c.fixedLines;
+        output.Clear();
+        Show(c.entries, c.pipe);
+        const std::string expected = c.expected;
+        EXPECT_EQ(Block(output), expected.ends_with(".txt") ? ReadData(expected) : expected);
+    }
 }
 
 TEST_F(Output, MoreMarksOnlyRealTextBeyondTheLastLine) {
     cs.CharactersPerPage = 10;
     cs.LinesPerRecord = 2;
-    Show({Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")});
-    EXPECT_EQ(Block(output), ReadData("more-indicator.txt"));
-
     // Trailing blanks beyond the last line, or text that exactly fills it, give no mark.
     cs.TextFormat = false;
-    output.Clear();
     Show({Literal("ABCDE", 30)});
     Show({Literal("ABCDEFGHIJKLMNOPQRST", 40)});
     EXPECT_EQ(Block(output), "ABCDEFGHIJ|\nKLMNOPQRST|\nABCDE|\n");
@@ -139,30 +144,15 @@ TEST_F(Output, MoreMarksOnlyRealTextBeyondTheLastLine) {
     output.Clear();
     Show({Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")});
     EXPECT_EQ(Block(output), "ABCDEFGHIJ|\nKLMNOPQRST|\n");
-}
 
-TEST_F(Output, FixedLinesPadEveryRecordToTheLineCount) {
+    // An EOL entry takes the rest of the line for every record; fixed size does not pad it.
+    cs = ClientSettings{};
     cs.CharactersPerPage = 10;
-    cs.LinesPerRecord = 3;
-    cs.FixedLinesPerRecord = true;
-    Show({Literal("HI")});
-    EXPECT_EQ(Block(output), ReadData("fixed-lines.txt"));
-}
-
-TEST_F(Output, EolTakesTheRestOfTheLineForEveryRecord) {
-    cs.CharactersPerPage = 10;
+    output.Clear();
     const std::vector<std::string> list = {Literal("AB"), FieldLine(101, "EOL ", 0, "  V")};
     Show(list, "0123456789XYZ");
-    Show(list, "XY"); // fixed size does not pad an EOL entry
+    Show(list, "XY");
     EXPECT_EQ(Block(output), ReadData("eol-after-records.txt"));
-}
-
-TEST_F(Output, SizesUpperCaseFixedSizeAndMissingFields) {
-    cs.CharactersPerPage = 40;
-    Show({FieldLine(101, "0003", 1, " UV"), FieldLine(102, "0006", 1, "  V"),
-          FieldLine(999, "0004", 1, "  V"), FieldLine(103, "0002", 0)},
-         "abcdef|xy|hello");
-    EXPECT_EQ(Block(output), "ABC xy          he|\n");
 }
 
 TEST_F(Output, PostLinesAndInsertionOrder) {
@@ -256,7 +246,7 @@ class OutputTestRun : public Output {
     FakeClock clock{45000.5}; // 12:00:00 15/03/2023
 };
 
-TEST_F(OutputTestRun, DefaultListShowsTheTestRecordOnOneLine) {
+TEST_F(OutputTestRun, DefaultListShowsTheTestRecordAndTheLongestValuesOnOneLine) {
     formatter->ParseDisplayFormatList(DefaultDisplayFormatList());
     OutputTest test(*formatter, *records, cs, clock);
     int counted = 0;
@@ -275,13 +265,12 @@ TEST_F(OutputTestRun, DefaultListShowsTheTestRecordOnOneLine) {
     // The Records grid shows the record on row 1.
     EXPECT_EQ(grid.TextMatrix(1, 0), "0000");
     EXPECT_EQ(grid.TextMatrix(1, 1), RecordText::ImportPipeRecord(kDefaultTestRecord));
-}
 
-TEST_F(OutputTestRun, DefaultListFitsTheLongestValues) {
-    formatter->ParseDisplayFormatList(DefaultDisplayFormatList());
+    // The longest values still fit on one line.
     std::string pipe;
     for (int n = 101; n <= 153; ++n)
         pipe += std::string(40, char('A' + n % 26)) + (n < 153 ? "|" : "");
+    output.Clear();
     records->ImportPipeRecord(pipe);
     formatter->FormatRecordToOutput(records->LastIdentifier());
     ASSERT_EQ(output.ListCount(), 1);
