@@ -326,25 +326,39 @@ TEST_F(FieldClass, GridRowsInsertMoveAndStopAt200) {
         EXPECT_EQ(grid.TextMatrix(r, 0), std::to_string(c->GridOrder()[static_cast<std::size_t>(r - 1)]));
 }
 
-TEST_F(FieldClass, FieldMapRoundTripAndFourDigitNumbers) {
+TEST_F(FieldClass, FieldMapAndLayoutAreSavedOnceAndComeBack) {
     AddRows(101, 102);
     Sql(fieldsPath, "INSERT INTO ZVFields VALUES (1234, 'Big', 8, '', NULL, NULL, NULL, NULL, 1);");
-    {
+    for (int round = 0; round < 3; ++round) {
         auto c = Start();
-        c->SetQMapTo(101, 1);
-        c->SetQMapTo(102, 2);
-        c->SetQMapTo(1234, 3);
-        c->SetCMapTo(0, -1); // attribute 0 is not enabled: ignored
-        EXPECT_EQ(c->CMapTo(0), 0);
+        if (round == 0) {
+            c->SetQMapTo(101, 1);
+            c->SetQMapTo(102, 2);
+            c->SetQMapTo(1234, 3);
+            c->SetCMapTo(0, -1); // attribute 0 is not enabled: ignored
+            EXPECT_EQ(c->CMapTo(0), 0);
+            c->SetCVisible(3, false);
+            c->Setctitle(1, "Name");
+            grid.SetColWidth(c->CMapTo(1), 2222);
+        }
         ASSERT_TRUE(c->Disconnect());
         EXPECT_FALSE(c->Connected());
         EXPECT_EQ(grid.Rows(), 1);
         EXPECT_EQ(list.ListCount(), 0);
     }
+    // Saved with update-or-insert: one row per key however often it is saved.
     EXPECT_EQ(Setting("QMapIndex"), "1234:102:101:");
+    EXPECT_EQ(SettingRows("Field Title1"), 1);
+    EXPECT_EQ(SettingRows("QMapIndex"), 1);
     auto c = Start();
     EXPECT_EQ(c->GridOrder(), (std::vector<std::int16_t>{101, 102, 1234}));
-    EXPECT_EQ(grid.TextMatrix(3, 1), "Big");
+    EXPECT_EQ(c->ctitle(1), "Name");
+    EXPECT_EQ(c->CMapTo(3), -1);
+    EXPECT_EQ(ShownColumns(*c), Dense(8));
+    EXPECT_EQ(grid.Cols(), 8);
+    EXPECT_EQ(grid.ColWidth(c->CMapTo(1)), 2222);
+    EXPECT_EQ(grid.TextMatrix(0, c->CMapTo(1)), "Name");
+    EXPECT_EQ(grid.TextMatrix(3, c->CMapTo(1)), "Big");
 
     // Unknown numbers, junk groups and the stored form of an empty value.
     settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "QMapIndex", "102:777:xx:101:");
@@ -353,28 +367,6 @@ TEST_F(FieldClass, FieldMapRoundTripAndFourDigitNumbers) {
     settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "QMapIndex", "NULL");
     c->LoadFieldMapFromReg();
     EXPECT_TRUE(c->GridOrder().empty());
-}
-
-TEST_F(FieldClass, LayoutIsSavedOnceAndComesBack) {
-    AddRows(101, 101);
-    for (int round = 0; round < 3; ++round) {
-        auto c = Start();
-        if (round == 0) {
-            c->SetCVisible(3, false);
-            c->Setctitle(1, "Name");
-            grid.SetColWidth(c->CMapTo(1), 2222);
-        }
-        ASSERT_TRUE(c->Disconnect());
-    }
-    EXPECT_EQ(SettingRows("Field Title1"), 1);
-    EXPECT_EQ(SettingRows("QMapIndex"), 1);
-    auto c = Start();
-    EXPECT_EQ(c->ctitle(1), "Name");
-    EXPECT_EQ(c->CMapTo(3), -1);
-    EXPECT_EQ(ShownColumns(*c), Dense(8));
-    EXPECT_EQ(grid.Cols(), 8);
-    EXPECT_EQ(grid.ColWidth(c->CMapTo(1)), 2222);
-    EXPECT_EQ(grid.TextMatrix(0, c->CMapTo(1)), "Name");
 }
 
 TEST_F(FieldClass, ColumnMapStaysDense) {
@@ -406,25 +398,20 @@ TEST_F(FieldClass, ColumnMapStaysDense) {
     EXPECT_EQ(c->CMapTo(-1), -1);
 
     // A stored layout with gaps and clashes is laid out densely.
-    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field Title2", "VType");
-    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo2", 40);
-    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field Title4", "Default Value");
-    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo4", 1);
-    c->Disconnect(); // overwrites the layout: write the broken one again afterwards
-    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo2", 40);
-    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo4", 1);
-    settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "Field MapTo7", 1);
+    c->Disconnect(); // saves the layout: break it afterwards
+    for (const auto& [key, to] : {std::pair{"Field MapTo2", 40}, {"Field MapTo4", 1}, {"Field MapTo7", 1}})
+        settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", key, to);
     auto d = Start();
     EXPECT_EQ(ShownColumns(*d), Dense(grid.Cols()));
     EXPECT_EQ(d->CMapTo(2), grid.Cols() - 1);
 }
 
+// Records every line it is given; the connect line as type -1.
 class FakeLog : public RecordLogChannel {
   public:
     explicit FakeLog(std::vector<std::pair<int, std::string>>& lines) : lines_(lines) {}
     bool Connect(const std::string& server, const std::string& userid) override {
-        lines_.emplace_back(-1, server + userid);
-        return true;
+        return AddLog(-1, server + userid);
     }
     bool Disconnect() override { return true; }
     bool AddLog(std::int16_t type, const std::string& text) override {
@@ -462,16 +449,18 @@ TEST_F(FieldClass, RecordLogChannelSeam) {
     EXPECT_EQ(c->RLSizeof(0), 7);
     c->Disconnect();
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[0], std::make_pair(-1, std::string(".s01")));
-    EXPECT_EQ(lines[1].first, 2);
     ZVFieldType f;
     ASSERT_TRUE(f.ExtractPacket(lines[1].second));
     EXPECT_EQ(f.Title, "T");
-    EXPECT_EQ(lines[2], std::make_pair(0, std::string("000501013")));
-    EXPECT_EQ(lines[3], std::make_pair(1, std::string("Dumping current field information ...")));
-    EXPECT_EQ(lines[4].first, 2);
-    EXPECT_EQ(lines[5], std::make_pair(1, std::string("Finished dump of current field information ...")));
-    EXPECT_EQ(lines[6], std::make_pair(1, std::string("Calling ZVFieldClass disconnecting...")));
+    lines[1].second = lines[4].second = "packet";
+    EXPECT_EQ(lines,
+              (std::vector<std::pair<int, std::string>>{{-1, ".s01"},
+                                                        {2, "packet"},
+                                                        {0, "000501013"},
+                                                        {1, "Dumping current field information ..."},
+                                                        {2, "packet"},
+                                                        {1, "Finished dump of current field information ..."},
+                                                        {1, "Calling ZVFieldClass disconnecting..."}}));
 }
 
 TEST_F(FieldClass, SampleDatabaseFitsTheDefaultTestRecord) {
