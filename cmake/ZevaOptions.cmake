@@ -18,9 +18,9 @@ function(zeva_add_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE zeva_options GTest::gtest GTest::gtest_main ${ARG_LIBS})
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT
-                         "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TZ=UTC;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/SanitizerDefaults.cpp)
+    # One variable only: gtest_discover_tests hands a test just the first entry of an environment list.
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # Adds every sub-folder of the current folder that has a CMakeLists.txt, unless its name is in
