@@ -29,26 +29,25 @@ class Mode : public ::testing::Test {
         in.RecordGrid = {120, 300, 10, 10};
         return in;
     }
+    // A shown window as "max" or its size "width x height".
+    static std::string Shown(const std::optional<ModeView>& v) {
+        if (!v) return "none";
+        return v->Maximised ? "max" : std::to_string(v->Width) + "x" + std::to_string(v->Height);
+    }
     ClientSettings s;
     DisplayModes modes{s};
 };
 
 TEST_F(Mode, OutputTwiceTogglesMaximisedAndBack) {
-    auto v = modes.Select(1);
-    ASSERT_TRUE(v);
-    EXPECT_FALSE(v->Maximised); // from None, slot normal: remembered size
-    EXPECT_EQ(v->Width, 12000);
-    v = modes.Select(1);
-    EXPECT_TRUE(v->Maximised);
-    v = modes.Maximize();
-    EXPECT_FALSE(v->Maximised);
-    EXPECT_EQ(v->Height, 5000);
+    EXPECT_EQ(Shown(modes.Select(1)), "12000x5000"); // from None, slot normal: remembered size
+    EXPECT_EQ(Shown(modes.Select(1)), "max");
+    EXPECT_EQ(Shown(modes.Maximize()), "12000x5000");
     // Switching modes keeps the slot's state.
     modes.Select(1);
     s.MultiWindowState = 1;
-    EXPECT_FALSE(modes.Select(3)->Maximised); // slot 3 is normal
+    EXPECT_EQ(Shown(modes.Select(3)), "12000x5000"); // slot 3 is normal
     s.XWindowState[1] = DisplayModes::kMaximised;
-    EXPECT_TRUE(modes.Select(1)->Maximised);
+    EXPECT_EQ(Shown(modes.Select(1)), "max");
 }
 
 TEST_F(Mode, OneSharedSlotWhenNotMultisized) {
@@ -56,14 +55,12 @@ TEST_F(Mode, OneSharedSlotWhenNotMultisized) {
     modes.Select(3);
     modes.Resize(Window(15000, 7000));
     EXPECT_EQ(s.XWindowWidth[0], 15000);
-    auto v = modes.Select(1);
-    EXPECT_EQ(v->Width, 15000);
-    EXPECT_EQ(v->Height, 7000);
+    EXPECT_EQ(Shown(modes.Select(1)), "15000x7000");
     modes.SetMultiSized(true);
     modes.Resize(Window(16000, 8000)); // Output's own slot now
     EXPECT_EQ(s.XWindowWidth[1], 16000);
     EXPECT_EQ(s.XWindowWidth[0], 15000);
-    EXPECT_EQ(modes.Select(3)->Width, 12000);
+    EXPECT_EQ(Shown(modes.Select(3)), "12000x5000");
     // A maximised window is not remembered.
     auto in = Window(30000, 20000);
     in.Maximised = true;
@@ -74,13 +71,10 @@ TEST_F(Mode, OneSharedSlotWhenNotMultisized) {
 TEST_F(Mode, NoneAndSetupHaveFixedSizes) {
     s.XWindowState.fill(DisplayModes::kMaximised);
     auto v = modes.Select(0);
-    EXPECT_FALSE(v->Maximised);
-    EXPECT_EQ(v->Width, 9375);
-    EXPECT_EQ(v->Height, 1635);
+    EXPECT_EQ(Shown(v), "9375x1635");
     EXPECT_FALSE(v->MaximizeEnabled);
     v = modes.Select(4);
-    EXPECT_FALSE(v->Maximised);
-    EXPECT_EQ(v->Height, 6555);
+    EXPECT_EQ(Shown(v), "9375x6555");
     EXPECT_TRUE(v->ShowSetup);
     EXPECT_FALSE(v->ClearOutputEnabled);
     // Any resize puts them back.
@@ -140,9 +134,8 @@ TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotState) {
     s.MultiWindowState = 1;
     s.XWindowState[1] = DisplayModes::kMaximised;
     auto v = modes.StartUp();
-    ASSERT_TRUE(v);
     EXPECT_EQ(v->Mode, 1);
-    EXPECT_TRUE(v->Maximised); // reset to 0 first, so not a toggle
+    EXPECT_EQ(Shown(v), "max"); // reset to 0 first, so not a toggle
     s.WindowSelected = 4;
     EXPECT_FALSE(modes.StartUp()->LeftSetup);
     s.WindowSelected = 77; // a damaged setting shows None
@@ -150,9 +143,7 @@ TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotState) {
     // Slot sizes below the minimum are raised when shown.
     s.XWindowWidth[2] = 10;
     s.XWindowHeight[2] = -4;
-    v = modes.Select(2);
-    EXPECT_EQ(v->Width, 9375);
-    EXPECT_EQ(v->Height, 1635);
+    EXPECT_EQ(Shown(modes.Select(2)), "9375x1635");
 }
 
 TEST(ModeFonts, TargetDialogsAndTheNullRule) {

@@ -33,9 +33,8 @@ TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
 
     QListWidget lstOutput, lstFullFields, recordList;
     QTableWidget recordGrid;
-    for (QWidget* w : {static_cast<QWidget*>(&lstOutput), static_cast<QWidget*>(&lstFullFields),
-                       static_cast<QWidget*>(&recordList), static_cast<QWidget*>(&recordGrid)})
-        w->setAccessibleName(w == &lstOutput ? "lstOutput" : "pane");
+    for (QWidget* w : std::initializer_list<QWidget*>{&lstOutput, &lstFullFields, &recordList, &recordGrid})
+        w->setAccessibleName("pane");
     QtListBox output(&lstOutput), full(&lstFullFields), list(&recordList);
     QtFlexGrid grid(&recordGrid);
 
@@ -75,11 +74,10 @@ TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
 
     ASSERT_EQ(recordGrid.rowCount(), 3);
     ASSERT_EQ(recordGrid.columnCount(), 3);
-    EXPECT_EQ(recordGrid.item(0, 2)->text().toStdString(), "CLI");
-    EXPECT_EQ(recordGrid.item(1, 0)->text().toStdString(), "0001");
-    EXPECT_EQ(recordGrid.item(2, 0)->text().toStdString(), "0000");
-    EXPECT_EQ(recordGrid.item(1, 1)->text().toStdString(), RecordText::ImportPipeRecord(kDefaultTestRecord));
-    EXPECT_EQ(recordGrid.item(1, 2)->text().toStdString(), "0311112222");
+    auto cell = [&](int r, int c) { return recordGrid.item(r, c)->text().toStdString(); };
+    EXPECT_EQ(cell(0, 2) + " " + cell(1, 0) + " " + cell(2, 0) + " " + cell(1, 2),
+              "CLI 0001 0000 0311112222");
+    EXPECT_EQ(cell(1, 1), RecordText::ImportPipeRecord(kDefaultTestRecord));
     EXPECT_EQ(Item(recordList, 0), "0001");
 }
 
