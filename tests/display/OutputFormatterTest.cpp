@@ -18,17 +18,18 @@ std::string Block(const MemoryListBox& l) {
     return s;
 }
 
-std::string Literal(const std::string& text, int post = 0, const char* size = "EOF ",
-                    const char* flags = "   ") {
+// An entry line: field 9999 is a literal text, any other field number is shown with the title "Title".
+std::string Entry(int id, const std::string& text, const char* size, int post, const char* flags) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%s %s %04d 9999 ", flags, size, post);
+    std::snprintf(buffer, sizeof buffer, "%s %s %04d %04d ", flags, size, post, id);
     return buffer + text;
 }
-
+std::string Literal(const std::string& text, int post = 0, const char* size = "EOF ",
+                    const char* flags = "   ") {
+    return Entry(9999, text, size, post, flags);
+}
 std::string FieldLine(int id, const char* size, int post = 0, const char* flags = "   ") {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%s %s %04d %04d Title", flags, size, post, id);
-    return buffer;
+    return Entry(id, "Title", size, post, flags);
 }
 
 class Output : public DisplayFixture {
@@ -155,7 +156,7 @@ TEST_F(Output, MoreMarksOnlyRealTextBeyondTheLastLine) {
     EXPECT_EQ(Block(output), ReadData("eol-after-records.txt"));
 }
 
-TEST_F(Output, PostLinesAndInsertionOrder) {
+TEST_F(Output, PostLinesInsertionOrderAndTheEntryCap) {
     cs.CharactersPerPage = 5;
     cs.LinesPerRecord = 2;
     cs.NoOfPostLines = 1;
@@ -168,12 +169,10 @@ TEST_F(Output, PostLinesAndInsertionOrder) {
     Show(list, "");
     EXPECT_EQ(output.List(0), "");
     EXPECT_EQ(output.ListCount(), 7);
-}
 
-TEST_F(Output, MaxEntriesCapsTheWindowAndSingleRecordClearsIt) {
-    cs.CharactersPerPage = 10;
+    // MaxEntriesInOutput caps the window; "Single Record" clears it first.
+    cs.NoOfPostLines = 0;
     cs.MaxEntriesInOutput = 5;
-    const std::vector<std::string> list = {FieldLine(101, "EOF ")};
     for (int i = 0; i < 20; ++i)
         Show(list, "R" + std::to_string(i));
     EXPECT_EQ(output.ListCount(), 5);
