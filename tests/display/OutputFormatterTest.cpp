@@ -206,7 +206,7 @@ TEST_F(Output, ExtremeSettingsStayBounded) {
     }
 }
 
-TEST_F(Output, FullFieldsWithAndWithoutJustify) {
+TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
     records->ImportPipeRecord("3|0311112222");
     records->SetRField(records->LastIdentifier(), 999, "odd");
     formatter->ShowFullFields(records->LastIdentifier());
@@ -219,9 +219,9 @@ TEST_F(Output, FullFieldsWithAndWithoutJustify) {
     cs.FullFieldsJustify = 3;
     formatter->ShowFullFields(records->LastIdentifier());
     EXPECT_EQ(full.List(1), "Rec = 3");
-}
 
-TEST_F(Output, AutoUpdateAndBeepMenuItems) {
+    // "&Auto Update FF" shows the last record at once and every presented one; "&Beep" beeps.
+    cs.FullFieldsJustify = 0;
     int beeps = 0;
     formatter->Beep = [&] { ++beeps; };
     records->ImportPipeRecord("7");

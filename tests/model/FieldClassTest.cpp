@@ -182,7 +182,7 @@ TEST_F(FieldClass, ValidIsReadAndCleared) {
     EXPECT_EQ(c->FTitle(), "scratch");
 }
 
-TEST_F(FieldClass, AttributeChangesAndTheirEvents) {
+TEST_F(FieldClass, AttributeChangesSetFFieldAndTheirEvents) {
     AddRows(101, 101);
     auto c = Start();
     c->SetQMapTo(101, 1);
@@ -205,6 +205,26 @@ TEST_F(FieldClass, AttributeChangesAndTheirEvents) {
     EXPECT_EQ(grid.TextMatrix(1, 8), " ");
     EXPECT_EQ(grid.CellBackColor(1, 8), 0xFFFFFFu);
     EXPECT_EQ(c->FFormatField(101, "2001-02-03 04:00:00"), "03/02/2001");
+
+    // SetFField adds a field through the setters, each with its event.
+    events.clear();
+    ZVFieldType d;
+    d.Title = "Postcode";
+    d.VType = 2;
+    d.Description = "Four digits";
+    d.DFormat = "0000";
+    d.DBase = false;
+    d.Maxsize = "9999";
+    c->SetFField(137, d);
+    EXPECT_TRUE(c->Valid());
+    EXPECT_EQ(c->FTitle(137), "Postcode");
+    EXPECT_EQ(c->FVType(137), 2);
+    EXPECT_FALSE(c->FDBase(137));
+    EXPECT_EQ(c->FField("137").Maxsize, ""); // limits go in while the type is still text
+    EXPECT_EQ(c->FFormatField(137, "300"), "0300");
+    EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{137, 9}, {137, 4}, {137, 5}, {137, 1}}));
+    c->SetFField(70000, d);
+    EXPECT_FALSE(c->Valid());
 }
 
 TEST_F(FieldClass, WriteBacksAreRefusedQuietlyByTheSharedDatabaseOnly) {
@@ -275,27 +295,6 @@ TEST_F(FieldClass, AddingRenumberingAndDeleting) {
     EXPECT_EQ(grid.TextMatrix(1, 0), "103");
     EXPECT_EQ(list.ListCount(), 2);
     c->SetFIdentifier(1234, -1);
-    EXPECT_FALSE(c->Valid());
-}
-
-TEST_F(FieldClass, SetFFieldCopiesThroughTheSetters) {
-    auto c = Start();
-    ZVFieldType d;
-    d.Title = "Postcode";
-    d.VType = 2;
-    d.Description = "Four digits";
-    d.DFormat = "0000";
-    d.DBase = false;
-    d.Maxsize = "9999";
-    c->SetFField(137, d);
-    EXPECT_TRUE(c->Valid());
-    EXPECT_EQ(c->FTitle(137), "Postcode");
-    EXPECT_EQ(c->FVType(137), 2);
-    EXPECT_FALSE(c->FDBase(137));
-    EXPECT_EQ(c->FField("137").Maxsize, ""); // limits go in while the type is still text
-    EXPECT_EQ(c->FFormatField(137, "300"), "0300");
-    EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{137, 9}, {137, 4}, {137, 5}, {137, 1}}));
-    c->SetFField(70000, d);
     EXPECT_FALSE(c->Valid());
 }
 
