@@ -79,14 +79,6 @@ class MainWindowTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(MainWindowTest, MissingSettingsDatabaseUnloadsAfterOneMessage) {
-    auto w = Window();
-    EXPECT_EQ(w->shell().Load("05"), MainShell::LoadResult::Unloaded);
-    EXPECT_TRUE(w->IsUnloaded());
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
-}
-
 TEST_F(MainWindowTest, MissingFieldDatabaseIsACriticalStop) {
     CreateSettings(false);
     auto w = Window();
