@@ -605,11 +605,7 @@ std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
     formatter_->Beep = [] { QApplication::beep(); };
     formatter_->SingleRecord = chkODSingle_->isChecked();
     outputTest_ = std::make_unique<OutputTest>(*formatter_, *records_, settings, clock_);
-    outputTest_->RecordCounted = [this](double now) {
-        shell_->CountRecord();
-        SetRecordsProcessedText(std::to_string(shell_->RecordsProcessed()));
-        labRecordsProcessed_[1]->setText(ToQt(FormatValue(now, "hh:mm:ss dd/mm/yyyy")));
-    };
+    outputTest_->RecordCounted = [this](double now) { CountShownRecord(now); };
     PXCloseDatabase(fieldDb_);
     return {};
 }
@@ -653,9 +649,13 @@ void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
     if (id < 0) return;
     records_->SetRRawData(id, recordText);
     formatter_->PresentRecord(id);
+    CountShownRecord(clock_.Now());
+}
+
+void frmZVScreenClientMain::CountShownRecord(double now) {
     shell_->CountRecord();
     SetRecordsProcessedText(std::to_string(shell_->RecordsProcessed()));
-    labRecordsProcessed_[1]->setText(ToQt(FormatValue(clock_.Now(), "hh:mm:ss dd/mm/yyyy")));
+    labRecordsProcessed_[1]->setText(ToQt(FormatValue(now, "hh:mm:ss dd/mm/yyyy")));
 }
 
 void frmZVScreenClientMain::OnRecordListChosen(int row) {

@@ -130,6 +130,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void OnServerTimer();
     void client_ReceivedData();
     void ShowProcessedStatus();
+    // The processed counter and the time of the last record shown.
+    void CountShownRecord(double now);
     bool SendPacket(const CommType& packet);
 
     Options options_;
