@@ -6,9 +6,8 @@
 namespace zeva {
 
 // What start-up and shutdown do to the main window and to the long-lived objects it owns. The Qt
-// main window implements it; tests record the calls. Methods marked "seam" stand for objects that
-// arrive with later work (hub connection, field and record classes, module flags, hub setup
-// dialog, display modes, setup lock); their current implementations say plainly what they do.
+// main window implements it; tests record the calls. The one method marked "seam" (the setup lock)
+// stands for work that has not landed yet and says plainly what it does meanwhile.
 class MainWindowPort {
   public:
     virtual ~MainWindowPort() = default;
@@ -18,18 +17,18 @@ class MainWindowPort {
     virtual void HideDisplays() = 0;
     // Step 5: every pane at the Output list's place; the display mode shows one of them.
     virtual void PlacePanes() = 0;
-    // Step 6 (seam): create and load the hub connection `client`, its console hidden.
+    // Step 6: create and load the hub connection `client`, its console hidden.
     virtual void CreateHubConnection() = 0;
     // Step 7: the X25 client list x01, x02 with the initial selection.
     virtual void LoadClientSelection(const ClientSettings& settings) = 0;
     // Step 9: the output options, display-format list and fonts into the panes.
     virtual void ApplyOutputSettings(const ClientSettings& settings) = 0;
-    // Step 10 (seam): the hub setup dialog, modal; it may change the identifier.
+    // Step 10: the hub setup dialog, modal; it may change the identifier.
     virtual void RunHubSetup(std::string& setupIdent) = 0;
     // Step 12: open the field database, connect the field and record classes, close the database.
     // "" on success, else the message to show.
     virtual std::string ConnectClasses(const std::string& userid) = 0;
-    // Step 13 (seam): connect the module flag class.
+    // Step 13: connect the module flag class.
     virtual bool ConnectModuleFlags(const std::string& userid) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     // Step 15: parse the display-format list.
@@ -39,14 +38,14 @@ class MainWindowPort {
     virtual void RestoreFormPosition() = 0;
     virtual void SetRecordsProcessedText(const std::string& text) = 0;
     virtual void EnableTimers(bool enabled) = 0;
-    // Step 17 (seam): show the saved display mode as if chosen from the menu.
+    // Step 17: show the saved display mode as if chosen from the menu.
     virtual void ShowDisplayMode(int mode) = 0;
     // Step 18 (seam): apply the setup lock state.
     virtual void ApplySetupLock(bool locked) = 0;
     // Step 19: whether Auto Connect carries its check mark.
     virtual bool AutoConnectChecked() const = 0;
 
-    // The hub connection as the connection timer sees it (seams until the hub link lands).
+    // The hub connection as the connection timer sees it.
     virtual bool HubConnected() const = 0;
     // One connection attempt with the member settings; the result shows on the next tick.
     virtual void ConnectToHub() = 0;
