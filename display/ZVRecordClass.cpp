@@ -1,4 +1,5 @@
 #include "display/ZVRecordClass.h"
+#include "model/MapIndex.h"
 
 #include "common/Convert.h"
 #include "model/RecordText.h"
@@ -15,8 +16,6 @@ namespace zeva {
 namespace {
 
 constexpr const char* kApp = "ZEVA";
-constexpr int kMaxMapIndexGroups = 2000;
-constexpr std::size_t kMaxMapIndexRead = 10000;
 
 std::string Pad(long long n, int width) {
     char buffer[32];
@@ -582,31 +581,19 @@ void ZVRecordClass::ZVFClass_FieldChange(ZVFieldType& source, std::int16_t etype
 void ZVRecordClass::SaveFieldMapToReg() {
     // Built from the rows the queue holds, last row first, so loading (each group at row 1) gives
     // the same order back.
-    const auto order = GridOrder();
-    std::string text;
-    int groups = 0;
-    for (auto it = order.rbegin(); it != order.rend() && groups < kMaxMapIndexGroups; ++it, ++groups)
-        text += Pad(*it, 3) + ":";
-    if (settings_) settings_->RegSaveSetting(3, kApp, kSection, "QMapIndex", text);
+    if (settings_) settings_->RegSaveSetting(3, kApp, kSection, "QMapIndex", MapIndexText(GridOrder()));
 }
 
 void ZVRecordClass::LoadFieldMapFromReg() {
     if (!settings_) return;
-    std::string text = settings_->RegGetSetting(2, kApp, kSection, "QMapIndex", "");
-    if (text.empty() || text == "NULL") return;
-    if (text.size() > kMaxMapIndexRead) text.resize(kMaxMapIndexRead);
+    const std::vector<std::int16_t> stored =
+        ParseMapIndex(settings_->RegGetSetting(2, kApp, kSection, "QMapIndex", ""));
+    if (stored.empty()) return;
     for (auto& r : records_)
         r->QMapTo = -1;
     placedRows_ = 0;
-    // Identifiers reach 9999 and are written "1234:", so groups are split on the colon.
-    std::size_t p = 0;
-    while (p < text.size()) {
-        std::size_t colon = text.find(':', p);
-        if (colon == std::string::npos) colon = text.size();
-        const auto id = ToInt16(std::string_view(text).substr(p, colon - p));
-        p = colon + 1;
-        if (!id) continue;
-        ZVRecordType* r = Find(*id);
+    for (const std::int16_t id : stored) {
+        ZVRecordType* r = Find(id);
         if (r && r->QMapTo == -1) {
             for (auto& o : records_)
                 if (o->QMapTo >= 1) ++o->QMapTo;

@@ -1,4 +1,5 @@
 #include "model/ZVFieldClass.h"
+#include "model/MapIndex.h"
 
 #include "common/Convert.h"
 #include "common/TextUtil.h"
@@ -16,8 +17,6 @@ namespace zeva {
 namespace {
 
 constexpr const char* kApp = "ZEVA";
-constexpr std::size_t kMaxMapIndexRead = 10000;
-constexpr int kMaxMapIndexGroups = 2000;
 
 std::string Pad(long long n, int width) {
     char buffer[32];
@@ -866,30 +865,16 @@ std::int16_t ZVFieldClass::CField(std::int16_t gridColumn) const {
 void ZVFieldClass::SaveFieldMapToReg(bool) {
     // Built from the rows the table holds rather than read back from the grid's cells, so a hidden
     // number column cannot turn the map into zeros.
-    const auto order = GridOrder();
-    std::string text;
-    int groups = 0;
-    for (auto it = order.rbegin(); it != order.rend() && groups < kMaxMapIndexGroups; ++it, ++groups)
-        text += Pad(*it, 3) + ":";
-    if (settings_) settings_->RegSaveSetting(3, kApp, kSection, "QMapIndex", text);
+    if (settings_) settings_->RegSaveSetting(3, kApp, kSection, "QMapIndex", MapIndexText(GridOrder()));
 }
 
 void ZVFieldClass::LoadFieldMapFromReg() {
     for (auto& f : fields_)
         f->QMapTo = -1;
     if (!settings_) return;
-    std::string text = settings_->RegGetSetting(2, kApp, kSection, "QMapIndex", "");
-    if (text.empty() || text == "NULL") return;
-    if (text.size() > kMaxMapIndexRead) text.resize(kMaxMapIndexRead);
-    // Groups are "101:"; numbers of four digits are written "1234:", so split on the colon.
-    std::size_t p = 0;
-    while (p < text.size()) {
-        std::size_t colon = text.find(':', p);
-        if (colon == std::string::npos) colon = text.size();
-        const auto id = ToInt16(std::string_view(text).substr(p, colon - p));
-        p = colon + 1;
-        if (!id) continue;
-        ZVFieldType* f = Find(*id);
+    for (const std::int16_t id :
+         ParseMapIndex(settings_->RegGetSetting(2, kApp, kSection, "QMapIndex", ""))) {
+        ZVFieldType* f = Find(id);
         if (f && f->QMapTo == -1) InsertRow(*f, 1);
     }
 }
