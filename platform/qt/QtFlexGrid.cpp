@@ -8,13 +8,6 @@
 namespace zeva {
 namespace {
 
-// Settings keep colours as BGR (0x00BBGGRR).
-QColor FromBgr(std::uint32_t c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-std::uint32_t ToBgr(const QColor& c) {
-    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
-}
 const QColor kFixedColor(0xE0, 0xE0, 0xE0);
 
 } // namespace

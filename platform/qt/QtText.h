@@ -1,7 +1,9 @@
 #pragma once
 #include "common/Cp1252.h"
 
+#include <QColor>
 #include <QString>
+#include <cstdint>
 #include <string>
 
 namespace zeva {
@@ -12,6 +14,14 @@ inline QString ToQt(const std::string& cp1252) {
 }
 inline std::string FromQt(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
+}
+
+// Settings keep colours as BGR (0x00BBGGRR), as the legacy controls did.
+inline QColor FromBgr(std::uint32_t c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+inline std::uint32_t ToBgr(const QColor& c) {
+    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
 }
 
 // Twips to pixels at 96 dpi; the caller scales by the screen's logical dpi where it matters.

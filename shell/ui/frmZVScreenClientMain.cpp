@@ -895,38 +895,43 @@ void frmZVScreenClientMain::contextMenuEvent(QContextMenuEvent* event) {
 
 namespace zeva {
 
-// Settings keep colours as BGR (0x00BBGGRR).
-FontStyle FontOf(const QWidget* w) {
-    FontStyle f;
-    const QFont font = w->font();
-    f.Bold = font.bold();
-    f.Italic = font.italic();
-    f.Name = FromQt(font.family());
-    f.Size = font.pointSizeF() > 0 ? font.pointSizeF() : 8.25;
-    f.Strikethrough = font.strikeOut();
-    f.Underline = font.underline();
-    const auto bgr = [](const QColor& c) {
-        return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
-    };
-    f.ForeColor = bgr(w->palette().color(QPalette::Text));
-    f.BackColor = bgr(w->palette().color(QPalette::Base));
-    return f;
-}
+namespace {
 
-void ApplyFontTo(QWidget* w, const FontStyle& f) {
+QFont ToQFont(const FontStyle& f) {
     QFont font(ToQt(f.Name));
     font.setPointSizeF(f.Size > 0 ? f.Size : 8.25);
     font.setBold(f.Bold);
     font.setItalic(f.Italic);
     font.setStrikeOut(f.Strikethrough);
     font.setUnderline(f.Underline);
-    w->setFont(font);
-    const auto color = [](std::uint32_t c) {
-        return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-    };
+    return font;
+}
+
+// The six font values of a QFont into f; its colours stay.
+void CopyFont(const QFont& font, FontStyle& f) {
+    f.Bold = font.bold();
+    f.Italic = font.italic();
+    f.Name = FromQt(font.family());
+    f.Size = font.pointSizeF() > 0 ? font.pointSizeF() : 8.25;
+    f.Strikethrough = font.strikeOut();
+    f.Underline = font.underline();
+}
+
+} // namespace
+
+FontStyle FontOf(const QWidget* w) {
+    FontStyle f;
+    CopyFont(w->font(), f);
+    f.ForeColor = ToBgr(w->palette().color(QPalette::Text));
+    f.BackColor = ToBgr(w->palette().color(QPalette::Base));
+    return f;
+}
+
+void ApplyFontTo(QWidget* w, const FontStyle& f) {
+    w->setFont(ToQFont(f));
     QPalette p = w->palette();
-    p.setColor(QPalette::Text, color(f.ForeColor));
-    p.setColor(QPalette::Base, color(f.BackColor));
+    p.setColor(QPalette::Text, FromBgr(f.ForeColor));
+    p.setColor(QPalette::Base, FromBgr(f.BackColor));
     w->setPalette(p);
 }
 
@@ -951,35 +956,20 @@ void frmZVScreenClientMain::ApplyFonts(const std::vector<int>& targets) {
 void frmZVScreenClientMain::ChooseFont(int button) {
     const FontStyle current = fonts_.TargetFont();
     if (button == 0) {
-        QFont start(ToQt(current.Name));
-        start.setPointSizeF(current.Size);
-        start.setBold(current.Bold);
-        start.setItalic(current.Italic);
-        start.setStrikeOut(current.Strikethrough);
-        start.setUnderline(current.Underline);
         bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"));
-        if (!ok) return;
+        const QFont chosen = QFontDialog::getFont(&ok, ToQFont(current), this, QStringLiteral("Font"));
+        if (!ok) return; // cancelled: the target stays as it was
         FontStyle f = current;
-        f.Name = FromQt(chosen.family());
-        f.Size = chosen.pointSizeF();
-        f.Bold = chosen.bold();
-        f.Italic = chosen.italic();
-        f.Strikethrough = chosen.strikeOut();
-        f.Underline = chosen.underline();
+        CopyFont(chosen, f);
         fonts_.ApplyFont(f);
     } else {
-        const std::uint32_t c = button == 1 ? current.ForeColor : current.BackColor;
-        const QColor chosen =
-            QColorDialog::getColor(QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)), this,
-                                   QStringLiteral("Colour"));
+        const QColor chosen = QColorDialog::getColor(
+            FromBgr(button == 1 ? current.ForeColor : current.BackColor), this, QStringLiteral("Colour"));
         if (!chosen.isValid()) return;
-        const std::uint32_t bgr = std::uint32_t(chosen.red()) | (std::uint32_t(chosen.green()) << 8) |
-                                  (std::uint32_t(chosen.blue()) << 16);
         if (button == 1)
-            fonts_.ApplyForeColor(bgr);
+            fonts_.ApplyForeColor(ToBgr(chosen));
         else
-            fonts_.ApplyBackColor(bgr);
+            fonts_.ApplyBackColor(ToBgr(chosen));
     }
     ApplyFonts({fonts_.Target()});
 }
