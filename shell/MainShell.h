@@ -55,6 +55,7 @@ class MainShell {
     // The records-processed counter, wrapping at 1000000000.
     void CountRecord() { recordsProcessed_ = (recordsProcessed_ + 1) % 1000000000; }
     std::int64_t RecordsProcessed() const { return recordsProcessed_; }
+    void SetRecordsProcessed(std::int64_t n) { recordsProcessed_ = n % 1000000000; }
 
     // Lines for the top of the Output window (database errors and the like).
     void SetOutputSink(std::function<void(const std::string&)> sink);

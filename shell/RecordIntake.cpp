@@ -54,7 +54,6 @@ bool RecordIntake::ProcessNextRecord() {
     ring_.pop_front();
     ++shown_;
     if (show_) show_(text);
-    processed_ = (processed_ + 1) % 1000000000;
     return true;
 }
 

@@ -48,14 +48,13 @@ class RecordIntake {
     // timServerTimer's intake step (the heartbeat is the window's).
     void ServerTimerTick();
 
-    std::int64_t RecordsProcessed() const { return processed_; }
+    // Records from the hub shown so far (the window's processed label also counts Output Tests).
+    std::int64_t RecordsProcessed() const { return shown_; }
     // "hh:mm:ss dd/mm/yyyy" of the last record shown, given the clock's now by the caller.
     int BufferInPtr() const { return static_cast<int>(received_ % 100); }
     int BufferOutPtr() const { return static_cast<int>(shown_ % 100); }
     std::size_t Waiting() const { return ring_.size(); }
     std::int64_t Dropped() const { return dropped_; }
-    // Wraps at 1000000000 like the label it feeds.
-    void SetRecordsProcessed(std::int64_t n) { processed_ = n % 1000000000; }
 
     // Whether a packet's X25 source passes the client selection. A source that names neither x01
     // nor x02 is let through (and logged once per source) rather than lost unseen.
@@ -70,7 +69,7 @@ class RecordIntake {
     CommType holder_;
     CommType requestHolder_;
     std::deque<std::string> ring_;
-    std::int64_t received_ = 0, shown_ = 0, processed_ = 0, dropped_ = 0;
+    std::int64_t received_ = 0, shown_ = 0, dropped_ = 0;
     std::string lastUnknownSource_;
 };
 

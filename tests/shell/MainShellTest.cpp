@@ -316,6 +316,16 @@ TEST_F(MainShellTest, RetryCountdownAndGivingUp) {
     EXPECT_EQ(port_.connectAttempts, 4) << "a drop of that link is retried by itself";
 }
 
+TEST_F(MainShellTest, ProcessedCounterWraps) {
+    MainShell& shell = Shell();
+    for (int i = 0; i < 3; ++i)
+        shell.CountRecord();
+    EXPECT_EQ(shell.RecordsProcessed(), 3);
+    shell.SetRecordsProcessed(999999999);
+    shell.CountRecord();
+    EXPECT_EQ(shell.RecordsProcessed(), 0);
+}
+
 TEST_F(MainShellTest, LostConnectionIsRetriedWithoutTheOperator) {
     CreateSettings();
     MainShell& shell = Shell();

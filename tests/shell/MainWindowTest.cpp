@@ -40,7 +40,8 @@ class MainWindowTest : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
     // A settings database and, unless told otherwise, the sample field database beside it.
-    void CreateSettings(bool withFieldDatabase = true, const std::vector<std::pair<std::string, std::string>>& extra = {}) {
+    void CreateSettings(bool withFieldDatabase = true,
+                        const std::vector<std::pair<std::string, std::string>>& extra = {}) {
         const std::string fieldPath = (dir_ / "ZEVAField.mdb").string();
         SqliteDatabase db;
         ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
@@ -224,11 +225,13 @@ TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
                            [&](const std::string& c) { return c.find(text) != std::string::npos; });
     };
     EXPECT_TRUE(said("Failed to Connect"));
-    EXPECT_GE(std::count_if(captions.begin(), captions.end(),
-                            [](const std::string& c) { return c.find("Attempting Connection") != std::string::npos; }),
+    EXPECT_GE(std::count_if(
+                  captions.begin(), captions.end(),
+                  [](const std::string& c) { return c.find("Attempting Connection") != std::string::npos; }),
               2)
         << "no retry limit: it keeps trying";
     ASSERT_GT(w->client()->LogList()->count(), 0) << "the console says what went wrong";
-    EXPECT_FALSE(w->client()->LogList()->findItems(QStringLiteral("Failed to connect"), Qt::MatchContains).isEmpty());
+    EXPECT_FALSE(
+        w->client()->LogList()->findItems(QStringLiteral("Failed to connect"), Qt::MatchContains).isEmpty());
     EXPECT_FALSE(w->client()->Connected());
 }
