@@ -12,6 +12,13 @@ if(ZEVA_SANITIZE)
                                                   -fno-sanitize-recover=undefined)
     target_link_options(zeva_options INTERFACE -fsanitize=address,undefined)
 endif()
+# A fuzz build instruments the libraries too: libFuzzer then sees the coverage of the readers it
+# drives, and the sanitizers check their reads, not only the target's own file.
+if(ZEVA_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    target_compile_options(zeva_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                  -fno-omit-frame-pointer)
+    target_link_options(zeva_options INTERFACE -fsanitize=address,undefined)
+endif()
 
 # zeva_add_gtest(name SOURCES ... LIBS ...): one GoogleTest executable whose cases CTest sees one by one.
 function(zeva_add_gtest name)

@@ -103,7 +103,10 @@ void CommEngine::OnSocketClosed() {
 }
 
 void CommEngine::OnDataArrival() {
-    framer_.Append(socket_.ReadAll());
+    // The read stays here while its packets are handled: the framer hands them out where they
+    // are and copies only what is left of the read when GetNextPktBuffer is done with it.
+    const std::string read = socket_.ReadAll();
+    framer_.Frame(read);
     GetNextPktBuffer();
 }
 
@@ -300,18 +303,22 @@ bool CommEngine::Receive(CommType& packet) {
 // ---- Receiving ----
 
 void CommEngine::GetNextPktBuffer() {
-    // Each packet leaves the buffer before it is handled, so a nested call (from a handler that
-    // waits in Receive) continues with the next packet instead of handling this one again.
-    // A local string per call stays safe when calls nest (a nested Receive appends to the framer,
-    // so an in-place view would not), and it is reused for every packet of this call.
-    std::string packet;
-    while (framer_.Next(packet))
-        InterigatePacket(packet);
+    // Each packet leaves the framer and is read into rxPacket_ before it is handled, so a nested
+    // call (from a handler that waits in Receive and reads again) continues with the next packet
+    // instead of handling this one again, and nothing still in use is moved under it.
+    std::string_view packet;
+    std::uint64_t byteSum = 0;
+    while (framer_.NextInPlace(packet, byteSum))
+        HandleReadPacket(ParsePacket(packet, byteSum, rxPacket_));
     framer_.Bound();
 }
 
-bool CommEngine::InterigatePacket(const std::string& text) {
-    if (!ParsePacket(text, rxPacket_)) {
+bool CommEngine::InterigatePacket(std::string_view text) {
+    return HandleReadPacket(ParsePacket(text, rxPacket_));
+}
+
+bool CommEngine::HandleReadPacket(bool parsed) {
+    if (!parsed) {
         rxPacket_.Clear();
         return false;
     }

@@ -79,7 +79,7 @@ class CommEngine {
     bool Send(const CommType& packet);
     bool SendNextBuffered();
     // Handles one framed packet. False when it does not parse.
-    bool InterigatePacket(const std::string& text);
+    bool InterigatePacket(std::string_view text);
     // Cuts every complete packet out of the receive buffer and handles each.
     void GetNextPktBuffer();
     // Hands over a data packet that arrived (true) or nothing (false). In synchronous mode with no
@@ -160,6 +160,8 @@ class CommEngine {
     void SetModeBits(std::int16_t bits, bool on);
     std::string AddressText() const;
     void Changed(MemberField f);
+    // Handles the packet just read into rxPacket_ (parsed: its check and fields were sound).
+    bool HandleReadPacket(bool parsed);
     void TakeAccept();
     void TakeData();
 

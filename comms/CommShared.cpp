@@ -313,32 +313,46 @@ inline bool IsDigit(char c) {
     return static_cast<unsigned>(c - '0') <= 9;
 }
 
-// The value of the eight digits at p into value; false when one of them is not a digit.
-inline bool EightDigits(const char* p, std::uint64_t& value) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define ZEVA_SWAR_DIGITS 1
+constexpr std::uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// How many of the eight bytes at p are digits before the first other byte (8 when all are), and
+// the value of those digits.
+inline int LeadingDigits(const char* p, std::uint64_t& value) {
     std::uint64_t v = 0;
     std::memcpy(&v, p, 8);
-    // Every byte 0x30..0x39: high nibble 3, and adding 6 does not carry out of the low nibble.
-    if ((v & 0xF0F0F0F0F0F0F0F0) != 0x3030303030303030 ||
-        ((v + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) != 0x3030303030303030)
-        return false;
-    v -= 0x3030303030303030;
-    v = v * 10 + (v >> 8); // pairs of digits in every other byte
-    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
-        32;
-    value = v;
-    return true;
-#else
-    std::uint64_t v = 0;
-    for (int k = 0; k < 8; ++k) {
-        const unsigned d = static_cast<unsigned char>(p[k]) - unsigned{'0'};
-        if (d > 9) return false;
-        v = v * 10 + d;
-    }
-    value = v;
-    return true;
+    // Digits become 0..9; a byte of 10 or more gets its top bit from the addition or from itself.
+    // A carry out of a byte only reaches later bytes, past the first non-digit.
+    const std::uint64_t x = v ^ 0x3030303030303030;
+    const std::uint64_t other = ((x + 0x7676767676767676) | x) & 0x8080808080808080;
+    const int k = other == 0 ? 8 : std::countr_zero(other) / 8;
+    // The k digits moved to the top bytes (the lowest byte is the first digit), then added up in
+    // pairs, fours and eights.
+    std::uint64_t d = k == 8 ? x : k == 0 ? 0 : x << (8 * (8 - k));
+    d = d * 10 + (d >> 8);
+    value = (((d & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+             (((d >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+            32;
+    return k;
+}
 #endif
+
+// The run of digits at c (up to e) appended to m, eight bytes at a time while eight are left;
+// answers where the run ends. m wraps when the run is too long for it: the caller counts digits.
+inline const char* DigitRun(const char* c, const char* const e, std::uint64_t& m) {
+#if defined(ZEVA_SWAR_DIGITS)
+    while (e - c >= 8) {
+        std::uint64_t d = 0;
+        const int k = LeadingDigits(c, d);
+        m = m * kScale[k] + d;
+        c += k;
+        if (k < 8) return c;
+    }
+#endif
+    for (; c != e && IsDigit(*c); ++c)
+        m = m * 10 + static_cast<unsigned>(*c - '0');
+    return c;
 }
 
 // The decimal forms the writers send ([-]digits[.digits][E[sign]digits]) whose significant digits
@@ -355,14 +369,13 @@ const char* PlainDecimal(const char* c, const char* const e, double& value) {
     const bool negative = c != e && *c == '-';
     if (negative) ++c;
     const char* const start = c;
-    // Leading zeros count no significant digit; then at most 19 digits, so m cannot overflow (a
-    // longer run wraps it harmlessly and is refused below).
+    // Leading zeros count no significant digit; at most 19 others fit m (a longer run wraps it
+    // harmlessly and is refused below).
     while (c != e && *c == '0')
         ++c;
     const char* const first = c;
     std::uint64_t m = 0;
-    for (; c != e && IsDigit(*c); ++c)
-        m = m * 10 + static_cast<unsigned>(*c - '0');
+    c = DigitRun(c, e, m);
     std::ptrdiff_t significant = c - first;
     bool any = c != start;
     int scale = 0;
@@ -372,13 +385,7 @@ const char* PlainDecimal(const char* c, const char* const e, double& value) {
             while (c != e && *c == '0')
                 ++c;
         const char* const from = c;
-        std::uint64_t eight = 0;
-        while (significant + (c - from) + 8 <= 19 && e - c >= 8 && EightDigits(c, eight)) {
-            m = m * 100000000 + eight;
-            c += 8;
-        }
-        for (; c != e && IsDigit(*c); ++c)
-            m = m * 10 + static_cast<unsigned>(*c - '0');
+        c = DigitRun(c, e, m);
         significant += c - from;
         any = any || c != fraction;
         scale = -static_cast<int>(std::min<std::ptrdiff_t>(c - fraction, 10000));
@@ -410,6 +417,42 @@ const char* PlainDecimal(const char* c, const char* const e, double& value) {
 #endif
 }
 
+// The form the writers send for a date (1 to 7 digits, then a point and 1 to 15 digits, or none,
+// then a TAB) read without loops: the same whole number and power of ten as PlainDecimal, so the
+// same value bit for bit. Needs 25 readable bytes at c; answers the TAB, or nullptr for any other
+// form (PlainDecimal decides those).
+constexpr std::size_t kWriterDateBytes = 25;
+inline const char* WriterDate(const char* c, double& value) {
+#if defined(ZEVA_SWAR_DIGITS) && defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+    static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::uint64_t m = 0;
+    const int whole = LeadingDigits(c, m);
+    if (whole == 0 || whole == 8) return nullptr;
+    const char* stop = c + whole;
+    int fraction = 0;
+    if (*stop == '.') {
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        const int ka = LeadingDigits(stop + 1, a);
+        const int kb = ka == 8 ? LeadingDigits(stop + 9, b) : 0;
+        fraction = ka + kb;
+        if (ka == 0 || whole + fraction > 15) return nullptr;
+        m = (m * kScale[ka] + a) * kScale[kb] + b;
+        stop += 1 + fraction;
+    }
+    if (*stop != kTab) return nullptr;
+    // 15 digits at most: always under 2^53, so the division below rounds once, as PlainDecimal's.
+    const double v = static_cast<double>(m);
+    value = fraction == 0 ? v : v / kPow10[fraction];
+    return stop;
+#else
+    (void)c;
+    (void)value;
+    return nullptr;
+#endif
+}
+
 // True when the 32 bytes at p are all '0': eight empty counted texts in a row.
 inline bool ThirtyTwoZeros(const char* p) {
 #if defined(__SSE2__)
@@ -429,51 +472,70 @@ inline bool ThirtyTwoZeros(const char* p) {
 // anything else goes through the general conversions, which decide what converts.
 class PacketCursor {
   public:
-    PacketCursor(const char* s, std::size_t n, std::size_t i) : s_(s), n_(n), i_(i) {}
+    PacketCursor(const char* s, std::size_t n, std::size_t i) : s_(s), n_(n), i_(i) {
+#if defined(__SSE2__)
+        // Where the TABs of the header are, found at once: each tab field's end is then known
+        // without reading the field, and its value is read beside the rest instead of before it.
+        if (i < n && n - i >= 64) {
+            const __m128i tab = _mm_set1_epi8(kTab);
+            std::uint64_t mask = 0;
+            for (int k = 0; k < 4; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16 * k));
+                mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab))))
+                        << (16 * k);
+            }
+            tabs_ = mask;
+            tabsFrom_ = i;
+        }
+#endif
+    }
 
     // Up to the next TAB (or the end); reading goes on after the TAB.
     std::string_view Tab() {
         if (i_ >= n_) return {};
         const char* const start = s_ + i_;
-        const void* tab = std::memchr(start, kTab, n_ - i_);
-        const std::size_t len =
-            tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - start) : n_ - i_;
+        std::size_t len = 0;
+        if (i_ >= tabsFrom_ && i_ - tabsFrom_ < 64 && (tabs_ >> (i_ - tabsFrom_)) != 0) {
+            len = static_cast<std::size_t>(std::countr_zero(tabs_ >> (i_ - tabsFrom_)));
+        } else {
+            const void* tab = std::memchr(start, kTab, n_ - i_);
+            len = tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - start) : n_ - i_;
+        }
         i_ += len + 1;
         return {start, len};
     }
     bool Int16(std::int16_t& value) {
-        if (i_ < n_) {
-            // Up to five digits with an optional minus, ending at a TAB or the end of the text.
-            const char* c = s_ + i_;
-            const char* const e = s_ + n_;
-            const bool negative = *c == '-';
-            if (negative) ++c;
-            const char* const first = c;
+        const std::string_view field = Tab();
+        // Up to five digits with an optional minus; other forms go to the general conversion.
+        const bool negative = !field.empty() && field[0] == '-';
+        const std::size_t count = field.size() - (negative ? 1 : 0);
+        if (count >= 1 && count <= 5) {
             int v = 0;
-            for (; c != e && c - first < 6 && static_cast<unsigned>(*c - '0') <= 9; ++c)
-                v = v * 10 + (*c - '0');
-            const std::ptrdiff_t count = c - first;
-            if (count >= 1 && count <= 5 && (c == e || *c == kTab)) {
-                i_ = static_cast<std::size_t>(c - s_) + 1;
+            std::size_t k = negative ? 1 : 0;
+            for (; k < field.size() && IsDigit(field[k]); ++k)
+                v = v * 10 + (field[k] - '0');
+            if (k == field.size()) {
                 if (negative) v = -v;
                 if (v < -32768 || v > 32767) return false;
                 value = static_cast<std::int16_t>(v);
                 return true;
             }
         }
-        const auto v = ToInt16(Tab());
+        const auto v = ToInt16(field);
         if (!v) return false;
         value = *v;
         return true;
     }
     bool Date(double& value) {
+        const bool roomForWriterForm = i_ < n_ && n_ - i_ >= kWriterDateBytes;
+        const std::string_view field = Tab();
+        const char* const end = field.data() + field.size();
         double v = 0;
-        const char* const e = s_ + n_;
-        const char* stop = i_ < n_ ? PlainDecimal(s_ + i_, e, v) : nullptr;
-        if (stop && (stop == e || *stop == kTab)) {
-            i_ = static_cast<std::size_t>(stop - s_) + 1;
-        } else {
-            const auto general = ToDouble(Tab());
+        const char* stop = nullptr;
+        if (roomForWriterForm) stop = WriterDate(field.data(), v);
+        if (stop != end && !field.empty()) stop = PlainDecimal(field.data(), end, v);
+        if (stop != end || field.empty()) {
+            const auto general = ToDouble(field);
             if (!general) return false;
             v = *general;
         }
@@ -481,43 +543,51 @@ class PacketCursor {
         value = v;
         return true;
     }
-    // The value is already empty; a field that does not fit leaves it so and ends the reading.
-    void Counted(std::string& value) {
+    // A field that does not fit reads empty and ends the reading.
+    std::string_view Counted() {
         if (i_ >= n_ || n_ - i_ < 4) {
             i_ = n_;
-            return;
+            return {};
         }
         const int length = Digits4(s_ + i_);
         if (length < 0 || n_ - i_ - 4 < static_cast<std::size_t>(length)) {
             i_ = n_;
-            return;
+            return {};
         }
-        if (length > 0) value.assign(s_ + i_ + 4, static_cast<std::size_t>(length));
+        const std::string_view value(s_ + i_ + 4, static_cast<std::size_t>(length));
         i_ += 4 + static_cast<std::size_t>(length);
+        return value;
     }
-    // Counted texts in a row; the usual run of empty ones is passed in one step instead of one
-    // length after the other.
-    void CountedRun(std::string* const* values, std::size_t count) {
-        if (count == 8 && i_ < n_ && n_ - i_ >= 32 && ThirtyTwoZeros(s_ + i_)) {
+    // Eight counted texts in a row; the usual run of empty ones is passed in one step instead of
+    // one length after the other.
+    void CountedEight(std::array<std::string_view, 8>& values) {
+        if (i_ < n_ && n_ - i_ >= 32 && ThirtyTwoZeros(s_ + i_)) {
+            // Empty views at their place in the text: with a constant empty view the compiler
+            // clears the array with a string store, which costs more than the rest of the packet.
+            for (std::size_t k = 0; k < values.size(); ++k)
+                values[k] = std::string_view(s_ + i_ + 4 * k + 4, 0);
             i_ += 32;
             return;
         }
-        for (std::size_t k = 0; k < count; ++k)
-            Counted(*values[k]);
+        for (std::string_view& value : values)
+            value = Counted();
     }
-    void Fixed3(std::string& value) {
+    std::string_view Fixed3() {
         if (i_ >= n_ || n_ - i_ < 3) {
             i_ = n_;
-            return;
+            return {};
         }
-        value.assign(s_ + i_, 3);
+        const std::string_view value(s_ + i_, 3);
         i_ += 3;
+        return value;
     }
 
   private:
     const char* s_;
     std::size_t n_;
     std::size_t i_;
+    std::uint64_t tabs_ = 0;               // bit k: a TAB at tabsFrom_ + k
+    std::size_t tabsFrom_ = std::size_t(-1); // none known
 };
 
 } // namespace
@@ -658,48 +728,90 @@ void ReadFixedField(std::string_view text, std::size_t pos, std::size_t count, s
 
 namespace {
 
-// Reads the fields of a packet whose check is right; p is cleared.
-bool ParseFields(std::string_view text, CommType& p) {
+// Reads the fields of a packet whose check is right; every field of p is set (a number or date that
+// does not convert reads 0).
+bool ParseFields(std::string_view text, PacketView& p) {
     PacketCursor c(text.data(), text.size(), 4);
+    p.Number1 = 0;
+    p.Number2 = 0;
+    p.Created = 0.0;
+    p.Expire = 0.0;
     bool ok = c.Int16(p.Number1);
-    c.Counted(p.Text0);
+    p.Text0 = c.Counted();
     ok = c.Int16(p.Number2) && ok;
-    c.Fixed3(p.Source);
-    c.Fixed3(p.Destination);
+    p.Source = c.Fixed3();
+    p.Destination = c.Fixed3();
     ok = c.Date(p.Created) && ok;
     ok = c.Date(p.Expire) && ok;
-    c.Counted(p.PacketType);
-    c.Counted(p.Data);
-    std::string* const texts[] = {&p.Text1, &p.Text2, &p.Text3, &p.Text4,
-                                  &p.Text5, &p.Text6, &p.Text7, &p.Text8};
-    c.CountedRun(texts, 8);
+    p.PacketType = c.Counted();
+    p.Data = c.Counted();
+    c.CountedEight(p.Texts);
     return ok;
+}
+
+// The check digits against the sum of the bytes after them.
+bool CheckMatches(std::string_view text, std::uint64_t bodySum) {
+    const int check = Digits4(text.data());
+    return check >= 0 && static_cast<std::uint64_t>(check) == bodySum % 10000;
+}
+
+inline void Assign(std::string& target, std::string_view value) {
+    if (value.empty())
+        target.clear(); // no call into the library for the usual empty text
+    else
+        target.assign(value);
 }
 
 } // namespace
 
-bool ParsePacket(std::string_view text, CommType& p) {
-    p.Clear();
+void PacketView::CopyTo(CommType& p) const {
+    p.Number1 = Number1;
+    Assign(p.Text0, Text0);
+    p.Number2 = Number2;
+    Assign(p.Source, Source);
+    Assign(p.Destination, Destination);
+    p.Created = Created;
+    p.Expire = Expire;
+    Assign(p.PacketType, PacketType);
+    Assign(p.Data, Data);
+    std::string* const texts[] = {&p.Text1, &p.Text2, &p.Text3, &p.Text4, &p.Text5, &p.Text6, &p.Text7, &p.Text8};
+    for (std::size_t k = 0; k < Texts.size(); ++k)
+        Assign(*texts[k], Texts[k]);
+}
+
+bool ParsePacket(std::string_view text, PacketView& p) {
     if (text.size() > kMaxPacketLength) text = text.substr(0, kMaxPacketLength);
-    if (text.size() < 4) return false;
-    const int check = Digits4(text.data());
-    if (check < 0 || static_cast<std::uint64_t>(check) != SumBytes(text.data() + 4, text.size() - 4) % 10000)
+    if (text.size() < 4 || !CheckMatches(text, SumBytes(text.data() + 4, text.size() - 4))) {
+        p = {};
         return false;
+    }
     return ParseFields(text, p);
 }
 
-bool ParsePacket(std::string_view text, std::uint64_t byteSum, CommType& p) {
+bool ParsePacket(std::string_view text, std::uint64_t byteSum, PacketView& p) {
     // A packet the reader cuts is checked on what is left of it, which the framer did not add up.
     if (text.size() > kMaxPacketLength) return ParsePacket(text, p);
-    p.Clear();
-    if (text.size() < 4) return false;
-    const int check = Digits4(text.data());
-    if (check < 0) return false;
-    const std::uint64_t body =
-        byteSum - (static_cast<unsigned char>(text[0]) + static_cast<unsigned char>(text[1]) +
-                   static_cast<unsigned char>(text[2]) + static_cast<unsigned char>(text[3]));
-    if (static_cast<std::uint64_t>(check) != body % 10000) return false;
+    if (text.size() < 4 ||
+        !CheckMatches(text, byteSum - (static_cast<unsigned char>(text[0]) + static_cast<unsigned char>(text[1]) +
+                                       static_cast<unsigned char>(text[2]) + static_cast<unsigned char>(text[3])))) {
+        p = {};
+        return false;
+    }
     return ParseFields(text, p);
+}
+
+bool ParsePacket(std::string_view text, CommType& p) {
+    PacketView view;
+    const bool ok = ParsePacket(text, view);
+    view.CopyTo(p);
+    return ok;
+}
+
+bool ParsePacket(std::string_view text, std::uint64_t byteSum, CommType& p) {
+    PacketView view;
+    const bool ok = ParsePacket(text, byteSum, view);
+    view.CopyTo(p);
+    return ok;
 }
 
 std::string ControlDataText(std::int16_t code) {

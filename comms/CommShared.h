@@ -1,6 +1,7 @@
 #pragma once
 #include "comms/CommType.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,6 +50,26 @@ bool ParsePacket(std::string_view text, CommType& packet);
 // The same for a packet whose bytes have been added up already (byteSum: the sum of every byte of
 // text, as FindPacketEnd counts them while it frames), so the check needs no second pass.
 bool ParsePacket(std::string_view text, std::uint64_t byteSum, CommType& packet);
+// A packet's fields read where they stand: the texts view the packet's bytes and are valid as long
+// as those are. Reading a packet this way copies nothing; CopyTo makes the owning CommType.
+struct PacketView {
+    std::int16_t Number1 = 0;
+    std::string_view Text0;
+    std::int16_t Number2 = 0;
+    std::string_view Source;
+    std::string_view Destination;
+    double Created = 0.0;
+    double Expire = 0.0;
+    std::string_view PacketType;
+    std::string_view Data;
+    std::array<std::string_view, 8> Texts; // Text1 to Text8
+
+    // Every field of packet set to this one's value; the texts keep their storage.
+    void CopyTo(CommType& packet) const;
+};
+// ParsePacket into a view, with the same results: the view is empty when the check fails.
+bool ParsePacket(std::string_view text, PacketView& packet);
+bool ParsePacket(std::string_view text, std::uint64_t byteSum, PacketView& packet);
 // Position of the first SOH in bytes (bytes.size() when there is none). Adds every byte up to it,
 // the SOH included (all of them when there is none), to byteSum.
 std::size_t FindPacketEnd(std::string_view bytes, std::uint64_t& byteSum);

@@ -6,6 +6,7 @@
 namespace zeva {
 
 void PacketFramer::Append(std::string_view bytes) {
+    TakeBorrowed();
     if (bytes.empty()) return;
     // Handed-out bytes are dropped here rather than in Next, so a packet handed out in place stays
     // where it is until the caller reads again.
@@ -18,6 +19,39 @@ void PacketFramer::Append(std::string_view bytes) {
         ends_[found].sumKnown = false; // its front was cut off: added up again when handed out
         carryKnown_ = true;
     }
+}
+
+void PacketFramer::Frame(std::string_view read) {
+    TakeBorrowed();
+    const bool straddling = Buffered() > 0 && (ends_.empty() || ends_.back().end != size_);
+    if (straddling) {
+        // The packet still arriving is finished in the buffer, where its front already is; the
+        // rest of the read stays where it is.
+        std::uint64_t ignored = 0;
+        const std::size_t soh = FindPacketEnd(read, ignored);
+        const std::size_t take = soh == read.size() ? soh : soh + 1;
+        Append(read.substr(0, take));
+        read.remove_prefix(take);
+    }
+    borrowed_ = read;
+}
+
+void PacketFramer::TakeBorrowed() {
+    if (borrowed_.empty()) return;
+    const std::string_view rest = borrowed_;
+    borrowed_ = {};
+    Append(rest);
+}
+
+bool PacketFramer::NextBorrowed(std::string_view& packet, std::uint64_t& byteSum) {
+    if (borrowed_.empty()) return false;
+    std::uint64_t sum = 0;
+    const std::size_t soh = FindPacketEnd(borrowed_, sum);
+    if (soh == borrowed_.size()) return false; // the front of the next packet: kept by Bound
+    packet = borrowed_.substr(0, soh + 1);
+    byteSum = sum;
+    borrowed_.remove_prefix(soh + 1);
+    return true;
 }
 
 std::optional<std::string> PacketFramer::Next() {
@@ -40,7 +74,7 @@ bool PacketFramer::NextInPlace(std::string_view& packet) {
 }
 
 bool PacketFramer::NextInPlace(std::string_view& packet, std::uint64_t& byteSum) {
-    if (next_ == ends_.size()) return false;
+    if (next_ == ends_.size()) return NextBorrowed(packet, byteSum);
     const PacketEnd& end = ends_[next_++];
     packet = std::string_view(buffer_.data() + head_, end.end - head_);
     head_ = end.end;
@@ -54,7 +88,8 @@ bool PacketFramer::NextInPlace(std::string_view& packet, std::uint64_t& byteSum)
 }
 
 void PacketFramer::Bound() {
-    if (Pending() > bound_) {
+    TakeBorrowed();
+    if (Buffered() > bound_) {
         const std::size_t cut = size_ - bound_;
         while (next_ < ends_.size() && ends_[next_].end <= cut)
             ++next_; // whole packets in front of the newest bytes go
@@ -68,6 +103,7 @@ void PacketFramer::Bound() {
 }
 
 void PacketFramer::Clear() {
+    borrowed_ = {};
     size_ = 0;
     head_ = 0;
     ends_.clear();
@@ -86,8 +122,8 @@ void PacketFramer::Compact() {
     if (head_ == size_) {
         size_ = 0;
         head_ = 0;
-    } else if (head_ >= Pending()) {
-        std::memmove(buffer_.data(), buffer_.data() + head_, Pending());
+    } else if (head_ >= Buffered()) {
+        std::memmove(buffer_.data(), buffer_.data() + head_, Buffered());
         for (PacketEnd& e : ends_)
             e.end -= head_;
         size_ -= head_;
@@ -97,7 +133,7 @@ void PacketFramer::Compact() {
 
 void PacketFramer::MakeRoom(std::size_t count) {
     if (buffer_.size() - size_ >= count) return;
-    const std::size_t pending = Pending();
+    const std::size_t pending = Buffered();
     if (buffer_.size() - pending < count || head_ == 0) {
         // Grow: the storage is zero-filled once here, never again per byte received.
         std::string bigger(std::max({buffer_.size() * 2, pending + count, std::size_t{4096}}), '\0');

@@ -14,11 +14,20 @@ namespace zeva {
 // buffer before it is handed on, so a caller that handles a packet may call Next again (nested)
 // without seeing it twice. Bytes after the last SOH wait for the next arrival, bounded to the
 // newest 100000.
+//
+// Bytes come in two ways. Append copies them into the framer's buffer. Frame borrows a read the
+// caller holds: packets lying wholly inside it are framed and handed out where they are, and only
+// what is left when the caller is done with the read (Bound, or the next Append or Frame) is
+// copied into the buffer, so the common case copies nothing but the packet straddling two reads.
 class PacketFramer {
   public:
     explicit PacketFramer(std::size_t bound = 100000) : bound_(bound) {}
 
     void Append(std::string_view bytes);
+    // Borrows read until the next Append, Frame, Bound or Clear: read must stay unchanged and alive
+    // until then. Packets already waiting come first. A nested Frame (a handler that reads again
+    // while it handles a packet) first copies what is left of the outer read, so the order holds.
+    void Frame(std::string_view read);
     // The next complete packet (SOH included), or nothing.
     std::optional<std::string> Next();
     // The same into packet, reusing its storage; false when no complete packet is waiting.
@@ -31,15 +40,19 @@ class PacketFramer {
     // The same with the sum of the packet's bytes, counted while the bytes were taken in, for the
     // ParsePacket that takes it.
     bool NextInPlace(std::string_view& packet, std::uint64_t& byteSum);
-    // Keeps only the newest `bound` bytes of what is not framed yet. Run after framing, so a burst
-    // that brings many packets in one read loses none of them.
+    // Ends the borrowing of a read (what is left of it is copied in), then keeps only the newest
+    // `bound` bytes of what is not framed yet. Run after framing, so a burst that brings many
+    // packets in one read loses none of them.
     void Bound();
     void Clear();
-    // Bytes waiting (not yet framed).
-    std::size_t Pending() const { return size_ - head_; }
-    std::string_view PendingBytes() const { return std::string_view(buffer_.data() + head_, Pending()); }
+    // Bytes waiting (not handed out yet), in the buffer and in a borrowed read.
+    std::size_t Pending() const { return size_ - head_ + borrowed_.size(); }
 
   private:
+    std::size_t Buffered() const { return size_ - head_; }
+    // Copies what is left of a borrowed read into the buffer.
+    void TakeBorrowed();
+    bool NextBorrowed(std::string_view& packet, std::uint64_t& byteSum);
     void Compact();
     void MakeRoom(std::size_t count);
 
@@ -51,6 +64,7 @@ class PacketFramer {
     std::size_t next_ = 0;
     std::uint64_t carry_ = 0; // sum of the bytes after the last end
     bool carryKnown_ = true;  // false once Bound has cut into the packet still arriving
+    std::string_view borrowed_; // what is not handed out yet of the read Frame borrowed
     std::size_t bound_;
 };
 

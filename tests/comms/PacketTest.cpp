@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <memory>
+#include <random>
 #include <vector>
 
 namespace zeva {
@@ -125,6 +128,33 @@ TEST(PacketCodec, NumbersThatDoNotConvertOrOverflowFailTheParse) {
     EXPECT_EQ(back.Text1, "");
 }
 
+TEST(PacketCodec, DatesReadBitForBitAsTheGeneralConversion) {
+    // The quick readers of the writers' date forms must give exactly what the general conversion
+    // gives, in a packet with room after the date and in one that ends right behind it.
+    std::vector<std::string> texts = {"0",      "5",       "46000.123456789", "1234567", "1234567.5",
+                                      "12345678", "0.5",   "0.000115740740740741", "-1.5",  "1E+05",
+                                      "2958465.99998843", "45000.", ".5", "00012.50", "1.23456789012345"};
+    std::mt19937_64 random(6);
+    std::uniform_real_distribution<double> dates(-657434.0, 2958465.0);
+    for (int k = 0; k < 3000; ++k)
+        texts.push_back(DoubleText(k % 3 == 0 ? dates(random) / 86400.0 : dates(random)));
+    for (const std::string& date : texts) {
+        SCOPED_TRACE(date);
+        const auto expected = ToDouble(date);
+        for (const std::string& rest : {std::string("0\t0004DATA0020abcdefghijklmnopqrst00000000000000000000000000000000"),
+                                        std::string("0\t")}) {
+            CommType back;
+            const bool parsed = ParsePacket(WithCheck("0\t00000\ts01h01" + date + "\t" + rest + "\x01"), back);
+            if (!expected || !IsValidOleDate(*expected)) {
+                EXPECT_FALSE(parsed);
+                continue;
+            }
+            ASSERT_TRUE(parsed);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(back.Created), std::bit_cast<std::uint64_t>(*expected));
+        }
+    }
+}
+
 TEST(PacketCodec, OversizedTextsAreRefusedNotTruncated) {
     CommType p = Sample();
     p.Data.assign(9999, 'a');
@@ -215,6 +245,90 @@ TEST(PacketFraming, BoundKeepsNewestBytesAfterFramingABurst) {
         ++n;
     g.Bound();
     EXPECT_EQ(n, burst.size() / one.size());
+}
+
+// Every packet a framer hands out, with its byte sum, in order.
+std::vector<std::pair<std::string, std::uint64_t>> Drain(PacketFramer& f) {
+    std::vector<std::pair<std::string, std::uint64_t>> out;
+    std::string_view packet;
+    std::uint64_t sum = 0;
+    while (f.NextInPlace(packet, sum))
+        out.emplace_back(std::string(packet), sum);
+    return out;
+}
+
+TEST(PacketFraming, BorrowedReadsHandOutWhatCopiedReadsDo) {
+    std::string stream;
+    for (int k = 0; k < 12; ++k) {
+        CommType p = Sample();
+        p.Data.assign(static_cast<std::size_t>(k * 37), static_cast<char>('a' + k));
+        stream += Built(p);
+        if (k % 4 == 1) stream += "junk without an end";
+    }
+    std::mt19937 random(5);
+    for (int round = 0; round < 200; ++round) {
+        PacketFramer copied, borrowed;
+        std::vector<std::pair<std::string, std::uint64_t>> fromCopies, fromBorrowed;
+        for (std::size_t at = 0; at < stream.size();) {
+            const std::size_t length = std::min<std::size_t>(random() % 900, stream.size() - at);
+            // Each read lives only until the framer is done with it, as a socket read does.
+            auto read = std::make_unique<std::string>(stream.substr(at, length));
+            copied.Append(*read);
+            borrowed.Frame(*read);
+            for (auto& p : Drain(copied))
+                fromCopies.push_back(p);
+            for (auto& p : Drain(borrowed))
+                fromBorrowed.push_back(p);
+            copied.Bound();
+            borrowed.Bound();
+            read.reset();
+            at += length;
+        }
+        ASSERT_EQ(fromBorrowed, fromCopies);
+        ASSERT_EQ(fromCopies.size(), 12u);
+        for (auto& [packet, sum] : fromCopies) {
+            std::uint64_t recount = 0;
+            EXPECT_EQ(FindPacketEnd(packet, recount), packet.size() - 1);
+            EXPECT_EQ(sum, recount);
+        }
+    }
+}
+
+TEST(PacketFraming, ANestedReadKeepsTheOrderAndOutlivesTheOuterRead) {
+    const std::string a = Built(Sample());
+    CommType other = Sample();
+    other.Data = "b";
+    const std::string b = Built(other);
+    other.Data = "c";
+    const std::string c = Built(other);
+    PacketFramer f;
+    auto outer = std::make_unique<std::string>(a + b + c.substr(0, 5));
+    f.Frame(*outer);
+    std::string_view packet;
+    ASSERT_TRUE(f.NextInPlace(packet));
+    EXPECT_EQ(packet, a);
+    // A handler reads again before the outer read is done: what is left of the outer read comes
+    // first, then the packet finished by the new read.
+    const std::string inner = c.substr(5) + a;
+    f.Frame(inner);
+    std::vector<std::string> nested;
+    while (f.NextInPlace(packet))
+        nested.emplace_back(packet);
+    f.Bound();
+    EXPECT_EQ(nested, (std::vector<std::string>{b, c, a}));
+    outer.reset(); // the outer read ends; the framer no longer needs it
+    EXPECT_FALSE(f.NextInPlace(packet));
+    f.Bound();
+    EXPECT_EQ(f.Pending(), 0u);
+
+    // A borrowed read without an end is kept and bounded like a copied one.
+    PacketFramer g;
+    const std::string junk(250000, 'z');
+    g.Frame(junk);
+    EXPECT_FALSE(g.NextInPlace(packet));
+    EXPECT_EQ(g.Pending(), 250000u);
+    g.Bound();
+    EXPECT_EQ(g.Pending(), 100000u);
 }
 
 TEST(CommMember, BufferAddDropsOldestWhenFull) {
