@@ -1,5 +1,6 @@
 // Bytes from the hub: split into reads, framed, parsed, and dispatched by the engine in every
 // state that reads packets (idle, waiting for the accept, waiting for the close).
+#include "common/Convert.h"
 #include "comms/CommEngine.h"
 #include "comms/CommShared.h"
 #include "comms/PacketFramer.h"
@@ -7,6 +8,8 @@
 #include "platform/memory/FakeEventPump.h"
 #include "platform/memory/FakeTcpSocket.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +46,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   : std::string(reinterpret_cast<const char*>(data), size);
     const std::string_view bytes(fixed);
     size = bytes.size();
+
+    // The date readers against the general conversion: the input's first bytes as the Created
+    // field of a packet must read exactly as ToDouble reads them, or fail the parse as it does.
+    {
+        const std::string_view date = bytes.substr(0, std::min<std::size_t>(size, 24));
+        if (date.find(kTab) == std::string_view::npos && date.find(kSOH) == std::string_view::npos) {
+            const std::string body = "0\t00000\ts01h01" + std::string(date) + "\t0\t0004DATA0000" +
+                                     std::string(32, '0') + "\x01";
+            CommType p;
+            const bool parsed = ParsePacket(WithChecks("0000" + body), p); // its check put in front
+            const auto expected = ToDouble(date);
+            if (expected && IsValidOleDate(*expected)) {
+                if (!parsed || std::bit_cast<std::uint64_t>(p.Created) != std::bit_cast<std::uint64_t>(*expected))
+                    std::abort();
+            } else if (parsed) {
+                std::abort();
+            }
+        }
+    }
 
     // Framing and parsing alone; a packet that parses must build and parse again. A second framer
     // borrows each read (Frame) and hands packets out in place with the byte sum gathered while
