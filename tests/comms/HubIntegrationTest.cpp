@@ -228,6 +228,53 @@ TEST_F(HubLink, MisbehavingClientDoesNotHurtOthers) {
     rogue.abort();
 }
 
+// A bare connection logged in as id, for a client that misbehaves on purpose.
+std::unique_ptr<QTcpSocket> RawLogin(quint16 port, const std::string& id) {
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->connectToHost(QHostAddress::LocalHost, port);
+    if (!socket->waitForConnected(5000)) return nullptr;
+    CommMemberType member(OleNow());
+    member.Identifier = id;
+    member.Mode = 276;
+    CommType login;
+    login.Source = id;
+    login.Destination = kHubIdentifier;
+    login.Created = OleNow();
+    login.Expire = kControlExpire;
+    login.PacketType = "1000";
+    std::string text;
+    if (!member.CreatePacket(login.Data) || !BuildPacket(login, text)) return nullptr;
+    socket->write(text.data(), static_cast<qint64>(text.size()));
+    return socket;
+}
+
+TEST_F(HubLink, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
+    StartHub(50);
+    auto stalled = RawLogin(hub->Port(), "m01");
+    ASSERT_TRUE(stalled);
+    stalled->setReadBufferSize(4096); // Qt stops taking its bytes from the system: the hub's side fills
+    auto sender = RawLogin(hub->Port(), "s09");
+    ASSERT_TRUE(sender);
+    ASSERT_TRUE(WaitFor([&] { return HubLogged("login m01") && HubLogged("login s09"); }));
+    CommType flag;
+    flag.Source = "s09";
+    flag.Destination = "m01";
+    flag.PacketType = "TEST";
+    flag.Data.assign(9000, 'f');
+    std::string text;
+    ASSERT_TRUE(BuildPacket(flag, text));
+    // Far more than the hub keeps for one client, sent in bursts the hub reads and routes.
+    for (int burst = 0; burst < 100 && !HubLogged("dropped: not reading"); ++burst) {
+        for (int k = 0; k < 50; ++k)
+            sender->write(text.data(), static_cast<qint64>(text.size()));
+        WaitFor([&] { return sender->bytesToWrite() == 0; }, 2000);
+    }
+    ASSERT_TRUE(WaitFor([&] { return HubLogged("m01 dropped: not reading"); }));
+    Client c(276);
+    ASSERT_TRUE(c.Connect(hub->Port()));
+    ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 50; }));
+}
+
 // ---- zeva-hub as a separate process ----
 
 class HubProcess : public ::testing::Test {
