@@ -40,7 +40,8 @@ std::size_t Index(std::string_view text, std::size_t pos) {
 inline int Digits4(const char* p) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     // All four bytes at once: digits become 0..9, and a byte of 10 or more gets its top bit from
-    // the addition or from itself (a carry out of one only reaches bytes already refused).
+    // the addition or from itself. A carry only comes out of a byte already marked, so it cannot
+    // turn a refusal into a value.
     std::uint32_t v = 0;
     std::memcpy(&v, p, 4);
     const std::uint32_t x = v ^ 0x30303030u;

@@ -32,10 +32,11 @@ class PacketFramer {
     std::optional<std::string> Next();
     // The same into packet, reusing its storage; false when no complete packet is waiting.
     bool Next(std::string& packet);
-    // The same without a copy: packet views the framer's own buffer and stays valid until the next
-    // Append, Bound or Clear (further calls of Next and NextInPlace leave it alone). For a caller
-    // that reads no more bytes while it handles the packet; one that may (a nested read) takes a
-    // copying Next.
+    // The same without a copy: packet views the framer's own buffer (valid until the next Append,
+    // Frame, Bound or Clear) or the borrowed read (valid while that read lives); further calls of
+    // Next and NextInPlace leave it alone. A caller that may read again while it handles a packet
+    // (a nested read) finishes with the view first, as the engine does by reading the packet into
+    // its own CommType, or takes a copying Next.
     bool NextInPlace(std::string_view& packet);
     // The same with the sum of the packet's bytes, counted while the bytes were taken in, for the
     // ParsePacket that takes it.
