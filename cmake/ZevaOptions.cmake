@@ -30,6 +30,19 @@ function(zeva_add_gtest name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
+# zeva_add_fuzzer(name SOURCES ... LIBS ...): one libFuzzer target. Clang only; with another
+# compiler nothing is added.
+function(zeva_add_fuzzer name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        return()
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE zeva_options ${ARG_LIBS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+endfunction()
+
 # Adds every sub-folder of the current folder that has a CMakeLists.txt, unless its name is in
 # ZEVA_SKIP_DIRS (tests/, bench/, fuzz/ and tools/ hold one sub-folder per source folder or tool).
 function(zeva_add_subfolders)
