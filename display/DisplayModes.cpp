@@ -31,7 +31,8 @@ std::optional<ModeView> DisplayModes::Select(std::int16_t m) {
     v.ShowFields = m == 2;
     v.ShowRecords = m == 3;
     v.ShowSetup = m == 4;
-    v.ShowFullFields = v.ShowFullFieldsOk = m == 5;
+    // cmdFOk returns to the Records window: only a record chosen there shows it.
+    v.ShowFullFields = m == 5;
     v.Checked[std::size_t(m)] = true;
 
     if (m == 0 || m == 4) {
@@ -53,6 +54,12 @@ std::optional<ModeView> DisplayModes::Select(std::int16_t m) {
     }
     v.Width = s_.XWindowWidth[k];
     v.Height = s_.XWindowHeight[k];
+    return v;
+}
+
+ModeView DisplayModes::ShowChosenRecord() {
+    ModeView v = *Select(5);
+    v.ShowFullFieldsOk = true;
     return v;
 }
 

@@ -17,7 +17,7 @@ struct ModeView {
     bool ClearOutputEnabled = false;
     bool ShowOutput = false, ShowFields = false, ShowRecords = false, ShowSetup = false,
          ShowFullFields = false;
-    bool ShowFullFieldsOk = false; // cmdFOk goes with the Full fields list
+    bool ShowFullFieldsOk = false; // cmdFOk: only for a record chosen from the Records window
     std::array<bool, 6> Checked{};
     bool Maximised = false;
     std::int32_t Width = 0, Height = 0; // when not maximised
@@ -62,6 +62,9 @@ class DisplayModes {
 
     // The mode command (menu items, images, number keys); nullopt for a mode outside 0..5.
     std::optional<ModeView> Select(std::int16_t mode);
+    // A record chosen in the Records window: the Full fields display with its OK button, which
+    // returns to the Records window. Chosen any other way, the Full fields display has no OK.
+    ModeView ShowChosenRecord();
     // Start-up: the saved mode with the remembered current mode reset to 0 first.
     std::optional<ModeView> StartUp();
     // "&Maximize": the mode command with the current mode (toggles maximised and remembered size).

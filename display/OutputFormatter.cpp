@@ -3,6 +3,7 @@
 #include "common/TextUtil.h"
 #include "display/ZVRecordClass.h"
 #include "model/ZVFieldClass.h"
+#include "model/ZVRecordType.h"
 #include "platform/ListBox.h"
 #include "settings/ClientSettings.h"
 
@@ -21,10 +22,6 @@ void RTrimBlanks(std::string& s) {
 std::size_t FirstNonBlank(const std::string& s, std::size_t from) {
     const auto p = s.find_first_not_of(' ', from);
     return p == std::string::npos ? s.size() : p;
-}
-
-bool HasText(const std::string& s) {
-    return s.find_first_not_of(' ') != std::string::npos;
 }
 
 // One pass of the break loop at break position p (1-based: the last column of an output line).
@@ -82,16 +79,12 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
     std::string line;
     line.reserve(M + W);
     std::size_t P = W;
-    // Once every break has run, anything appended lies past M and is cut: it only decides whether
-    // the block ends in "{more}", so it is not kept.
-    bool textBeyond = false;
+    // Once every break has run, what is appended lies past M and is cut; it is still laid out
+    // (cut to its Max Size like any other value) because it decides whether the block ends in
+    // "{more}". The line stays bounded by the record's own text.
     for (const auto& e : entries) {
         std::string value = e.FieldId == DisplayFormatEntry::kLiteral ? e.Text : field(e.FieldId);
         if (e.UpperCase) value = ToUpper(value);
-        if (P >= lastBreak) {
-            textBeyond = textBeyond || HasText(value);
-            continue;
-        }
         if (e.NewLine) line.append(W - line.size() % W, ' ');
         if (e.MaxSize != DisplayFormatEntry::kEof) {
             const bool eol = e.MaxSize == DisplayFormatEntry::kEol;
@@ -112,8 +105,9 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
 
     std::string trimmed = line;
     RTrimBlanks(trimmed);
-    if (layout.TruncIndicator && M >= 6 && (trimmed.size() > M || (textBeyond && line.size() >= M)))
-        line.replace(M - 6, 6, "{more}");
+    // The mark says exactly this: the laid-out text, without its trailing blanks, is longer than
+    // the block.
+    if (layout.TruncIndicator && M >= 6 && trimmed.size() > M) line.replace(M - 6, 6, "{more}");
     if (line.size() > M) line.resize(M);
     if (layout.FixedLines)
         line.resize(M, ' ');
@@ -144,9 +138,18 @@ void OutputFormatter::ClearOutput() {
 }
 
 void OutputFormatter::FormatRecordToOutput(std::int16_t recordId) {
+    OutputBlock([&](std::int16_t n) { return records_.RField(recordId, n); });
+}
+
+void OutputFormatter::FormatRecordTextToOutput(const std::string& recordText) {
+    ZVRecordType record;
+    record.RawData = recordText;
+    OutputBlock([&](std::int16_t n) { return record.field(int{n}); });
+}
+
+void OutputFormatter::OutputBlock(const std::function<std::string(std::int16_t)>& field) {
     if (SingleRecord) output_.Clear();
-    const auto pieces = LayoutRecord(entries_, OutputLayout::From(settings_),
-                                     [&](std::int16_t n) { return records_.RField(recordId, n); });
+    const auto pieces = LayoutRecord(entries_, OutputLayout::From(settings_), field);
     const int postLines = std::clamp<int>(settings_.NoOfPostLines, 0, 20);
     for (int i = 0; i < postLines; ++i)
         InsertLine("");
@@ -185,6 +188,20 @@ void OutputFormatter::PresentRecord(std::int16_t recordId) {
     FormatRecordToOutput(recordId);
     if (autoUpdateFF_) ShowFullFields(recordId);
     if (beep_ && Beep) Beep();
+}
+
+bool OutputFormatter::ShowRecordText(const std::string& recordText) {
+    const std::int16_t id = records_.NewRecord();
+    if (id < 0) {
+        // No record may vanish unseen: without a queue entry it still reaches the operator.
+        FormatRecordTextToOutput(recordText);
+        InsertLine(kQueueFullLine);
+        if (beep_ && Beep) Beep();
+        return false;
+    }
+    records_.SetRRawData(id, recordText);
+    PresentRecord(id);
+    return true;
 }
 
 bool OutputFormatter::ToggleAutoUpdateFF() {

@@ -49,10 +49,17 @@ class OutputFormatter {
     const std::vector<DisplayFormatEntry>& Entries() const { return entries_; }
 
     void FormatRecordToOutput(std::int16_t recordId);
+    // The Output block of a record text that has no place in the record queue.
+    void FormatRecordTextToOutput(const std::string& recordText);
     void ShowFullFields(std::int16_t recordId);
     // Data intake's steps after a record is stored: the Output block, the Full fields list when
     // "&Auto Update FF" is ticked, the beep when "&Beep" is ticked.
     void PresentRecord(std::int16_t recordId);
+    // Data intake's whole road for one arrived record text: a new queue entry, then PresentRecord.
+    // A record the queue cannot take (every identifier in use) is still laid out in the Output
+    // window, under kQueueFullLine; the result is false then.
+    bool ShowRecordText(const std::string& recordText);
+    static constexpr const char* kQueueFullLine = "Record queue full: record shown in the Output window only";
     // A line at the top of the Output window.
     void InsertLine(const std::string& line);
     void ClearOutput();
@@ -71,6 +78,8 @@ class OutputFormatter {
     std::function<void()> Beep;
 
   private:
+    void OutputBlock(const std::function<std::string(std::int16_t)>& field);
+
     ZVRecordClass& records_;
     ZVFieldClass* fields_;
     const ClientSettings& settings_;

@@ -214,6 +214,12 @@ void ZVFieldClass::SetFField(std::int32_t index, const ZVFieldType& cdfield) {
     SetFMaxsize(id, FieldValue(copy.Maxsize));
     SetFMinsize(id, FieldValue(copy.Minsize));
     SetFVType(id, copy.VType);
+    // The new field was still a text field when its default and limits went in above, and a text
+    // field takes no limits: now that it has its type they go in again, so a copy keeps them.
+    if (const auto typedDefault = FieldValue::Convert(copy.VType, copy.Default))
+        SetFDefault(id, *typedDefault);
+    SetFMaxsize(id, FieldValue(copy.Maxsize));
+    SetFMinsize(id, FieldValue(copy.Minsize));
     SetFTitle(id, copy.Title);
     valid_ = true;
 }

@@ -4,6 +4,7 @@
 #include "common/FormatValue.h"
 #include "settings/SettingsDatabase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -140,7 +141,10 @@ void ReadOutputKeys(SettingsDatabase& db, ClientSettings& s) {
     s.NoOfPostLines = GetInt16(db, o, "NoOfPostLines", 0);
     s.FullFieldsJustify = GetInt16(db, o, "FullFieldsJustify", 0);
     s.MultiWindowState = GetInt16(db, o, "MultiWindowState", 1);
-    s.MaxEntriesInRecords = GetInt16(db, o, "MaxEntriesInRecords", 10);
+    // The record queue holds at most 10000 identifiers: a capacity of 0, below or above what the
+    // setup box allows would never trim it, and the queue would refuse records once it is full.
+    s.MaxEntriesInRecords = std::clamp<std::int16_t>(GetInt16(db, o, "MaxEntriesInRecords", 10),
+                                                     kMaxEntriesInRecordsLow, kMaxEntriesInRecordsHigh);
     s.MaxEntriesInOutput = GetInt16(db, o, "MaxEntriesInOutput", 50);
     s.SetUpPassword = db.GetText(o, "SetUpPassword", "keystone");
     s.SetupLockState = db.GetBool(o, "SetupLockState", false);

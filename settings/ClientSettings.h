@@ -14,6 +14,8 @@ class SettingsDatabase;
 extern const char* const kDefaultTestRecord;
 // Where the hub listens when nothing else is configured.
 extern const char* const kDefaultRemoteAddress;
+// The range of "Maximum Records in Record Display" (txtMaxRecords), also applied when it is read.
+constexpr std::int16_t kMaxEntriesInRecordsLow = 1, kMaxEntriesInRecordsHigh = 1000;
 
 // Section names of the settings table.
 namespace section {
@@ -60,7 +62,7 @@ struct ClientSettings {
     std::int16_t NoOfPostLines = 0;
     std::int16_t FullFieldsJustify = 0;
     std::int16_t MultiWindowState = 1;
-    std::int16_t MaxEntriesInRecords = 10;
+    std::int16_t MaxEntriesInRecords = 10; // kMaxEntriesInRecordsLow..High, as "Maximum Records" takes it
     std::int16_t MaxEntriesInOutput = 50;
     std::string SetUpPassword = "keystone";
     bool SetupLockState = false;

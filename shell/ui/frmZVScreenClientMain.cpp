@@ -12,11 +12,13 @@
 #include "shell/InsertInDisplay.h"
 #include "shell/SetupBoxes.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
@@ -26,12 +28,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -77,6 +81,7 @@ frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::mo
     }
     BuildWidgets();
     BuildMenu();
+    qApp->installEventFilter(this);
     shell_ = std::make_unique<MainShell>(
         *this, *options_.messages, files_, *options_.instanceLock,
         ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH}, options_.settingsPath);
@@ -197,7 +202,8 @@ void frmZVScreenClientMain::BuildWidgets() {
         {txtDFPostLines_, 3, 0, 20, &ClientSettings::NoOfPostLines},
         {txtMaxDFDisplayEntries_, 5, 1, 10000, &ClientSettings::MaxEntriesInOutput},
         {txtFFJustify_, 3, 0, 300, &ClientSettings::FullFieldsJustify},
-        {txtMaxRecords_, 4, 1, 1000, &ClientSettings::MaxEntriesInRecords},
+        {txtMaxRecords_, 4, kMaxEntriesInRecordsLow, kMaxEntriesInRecordsHigh,
+         &ClientSettings::MaxEntriesInRecords},
     };
     for (const NumericBox& nb : numericBoxes) {
         nb.box->setValidator(new QRegularExpressionValidator(
@@ -292,12 +298,17 @@ void frmZVScreenClientMain::BuildWidgets() {
     setupLayout->addWidget(frmFontSetup_, 3, 0, 1, 2);
     connect(RecordListBox_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { OnRecordListChosen(RecordListBox_->row(item)); });
+    // Choosing a grid row selects its record in the list and then acts as choosing it there.
     connect(RecordFlexGrid_, &QTableWidget::cellClicked, this, [this](int row, int) {
         if (!records_) return;
         const std::int16_t id = records_->RecordAtRow(row);
         if (id < 0) return;
         for (int i = 0; i < RecordListBox_->count(); ++i)
-            if (ToInt16(FromQt(RecordListBox_->item(i)->text())) == id) RecordListBox_->setCurrentRow(i);
+            if (ToInt16(FromQt(RecordListBox_->item(i)->text())) == id) {
+                RecordListBox_->setCurrentRow(i);
+                OnRecordListChosen(i);
+                return;
+            }
     });
     connect(cmdFOk_, &QPushButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
     // The Records grid's pop-up menu (admin mode): insert, remove and delete columns.
@@ -546,6 +557,8 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
     number(txtMaxDFDisplayEntries_, s.MaxEntriesInOutput);
     number(txtDFCharWidth_, s.CharactersPerPage);
     number(txtDFPostLines_, s.NoOfPostLines);
+    // The Output Test starts with the test record stored by the last admin run.
+    txtDFTest_->setText(ToQt(s.X25TestData));
     chkDFIndent_->setChecked(s.LineIndentEnabled);
     txtDFIndent_->setEnabled(s.LineIndentEnabled);
     chkDFFixedLines_->setChecked(s.FixedLinesPerRecord);
@@ -645,10 +658,8 @@ void frmZVScreenClientMain::RunOutputTest() {
 
 void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
     if (!records_ || !formatter_) return;
-    const std::int16_t id = records_->NewRecord();
-    if (id < 0) return;
-    records_->SetRRawData(id, recordText);
-    formatter_->PresentRecord(id);
+    if (!formatter_->ShowRecordText(recordText) && client_)
+        client_->InsertClientLog(std::string("APPL: ") + OutputFormatter::kQueueFullLine);
     CountShownRecord(clock_.Now());
 }
 
@@ -663,7 +674,7 @@ void frmZVScreenClientMain::OnRecordListChosen(int row) {
     const auto id = ToInt16(FromQt(RecordListBox_->item(row)->text()));
     if (!id || !formatter_->AutoUpdateFF()) return;
     formatter_->ShowFullFields(*id);
-    ApplyModeView(*modes_->Select(5));
+    ApplyModeView(modes_->ShowChosenRecord());
 }
 
 void frmZVScreenClientMain::SetHourglass(bool busy) {
@@ -876,15 +887,38 @@ void frmZVScreenClientMain::resizeEvent(QResizeEvent* event) {
     LayoutPanes();
 }
 
-void frmZVScreenClientMain::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        if (const auto mode = modes_->ModeForKey(static_cast<char>('0' + (key - Qt::Key_0)))) {
-            if (auto view = modes_->Select(*mode)) ApplyModeView(*view);
-            return;
-        }
+namespace {
+// A box the operator types text into takes its digits; every other control leaves them to the
+// display-mode keys.
+bool TakesTypedText(const QWidget* w) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(w)) return !line->isReadOnly();
+    if (const auto* text = qobject_cast<const QTextEdit*>(w)) return !text->isReadOnly();
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(w)) return !plain->isReadOnly();
+    if (const auto* combo = qobject_cast<const QComboBox*>(w)) return combo->isEditable();
+    return qobject_cast<const QAbstractSpinBox*>(w) != nullptr;
+}
+} // namespace
+
+bool frmZVScreenClientMain::HandleModeKey(const QKeyEvent& event) {
+    const int key = event.key();
+    if (key < Qt::Key_0 || key > Qt::Key_9 || !modes_) return false;
+    if (event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) return false;
+    const auto mode = modes_->ModeForKey(static_cast<char>('0' + (key - Qt::Key_0)));
+    if (!mode) return false;
+    if (auto view = modes_->Select(*mode)) ApplyModeView(*view);
+    return true;
+}
+
+bool frmZVScreenClientMain::eventFilter(QObject* watched, QEvent* event) {
+    // The number keys switch displays wherever the focus is in this window (a list or grid would
+    // otherwise swallow them), except in a box where digits are typed.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if ((w == this || isAncestorOf(w)) && !TakesTypedText(w) &&
+            HandleModeKey(*static_cast<QKeyEvent*>(event)))
+            return true;
     }
-    QWidget::keyPressEvent(event);
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmZVScreenClientMain::contextMenuEvent(QContextMenuEvent* event) {

@@ -27,6 +27,7 @@
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -114,7 +115,7 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
@@ -126,6 +127,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QWidget* FontTargetWidget(int target) const;
     void ChooseFont(int button);
     void OnRecordListChosen(int row);
+    // Number keys "1".."5": the display mode; false when the key is not one of them here.
+    bool HandleModeKey(const QKeyEvent& event);
     void OnTimer2();
     void OnServerTimer();
     void client_ReceivedData();

@@ -113,7 +113,10 @@ TEST_F(Mode, WindowDraggedTooSmallSnapsBackAndPanesFollow) {
 
 TEST_F(Mode, PanesMenuItemsKeysAndLeavingSetup) {
     auto v = modes.Select(5);
-    EXPECT_TRUE(v->ShowFullFields && v->ShowFullFieldsOk);
+    // The OK button belongs to a record chosen from the Records window, not to the mode itself.
+    EXPECT_TRUE(v->ShowFullFields && !v->ShowFullFieldsOk);
+    const ModeView chosen = modes.ShowChosenRecord();
+    EXPECT_TRUE(chosen.ShowFullFields && chosen.ShowFullFieldsOk && chosen.Mode == 5);
     EXPECT_FALSE(v->ShowOutput || v->ShowFields || v->ShowRecords || v->ShowSetup);
     EXPECT_EQ(v->Checked, (std::array<bool, 6>{false, false, false, false, false, true}));
     EXPECT_TRUE(modes.Select(1)->ClearOutputEnabled);

@@ -141,6 +141,17 @@ TEST_F(Output, MoreMarksOnlyRealTextBeyondTheLastLine) {
     output.Clear();
     Show({Literal("ABCDEFGHIJKLMNOPQRSTU"), Literal("   "), Literal("Z")});
     EXPECT_EQ(Block(output), "ABCDEFGHIJ|\nKLMN{more}|\n");
+
+    // Values count as laid out, cut to their Max Size: blanks left after the cut are no text.
+    cs.LinesPerRecord = 1;
+    cs.TextFormat = true;
+    output.Clear();
+    Show({FieldLine(101, "0010"), FieldLine(102, "0003", 1), FieldLine(103, "0002")},
+         "0311112222|   456|  7");
+    Show({FieldLine(101, "0010"), FieldLine(102, "0003", 1), FieldLine(103, "0002")}, "0311112222|   456| 7");
+    EXPECT_EQ(Block(output), "0311{more}|\n0311112222|\n");
+    cs.LinesPerRecord = 2;
+    cs.TextFormat = false;
     cs.ShowTruncIndicator = false;
     output.Clear();
     Show({Literal("ABCDEFGHIJKLMNOPQRSTUVWXYZ")});
@@ -238,6 +249,18 @@ TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
     formatter->PresentRecord(records->LastIdentifier());
     EXPECT_EQ(full.List(1), "RecType = 8");
     EXPECT_EQ(beeps, 1);
+}
+
+TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindow) {
+    // A queue that is never trimmed runs out of identifiers after 10000 records.
+    ZVRecordClass untrimmed(settings.get());
+    OutputFormatter f(untrimmed, fields.get(), cs, output, full, &InsertInDisplay);
+    f.ParseDisplayFormatList({FieldLine(105, "EOF "), ""});
+    for (int i = 0; i <= 9999; ++i)
+        ASSERT_TRUE(f.ShowRecordText("00050105" + std::to_string(i % 10)));
+    output.Clear();
+    EXPECT_FALSE(f.ShowRecordText(RecordText::ImportPipeRecord("3|4|5|6|0399990000")));
+    EXPECT_EQ(Block(output), std::string(OutputFormatter::kQueueFullLine) + "|\n0399990000|\n");
 }
 
 class OutputTestRun : public Output {

@@ -215,12 +215,17 @@ TEST_F(FieldClass, AttributeChangesSetFFieldAndTheirEvents) {
     d.DFormat = "0000";
     d.DBase = false;
     d.Maxsize = "9999";
+    d.Minsize = "200";
+    d.Default = "3000";
     c->SetFField(137, d);
     EXPECT_TRUE(c->Valid());
     EXPECT_EQ(c->FTitle(137), "Postcode");
     EXPECT_EQ(c->FVType(137), 2);
     EXPECT_FALSE(c->FDBase(137));
-    EXPECT_EQ(c->FField("137").Maxsize, ""); // limits go in while the type is still text
+    // The copy keeps its limits and default although the field starts as a text field.
+    EXPECT_EQ(c->FField("137").Maxsize, "9999");
+    EXPECT_EQ(c->FField("137").Minsize, "200");
+    EXPECT_EQ(c->FField("137").Default, "3000");
     EXPECT_EQ(c->FFormatField(137, "300"), "0300");
     EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{137, 9}, {137, 4}, {137, 5}, {137, 1}}));
     c->SetFField(70000, d);

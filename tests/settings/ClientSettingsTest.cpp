@@ -114,6 +114,23 @@ TEST_F(ClientSettingsTest, ZeroSizesAndBadValuesAreCorrectedOnRead) {
     EXPECT_TRUE(s.DisplayFormatList.empty());
 }
 
+TEST_F(ClientSettingsTest, RecordQueueCapacityIsReadIntoTheSetupBoxRange) {
+    // 0, negative or above 9999 would leave the queue untrimmed until it refuses records.
+    const std::pair<const char*, int> cases[] = {{"0", 1},       {"-5", 1},    {"20000", 1000},
+                                                 {"1001", 1000}, {"500", 500}, {"x", 10}};
+    for (const auto& [stored, read] : cases) {
+        SCOPED_TRACE(stored);
+        SqliteDatabase raw;
+        ASSERT_TRUE(raw.Open(path_, SqliteDatabase::Mode::ReadWrite));
+        ASSERT_TRUE(raw.Exec("DELETE FROM StartUp", {}));
+        raw.Close();
+        Row("Setup\\OUTPUT\\MaxEntriesInRecords", stored);
+        ClientSettings s;
+        ReadOutputSettings(Db(false), s);
+        EXPECT_EQ(s.MaxEntriesInRecords, read);
+    }
+}
+
 TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
     auto& db = Db(true);
     EXPECT_TRUE(SaveFormPosition(db, 3, "frmZVScreenClientMain", {20000, 300, 1635, 9375}, false));

@@ -6,8 +6,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -234,4 +237,59 @@ TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
     EXPECT_FALSE(
         w->client()->LogList()->findItems(QStringLiteral("Failed to connect"), Qt::MatchContains).isEmpty());
     EXPECT_FALSE(w->client()->Connected());
+}
+
+TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
+    // A capacity of 0 stored by hand is read as 1: the queue is trimmed and every record shows.
+    CreateSettings(true, {{"Setup\\OUTPUT\\MaxEntriesInRecords", "0"}, {"Setup\\X25TestData", "9|8|7"}});
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN07"), MainShell::LoadResult::Running); // the Output Test is admin's
+    w->show();
+    EXPECT_EQ(w->recordClass()->DisplayRows(), 1);
+    auto* test = w->findChild<QLineEdit*>(QStringLiteral("txtDFTest"));
+    ASSERT_NE(test, nullptr);
+    EXPECT_EQ(test->text(), QStringLiteral("9|8|7")) << "the Output Test starts with the stored record";
+
+    // Number keys work with the focus in a list; in a text box the digit is typed instead.
+    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    auto* ok = w->findChild<QPushButton*>(QStringLiteral("cmdFOk"));
+    auto* full = w->findChild<QListWidget*>(QStringLiteral("lstFullFields"));
+    ASSERT_TRUE(output && ok && full);
+    const auto press = [](QWidget* target, Qt::Key key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar('0' + (key - Qt::Key_0))));
+        QApplication::sendEvent(target, &down);
+    };
+    press(w.get(), Qt::Key_2);
+    EXPECT_TRUE(output->isVisibleTo(w.get()));
+    press(output, Qt::Key_5);
+    EXPECT_TRUE(full->isVisibleTo(w.get())) << "the key reached the window through the list";
+    EXPECT_FALSE(ok->isVisibleTo(w.get())) << "OK belongs to a record chosen in the Records window";
+    press(full, Qt::Key_4);
+    auto* records = w->findChild<QWidget*>(QStringLiteral("frmRecords"));
+    ASSERT_NE(records, nullptr);
+    EXPECT_TRUE(records->isVisibleTo(w.get()));
+    test->setText(QString());
+    press(test, Qt::Key_3);
+    EXPECT_EQ(test->text(), QStringLiteral("3"));
+    EXPECT_TRUE(records->isVisibleTo(w.get())) << "a digit typed into a box changes no display";
+
+    // With Auto Update FF, a click on a Records grid row opens that record's fields with OK.
+    for (int i = 0; i < 3; ++i)
+        w->ShowRecordText("00140105031111000" + std::to_string(i));
+    EXPECT_EQ(w->recordClass()->QRecords(), 1);
+    auto* processed = w->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
+    EXPECT_EQ(processed->text(), QStringLiteral("3"));
+    w->formatter()->SetAutoUpdateFF(true);
+    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
+    ASSERT_GE(grid->rowCount(), 2);
+    emit grid->cellClicked(1, 1);
+    EXPECT_TRUE(full->isVisibleTo(w.get()));
+    EXPECT_TRUE(ok->isVisibleTo(w.get()));
+    ASSERT_GT(full->count(), 0);
+    EXPECT_EQ(full->item(0)->text(),
+              QStringLiteral("[RECORD KEY = %1]").arg(w->recordClass()->LastIdentifier(), 4, 10, QChar('0')));
+    EXPECT_FALSE(full->findItems(QStringLiteral("0311110002"), Qt::MatchContains).isEmpty());
+    ok->click();
+    EXPECT_TRUE(records->isVisibleTo(w.get()));
+    EXPECT_FALSE(ok->isVisibleTo(w.get()));
 }
