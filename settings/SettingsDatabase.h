@@ -35,6 +35,7 @@ class SettingsDatabase {
     SettingsDatabase& operator=(const SettingsDatabase&) = delete;
 
     void SetErrorSink(ErrorSink sink) { sink_ = std::move(sink); }
+    const ErrorSink& Sink() const { return sink_; }
     const std::string& Path() const { return path_; }
 
     // Storage operations.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace zeva {
 
@@ -263,13 +264,32 @@ void MainShell::Unload() {
     if (!settingsFailed_ && !prevInstance_) {
         // The writes take effect in admin mode only.
         window_.StoreWindowSettings();
-        SaveAllSettings(*db_, session_.Userid, settings_);
-        SaveOutputSettings(*db_, settings_);
-        if (moduleFlagsConnected_) window_.DisconnectModuleFlags();
-        window_.SaveWindowPosition();
+        SaveSettingsAtShutdown();
         if (hubConnectionCreated_) window_.UnloadHubConnection();
     }
     window_.Unload();
+}
+
+void MainShell::SaveSettingsAtShutdown() {
+    // The Output window is closing: a write that fails must be said where the administrator
+    // still sees it, or the changes of the whole session are lost without a word.
+    std::string firstError;
+    const SettingsDatabase::ErrorSink outputSink = db_->Sink();
+    db_->SetErrorSink([&](const std::string& line) {
+        if (firstError.empty()) firstError = line;
+        if (outputSink) outputSink(line);
+    });
+    SaveAllSettings(*db_, session_.Userid, settings_);
+    SaveOutputSettings(*db_, settings_);
+    if (moduleFlagsConnected_) window_.DisconnectModuleFlags();
+    window_.SaveWindowPosition();
+    db_->SetErrorSink(outputSink);
+    if (!session_.AdminMode || firstError.empty()) return;
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::absolute(db_->Path(), ec);
+    saveFailure_ =
+        "The settings could not be saved to " + (ec ? db_->Path() : file.string()) + ": " + firstError;
+    messages_.Show(saveFailure_, MessageIcon::Critical, kClientTitle);
 }
 
 } // namespace zeva

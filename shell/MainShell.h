@@ -62,6 +62,9 @@ class MainShell {
 
     const Session& session() const { return session_; }
     bool SettingsFailed() const { return settingsFailed_; }
+    // Why the admin shutdown could not save the settings (file and reason); empty when it could
+    // or nothing was to be saved. The process ends with a failure status then.
+    const std::string& SaveFailure() const { return saveFailure_; }
     bool PrevInstance() const { return prevInstance_; }
     bool FirstLoad() const { return settings_.Load; }
     bool TimersRunning() const { return timersRunning_; }
@@ -78,6 +81,7 @@ class MainShell {
     static constexpr const char* kDevelopmentDirectory = "e:\\base\\zeva2017";
 
   private:
+    void SaveSettingsAtShutdown();
     LoadResult Fail(const std::string& message);
     void ShowStatus(const std::string& status);
     void ConnectedNow();
@@ -94,6 +98,7 @@ class MainShell {
     std::function<void(const std::string&)> output_;
 
     bool settingsFailed_ = false;
+    std::string saveFailure_;
     bool prevInstance_ = false;
     bool classesConnected_ = false;
     bool fieldDatabaseTouched_ = false;

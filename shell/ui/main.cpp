@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEVA Screen Client"));
@@ -29,5 +31,10 @@ int main(int argc, char* argv[]) {
             window.close();
         });
     }
-    return app.exec();
+    const int status = app.exec();
+    if (!window.shell().SaveFailure().empty()) {
+        std::fprintf(stderr, "zeva-screen-client: %s\n", window.shell().SaveFailure().c_str());
+        return 2;
+    }
+    return status;
 }

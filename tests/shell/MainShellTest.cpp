@@ -207,6 +207,38 @@ TEST_F(MainShellTest, FreshDatabaseOpensHubSetupBeforeTheClassesConnect) {
     EXPECT_EQ(Stored("Setup\\WINDOW\\Load"), "False") << "the next start is no first load";
 }
 
+TEST_F(MainShellTest, AdminShutdownThatCannotSaveSaysSoBeforeTheWindowGoes) {
+    CreateSettings();
+    {
+        // A file that refuses every write, as a full disk or a read-only file does (root ignores
+        // file modes, so the refusal is made by the database itself).
+        SqliteDatabase db;
+        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadWrite));
+        ASSERT_TRUE(db.ExecScript(
+            "CREATE TRIGGER full_disk_u BEFORE UPDATE ON StartUp BEGIN SELECT RAISE(ABORT, 'disk full'); END;"
+            "CREATE TRIGGER full_disk_i BEFORE INSERT ON StartUp BEGIN SELECT RAISE(ABORT, 'disk full'); "
+            "END;"));
+    }
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
+    messages_.shown.clear();
+    shell.Unload();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(messages_.shown[0].text, shell.SaveFailure());
+    EXPECT_NE(shell.SaveFailure().find(path_), std::string::npos) << shell.SaveFailure();
+    EXPECT_NE(shell.SaveFailure().find("disk full"), std::string::npos) << shell.SaveFailure();
+    EXPECT_EQ(port_.calls.back(), "Unload") << "the message comes before the window goes";
+
+    // An operator's shutdown saves nothing, so nothing can fail.
+    messages_.shown.clear();
+    MainShell& op = Shell();
+    ASSERT_EQ(op.Load("07"), MainShell::LoadResult::Running);
+    op.Unload();
+    EXPECT_TRUE(op.SaveFailure().empty());
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
 TEST_F(MainShellTest, BadIdentifierFromSetupStopsIdleAndCloseStillEnds) {
     CreateSettings({});
     MainShell& shell = Shell();
