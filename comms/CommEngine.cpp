@@ -102,7 +102,14 @@ void CommEngine::OnSocketClosed() {
     TTimeOut(0);
 }
 
+void CommEngine::PauseReceive(bool paused) {
+    if (receivePaused_ == paused) return;
+    receivePaused_ = paused;
+    if (!paused) OnDataArrival();
+}
+
 void CommEngine::OnDataArrival() {
+    if (receivePaused_) return;
     // The read stays here while its packets are handled: the framer hands them out where they
     // are and copies only what is left of the read when GetNextPktBuffer is done with it.
     const std::string read = socket_.ReadAll();

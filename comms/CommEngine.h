@@ -82,6 +82,10 @@ class CommEngine {
     bool InterigatePacket(std::string_view text);
     // Cuts every complete packet out of the receive buffer and handles each.
     void GetNextPktBuffer();
+    // While paused the engine reads nothing from the socket: bytes wait in the socket, and once its
+    // buffer is full TCP holds the rest at the hub. Resuming reads what waits at once.
+    void PauseReceive(bool paused);
+    bool ReceivePaused() const { return receivePaused_; }
     // Hands over a data packet that arrived (true) or nothing (false). In synchronous mode with no
     // packet waiting it asks the hub for one and waits for the answer.
     bool Receive(CommType& packet);
@@ -183,6 +187,7 @@ class CommEngine {
     bool inReceive_ = false;
     std::int32_t receiveCounter_ = 0;
     std::string errorLabel_;
+    bool receivePaused_ = false;
 };
 
 } // namespace zeva

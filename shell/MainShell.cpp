@@ -247,7 +247,12 @@ bool MainShell::CloseRequested() {
     // before the timers started, close at once.
     if (!timersRunning_) return true;
     disconnectRequest_ = 2;
-    return false;
+    // The connection timer carries the request out, but at once rather than at its next ticks:
+    // the hub hears the 1002 within moments of the close, whatever else is going on. A link
+    // still being set up finishes its step first, as at any tick.
+    if (connState_ == 1 && !terminating_) Timer2Tick(); // to the disconnect step
+    if (connState_ == 5 && !terminating_) Timer2Tick(); // the 1002 leaves
+    return unloaded_;
 }
 
 void MainShell::Unload() {

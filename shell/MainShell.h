@@ -76,7 +76,9 @@ class MainShell {
     int DisconnectRequest() const { return disconnectRequest_; }
     void SetDisconnectRequest(int request) { disconnectRequest_ = request; }
 
-    static constexpr int kTerminateWaitTicks = 4;
+    // Timer2 ticks the window waits after its 1002 for the hub to close the link; the process ends
+    // within about two seconds of a close request even when the hub never answers.
+    static constexpr int kTerminateWaitTicks = 1;
     static constexpr const char* kDevelopmentMarker = "c:\\norlsys\\development.txt";
     static constexpr const char* kDevelopmentDirectory = "e:\\base\\zeva2017";
 

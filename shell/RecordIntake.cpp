@@ -42,10 +42,18 @@ void RecordIntake::ClientReceivedData() {
             ++dropped_;
         }
     }
+    if (ring_.size() >= kMaxWaiting && !paused_) {
+        paused_ = true;
+        hub_.PauseReceive(true);
+    }
     // In synchronous mode keep asking, so a backlog at the hub drains at once rather than one
     // record per second.
     if (!async_) CheckHubBuffer();
-    ProcessNextRecord();
+    if (onRecordsWaiting) {
+        if (!ring_.empty()) onRecordsWaiting();
+    } else {
+        ProcessNextRecord();
+    }
 }
 
 bool RecordIntake::ProcessNextRecord() {
@@ -54,10 +62,31 @@ bool RecordIntake::ProcessNextRecord() {
     ring_.pop_front();
     ++shown_;
     if (show_) show_(text);
+    ResumeIfRoom();
     return true;
 }
 
+std::size_t RecordIntake::ShowWaiting(const std::function<bool()>& keepGoing) {
+    std::size_t n = 0;
+    while ((n == 0 || !keepGoing || keepGoing()) && ProcessNextRecord())
+        ++n;
+    return n;
+}
+
+void RecordIntake::ResumeIfRoom() {
+    if (!paused_ || ring_.size() > kMaxWaiting / 2) return;
+    paused_ = false;
+    hub_.PauseReceive(false); // may bring new arrivals at once
+}
+
+void RecordIntake::TakeEverythingArrived() {
+    paused_ = false;
+    hub_.PauseReceive(false);
+}
+
 void RecordIntake::CheckHubBuffer() {
+    // A synchronous client asks for no more than it can keep waiting.
+    if (ring_.size() >= kMaxWaiting) return;
     if (!hub_.Request(requestHolder_)) hub_.SetRequest(requestHolder_, true);
 }
 

@@ -18,14 +18,22 @@ class HubLink {
     virtual bool Request(CommType& packet) = 0;
     virtual void SetRequest(CommType& packet, bool flag) = 0;
     virtual void GetNextPktBuffer() = 0;
+    // Stops (true) or resumes (false) reading from the hub; resuming reads what waits at once.
+    virtual void PauseReceive(bool paused) = 0;
 };
 
 // Records from the hub to the displays: the X25 source filter, the record ring between arrival and
 // display, one record shown per call of ProcessNextRecord, and the synchronous requests.
 //
-// The ring is unbounded: every record received is shown, in order, however many wait (the old
-// 100-slot ring read as empty once 100 were waiting). BufferInPtr and BufferOutPtr still count
-// 0 to 99 for the two status labels.
+// Every record received is shown, in order (the old 100-slot ring read as empty once 100 were
+// waiting and lost them). The records waiting are bounded instead: at kMaxWaiting the intake stops
+// reading from the hub, so TCP holds the rest at the hub, and reads again once half of them are
+// shown. Nothing is lost and memory stays bounded however long a burst lasts. BufferInPtr and
+// BufferOutPtr still count 0 to 99 for the two status labels.
+//
+// With onRecordsWaiting set, arrivals only wait and the owner shows them through ShowWaiting in
+// slices (the window: between its other events, so a flood never freezes it); without it, each
+// arrival is shown at once.
 class RecordIntake {
   public:
     // Shows one record text: into the record queue, the Output window, the Full fields list when
@@ -34,7 +42,12 @@ class RecordIntake {
     // A line for the comms console log.
     using LogLine = std::function<void(const std::string& line)>;
 
+    static constexpr std::size_t kMaxWaiting = 2000;
+
     RecordIntake(HubLink& hub, ListBox& clients, ShowRecord show, LogLine log = {});
+
+    // Raised after an arrival left records waiting.
+    std::function<void()> onRecordsWaiting;
 
     void SetAsync(bool async) { async_ = async; }
     bool Async() const { return async_; }
@@ -43,6 +56,13 @@ class RecordIntake {
     void ClientReceivedData();
     // Shows at most one waiting record; true when one was shown.
     bool ProcessNextRecord();
+    // Shows waiting records in order: at least one, then as long as keepGoing says so (all of them
+    // without it). Resumes reading from the hub once there is room. Returns how many were shown.
+    std::size_t ShowWaiting(const std::function<bool()>& keepGoing = {});
+    // Log-off: takes in what the hub connection has read ahead, so every record that reached this
+    // client before its 1002 leaves is still shown.
+    void TakeEverythingArrived();
+    bool ReceivePaused() const { return paused_; }
     // Asks the hub for the next packet when no request is outstanding (synchronous mode).
     void CheckHubBuffer();
     // timServerTimer's intake step (the heartbeat is the window's).
@@ -61,6 +81,8 @@ class RecordIntake {
     bool SourceSelected(const std::string& source);
 
   private:
+    void ResumeIfRoom();
+
     HubLink& hub_;
     ListBox& clients_;
     ShowRecord show_;
@@ -71,6 +93,7 @@ class RecordIntake {
     std::deque<std::string> ring_;
     std::int64_t received_ = 0, shown_ = 0, dropped_ = 0;
     std::string lastUnknownSource_;
+    bool paused_ = false;
 };
 
 } // namespace zeva

@@ -145,6 +145,11 @@ void CommDisplay::GetNextPktBuffer() {
     engine_->GetNextPktBuffer();
 }
 
+void CommDisplay::PauseReceive(bool paused) {
+    Depth d(depth_);
+    engine_->PauseReceive(paused);
+}
+
 void CommDisplay::InsertClientLog(const std::string& text) {
     engine_->InsertClientLog(text);
 }

@@ -56,6 +56,7 @@ class CommDisplay final : public QWidget {
     void SetRequest(CommType& packet, bool flag) { engine_->SetRequest(packet, flag); }
     bool RequestDataHub(CommType& packet) { return engine_->RequestDataHub(packet); }
     void GetNextPktBuffer();
+    void PauseReceive(bool paused);
     void InsertClientLog(const std::string& text);
     // Runs one engine step now (the timer keeps its rhythm).
     void Tick();

@@ -8,6 +8,9 @@
 namespace zeva {
 
 QtTcpSocket::QtTcpSocket(QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {
+    // Qt reads at most this much ahead of the owner: while the owner does not read (a backlog of
+    // records waits to be shown), the kernel's buffer fills and TCP holds the rest at the peer.
+    socket_->setReadBufferSize(kReadAhead);
     connect(socket_, &QTcpSocket::connected, this, [this] {
         if (onConnected) onConnected();
     });

@@ -14,6 +14,8 @@ class QtTcpSocket final : public QObject, public TcpSocket {
   public:
     // Unsent bytes beyond this make Write fail instead of growing without end when the peer stalls.
     static constexpr qint64 kMaxUnsent = 8 * 1024 * 1024;
+    // Bytes read from the kernel ahead of ReadAll, at most.
+    static constexpr qint64 kReadAhead = 256 * 1024;
 
     explicit QtTcpSocket(QObject* parent = nullptr);
     ~QtTcpSocket() override;

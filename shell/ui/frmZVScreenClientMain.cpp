@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
@@ -43,6 +44,10 @@
 namespace zeva {
 namespace {
 
+// Records waiting to be shown are shown in slices of this many milliseconds, with the window's
+// other events (ticks, keys, paints, the socket) between them.
+constexpr qint64 kShowSliceMs = 20;
+
 // Pane geometry, twips.
 constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
 constexpr int kMinWidth = 9375, kMinHeight = 1635, kSetupHeight = 6555;
@@ -55,6 +60,7 @@ class CommDisplayLink final : public HubLink {
     bool Request(CommType& packet) override { return client_.Request(packet); }
     void SetRequest(CommType& packet, bool flag) override { client_.SetRequest(packet, flag); }
     void GetNextPktBuffer() override { client_.GetNextPktBuffer(); }
+    void PauseReceive(bool paused) override { client_.PauseReceive(paused); }
 
   private:
     CommDisplay& client_;
@@ -365,6 +371,10 @@ void frmZVScreenClientMain::BuildWidgets() {
     timServerTimer_->setObjectName(QStringLiteral("timServerTimer"));
     timServerTimer_->setInterval(1000);
     connect(timServerTimer_, &QTimer::timeout, this, &frmZVScreenClientMain::OnServerTimer);
+    showTimer_ = new QTimer(this);
+    showTimer_->setObjectName(QStringLiteral("timShowRecords"));
+    showTimer_->setInterval(0);
+    connect(showTimer_, &QTimer::timeout, this, &frmZVScreenClientMain::ShowWaitingRecords);
 }
 
 void frmZVScreenClientMain::BuildMenu() {
@@ -523,6 +533,18 @@ void frmZVScreenClientMain::CreateHubConnection() {
     intake_ = std::make_unique<RecordIntake>(
         *hubLink_, *clientsBox_, [this](const std::string& text) { ShowRecordText(text); },
         [this](const std::string& line) { client_->InsertClientLog(line); });
+    intake_->onRecordsWaiting = [this] {
+        if (!showTimer_->isActive()) showTimer_->start();
+    };
+}
+
+void frmZVScreenClientMain::ShowWaitingRecords() {
+    if (!intake_) return;
+    QElapsedTimer slice;
+    slice.start();
+    intake_->ShowWaiting([&] { return slice.elapsed() < kShowSliceMs; });
+    ShowProcessedStatus();
+    if (intake_ && intake_->Waiting() == 0) showTimer_->stop();
 }
 
 void frmZVScreenClientMain::client_ReceivedData() {
@@ -776,6 +798,8 @@ void frmZVScreenClientMain::ConnectToHub() {
 
 void frmZVScreenClientMain::DisconnectHub() {
     if (!client_) return;
+    // What the link has read ahead arrived before the 1002: it is shown, behind the records waiting.
+    if (intake_) intake_->TakeEverythingArrived();
     client_->Disconnect();
     // Let the 1002 leave now rather than at the engine's next tick.
     if (!client_->Busy()) client_->Tick();
@@ -798,6 +822,9 @@ void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text)
 }
 
 void frmZVScreenClientMain::DisconnectClasses() {
+    // Every record that arrived is shown before the displays go.
+    if (intake_) intake_->ShowWaiting();
+    showTimer_->stop();
     if (records_ && records_->Connected()) records_->Disconnect();
     if (fields_ && fields_->Connected()) fields_->Disconnect();
 }

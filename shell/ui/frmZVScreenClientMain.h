@@ -132,6 +132,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void OnTimer2();
     void OnServerTimer();
     void client_ReceivedData();
+    // The records waiting in the intake, shown for one slice of time.
+    void ShowWaitingRecords();
     void ShowProcessedStatus();
     // The processed counter and the time of the last record shown.
     void CountShownRecord(double now);
@@ -182,7 +184,7 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     std::unique_ptr<QtListBox> outputBox_, fullFieldsBox_, clientsBox_, dfieldsBox_, memberListBox_,
         recordListBox_;
     std::unique_ptr<QtFlexGrid> memberGrid_, recordGrid_;
-    QTimer *Timer2_{}, *timServerTimer_{};
+    QTimer *Timer2_{}, *timServerTimer_{}, *showTimer_{};
 
     // The one process-wide module flag table, handed by reference to whoever sends flags.
     SystemClock clock_;

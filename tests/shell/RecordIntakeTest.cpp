@@ -36,6 +36,8 @@ class ScriptedHub final : public HubLink {
         if (flag) ++requests;
     }
     void GetNextPktBuffer() override { ++pumps; }
+    void PauseReceive(bool paused) override { pauses.push_back(paused); }
+    std::vector<bool> pauses;
 };
 
 class RecordIntakeTest : public ::testing::Test {
@@ -148,4 +150,45 @@ TEST_F(RecordIntakeTest, AsynchronousTickCutsPacketsAndNeverRequests) {
     intake.ServerTimerTick();
     EXPECT_EQ(hub.pumps, 2);
     EXPECT_EQ(hub.requests, 0);
+}
+
+TEST_F(RecordIntakeTest, AFloodWaitsBoundedAtTheHubAndLosesNothing) {
+    RecordIntake intake = Make();
+    int wakeups = 0;
+    intake.onRecordsWaiting = [&] { ++wakeups; };
+    const std::size_t flood = RecordIntake::kMaxWaiting + 500;
+    for (std::size_t i = 0; i < flood; ++i) {
+        hub.Arrive("x01", "r" + std::to_string(i));
+        intake.ClientReceivedData();
+    }
+    EXPECT_TRUE(shown.empty()) << "arrivals wait for the owner's slices";
+    EXPECT_EQ(wakeups, int(flood));
+    EXPECT_EQ(hub.pauses, std::vector<bool>{true}) << "reading stops once at the bound";
+    EXPECT_TRUE(intake.ReceivePaused());
+
+    // A slice shows what its time allows; reading resumes once half the bound is left.
+    int budget = 100;
+    EXPECT_EQ(intake.ShowWaiting([&] { return --budget > 0; }), 100u);
+    EXPECT_EQ(hub.pauses.size(), 1u);
+    intake.ShowWaiting([&] { return intake.Waiting() > RecordIntake::kMaxWaiting / 2; });
+    EXPECT_EQ(hub.pauses, (std::vector<bool>{true, false}));
+    intake.ShowWaiting();
+    ASSERT_EQ(shown.size(), flood);
+    for (std::size_t i = 0; i < flood; i += 97)
+        EXPECT_EQ(shown[i], "r" + std::to_string(i));
+    EXPECT_EQ(intake.Waiting(), 0u);
+
+    // A synchronous client asks for nothing more while the bound is reached.
+    intake.SetAsync(false);
+    for (std::size_t i = 0; i < RecordIntake::kMaxWaiting; ++i) {
+        hub.Arrive("x01", "s");
+        intake.ClientReceivedData();
+    }
+    const int asked = hub.requests;
+    hub.requestLatched = false;
+    intake.ServerTimerTick();
+    EXPECT_EQ(hub.requests, asked);
+    intake.ShowWaiting();
+    intake.ServerTimerTick();
+    EXPECT_EQ(hub.requests, asked + 1);
 }
