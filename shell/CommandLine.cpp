@@ -101,4 +101,27 @@ std::string RunningTitle(bool adminMode, const std::string& userid, int major, i
                       : "               NORL Communications P/L");
 }
 
+InfoRequest ProgramInfoRequest(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 1) return InfoRequest::None;
+    if (arguments[0] == "--help" || arguments[0] == "-h") return InfoRequest::Help;
+    if (arguments[0] == "--version") return InfoRequest::Version;
+    return InfoRequest::None;
+}
+
+std::string UsageText(const std::string& program) {
+    return "Usage: " + program +
+           " [NN | ADMIN[NN]]\n"
+           "The operator's display station of the ZEVA emergency-call data system.\n"
+           "\n"
+           "  NN        the operator's user number, 01 to 99: runs as client sNN (default s99)\n"
+           "  ADMIN[NN] admin mode: the setup screens and the main menu; settings are saved at exit\n"
+           "  --help, -h  this text;  --version  the version\n"
+           "\n"
+           "Reads from the current folder:\n"
+           "  ZEVARegistry.mdb  the settings database (make one with: zeva-settings create)\n"
+           "  ZEVAField.mdb     the field database, or the file named by Setup\\FieldDataBaseFile\n"
+           "\n"
+           "SIGTERM, SIGINT and SIGHUP close the station as its window's close does.\n";
+}
+
 } // namespace zeva

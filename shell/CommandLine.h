@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace zeva {
 
@@ -19,6 +20,14 @@ struct CommandLineResult {
 // "99.7" is out of range rather than "s100". The ADMIN number is the text's integer value (half to
 // even): "ADMIN2.5" gives s02 and "ADMIN0.5" is out of range.
 CommandLineResult ParseCommandLine(const std::string& commandLine);
+
+// "--help", "-h" or "--version" as the only argument asks for the usage or the version instead of a
+// station; every other command line is a station's (ParseCommandLine).
+enum class InfoRequest { None, Help, Version };
+InfoRequest ProgramInfoRequest(const std::vector<std::string>& arguments);
+// The usage printed for --help: the user number, the ADMIN form and the files read from the
+// current folder.
+std::string UsageText(const std::string& program);
 
 // Normalises a client identifier in place: a letter (upper case becomes lower case; '*' and '?'
 // stay; anything else becomes a blank) and a two-digit number 0 to 99. Fails, leaving the

@@ -30,6 +30,7 @@ void MainShell::Output(const std::string& line) {
 }
 
 MainShell::LoadResult MainShell::Fail(const std::string& message) {
+    stopReason_ = message;
     messages_.Show(message, MessageIcon::Critical, kClientTitle);
     Unload();
     return LoadResult::Unloaded;
@@ -44,6 +45,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     // 2. One copy per machine.
     prevInstance_ = !instance_.TryAcquire();
     if (prevInstance_) {
+        stopReason_ = "another ZEVA Screen Client is already running on this machine; only one may run";
         messages_.Show(
             "Another instance of ZEVA Screen Client is currently runnning on this PC.  Only one \r\n"
             "instance of Pelix Server can run at any one time");
@@ -54,6 +56,10 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     settingsFailed_ = false;
     if (!db_->OpenSettingsDb()) {
         messages_.Show("Unable to open Registry Database");
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::current_path(ec);
+        stopReason_ = "no usable settings database " + db_->Path() + " in " + (ec ? "." : folder.string()) +
+                      "; make one there with: zeva-settings create";
         settingsFailed_ = true;
         Unload();
         return LoadResult::Unloaded;

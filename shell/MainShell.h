@@ -65,6 +65,8 @@ class MainShell {
     // Why the admin shutdown could not save the settings (file and reason); empty when it could
     // or nothing was to be saved. The process ends with a failure status then.
     const std::string& SaveFailure() const { return saveFailure_; }
+    // Why start-up stopped (Load gave Unloaded), with the remedy where there is one.
+    const std::string& StopReason() const { return stopReason_; }
     bool PrevInstance() const { return prevInstance_; }
     bool FirstLoad() const { return settings_.Load; }
     bool TimersRunning() const { return timersRunning_; }
@@ -100,7 +102,7 @@ class MainShell {
     std::function<void(const std::string&)> output_;
 
     bool settingsFailed_ = false;
-    std::string saveFailure_;
+    std::string saveFailure_, stopReason_;
     bool prevInstance_ = false;
     bool classesConnected_ = false;
     bool fieldDatabaseTouched_ = false;

@@ -114,3 +114,13 @@ TEST(MainTitle, CaptionsCarryVersionUserAndMode) {
         RunningTitle(true, "s12", 4, 0, 1),
         "ZEVA Screen Client - V4.0(1)  2018 (s12)     A D M I N    M O D E         NORL Communications P/L");
 }
+
+TEST(CommandLine, OnlyALoneHelpOrVersionAsksForInformation) {
+    EXPECT_EQ(ProgramInfoRequest({"--help"}), InfoRequest::Help);
+    EXPECT_EQ(ProgramInfoRequest({"-h"}), InfoRequest::Help);
+    EXPECT_EQ(ProgramInfoRequest({"--version"}), InfoRequest::Version);
+    // Everything else stays a station's command line, as ever.
+    for (const std::vector<std::string>& station : std::vector<std::vector<std::string>>{
+             {}, {"05"}, {"ADMIN"}, {"--help", "05"}, {"-help"}, {"HELP"}, {"-v"}})
+        EXPECT_EQ(ProgramInfoRequest(station), InfoRequest::None);
+}

@@ -164,6 +164,8 @@ TEST_F(MainShellTest, MissingSettingsDatabaseShowsOneMessageAndUnloads) {
     EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::None);
     EXPECT_TRUE(shell.SettingsFailed());
+    EXPECT_NE(shell.StopReason().find("make one there with: zeva-settings create"), std::string::npos)
+        << shell.StopReason();
     EXPECT_EQ(port_.calls, std::vector<std::string>{"Unload"}) << "nothing created, nothing undone";
     EXPECT_FALSE(std::filesystem::exists(path_)) << "opening never creates the file";
 }

@@ -1,0 +1,115 @@
+// The client as a process, the way a desktop, a service manager or an administrator's shell meets
+// it: command-line information, and the termination signals against a hub in this test process.
+#include "tests/integration/EndToEndHarness.h"
+
+#include "common/SqliteDatabase.h"
+#include "tools/hub/HubServer.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace zeva {
+namespace {
+
+using e2e::WaitUntil;
+
+class ClientProcess : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char arg0[] = "test_client_process";
+        static char* argv[] = {arg0, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zeva_process_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override {
+        if (client_.state() != QProcess::NotRunning) {
+            client_.kill();
+            client_.waitForFinished(5000);
+        }
+        hub_.reset();
+        std::filesystem::remove_all(dir_);
+    }
+    // The client in the test's own folder, with its own single-instance lock (TMPDIR), offscreen.
+    void Start(const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(dir_.string()));
+        client_.setProcessEnvironment(env);
+        client_.setWorkingDirectory(QString::fromStdString(dir_.string()));
+        client_.start(QStringLiteral(ZEVA_CLIENT_PATH), arguments);
+        ASSERT_TRUE(client_.waitForStarted(10000));
+    }
+    bool Finished(int ms) {
+        return WaitUntil([&] { return client_.state() == QProcess::NotRunning; }, ms);
+    }
+    std::string Stored(const std::string& key) {
+        SqliteDatabase db;
+        EXPECT_TRUE(db.Open((dir_ / "ZEVARegistry.mdb").string(), SqliteDatabase::Mode::ReadOnly));
+        std::vector<SqliteDatabase::Row> rows;
+        EXPECT_TRUE(db.Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1", {key}, &rows));
+        return rows.empty() ? "<missing>" : rows[0][0].value_or("<null>");
+    }
+
+    std::filesystem::path dir_;
+    QProcess client_;
+    std::unique_ptr<HubServer> hub_;
+};
+
+TEST_F(ClientProcess, HelpAndVersionPrintWithoutStartingAStation) {
+    Start({QStringLiteral("--help")});
+    ASSERT_TRUE(Finished(10000));
+    EXPECT_EQ(client_.exitCode(), 0);
+    const QString usage = QString::fromUtf8(client_.readAllStandardOutput());
+    EXPECT_TRUE(usage.startsWith(QStringLiteral("Usage: zeva-screen-client [NN | ADMIN[NN]]")))
+        << usage.toStdString();
+    EXPECT_TRUE(usage.contains(QStringLiteral("zeva-settings create")));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "ZEVARegistry.mdb"));
+    Start({QStringLiteral("--version")});
+    ASSERT_TRUE(Finished(10000));
+    EXPECT_EQ(client_.exitCode(), 0);
+    EXPECT_EQ(client_.readAllStandardOutput().trimmed(), QByteArray("zeva-screen-client " ZEVA_VERSION_TEXT));
+}
+
+TEST_F(ClientProcess, TerminationSignalIsACloseRequest) {
+    // The hub keeps pushing records while the signal arrives.
+    HubOptions o;
+    o.address = QHostAddress::LocalHost;
+    o.port = 0;
+    o.count = 0;
+    o.rate = 200;
+    o.quiet = true;
+    bool logoff = false;
+    hub_ = std::make_unique<HubServer>(std::move(o), [&](const std::string& line) {
+        if (line.find("(1002)") != std::string::npos) logoff = true;
+    });
+    std::string error;
+    ASSERT_TRUE(hub_->Listen(error)) << error;
+    ASSERT_TRUE(e2e::WriteSettings(dir_, (dir_ / "ZEVARegistry.mdb").string(), hub_->Port(), {}, error))
+        << error;
+    ASSERT_EQ(Stored("Setup\\OUTPUT\\MaxEntriesInRecords"), "<missing>");
+
+    Start({QStringLiteral("ADMIN05")});
+    ASSERT_TRUE(WaitUntil([&] { return hub_->LoggedInCount() == 1; }, 30000))
+        << client_.readAllStandardError().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return hub_->RecordsSent() > 20; }, 10000));
+    ::kill(static_cast<pid_t>(client_.processId()), SIGTERM);
+    ASSERT_TRUE(Finished(10000));
+    EXPECT_EQ(client_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(client_.exitCode(), 0) << client_.readAllStandardError().toStdString();
+    EXPECT_TRUE(logoff) << "the hub heard a 1002, not a crash";
+    EXPECT_EQ(Stored("Setup\\OUTPUT\\MaxEntriesInRecords"), "10") << "admin settings saved at shutdown";
+}
+
+} // namespace
+} // namespace zeva
