@@ -705,12 +705,32 @@ bool IsValidOleDate(double value) {
     return std::isfinite(value) && value >= -657434.0 && value < 2958466.0;
 }
 
+std::size_t PacketTextLength(const CommType& p) {
+    // Check digits, Source and Destination, the four TABs of the number and date fields, SOH.
+    std::size_t total = 4 + 3 + 3 + 4 + 1;
+    total += IntText(p.Number1).size() + IntText(p.Number2).size();
+    total += DoubleText(p.Created).size() + DoubleText(p.Expire).size();
+    for (const std::string* t : {&p.Text0, &p.PacketType, &p.Data, &p.Text1, &p.Text2, &p.Text3, &p.Text4,
+                                 &p.Text5, &p.Text6, &p.Text7, &p.Text8}) {
+        if (t->size() > kMaxCountedText) return 0;
+        total += 4 + t->size(); // each counted text: four length digits and the text
+    }
+    return total;
+}
+
+bool PacketFits(const CommType& p) {
+    const std::size_t length = PacketTextLength(p);
+    return length != 0 && length <= kMaxPacketLength;
+}
+
 bool BuildPacket(const CommType& p, std::string& out) {
     out.clear();
+    // One size rule for the builder and for Send's check at the door.
+    if (!PacketFits(p)) return false;
     std::string body;
     body.reserve(64 + p.Text0.size() + p.PacketType.size() + p.Data.size());
     AppendNumber(body, p.Number1);
-    bool ok = AppendCounted(body, p.Text0);
+    AppendCounted(body, p.Text0);
     AppendNumber(body, p.Number2);
     AppendFixed3(body, p.Source);
     AppendFixed3(body, p.Destination);
@@ -718,25 +738,12 @@ bool BuildPacket(const CommType& p, std::string& out) {
     AppendDate(body, p.Expire);
     for (const std::string* t : {&p.PacketType, &p.Data, &p.Text1, &p.Text2, &p.Text3, &p.Text4, &p.Text5,
                                  &p.Text6, &p.Text7, &p.Text8})
-        ok = AppendCounted(body, *t) && ok;
+        AppendCounted(body, *t);
     body += kSOH;
-    if (!ok || body.size() + 4 > kMaxPacketLength) return false;
     out.reserve(body.size() + 4);
     AppendDigits4(out, static_cast<std::size_t>(PacketChecksum(body)));
     out += body;
     return true;
-}
-
-bool PacketFits(const CommType& p) {
-    std::size_t total = 4 + 6 + 40 + 1; // check, fixed fields, ten counted lengths, SOH
-    total += IntText(p.Number1).size() + IntText(p.Number2).size() + 2;
-    total += DoubleText(p.Created).size() + DoubleText(p.Expire).size() + 2;
-    for (const std::string* t : {&p.Text0, &p.PacketType, &p.Data, &p.Text1, &p.Text2, &p.Text3, &p.Text4,
-                                 &p.Text5, &p.Text6, &p.Text7, &p.Text8}) {
-        if (t->size() > kMaxCountedText) return false;
-        total += t->size();
-    }
-    return total <= kMaxPacketLength;
 }
 
 void ReadTabField(std::string_view text, std::size_t pos, std::string& value, std::size_t& end) {
@@ -869,6 +876,11 @@ bool ParsePacket(std::string_view text, std::uint64_t byteSum, PacketView& p) {
         return false;
     }
     return ParseFields(text, p);
+}
+
+bool PacketCheckMatches(std::string_view text) {
+    if (text.size() > kMaxPacketLength) text = text.substr(0, kMaxPacketLength);
+    return text.size() >= 4 && CheckMatches(text, SumBytes(text.data() + 4, text.size() - 4));
 }
 
 bool ParsePacket(std::string_view text, CommType& p) {

@@ -416,17 +416,20 @@ TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
     EXPECT_EQ(target.BufferSize(), 1);
 }
 
-TEST(CommLog, RingWrapsAndOverwritesUnreadLines) {
+TEST(CommLog, ABurstBeyondTheRingKeepsTheNewest199LinesWithoutAGap) {
     CommLogRing ring;
-    for (int i = 0; i < 105; ++i)
+    for (int i = 0; i < 250; ++i)
         ring.AddCommLog("line " + std::to_string(i));
-    EXPECT_EQ(ring.WriteIndex(), 5);
     std::vector<std::string> lines;
     while (ring.HasUnread())
         lines.push_back(ring.TakeNext());
-    // The writer lapped the reader: the 5 newest lines are all that is left to read.
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines.front(), "line 100");
+    ASSERT_EQ(lines.size(), 199u);
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        EXPECT_EQ(lines[k], "line " + std::to_string(51 + k));
+    ring.AddCommLog("after");
+    ASSERT_TRUE(ring.HasUnread());
+    EXPECT_EQ(ring.TakeNext(), "after");
+    EXPECT_FALSE(ring.HasUnread());
 }
 
 TEST(PacketSend, BadDestinationAndSocketErrorSendNothing) {
