@@ -23,9 +23,9 @@ struct SocketError;
 // TcpSocket, time comes from Clock. The login does not wait for ticks: Connect starts the TCP
 // connection, and the socket's connect, its errors and the hub's accept run the step that waits for
 // them at once (the same step a tick would run, with the same packets, lines and time-outs); the
-// ticks count the time-outs of attempts that neither succeed nor fail. Everything runs on one thread; the only call that lets other
-// events run is the synchronous Receive (through EventPump), and it refuses to be re-entered.
-// The comms console shows Member(), the log lines (onClientLog) and the error label.
+// ticks count the time-outs of attempts that neither succeed nor fail. Everything runs on one thread; the
+// only call that lets other events run is the synchronous Receive (through EventPump), and it refuses to be
+// re-entered. The comms console shows Member(), the log lines (onClientLog) and the error label.
 class CommEngine {
   public:
     // The member fields the console shows, in its row order.

@@ -532,7 +532,8 @@ class PacketCursor {
             std::uint64_t mask = 0;
             for (int k = 0; k < 4; ++k) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16 * k));
-                mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab))))
+                mask |= static_cast<std::uint64_t>(
+                            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab))))
                         << (16 * k);
             }
             tabs_ = mask;
@@ -796,7 +797,8 @@ bool ParseFields(std::string_view text, PacketView& p) {
     // That start is taken in one comparison; any other is read field by field.
     constexpr std::string_view kUsualStart = "0\t00000\t";
     constexpr std::size_t kAfterUsualStart = 4 + kUsualStart.size();
-    const bool usual = text.size() >= kAfterUsualStart + 6 && text.substr(4, kUsualStart.size()) == kUsualStart;
+    const bool usual =
+        text.size() >= kAfterUsualStart + 6 && text.substr(4, kUsualStart.size()) == kUsualStart;
     PacketCursor c(text.data(), text.size(), usual ? kAfterUsualStart + 6 : 4);
     p.Number1 = 0;
     p.Number2 = 0;
@@ -852,7 +854,8 @@ void PacketView::CopyTo(CommType& p) const {
     p.Expire = Expire;
     Assign(p.PacketType, PacketType);
     Assign(p.Data, Data);
-    std::string* const texts[] = {&p.Text1, &p.Text2, &p.Text3, &p.Text4, &p.Text5, &p.Text6, &p.Text7, &p.Text8};
+    std::string* const texts[] = {&p.Text1, &p.Text2, &p.Text3, &p.Text4,
+                                  &p.Text5, &p.Text6, &p.Text7, &p.Text8};
     for (std::size_t k = 0; k < Texts.size(); ++k)
         Assign(*texts[k], Texts[k]);
 }
@@ -870,8 +873,9 @@ bool ParsePacket(std::string_view text, std::uint64_t byteSum, PacketView& p) {
     // A packet the reader cuts is checked on what is left of it, which the framer did not add up.
     if (text.size() > kMaxPacketLength) return ParsePacket(text, p);
     if (text.size() < 4 ||
-        !CheckMatches(text, byteSum - (static_cast<unsigned char>(text[0]) + static_cast<unsigned char>(text[1]) +
-                                       static_cast<unsigned char>(text[2]) + static_cast<unsigned char>(text[3])))) {
+        !CheckMatches(
+            text, byteSum - (static_cast<unsigned char>(text[0]) + static_cast<unsigned char>(text[1]) +
+                             static_cast<unsigned char>(text[2]) + static_cast<unsigned char>(text[3])))) {
         p = {};
         return false;
     }

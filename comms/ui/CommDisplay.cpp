@@ -53,7 +53,8 @@ CommDisplay::CommDisplay(QWidget* parent, int tickMs)
     engine_->onClientLog = [this](const std::string& line) { log_->InsertClientLog(line); };
     engine_->onMemberChanged = [this](CommEngine::MemberField f) {
         gridView_->Refresh(f, engine_->Member());
-        if (f == CommEngine::MemberField::BadChecks && onBadCheckCount) onBadCheckCount(engine_->BadCheckPackets());
+        if (f == CommEngine::MemberField::BadChecks && onBadCheckCount)
+            onBadCheckCount(engine_->BadCheckPackets());
     };
     engine_->onErrorLabel = [this](const std::string& text) { SetErrorCaption(text); };
     engine_->onReceivedData = [this](const CommType& p) {

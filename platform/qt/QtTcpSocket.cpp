@@ -61,9 +61,12 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : QObject(parent), socket_(new QTcpSoc
         const QString text = socket_->errorString();
         pendingError_ = {ErrorNumber(e, text), text.toStdString()};
         // Reported from the event loop: Qt may still be inside its own handling of the socket here.
-        QMetaObject::invokeMethod(this, [this, g = generation_] {
-            if (g == generation_) OnError();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, g = generation_] {
+                if (g == generation_) OnError();
+            },
+            Qt::QueuedConnection);
     });
     connect(socket_, &QTcpSocket::readyRead, this, [this] {
         if (onDataArrival) onDataArrival();

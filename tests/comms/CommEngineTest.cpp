@@ -156,10 +156,10 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
         if (n > 0) socket.Fail(e);
         socket.connectError = {};
         // (An attempt that cannot start writes the failure in place of the request line.)
-        std::vector<std::string> expected = {
-            "Socket: Connection Request to 10.1.1.1,6000",
-            "Socket: Failed to connect - [" + IntText(e.number) + "] : " + e.description,
-            "Socket: Closing Port - 10.1.1.1,6000"};
+        std::vector<std::string> expected = {"Socket: Connection Request to 10.1.1.1,6000",
+                                             "Socket: Failed to connect - [" + IntText(e.number) +
+                                                 "] : " + e.description,
+                                             "Socket: Closing Port - 10.1.1.1,6000"};
         if (n == 0) expected.erase(expected.begin());
         EXPECT_EQ(log, expected) << e.number;
         EXPECT_EQ(engine.Member().SystemState, 0);
@@ -211,7 +211,8 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     EXPECT_EQ(socket.keepAliveIdle, CommEngine::kKeepAliveIdleSeconds);
     EXPECT_EQ(socket.keepAliveInterval, CommEngine::kKeepAliveIntervalSeconds);
     EXPECT_EQ(socket.keepAliveCount, CommEngine::kKeepAliveCount);
-    EXPECT_LE(CommEngine::kKeepAliveIdleSeconds + CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount,
+    EXPECT_LE(CommEngine::kKeepAliveIdleSeconds +
+                  CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount,
               60);
     Tick(); // the tick after the accept: idle, as before
     EXPECT_EQ(engine.Member().SystemStateDES, "APPL: Idle");
@@ -257,7 +258,8 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     Tick(); // 10.005 s
     EXPECT_FALSE(engine.Connected());
     EXPECT_EQ(disconnections, 1);
-    EXPECT_TRUE(Logged("APPL: No answer to the data request within 10 seconds - link stalled, closing to reconnect"));
+    EXPECT_TRUE(
+        Logged("APPL: No answer to the data request within 10 seconds - link stalled, closing to reconnect"));
     EXPECT_EQ(log.back(), "Socket: Closing Port - 10.1.1.1,6000");
 
     // Asynchronous intake has no such time-out: the hub pushes when it has something.
