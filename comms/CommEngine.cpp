@@ -17,6 +17,8 @@ constexpr double kSecond = 1.0 / 86400.0;
 // The synchronous wait ends on the next tick at the latest; this only guards against a stopped timer.
 constexpr double kReceiveWaitLimit = 10.0 * kSecond;
 constexpr int kPumpSliceMs = 50;
+// At most one bad-check line a second.
+constexpr double kBadCheckLineGap = 1.0 * kSecond;
 // The bits the hub's accept may not change: the client's own receive mode, its sending switch and
 // the link's local state.
 constexpr std::int16_t kClientOwnedModeBits =
@@ -39,12 +41,14 @@ CommEngine::CommEngine(TcpSocket& socket, const Clock& clock, EventPump& pump)
     socket_.onConnected = [this] { OnSocketConnected(); };
     socket_.onClosed = [this] { OnSocketClosed(); };
     socket_.onDataArrival = [this] { OnDataArrival(); };
+    socket_.onError = [this](const SocketError& err) { OnSocketError(err); };
 }
 
 CommEngine::~CommEngine() {
     socket_.onConnected = nullptr;
     socket_.onClosed = nullptr;
     socket_.onDataArrival = nullptr;
+    socket_.onError = nullptr;
 }
 
 std::string CommEngine::LocalHostName() const {
@@ -95,6 +99,32 @@ std::string CommEngine::ModeText(std::int16_t mode) {
 void CommEngine::OnSocketConnected() {
     TSystemState(3);
     TTimeOut(0);
+    // The TCP connect (3) and the connection request (11) follow at once instead of a tick apart.
+    Tick();
+    if (member_.SystemState == 11) Tick();
+}
+
+void CommEngine::OnSocketError(const SocketError& err) {
+    const auto state = member_.SystemState;
+    if (state == 1 || state == 2) {
+        // A refused or unreachable hub is known now; waiting out the countdown would only delay
+        // the next attempt.
+        CloseAtOnce("Socket: Failed to connect - " + SocketErrorText(err), 3);
+    } else if (Connected() || (state != 0 && state != 6 && state != 10)) {
+        // Reset, or the keepalive found the hub gone: a lost connection.
+        const std::string line = "Socket: Connection lost - " + SocketErrorText(err);
+        SetErrorLabel(line);
+        CloseAtOnce(line, 0);
+    }
+}
+
+void CommEngine::CloseAtOnce(const std::string& line, std::int16_t timeOut) {
+    log_.AddCommLog(line);
+    TSystemStateDES(line);
+    SetModeBits(kModeCON, false);
+    TSystemState(10);
+    TTimeOut(timeOut);
+    Tick(); // the close step
 }
 
 void CommEngine::OnSocketClosed() {
@@ -139,9 +169,12 @@ bool CommEngine::Connect(CommMemberType& target) {
             member_.BufferClear();
             TBufferSize();
         }
+        requestSince_ = 0.0;
         result = true;
     }
     SetModeBits(kModePEN, false);
+    // The TCP connection starts now, not at the next tick.
+    if (result) Tick();
     return result;
 }
 
@@ -223,6 +256,11 @@ bool CommEngine::SendNextBuffered() {
     bool sent = false;
     if ((member_.Mode & kModeCON) && (member_.Mode & kModeOUT)) {
         const CommType* oldest = nullptr;
+        // A packet the hub could never read would block every packet behind it for ever.
+        while (member_.BufferRetrieve(oldest) && (oldest->Destination.size() != 3 || !PacketFits(*oldest))) {
+            member_.BufferDelete();
+            InsertClientLog("APPL: Packet too large to send or badly addressed - dropped");
+        }
         if (member_.BufferRetrieve(oldest) && sender_.SendPacket(*oldest)) {
             member_.BufferDelete(&lastSent_);
             TPackets((member_.Packets + 1) % kCounterWrap);
@@ -263,6 +301,8 @@ void CommEngine::SetRequest(CommType& packet, bool flag) {
     if (!Connected()) return;
     if (flag) {
         sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktRequestNext, {});
+        // In synchronous mode the hub answers every request; the oldest one unanswered times the link.
+        if ((member_.Mode & kModeSYN) && requestSince_ == 0.0) requestSince_ = clock_.Now();
         if ((member_.Mode & kModeSYN) && !(member_.Mode & kModeNWT)) {
             SetModeBits(kModeLTH, true);
             InsertClientLog(std::string(35, ' ') + "LATCH SET");
@@ -316,17 +356,19 @@ void CommEngine::GetNextPktBuffer() {
     std::string_view packet;
     std::uint64_t byteSum = 0;
     while (framer_.NextInPlace(packet, byteSum))
-        HandleReadPacket(ParsePacket(packet, byteSum, rxPacket_));
+        HandleReadPacket(ParsePacket(packet, byteSum, rxPacket_), packet);
     framer_.Bound();
 }
 
 bool CommEngine::InterigatePacket(std::string_view text) {
-    return HandleReadPacket(ParsePacket(text, rxPacket_));
+    return HandleReadPacket(ParsePacket(text, rxPacket_), text);
 }
 
-bool CommEngine::HandleReadPacket(bool parsed) {
+bool CommEngine::HandleReadPacket(bool parsed, std::string_view text) {
     if (!parsed) {
         rxPacket_.Clear();
+        // Its content cannot be trusted, so it stays discarded; but the operator is told.
+        if (!PacketCheckMatches(text)) CountBadCheck();
         return false;
     }
     const auto code = ToInt16(rxPacket_.PacketType);
@@ -345,6 +387,7 @@ bool CommEngine::HandleReadPacket(bool parsed) {
     case kPktBufferEmpty:
         InsertClientLog("RXD: BUFFER EMPTY");
         SetModeBits(kModeLTH, false); // the request is answered
+        requestSince_ = 0.0;
         if (member_.SystemState == 30 || member_.SystemState == 31) {
             TSystemState(0);
             TTimeOut(2);
@@ -384,8 +427,10 @@ void CommEngine::TakeAccept() {
     TTimeOut(0);
     // Logged in from now on: data the hub pushes right behind its accept is taken, not dropped.
     watchdogLatch_ = false;
+    requestSince_ = 0.0;
     SetModeBits(kModeCON, true);
     InsertClientLog("RXD: ACCEPT CONN");
+    Tick(); // the accepted step (5) at once
 }
 
 void CommEngine::TakeData() {
@@ -393,6 +438,7 @@ void CommEngine::TakeData() {
     rxPacket_.Copy(lastData_);
     dataWaiting_ = true;
     SetModeBits(kModeLTH, false); // the request is answered
+    requestSince_ = 0.0;
     // Only the idle and request states end here; a data packet must not cancel a login or a
     // disconnection under way.
     const auto state = member_.SystemState;
@@ -407,9 +453,45 @@ void CommEngine::TakeData() {
 
 // ---- The tick ----
 
+void CommEngine::CountBadCheck() {
+    TBadChecks((member_.BadChecks + 1) % kCounterWrap);
+    ++badSinceLine_;
+    ReportBadChecks();
+}
+
+void CommEngine::ReportBadChecks() {
+    if (badSinceLine_ == 0) return;
+    const double now = clock_.Now();
+    if (lastBadLine_ >= 0.0 && now - lastBadLine_ < kBadCheckLineGap) return;
+    std::string line = "RXD: packet with a bad check discarded";
+    if (badSinceLine_ > 1) line += " (" + IntText(badSinceLine_) + ")";
+    badSinceLine_ = 0;
+    lastBadLine_ = now;
+    InsertClientLog(line);
+}
+
+bool CommEngine::StalledRequest() const {
+    if (!Connected() || !(member_.Mode & kModeSYN) || requestSince_ == 0.0) return false;
+    const auto state = member_.SystemState;
+    if (state != 0 && state != 30 && state != 31) return false; // a disconnection is under way
+    return clock_.Now() - requestSince_ > kControlExpire;
+}
+
 void CommEngine::Tick() {
+    // Synchronous mode: a request the hub leaves unanswered past its own time-out is a stalled
+    // link. It is closed in this step; the owner connects again as after any lost connection.
+    if (StalledRequest()) {
+        log_.AddCommLog("APPL: No answer to the data request within 10 seconds - link stalled, closing to "
+                        "reconnect");
+        SetErrorLabel("Link stalled - no answer to the data request");
+        SetModeBits(kModeCON, false);
+        TSystemState(10);
+        TTimeOut(0);
+    }
+    ReportBadChecks();
     const std::int16_t t = member_.TimeOut;
     std::string s;
+    bool closeNow = false;
     // A waiting state logs its countdown line before its time-out branch replaces the state text.
     auto waited = [&](const std::string& line) {
         log_.AddCommLog(line);
@@ -436,6 +518,7 @@ void CommEngine::Tick() {
             SetModeBits(kModeCON, false);
             TSystemState(10);
             TTimeOut(3);
+            closeNow = true; // as for an error the socket reports later
         }
         break;
     }
@@ -450,13 +533,17 @@ void CommEngine::Tick() {
             TTimeOut(1);
         }
         break;
-    case 3:
+    case 3: {
         s = "Socket: TCP Connect";
         TAddress(socket_.LocalAddress());
         TPort(socket_.LocalPort());
+        SocketError err;
+        if (!socket_.SetKeepAlive(kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds, kKeepAliveCount, err))
+            log_.AddCommLog("Socket: Keepalive not set - " + SocketErrorText(err));
         TSystemState(11);
         TTimeOut(0);
         break;
+    }
     case 11: {
         s = "APPL: Sending Connected Request Packet";
         std::string memberPacket;
@@ -516,6 +603,7 @@ void CommEngine::Tick() {
     case 10: {
         s = "Socket: Closing Port - " + AddressText();
         SocketError err;
+        requestSince_ = 0.0;
         if (!socket_.Close(err)) {
             s = "Socket: Failed to Close Port - " + SocketErrorText(err);
             SetErrorLabel(s);
@@ -593,6 +681,7 @@ void CommEngine::Tick() {
     }
     while (log_.HasUnread())
         InsertClientLog(log_.TakeNext());
+    if (closeNow) Tick();
 }
 
 // ---- Setters ----
@@ -632,6 +721,7 @@ ZEVA_SETTER(TOPackets, OPackets, std::int32_t)
 ZEVA_SETTER(TLastOPacket, LastOPacket, double)
 ZEVA_SETTER(TRemoteBuffer, RemoteBuffer, std::int16_t)
 ZEVA_SETTER(TState, State, std::int16_t)
+ZEVA_SETTER(TBadChecks, BadChecks, std::int32_t)
 
 #undef ZEVA_SETTER
 

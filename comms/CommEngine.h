@@ -14,14 +14,18 @@ namespace zeva {
 class Clock;
 class EventPump;
 class TcpSocket;
+struct SocketError;
 
 // The client's link to the hub: connects and logs in, keeps the link alive with watchdogs, sends
 // queued packets one per tick, frames and dispatches what the hub sends, and disconnects.
 //
 // A plain class: the owner's 2000 ms timer calls Tick(), the socket's notifications arrive through
-// TcpSocket, time comes from Clock. Everything runs on one thread; the only call that lets other
-// events run is the synchronous Receive (through EventPump), and it refuses to be re-entered.
-// The comms console shows Member(), the log lines (onClientLog) and the error label.
+// TcpSocket, time comes from Clock. The login does not wait for ticks: Connect starts the TCP
+// connection, and the socket's connect, its errors and the hub's accept run the step that waits for
+// them at once (the same step a tick would run, with the same packets, lines and time-outs); the
+// ticks count the time-outs of attempts that neither succeed nor fail. Everything runs on one thread; the
+// only call that lets other events run is the synchronous Receive (through EventPump), and it refuses to be
+// re-entered. The comms console shows Member(), the log lines (onClientLog) and the error label.
 class CommEngine {
   public:
     // The member fields the console shows, in its row order.
@@ -56,7 +60,14 @@ class CommEngine {
         TimeOut,
         Buffer,
         State,
+        BadChecks,
     };
+
+    // TCP keepalive on the hub connection: a hub whose machine or network went away without closing
+    // the connection is given up after 20 + 3 x 10 = 50 seconds of silence.
+    static constexpr int kKeepAliveIdleSeconds = 20;
+    static constexpr int kKeepAliveIntervalSeconds = 10;
+    static constexpr int kKeepAliveCount = 3;
 
     CommEngine(TcpSocket& socket, const Clock& clock, EventPump& pump);
     ~CommEngine();
@@ -77,6 +88,8 @@ class CommEngine {
     // Queues a packet and sends it when the link allows. False when the FIFO overflowed (the
     // oldest packet was dropped) or the packet can never be sent (refused, not queued).
     bool Send(const CommType& packet);
+    // Sends the oldest queued packet when the link is up. A packet that can never be sent leaves the
+    // FIFO with a "dropped" line, and the next one goes in its place.
     bool SendNextBuffered();
     // Handles one framed packet. False when it does not parse.
     bool InterigatePacket(std::string_view text);
@@ -131,6 +144,7 @@ class CommEngine {
     void TLastOPacket(double v);
     void TRemoteBuffer(std::int16_t v);
     void TState(std::int16_t v);
+    void TBadChecks(std::int32_t v);
 
     const CommMemberType& Member() const { return member_; }
     const CommMemberType& RxMember() const { return rxMember_; }
@@ -144,6 +158,10 @@ class CommEngine {
     std::int32_t SentPacketCounter() const { return sender_.SentPacketCounter(); }
     const std::string& ErrorLabel() const { return errorLabel_; }
     std::size_t ReceiveBufferSize() const { return framer_.Pending(); }
+    // Received packets discarded for a wrong check since the engine was made.
+    std::int32_t BadCheckPackets() const { return member_.BadChecks; }
+    // When the oldest data request still unanswered went out (0: none outstanding).
+    double RequestOutstandingSince() const { return requestSince_; }
 
     // "[PEN][OUT][CON]..." with "..." in the slots of clear bits.
     static std::string ModeText(std::int16_t mode);
@@ -158,14 +176,21 @@ class CommEngine {
   private:
     void OnSocketConnected();
     void OnSocketClosed();
+    void OnSocketError(const SocketError& err);
     void OnDataArrival();
+    // Ends the connection or attempt now: the line, CON cleared, and the close step run at once.
+    void CloseAtOnce(const std::string& line, std::int16_t timeOut);
+    bool StalledRequest() const;
+    void CountBadCheck();
+    // Writes the bad-check line when one is due: at most one a second, counting the packets since.
+    void ReportBadChecks();
     bool WatchdogDue();
     void SetErrorLabel(const std::string& text);
     void SetModeBits(std::int16_t bits, bool on);
     std::string AddressText() const;
     void Changed(MemberField f);
     // Handles the packet just read into rxPacket_ (parsed: its check and fields were sound).
-    bool HandleReadPacket(bool parsed);
+    bool HandleReadPacket(bool parsed, std::string_view text);
     void TakeAccept();
     void TakeData();
 
@@ -188,6 +213,9 @@ class CommEngine {
     std::int32_t receiveCounter_ = 0;
     std::string errorLabel_;
     bool receivePaused_ = false;
+    double requestSince_ = 0.0;
+    std::int32_t badSinceLine_ = 0;
+    double lastBadLine_ = -1.0;
 };
 
 } // namespace zeva

@@ -95,6 +95,7 @@ void CommMemberType::Clear(double now) {
     OPackets = 0;
     LastOPacket = 0.0;
     RemoteBuffer = 100;
+    BadChecks = 0;
     BufferClear();
 }
 

@@ -82,6 +82,9 @@ class CommMemberType {
     std::int32_t OPackets = 0;
     double LastOPacket = 0.0;
     std::int16_t RemoteBuffer = 100;
+    // Received packets discarded for a wrong check (wraps at 100000000). The client's own count for
+    // its console: not part of the member packet.
+    std::int32_t BadChecks = 0;
 
   private:
     std::deque<CommType> fifo_;

@@ -532,7 +532,8 @@ class PacketCursor {
             std::uint64_t mask = 0;
             for (int k = 0; k < 4; ++k) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16 * k));
-                mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab))))
+                mask |= static_cast<std::uint64_t>(
+                            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab))))
                         << (16 * k);
             }
             tabs_ = mask;
@@ -705,12 +706,32 @@ bool IsValidOleDate(double value) {
     return std::isfinite(value) && value >= -657434.0 && value < 2958466.0;
 }
 
+std::size_t PacketTextLength(const CommType& p) {
+    // Check digits, Source and Destination, the four TABs of the number and date fields, SOH.
+    std::size_t total = 4 + 3 + 3 + 4 + 1;
+    total += IntText(p.Number1).size() + IntText(p.Number2).size();
+    total += DoubleText(p.Created).size() + DoubleText(p.Expire).size();
+    for (const std::string* t : {&p.Text0, &p.PacketType, &p.Data, &p.Text1, &p.Text2, &p.Text3, &p.Text4,
+                                 &p.Text5, &p.Text6, &p.Text7, &p.Text8}) {
+        if (t->size() > kMaxCountedText) return 0;
+        total += 4 + t->size(); // each counted text: four length digits and the text
+    }
+    return total;
+}
+
+bool PacketFits(const CommType& p) {
+    const std::size_t length = PacketTextLength(p);
+    return length != 0 && length <= kMaxPacketLength;
+}
+
 bool BuildPacket(const CommType& p, std::string& out) {
     out.clear();
+    // One size rule for the builder and for Send's check at the door.
+    if (!PacketFits(p)) return false;
     std::string body;
     body.reserve(64 + p.Text0.size() + p.PacketType.size() + p.Data.size());
     AppendNumber(body, p.Number1);
-    bool ok = AppendCounted(body, p.Text0);
+    AppendCounted(body, p.Text0);
     AppendNumber(body, p.Number2);
     AppendFixed3(body, p.Source);
     AppendFixed3(body, p.Destination);
@@ -718,25 +739,12 @@ bool BuildPacket(const CommType& p, std::string& out) {
     AppendDate(body, p.Expire);
     for (const std::string* t : {&p.PacketType, &p.Data, &p.Text1, &p.Text2, &p.Text3, &p.Text4, &p.Text5,
                                  &p.Text6, &p.Text7, &p.Text8})
-        ok = AppendCounted(body, *t) && ok;
+        AppendCounted(body, *t);
     body += kSOH;
-    if (!ok || body.size() + 4 > kMaxPacketLength) return false;
     out.reserve(body.size() + 4);
     AppendDigits4(out, static_cast<std::size_t>(PacketChecksum(body)));
     out += body;
     return true;
-}
-
-bool PacketFits(const CommType& p) {
-    std::size_t total = 4 + 6 + 40 + 1; // check, fixed fields, ten counted lengths, SOH
-    total += IntText(p.Number1).size() + IntText(p.Number2).size() + 2;
-    total += DoubleText(p.Created).size() + DoubleText(p.Expire).size() + 2;
-    for (const std::string* t : {&p.Text0, &p.PacketType, &p.Data, &p.Text1, &p.Text2, &p.Text3, &p.Text4,
-                                 &p.Text5, &p.Text6, &p.Text7, &p.Text8}) {
-        if (t->size() > kMaxCountedText) return false;
-        total += t->size();
-    }
-    return total <= kMaxPacketLength;
 }
 
 void ReadTabField(std::string_view text, std::size_t pos, std::string& value, std::size_t& end) {
@@ -789,7 +797,8 @@ bool ParseFields(std::string_view text, PacketView& p) {
     // That start is taken in one comparison; any other is read field by field.
     constexpr std::string_view kUsualStart = "0\t00000\t";
     constexpr std::size_t kAfterUsualStart = 4 + kUsualStart.size();
-    const bool usual = text.size() >= kAfterUsualStart + 6 && text.substr(4, kUsualStart.size()) == kUsualStart;
+    const bool usual =
+        text.size() >= kAfterUsualStart + 6 && text.substr(4, kUsualStart.size()) == kUsualStart;
     PacketCursor c(text.data(), text.size(), usual ? kAfterUsualStart + 6 : 4);
     p.Number1 = 0;
     p.Number2 = 0;
@@ -845,7 +854,8 @@ void PacketView::CopyTo(CommType& p) const {
     p.Expire = Expire;
     Assign(p.PacketType, PacketType);
     Assign(p.Data, Data);
-    std::string* const texts[] = {&p.Text1, &p.Text2, &p.Text3, &p.Text4, &p.Text5, &p.Text6, &p.Text7, &p.Text8};
+    std::string* const texts[] = {&p.Text1, &p.Text2, &p.Text3, &p.Text4,
+                                  &p.Text5, &p.Text6, &p.Text7, &p.Text8};
     for (std::size_t k = 0; k < Texts.size(); ++k)
         Assign(*texts[k], Texts[k]);
 }
@@ -863,12 +873,18 @@ bool ParsePacket(std::string_view text, std::uint64_t byteSum, PacketView& p) {
     // A packet the reader cuts is checked on what is left of it, which the framer did not add up.
     if (text.size() > kMaxPacketLength) return ParsePacket(text, p);
     if (text.size() < 4 ||
-        !CheckMatches(text, byteSum - (static_cast<unsigned char>(text[0]) + static_cast<unsigned char>(text[1]) +
-                                       static_cast<unsigned char>(text[2]) + static_cast<unsigned char>(text[3])))) {
+        !CheckMatches(
+            text, byteSum - (static_cast<unsigned char>(text[0]) + static_cast<unsigned char>(text[1]) +
+                             static_cast<unsigned char>(text[2]) + static_cast<unsigned char>(text[3])))) {
         p = {};
         return false;
     }
     return ParseFields(text, p);
+}
+
+bool PacketCheckMatches(std::string_view text) {
+    if (text.size() > kMaxPacketLength) text = text.substr(0, kMaxPacketLength);
+    return text.size() >= 4 && CheckMatches(text, SumBytes(text.data() + 4, text.size() - 4));
 }
 
 bool ParsePacket(std::string_view text, CommType& p) {

@@ -42,7 +42,10 @@ std::int16_t PacketChecksum(std::string_view text);
 // Text form of packet into out. False (out empty) when a text field holds more than 9999 bytes or the
 // packet would be longer than 10000 bytes: the reader could not read such a packet back.
 bool BuildPacket(const CommType& packet, std::string& out);
-// True when BuildPacket would accept the packet.
+// Length of the packet's text form, or 0 when a text is longer than a counted field can hold.
+std::size_t PacketTextLength(const CommType& packet);
+// True when the packet's text form fits a packet (10000 bytes at most): the one size rule of the
+// builder and of the engine's Send.
 bool PacketFits(const CommType& packet);
 // Fills packet from text (cut to 10000 bytes first). False on a wrong or non-numeric check
 // (packet stays cleared) or when a number or date field does not convert.
@@ -50,6 +53,9 @@ bool ParsePacket(std::string_view text, CommType& packet);
 // The same for a packet whose bytes have been added up already (byteSum: the sum of every byte of
 // text, as FindPacketEnd counts them while it frames), so the check needs no second pass.
 bool ParsePacket(std::string_view text, std::uint64_t byteSum, CommType& packet);
+// Whether the check digits match the bytes after them (the text cut to 10000 bytes first): tells a
+// packet refused for its check from one refused for a field.
+bool PacketCheckMatches(std::string_view text);
 // A packet's fields read where they stand: the texts view the packet's bytes and are valid as long
 // as those are. Reading a packet this way copies nothing; CopyTo makes the owning CommType.
 struct PacketView {

@@ -39,7 +39,7 @@ bool PacketSender::SendPacket(const CommType& packet) {
     if (packet.Destination.size() != 3) return false;
     std::string text;
     if (!BuildPacket(packet, text)) {
-        log_.AddCommLog("APPL: Packet too large to send - dropped");
+        log_.AddCommLog("APPL: Packet too large to send - not sent");
         return false;
     }
     log_.AddCommLog("APPL: Send data pkt to Hub");

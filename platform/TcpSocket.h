@@ -19,6 +19,9 @@ struct SocketError {
 //   onConnected    the connection to the host is up
 //   onClosed       the peer closed the connection (not raised for the owner's own Close)
 //   onDataArrival  bytes arrived; ReadAll takes them
+//   onError        a socket error ended the attempt or the connection: refused, unreachable, timed
+//                  out, host not found while connecting; reset or keepalive given up once connected.
+//                  The socket is closed by then, and no onConnected or onClosed follows for it.
 class TcpSocket {
   public:
     enum class State { Closed, Connecting, Connected, Closing };
@@ -37,10 +40,15 @@ class TcpSocket {
     virtual std::string LocalAddress() const = 0;
     virtual int LocalPort() const = 0;
     virtual std::string LocalHostName() const = 0;
+    // TCP keepalive on the connection: the first probe after idleSeconds without traffic, then one
+    // every intervalSeconds; after count unanswered probes the connection is given up (onError).
+    // Data the peer does not acknowledge within the same time ends it too. Only once connected.
+    virtual bool SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) = 0;
 
     std::function<void()> onConnected;
     std::function<void()> onClosed;
     std::function<void()> onDataArrival;
+    std::function<void(const SocketError&)> onError;
 };
 
 } // namespace zeva

@@ -7,9 +7,11 @@
 namespace zeva {
 
 void ClientLogView::InsertClientLog(const std::string& text) {
-    // A writer that laps the reader overwrites unread lines; the ring never grows.
+    // A writer that laps the reader drops the oldest unread line, never a newer one; the ring never
+    // grows. (The refresh below empties it after every line, so it does not lap today.)
     ring_[static_cast<std::size_t>(write_)] = FormatValue(clock_.Now(), "hh:mm:ss") + "  " + text;
     write_ = (write_ + 1) % kSlots;
+    if (write_ == read_) read_ = (read_ + 1) % kSlots;
     Refresh();
 }
 

@@ -9,8 +9,9 @@ class Clock;
 class ListBox;
 
 // The comms console log: lines wait in a 201-slot ring until the refresh moves them to the top of the
-// list, which keeps at most 199 lines (the oldest goes when a line brings it to 200). Each line is the
-// time of day, two blanks and the text.
+// list, which keeps at most 199 lines (the oldest goes when a line brings it to 200). A ring that
+// fills drops its oldest unread line, so the list always ends with the newest lines, without a gap. Each line
+// is the time of day, two blanks and the text.
 //
 // The refresh never runs the event loop: it is called from inside packet handling, where letting
 // events run would re-enter the engine; the list repaints on its own once control returns.

@@ -53,6 +53,8 @@ CommDisplay::CommDisplay(QWidget* parent, int tickMs)
     engine_->onClientLog = [this](const std::string& line) { log_->InsertClientLog(line); };
     engine_->onMemberChanged = [this](CommEngine::MemberField f) {
         gridView_->Refresh(f, engine_->Member());
+        if (f == CommEngine::MemberField::BadChecks && onBadCheckCount)
+            onBadCheckCount(engine_->BadCheckPackets());
     };
     engine_->onErrorLabel = [this](const std::string& text) { SetErrorCaption(text); };
     engine_->onReceivedData = [this](const CommType& p) {
@@ -82,6 +84,7 @@ CommDisplay::~CommDisplay() {
     onReceivedData = nullptr;
     onOverflow = nullptr;
     onDisconnection = nullptr;
+    onBadCheckCount = nullptr;
     engine_->onClientLog = nullptr;
     engine_->onMemberChanged = nullptr;
     engine_->onErrorLabel = nullptr;
@@ -133,6 +136,16 @@ void CommDisplay::GuardSocketNotifications() {
     wrap(socket_.onConnected);
     wrap(socket_.onClosed);
     wrap(socket_.onDataArrival);
+    auto inner = socket_.onError;
+    socket_.onError = [this, inner](const SocketError& err) {
+        Depth d(depth_);
+        if (inner) inner(err);
+    };
+}
+
+bool CommDisplay::Connect(CommMemberType& target) {
+    Depth d(depth_);
+    return engine_->Connect(target);
 }
 
 bool CommDisplay::Receive(CommType& packet) {

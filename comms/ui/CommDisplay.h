@@ -48,7 +48,8 @@ class CommDisplay final : public QWidget {
     std::string Userid() const { return engine_->Userid(); }
     // The member's local port (known once the TCP connection is up).
     std::int32_t LocalPort() const { return engine_->Member().Port; }
-    bool Connect(CommMemberType& target) { return engine_->Connect(target); }
+    // Starts the connection at once (the TCP connect does not wait for the next engine tick).
+    bool Connect(CommMemberType& target);
     bool Disconnect() { return engine_->Disconnect(); }
     bool Send(const CommType& packet) { return engine_->Send(packet); }
     bool Receive(CommType& packet);
@@ -67,6 +68,8 @@ class CommDisplay final : public QWidget {
     bool Disconnecting() const;
     // True while the engine is on the stack: a tick, a socket notification or a Receive is running.
     bool Busy() const { return depth_ > 0; }
+    // Received packets discarded for a bad check (also in the console's member rows).
+    std::int32_t BadCheckPackets() const { return engine_->BadCheckPackets(); }
 
     // The console window.
     void ShowConsole(bool visible);
@@ -83,6 +86,8 @@ class CommDisplay final : public QWidget {
     std::function<void(const CommType&)> onReceivedData;
     std::function<void()> onOverflow;
     std::function<void()> onDisconnection;
+    // The bad-check count changed (it only grows, wrapping at 100000000), for the operator's screen.
+    std::function<void(std::int32_t)> onBadCheckCount;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

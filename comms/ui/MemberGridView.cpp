@@ -15,13 +15,14 @@ namespace {
 
 using F = CommEngine::MemberField;
 
-constexpr std::array<const char*, 30> kNames = {
+constexpr std::array<const char*, 31> kNames = {
     "Identifier",    "Mode",        "SystemStateDES", "Address",    "Port",         "Description",
     "ServerAddress", "ServerPort",  "Packets",        "LastPacket", "RPackets",     "LastRPacket",
     "OPackets",      "LastOPacket", "BufferSize",     "BufferMax",  "RemoteBuffer", "LastConnection",
     "MemberExpire",  "Created",     "WatchDog",       "LastWDog",   "ExpWatchDog",  "ExpNextWDog",
-    "Socket",        "MapTo",       "SystemState",    "TimeOut",    "Buffer",       "State"};
-static_assert(static_cast<int>(F::State) + 1 == static_cast<int>(kNames.size()));
+    "Socket",        "MapTo",       "SystemState",    "TimeOut",    "Buffer",       "State",
+    "BadChecks"};
+static_assert(static_cast<int>(F::BadChecks) + 1 == static_cast<int>(kNames.size()));
 
 std::string N(long long v) {
     return IntText(v);
@@ -128,6 +129,8 @@ std::string MemberGridView::ValueText(CommEngine::MemberField field, const CommM
         return m.Buffer;
     case F::State:
         return N(m.State);
+    case F::BadChecks:
+        return N(m.BadChecks);
     }
     return {};
 }

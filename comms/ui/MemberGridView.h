@@ -10,12 +10,13 @@ class CommMemberType;
 class FlexGrid;
 
 // The comms console's member grid: header row "Property" / "Value" and one row per member field
-// (rows 1 to 30 in CommEngine::MemberField order). A row's value cell is written only when its text
+// (rows 1 to 30 in CommEngine::MemberField order), then row 31, the count of received packets
+// discarded for a bad check. A row's value cell is written only when its text
 // changes, so a setter repeating a value costs no repaint; the Mode row also carries a colour that
 // tells the link's state at a glance.
 class MemberGridView {
   public:
-    static constexpr int kRows = 31;
+    static constexpr int kRows = 32;
     static constexpr int kCol0Twips = 1635;
     static constexpr int kCol1Twips = 8000;
     // Cell colours, BGR as the grid takes them.

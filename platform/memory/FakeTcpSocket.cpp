@@ -22,6 +22,22 @@ bool FakeTcpSocket::Close(SocketError& err) {
     }
     state = State::Closed;
     inbound_.clear();
+    keepAliveIdle = keepAliveInterval = keepAliveCount = 0;
+    return true;
+}
+
+bool FakeTcpSocket::SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) {
+    if (keepAliveError.number != 0) {
+        err = keepAliveError;
+        return false;
+    }
+    if (state != State::Connected) {
+        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
+        return false;
+    }
+    keepAliveIdle = idleSeconds;
+    keepAliveInterval = intervalSeconds;
+    keepAliveCount = count;
     return true;
 }
 
@@ -52,6 +68,12 @@ void FakeTcpSocket::AcceptConnection() {
 void FakeTcpSocket::Deliver(std::string_view bytes) {
     inbound_.append(bytes);
     if (onDataArrival) onDataArrival();
+}
+
+void FakeTcpSocket::Fail(const SocketError& err) {
+    state = State::Closed;
+    inbound_.clear();
+    if (onError) onError(err);
 }
 
 void FakeTcpSocket::PeerClose() {

@@ -18,11 +18,14 @@ class FakeTcpSocket final : public TcpSocket {
     std::string LocalAddress() const override { return localAddress; }
     int LocalPort() const override { return localPort; }
     std::string LocalHostName() const override { return localHostName; }
+    bool SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) override;
 
     // Script: the pending connection comes up / the peer sends bytes / the peer closes.
     void AcceptConnection();
     void Deliver(std::string_view bytes);
     void PeerClose();
+    // The attempt or the connection ends with a socket error (refused, unreachable, reset...).
+    void Fail(const SocketError& err);
 
     State state = State::Closed;
     std::string localAddress = "127.0.0.1";
@@ -33,6 +36,12 @@ class FakeTcpSocket final : public TcpSocket {
     SocketError connectError;
     SocketError closeError;
     SocketError writeError;
+    SocketError keepAliveError;
+
+    // The keepalive asked for on the current connection (all 0 until SetKeepAlive succeeds).
+    int keepAliveIdle = 0;
+    int keepAliveInterval = 0;
+    int keepAliveCount = 0;
 
     std::vector<std::string> written; // one entry per Write
     std::string lastHost;

@@ -8,7 +8,9 @@ class QTcpSocket;
 namespace zeva {
 
 // TcpSocket over QTcpSocket. Notifications come from Qt's signals on the owning thread; the owner's
-// own Close raises no onClosed (only the peer's close does, as the hub link expects).
+// own Close raises no onClosed (only the peer's close does, as the hub link expects). A socket error
+// is reported from the event loop, after Qt has finished with the socket, and only when it belongs to
+// the attempt or connection still current (not one the owner has closed or replaced meanwhile).
 class QtTcpSocket final : public QObject, public TcpSocket {
     Q_OBJECT
   public:
@@ -28,10 +30,21 @@ class QtTcpSocket final : public QObject, public TcpSocket {
     std::string LocalAddress() const override;
     int LocalPort() const override;
     std::string LocalHostName() const override;
+    bool SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) override;
+
+    // The operating system's descriptor of the connection (-1 when there is none).
+    qintptr NativeDescriptor() const;
 
   private:
+    void OnError();
+    void AbortQuietly();
+
     QTcpSocket* socket_;
     bool closing_ = false;
+    // Counts attempts and closes, so a late error report of an earlier one is dropped.
+    unsigned generation_ = 0;
+    bool errorPending_ = false;
+    SocketError pendingError_;
 };
 
 } // namespace zeva

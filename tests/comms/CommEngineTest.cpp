@@ -1,5 +1,6 @@
 #include "comms/CommEngine.h"
 #include "common/Convert.h"
+#include "common/FormatValue.h"
 #include "comms/CommShared.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/FakeEventPump.h"
@@ -73,17 +74,15 @@ class CommEngineTest : public ::testing::Test {
     // TCP connect and 1000 out: the engine waits for the hub's accept.
     void StartLogin(std::int16_t mode = 276, double watchdog = 60 * kSec) {
         CommMemberType t = Target(mode, watchdog);
-        ASSERT_TRUE(engine.Connect(t));
-        Tick(); // 1: connect
-        socket.AcceptConnection();
-        Tick(2); // 3, then 11: sends 1000
+        ASSERT_TRUE(engine.Connect(t)); // 1: connect
+        Tick();
+        socket.AcceptConnection(); // 3, then 11: sends 1000
         ASSERT_EQ(engine.Member().SystemState, 4);
     }
-    // Runs a full login: TCP connect, 1000 out, 1003 in, accept tick.
+    // Runs a full login: TCP connect, 1000 out, 1003 in (5 runs at once).
     void Login(std::int16_t mode = 276, double watchdog = 60 * kSec) {
         ASSERT_NO_FATAL_FAILURE(StartLogin(mode, watchdog));
         socket.Deliver(Accept(mode));
-        Tick(); // 5
         ASSERT_TRUE(engine.Connected());
         ASSERT_EQ(engine.Member().SystemState, 0);
     }
@@ -141,13 +140,151 @@ TEST_F(CommEngineTest, UnreachableHubLogSequence) {
     EXPECT_EQ(engine.ErrorLabel(), "Socket: Closed");
 }
 
-TEST_F(CommEngineTest, ConnectErrorIsLoggedWithNumber) {
-    socket.connectError = {10061, "Connection is forcefully rejected"};
+TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed) {
+    // An attempt that cannot even start, then the socket's refusal, unreachable host and time-out:
+    // each is the failed connect it is, and the port is closed at once, without a tick.
+    const SocketError errors[] = {{10049, "The requested address is not valid in its context"},
+                                  {10061, "Connection refused"},
+                                  {10065, "No route to host"},
+                                  {10060, "Connection timed out"}};
+    int n = 0;
+    for (const SocketError& e : errors) {
+        log.clear();
+        if (n == 0) socket.connectError = e;
+        CommMemberType t = Target();
+        ASSERT_TRUE(engine.Connect(t));
+        if (n > 0) socket.Fail(e);
+        socket.connectError = {};
+        // (An attempt that cannot start writes the failure in place of the request line.)
+        std::vector<std::string> expected = {"Socket: Connection Request to 10.1.1.1,6000",
+                                             "Socket: Failed to connect - [" + IntText(e.number) +
+                                                 "] : " + e.description,
+                                             "Socket: Closing Port - 10.1.1.1,6000"};
+        if (n == 0) expected.erase(expected.begin());
+        EXPECT_EQ(log, expected) << e.number;
+        EXPECT_EQ(engine.Member().SystemState, 0);
+        EXPECT_EQ(disconnections, ++n);
+    }
+    EXPECT_TRUE(socket.written.empty());
+
+    // Once logged in, a reset or a keepalive that found the hub gone is a lost connection.
+    Login();
+    log.clear();
+    socket.Fail({10060, "Connection timed out"});
+    EXPECT_FALSE(engine.Connected());
+    EXPECT_EQ(disconnections, n + 1);
+    const std::vector<std::string> lost = {"Socket: Connection lost - [10060] : Connection timed out",
+                                           "Socket: Closing Port - 10.1.1.1,6000"};
+    EXPECT_EQ(log, lost);
+}
+
+TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOuts) {
+    // What the login wrote when each step waited for a tick (connect, TCP connect, request, accept).
+    const std::vector<std::string> tickTrace = {"Socket: Connection Request to 10.1.1.1,6000",
+                                                "Socket: TCP Connect",
+                                                "PKT: CONNECTION RQST 0",
+                                                "APPL: Send data pkt to Hub",
+                                                "APPL: Sending Connected Request Packet",
+                                                "RXD: ACCEPT CONN",
+                                                "PKT: WATCHDOG PKT 1",
+                                                "APPL: Send data pkt to Hub",
+                                                "APPL: Connected to 10.1.1.1,6000"};
     CommMemberType t = Target();
     ASSERT_TRUE(engine.Connect(t));
+    socket.AcceptConnection();
+    socket.Deliver(Accept());
+    // No tick ran: each step followed the event it waited for.
+    EXPECT_TRUE(engine.Connected());
+    EXPECT_EQ(engine.Member().SystemState, 0);
+    EXPECT_EQ(log, tickTrace);
+    const auto sent = Sent();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].PacketType, "1000");
+    EXPECT_EQ(sent[1].PacketType, "1007");
+    CommMemberType m;
+    ASSERT_TRUE(m.ExtractPacket(sent[0].Data));
+    EXPECT_EQ(m.Identifier, "s01");
+    EXPECT_EQ(m.Address, "127.0.0.1");
+    EXPECT_EQ(m.Port, 50123);
+    EXPECT_EQ(m.SystemState, 11);
+    // The hub connection carries the keepalive that notices a vanished hub within a minute.
+    EXPECT_EQ(socket.keepAliveIdle, CommEngine::kKeepAliveIdleSeconds);
+    EXPECT_EQ(socket.keepAliveInterval, CommEngine::kKeepAliveIntervalSeconds);
+    EXPECT_EQ(socket.keepAliveCount, CommEngine::kKeepAliveCount);
+    EXPECT_LE(CommEngine::kKeepAliveIdleSeconds +
+                  CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount,
+              60);
+    Tick(); // the tick after the accept: idle, as before
+    EXPECT_EQ(engine.Member().SystemStateDES, "APPL: Idle");
+
+    // A hub that accepts the TCP connection but never answers: the same ten-tick wait as before.
+    engine.Disconnect();
     Tick();
-    EXPECT_EQ(log.back(), "Socket: Failed to connect - [10061] : Connection is forcefully rejected");
-    EXPECT_EQ(engine.Member().SystemState, 10);
+    socket.PeerClose();
+    Tick(2);
+    ASSERT_FALSE(engine.Connected());
+    log.clear();
+    socket.keepAliveError = {10042, "Bad option"};
+    ASSERT_TRUE(engine.Connect(t));
+    socket.AcceptConnection();
+    ASSERT_EQ(engine.Member().SystemState, 4);
+    EXPECT_TRUE(Logged("Socket: Keepalive not set - [10042] : Bad option")); // the login goes on
+    for (int i = 9; i >= 0; --i) {
+        Tick();
+        EXPECT_EQ(log.back(), (i == 0 ? std::string("Failed to connect - Never received Login Packet")
+                                      : "APPL: Waiting for Login Packet (0" + IntText(i) + ")"));
+    }
+    Tick();
+    EXPECT_EQ(log.back(), "Socket: Closing Port - 10.1.1.1,6000");
+}
+
+TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLink) {
+    Login(279);
+    CommType holder;
+    // A hub that answers every request keeps the link, however long it runs.
+    for (int i = 0; i < 10; ++i) {
+        engine.SetRequest(holder, true);
+        Tick();
+        socket.Deliver(i % 2 ? HubPacket(kPktBufferEmpty) : HubPacket(0, "rec", "DATA"));
+    }
+    ASSERT_TRUE(engine.Connected());
+    // Then it stops answering while the owner keeps asking every second.
+    for (int i = 0; i < 4; ++i) {
+        engine.SetRequest(holder, true);
+        Tick(); // 8 s after the first unanswered request at the fourth
+    }
+    ASSERT_TRUE(engine.Connected());
+    engine.SetRequest(holder, true);
+    Tick(); // 10.005 s
+    EXPECT_FALSE(engine.Connected());
+    EXPECT_EQ(disconnections, 1);
+    EXPECT_TRUE(
+        Logged("APPL: No answer to the data request within 10 seconds - link stalled, closing to reconnect"));
+    EXPECT_EQ(log.back(), "Socket: Closing Port - 10.1.1.1,6000");
+
+    // Asynchronous intake has no such time-out: the hub pushes when it has something.
+    Login(276);
+    engine.SetRequest(holder, true);
+    Tick(20);
+    EXPECT_TRUE(engine.Connected());
+}
+
+TEST_F(CommEngineTest, ABurstOfLinesBetweenTwoTicksReachesTheConsoleNewestWithoutAGap) {
+    Login(279);
+    log.clear();
+    CommType holder;
+    for (int i = 0; i < 130; ++i) // two ring lines each: the RQST NEXT line and the send line
+        engine.SetRequest(holder, true);
+    Tick();
+    std::vector<int> numbers;
+    for (const auto& l : log)
+        if (l.rfind("PKT: RQST NEXT PKT ", 0) == 0) numbers.push_back(std::stoi(l.substr(19)));
+    // 199 ring lines make it: the last 99 request lines and the send lines around them.
+    ASSERT_EQ(numbers.size(), 99u);
+    for (std::size_t k = 1; k < numbers.size(); ++k)
+        EXPECT_EQ(numbers[k], numbers[k - 1] + 1);
+    EXPECT_EQ(numbers.back(), engine.SentPacketCounter() - 1);
+    EXPECT_EQ(log.size(), 199u);
 }
 
 TEST_F(CommEngineTest, LoginThenSecondConnectAndLateAcceptChangeNothing) {
@@ -238,14 +375,37 @@ TEST_F(CommEngineTest, TwoFailedWatchdogsInOneTickDisconnectOnce) {
     EXPECT_EQ(engine.Member().SystemState, 9);
 }
 
-TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedSilently) {
+TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAndCounted) {
     Login();
-    const auto lines = log.size();
+    std::vector<std::int32_t> shown;
+    engine.onMemberChanged = [&](CommEngine::MemberField f) {
+        if (f == CommEngine::MemberField::BadChecks) shown.push_back(engine.BadCheckPackets());
+    };
     std::string bad = HubPacket(0, "x", "DATA");
     bad[1] = bad[1] == '9' ? '0' : static_cast<char>(bad[1] + 1);
+    log.clear();
     socket.Deliver(bad);
     EXPECT_TRUE(received.empty());
-    EXPECT_EQ(log.size(), lines);
+    EXPECT_EQ(log, std::vector<std::string>{"RXD: packet with a bad check discarded"});
+    // Within the same second: counted, but the line waits for the second to end.
+    socket.Deliver(bad + bad);
+    clock.AdvanceSeconds(0.5);
+    socket.Deliver(bad);
+    EXPECT_EQ(log.size(), 1u);
+    EXPECT_EQ(engine.BadCheckPackets(), 4);
+    EXPECT_EQ(engine.Member().BadChecks, 4);
+    EXPECT_EQ(shown, (std::vector<std::int32_t>{1, 2, 3, 4}));
+    Tick();
+    EXPECT_EQ(log.back(), "RXD: packet with a bad check discarded (3)");
+    Tick(3);
+    EXPECT_EQ(log.back(), "RXD: packet with a bad check discarded (3)"); // nothing new, nothing said
+    // A packet whose check is right but whose number does not convert is not a bad check.
+    std::string field = HubPacket(0, "x", "DATA");
+    field[4] = 'z';
+    field.replace(0, 4, FormatValue(PacketChecksum(field.substr(4)), "0000"));
+    socket.Deliver(field);
+    EXPECT_EQ(engine.BadCheckPackets(), 4);
+    EXPECT_TRUE(received.empty());
 
     socket.Deliver(HubPacket(kPktWatchdog) + HubPacket(0, "0005010130", "RECORD") + HubPacket(0, "", "12x"));
     ASSERT_EQ(received.size(), 3u);
@@ -337,6 +497,40 @@ TEST_F(CommEngineTest, SendWhileDownThenOnePacketPerTick) {
     // On a ready link with an empty FIFO a packet leaves at once.
     EXPECT_TRUE(engine.Send(Flag()));
     EXPECT_EQ(CountSent("FLAG"), 4);
+}
+
+TEST_F(CommEngineTest, PacketsAtTheSizeLimitLeaveAndOneByteMoreIsRefusedWithoutBlocking) {
+    Login(276, 0.0);
+    // The largest packet is 10000 bytes: find the Data size that makes exactly that.
+    CommType big = Flag();
+    big.Source = "s01";
+    big.Created = clock.Now();
+    std::string text;
+    ASSERT_TRUE(BuildPacket(big, text));
+    const std::size_t maxData = kMaxPacketLength - text.size();
+    for (std::size_t extra = 0; extra <= 5; ++extra) {
+        big.Data.assign(maxData - 1 + extra, 'd');
+        const bool fits = extra <= 1;
+        EXPECT_EQ(PacketFits(big), fits) << extra;
+        EXPECT_EQ(BuildPacket(big, text), fits) << extra;
+        if (fits) {
+            EXPECT_EQ(text.size(), PacketTextLength(big));
+        }
+    }
+    for (std::size_t size : {maxData + 1, maxData + 4, maxData}) {
+        big.Data.assign(size, 'd');
+        socket.written.clear();
+        const bool fits = size == maxData;
+        EXPECT_EQ(engine.Send(big), fits) << size;
+        EXPECT_EQ(engine.Member().BufferSize(), 0) << size;
+        ASSERT_EQ(socket.written.size(), fits ? 1u : 0u);
+        if (fits) {
+            EXPECT_EQ(socket.written[0].size(), kMaxPacketLength);
+        }
+        // Nothing is stuck at the head of the queue: the next flag leaves at once.
+        EXPECT_TRUE(engine.Send(Flag()));
+        EXPECT_EQ(CountSent("FLAG"), fits ? 2 : 1);
+    }
 }
 
 TEST_F(CommEngineTest, OverflowCountsAndUnsendablePacketIsRefusedNotQueued) {

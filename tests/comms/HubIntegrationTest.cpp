@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -172,20 +176,42 @@ TEST_F(HubLink, SynchronousReceiveWaitsForTheAnswer) {
     EXPECT_TRUE(c.records.empty());       // the handler's nested Receive was refused every time
 }
 
-TEST_F(HubLink, RefusedConnectionFailsAfterTheWait) {
+TEST_F(HubLink, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepalive) {
     StartHub(1);
     const quint16 port = hub->Port();
-    hub.reset(); // nothing listens there any more
-    Client c(276);
+    {
+        std::unique_ptr<HubServer> gone = std::move(hub); // nothing listens there any more
+    }
+    Client refused(276, "s01", 600000); // no engine tick comes while we wait
     std::vector<std::string> log;
-    c.engine.onClientLog = [&](const std::string& l) { log.push_back(l); };
-    ASSERT_TRUE(c.Connect(port));
-    ASSERT_TRUE(WaitFor([&] {
-        return !log.empty() && log.back().rfind("Socket: Closing Port", 0) == 0 &&
-               c.engine.Member().SystemState == 0;
-    }));
-    EXPECT_FALSE(c.engine.Connected());
-    EXPECT_NE(std::find(log.begin(), log.end(), "Failed to connect - Server failed to connect"), log.end());
+    refused.engine.onClientLog = [&](const std::string& l) { log.push_back(l); };
+    ASSERT_TRUE(refused.Connect(port));
+    ASSERT_TRUE(WaitFor([&] { return refused.disconnections == 1; }, 5000));
+    EXPECT_FALSE(refused.engine.Connected());
+    EXPECT_EQ(refused.engine.Member().SystemState, 0);
+    EXPECT_NE(std::find(log.begin(), log.end(), "Socket: Failed to connect - [10061] : Connection refused"),
+              log.end());
+
+    // A login, also without ticks, leaves the keepalive options on the real socket.
+    StartHub(1);
+    Client c(276, "s01", 600000);
+    ASSERT_TRUE(c.Connect(hub->Port()));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }, 5000));
+    const int fd = static_cast<int>(c.socket.NativeDescriptor());
+    ASSERT_GE(fd, 0);
+    auto option = [fd](int level, int name) {
+        int value = -1;
+        socklen_t size = sizeof value;
+        EXPECT_EQ(::getsockopt(fd, level, name, &value, &size), 0);
+        return value;
+    };
+    EXPECT_EQ(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPIDLE), CommEngine::kKeepAliveIdleSeconds);
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPINTVL), CommEngine::kKeepAliveIntervalSeconds);
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPCNT), CommEngine::kKeepAliveCount);
+    EXPECT_EQ(option(IPPROTO_TCP, TCP_USER_TIMEOUT),
+              1000 * (CommEngine::kKeepAliveIdleSeconds +
+                      CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount));
 }
 
 TEST_F(HubLink, FlagsReachEveryMonitorAndTheHubsDisconnectRequestEndsEveryLink) {
@@ -283,6 +309,7 @@ class HubProcess : public ::testing::Test {
     quint16 Start(quint16 port) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::MergedChannels);
+        output.clear(); // a port found is this process's, not the last one's
         p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
                                  "--count", "0", "--quiet", "--shutdown-wait", "3000"});
         EXPECT_TRUE(p->waitForStarted(5000));

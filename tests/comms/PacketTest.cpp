@@ -139,10 +139,25 @@ TEST(PacketCodec, NumbersThatDoNotConvertOrOverflowFailTheParse) {
 TEST(PacketCodec, DatesReadBitForBitAsTheGeneralConversion) {
     // The quick readers of the writers' date forms must give exactly what the general conversion
     // gives, in a packet with room after the date and in one that ends right behind it.
-    std::vector<std::string> texts = {"0",      "5",       "46000.123456789", "1234567", "1234567.5",
-                                      "12345678", "0.5",   "0.000115740740740741", "-1.5",  "1E+05",
-                                      "2958465.99998843", "45000.", ".5", "00012.50", "1.23456789012345",
-                                      "1.2x4",  "1.5e3", "12345.6789012345678", "7."};
+    std::vector<std::string> texts = {"0",
+                                      "5",
+                                      "46000.123456789",
+                                      "1234567",
+                                      "1234567.5",
+                                      "12345678",
+                                      "0.5",
+                                      "0.000115740740740741",
+                                      "-1.5",
+                                      "1E+05",
+                                      "2958465.99998843",
+                                      "45000.",
+                                      ".5",
+                                      "00012.50",
+                                      "1.23456789012345",
+                                      "1.2x4",
+                                      "1.5e3",
+                                      "12345.6789012345678",
+                                      "7."};
     std::mt19937_64 random(6);
     std::uniform_real_distribution<double> dates(-657434.0, 2958465.0);
     for (int k = 0; k < 3000; ++k)
@@ -150,10 +165,12 @@ TEST(PacketCodec, DatesReadBitForBitAsTheGeneralConversion) {
     for (const std::string& date : texts) {
         SCOPED_TRACE(date);
         const auto expected = ToDouble(date);
-        for (const std::string& rest : {std::string("0\t0004DATA0020abcdefghijklmnopqrst00000000000000000000000000000000"),
-                                        std::string("0\t")}) {
+        for (const std::string& rest :
+             {std::string("0\t0004DATA0020abcdefghijklmnopqrst00000000000000000000000000000000"),
+              std::string("0\t")}) {
             CommType back;
-            const bool parsed = ParsePacket(WithCheck("0\t00000\ts01h01" + date + "\t" + rest + "\x01"), back);
+            const bool parsed =
+                ParsePacket(WithCheck("0\t00000\ts01h01" + date + "\t" + rest + "\x01"), back);
             if (!expected || !IsValidOleDate(*expected)) {
                 EXPECT_FALSE(parsed);
                 continue;
@@ -416,17 +433,20 @@ TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
     EXPECT_EQ(target.BufferSize(), 1);
 }
 
-TEST(CommLog, RingWrapsAndOverwritesUnreadLines) {
+TEST(CommLog, ABurstBeyondTheRingKeepsTheNewest199LinesWithoutAGap) {
     CommLogRing ring;
-    for (int i = 0; i < 105; ++i)
+    for (int i = 0; i < 250; ++i)
         ring.AddCommLog("line " + std::to_string(i));
-    EXPECT_EQ(ring.WriteIndex(), 5);
     std::vector<std::string> lines;
     while (ring.HasUnread())
         lines.push_back(ring.TakeNext());
-    // The writer lapped the reader: the 5 newest lines are all that is left to read.
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines.front(), "line 100");
+    ASSERT_EQ(lines.size(), 199u);
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        EXPECT_EQ(lines[k], "line " + std::to_string(51 + k));
+    ring.AddCommLog("after");
+    ASSERT_TRUE(ring.HasUnread());
+    EXPECT_EQ(ring.TakeNext(), "after");
+    EXPECT_FALSE(ring.HasUnread());
 }
 
 TEST(PacketSend, BadDestinationAndSocketErrorSendNothing) {

@@ -80,7 +80,7 @@ TEST(ConsoleLog, KeepsTheNewest199LinesOnTopWithTheirTime) {
 TEST(ConsoleGrid, BuildsTheNamedRowsWithEmptyValues) {
     MemoryFlexGrid grid;
     MemberGridView view(grid, 0);
-    ASSERT_EQ(grid.Rows(), 31);
+    ASSERT_EQ(grid.Rows(), 32);
     ASSERT_EQ(grid.Cols(), 2);
     EXPECT_EQ(grid.TextMatrix(0, 0), "Property");
     EXPECT_EQ(grid.TextMatrix(0, 1), "Value");
@@ -88,7 +88,8 @@ TEST(ConsoleGrid, BuildsTheNamedRowsWithEmptyValues) {
     EXPECT_EQ(grid.TextMatrix(15, 0), "BufferSize");
     EXPECT_EQ(grid.TextMatrix(21, 0), "WatchDog");
     EXPECT_EQ(grid.TextMatrix(30, 0), "State");
-    for (int r = 1; r <= 30; ++r)
+    EXPECT_EQ(grid.TextMatrix(31, 0), "BadChecks");
+    for (int r = 1; r <= 31; ++r)
         EXPECT_EQ(grid.TextMatrix(r, 1), "") << r;
     EXPECT_EQ(grid.ColWidth(0), 1635);
     EXPECT_EQ(grid.ColWidth(1), 8000);
@@ -127,17 +128,17 @@ TEST(ConsoleGrid, SettersShowValuesAndRepeatsDoNotRewrite) {
     EXPECT_EQ(g.TextMatrix(7, 1), "10.1.2.3");
     EXPECT_EQ(g.TextMatrix(8, 1), "6000");
     EXPECT_EQ(g.TextMatrix(21, 1), "00:01:00");
-    EXPECT_EQ(g.TextMatrix(27, 1), "1");
-    EXPECT_EQ(g.TextMatrix(9, 1), ""); // no setter ran for Packets yet
+    EXPECT_EQ(g.TextMatrix(27, 1), "2"); // the TCP connect started at once
+    EXPECT_EQ(g.TextMatrix(9, 1), "");   // no setter ran for Packets yet
 
     const int before = e.grid.writes;
-    e.engine.TSystemState(1);
+    e.engine.TSystemState(2);
     e.engine.TServerPort(6000);
     e.engine.TMode(e.engine.Member().Mode);
     EXPECT_EQ(e.grid.writes, before);
-    e.engine.TSystemState(2);
+    e.engine.TSystemState(3);
     EXPECT_EQ(e.grid.writes, before + 1);
-    EXPECT_EQ(g.TextMatrix(27, 1), "2");
+    EXPECT_EQ(g.TextMatrix(27, 1), "3");
 
     // BufferSize shows the FIFO's count, whatever its setter is told.
     CommType p;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace zeva {
 namespace {
 
@@ -39,6 +41,21 @@ TEST_F(ConsoleWindow, StartsHiddenOnTopAndHideKeepsTheEngineRunning) {
     ASSERT_TRUE(
         test::WaitFor([&] { return d.Engine().Member().SystemStateDES == "APPL: Disconnected"; }, 3000));
     EXPECT_EQ(d.LogList()->item(0)->text().mid(10), QStringLiteral("APPL: Disconnected"));
+}
+
+TEST_F(ConsoleWindow, BadCheckPacketsShowInTheLogTheMemberRowAndToTheOwner) {
+    CommDisplay d(nullptr, 60000);
+    std::vector<std::int32_t> told;
+    d.onBadCheckCount = [&](std::int32_t n) { told.push_back(n); };
+    // "0000" cannot be the check of this text.
+    const std::string bad = std::string("0000") + "0\t0000" + '\x01';
+    d.Engine().InterigatePacket(bad);
+    d.Engine().InterigatePacket(bad);
+    EXPECT_EQ(d.BadCheckPackets(), 2);
+    EXPECT_EQ(told, (std::vector<std::int32_t>{1, 2}));
+    EXPECT_EQ(d.MemberGrid()->item(31, 0)->text(), QStringLiteral("BadChecks"));
+    EXPECT_EQ(d.MemberGrid()->item(31, 1)->text(), QStringLiteral("2"));
+    EXPECT_EQ(d.LogList()->item(0)->text().mid(10), QStringLiteral("RXD: packet with a bad check discarded"));
 }
 
 TEST_F(ConsoleWindow, EveryControlHasAnAccessibleName) {
