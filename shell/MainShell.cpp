@@ -187,15 +187,14 @@ void MainShell::Timer2Tick() {
                 --retryCountdown_;
                 ShowStatus("Retry in " + FormatValue(retryCountdown_, "00") + " seconds");
             } else {
-                connState_ = 2;
+                // The attempt starts in this tick rather than the next: after a hub outage the
+                // link is back within the retry wait and a second.
+                AttemptConnection();
             }
         }
         break;
     case 2:
-        ShowStatus("Attempting Connection");
-        if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
-        window_.ConnectToHub();
-        connState_ = 3;
+        AttemptConnection();
         break;
     case 3:
         if (window_.HubConnected()) {
@@ -204,16 +203,14 @@ void MainShell::Timer2Tick() {
         } else {
             ShowStatus("Failed to Connect");
             retryCountdown_ = settings_.HubInterRetryWait;
-            connState_ = 4;
-        }
-        break;
-    case 4:
-        connState_ = 1;
-        if (retries > 0 && --retriesLeft_ < 1) {
-            // Out of attempts: stay disconnected until the next Connect command.
-            connectRequested_ = false;
-            retryCountdown_ = 0;
-            retriesLeft_ = retries;
+            // The attempt is counted at once (no tick of its own), and the countdown starts.
+            connState_ = 1;
+            if (retries > 0 && --retriesLeft_ < 1) {
+                // Out of attempts: stay disconnected until the next Connect command.
+                connectRequested_ = false;
+                retryCountdown_ = 0;
+                retriesLeft_ = retries;
+            }
         }
         break;
     case 5:
@@ -245,6 +242,18 @@ void MainShell::Timer2Tick() {
         connState_ = 0;
         break;
     }
+}
+
+void MainShell::AttemptConnection() {
+    ShowStatus("Attempting Connection");
+    if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
+    window_.ConnectToHub();
+    connState_ = 3;
+}
+
+void MainShell::ConnectAttemptEnded() {
+    // A refused connection is known within moments; its countdown starts then, not at the tick.
+    if (connState_ == 3 && !terminating_ && !unloaded_) Timer2Tick();
 }
 
 bool MainShell::CloseRequested() {

@@ -45,6 +45,9 @@ class MainShell {
     void DisconnectCommand();
     // Timer2, every 1000 ms: the connection state machine with its retry countdown.
     void Timer2Tick();
+    // The hub connection's attempt ended (refused, failed or logged in) between two ticks: the
+    // step that looks at it runs now.
+    void ConnectAttemptEnded();
     int ConnState() const { return connState_; }
     bool ConnectRequested() const { return connectRequested_; }
     int RetryCountdown() const { return retryCountdown_; }
@@ -86,6 +89,7 @@ class MainShell {
 
   private:
     void SaveSettingsAtShutdown();
+    void AttemptConnection();
     LoadResult Fail(const std::string& message);
     void ShowStatus(const std::string& status);
     void ConnectedNow();

@@ -135,6 +135,11 @@ void frmZVScreenClientMain::BuildWidgets() {
     lbBufferInPtr_->setGeometry(x + 292, 4, 28, 18);
     lbBufferOutPtr_ = Named(new QLabel(QStringLiteral("0"), this), "lbBufferOutPtr");
     lbBufferOutPtr_->setGeometry(x + 322, 4, 28, 18);
+    // Packets the link discarded for a bad check: shown only once there are any.
+    lblBadPackets_ = Named(new QLabel(this), "lblBadPackets");
+    lblBadPackets_->setGeometry(x + 356, 4, 240, 18);
+    lblBadPackets_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    lblBadPackets_->hide();
 
     lstOutput_ = Named(new QListWidget(this), "lstOutput");
     lstOutput_->setFont(fixed);
@@ -529,6 +534,18 @@ void frmZVScreenClientMain::LayoutPanes() {
 void frmZVScreenClientMain::CreateHubConnection() {
     client_ = std::make_unique<CommDisplay>(nullptr);
     client_->onReceivedData = [this](const CommType&) { client_ReceivedData(); };
+    client_->onBadCheckCount = [this](std::int32_t n) {
+        lblBadPackets_->setText(QStringLiteral("Bad packets discarded: %1").arg(n));
+        lblBadPackets_->setAccessibleName(lblBadPackets_->text());
+        lblBadPackets_->setVisible(n > 0);
+    };
+    // A refused or failed attempt is known within moments: the connection timer's step that looks
+    // at it runs then (outside the link's own notification), so the retry countdown starts at once.
+    client_->onDisconnection = [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (client_ && !client_->Busy()) shell_->ConnectAttemptEnded();
+        });
+    };
     hubLink_ = std::make_unique<CommDisplayLink>(*client_);
     intake_ = std::make_unique<RecordIntake>(
         *hubLink_, *clientsBox_, [this](const std::string& text) { ShowRecordText(text); },

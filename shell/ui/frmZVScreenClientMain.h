@@ -150,7 +150,7 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     // Title area and status labels.
     QToolButton *imgOutput_{}, *imgSetup_{}, *imgConfig_{}, *imgConfig3_{}, *imgComms_{};
     std::array<QLabel*, 3> labRecordsProcessed_{};
-    QLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *Label1_{};
+    QLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *Label1_{}, *lblBadPackets_{};
     // Panes.
     QListWidget *lstOutput_{}, *lstFullFields_{};
     QPushButton* cmdFOk_{};

@@ -374,6 +374,26 @@ TEST_F(MainShellTest, LostConnectionIsRetriedWithoutTheOperator) {
     EXPECT_GT(port_.connectAttempts, before);
 }
 
+TEST_F(MainShellTest, ARefusedAttemptStartsItsCountdownAtOnce) {
+    // After a hub outage the next attempt comes Hub Inter Retry Wait + 1 ticks after the last one
+    // when the refusal is reported, + 2 when only the ticks notice it.
+    CreateSettings({{"Setup\\WINDOW\\Load", "False"}, {"Setup\\TCP\\Hub Inter Retry Wait", "3"}});
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+    std::vector<int> attemptTicks;
+    for (int tick = 1; tick <= 15; ++tick) {
+        const int before = port_.connectAttempts;
+        shell.Timer2Tick();
+        if (port_.connectAttempts == before) continue;
+        attemptTicks.push_back(tick);
+        if (tick < 8) {
+            shell.ConnectAttemptEnded(); // the socket said "refused" at once
+            EXPECT_NE(port_.caption.find("Failed to Connect"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(attemptTicks, (std::vector<int>{2, 6, 10, 15}));
+}
+
 TEST_F(MainShellTest, TerminateWaitsForTheLogOffButNotForever) {
     for (int answerAfter : {2, -1}) {
         CreateSettings();
