@@ -31,12 +31,12 @@ void SetupLock::ShowPasswordStep(int step) {
     v.Step = step;
     v.Locked = settings_.SetupLockState;
     v.ClearBoxes = step != kIdle;
+    // Hidden buttons keep their captions, so every button always has a name a screen reader says.
+    v.ButtonCaption = {v.Locked ? "&UnLock" : "&Lock", "C&hange Password", "&Cancel"};
     if (step == kIdle) {
         v.Status = v.Locked ? "LOCKED" : "UNLOCKED";
-        v.ButtonCaption = {v.Locked ? "&UnLock" : "&Lock", "C&hange Password", "&Cancel"};
         v.ButtonVisible = {true, true, false};
     } else {
-        v.ButtonCaption = {"", "", "&Cancel"};
         v.ButtonVisible = {false, false, true};
         v.ActiveBox = step == kNewPassword ? 1 : step == kConfirm ? 2 : 0;
         v.BoxVisible[std::size_t(v.ActiveBox)] = true;

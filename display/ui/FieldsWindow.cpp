@@ -1,6 +1,8 @@
 #include "display/ui/FieldsWindow.h"
 
+#include "display/FieldMenu.h"
 #include "display/FieldsMenu.h"
+#include "display/MemberMenu.h"
 #include "model/ZVFieldClass.h"
 #include "platform/FlexGrid.h"
 #include "platform/MessageBox.h"
@@ -30,11 +32,14 @@ FieldsWindow::FieldsWindow(QGroupBox* frame, QTableWidget* grid, FlexGrid& flexG
     connect(grid_, &QTableWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (auto menu = MenuAt(at)) menu->exec(grid_->viewport()->mapToGlobal(at));
     });
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+    // A double-click, or Enter from the keyboard, selects the row's field in MemberListBox.
+    const auto chooseRow = [this](int row, int) {
         if (!fields_) return;
         flexGrid_.SetRow(row);
         FieldsMenu::DoubleClick(*fields_, flexGrid_, *list_);
-    });
+    };
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, chooseRow);
+    connect(grid_, &QTableWidget::cellActivated, this, chooseRow);
     QWidget::setTabOrder(combo_, grid_);
 }
 

@@ -1,4 +1,6 @@
 #include "display/FieldsMenu.h"
+#include "display/FieldMenu.h"
+#include "display/MemberMenu.h"
 
 #include "DisplayFixture.h"
 
