@@ -66,7 +66,11 @@ bool SetupPasswordGroup::eventFilter(QObject* watched, QEvent* event) {
         lock_->Cancel();
         return true;
     }
-    if (event->type() == QEvent::FocusOut && lock_) {
+    // Switching to another window or opening a menu is no leaving of the box.
+    const auto reason =
+        event->type() == QEvent::FocusOut ? static_cast<QFocusEvent*>(event)->reason() : Qt::OtherFocusReason;
+    if (event->type() == QEvent::FocusOut && lock_ && reason != Qt::ActiveWindowFocusReason &&
+        reason != Qt::PopupFocusReason) {
         for (int i = 0; i < 3; ++i) {
             if (watched != txtSetupPassword_[size_t(i)]) continue;
             // Leaving for Cancel cancels: the box is not confirmed on the way.

@@ -359,3 +359,35 @@ TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly)
     auto* opGrid = Find<QTableWidget>(*op, "MemberFlexGrid");
     EXPECT_EQ(op->fieldsWindow()->MenuAt(opGrid->visualRect(opGrid->model()->index(2, 1)).center()), nullptr);
 }
+
+TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereConfirmsOnce) {
+    CreateSettings(true, {{"Setup\\OUTPUT\\SetupLockState", "True"}});
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
+    w->show();
+    w->activateWindow();
+    Click(*w, "imgConfig3");
+    Click(*w, "cmdSetupPassword(0)"); // UnLock: the box takes the focus
+    QApplication::processEvents();
+    auto* box = Find<QLineEdit>(*w, "txtSetupPassword(0)");
+    auto* cancel = Find<QAbstractButton>(*w, "cmdSetupPassword(2)");
+    if (QApplication::focusWidget() != box) GTEST_SKIP() << "the platform gives no keyboard focus";
+    box->setText(QStringLiteral("keystone"));
+    cancel->setFocus(Qt::MouseFocusReason); // pressing Cancel takes the focus first
+    cancel->click();
+    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("LOCKED"));
+
+    Click(*w, "cmdSetupPassword(0)");
+    QApplication::processEvents();
+    box->setText(QStringLiteral("wrong"));
+    emit box->returnPressed();
+    Find<QWidget>(*w, "imgOutput")->setFocus(Qt::TabFocusReason); // Enter, then the focus leaves
+    ASSERT_EQ(messages_.shown.size(), 1u) << "one attempt, one message";
+    EXPECT_EQ(messages_.shown[0].text, "Incorrect password");
+
+    Click(*w, "cmdSetupPassword(0)");
+    QApplication::processEvents();
+    box->setText(QStringLiteral("keystone"));
+    Find<QWidget>(*w, "imgOutput")->setFocus(Qt::TabFocusReason); // leaving the box confirms it
+    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("UNLOCKED"));
+}
