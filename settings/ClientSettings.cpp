@@ -146,7 +146,8 @@ void ReadOutputKeys(SettingsDatabase& db, ClientSettings& s) {
     s.MaxEntriesInRecords = std::clamp<std::int16_t>(GetInt16(db, o, "MaxEntriesInRecords", 10),
                                                      kMaxEntriesInRecordsLow, kMaxEntriesInRecordsHigh);
     s.MaxEntriesInOutput = GetInt16(db, o, "MaxEntriesInOutput", 50);
-    s.SetUpPassword = db.GetText(o, "SetUpPassword", "keystone");
+    // Read as stored: an empty password or one that reads like an error text stays what it is.
+    s.SetUpPassword = db.ReadStored(o, "SetUpPassword").value_or("keystone");
     s.SetupLockState = db.GetBool(o, "SetupLockState", false);
 }
 
@@ -175,12 +176,17 @@ void ReadOutputSettings(SettingsDatabase& db, ClientSettings& s) {
     s.RecordWindowFont = GetOutputKey(db, "RecordWindowFont");
     s.DisplayFormatList.clear();
     const std::string countText = GetFieldsKey(db, "NoOfFields");
-    const int count = (countText.empty() || countText == "NULL") ? 0 : ToInt16(countText).value_or(0);
-    for (int i = 1; i <= count; ++i) {
+    const int count =
+        std::max(0, (countText.empty() || countText == "NULL") ? 0 : int(ToInt16(countText).value_or(0)));
+    // The count includes the closing line, whose key is never written: a key left there by an
+    // earlier, longer list would otherwise come back as a closing line holding an old entry.
+    for (int i = 1; i < count; ++i) {
         char key[16];
         std::snprintf(key, sizeof key, "Field%03d", i);
-        s.DisplayFormatList.push_back(GetFieldsKey(db, key));
+        std::string line = GetFieldsKey(db, key);
+        s.DisplayFormatList.push_back(line == "NULL" ? std::string() : std::move(line));
     }
+    if (count > 0) s.DisplayFormatList.emplace_back();
 }
 
 void SaveOutputSettings(SettingsDatabase& db, const ClientSettings& s) {
@@ -188,12 +194,18 @@ void SaveOutputSettings(SettingsDatabase& db, const ClientSettings& s) {
     PutOutputKey(db, "OutputWindowFont", s.OutputWindowFont);
     PutOutputKey(db, "FieldsWindowFont", s.FieldsWindowFont);
     PutOutputKey(db, "RecordWindowFont", s.RecordWindowFont);
-    PutFieldsKey(db, "NoOfFields", std::to_string(s.DisplayFormatList.size()));
-    for (size_t i = 0; i < s.DisplayFormatList.size(); ++i) {
+    // The count includes the closing line; its key is not written.
+    PutFieldsKey(db, "NoOfFields", FormatValue(double(s.DisplayFormatList.size()), "000"));
+    for (size_t i = 0; i + 1 < s.DisplayFormatList.size(); ++i) {
         char key[16];
         std::snprintf(key, sizeof key, "Field%03d", int(i + 1));
         PutFieldsKey(db, key, s.DisplayFormatList[i]);
     }
+}
+
+void StoreSetupLock(SettingsDatabase& db, const ClientSettings& s) {
+    db.Put(section::Output, "SetUpPassword", s.SetUpPassword);
+    db.Put(section::Output, "SetupLockState", s.SetupLockState);
 }
 
 void ReadClientSelection(SettingsDatabase& db, ClientSettings& s) {

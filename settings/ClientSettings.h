@@ -94,6 +94,8 @@ void WriteOutputKeys(SettingsDatabase& db, const ClientSettings& s);
 void ReadOutputSettings(SettingsDatabase& db, ClientSettings& s);
 void SaveOutputSettings(SettingsDatabase& db, const ClientSettings& s);
 void ReadClientSelection(SettingsDatabase& db, ClientSettings& s);
+// The setup password and lock state, written the moment they change (update or insert).
+void StoreSetupLock(SettingsDatabase& db, const ClientSettings& s);
 std::string GetOutputKey(SettingsDatabase& db, const std::string& key);
 bool PutOutputKey(SettingsDatabase& db, const std::string& key, const std::string& value);
 std::string GetFieldsKey(SettingsDatabase& db, const std::string& key);

@@ -167,6 +167,19 @@ std::string SettingsDatabase::GetText(const std::string& section, const std::str
     return text == "BAD" ? def : text;
 }
 
+std::optional<std::string> SettingsDatabase::ReadStored(const std::string& section, const std::string& key) {
+    if (!OpenSettingsDb()) return std::nullopt;
+    std::vector<SqliteDatabase::Row> rows;
+    const bool ok = db_->Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1 LIMIT 1",
+                              {Cp1252ToUtf8(section + "\\" + key)}, &rows);
+    if (!ok) Report(309, db_->LastError());
+    CloseSettingsDb();
+    if (!ok || rows.empty()) return std::nullopt;
+    const std::string text = rows[0][0] ? Utf8ToCp1252(*rows[0][0]) : std::string();
+    // InsertKey stores an empty text as "NULL".
+    return text == "NULL" ? std::string() : text;
+}
+
 bool SettingsDatabase::Put(const std::string& section, const std::string& key, const SettingValue& value) {
     return RegSaveSetting(3, "ZEVA", section, key, value);
 }

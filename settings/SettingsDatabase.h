@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zeva {
@@ -63,6 +64,11 @@ class SettingsDatabase {
                         std::int16_t kind = 1);
     double GetDouble(const std::string& section, const std::string& key, double def, std::int16_t kind = 4);
     std::string GetText(const std::string& section, const std::string& key, const std::string& def);
+
+    // The text a key holds exactly as stored (an empty text the client inserted reads back empty,
+    // not as "NULL"); nullopt when the key has no row or the database does not open. For texts
+    // whose default must never stand in for what was stored, such as the setup password.
+    std::optional<std::string> ReadStored(const std::string& section, const std::string& key);
 
     // Writes with kind 3 (update or insert). False outside admin mode.
     bool Put(const std::string& section, const std::string& key, const SettingValue& value);

@@ -6,8 +6,12 @@
 #include "comms/ui/frmHubSetup.h"
 #include "display/DisplayFormatEntry.h"
 #include "display/RecordMenu.h"
+#include "display/ui/DisplayFormatPage.h"
+#include "display/ui/FieldsWindow.h"
+#include "display/ui/NumericBoxFilter.h"
 #include "flags/SendToMonitor.h"
 #include "platform/qt/QtText.h"
+#include "settings/ui/SetupPasswordGroup.h"
 #include "shell/HubMember.h"
 #include "shell/InsertInDisplay.h"
 #include "shell/SetupBoxes.h"
@@ -32,7 +36,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
@@ -93,6 +96,16 @@ frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::mo
         ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH}, options_.settingsPath);
     shell_->SetOutputSink([this](const std::string& line) { InsertOutputLine(line); });
     modes_ = std::make_unique<DisplayModes>(shell_->settings());
+    passwordGroup_->Start(
+        shell_->settings(), *options_.messages, [this](const std::string& code) { SendFlag(code); },
+        [this](const ClientSettings& s) { StoreSetupLock(shell_->settingsDb(), s); },
+        [this](bool locked) {
+            // The setup frames; the password group stays usable, and operator mode's disabled pane stays so.
+            for (QWidget* w : {static_cast<QWidget*>(dfPage_), static_cast<QWidget*>(frmDFGlobal_),
+                               static_cast<QWidget*>(frmClients_), static_cast<QWidget*>(frmOutputTest_),
+                               static_cast<QWidget*>(frmFontSetup_)})
+                w->setEnabled(!locked);
+        });
     setWindowTitle(QStringLiteral("ZEVA Screen Client"));
     resize(TwipsToPixels(kMinWidth), TwipsToPixels(kMinHeight));
 }
@@ -151,8 +164,6 @@ void frmZVScreenClientMain::BuildWidgets() {
 
     frmFields_ = Named(new QGroupBox(QStringLiteral("ZEVA Fields"), this), "frmFields");
     MemberFlexGrid_ = Named(new QTableWidget(frmFields_), "MemberFlexGrid");
-    MemberListBox_ = Named(new QListWidget(frmFields_), "MemberListBox");
-    MemberListBox_->hide();
     frmRecords_ = Named(new QGroupBox(QStringLiteral("RECORDS"), this), "frmRecords");
     RecordFlexGrid_ = Named(new QTableWidget(frmRecords_), "RecordFlexGrid");
     RecordListBox_ = Named(new QListWidget(frmRecords_), "RecordListBox");
@@ -169,9 +180,8 @@ void frmZVScreenClientMain::BuildWidgets() {
     setupScroll->setWidget(setupPage);
     (new QVBoxLayout(frmDFSetup_))->addWidget(setupScroll);
     auto* setupLayout = new QGridLayout(setupPage);
-    lstDFields_ = Named(new QListWidget(frmDFSetup_), "lstDFields");
-    lstDFields_->setFont(fixed);
-    setupLayout->addWidget(lstDFields_, 0, 0, 1, 2);
+    dfPage_ = new DisplayFormatPage(frmDFSetup_, *options_.messages);
+    setupLayout->addWidget(dfPage_, 0, 0, 1, 2);
     frmDFGlobal_ = Named(new QGroupBox(QStringLiteral("Global Format"), frmDFSetup_), "frmDFGlobal");
     auto* global = new QGridLayout(frmDFGlobal_);
     const auto box = [&](const char* name, const char* caption, int row) {
@@ -217,8 +227,7 @@ void frmZVScreenClientMain::BuildWidgets() {
          &ClientSettings::MaxEntriesInRecords},
     };
     for (const NumericBox& nb : numericBoxes) {
-        nb.box->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(nb.digits)), nb.box));
+        InstallNumericFilter(nb.box, nb.digits);
         connect(nb.box, &QLineEdit::editingFinished, this, [this, nb] {
             ClientSettings& s = shell_->settings();
             const int high =
@@ -307,6 +316,8 @@ void frmZVScreenClientMain::BuildWidgets() {
         connect(cmdSetupFont_[size_t(i)], &QPushButton::clicked, this, [this, i] { ChooseFont(i); });
     }
     setupLayout->addWidget(frmFontSetup_, 3, 0, 1, 2);
+    passwordGroup_ = new SetupPasswordGroup(frmDFSetup_);
+    setupLayout->addWidget(passwordGroup_, 4, 0, 1, 2);
     connect(RecordListBox_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { OnRecordListChosen(RecordListBox_->row(item)); });
     // Choosing a grid row selects its record in the list and then acts as choosing it there.
@@ -362,11 +373,11 @@ void frmZVScreenClientMain::BuildWidgets() {
     outputBox_ = std::make_unique<QtListBox>(lstOutput_);
     fullFieldsBox_ = std::make_unique<QtListBox>(lstFullFields_);
     clientsBox_ = std::make_unique<QtListBox>(lstClients_);
-    dfieldsBox_ = std::make_unique<QtListBox>(lstDFields_);
-    memberListBox_ = std::make_unique<QtListBox>(MemberListBox_);
     recordListBox_ = std::make_unique<QtListBox>(RecordListBox_);
     memberGrid_ = std::make_unique<QtFlexGrid>(MemberFlexGrid_);
     recordGrid_ = std::make_unique<QtFlexGrid>(RecordFlexGrid_);
+    fieldsWindow_ = new FieldsWindow(frmFields_, MemberFlexGrid_, *memberGrid_, *options_.messages,
+                                     [this] { return shell_ && shell_->session().AdminMode; });
 
     Timer2_ = new QTimer(this);
     Timer2_->setObjectName(QStringLiteral("Timer2"));
@@ -450,14 +461,6 @@ void frmZVScreenClientMain::BuildMenu() {
             [this](bool on) { shell_->settings().DisableCommSetup = on; });
     connect(comm, &QMenu::aboutToShow, this, &frmZVScreenClientMain::UpdateCommsMenu);
     mnuFile_->addSeparator();
-    auto* fieldsMenu = new QMenu(this);
-    fieldsMenu->setAccessibleName(QStringLiteral("mnuFields"));
-    mnuFRemoveList_ = fieldsMenu->addMenu(QStringLiteral("Remove"));
-    mnuFInsertBeforeList_ = fieldsMenu->addMenu(QStringLiteral("Insert Before"));
-    mnuFInsertAfterList_ = fieldsMenu->addMenu(QStringLiteral("Insert After"));
-    mnuFRemoveList_->setAccessibleName(QStringLiteral("mnuFRemoveList"));
-    mnuFInsertBeforeList_->setAccessibleName(QStringLiteral("mnuFInsertBeforeList"));
-    mnuFInsertAfterList_->setAccessibleName(QStringLiteral("mnuFInsertAfterList"));
     mnuExit_ = mnuFile_->addAction(QStringLiteral("E&xit"));
     connect(mnuExit_, &QAction::triggered, this, [this] { close(); });
 }
@@ -584,10 +587,7 @@ void frmZVScreenClientMain::LoadClientSelection(const ClientSettings& settings) 
 }
 
 void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
-    dfieldsBox_->Clear();
-    for (const std::string& line : s.DisplayFormatList)
-        dfieldsBox_->AddItem(line);
-    dfieldsBox_->SetListIndex(dfieldsBox_->ListCount() > 0 ? 0 : -1);
+    dfPage_->LoadList(s.DisplayFormatList);
     const auto number = [](QLineEdit* e, int v) { e->setText(QString::number(v)); };
     number(txtFFJustify_, s.FullFieldsJustify);
     number(txtMaxRecords_, s.MaxEntriesInRecords);
@@ -605,7 +605,6 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
     chkDFFormatText_->setChecked(s.TextFormat);
     chkMultiWindowSize_->setChecked(s.MultiWindowState != 0);
     frmDFGlobal_->setEnabled(true);
-    lstDFields_->setEnabled(false);
     mnuCommsAutoConnect_->setChecked(s.AutoConnect);
     mnuCommsAutoShow_->setChecked(s.AutoShowCommClass);
     mnuCommsLock_->setChecked(s.DisableCommSetup);
@@ -632,16 +631,12 @@ std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
     if (!PXOpenDatabase(fieldDb_, file)) return "Failed to Open the Field DataBase (" + file + ")";
     fields_ = std::make_unique<ZVFieldClass>(&shell_->settingsDb(), options_.messages);
     fields_->SetupFDBase(&fieldDb_);
-    fields_->SetupFGrid(memberGrid_.get(), memberListBox_.get());
+    fields_->SetupFGrid(memberGrid_.get(), &fieldsWindow_->memberList());
     if (!fields_->Connect(userid)) {
         PXCloseDatabase(fieldDb_);
         return "Failed to connect to Field class (ZVFClass)";
     }
-    for (QMenu* menu : {mnuFRemoveList_, mnuFInsertBeforeList_, mnuFInsertAfterList_}) {
-        menu->clear();
-        for (int i = 0; i < fields_->QFields(); ++i)
-            menu->addAction(ToQt(fields_->ctitle(static_cast<std::int16_t>(i))))->setEnabled(false);
-    }
+    dfPage_->SetChooserItems(DisplayFormatEditor::ChooserItemsOf(*fields_));
     ClientSettings& settings = shell_->settings();
     records_ = std::make_unique<ZVRecordClass>(&shell_->settingsDb());
     records_->SetupRGrid(recordGrid_.get(), recordListBox_.get());
@@ -650,6 +645,7 @@ std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
         PXCloseDatabase(fieldDb_);
         return "Failed to connect to Record class (ZVRClass)";
     }
+    fieldsWindow_->Attach(fields_.get(), records_.get());
     fields_->SetFieldChangeHandler(
         [this](ZVFieldType& field, std::int16_t etype) { records_->ZVFClass_FieldChange(field, etype); });
     formatter_ = std::make_unique<OutputFormatter>(*records_, fields_.get(), settings, *outputBox_,
@@ -681,15 +677,14 @@ void frmZVScreenClientMain::SetupDisplayFormatList() {
     if (s.DisplayFormatList.empty()) {
         // A first start shows the calling number, the name and the service address on one line.
         s.DisplayFormatList = DefaultDisplayFormatList();
-        dfieldsBox_->Clear();
-        for (const std::string& line : s.DisplayFormatList)
-            dfieldsBox_->AddItem(line);
+        dfPage_->LoadList(s.DisplayFormatList);
     }
     if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
 }
 
 void frmZVScreenClientMain::RunOutputTest() {
     if (!outputTest_) return;
+    formatter_->ParseDisplayFormatList(dfPage_->Lines()); // the layout on screen, edits included
     std::string text = FromQt(txtDFTest_->text());
     outputTest_->Run(text);
     txtDFTest_->setText(ToQt(text));
@@ -756,9 +751,7 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
     if (view.LeftSetup) {
         // Leaving the Setup pane applies and stores what was edited there.
         ClientSettings& s = shell_->settings();
-        s.DisplayFormatList.clear();
-        for (int i = 0; i < dfieldsBox_->ListCount(); ++i)
-            s.DisplayFormatList.push_back(dfieldsBox_->List(i));
+        s.DisplayFormatList = dfPage_->Lines();
         if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
         fonts_.Store(s);
         SaveOutputSettings(shell_->settingsDb(), s);
@@ -785,7 +778,7 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
 }
 
 void frmZVScreenClientMain::ApplySetupLock(bool /*locked*/) {
-    // The setup password lock arrives with its own work; the setup pages stay as they are.
+    passwordGroup_->lock()->ApplyStoredState();
 }
 
 bool frmZVScreenClientMain::AutoConnectChecked() const {

@@ -40,6 +40,10 @@ class QToolButton;
 
 namespace zeva {
 
+class DisplayFormatPage;
+class FieldsWindow;
+class SetupPasswordGroup;
+
 // A widget's font and colours as the settings keep them, and back.
 FontStyle FontOf(const QWidget* widget);
 void ApplyFontTo(QWidget* widget, const FontStyle& font);
@@ -108,6 +112,10 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     // Sends one status flag to the monitor through the hub; an unknown code sends nothing.
     bool SendFlag(const std::string& code, const std::string& text1 = {}, const std::string& text2 = {});
     ModuleClass& modules() { return modules_; }
+    // The administration screens: display-format editor page, Fields window menus, password lock.
+    DisplayFormatPage* displayFormatPage() const { return dfPage_; }
+    FieldsWindow* fieldsWindow() const { return fieldsWindow_; }
+    SetupPasswordGroup* passwordGroup() const { return passwordGroup_; }
 
     // A line at the top of the Output window, trimmed to MaxEntriesInOutput.
     void InsertOutputLine(const std::string& line);
@@ -156,10 +164,13 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QPushButton* cmdFOk_{};
     QGroupBox *frmFields_{}, *frmRecords_{}, *frmDFSetup_{};
     QTableWidget *MemberFlexGrid_{}, *RecordFlexGrid_{};
-    QListWidget *MemberListBox_{}, *RecordListBox_{};
+    QListWidget* RecordListBox_{};
+    FieldsWindow* fieldsWindow_{};
     // Setup pane.
     QGroupBox *frmDFGlobal_{}, *frmClients_{};
-    QListWidget *lstDFields_{}, *lstClients_{};
+    QListWidget* lstClients_{};
+    DisplayFormatPage* dfPage_{};
+    SetupPasswordGroup* passwordGroup_{};
     QLineEdit *txtDFCharWidth_{}, *txtDFLinesPerEntry_{}, *txtDFIndent_{}, *txtDFPostLines_{},
         *txtMaxDFDisplayEntries_{}, *txtFFJustify_{}, *txtMaxRecords_{};
     QCheckBox *chkDFIndent_{}, *chkDFFormatText_{}, *chkDFTruncIndicator_{}, *chkDFFixedLines_{},
@@ -181,8 +192,7 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QAction* mnuExit_{};
     QAction *mnuClearOutput_{}, *mnuMaximize_{}, *mnuFullFieldsAuto_{}, *mnuBeep_{};
 
-    std::unique_ptr<QtListBox> outputBox_, fullFieldsBox_, clientsBox_, dfieldsBox_, memberListBox_,
-        recordListBox_;
+    std::unique_ptr<QtListBox> outputBox_, fullFieldsBox_, clientsBox_, recordListBox_;
     std::unique_ptr<QtFlexGrid> memberGrid_, recordGrid_;
     QTimer *Timer2_{}, *timServerTimer_{}, *showTimer_{};
 
@@ -202,8 +212,6 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     std::unique_ptr<OutputTest> outputTest_;
     std::unique_ptr<DisplayModes> modes_;
     FontSetup fonts_;
-    // The Fields window's field menus: remove, insert before, insert after.
-    QMenu *mnuFRemoveList_{}, *mnuFInsertBeforeList_{}, *mnuFInsertAfterList_{};
 };
 
 } // namespace zeva

@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -281,6 +282,35 @@ TEST_F(EndToEnd, TestButtonFlagReachesTheMonitor) {
     EXPECT_EQ(flag.Text2, "s05");
     EXPECT_EQ(flag.Text3, "s05");
     EXPECT_TRUE(HubLogged("from s05 to m** (1 client)"));
+}
+
+TEST_F(EndToEnd, SetupLockAndUnlockFlagsReachTheMonitor) {
+    StartHub(1);
+    HubMember monitor(port_, "m01");
+    ASSERT_TRUE(WaitUntil([&] { return monitor.engine.Connected(); })) << "the monitor logs in";
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, 100, "ADMIN05"));
+    auto* lockButton = window_->findChild<QAbstractButton*>(QStringLiteral("cmdSetupPassword(0)"));
+    auto* box = window_->findChild<QLineEdit*>(QStringLiteral("txtSetupPassword(0)"));
+    ASSERT_TRUE(lockButton && box);
+    lockButton->click(); // Lock: no password asked
+    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 1; })) << "no PWLOCK reached the monitor";
+    lockButton->click(); // UnLock: the password box
+    box->setText(QStringLiteral("keystone"));
+    emit box->returnPressed();
+    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 2; })) << "no PWUNLOCK reached the monitor";
+    RunFor(300);
+    ASSERT_EQ(monitor.packets.size(), 2u);
+    const char* codes[] = {"PWLOCK", "PWUNLOCK"};
+    for (size_t i = 0; i < 2; ++i) {
+        const CommType& flag = monitor.packets[i];
+        EXPECT_EQ(flag.Destination, "m**");
+        EXPECT_EQ(flag.Source, "s05");
+        EXPECT_EQ(flag.Text1, std::to_string(window_->modules().GetActionNo(codes[i]))) << codes[i];
+        EXPECT_EQ(flag.Text2, "s05");
+        EXPECT_EQ(flag.Text3, "s05");
+    }
+    EXPECT_EQ(monitor.packets[0].Text1, "9");
+    EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(EndToEnd, BurstOfAThousandRecordsLosesNone) {

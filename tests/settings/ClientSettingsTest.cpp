@@ -38,7 +38,7 @@ TEST_F(ClientSettingsTest, AdminShutdownWritesAndTheNextStartReadsBack) {
     s.CommClassWatchDog = 75.0 / 86400.0;
     s.MaxEntriesInOutput = 200;
     s.SetUpPassword = "it's secret";
-    s.DisplayFormatList = {"line one", "line 'two'"};
+    s.DisplayFormatList = {"line one", "line 'two'", ""};
     s.OutputWindowFont = "True|False|Courier New|10|False|False|0|16777215";
     s.XWindowWidth[3] = 12000;
     auto& admin = Db(true);
@@ -46,8 +46,9 @@ TEST_F(ClientSettingsTest, AdminShutdownWritesAndTheNextStartReadsBack) {
     SaveOutputSettings(admin, s);
     EXPECT_EQ(Rows("Setup\\WINDOW\\Load")[0].first, "False");
     EXPECT_EQ(Rows("Setup\\TCP\\CommClassWatchDog")[0].first, "00:01:15");
-    EXPECT_EQ(Rows("Setup\\OUTPUT\\Fields\\NoOfFields")[0].first, "2");
+    EXPECT_EQ(Rows("Setup\\OUTPUT\\Fields\\NoOfFields")[0].first, "003");
     EXPECT_EQ(Rows("Setup\\OUTPUT\\Fields\\Field002")[0].first, "line 'two'");
+    EXPECT_TRUE(Rows("Setup\\OUTPUT\\Fields\\Field003").empty()) << "the closing line has no key";
 
     ClientSettings r;
     auto& op = Db(false);
@@ -67,6 +68,35 @@ TEST_F(ClientSettingsTest, AdminShutdownWritesAndTheNextStartReadsBack) {
     SaveAllSettings(Db(true), "s05", s);
     EXPECT_EQ(Rows("Setup\\TCP\\Remote Port").size(), 1u);
     EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ClientSettingsTest, TheClosingLineLoadsEmptyWhateverAnOlderLongerListLeftThere) {
+    Row("Setup\\OUTPUT\\Fields\\NoOfFields", "3");
+    Row("Setup\\OUTPUT\\Fields\\Field001", "first");
+    Row("Setup\\OUTPUT\\Fields\\Field002", "NULL");
+    Row("Setup\\OUTPUT\\Fields\\Field003", "stale entry of a longer list");
+    ClientSettings s;
+    ReadOutputSettings(Db(false), s);
+    EXPECT_EQ(s.DisplayFormatList, (std::vector<std::string>{"first", "", ""}));
+}
+
+TEST_F(ClientSettingsTest, ThePasswordReadsBackExactlyAsStoredAtTheChange) {
+    ClientSettings s;
+    for (const std::string password : {"", "BAD", "Keystone ", "keystone"}) {
+        s.SetUpPassword = password;
+        s.SetupLockState = !s.SetupLockState;
+        StoreSetupLock(Db(true), s);
+        ClientSettings r;
+        ReadOutputKeys(Db(true), r);
+        EXPECT_EQ(r.SetUpPassword, password);
+        EXPECT_EQ(r.SetupLockState, s.SetupLockState);
+        EXPECT_EQ(Rows("Setup\\OUTPUT\\SetUpPassword").size(), 1u);
+    }
+    // A missing key still reads as the built-in default.
+    ClientSettings fresh;
+    std::filesystem::remove(path_);
+    ReadOutputKeys(Db(false), fresh);
+    EXPECT_EQ(fresh.SetUpPassword, "keystone");
 }
 
 TEST_F(ClientSettingsTest, S99WindowKeysNeverTouchTheNumberedUsers) {

@@ -1,15 +1,19 @@
 // The real main window on the offscreen platform, driven the way an operator meets it.
 #include "common/SqliteDatabase.h"
+#include "display/ui/DisplayFormatPage.h"
+#include "display/ui/FieldsWindow.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/RecordingMessageBox.h"
 #include "shell/ui/frmZVScreenClientMain.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -291,4 +295,155 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     ok->click();
     EXPECT_TRUE(records->isVisibleTo(w.get()));
     EXPECT_FALSE(ok->isVisibleTo(w.get()));
+}
+
+namespace {
+
+template <typename W> W* Find(const frmZVScreenClientMain& w, const char* name) {
+    auto* found = w.findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+void Click(const frmZVScreenClientMain& w, const char* name) {
+    if (auto* b = Find<QAbstractButton>(w, name)) {
+        ASSERT_TRUE(b->isEnabled() && b->isVisibleTo(b->window())) << name;
+        b->click();
+    }
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARestartToo) {
+    CreateSettings();
+    std::vector<std::string> edited;
+    {
+        auto w = Window();
+        ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
+        w->show();
+        Click(*w, "imgConfig3");
+        auto* list = Find<QListWidget>(*w, "lstDFields");
+        auto* chooser = Find<QComboBox>(*w, "cmbDFields");
+        ASSERT_TRUE(list->isEnabled()) << "usable from the first click";
+        ASSERT_GT(chooser->count(), 50) << "filled once the field class connected";
+        ASSERT_EQ(list->item(0)->text(), QStringLiteral("    EOF  0001 9999 CLI:"));
+
+        list->setCurrentRow(0); // cut "CLI:", paste it after "NAME:"
+        Click(*w, "cmdDFCut");
+        EXPECT_EQ(Find<QLabel>(*w, "lblDFClipBoard")->text(), QStringLiteral("    EOF  0001 9999 CLI:"));
+        list->setCurrentRow(2);
+        Click(*w, "cmdDFPaste");
+        EXPECT_TRUE(Find<QLabel>(*w, "lblDFClipBoard")->text().isEmpty());
+
+        list->setCurrentRow(1); // "NAME:" becomes "WHO:"
+        Click(*w, "cmdDFEdit");
+        EXPECT_FALSE(list->isEnabled());
+        Find<QLineEdit>(*w, "txtDFInsertText")->setText(QStringLiteral("WHO:"));
+        Click(*w, "cmdDFOk");
+        EXPECT_TRUE(list->isEnabled());
+
+        list->setCurrentRow(0); // a literal "ZZ:" on top
+        chooser->setCurrentIndex(0);
+        emit chooser->activated(0);
+        Find<QLineEdit>(*w, "txtDFInsertText")->setText(QStringLiteral("ZZ:"));
+        Click(*w, "cmdDFAdd");
+        // The controls keep what the last Edit loaded: an "End of Field" literal.
+        EXPECT_EQ(list->item(0)->text(), QStringLiteral("    EOF  0001 9999 ZZ:"));
+
+        Click(*w, "imgOutput"); // leaving the setup applies and stores the list
+        w->RunOutputTest();
+        auto* output = Find<QListWidget>(*w, "lstOutput");
+        ASSERT_GE(output->count(), 3);
+        EXPECT_TRUE(output->item(1)->text().startsWith(QStringLiteral("ZZ: 0311112222  WHO: CLI: ")))
+            << output->item(1)->text().toStdString();
+
+        Click(*w, "imgConfig3");
+        Click(*w, "cmdSetupPassword(0)"); // Lock
+        EXPECT_FALSE(w->displayFormatPage()->isEnabled());
+        EXPECT_TRUE(Find<QAbstractButton>(*w, "cmdSetupPassword(0)")->isEnabled()) << "never locked out";
+        edited = w->displayFormatPage()->Lines();
+        w->shell().Unload();
+    }
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
+    EXPECT_EQ(w->displayFormatPage()->Lines(), edited);
+    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("LOCKED"));
+    EXPECT_FALSE(w->displayFormatPage()->isEnabled());
+    EXPECT_FALSE(Find<QWidget>(*w, "frmDFGlobal")->isEnabled());
+
+    // Unlocking through the password box; the editor's own states come back as they were.
+    w->show();
+    Click(*w, "imgConfig3");
+    Click(*w, "cmdSetupPassword(0)");
+    auto* box = Find<QLineEdit>(*w, "txtSetupPassword(0)");
+    EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+    box->setText(QStringLiteral("keystone"));
+    emit box->returnPressed();
+    EXPECT_TRUE(w->displayFormatPage()->isEnabled());
+    EXPECT_TRUE(Find<QListWidget>(*w, "lstDFields")->isEnabled());
+    EXPECT_FALSE(Find<QAbstractButton>(*w, "cmdDFOk")->isVisibleTo(w.get()));
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
+    w->show();
+    Click(*w, "imgSetup");
+    auto* grid = Find<QTableWidget>(*w, "MemberFlexGrid");
+    auto* members = Find<QComboBox>(*w, "MemberListBox");
+    EXPECT_TRUE(members->isVisibleTo(w.get())) << "Insert Before and After act on its line";
+    const QRect header = grid->visualRect(grid->model()->index(0, 1));
+    auto field = w->fieldsWindow()->MenuAt(header.center());
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->objectName(), QStringLiteral("mnuField"));
+    const QRect row = grid->visualRect(grid->model()->index(2, 1));
+    auto member = w->fieldsWindow()->MenuAt(row.center());
+    ASSERT_NE(member, nullptr);
+    EXPECT_EQ(member->objectName(), QStringLiteral("mnuQueue"));
+    QAction* remove = member->findChild<QAction*>(QStringLiteral("mnuQRemove"));
+    ASSERT_NE(remove, nullptr);
+    const std::int16_t second = w->fieldClass()->GridOrder()[1];
+    EXPECT_EQ(remove->text().toStdString(), "&Remove Queue (" + std::to_string(second) + ")");
+    remove->trigger();
+    EXPECT_EQ(w->fieldClass()->QMapTo(second), -1);
+    EXPECT_EQ(members->currentText().left(4).toInt(), second);
+
+    auto op = Window();
+    ASSERT_EQ(op->shell().Load("06"), MainShell::LoadResult::Running);
+    auto* opGrid = Find<QTableWidget>(*op, "MemberFlexGrid");
+    EXPECT_EQ(op->fieldsWindow()->MenuAt(opGrid->visualRect(opGrid->model()->index(2, 1)).center()), nullptr);
+}
+
+TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereConfirmsOnce) {
+    CreateSettings(true, {{"Setup\\OUTPUT\\SetupLockState", "True"}});
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
+    w->show();
+    w->activateWindow();
+    Click(*w, "imgConfig3");
+    Click(*w, "cmdSetupPassword(0)"); // UnLock: the box takes the focus
+    QApplication::processEvents();
+    auto* box = Find<QLineEdit>(*w, "txtSetupPassword(0)");
+    auto* cancel = Find<QAbstractButton>(*w, "cmdSetupPassword(2)");
+    if (QApplication::focusWidget() != box) GTEST_SKIP() << "the platform gives no keyboard focus";
+    box->setText(QStringLiteral("keystone"));
+    cancel->setFocus(Qt::MouseFocusReason); // pressing Cancel takes the focus first
+    cancel->click();
+    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("LOCKED"));
+
+    Click(*w, "cmdSetupPassword(0)");
+    QApplication::processEvents();
+    box->setText(QStringLiteral("wrong"));
+    emit box->returnPressed();
+    Find<QWidget>(*w, "imgOutput")->setFocus(Qt::TabFocusReason); // Enter, then the focus leaves
+    ASSERT_EQ(messages_.shown.size(), 1u) << "one attempt, one message";
+    EXPECT_EQ(messages_.shown[0].text, "Incorrect password");
+
+    Click(*w, "cmdSetupPassword(0)");
+    QApplication::processEvents();
+    box->setText(QStringLiteral("keystone"));
+    Find<QWidget>(*w, "imgOutput")->setFocus(Qt::TabFocusReason); // leaving the box confirms it
+    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("UNLOCKED"));
 }

@@ -1,0 +1,207 @@
+#include "display/ui/DisplayFormatPage.h"
+
+#include "display/ui/NumericBoxFilter.h"
+#include "platform/qt/QtText.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+
+namespace zeva {
+
+namespace {
+
+// The code name as object name, the words a person would say as accessible name.
+template <typename W> W* Named(W* widget, const char* name, const QString& spoken) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setAccessibleName(QString(spoken).remove(QLatin1Char('&')));
+    return widget;
+}
+
+} // namespace
+
+DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
+    : QGroupBox(QStringLiteral("Field Display Format"), parent), lstDFields_(new QListWidget(this)),
+      list_(std::make_unique<QtListBox>(lstDFields_)), editor_(*list_, messages) {
+    setObjectName(QStringLiteral("frmDFFields"));
+    setAccessibleName(title());
+    Named(lstDFields_, "lstDFields", QStringLiteral("Formated Field Display List"));
+    lstDFields_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lstDFields_, 0, 0, 1, 6);
+
+    const auto label = [this, grid](const QString& text, QWidget* buddy, int row, int col) {
+        auto* l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        grid->addWidget(l, row, col);
+    };
+    cmbDFields_ = Named(new QComboBox(this), "cmbDFields", QStringLiteral("Field"));
+    label(QStringLiteral("&Field"), cmbDFields_, 1, 0);
+    grid->addWidget(cmbDFields_, 1, 1, 1, 2);
+    txtDFInsertText_ = Named(new QLineEdit(this), "txtDFInsertText", QStringLiteral("Text"));
+    label(QStringLiteral("Te&xt"), txtDFInsertText_, 1, 3);
+    grid->addWidget(txtDFInsertText_, 1, 4, 1, 2);
+    const auto check = [this](const char* name, const char* caption) {
+        return Named(new QCheckBox(QString::fromLatin1(caption), this), name, QString::fromLatin1(caption));
+    };
+    chkDFNewLine_ = check("chkDFNewLine", "&New Line");
+    chkDFUCase_ = check("chkDFUCase", "Force &Upper Case");
+    chkDFVariable_ = check("chkDFVariable", "F&ixed Size");
+    grid->addWidget(chkDFNewLine_, 2, 0);
+    grid->addWidget(chkDFUCase_, 2, 1);
+    grid->addWidget(chkDFVariable_, 2, 2);
+    txtDFMaxSize_ = Named(new QLineEdit(this), "txtDFMaxSize", QStringLiteral("Max Size"));
+    label(QStringLiteral("&Max Size"), txtDFMaxSize_, 3, 0);
+    grid->addWidget(txtDFMaxSize_, 3, 1);
+    // The three options are one group: arrow keys move between them.
+    const char* options[] = {"No&rmal", "End of Line", "End of Field"};
+    for (int i = 0; i < 3; ++i) {
+        optMaxSize_[size_t(i)] = new QRadioButton(QString::fromLatin1(options[i]), this);
+        optMaxSize_[size_t(i)]->setObjectName(QStringLiteral("optMaxSize(%1)").arg(i));
+        optMaxSize_[size_t(i)]->setAccessibleName(optMaxSize_[size_t(i)]->text().remove(QLatin1Char('&')));
+        grid->addWidget(optMaxSize_[size_t(i)], 3, 2 + i);
+        connect(optMaxSize_[size_t(i)], &QRadioButton::clicked, this, [this, i] {
+            editor_.ChooseMaxSizeOption(i);
+            Refresh();
+        });
+    }
+    txtDFSpace_ = Named(new QLineEdit(this), "txtDFSpace", QStringLiteral("Post Space"));
+    label(QStringLiteral("Post Space"), txtDFSpace_, 4, 0);
+    grid->addWidget(txtDFSpace_, 4, 1);
+    InstallNumericFilter(txtDFMaxSize_, 5);
+    InstallNumericFilter(txtDFSpace_, 4);
+
+    const auto button = [this, grid](const char* name, const char* caption, int col,
+                                     void (DisplayFormatEditor::*command)()) {
+        auto* b =
+            Named(new QPushButton(QString::fromLatin1(caption), this), name, QString::fromLatin1(caption));
+        grid->addWidget(b, 5, col);
+        connect(b, &QPushButton::clicked, this, [this, command] { Run(command); });
+        return b;
+    };
+    cmdDFAdd_ = button("cmdDFAdd", "&Add", 0, &DisplayFormatEditor::Add);
+    cmdDFEdit_ = button("cmdDFEdit", "&Edit", 1, &DisplayFormatEditor::Edit);
+    cmdDFOk_ = button("cmdDFOk", "&Ok", 1, &DisplayFormatEditor::Ok);
+    cmdDFCut_ = button("cmdDFCut", "Cut", 2, &DisplayFormatEditor::Cut);
+    cmdDFCopy_ = button("cmdDFCopy", "Cop&y", 3, &DisplayFormatEditor::Copy);
+    cmdDFPaste_ = button("cmdDFPaste", "&Paste", 4, &DisplayFormatEditor::Paste);
+    cmdDFDelete_ = button("cmdDFDelete", "Delete", 5, &DisplayFormatEditor::Delete);
+    cmdDFCut_->setToolTip(QStringLiteral("Cut (Ctrl+X in the list)"));
+    cmdDFCopy_->setToolTip(QStringLiteral("Copy (Ctrl+C in the list)"));
+    cmdDFPaste_->setToolTip(QStringLiteral("Paste (Ctrl+V in the list)"));
+    cmdDFDelete_->setToolTip(QStringLiteral("Delete (Del in the list)"));
+    const std::pair<QKeySequence, void (DisplayFormatEditor::*)()> keys[] = {
+        {QKeySequence::Cut, &DisplayFormatEditor::Cut},
+        {QKeySequence::Copy, &DisplayFormatEditor::Copy},
+        {QKeySequence::Paste, &DisplayFormatEditor::Paste},
+        {QKeySequence(Qt::Key_Delete), &DisplayFormatEditor::Delete}};
+    for (const auto& [key, command] : keys) {
+        auto* shortcut = new QShortcut(key, lstDFields_, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, command = command] { Run(command); });
+    }
+    lblDFClipBoard_ = Named(new QLabel(this), "lblDFClipBoard", QStringLiteral("Clipboard"));
+    lblDFClipBoard_->setFont(lstDFields_->font());
+    grid->addWidget(lblDFClipBoard_, 6, 0, 1, 6);
+
+    // The operator's edits go into the editor's controls; no command runs until a button says so.
+    connect(cmbDFields_, &QComboBox::activated, this, [this](int index) {
+        editor_.ChooseField(index);
+        Refresh();
+    });
+    connect(txtDFInsertText_, &QLineEdit::textChanged, this,
+            [this](const QString& t) { editor_.controls().LiteralText = FromQt(t); });
+    connect(txtDFMaxSize_, &QLineEdit::textChanged, this,
+            [this](const QString& t) { editor_.controls().MaxSize = FromQt(t); });
+    connect(txtDFSpace_, &QLineEdit::textChanged, this,
+            [this](const QString& t) { editor_.controls().PostSpace = FromQt(t); });
+    connect(txtDFMaxSize_, &QLineEdit::editingFinished, this, [this] {
+        editor_.LeaveMaxSize();
+        Refresh();
+    });
+    connect(txtDFSpace_, &QLineEdit::editingFinished, this, [this] {
+        editor_.LeavePostSpace();
+        Refresh();
+    });
+    connect(chkDFNewLine_, &QCheckBox::toggled, this, [this](bool on) { editor_.controls().NewLine = on; });
+    connect(chkDFUCase_, &QCheckBox::toggled, this, [this](bool on) { editor_.controls().UpperCase = on; });
+    connect(chkDFVariable_, &QCheckBox::toggled, this,
+            [this](bool on) { editor_.controls().FixedSize = on; });
+    connect(lstDFields_, &QListWidget::currentRowChanged, this, [this] { Refresh(); });
+    connect(lstDFields_, &QListWidget::itemDoubleClicked, this, [this] { Run(&DisplayFormatEditor::Edit); });
+
+    setTabOrder(lstDFields_, cmbDFields_);
+    setTabOrder(cmbDFields_, txtDFInsertText_);
+    setTabOrder(txtDFInsertText_, chkDFNewLine_);
+    Refresh();
+}
+
+DisplayFormatPage::~DisplayFormatPage() = default;
+
+void DisplayFormatPage::LoadList(const std::vector<std::string>& lines) {
+    editor_.LoadList(lines);
+    Refresh();
+}
+
+void DisplayFormatPage::SetChooserItems(std::vector<DisplayFormatEditor::ChooserItem> items) {
+    editor_.SetChooserItems(std::move(items));
+    const QSignalBlocker block(cmbDFields_);
+    cmbDFields_->clear();
+    for (const auto& item : editor_.ChooserItems())
+        cmbDFields_->addItem(ToQt(item.Text), int(item.Data));
+    Refresh();
+}
+
+void DisplayFormatPage::Run(void (DisplayFormatEditor::*command)()) {
+    (editor_.*command)();
+    Refresh();
+}
+
+void DisplayFormatPage::Refresh() {
+    const DisplayFormatEditor::State st = editor_.state();
+    const DisplayFormatEditor::Controls& c = editor_.controls();
+    // Shown without running any handler: loading an entry must not choose "Normal" and its 100.
+    const QSignalBlocker b0(cmbDFields_), b1(txtDFInsertText_), b2(txtDFMaxSize_), b3(txtDFSpace_),
+        b4(chkDFNewLine_), b5(chkDFUCase_), b6(chkDFVariable_), b7(lstDFields_);
+    cmbDFields_->setCurrentIndex(c.Chooser);
+    if (txtDFInsertText_->text() != ToQt(c.LiteralText)) txtDFInsertText_->setText(ToQt(c.LiteralText));
+    if (txtDFMaxSize_->text() != ToQt(c.MaxSize)) txtDFMaxSize_->setText(ToQt(c.MaxSize));
+    if (txtDFSpace_->text() != ToQt(c.PostSpace)) txtDFSpace_->setText(ToQt(c.PostSpace));
+    chkDFNewLine_->setChecked(c.NewLine);
+    chkDFUCase_->setChecked(c.UpperCase);
+    chkDFVariable_->setChecked(c.FixedSize);
+    for (int i = 0; i < 3; ++i) {
+        const QSignalBlocker b(optMaxSize_[size_t(i)]);
+        optMaxSize_[size_t(i)]->setChecked(c.MaxSizeOption == i);
+    }
+    txtDFInsertText_->setEnabled(st.LiteralEnabled);
+    txtDFMaxSize_->setEnabled(st.MaxSizeEnabled);
+    lstDFields_->setEnabled(st.ListEnabled);
+    cmdDFOk_->setVisible(st.OkVisible);
+    cmdDFEdit_->setVisible(!st.OkVisible);
+    cmdDFAdd_->setEnabled(st.Add);
+    cmdDFEdit_->setEnabled(st.Edit);
+    cmdDFCut_->setEnabled(st.Cut);
+    cmdDFCopy_->setEnabled(st.Copy);
+    cmdDFDelete_->setEnabled(st.Delete);
+    cmdDFPaste_->setEnabled(st.Paste);
+    lblDFClipBoard_->setText(ToQt(st.ClipBoard));
+}
+
+void DisplayFormatPage::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && editor_.state().EditorMode) {
+        Run(&DisplayFormatEditor::Escape);
+        return;
+    }
+    QGroupBox::keyPressEvent(event);
+}
+
+} // namespace zeva

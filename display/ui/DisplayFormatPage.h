@@ -1,0 +1,55 @@
+#pragma once
+#include "display/DisplayFormatEditor.h"
+#include "platform/qt/QtListBox.h"
+
+#include <QGroupBox>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace zeva {
+
+// The "Field Display Format" page: lstDFields and the entry editor's widgets over
+// DisplayFormatEditor. Every command goes to the editor; afterwards the widgets show its state and
+// controls with their handlers blocked. Escape leaves the editor; Ctrl+X, Ctrl+C, Ctrl+V and Del on
+// the list run Cut, Copy, Paste and Delete.
+class DisplayFormatPage final : public QGroupBox {
+    Q_OBJECT
+  public:
+    DisplayFormatPage(QWidget* parent, MessageBox& messages);
+    ~DisplayFormatPage() override;
+
+    DisplayFormatEditor& editor() { return editor_; }
+    QListWidget* lstDFields() const { return lstDFields_; }
+    void LoadList(const std::vector<std::string>& lines);
+    std::vector<std::string> Lines() const { return editor_.Lines(); }
+    void SetChooserItems(std::vector<DisplayFormatEditor::ChooserItem> items);
+    // Shows the editor's state and controls.
+    void Refresh();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void Run(void (DisplayFormatEditor::*command)());
+
+    QListWidget* lstDFields_{};
+    std::unique_ptr<QtListBox> list_;
+    DisplayFormatEditor editor_;
+    QComboBox* cmbDFields_{};
+    QLineEdit *txtDFInsertText_{}, *txtDFMaxSize_{}, *txtDFSpace_{};
+    QCheckBox *chkDFNewLine_{}, *chkDFUCase_{}, *chkDFVariable_{};
+    std::array<QRadioButton*, 3> optMaxSize_{};
+    QPushButton *cmdDFAdd_{}, *cmdDFEdit_{}, *cmdDFOk_{}, *cmdDFCut_{}, *cmdDFCopy_{}, *cmdDFPaste_{},
+        *cmdDFDelete_{};
+    QLabel* lblDFClipBoard_{};
+};
+
+} // namespace zeva

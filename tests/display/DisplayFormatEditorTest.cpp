@@ -1,0 +1,253 @@
+#include "display/DisplayFormatEditor.h"
+
+#include "DisplayFixture.h"
+#include "display/DisplayFormatEntry.h"
+#include "platform/memory/RecordingMessageBox.h"
+
+namespace zeva::test {
+namespace {
+
+constexpr const char* kTooMany = "To many entries already.  You must first delete an entry";
+
+class DisplayFormatEditorTest : public DisplayFixture {
+  protected:
+    void SetUp() override {
+        DisplayFixture::SetUp();
+        editor.SetChooserItems(DisplayFormatEditor::ChooserItemsOf(*fields));
+    }
+    std::vector<std::string> Messages() {
+        std::vector<std::string> texts;
+        for (const auto& m : messages.shown)
+            texts.push_back(m.text);
+        messages.shown.clear();
+        return texts;
+    }
+    int Item(std::int16_t field) {
+        const auto& items = editor.ChooserItems();
+        for (size_t i = 0; i < items.size(); ++i)
+            if (items[i].Data == field) return int(i);
+        return -1;
+    }
+
+    MemoryListBox lines;
+    RecordingMessageBox messages;
+    DisplayFormatEditor editor{lines, messages};
+};
+
+TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
+    const auto& items = editor.ChooserItems();
+    ASSERT_EQ(items.size(), 54u);
+    EXPECT_EQ(items[0].Text, "9999 Text");
+    EXPECT_EQ(items[0].Data, 9999);
+    EXPECT_EQ(items[5].Text, "0105 CLI");
+    EXPECT_EQ(items[5].Data, 105);
+
+    lines.SetEnabled(false); // as the settings read left it
+    editor.LoadList({"    EOF  0001 9999 A:", "NULL"});
+    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"    EOF  0001 9999 A:", ""}));
+    EXPECT_TRUE(lines.Enabled());
+    const auto st = editor.state();
+    EXPECT_TRUE(st.Edit && st.Cut && st.Delete && st.Copy) << "usable from the first click";
+    EXPECT_FALSE(st.Paste);
+    EXPECT_FALSE(st.Add) << "nothing chosen yet";
+    // A fresh editor holds usable values.
+    EXPECT_EQ(editor.controls().MaxSize, "100");
+    EXPECT_EQ(editor.controls().PostSpace, "1");
+    EXPECT_EQ(editor.controls().MaxSizeOption, DisplayFormatEditor::kNormal);
+
+    editor.LoadList({"entry without closing line"});
+    EXPECT_EQ(lines.ListCount(), 2);
+    EXPECT_EQ(editor.Lines().back(), "");
+}
+
+TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCannotBuild) {
+    editor.LoadList({""});
+    lines.SetListIndex(-1);
+    editor.Add();
+    EXPECT_EQ(Messages(), std::vector<std::string>{"No entry selected."});
+
+    editor.ChooseField(Item(108));
+    EXPECT_FALSE(editor.state().LiteralEnabled);
+    auto& c = editor.controls();
+    c.NewLine = c.UpperCase = true;
+    c.MaxSize = "20";
+    c.PostSpace = "1";
+    editor.Add(); // nothing selected: before the closing line
+    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"NU  0020 0001 0108 FamilyName", ""}));
+    EXPECT_EQ(lines.ListIndex(), 0);
+    // The entry parses back to what was chosen.
+    const auto e = DisplayFormatEntry::Parse(lines.List(0));
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->MaxSize, 20);
+    EXPECT_EQ(e->FieldId, 108);
+
+    // A five-digit Max Size typed and never left is built clamped into its four columns.
+    editor.ChooseField(0);
+    EXPECT_TRUE(editor.state().LiteralEnabled);
+    c = {};
+    c.Chooser = 0;
+    c.LiteralText = "Name: ";
+    c.MaxSize = "99999";
+    c.PostSpace = "0";
+    editor.Add();
+    EXPECT_EQ(lines.List(0), "    0500 0000 9999 Name: ");
+    EXPECT_EQ(DisplayFormatEntry::Parse(lines.List(0))->FieldId, 9999);
+
+    editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfLine);
+    EXPECT_FALSE(editor.state().MaxSizeEnabled);
+    editor.Add();
+    EXPECT_EQ(lines.List(0), "    EOL  0000 9999 Name: ");
+    editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfField);
+    editor.Add();
+    EXPECT_EQ(lines.List(0), "    EOF  0000 9999 Name: ");
+
+    editor.ChooseMaxSizeOption(DisplayFormatEditor::kNormal);
+    EXPECT_EQ(c.MaxSize, "100");
+    c.PostSpace = "";
+    const int before = lines.ListCount();
+    editor.Add();
+    EXPECT_EQ(lines.ListCount(), before);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"The Post Space box must hold a number from 0 to 500."});
+}
+
+TEST_F(DisplayFormatEditorTest, HundredEntriesRefuseAddAndPasteAndARefusedPasteKeepsTheClipboard) {
+    std::vector<std::string> full(100, "    EOF  0001 9999 x");
+    full.emplace_back();
+    editor.LoadList(full);
+    editor.Cut();
+    EXPECT_EQ(editor.state().ClipBoard, "    EOF  0001 9999 x");
+    editor.ChooseField(0);
+    editor.Add(); // 100 lines: still room for one
+    editor.Paste();
+    EXPECT_EQ(Messages(), std::vector<std::string>{kTooMany});
+    EXPECT_EQ(editor.state().ClipBoard, "    EOF  0001 9999 x") << "kept after the refusal";
+    editor.Add();
+    EXPECT_EQ(Messages(), std::vector<std::string>{kTooMany});
+    EXPECT_EQ(lines.ListCount(), DisplayFormatEditor::kMaxLines);
+
+    editor.Delete();
+    editor.Paste();
+    EXPECT_EQ(lines.ListCount(), DisplayFormatEditor::kMaxLines);
+    EXPECT_TRUE(editor.state().ClipBoard.empty());
+    EXPECT_FALSE(editor.state().Paste);
+    editor.Paste();
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Nothing to paste"});
+
+    // A stored list longer than 100 entries keeps every line; it only cannot grow.
+    std::vector<std::string> longer(130, "    EOF  0001 9999 y");
+    longer.emplace_back();
+    editor.LoadList(longer);
+    EXPECT_EQ(editor.Lines().size(), 131u);
+    EXPECT_EQ(ParseDisplayFormatList(editor.Lines()).size(), 100u);
+}
+
+TEST_F(DisplayFormatEditorTest, CutCopyDeleteSelectTheLineNowThereAndRefuseTheClosingLine) {
+    editor.LoadList({"a", "b", ""});
+    lines.SetListIndex(2);
+    for (auto command : {&DisplayFormatEditor::Edit, &DisplayFormatEditor::Cut, &DisplayFormatEditor::Copy,
+                         &DisplayFormatEditor::Delete})
+        (editor.*command)();
+    EXPECT_EQ(Messages(), std::vector<std::string>(4, "No Item selected"));
+    lines.SetListIndex(1);
+    editor.Copy();
+    editor.Cut();
+    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(lines.ListIndex(), 1);
+    lines.SetListIndex(0);
+    editor.Paste();
+    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"b", "a", ""}));
+    editor.Delete();
+    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(lines.ListIndex(), 0);
+}
+
+TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
+    // Written when field 108 had another title.
+    editor.LoadList({"NUV 0020 0001 0108 Surname", "    EOL  0000 9999 Tail", ""});
+    lines.SetListIndex(0);
+    editor.Edit();
+    auto st = editor.state();
+    EXPECT_TRUE(st.EditorMode && st.OkVisible);
+    EXPECT_FALSE(lines.Enabled());
+    EXPECT_FALSE(st.Add || st.Cut || st.Delete || st.Paste || st.Edit);
+    const auto& c = editor.controls();
+    EXPECT_TRUE(c.NewLine && c.UpperCase && c.FixedSize);
+    EXPECT_EQ(c.MaxSize, "0020") << "loading never runs the Normal option's 100";
+    EXPECT_EQ(c.MaxSizeOption, DisplayFormatEditor::kNormal);
+    EXPECT_EQ(c.PostSpace, "0001");
+    EXPECT_EQ(c.Chooser, Item(108));
+    EXPECT_EQ(c.LiteralText, "");
+
+    // The list commands do nothing while an entry is edited.
+    lines.SetListIndex(2);
+    editor.Cut();
+    editor.Delete();
+    editor.Add();
+    EXPECT_EQ(lines.ListCount(), 3);
+    editor.Ok();
+    EXPECT_EQ(lines.Lines(),
+              (std::vector<std::string>{"NUV 0020 0001 0108 FamilyName", "    EOL  0000 9999 Tail", ""}))
+        << "the edited line, with the current title";
+    EXPECT_TRUE(lines.Enabled());
+
+    lines.SetListIndex(1);
+    editor.Edit();
+    EXPECT_EQ(editor.controls().MaxSizeOption, DisplayFormatEditor::kEndOfLine);
+    EXPECT_EQ(editor.controls().LiteralText, "Tail");
+    EXPECT_EQ(editor.controls().Chooser, 0);
+    editor.controls().LiteralText = "changed";
+    editor.Escape();
+    EXPECT_EQ(lines.List(1), "    EOL  0000 9999 Tail");
+    EXPECT_FALSE(editor.state().EditorMode);
+
+    // An entry whose field is gone cannot be rebuilt: Ok says why and stays in the editor.
+    lines.SetList(0, "    0010 0001 0999 Gone");
+    lines.SetListIndex(0);
+    editor.Edit();
+    editor.Ok();
+    EXPECT_EQ(Messages(), std::vector<std::string>{"No entry selected."});
+    EXPECT_TRUE(editor.state().EditorMode);
+    editor.Escape();
+
+    // Hand-edited lines load as far as they are sound.
+    for (const std::string bad : {"N", "NU  00x0 0001 0108", "    99999999999999", "    EOF  zzzz 01"}) {
+        lines.SetList(0, bad);
+        lines.SetListIndex(0);
+        editor.Edit();
+        editor.Escape();
+    }
+    EXPECT_EQ(editor.controls().MaxSize, "EOF ") << "the last sound Max Size stays";
+}
+
+TEST_F(DisplayFormatEditorTest, NumericBoxesFilterPastedTextAndClampOnLeaving) {
+    EXPECT_EQ(NumericBoxText("12a3-4567", 5), "12345");
+    EXPECT_EQ(NumericBoxText("x", 3), "");
+    struct Case {
+        const char* text;
+        int previous, low, high, expected;
+    } cases[] = {
+        {"1001", 138, 1, 1000, 1000}, {"0", 138, 1, 1000, 1}, {"", 138, 1, 1000, 138},
+        {"51", 1, 1, 50, 50},         {"21", 0, 0, 20, 20},   {"99999", 50, 1, 10000, 10000},
+        {"301", 0, 0, 300, 300},      {"0", 10, 1, 1000, 1},  {"12345678901234567890", 5, 1, 500, 500},
+        {"1 2", 7, 0, 20, 7},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(NumericBoxValue(k.text, k.previous, k.low, k.high), k.expected) << k.text;
+
+    auto& c = editor.controls();
+    c.MaxSize = "0600";
+    editor.LeaveMaxSize();
+    EXPECT_EQ(c.MaxSize, "500");
+    c.PostSpace = "0";
+    editor.LeavePostSpace(); // leaving turns a post space of 0 into 1
+    EXPECT_EQ(c.PostSpace, "1");
+    c.PostSpace = "0007";
+    editor.LeavePostSpace();
+    EXPECT_EQ(c.PostSpace, "7") << "a click in and out keeps the value";
+    editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfField);
+    editor.LeaveMaxSize();
+    EXPECT_EQ(c.MaxSize, "EOF ");
+}
+
+} // namespace
+} // namespace zeva::test

@@ -1,0 +1,175 @@
+#include "settings/SetupLock.h"
+
+#include "SettingsFixture.h"
+#include "comms/CommShared.h"
+#include "flags/ModuleClass.h"
+#include "flags/SendToMonitor.h"
+#include "platform/memory/FakeClock.h"
+#include "platform/memory/RecordingMessageBox.h"
+#include "settings/ClientSettings.h"
+
+namespace zeva::test {
+namespace {
+
+// The lock wired as the main window wires it: flags through the module flag class, both keys
+// stored in a real settings database at every change.
+class SetupLockTest : public SettingsFixture {
+  protected:
+    void SetUp() override {
+        SettingsFixture::SetUp();
+        ASSERT_TRUE(modules.Connect("s07"));
+        lock = std::make_unique<SetupLock>(
+            settings, messages,
+            [this](const std::string& code) {
+                SendToMonitor(
+                    modules, [this](const CommType& p) { return sent.push_back(p), true; }, code, "", "");
+            },
+            [this](const ClientSettings& s) { StoreSetupLock(Db(true), s); });
+        lock->OnLockApplied([this](bool locked) { framesEnabled = !locked; });
+    }
+    std::vector<std::string> Messages() {
+        std::vector<std::string> texts;
+        for (const auto& m : messages.shown)
+            texts.push_back(m.text);
+        messages.shown.clear();
+        return texts;
+    }
+    ClientSettings Restart() {
+        ClientSettings r;
+        ReadOutputKeys(Db(false), r);
+        return r;
+    }
+    // The wire bytes a flag code gives, built the way the TEST flag is built.
+    std::string Expected(const char* code) {
+        CommType p;
+        p.Source = "s07";
+        p.Destination = "m**";
+        p.Created = clock.Now();
+        p.Text1 = std::to_string(modules.GetActionNo(code));
+        p.Text2 = p.Text3 = "s07";
+        std::string wire;
+        EXPECT_TRUE(BuildPacket(p, wire));
+        return wire;
+    }
+    std::string Wire(size_t i) {
+        std::string wire;
+        EXPECT_TRUE(i < sent.size() && BuildPacket(sent[i], wire));
+        return wire;
+    }
+
+    FakeClock clock{45351.5};
+    ModuleClass modules{clock};
+    ClientSettings settings;
+    RecordingMessageBox messages;
+    std::vector<CommType> sent;
+    std::unique_ptr<SetupLock> lock;
+    bool framesEnabled = true;
+};
+
+TEST_F(SetupLockTest, LockAndUnlockSendTheirFlagsAndStoreTheStateAtOnce) {
+    EXPECT_EQ(lock->view().Status, "UNLOCKED");
+    EXPECT_EQ(lock->view().ButtonCaption[0], "&Lock");
+    lock->Button(0); // locking asks for no password
+    EXPECT_TRUE(lock->Locked());
+    EXPECT_FALSE(framesEnabled);
+    EXPECT_EQ(lock->view().Status, "LOCKED");
+    EXPECT_EQ(lock->view().ButtonCaption[0], "&UnLock");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].Text1, "9");
+    EXPECT_EQ(Wire(0), Expected("PWLOCK"));
+    EXPECT_TRUE(Restart().SetupLockState) << "stored at the change, not at shutdown";
+
+    lock->Button(0);
+    EXPECT_EQ(lock->view().Step, SetupLock::kUnlock);
+    EXPECT_EQ(lock->view().BoxLabel[0], "Enter Password");
+    EXPECT_TRUE(lock->view().ClearBoxes);
+    EXPECT_FALSE(lock->view().ButtonVisible[0]);
+    EXPECT_EQ(lock->view().ButtonCaption[2], "&Cancel");
+    lock->Confirm(0, "Keystone"); // compared exactly
+    lock->Confirm(0, "Keystone"); // Enter, then the focus leaving the box: one attempt
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Incorrect password"});
+    EXPECT_TRUE(lock->Locked());
+    EXPECT_EQ(lock->view().Step, SetupLock::kIdle);
+
+    lock->Button(0);
+    lock->Confirm(0, "keystone");
+    EXPECT_FALSE(lock->Locked());
+    EXPECT_TRUE(framesEnabled);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(Wire(1), Expected("PWUNLOCK"));
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_FALSE(Restart().SetupLockState);
+}
+
+TEST_F(SetupLockTest, CancelConfirmsNothing) {
+    lock->Button(0);
+    lock->Button(0); // step 1
+    lock->Cancel();  // after typing the right password: still locked
+    EXPECT_TRUE(lock->Locked());
+    EXPECT_EQ(lock->view().Step, SetupLock::kIdle);
+    lock->Confirm(0, "keystone"); // a late focus-out of the hidden box
+    EXPECT_TRUE(lock->Locked());
+
+    lock->Button(1);
+    lock->Confirm(0, "keystone");
+    lock->Confirm(1, "new one");
+    EXPECT_EQ(lock->view().Step, SetupLock::kConfirm);
+    lock->Cancel();
+    lock->Confirm(2, "new one");
+    EXPECT_EQ(settings.SetUpPassword, "keystone");
+    EXPECT_EQ(sent.size(), 1u) << "only the PWLOCK";
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(SetupLockTest, PasswordChangeWhileLockedStepsAndMismatch) {
+    lock->Button(0);
+    lock->Button(1);
+    EXPECT_EQ(lock->view().BoxLabel[0], "Old Password");
+    lock->Confirm(0, "wrong");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Incorrect password"});
+    EXPECT_EQ(lock->view().Step, SetupLock::kIdle);
+
+    lock->Button(1);
+    lock->Confirm(0, "keystone");
+    EXPECT_EQ(lock->view().Step, SetupLock::kNewPassword);
+    EXPECT_EQ(lock->view().ActiveBox, 1);
+    lock->Confirm(0, "keystone"); // the old box losing the focus does not run step 3
+    EXPECT_EQ(lock->view().Step, SetupLock::kNewPassword);
+    lock->Confirm(1, "abc");
+    lock->Confirm(2, "abd");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"New Password and Confirmed Password do not match"});
+    EXPECT_EQ(settings.SetUpPassword, "keystone");
+
+    // An empty password confirmed empty is the password, after a restart too.
+    lock->Button(1);
+    lock->Confirm(0, "keystone");
+    lock->Confirm(1, "");
+    lock->Confirm(2, "");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Password Changed"});
+    EXPECT_EQ(settings.SetUpPassword, "");
+    EXPECT_TRUE(lock->Locked()) << "a change leaves the setup locked";
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(Wire(1), Expected("PWCHANGE"));
+    const ClientSettings r = Restart();
+    EXPECT_EQ(r.SetUpPassword, "");
+    EXPECT_TRUE(r.SetupLockState);
+
+    lock->Button(0);
+    lock->Confirm(0, "keystone");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Incorrect password"});
+    lock->Button(0);
+    lock->Confirm(0, "");
+    EXPECT_FALSE(lock->Locked());
+}
+
+TEST_F(SetupLockTest, StartUpAppliesTheStoredStateWithoutSendingOrStoring) {
+    settings.SetupLockState = true;
+    lock->ApplyStoredState();
+    EXPECT_FALSE(framesEnabled);
+    EXPECT_EQ(lock->view().Status, "LOCKED");
+    EXPECT_TRUE(sent.empty());
+    EXPECT_FALSE(Restart().SetupLockState);
+}
+
+} // namespace
+} // namespace zeva::test
