@@ -1,5 +1,6 @@
 #include "display/OutputFormatter.h"
 
+#include "common/Cp1252.h"
 #include "common/TextUtil.h"
 #include "display/ZVRecordClass.h"
 #include "model/ZVFieldClass.h"
@@ -87,7 +88,7 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
     bool textBeyond = false;
     for (const auto& e : entries) {
         std::string value = e.FieldId == DisplayFormatEntry::kLiteral ? e.Text : field(e.FieldId);
-        if (e.UpperCase) value = ToUpper(value);
+        if (e.UpperCase) value = Cp1252ToUpper(value);
         if (P >= lastBreak) {
             textBeyond = textBeyond || HasText(value);
             continue;
