@@ -83,8 +83,7 @@ std::optional<std::int64_t> ToCurrency(std::string_view text) {
     long long scale = 0; // value = digits * 10^scale
     size_t i = negative ? 1 : 0;
     for (; i < normal.size() && normal[i] != 'e'; ++i) {
-        if (normal[i] == '.')
-            continue;
+        if (normal[i] == '.') continue;
         digits += normal[i];
     }
     const size_t point = normal.find('.');
@@ -126,21 +125,24 @@ std::optional<std::int64_t> ToCurrency(std::string_view text) {
     for (char c : integer)
         magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
     if (!dropped.empty()) {
-        const bool aboveHalf = dropped[0] > '5' || (dropped[0] == '5' && dropped.find_first_not_of('0', 1) != std::string::npos);
+        const bool aboveHalf =
+            dropped[0] > '5' || (dropped[0] == '5' && dropped.find_first_not_of('0', 1) != std::string::npos);
         const bool half = dropped[0] == '5' && !aboveHalf;
         if (aboveHalf || (half && magnitude % 2 == 1)) ++magnitude;
     }
     const unsigned long long limit = negative ? 9223372036854775808ULL : 9223372036854775807ULL;
     if (magnitude > limit) return std::nullopt;
-    if (negative) return magnitude == limit ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(magnitude);
+    if (negative)
+        return magnitude == limit ? std::numeric_limits<std::int64_t>::min()
+                                  : -static_cast<std::int64_t>(magnitude);
     return static_cast<std::int64_t>(magnitude);
 }
 
 std::string CurrencyText(std::int64_t tenThousandths) {
     const bool negative = tenThousandths < 0;
     // The magnitude as unsigned, so the lowest value has one too.
-    const unsigned long long m =
-        negative ? 0ULL - static_cast<unsigned long long>(tenThousandths) : static_cast<unsigned long long>(tenThousandths);
+    const unsigned long long m = negative ? 0ULL - static_cast<unsigned long long>(tenThousandths)
+                                          : static_cast<unsigned long long>(tenThousandths);
     std::string out = (negative ? "-" : "") + std::to_string(m / 10000);
     std::string fraction = std::to_string(m % 10000);
     fraction.insert(0, 4 - fraction.size(), '0');

@@ -33,7 +33,8 @@ char FromCodePoint(char32_t cp) {
 
 unsigned char UpperByte(unsigned char b) {
     if (b >= 'a' && b <= 'z') return static_cast<unsigned char>(b - 0x20);
-    if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<unsigned char>(b - 0x20); // not the division sign
+    if (b >= 0xE0 && b <= 0xFE && b != 0xF7)
+        return static_cast<unsigned char>(b - 0x20); // not the division sign
     switch (b) {
     case 0x9A: // s caron
     case 0x9C: // oe
@@ -48,7 +49,8 @@ unsigned char UpperByte(unsigned char b) {
 
 unsigned char LowerByte(unsigned char b) {
     if (b >= 'A' && b <= 'Z') return static_cast<unsigned char>(b + 0x20);
-    if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<unsigned char>(b + 0x20); // not the times sign
+    if (b >= 0xC0 && b <= 0xDE && b != 0xD7)
+        return static_cast<unsigned char>(b + 0x20); // not the times sign
     switch (b) {
     case 0x8A:
     case 0x8C:

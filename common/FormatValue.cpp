@@ -574,7 +574,9 @@ FormatResult FormatDate(const Section& s, double value) {
             out += number(t.minute, p.count);
             break;
         case 'y':
-            out += p.count == 1 ? std::to_string(DayOfYear(t)) : p.count == 2 ? Pad(t.year % 100, 2) : Pad(t.year, 4);
+            out += p.count == 1   ? std::to_string(DayOfYear(t))
+                   : p.count == 2 ? Pad(t.year % 100, 2)
+                                  : Pad(t.year, 4);
             break;
         case 'h': {
             const int hour = twelveHour ? (t.hour % 12 == 0 ? 12 : t.hour % 12) : t.hour;
