@@ -252,7 +252,7 @@ bool ReadNumberSection(const Section& s, NumberLayout& lay) {
         }
     }
     // A ',' with an integer digit after it groups thousands; after the last one it divides by 1000;
-    // before any digit it is plain text.
+    // in a section without integer digits it is plain text.
     for (std::size_t i = 0; i < lay.slots.size(); ++i) {
         if (lay.slots[i].role != Role::Group) continue;
         const auto isInt = [](const Slot& x) { return x.role == Role::IntDigit; };
