@@ -2,6 +2,7 @@
 
 #include "common/TextUtil.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -69,6 +70,86 @@ std::optional<std::int16_t> ToInt16(std::string_view text) {
 }
 std::optional<std::int32_t> ToInt32(std::string_view text) {
     return ToInteger<std::int32_t>(text);
+}
+
+std::optional<std::int64_t> ToCurrency(std::string_view text) {
+    const std::string trimmed = Trim(text);
+    std::string normal;
+    if (!WellFormedNumber(trimmed, normal)) return std::nullopt;
+    // normal: [-] digits [. digits] [e [sign] digits]. Gather the mantissa digits and the power of
+    // ten of the last one, then shift to ten-thousandths.
+    const bool negative = !normal.empty() && normal[0] == '-';
+    std::string digits;
+    long long scale = 0; // value = digits * 10^scale
+    size_t i = negative ? 1 : 0;
+    for (; i < normal.size() && normal[i] != 'e'; ++i) {
+        if (normal[i] == '.') continue;
+        digits += normal[i];
+    }
+    const size_t point = normal.find('.');
+    if (point != std::string::npos) {
+        const size_t end = normal.find('e');
+        scale -= static_cast<long long>((end == std::string::npos ? normal.size() : end) - point - 1);
+    }
+    if (i < normal.size()) { // exponent
+        long long e = 0;
+        size_t k = i + 1;
+        const bool eNegative = k < normal.size() && normal[k] == '-';
+        if (k < normal.size() && (normal[k] == '+' || normal[k] == '-')) ++k;
+        for (; k < normal.size(); ++k)
+            e = std::min<long long>(e * 10 + (normal[k] - '0'), 100000); // far beyond any range
+        scale += eNegative ? -e : e;
+    }
+    const size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) return 0;
+    digits.erase(0, first);
+    scale += 4; // now value in ten-thousandths = digits * 10^scale
+    if (scale + static_cast<long long>(digits.size()) > 20) return std::nullopt; // far above the range
+    if (scale > 0) digits.append(static_cast<size_t>(scale), '0');
+    std::string integer = digits;
+    std::string dropped;
+    if (scale < 0) {
+        const size_t drop = static_cast<size_t>(-scale);
+        if (drop > digits.size()) return 0; // below half of the last place
+        if (drop == digits.size()) {
+            integer.clear();
+            dropped = digits;
+        } else {
+            integer = digits.substr(0, digits.size() - drop);
+            dropped = digits.substr(digits.size() - drop);
+        }
+    }
+    // Unsigned magnitude; at most 20 digits, which fits in 64 unsigned bits only below 1.8e19.
+    if (integer.size() > 19) return std::nullopt;
+    unsigned long long magnitude = 0;
+    for (char c : integer)
+        magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
+    if (!dropped.empty()) {
+        const bool aboveHalf =
+            dropped[0] > '5' || (dropped[0] == '5' && dropped.find_first_not_of('0', 1) != std::string::npos);
+        const bool half = dropped[0] == '5' && !aboveHalf;
+        if (aboveHalf || (half && magnitude % 2 == 1)) ++magnitude;
+    }
+    const unsigned long long limit = negative ? 9223372036854775808ULL : 9223372036854775807ULL;
+    if (magnitude > limit) return std::nullopt;
+    if (negative)
+        return magnitude == limit ? std::numeric_limits<std::int64_t>::min()
+                                  : -static_cast<std::int64_t>(magnitude);
+    return static_cast<std::int64_t>(magnitude);
+}
+
+std::string CurrencyText(std::int64_t tenThousandths) {
+    const bool negative = tenThousandths < 0;
+    // The magnitude as unsigned, so the lowest value has one too.
+    const unsigned long long m = negative ? 0ULL - static_cast<unsigned long long>(tenThousandths)
+                                          : static_cast<unsigned long long>(tenThousandths);
+    std::string out = (negative ? "-" : "") + std::to_string(m / 10000);
+    std::string fraction = std::to_string(m % 10000);
+    fraction.insert(0, 4 - fraction.size(), '0');
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
+    if (!fraction.empty()) out += "." + fraction;
+    return out;
 }
 
 std::optional<bool> ToBool(std::string_view text) {

@@ -14,6 +14,14 @@ std::optional<double> ToDouble(std::string_view text);
 // Fractions round half to even (2.5 -> 2, 3.5 -> 4); a value outside the type's range fails.
 std::optional<std::int16_t> ToInt16(std::string_view text);
 std::optional<std::int32_t> ToInt32(std::string_view text);
+// Currency: a fixed-point number of ten-thousandths, -922337203685477.5808 to 922337203685477.5807.
+// The decimal text itself is rounded to 4 decimals, half to even as the Currency type rounds
+// ("0.00015" -> 0.0002, "0.00025" -> 0.0002), never a binary double, so every digit of the range
+// counts; a value beyond the range after rounding does not convert.
+std::optional<std::int64_t> ToCurrency(std::string_view text);
+// The text of a currency value: its exact decimals, trailing zeros dropped ("12.5", "-0.0001", "3").
+std::string CurrencyText(std::int64_t tenThousandths);
+
 // "True" and "False" in any case, or any number (0 is false, everything else true).
 std::optional<bool> ToBool(std::string_view text);
 // True when ToDouble succeeds (the legacy IsNumeric for the texts the client meets).

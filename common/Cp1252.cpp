@@ -31,7 +31,53 @@ char FromCodePoint(char32_t cp) {
     return '?';
 }
 
+unsigned char UpperByte(unsigned char b) {
+    if (b >= 'a' && b <= 'z') return static_cast<unsigned char>(b - 0x20);
+    if (b >= 0xE0 && b <= 0xFE && b != 0xF7)
+        return static_cast<unsigned char>(b - 0x20); // not the division sign
+    switch (b) {
+    case 0x9A: // s caron
+    case 0x9C: // oe
+    case 0x9E: // z caron
+        return static_cast<unsigned char>(b - 0x10);
+    case 0xFF: // y diaeresis
+        return 0x9F;
+    default:
+        return b;
+    }
+}
+
+unsigned char LowerByte(unsigned char b) {
+    if (b >= 'A' && b <= 'Z') return static_cast<unsigned char>(b + 0x20);
+    if (b >= 0xC0 && b <= 0xDE && b != 0xD7)
+        return static_cast<unsigned char>(b + 0x20); // not the times sign
+    switch (b) {
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+        return static_cast<unsigned char>(b + 0x10);
+    case 0x9F:
+        return 0xFF;
+    default:
+        return b;
+    }
+}
+
 } // namespace
+
+std::string Cp1252ToUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(UpperByte(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string Cp1252ToLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(LowerByte(static_cast<unsigned char>(c)));
+    return out;
+}
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;

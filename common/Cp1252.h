@@ -11,4 +11,10 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // Characters CP1252 cannot hold become '?'; malformed UTF-8 bytes become '?' too.
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// Case of CP1252 text: every letter of the code page, not only a-z (e with acute <-> E with acute,
+// s caron <-> S caron, oe <-> OE, z caron <-> Z caron, y diaeresis <-> Y diaeresis). Sharp s and micro
+// sign have no upper-case form in the code page and stay; every other byte is kept.
+std::string Cp1252ToUpper(std::string_view text);
+std::string Cp1252ToLower(std::string_view text);
+
 } // namespace zeva

@@ -4,21 +4,51 @@
 
 namespace zeva {
 
-// Lays a number or a date-time out by a pattern, the one formatting rule set of the client.
+// Lays a number, a date-time or a text out by a pattern: the one formatting rule set of the client,
+// for its own fixed patterns ("0000", "dd/mm/yyyy", "hh:mm:ss dd/mm/yyyy", ...) and for the patterns
+// sites keep in the Format column of their field database. The language (docs/FORMATS.md):
 //
-// Digit patterns: made only of '0', '#', ',' and one '.': '0' is a digit with zero fill, '#' a digit
-//   without fill; the value is rounded half away from zero to the pattern's decimals, and an integer
-//   part wider than the pattern is written whole ("00" gives 7 -> "07", 2.5 -> "03", 123 -> "123").
-//   A ',' anywhere in the integer part groups thousands.
-// Date-time patterns (day first): "dd" day, "d" day without fill, "mm" month, "m" month without fill,
-//   "yyyy" and "yy" year, "hh" hour of 24, "h" without fill, "nn" minutes, "ss" seconds;
-//   "mm"/"m" directly after an hour part (or directly before a seconds part) means minutes.
-//   Every other character stands for itself; text between double quotes and a character after '\'
-//   are copied literally.
-// An empty pattern gives the value's general text (DoubleText).
+// - Named formats, matched without regard to case: General Number, Currency, Fixed, Standard,
+//   Percent, Scientific, Yes/No, True/False, On/Off, General Date, Long Date, Medium Date, Short
+//   Date, Long Time, Medium Time, Short Time.
+// - Digit patterns: '0' a digit with zero fill, '#' a digit without fill, one '.', ',' between digit
+//   placeholders groups thousands (after the last one it divides by 1000), '%' multiplies by 100,
+//   E+ E- e+ e- scientific notation; any other character stands for itself wherever it is. Up to four
+//   sections split by ';': positive, negative, zero, empty value. The value is rounded half away from
+//   zero on its decimal text; an integer part wider than the pattern is written whole.
+// - Text patterns: '@' a character or a blank, '&' a character or nothing, filled from the right
+//   unless '!' is present; '<' and '>' force lower and upper case.
+// - Date-time patterns, day first: d dd ddd dddd ddddd dddddd, m mm mmm mmmm, y yy yyyy, h hh, n nn,
+//   s ss, w ww, q, c, ttttt, and AM/PM am/pm A/P a/p AMPM (12-hour clock); m or mm right after an hour
+//   part or right before a seconds part means minutes.
+// - Text between double quotes and the character after '\' are copied as they stand.
+
+enum class FormatStatus {
+    Done,       // text holds the laid-out value
+    NotApplied, // the pattern cannot lay this value out; the caller shows the value's standard text
+    OutOfRange, // a date-time pattern met a number outside the years a date-time can hold
+};
+
+struct FormatResult {
+    FormatStatus status = FormatStatus::NotApplied;
+    std::string text;
+};
+
+// A number (or a date-time double) by any pattern; an empty pattern gives DoubleText.
+FormatResult TryFormatValue(double value, std::string_view pattern);
+// A text by a text pattern (a second ';' section serves the empty text); NotApplied for any other
+// kind of pattern.
+FormatResult TryFormatText(std::string_view text, std::string_view pattern);
+// The empty value (a field sent without text): the fourth section of a digit pattern or the second
+// of a text pattern; NotApplied when the pattern has none.
+FormatResult TryFormatEmpty(std::string_view pattern);
+
+// TryFormatValue's text; the general text (DoubleText) when the pattern cannot be applied and ""
+// for a date-time out of range, never a made-up value.
 std::string FormatValue(double value, std::string_view pattern);
 
-// True when the pattern holds date-time parts (d, m, y, h, n, s outside quotes).
+// What a pattern lays out, after named formats are resolved: a date-time, a text.
 bool IsDatePattern(std::string_view pattern);
+bool IsTextPattern(std::string_view pattern);
 
 } // namespace zeva

@@ -82,6 +82,13 @@ CalendarTime OleToCalendar(double date) {
     return c;
 }
 
+std::optional<CalendarTime> OleToCalendarChecked(double date) {
+    if (!std::isfinite(date) || date <= -657435.0 || date >= 2958466.0) return std::nullopt;
+    const CalendarTime c = OleToCalendar(date);
+    if (c.year < 100 || c.year > 9999) return std::nullopt;
+    return c;
+}
+
 double OleTime(int hour, int minute, int second) {
     return static_cast<double>(hour * 3600 + minute * 60 + second) / 86400.0;
 }

@@ -19,6 +19,9 @@ std::optional<double> OleFromCalendar(const CalendarTime& t);
 // A date double to calendar fields, rounded to the nearest second. Before 1899-12-30 the integer
 // part counts days back and the fraction still counts forward, as OLE dates do.
 CalendarTime OleToCalendar(double date);
+// As OleToCalendar, but nullopt for a date outside 0100-01-01 00:00:00 to 9999-12-31 23:59:59 (after
+// rounding to the second), the years a date-time can hold, instead of a made-up day.
+std::optional<CalendarTime> OleToCalendarChecked(double date);
 // Time-of-day double (0 <= t < 1) from hours, minutes and seconds.
 double OleTime(int hour, int minute, int second);
 

@@ -1,5 +1,6 @@
 #include "display/OutputFormatter.h"
 
+#include "common/Cp1252.h"
 #include "common/TextUtil.h"
 #include "display/ZVRecordClass.h"
 #include "model/ZVFieldClass.h"
@@ -84,7 +85,7 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
     // "{more}". The line stays bounded by the record's own text.
     for (const auto& e : entries) {
         std::string value = e.FieldId == DisplayFormatEntry::kLiteral ? e.Text : field(e.FieldId);
-        if (e.UpperCase) value = ToUpper(value);
+        if (e.UpperCase) value = Cp1252ToUpper(value);
         if (e.NewLine) line.append(W - line.size() % W, ' ');
         if (e.MaxSize != DisplayFormatEntry::kEof) {
             const bool eol = e.MaxSize == DisplayFormatEntry::kEol;

@@ -13,8 +13,6 @@ namespace zeva {
 
 namespace {
 
-constexpr double kCurrencyMax = 922337203685477.5807;
-
 // Reads 1 to max digits at pos; advances pos.
 bool Digits(std::string_view t, std::size_t& pos, int maxDigits, int& value, int* count = nullptr) {
     int n = 0;
@@ -48,61 +46,6 @@ bool ParseTime(std::string_view t, std::size_t& pos, int& h, int& m, int& s) {
         }
     }
     return h < 24 && m < 60 && s < 60;
-}
-
-std::string ApplyTextPattern(std::string_view value, std::string_view pattern) {
-    // '@' is a character or a blank, '&' a character or nothing; placeholders fill from the right
-    // unless the pattern starts with '!'; '<' and '>' force lower and upper case.
-    bool leftToRight = false, lower = false, upper = false;
-    std::string slots;
-    for (char c : pattern) {
-        if (c == '!')
-            leftToRight = true;
-        else if (c == '<')
-            lower = true;
-        else if (c == '>')
-            upper = true;
-        else
-            slots += c;
-    }
-    std::string v(value);
-    if (lower) v = ToLower(v);
-    if (upper) v = ToUpper(v);
-    std::string out;
-    if (leftToRight) {
-        std::size_t next = 0;
-        for (char c : slots) {
-            if (c == '@' || c == '&') {
-                if (next < v.size())
-                    out += v[next++];
-                else if (c == '@')
-                    out += ' ';
-            } else {
-                out += c;
-            }
-        }
-        if (next < v.size()) out += v.substr(next);
-        return out;
-    }
-    // Right to left: the value's last characters go into the last placeholders; characters left
-    // over stand in front.
-    std::string reversed;
-    std::size_t next = v.size();
-    for (auto it = slots.rbegin(); it != slots.rend(); ++it) {
-        if (*it == '@' || *it == '&') {
-            if (next > 0)
-                reversed += v[--next];
-            else if (*it == '@')
-                reversed += ' ';
-        } else {
-            reversed += *it;
-        }
-    }
-    return v.substr(0, next) + std::string(reversed.rbegin(), reversed.rend());
-}
-
-bool IsTextPattern(std::string_view pattern) {
-    return pattern.find_first_of("@&<>!") != std::string_view::npos;
 }
 
 } // namespace
@@ -243,9 +186,9 @@ std::optional<FieldValue> FieldValue::Convert(std::int16_t vtype, std::string_vi
         return v;
     }
     case 6: {
-        auto d = ToDouble(text);
-        if (!d || !std::isfinite(*d) || std::fabs(*d) > kCurrencyMax) return std::nullopt;
-        v.int_ = std::llround(*d * 10000.0);
+        auto c = ToCurrency(text);
+        if (!c) return std::nullopt;
+        v.int_ = *c;
         return v;
     }
     case 7: {
@@ -312,12 +255,12 @@ std::string FieldValue::Text() const {
     case 14:
         return DoubleText(real_);
     case 6:
-        return DoubleText(static_cast<double>(int_) / 10000.0);
+        return CurrencyText(int_);
     case 7: {
-        const double day = std::trunc(real_);
-        if (real_ == day) return FormatValue(real_, "dd/mm/yyyy");
-        if (day == 0) return FormatValue(real_, "hh:mm:ss");
-        return FormatValue(real_, "dd/mm/yyyy hh:mm:ss");
+        // The time alone on day 0 (midnight included), the date alone at midnight; "" outside the
+        // years a date-time can hold.
+        FormatResult r = TryFormatValue(real_, "General Date");
+        return r.status == FormatStatus::Done ? std::move(r.text) : std::string();
     }
     case 8:
     case 12:
@@ -327,23 +270,42 @@ std::string FieldValue::Text() const {
     }
 }
 
-std::string FieldValue::Format(std::string_view pattern) const {
-    if (pattern.empty()) return Text();
-    if (vtype_ == 8 || vtype_ == 12) {
-        if (IsTextPattern(pattern)) return ApplyTextPattern(text_, pattern);
-        // A text that reads as a number or a date takes a number or date pattern; any other text
+std::optional<std::string> FieldValue::Format(std::string_view pattern) const {
+    const bool isText = vtype_ == 8 || vtype_ == 12;
+    if (pattern.empty()) {
+        std::string text = Text();
+        if (vtype_ == 7 && text.empty()) return std::nullopt;
+        return text;
+    }
+    // Laid out, left in the standard text when the pattern cannot take the value, or a failure
+    // when a date-time pattern meets a number no date can hold.
+    const auto settle = [this](FormatResult r) -> std::optional<std::string> {
+        switch (r.status) {
+        case FormatStatus::Done:
+            return std::move(r.text);
+        case FormatStatus::NotApplied:
+            return Text();
+        case FormatStatus::OutOfRange:
+            break;
+        }
+        return std::nullopt;
+    };
+    if (IsTextPattern(pattern)) return settle(TryFormatText(Text(), pattern));
+    if (isText) {
+        if (text_.empty()) {
+            FormatResult r = TryFormatEmpty(pattern);
+            if (r.status == FormatStatus::Done) return std::move(r.text);
+        }
+        // A text that reads as a date or a number takes a date or number pattern; any other text
         // stays as it is.
         if (IsDatePattern(pattern)) {
-            if (auto d = ParseDateTime(text_)) return FormatValue(*d, pattern);
+            if (auto d = ParseDateTime(text_)) return settle(TryFormatValue(*d, pattern));
         }
-        if (auto d = ToDouble(text_)) return FormatValue(*d, pattern);
+        if (auto d = ToDouble(text_)) return settle(TryFormatValue(*d, pattern));
         return text_;
     }
-    if (auto n = Number()) {
-        if (IsTextPattern(pattern)) return ApplyTextPattern(Text(), pattern);
-        return FormatValue(*n, pattern);
-    }
-    return {};
+    if (auto n = Number()) return settle(TryFormatValue(*n, pattern));
+    return std::string();
 }
 
 } // namespace zeva

@@ -25,7 +25,8 @@ class FieldValue {
     // text converted to the type of code vtype; nullopt when it does not convert. Codes that
     // carry no value give an Empty value.
     static std::optional<FieldValue> Convert(std::int16_t vtype, std::string_view text);
-    // The empty value of a type: 0, "", False, 30/12/1899; Empty for codes without a value.
+    // The empty value of a type: 0, "", False, date 0 (30/12/1899, shown as "00:00:00"); Empty for
+    // codes without a value.
     static FieldValue EmptyOf(std::int16_t vtype);
     static bool CarriesValue(std::int16_t vtype);
     // The type's name as the Fields window shows it ("Integer", ..., "Unknown").
@@ -37,11 +38,14 @@ class FieldValue {
     std::int16_t VType() const { return vtype_; }
     bool IsEmpty() const { return !CarriesValue(vtype_); }
     // The standard text: integers in decimal, floating point in the shortest general form,
-    // Booleans "True"/"False", dates day first ("03/02/2001 04:05:06", the date or the time
-    // alone when the other part is zero), texts unchanged.
+    // Booleans "True"/"False", currency with its exact decimals ("12.5"), dates day first
+    // ("03/02/2001 04:05:06"; the time alone when the whole-day part is 0, midnight included; the date
+    // alone at midnight of any other day), texts unchanged.
     std::string Text() const;
-    // Laid out with a display format pattern; an empty pattern gives Text().
-    std::string Format(std::string_view pattern) const;
+    // Laid out with a display format pattern (docs/FORMATS.md); an empty pattern gives Text(), and
+    // so does a pattern that cannot lay this value out. nullopt when the value cannot be shown: a
+    // date-time pattern (or a Date value) outside the years a date-time can hold.
+    std::optional<std::string> Format(std::string_view pattern) const;
     // The value as a number (Booleans -1/0, dates their double); nullopt for texts and Empty.
     std::optional<double> Number() const;
     long long Int() const { return int_; }

@@ -556,8 +556,9 @@ std::string ZVFieldClass::FFormatField(std::int16_t index, std::string_view targ
         return {};
     }
     const auto value = FieldValue::Convert(f->VType, target);
-    valid_ = value.has_value();
-    return value ? value->Format(f->DFormat) : std::string();
+    auto text = value ? value->Format(f->DFormat) : std::nullopt;
+    valid_ = text.has_value();
+    return text ? std::move(*text) : std::string();
 }
 
 // ---- grid rows ----

@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
+#include <optional>
 
 using namespace zeva;
 
@@ -16,16 +19,6 @@ double Date(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
     return OleFromCalendar({y, m, d, h, mi, s}).value();
 }
 } // namespace
-
-TEST(FormatValue, DigitPatternsFillWithZerosAndNeverCut) {
-    EXPECT_EQ(FormatValue(7, "0000"), "0007");
-    EXPECT_EQ(FormatValue(7, "000"), "007");
-    EXPECT_EQ(FormatValue(7, "00"), "07");
-    EXPECT_EQ(FormatValue(123, "00"), "123");
-    EXPECT_EQ(FormatValue(0, "00"), "00");
-    EXPECT_EQ(FormatValue(-7, "00"), "-07");
-    EXPECT_EQ(FormatValue(12345, "0000"), "12345");
-}
 
 TEST(FormatValue, DigitPatternsRoundHalfAwayFromZero) {
     EXPECT_EQ(FormatValue(2.5, "00"), "03");
@@ -46,21 +39,6 @@ TEST(FormatValue, OptionalDigitsGroupingAndLiterals) {
     EXPECT_EQ(FormatValue(0.25, ""), "0.25");
 }
 
-TEST(FormatValue, EveryDatePatternTheClientUses) {
-    const double t = Date(2001, 2, 3, 4, 5, 6);
-    EXPECT_EQ(FormatValue(t, "dd/mm/yyyy"), "03/02/2001");
-    EXPECT_EQ(FormatValue(t, "dd-mm-yyyy"), "03-02-2001");
-    EXPECT_EQ(FormatValue(t, "dd/mm/yy"), "03/02/01");
-    EXPECT_EQ(FormatValue(t, "dd-mm-yy"), "03-02-01");
-    EXPECT_EQ(FormatValue(t, "hh:mm:ss"), "04:05:06");
-    EXPECT_EQ(FormatValue(t, "yyyymmdd"), "20010203");
-    EXPECT_EQ(FormatValue(t, "hhmmss"), "040506");
-    EXPECT_EQ(FormatValue(t, "ddmmyyyy"), "03022001");
-    EXPECT_EQ(FormatValue(t, "hh:mm:ss dd/mm/yyyy"), "04:05:06 03/02/2001");
-    EXPECT_EQ(FormatValue(t, "dd/mm/yy hh:mm:ss "), "03/02/01 04:05:06 ");
-    EXPECT_EQ(FormatValue(t, "dd-mm-yyyy-hh-mm-ss"), "03-02-2001-04-05-06");
-}
-
 TEST(FormatValue, DateNamesAndMinutesAfterHours) {
     const double t = Date(2024, 12, 31, 23, 59, 58);
     EXPECT_EQ(FormatValue(t, "ddd d mmm yyyy"), "Tue 31 Dec 2024");
@@ -69,6 +47,186 @@ TEST(FormatValue, DateNamesAndMinutesAfterHours) {
     EXPECT_EQ(FormatValue(t, "nn:ss"), "59:58");
     EXPECT_EQ(FormatValue(t, "\"at\" hh"), "at 23");
     EXPECT_EQ(FormatValue(0, "dd/mm/yyyy"), "30/12/1899");
+}
+
+// Every pattern the client writes itself, pinned: stored file names, log lines and packet texts
+// depend on them to the character.
+TEST(FormatValue, TheClientsOwnPatternsKeepTheirOutput) {
+    struct Case {
+        const char* pattern;
+        double value;
+        const char* expected;
+    };
+    const double t = Date(2001, 2, 3, 4, 5, 6);
+    const double evening = Date(2026, 12, 31, 23, 59, 59);
+    // clang-format off
+    const Case cases[] = {
+        {"0000", 7, "0007"}, {"0000", 0, "0000"}, {"0000", 12345, "12345"}, {"0000", 9999, "9999"},
+        {"000", 7, "007"}, {"000", 120, "120"}, {"00", 7, "07"}, {"00", -7, "-07"}, {"00", 99, "99"},
+        {"00", 100, "100"}, {"00", 123, "123"}, {"00", 0, "00"}, {"00", 2.5, "03"},
+        {"dd/mm/yyyy", t, "03/02/2001"}, {"dd-mm-yyyy", t, "03-02-2001"}, {"dd/mm/yy", t, "03/02/01"},
+        {"dd-mm-yy", t, "03-02-01"}, {"hh:mm:ss", t, "04:05:06"}, {"yyyymmdd", t, "20010203"},
+        {"hhmmss", t, "040506"}, {"ddmmyyyy", t, "03022001"}, {"hh:mm:ss dd/mm/yyyy", t, "04:05:06 03/02/2001"},
+        {"dd/mm/yy hh:mm:ss ", t, "03/02/01 04:05:06 "}, {"dd-mm-yyyy-hh-mm-ss", t, "03-02-2001-04-05-06"},
+        {"dd/mm/yyyy hh:mm:ss", evening, "31/12/2026 23:59:59"}, {"hh:mm:ss", 0, "00:00:00"},
+        {"hh:mm:ss", 0.5, "12:00:00"}, {"dd-mm-yyyy-hh-mm-ss", evening, "31-12-2026-23-59-59"},
+        {"dd/mm/yyyy", 0, "30/12/1899"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " on " + DoubleText(c.value));
+        EXPECT_EQ(FormatValue(c.value, c.pattern), c.expected);
+    }
+}
+
+struct PatternCase {
+    const char* pattern;
+    double value;
+    const char* expected;
+};
+
+void ExpectPatterns(const std::vector<PatternCase>& cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("'") + c.pattern + "' on " + DoubleText(c.value));
+        const FormatResult r = TryFormatValue(c.value, c.pattern);
+        EXPECT_EQ(r.status, FormatStatus::Done);
+        EXPECT_EQ(r.text, c.expected);
+    }
+}
+
+TEST(FormatValue, DigitPatternsKeepLiteralsSectionsPercentAndExponents) {
+    ExpectPatterns({
+        {"(00) 0000 0000", 311112222, "(03) 1111 2222"},
+        {"00-00", 1234, "12-34"},
+        {"0;(0)", -5, "(5)"},
+        {"0;(0)", 5, "5"},
+        {"0;(0);\"nil\"", 0, "nil"},
+        {"0;;\"nil\"", -3, "-3"}, // an empty section takes the first, sign and all
+        {"0%", 0.5, "50%"},
+        {"0.00%", 0.12345, "12.35%"},
+        {"#,##0.00", 1234567.891, "1,234,567.89"},
+        {"#,##0", -1234, "-1,234"},
+        {"0,000", 5, "0,005"},
+        {"#,##0,", 1234567, "1,235"}, // a trailing comma divides by 1000
+        {"0.00E+00", 12345, "1.23E+04"},
+        {"0.00E+00", 0.00012, "1.20E-04"},
+        {"0.00E+00", 0, "0.00E+00"},
+        {"0.0e-0", 12345, "1.2e4"},
+        {"0.0E+0", 9.99, "1.0E+1"},
+        {"00.0E+00", 12345, "12.3E+03"},
+        {"\"No. \"000", 42, "No. 042"},
+        {"\\#000", 42, "#042"},
+        {"Tel 000", -42, "-Tel 042"}, // the minus leads the whole text
+        {"$#,##0.00", -1234.5, "-$1,234.50"},
+        {"0.##", 2, "2."},
+        {"#.##", 0.5, ".5"},
+        {"0 \"days\"", 3, "3 days"},
+    });
+}
+
+TEST(FormatValue, NamedFormats) {
+    const double t = Date(2001, 2, 3, 15, 4, 5); // a Saturday afternoon
+    ExpectPatterns({
+        {"General Number", 1234.5, "1234.5"},
+        {"Currency", 1234.5, "$1,234.50"},
+        {"Currency", -1234.5, "-$1,234.50"},
+        {"Fixed", 1234.567, "1234.57"},
+        {"Standard", 1234.567, "1,234.57"},
+        {"Percent", 0.5, "50.00%"},
+        {"Scientific", 1234.5, "1.23E+03"},
+        {"Yes/No", 1, "Yes"},
+        {"Yes/No", -1, "Yes"},
+        {"Yes/No", 0, "No"},
+        {"true/false", 0, "False"},
+        {"On/Off", 2, "On"},
+        {"General Date", t, "03/02/2001 15:04:05"},
+        {"General Date", Date(2001, 2, 3), "03/02/2001"},
+        {"General Date", 0, "00:00:00"},
+        {"Long Date", t, "Saturday, 3 February 2001"},
+        {"Medium Date", t, "03-Feb-01"},
+        {"Short Date", t, "03/02/2001"},
+        {" short date ", t, "03/02/2001"},
+        {"Long Time", t, "15:04:05"},
+        {"Medium Time", t, "03:04 PM"},
+        {"Short Time", t, "15:04"},
+    });
+}
+
+TEST(FormatValue, DateAndTimeParts) {
+    const double t = Date(2001, 2, 3, 15, 4, 5);
+    ExpectPatterns({
+        {"hh:mm AM/PM", t, "03:04 PM"},
+        {"h:mm am/pm", t, "3:04 pm"},
+        {"h A/P", t, "3 P"},
+        {"h a/p", Date(2001, 2, 3, 9), "9 a"},
+        {"hh AMPM", t, "03 PM"},
+        {"h AM/PM", Date(2001, 2, 3), "12 AM"},
+        {"h AM/PM", Date(2001, 2, 3, 12), "12 PM"},
+        {"w ww q y", t, "7 5 1 34"},
+        {"ddddd", t, "03/02/2001"},
+        {"dddddd", t, "Saturday, 3 February 2001"},
+        {"c", t, "03/02/2001 15:04:05"},
+        {"ttttt", t, "15:04:05"},
+        {"d-mmm-yyyy", t, "3-Feb-2001"},
+        {"mmmm yy", t, "February 01"},
+        {"m/d/yy", t, "2/3/01"},
+        {"hh\\h nn", t, "15h 04"},
+        {"dd \"de\" mmmm", t, "03 de February"},
+    });
+}
+
+TEST(FormatValue, WhatCannotBeAppliedIsNeverGarbage) {
+    struct Case {
+        const char* pattern;
+        double value;
+        FormatStatus status;
+        const char* shown; // FormatValue's text
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"\"open", 12.5, FormatStatus::NotApplied, "12.5"}, {"0\\", 12.5, FormatStatus::NotApplied, "12.5"},
+        {"0;0;0;0;0", 12.5, FormatStatus::NotApplied, "12.5"}, {"0.0.0", 12.5, FormatStatus::NotApplied, "12.5"},
+        {"---", 12.5, FormatStatus::NotApplied, "12.5"}, {"\"text\"", 12.5, FormatStatus::NotApplied, "12.5"},
+        {"0", std::numeric_limits<double>::infinity(), FormatStatus::NotApplied, "0"},
+        {"dd/mm/yyyy", 1e9, FormatStatus::OutOfRange, ""}, {"Short Date", -700000, FormatStatus::OutOfRange, ""},
+        {"hh:mm", 2958465.9999999, FormatStatus::OutOfRange, ""}, // rounds into the year 10000
+        {"dd/mm/yyyy", -657434, FormatStatus::Done, "01/01/0100"},
+        {"dd/mm/yyyy hh:mm:ss", 2958465.99998, FormatStatus::Done, "31/12/9999 23:59:58"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("'") + c.pattern + "' on " + DoubleText(c.value));
+        EXPECT_EQ(TryFormatValue(c.value, c.pattern).status, c.status);
+        EXPECT_EQ(FormatValue(c.value, c.pattern), c.shown);
+    }
+}
+
+TEST(FormatValue, TextPatternsAndTheEmptyValue) {
+    struct Case {
+        const char* pattern;
+        const char* text;
+        const char* expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"@@@@@", "ab", "   ab"}, {"!@@@@@", "ab", "ab   "}, {"&&&&", "ab", "ab"}, {"(@@@) @@@", "0311", "(  0) 311"},
+        {">", "caf\xE9", "CAF\xC9"}, {"<", "\xC9T\xC9", "\xE9t\xE9"}, {"\"Ref \"@@@", "12", "Ref  12"},
+        {"!@;\"none\"", "", "none"}, {"@@@@", "longer", "longer"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("'") + c.pattern + "' on '" + c.text + "'");
+        const FormatResult r = TryFormatText(c.text, c.pattern);
+        EXPECT_EQ(r.status, FormatStatus::Done);
+        EXPECT_EQ(r.text, c.expected);
+    }
+    EXPECT_EQ(TryFormatText("abc", "0000").status, FormatStatus::NotApplied);
+    EXPECT_EQ(TryFormatValue(12, "@@@@").text, "  12");
+    EXPECT_EQ(TryFormatEmpty("0;-0;0;\"n/a\"").text, "n/a");
+    EXPECT_EQ(TryFormatEmpty("0").status, FormatStatus::NotApplied);
+    EXPECT_TRUE(IsDatePattern("Short Date"));
+    EXPECT_FALSE(IsDatePattern("Tel 000"));
+    EXPECT_FALSE(IsDatePattern("Name: @@@"));
 }
 
 TEST(OleDate, CalendarRoundTripAndEpoch) {
@@ -168,6 +326,66 @@ TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
     EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");    // not in the code page
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");          // cut sequence
     EXPECT_EQ(Utf8ToCp1252("\xFF\xFEz"), "??z");     // invalid bytes
+}
+
+TEST(Cp1252, CaseTakesEveryLetterOfTheCodePage) {
+    // Lower-case letters and their capitals: a-z, a grave to thorn but the division sign, s caron,
+    // oe, z caron, y diaeresis.
+    std::string lower, upper;
+    for (int b = 'a'; b <= 'z'; ++b)
+        lower += char(b), upper += char(b - 0x20);
+    for (int b = 0xE0; b <= 0xFE; ++b)
+        if (b != 0xF7) lower += char(b), upper += char(b - 0x20);
+    lower += "\x9A\x9C\x9E\xFF";
+    upper += "\x8A\x8C\x8E\x9F";
+    EXPECT_EQ(Cp1252ToUpper(lower), upper);
+    EXPECT_EQ(Cp1252ToLower(upper), lower);
+    // Every other byte stays: sharp s, micro sign, the signs, digits, controls.
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, char(b));
+        if (lower.find(char(b)) == std::string::npos) {
+            EXPECT_EQ(Cp1252ToUpper(one), one) << b;
+        }
+        if (upper.find(char(b)) == std::string::npos) {
+            EXPECT_EQ(Cp1252ToLower(one), one) << b;
+        }
+    }
+}
+
+TEST(Convert, CurrencyRoundsTheDecimalTextHalfToEvenWithinItsRange) {
+    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+    struct Case {
+        const char* text;
+        std::optional<std::int64_t> tenThousandths;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"0.00015", 2}, {"0.00025", 2}, {"0.00035", 4}, {"-0.00015", -2}, {"0.000250001", 3},
+        {"12.34567", 123457}, {" 7 ", 70000}, {"1E3", 10000000}, {"1.5e-4", 2}, {"1e-30", 0}, {"-0.00001", 0},
+        {"922337203685477.58", 9223372036854775800}, {"922337203685477.5807", kMax},
+        {"-922337203685477.5808", kMin}, {"922337203685477.5808", std::nullopt},
+        {"-922337203685477.5809", std::nullopt}, {"922337203685477.58075", std::nullopt},
+        {"1e30", std::nullopt}, {"99999999999999999999", std::nullopt}, {"abc", std::nullopt},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ToCurrency(c.text), c.tenThousandths);
+    }
+    EXPECT_EQ(CurrencyText(kMin), "-922337203685477.5808");
+    EXPECT_EQ(CurrencyText(125000), "12.5");
+    EXPECT_EQ(CurrencyText(-1), "-0.0001");
+    EXPECT_EQ(CurrencyText(0), "0");
+}
+
+TEST(OleDate, CheckedCalendarRefusesDatesNoYearCanHold) {
+    EXPECT_EQ(OleToCalendarChecked(-657434)->year, 100);
+    EXPECT_EQ(OleToCalendarChecked(2958465.5)->year, 9999);
+    for (double bad : {-657435.0, 2958466.0, 2958465.9999999, 1e9, std::nan("")}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(OleToCalendarChecked(bad).has_value());
+    }
 }
 
 TEST(SqliteDatabase, BoundParametersKeepAnyText) {

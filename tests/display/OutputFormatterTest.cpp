@@ -100,6 +100,9 @@ TEST_F(Output, OneRecordThroughTheBreakLoop) {
     };
     // clang-format off
     const Case cases[] = {
+        // CP1252 letters beyond a-z change case too; sharp s, micro sign and the division sign stay.
+        {"upper case takes every letter of the code page", 40, 0, 0, false, {FieldLine(101, "EOF ", 0, " U ")},
+         "caf\xE9 \xF1o\xEBl \x9A\x9C\x9E\xFF\xFE \xDF\xB5\xF7", "CAF\xC9 \xD1O\xCBL \x8A\x8C\x8E\x9F\xDE \xDF\xB5\xF7|\n"},
         {"first entry with N: blank first line", 10, 3, 0, false, {Literal("HELLO", 0, "EOF ", "N  ")}, "",
          "first-newline.txt"},
         {"a word moves whole after the indent", 20, 3, 2, false,

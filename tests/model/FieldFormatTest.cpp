@@ -78,6 +78,44 @@ TEST_F(FieldFormat, EveryTypeWithAPattern) {
     }
 }
 
+// Site patterns from the Format column, and values at the edges of their types: a result is the laid
+// out value, the standard text when the pattern cannot take the value, or "" with Valid False.
+TEST_F(FieldFormat, SitePatternsAndTheEdgesOfCurrencyAndDates) {
+    struct Case {
+        std::int16_t vtype;
+        const char* pattern;
+        const char* value;
+        const char* expected;
+        bool valid;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {8, "(00) 0000 0000", "0311112222", "(03) 1111 2222", true}, {3, "0;(0)", "-5", "(5)", true},
+        {3, "0;(0)", "5", "5", true}, {5, "0%", "0.5", "50%", true}, {2, "Yes/No", "1", "Yes", true},
+        {11, "On/Off", "False", "Off", true}, {11, "True/False", "True", "True", true},
+        {6, "Currency", "-1234.5", "-$1,234.50", true}, {7, "Short Date", "2001-02-03 15:04:05", "03/02/2001", true},
+        {7, "hh:mm AM/PM", "15:04", "03:04 PM", true}, {8, "Short Date", "2001-02-03", "03/02/2001", true},
+        {7, "0.00", "2001-02-03 12:00", "36925.50", true}, {8, ">", "\xE9t\xE9", "\xC9T\xC9", true},
+        {8, "0;0;0;\"none\"", "", "none", true}, {4, "0.0\"", "1.5", "1.5", true}, {5, "---", "2.5", "2.5", true},
+        {6, "\"open", "922337203685477.58", "922337203685477.58", true},
+        // Currency: the whole fixed-point range, rounded half to even on the decimal text.
+        {6, "", "922337203685477.58", "922337203685477.58", true},
+        {6, "", "-922337203685477.5808", "-922337203685477.5808", true},
+        {6, "", "922337203685477.5808", "", false}, {6, "", "1e20", "", false},
+        {6, "", "0.00015", "0.0002", true}, {6, "", "0.00025", "0.0002", true},
+        // Dates: midnight alone is a time; no date outside the years 100 to 9999.
+        {7, "", "00:00:00", "00:00:00", true}, {7, "", "00:00:01", "00:00:01", true},
+        {7, "", "2001-02-03 00:00:00", "03/02/2001", true}, {5, "dd/mm/yyyy", "99999999", "", false},
+        {8, "dd/mm/yyyy", "99999999", "", false}, {12, "Short Date", "-1000000", "", false},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.pattern + "' '" + c.value + "'");
+        EXPECT_EQ(Format(c.vtype, c.pattern, c.value), c.expected);
+        EXPECT_EQ(fields.Valid(), c.valid);
+    }
+}
+
 TEST_F(FieldFormat, TypeNamesAndAnUndefinedField) {
     const std::pair<int, const char*> names[] = {{2, "Integer"}, {7, "Date"},     {13, "DataObject"},
                                                  {17, "Byte"},   {8192, "Array"}, {15, "Unknown"},
