@@ -219,12 +219,14 @@ TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
     auto w = Window();
     ASSERT_EQ(w->shell().Load("05"), MainShell::LoadResult::Running);
     w->shell().ConnectCommand();
+    // Every caption shown, also those replaced within one tick (a refusal is reported at once).
     std::vector<std::string> captions;
+    QObject::connect(w.get(), &QWidget::windowTitleChanged,
+                     [&](const QString& t) { captions.push_back(t.toStdString()); });
     for (int i = 0; i < 12; ++i) {
         w->shell().Timer2Tick();
         w->client()->Tick();
         QCoreApplication::processEvents();
-        captions.push_back(w->windowTitle().toStdString());
     }
     const auto said = [&](const char* text) {
         return std::any_of(captions.begin(), captions.end(),
