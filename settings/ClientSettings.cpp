@@ -176,8 +176,11 @@ void ReadOutputSettings(SettingsDatabase& db, ClientSettings& s) {
     s.RecordWindowFont = GetOutputKey(db, "RecordWindowFont");
     s.DisplayFormatList.clear();
     const std::string countText = GetFieldsKey(db, "NoOfFields");
-    const int count =
-        std::max(0, (countText.empty() || countText == "NULL") ? 0 : int(ToInt16(countText).value_or(0)));
+    // At most 100 entries and the closing line are ever used: a count stored larger (by hand, or a
+    // damaged file) must not make start-up read tens of thousands of keys one connection each.
+    constexpr int kMaxLines = 101;
+    const int count = std::clamp(
+        (countText.empty() || countText == "NULL") ? 0 : int(ToInt16(countText).value_or(0)), 0, kMaxLines);
     // The count includes the closing line, whose key is never written: a key left there by an
     // earlier, longer list would otherwise come back as a closing line holding an old entry.
     for (int i = 1; i < count; ++i) {

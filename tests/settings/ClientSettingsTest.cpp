@@ -159,6 +159,11 @@ TEST_F(ClientSettingsTest, RecordQueueCapacityIsReadIntoTheSetupBoxRange) {
         ReadOutputSettings(Db(false), s);
         EXPECT_EQ(s.MaxEntriesInRecords, read);
     }
+    // A display-format count far beyond what is ever used reads the 100 entries and the closing line.
+    Row("Setup\\OUTPUT\\Fields\\NoOfFields", "30000");
+    ClientSettings s;
+    ReadOutputSettings(Db(false), s);
+    EXPECT_EQ(s.DisplayFormatList.size(), 101u);
 }
 
 TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
