@@ -96,7 +96,7 @@ void CommDisplay::BuildWidgets() {
 
     lblError_ = new QLabel(this);
     lblError_->setObjectName(QStringLiteral("lblError"));
-    lblError_->setAccessibleName(QStringLiteral("lblError"));
+    lblError_->setAccessibleName(QStringLiteral("Error"));
     lblError_->setAccessibleDescription(QStringLiteral("Hub link status"));
     lblError_->setFont(sans);
     lblError_->setGeometry(Pixels(ConsoleLayout::kErrorLabel));
@@ -111,7 +111,7 @@ void CommDisplay::BuildWidgets() {
 
     lstClientLog_ = new QListWidget(this);
     lstClientLog_->setObjectName(QStringLiteral("lstClientLog"));
-    lstClientLog_->setAccessibleName(QStringLiteral("lstClientLog"));
+    lstClientLog_->setAccessibleName(QStringLiteral("Comms log"));
     lstClientLog_->setAccessibleDescription(QStringLiteral("Comms log, newest line on top"));
     // Uniform rows let the list skip measuring every line it holds.
     lstClientLog_->setUniformItemSizes(true);
@@ -119,7 +119,7 @@ void CommDisplay::BuildWidgets() {
 
     grid_ = new QTableWidget(this);
     grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
-    grid_->setAccessibleName(QStringLiteral("MSFlexGrid1"));
+    grid_->setAccessibleName(QStringLiteral("Member values"));
     grid_->setAccessibleDescription(QStringLiteral("Hub link member fields"));
     grid_->setFont(NamedFont("Courier New", QFont::TypeWriter));
     gridBox_ = std::make_unique<QtFlexGrid>(grid_);

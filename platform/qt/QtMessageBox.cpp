@@ -10,7 +10,9 @@ void QtMessageBox::Show(const std::string& text, MessageIcon icon, const std::st
     QMessageBox box(parent_);
     box.setWindowTitle(title.empty() ? QStringLiteral("ZEVA Screen Client") : ToQt(title));
     box.setText(ToQt(text));
-    box.setAccessibleName(QStringLiteral("Message"));
+    // A screen reader says the title, then the text.
+    box.setAccessibleName(box.windowTitle());
+    box.setAccessibleDescription(box.text());
     switch (icon) {
     case MessageIcon::Critical:
         box.setIcon(QMessageBox::Critical);

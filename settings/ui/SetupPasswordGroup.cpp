@@ -90,6 +90,7 @@ void SetupPasswordGroup::Show(const SetupLock::View& v) {
         cmdSetupPassword_[k]->setAccessibleName(ToQt(v.ButtonCaption[k]).remove(QLatin1Char('&')));
         cmdSetupPassword_[k]->setVisible(v.ButtonVisible[k]);
         lblSetupPassword_[k]->setText(ToQt(v.BoxLabel[k]));
+        lblSetupPassword_[k]->setAccessibleName(ToQt(v.BoxLabel[k]));
         txtSetupPassword_[k]->setAccessibleName(ToQt(v.BoxLabel[k]));
         if (v.ClearBoxes) txtSetupPassword_[k]->clear();
         txtSetupPassword_[k]->setEnabled(v.BoxVisible[k]);

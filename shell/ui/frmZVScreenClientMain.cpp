@@ -44,6 +44,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <type_traits>
+
 namespace zeva {
 namespace {
 
@@ -69,9 +71,17 @@ class CommDisplayLink final : public HubLink {
     CommDisplay& client_;
 };
 
-template <typename W> W* Named(W* widget, const char* name) {
+// The code name is the object name; the accessible name is what a person reads on the control or
+// would call it: the caption without its "&" when it has one, else the spoken name given.
+template <typename W> W* Named(W* widget, const char* name, const QString& spoken = {}) {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(QString::fromLatin1(name));
+    QString said = spoken;
+    if constexpr (std::is_base_of_v<QAbstractButton, W>) {
+        if (said.isEmpty()) said = widget->text();
+    } else if constexpr (std::is_base_of_v<QGroupBox, W>) {
+        if (said.isEmpty()) said = widget->title();
+    }
+    widget->setAccessibleName(said.remove(QLatin1Char('&')));
     return widget;
 }
 
@@ -79,7 +89,7 @@ template <typename W> W* Named(W* widget, const char* name) {
 
 frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::move(options)) {
     setObjectName(QStringLiteral("frmZVScreenClientMain"));
-    setAccessibleName(QStringLiteral("frmZVScreenClientMain"));
+    setAccessibleName(QStringLiteral("ZEVA Screen Client"));
     if (!options_.instanceLock) {
         ownLock_ = std::make_unique<QtInstanceLock>();
         options_.instanceLock = ownLock_.get();
@@ -115,7 +125,9 @@ frmZVScreenClientMain::~frmZVScreenClientMain() = default;
 void frmZVScreenClientMain::BuildWidgets() {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     const auto image = [this](const char* name, const QString& text, const QString& tip) {
-        auto* b = Named(new QToolButton(this), name);
+        auto* b = Named(new QToolButton(this), name,
+                        tip == QStringLiteral("Show CommClass") ? QStringLiteral("Comms console")
+                                                                : tip + QStringLiteral(" display"));
         b->setText(text);
         b->setToolTip(tip);
         b->setAutoRaise(true);
@@ -135,38 +147,43 @@ void frmZVScreenClientMain::BuildWidgets() {
         b->setGeometry(x, 2, 30, 22);
         x += 32;
     }
+    const char* labSpoken[] = {"Records processed", "Time of the last record", "Heartbeat"};
     const char* labNames[] = {"labRecordsProcessed(0)", "labRecordsProcessed(1)", "labRecordsProcessed(2)"};
     const int labX[] = {x + 8, x + 80, x + 230};
     const int labW[] = {70, 145, 12};
     for (int i = 0; i < 3; ++i) {
-        labRecordsProcessed_[size_t(i)] = Named(new QLabel(this), labNames[i]);
+        labRecordsProcessed_[size_t(i)] =
+            Named(new QLabel(this), labNames[i], QString::fromLatin1(labSpoken[i]));
         labRecordsProcessed_[size_t(i)]->setGeometry(labX[i], 4, labW[i], 18);
     }
-    Label1_ = Named(new QLabel(QStringLiteral("Buffer"), this), "Label1");
+    Label1_ = Named(new QLabel(QStringLiteral("Buffer"), this), "Label1", QStringLiteral("Buffer"));
     Label1_->setGeometry(x + 250, 4, 40, 18);
-    lbBufferInPtr_ = Named(new QLabel(QStringLiteral("0"), this), "lbBufferInPtr");
+    lbBufferInPtr_ =
+        Named(new QLabel(QStringLiteral("0"), this), "lbBufferInPtr", QStringLiteral("Records received"));
     lbBufferInPtr_->setGeometry(x + 292, 4, 28, 18);
-    lbBufferOutPtr_ = Named(new QLabel(QStringLiteral("0"), this), "lbBufferOutPtr");
+    lbBufferOutPtr_ =
+        Named(new QLabel(QStringLiteral("0"), this), "lbBufferOutPtr", QStringLiteral("Records shown"));
     lbBufferOutPtr_->setGeometry(x + 322, 4, 28, 18);
     // Packets the link discarded for a bad check: shown only once there are any.
-    lblBadPackets_ = Named(new QLabel(this), "lblBadPackets");
+    lblBadPackets_ = Named(new QLabel(this), "lblBadPackets", QStringLiteral("Bad packets discarded"));
     lblBadPackets_->setGeometry(x + 356, 4, 240, 18);
     lblBadPackets_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
     lblBadPackets_->hide();
 
-    lstOutput_ = Named(new QListWidget(this), "lstOutput");
+    lstOutput_ = Named(new QListWidget(this), "lstOutput", QStringLiteral("Output"));
     lstOutput_->setFont(fixed);
     // Every line has the same height: without this the list measures every line at each insert.
     lstOutput_->setUniformItemSizes(true);
-    lstFullFields_ = Named(new QListWidget(this), "lstFullFields");
+    lstFullFields_ = Named(new QListWidget(this), "lstFullFields", QStringLiteral("Full fields"));
     lstFullFields_->setFont(fixed);
     cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk");
 
     frmFields_ = Named(new QGroupBox(QStringLiteral("ZEVA Fields"), this), "frmFields");
-    MemberFlexGrid_ = Named(new QTableWidget(frmFields_), "MemberFlexGrid");
-    frmRecords_ = Named(new QGroupBox(QStringLiteral("RECORDS"), this), "frmRecords");
-    RecordFlexGrid_ = Named(new QTableWidget(frmRecords_), "RecordFlexGrid");
-    RecordListBox_ = Named(new QListWidget(frmRecords_), "RecordListBox");
+    MemberFlexGrid_ = Named(new QTableWidget(frmFields_), "MemberFlexGrid", QStringLiteral("Fields"));
+    frmRecords_ =
+        Named(new QGroupBox(QStringLiteral("RECORDS"), this), "frmRecords", QStringLiteral("Records window"));
+    RecordFlexGrid_ = Named(new QTableWidget(frmRecords_), "RecordFlexGrid", QStringLiteral("Records"));
+    RecordListBox_ = Named(new QListWidget(frmRecords_), "RecordListBox", QStringLiteral("Record list"));
     RecordListBox_->hide();
 
     frmDFSetup_ = Named(new QGroupBox(QStringLiteral("Setup"), this), "frmDFSetup");
@@ -186,7 +203,7 @@ void frmZVScreenClientMain::BuildWidgets() {
     auto* global = new QGridLayout(frmDFGlobal_);
     const auto box = [&](const char* name, const char* caption, int row) {
         auto* label = new QLabel(QString::fromLatin1(caption), frmDFGlobal_);
-        auto* edit = Named(new QLineEdit(frmDFGlobal_), name);
+        auto* edit = Named(new QLineEdit(frmDFGlobal_), name, QString::fromLatin1(caption));
         label->setBuddy(edit);
         global->addWidget(label, row, 0);
         global->addWidget(edit, row, 1);
@@ -257,7 +274,7 @@ void frmZVScreenClientMain::BuildWidgets() {
 
     frmClients_ = Named(new QGroupBox(QStringLiteral("X25 Client Selection"), frmDFSetup_), "frmClients");
     auto* clients = new QVBoxLayout(frmClients_);
-    lstClients_ = Named(new QListWidget(frmClients_), "lstClients");
+    lstClients_ = Named(new QListWidget(frmClients_), "lstClients", QStringLiteral("X25 clients"));
     lstClients_->setSelectionMode(QAbstractItemView::MultiSelection);
     clients->addWidget(lstClients_);
     cmdMonitorSelectAll_ =
@@ -271,13 +288,13 @@ void frmZVScreenClientMain::BuildWidgets() {
     connect(cmdMonitorSelectAll_, &QPushButton::clicked, lstClients_, &QListWidget::selectAll);
     connect(cmdMonitorClearAll_, &QPushButton::clicked, lstClients_, &QListWidget::clearSelection);
     connect(cmdMonitorTest_, &QPushButton::clicked, this, [this] { SendFlag("TEST"); });
-    lblVersion_ = Named(new QLabel(frmClients_), "lblVersion");
+    lblVersion_ = Named(new QLabel(frmClients_), "lblVersion", QStringLiteral("Version"));
     clients->addWidget(lblVersion_);
     setupLayout->addWidget(frmClients_, 1, 1);
 
     frmOutputTest_ = Named(new QGroupBox(QStringLiteral("Output Test"), frmDFSetup_), "frmOutputTest");
     auto* test = new QGridLayout(frmOutputTest_);
-    txtDFTest_ = Named(new QLineEdit(frmOutputTest_), "txtDFTest");
+    txtDFTest_ = Named(new QLineEdit(frmOutputTest_), "txtDFTest", QStringLiteral("Test record"));
     txtDFTest_->setFont(fixed);
     cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest");
     txtDFTestDefault_ =
@@ -301,7 +318,7 @@ void frmZVScreenClientMain::BuildWidgets() {
     for (int i = 0; i < 4; ++i) {
         optWindow_[size_t(i)] = new QRadioButton(QString::fromLatin1(targets[i]), frmFontSetup_);
         optWindow_[size_t(i)]->setObjectName(QStringLiteral("optWindow(%1)").arg(i));
-        optWindow_[size_t(i)]->setAccessibleName(optWindow_[size_t(i)]->objectName());
+        optWindow_[size_t(i)]->setAccessibleName(optWindow_[size_t(i)]->text());
         fontBox->addWidget(optWindow_[size_t(i)], 0, i);
         connect(optWindow_[size_t(i)], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) fonts_.SetTarget(i);
@@ -311,7 +328,7 @@ void frmZVScreenClientMain::BuildWidgets() {
     for (int i = 0; i < 3; ++i) {
         cmdSetupFont_[size_t(i)] = new QPushButton(QString::fromLatin1(fontButtons[i]), frmFontSetup_);
         cmdSetupFont_[size_t(i)]->setObjectName(QStringLiteral("cmdSetupFont(%1)").arg(i));
-        cmdSetupFont_[size_t(i)]->setAccessibleName(cmdSetupFont_[size_t(i)]->objectName());
+        cmdSetupFont_[size_t(i)]->setAccessibleName(cmdSetupFont_[size_t(i)]->text());
         fontBox->addWidget(cmdSetupFont_[size_t(i)], 1, i);
         connect(cmdSetupFont_[size_t(i)], &QPushButton::clicked, this, [this, i] { ChooseFont(i); });
     }
@@ -341,7 +358,7 @@ void frmZVScreenClientMain::BuildWidgets() {
         const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
         const RecordMenu menu = RecordMenu::Build(*records_, column);
         QMenu popup(this);
-        popup.setAccessibleName(QStringLiteral("RecordMenu"));
+        popup.setAccessibleName(QStringLiteral("Records columns"));
         const std::pair<const char*, RecordMenu::List> lists[] = {
             {"Insert (&Before)", RecordMenu::List::InsertBefore},
             {"Insert (&After)", RecordMenu::List::InsertAfter},
@@ -394,9 +411,9 @@ void frmZVScreenClientMain::BuildWidgets() {
 }
 
 void frmZVScreenClientMain::BuildMenu() {
-    mnuFile_ = Named(new QMenu(this), "mnuFile");
+    mnuFile_ = Named(new QMenu(this), "mnuFile", QStringLiteral("Main menu"));
     QMenu* display = mnuFile_->addMenu(QStringLiteral("&Display"));
-    display->setAccessibleName(QStringLiteral("mnuDisplay"));
+    display->setAccessibleName(QStringLiteral("Display"));
     const char* modes[] = {"None", "Output", "Fields", "Records", "&Setup", "&Full Fields"};
     for (int i = 0; i < 6; ++i) {
         QAction* a = display->addAction(QString::fromLatin1(modes[i]));
@@ -428,7 +445,7 @@ void frmZVScreenClientMain::BuildMenu() {
     display->addSeparator();
 
     QMenu* comm = mnuFile_->addMenu(QStringLiteral("&Comms"));
-    comm->setAccessibleName(QStringLiteral("mnuComm"));
+    comm->setAccessibleName(QStringLiteral("Comms"));
     for (auto& item : mnuCommI_)
         item = comm->addAction(QString());
     comm->addSeparator();

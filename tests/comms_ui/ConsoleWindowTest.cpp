@@ -67,9 +67,9 @@ TEST_F(ConsoleWindow, EveryControlHasAnAccessibleName) {
     for (const QWidget* w : children) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
     }
-    EXPECT_EQ(d.LogList()->accessibleName(), QStringLiteral("lstClientLog"));
-    EXPECT_EQ(d.MemberGrid()->accessibleName(), QStringLiteral("MSFlexGrid1"));
-    EXPECT_EQ(d.ErrorLabel()->accessibleName(), QStringLiteral("lblError"));
+    EXPECT_EQ(d.LogList()->accessibleName(), QStringLiteral("Comms log"));
+    EXPECT_EQ(d.MemberGrid()->accessibleName(), QStringLiteral("Member values"));
+    EXPECT_EQ(d.ErrorLabel()->accessibleName(), QStringLiteral("Error"));
     EXPECT_EQ(d.HideButton()->text(), QStringLiteral("Hide"));
 }
 

@@ -1,6 +1,7 @@
 // The hub setup dialog driven through its buttons on the offscreen platform.
 #include "comms/ui/frmHubSetup.h"
 #include "platform/memory/RecordingMessageBox.h"
+#include "tests/AccessibleNames.h"
 #include "tests/comms_ui/QtTestApp.h"
 
 #include <QApplication>
@@ -37,8 +38,7 @@ TEST_F(HubSetupDialog, ShowsTheValuesUnderItsOwnCaptions) {
     EXPECT_TRUE(labels.contains(QStringLiteral("Client Identifer")));
     EXPECT_TRUE(labels.contains(QStringLiteral("Server Address")));
     EXPECT_TRUE(labels.contains(QStringLiteral("Server Port")));
-    for (const QWidget* w : dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    EXPECT_EQ(test::UnspokenControls(dlg), std::vector<std::string>{});
 }
 
 TEST_F(HubSetupDialog, CancelAfterEditingChangesNothingAndOkTakesTheEdits) {

@@ -5,6 +5,7 @@
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/RecordingMessageBox.h"
 #include "shell/ui/frmZVScreenClientMain.h"
+#include "tests/AccessibleNames.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -133,17 +134,18 @@ TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
     ASSERT_EQ(clients->count(), 2);
     EXPECT_EQ(clients->item(0)->text(), QStringLiteral("x01"));
     EXPECT_TRUE(clients->item(1)->isSelected());
-    // Every control can be found by an accessibility name.
-    for (QWidget* child : w->findChildren<QWidget*>()) {
-        if (child->inherits("QTableCornerButton")) continue; // hidden with the headers
-        const bool control = qobject_cast<QAbstractButton*>(child) || qobject_cast<QListWidget*>(child) ||
-                             child->inherits("QLineEdit") || child->inherits("QTableWidget") ||
-                             child->inherits("QGroupBox");
-        if (control) {
-            EXPECT_FALSE(child->accessibleName().isEmpty())
-                << child->metaObject()->className() << " " << child->objectName().toStdString();
-        }
-    }
+    // Every control has a name a screen reader can say, in the window and in the comms console.
+    EXPECT_EQ(test::UnspokenControls(*w), std::vector<std::string>{});
+    ASSERT_NE(w->client(), nullptr);
+    EXPECT_EQ(test::UnspokenControls(*w->client()), std::vector<std::string>{});
+    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(output->accessibleName(), QStringLiteral("Output"));
+    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("cmdDFTest"))->accessibleName(), QStringLiteral("Test"));
+    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("txtDFCharWidth"))->accessibleName(),
+              QStringLiteral("Characters/Line"));
+    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("imgOutput"))->accessibleName(),
+              QStringLiteral("Output display"));
     // Outside admin mode the setup images are hidden and the main menu is out of reach.
     auto* setup = w->findChild<QAbstractButton*>(QStringLiteral("imgConfig3"));
     ASSERT_NE(setup, nullptr);
