@@ -151,6 +151,7 @@ void OutputFormatter::FormatRecordTextToOutput(const std::string& recordText) {
 void OutputFormatter::OutputBlock(const std::function<std::string(std::int16_t)>& field) {
     if (SingleRecord) output_.Clear();
     const auto pieces = LayoutRecord(entries_, OutputLayout::From(settings_), field);
+    lastBlockLines_ = pieces.size();
     const int postLines = std::clamp<int>(settings_.NoOfPostLines, 0, 20);
     for (int i = 0; i < postLines; ++i)
         InsertLine("");

@@ -51,6 +51,8 @@ class OutputFormatter {
     void FormatRecordToOutput(std::int16_t recordId);
     // The Output block of a record text that has no place in the record queue.
     void FormatRecordTextToOutput(const std::string& recordText);
+    // How many record lines the last Output block had (the top lines of the Output window after it).
+    std::size_t LastBlockLines() const { return lastBlockLines_; }
     void ShowFullFields(std::int16_t recordId);
     // Data intake's steps after a record is stored: the Output block, the Full fields list when
     // "&Auto Update FF" is ticked, the beep when "&Beep" is ticked.
@@ -88,6 +90,7 @@ class OutputFormatter {
     InsertFunction insert_;
     std::vector<DisplayFormatEntry> entries_;
     bool autoUpdateFF_ = false;
+    std::size_t lastBlockLines_ = 0;
     bool beep_ = false;
 };
 

@@ -59,8 +59,9 @@ bool ZVFieldClass::SetupFDBase(FieldDatabase* database) {
     return databaseReady_;
 }
 
-bool ZVFieldClass::SetupRLogging() {
+bool ZVFieldClass::SetupRLogging(const std::string& folder) {
     logRequested_ = true;
+    logFolder_ = folder.empty() ? std::string(".") : folder;
     return false;
 }
 
@@ -111,8 +112,10 @@ bool ZVFieldClass::Connect(const std::string& source) {
     }
 
     if (logRequested_) {
+        // The record log is a trail beside the displays: a folder it cannot write leaves the log
+        // off (RecordLogOn says so) rather than the field class unconnected and the station down.
         log_ = logFactory_ ? logFactory_() : nullptr;
-        outcome = (log_ && log_->Connect(".", userid_)) && outcome;
+        if (log_ && !log_->Connect(logFolder_, userid_)) log_.reset();
     }
     connected_ = connected_ || outcome;
     return outcome;

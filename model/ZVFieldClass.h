@@ -55,8 +55,11 @@ class ZVFieldClass {
     std::string Version() const { return "1.00.00"; }
     bool SetupFGrid(FlexGrid* grid, ListBox* list);
     bool SetupFDBase(FieldDatabase* database);
-    // Switches the record log on for the next Connect; the result is always false.
-    bool SetupRLogging();
+    // Switches the record log on for the next Connect; the result is always false. The log file
+    // lives under folder (LOGS inside it), the current folder by default.
+    bool SetupRLogging(const std::string& folder = ".");
+    // Whether the record log is on and writing (a log that could not start leaves it off).
+    bool RecordLogOn() const { return log_ != nullptr; }
     void SetRecordLogFactory(RecordLogFactory factory) { logFactory_ = std::move(factory); }
     void SetFieldChangeHandler(FieldChangeHandler handler) { onFieldChange_ = std::move(handler); }
     // When on, a newly added field is placed at grid row 1 at once (off by default).
@@ -223,6 +226,7 @@ class ZVFieldClass {
     bool databaseReady_ = false, gridReady_ = false, tableLoaded_ = false;
     bool connected_ = false, valid_ = false, autoMap_ = false;
     bool logRequested_ = false;
+    std::string logFolder_ = ".";
     std::string userid_ = "NOTINIT";
 
     std::vector<std::unique_ptr<ZVFieldType>> fields_;

@@ -118,12 +118,18 @@ void LoadAllSettings(SettingsDatabase& db, const std::string& userid, ClientSett
     s.Load = db.GetBool(section::Window, "Load", true);
     ReadWindowKeys(db, userid, s);
     s.FieldDataBaseFile = db.GetText(section::Setup, "FieldDataBaseFile", "ZEVAField.mdb");
+    s.RecordLog = db.GetBool(section::Setup, "RecordLog", false);
+    s.RecordLogFolder = db.GetText(section::Setup, "RecordLogFolder", "RecordLog");
+    s.LinkAlarm = db.GetBool(section::Window, "LinkAlarm", true);
     LoadTCPSettings(db, s);
 }
 
 void SaveAllSettings(SettingsDatabase& db, const std::string& userid, const ClientSettings& s) {
     db.Put(section::Setup, "X25TestData", s.X25TestData);
     db.Put(section::Setup, "FieldDataBaseFile", s.FieldDataBaseFile);
+    db.Put(section::Setup, "RecordLog", s.RecordLog);
+    db.Put(section::Setup, "RecordLogFolder", s.RecordLogFolder);
+    db.Put(section::Window, "LinkAlarm", s.LinkAlarm);
     db.Put(section::Window, "Load", false); // the next start is no first load
     WriteWindowKeys(db, userid, s);
     SaveTCPSettings(db, s);

@@ -33,8 +33,12 @@ struct ClientSettings {
     // Setup
     std::string X25TestData = kDefaultTestRecord;
     std::string FieldDataBaseFile = "ZEVAField.mdb";
+    // Setup\RecordLog: every record shown is kept in a record log under RecordLogFolder.
+    bool RecordLog = false;
+    std::string RecordLogFolder = "RecordLog";
     // Setup\WINDOW
-    bool Load = true; // FirstLoad
+    bool Load = true;      // FirstLoad
+    bool LinkAlarm = true; // the link-down alarm on top of the Output window
     std::int16_t WindowSelected = 2;
     std::array<std::int16_t, 6> XWindowState{2, 2, 2, 2, 2, 2};
     std::array<std::int32_t, 6> XWindowWidth{9375, 9375, 9375, 9375, 9375, 9375};

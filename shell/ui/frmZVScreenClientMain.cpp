@@ -5,21 +5,25 @@
 #include "common/TextUtil.h"
 #include "comms/ui/frmHubSetup.h"
 #include "display/DisplayFormatEntry.h"
+#include "display/GridText.h"
 #include "display/RecordMenu.h"
 #include "display/ui/DisplayFormatPage.h"
 #include "display/ui/FieldsWindow.h"
 #include "display/ui/NumericBoxFilter.h"
 #include "flags/SendToMonitor.h"
 #include "platform/qt/QtText.h"
+#include "recordlog/RStoreRecordLog.h"
 #include "settings/ui/SetupPasswordGroup.h"
 #include "shell/HubMember.h"
 #include "shell/InsertInDisplay.h"
 #include "shell/SetupBoxes.h"
 
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
@@ -28,6 +32,7 @@
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,6 +49,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <filesystem>
 #include <type_traits>
 
 namespace zeva {
@@ -171,10 +177,14 @@ void frmZVScreenClientMain::BuildWidgets() {
     lblBadPackets_->hide();
 
     lstOutput_ = Named(new QListWidget(this), "lstOutput", QStringLiteral("Output"));
+    lblLinkAlarm_ = Named(new QLabel(this), "lblLinkAlarm", QStringLiteral("Hub link"));
+    lblLinkAlarm_->setIndent(6);
+    lblLinkAlarm_->hide();
     lstOutput_->setFont(fixed);
     // Every line has the same height: without this the list measures every line at each insert.
     lstOutput_->setUniformItemSizes(true);
     lstFullFields_ = Named(new QListWidget(this), "lstFullFields", QStringLiteral("Full fields"));
+    lstFullFields_->setSelectionMode(QAbstractItemView::ExtendedSelection); // lines to copy
     lstFullFields_->setFont(fixed);
     cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk");
 
@@ -519,6 +529,40 @@ void Place(QWidget* w, const PaneRect& r) {
 }
 } // namespace
 
+void frmZVScreenClientMain::PlaceLinkAlarm() {
+    // The alarm line sits on top of the Output window and the list moves down under it, so the
+    // newest record stays in sight.
+    QRect pane = lstOutput_->geometry();
+    pane.adjust(0, -alarmShiftPx_, 0, 0);
+    alarmShiftPx_ = lblLinkAlarm_->isHidden() ? 0 : lblLinkAlarm_->sizeHint().height() + 4;
+    lblLinkAlarm_->setGeometry(pane.x(), pane.y(), pane.width(), alarmShiftPx_);
+    lstOutput_->setGeometry(pane.adjusted(0, alarmShiftPx_, 0, 0));
+    lblLinkAlarm_->raise();
+}
+
+void frmZVScreenClientMain::UpdateLinkAlarm() {
+    const ClientSettings& s = shell_->settings();
+    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell_->ConnectRequested(), HubConnected(),
+                           s.HubInterRetryWait))
+        return;
+    const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
+    lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));
+    lblLinkAlarm_->setAccessibleName(lblLinkAlarm_->text().isEmpty() ? QStringLiteral("Hub link")
+                                                                     : lblLinkAlarm_->text());
+    lblLinkAlarm_->setStyleSheet(
+        down ? QStringLiteral("background: #c00000; color: white; font-weight: bold")
+             : QStringLiteral("background: #1a7f37; color: white; font-weight: bold"));
+    lblLinkAlarm_->setVisible(linkAlarm_.GetState() != LinkAlarm::State::Quiet);
+    labRecordsProcessed_[2]->setStyleSheet(down ? QStringLiteral("color: #c00000; font-weight: bold")
+                                                : QString());
+    PlaceLinkAlarm();
+    if (!lblLinkAlarm_->isHidden()) {
+        // Read out as it appears.
+        QAccessibleEvent alert(lblLinkAlarm_, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
+}
+
 void frmZVScreenClientMain::LayoutPanes() {
     if (!modes_ || isMinimized()) return;
     ResizeInput in;
@@ -528,6 +572,9 @@ void frmZVScreenClientMain::LayoutPanes() {
     in.ClientHeight = in.WindowHeight;
     in.Maximised = isMaximized();
     in.Output = RectOf(lstOutput_);
+    // The Output pane's own place includes the strip the link alarm takes from it.
+    in.Output.Top -= int(PixelsToTwips(alarmShiftPx_));
+    in.Output.Height += int(PixelsToTwips(alarmShiftPx_));
     in.FullFields = RectOf(lstFullFields_);
     in.Fields = RectOf(frmFields_);
     in.Records = RectOf(frmRecords_);
@@ -536,6 +583,7 @@ void frmZVScreenClientMain::LayoutPanes() {
     const ResizeResult r = modes_->Resize(in);
     if (r.Layout) {
         Place(lstOutput_, r.Output);
+        PlaceLinkAlarm();
         Place(lstFullFields_, r.FullFields);
         Place(frmFields_, r.Fields);
         Place(frmRecords_, r.Records);
@@ -649,10 +697,19 @@ std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
     fields_ = std::make_unique<ZVFieldClass>(&shell_->settingsDb(), options_.messages);
     fields_->SetupFDBase(&fieldDb_);
     fields_->SetupFGrid(memberGrid_.get(), &fieldsWindow_->memberList());
+    if (shell_->settings().RecordLog) {
+        const std::string& folder = shell_->settings().RecordLogFolder;
+        trailFolder_ = folder.empty() || folder == "NULL" ? std::string("RecordLog") : folder;
+        std::error_code ec;
+        std::filesystem::create_directories(trailFolder_, ec);
+        fields_->SetRecordLogFactory(RStoreRecordLog::MakeFactory(clock_));
+        fields_->SetupRLogging(trailFolder_);
+    }
     if (!fields_->Connect(userid)) {
         PXCloseDatabase(fieldDb_);
         return "Failed to connect to Field class (ZVFClass)";
     }
+    StartRecordTrail();
     dfPage_->SetChooserItems(DisplayFormatEditor::ChooserItemsOf(*fields_));
     ClientSettings& settings = shell_->settings();
     records_ = std::make_unique<ZVRecordClass>(&shell_->settingsDb());
@@ -709,9 +766,80 @@ void frmZVScreenClientMain::RunOutputTest() {
 
 void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
     if (!records_ || !formatter_) return;
-    if (!formatter_->ShowRecordText(recordText) && client_)
-        client_->InsertClientLog(std::string("APPL: ") + OutputFormatter::kQueueFullLine);
+    const bool queued = formatter_->ShowRecordText(recordText);
+    if (!queued && client_) client_->InsertClientLog(std::string("APPL: ") + OutputFormatter::kQueueFullLine);
+    // The record's lines carry one block number, so Copy can take the whole record.
+    ++outputBlock_;
+    const int first = queued ? 0 : 1;
+    for (int i = first; i < first + int(formatter_->LastBlockLines()) && i < lstOutput_->count(); ++i)
+        lstOutput_->item(i)->setData(Qt::UserRole, QVariant::fromValue(outputBlock_));
+    StoreInRecordTrail(recordText);
     CountShownRecord(clock_.Now());
+}
+
+QString frmZVScreenClientMain::CopyText(const QWidget* source) const {
+    std::vector<int> rows;
+    if (source == lstOutput_) {
+        // The whole block of the record under the selection; any other line alone.
+        const int row = lstOutput_->currentRow();
+        if (row < 0) return {};
+        const QVariant block = lstOutput_->item(row)->data(Qt::UserRole);
+        if (!block.isValid()) return lstOutput_->item(row)->text();
+        int top = row, bottom = row;
+        while (top > 0 && lstOutput_->item(top - 1)->data(Qt::UserRole) == block)
+            --top;
+        while (bottom + 1 < lstOutput_->count() && lstOutput_->item(bottom + 1)->data(Qt::UserRole) == block)
+            ++bottom;
+        QStringList lines;
+        for (int i = top; i <= bottom; ++i)
+            lines << lstOutput_->item(i)->text();
+        return lines.join(QLatin1Char('\n'));
+    }
+    if (source == lstFullFields_) {
+        for (const QListWidgetItem* item : lstFullFields_->selectedItems())
+            rows.push_back(lstFullFields_->row(item));
+        if (rows.empty() && lstFullFields_->currentRow() >= 0) rows.push_back(lstFullFields_->currentRow());
+        std::sort(rows.begin(), rows.end());
+        QStringList lines;
+        for (int r : rows)
+            lines << lstFullFields_->item(r)->text();
+        return lines.join(QLatin1Char('\n'));
+    }
+    if (source == RecordFlexGrid_) {
+        for (const QModelIndex& index : RecordFlexGrid_->selectionModel()->selectedIndexes())
+            rows.push_back(index.row());
+        if (rows.empty()) rows.push_back(RecordFlexGrid_->currentRow());
+        return ToQt(GridRowsText(*recordGrid_, rows));
+    }
+    return {};
+}
+
+bool frmZVScreenClientMain::CopySelection(const QWidget* source) {
+    const QString text = CopyText(source);
+    if (text.isEmpty()) return false;
+    QGuiApplication::clipboard()->setText(text);
+    return true;
+}
+
+void frmZVScreenClientMain::StartRecordTrail() {
+    const ClientSettings& s = shell_->settings();
+    if (!s.RecordLog || !fields_) return;
+    if (!fields_->RecordLogOn()) {
+        InsertOutputLine("Record log: cannot write in " + trailFolder_ + " - calls are not being recorded");
+        return;
+    }
+    fields_->RLog_NewFile(); // the field definitions the records are read with
+    trailRecords_ = fields_->RLSizeof(0);
+}
+
+void frmZVScreenClientMain::StoreInRecordTrail(const std::string& recordText) {
+    if (!fields_ || !fields_->RecordLogOn()) return;
+    fields_->StoreRecord(recordText);
+    // A full file is moved aside into BACKUP and a new one starts with the field definitions.
+    if (++trailRecords_ >= kRecordsPerTrailFile && !fields_->RLBackup().empty()) {
+        fields_->RLog_NewFile();
+        trailRecords_ = 0;
+    }
 }
 
 void frmZVScreenClientMain::CountShownRecord(double now) {
@@ -912,6 +1040,7 @@ void frmZVScreenClientMain::OnTimer2() {
     // A tick that comes while the hub connection waits inside a call is taken at the next one.
     if (client_ && client_->Busy()) return;
     shell_->Timer2Tick();
+    UpdateLinkAlarm();
 }
 
 void frmZVScreenClientMain::OnServerTimer() {
@@ -964,6 +1093,13 @@ bool frmZVScreenClientMain::HandleModeKey(const QKeyEvent& event) {
 }
 
 bool frmZVScreenClientMain::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+C (the platform's Copy) in the Output window, the Full fields list and the Records grid
+    // copies what the operator pastes elsewhere; in operator mode too.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+        (watched == lstOutput_ || watched == lstFullFields_ || watched == RecordFlexGrid_)) {
+        CopySelection(static_cast<QWidget*>(watched));
+        return true;
+    }
     // The number keys switch displays wherever the focus is in this window (a list or grid would
     // otherwise swallow them), except in a box where digits are typed.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {

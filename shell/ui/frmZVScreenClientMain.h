@@ -16,6 +16,7 @@
 #include "platform/qt/QtListBox.h"
 #include "platform/qt/QtMessageBox.h"
 #include "shell/CommsMenu.h"
+#include "shell/LinkAlarm.h"
 #include "shell/MainShell.h"
 #include "shell/MainWindowPort.h"
 #include "shell/RecordIntake.h"
@@ -74,6 +75,9 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void RunOutputTest();
     // Shows one record text that arrived: record queue, Output window, Full fields, Records grid.
     void ShowRecordText(const std::string& recordText);
+    // Copy: the text Ctrl+C puts on the clipboard for that widget (empty when nothing is selected).
+    QString CopyText(const QWidget* source) const;
+    bool CopySelection(const QWidget* source);
     bool IsUnloaded() const { return unloaded_; }
 
     // MainWindowPort
@@ -130,11 +134,18 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void BuildWidgets();
     void BuildMenu();
     void LayoutPanes();
+    void PlaceLinkAlarm();
+    // The link alarm after a connection-timer tick.
+    void UpdateLinkAlarm();
     void ApplyModeView(const ModeView& view);
     void ApplyFonts(const std::vector<int>& targets);
     QWidget* FontTargetWidget(int target) const;
     void ChooseFont(int button);
     void OnRecordListChosen(int row);
+    // The record trail (Setup\RecordLog): switched on at start-up, one entry per record shown.
+    void StartRecordTrail();
+    void StoreInRecordTrail(const std::string& recordText);
+    static constexpr std::int32_t kRecordsPerTrailFile = 10000;
     // Number keys "1".."5": the display mode; false when the key is not one of them here.
     bool HandleModeKey(const QKeyEvent& event);
     void OnTimer2();
@@ -158,7 +169,12 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     // Title area and status labels.
     QToolButton *imgOutput_{}, *imgSetup_{}, *imgConfig_{}, *imgConfig3_{}, *imgComms_{};
     std::array<QLabel*, 3> labRecordsProcessed_{};
-    QLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *Label1_{}, *lblBadPackets_{};
+    QLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *Label1_{}, *lblBadPackets_{}, *lblLinkAlarm_{};
+    LinkAlarm linkAlarm_;
+    std::uint64_t outputBlock_ = 0; // block number of the Output lines of the last record shown
+    std::string trailFolder_;
+    std::int32_t trailRecords_ = 0;
+    int alarmShiftPx_ = 0; // pixels the Output list moved down for the alarm line
     // Panes.
     QListWidget *lstOutput_{}, *lstFullFields_{};
     QPushButton* cmdFOk_{};

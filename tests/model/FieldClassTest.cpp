@@ -438,14 +438,17 @@ TEST_F(FieldClass, RecordLogChannelSeam) {
     EXPECT_FALSE(off.StoreRecord("x"));
     EXPECT_EQ(off.RLBackup(), "");
     EXPECT_FALSE(off.SetupRLogging());
-    EXPECT_FALSE(off.Connect("s01")); // asked for a log but none can be made
+    // A log that cannot be made or cannot write leaves the log off, not the field class down.
+    EXPECT_TRUE(off.Connect("s01"));
+    EXPECT_FALSE(off.RecordLogOn());
 
     auto c = std::make_unique<ZVFieldClass>(settings.get(), &messages);
     c->SetRecordLogFactory([&] { return std::make_unique<FakeLog>(lines); });
-    EXPECT_FALSE(c->SetupRLogging());
+    EXPECT_FALSE(c->SetupRLogging("trail"));
     ASSERT_TRUE(PXOpenDatabase(database, fieldsPath));
     c->SetupFDBase(&database);
     ASSERT_TRUE(c->Connect("s01"));
+    EXPECT_TRUE(c->RecordLogOn());
     c->SetFTitle(101, "T");
     c->SetFFormat(101, "0000"); // no packet for the format
     EXPECT_TRUE(c->StoreRecord("000501013"));
@@ -458,7 +461,7 @@ TEST_F(FieldClass, RecordLogChannelSeam) {
     EXPECT_EQ(f.Title, "T");
     lines[1].second = lines[4].second = "packet";
     EXPECT_EQ(lines,
-              (std::vector<std::pair<int, std::string>>{{-1, ".s01"},
+              (std::vector<std::pair<int, std::string>>{{-1, "trails01"},
                                                         {2, "packet"},
                                                         {0, "000501013"},
                                                         {1, "Dumping current field information ..."},

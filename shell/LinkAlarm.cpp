@@ -1,0 +1,49 @@
+#include "shell/LinkAlarm.h"
+
+#include "common/FormatValue.h"
+
+#include <algorithm>
+
+namespace zeva {
+
+namespace {
+constexpr double kSecond = 1.0 / 86400.0;
+}
+
+bool LinkAlarm::Update(double now, bool enabled, bool wanted, bool connected, int retryWaitSeconds) {
+    const State before = state_;
+    const std::string textBefore = text_;
+    if (connected || !wanted)
+        downSince_ = -1.0;
+    else if (downSince_ < 0)
+        downSince_ = now;
+
+    if (!enabled || (!wanted && !connected)) {
+        // Nobody expects records: an operator's Disconnect, or the alarm is switched off.
+        state_ = State::Quiet;
+    } else if (connected) {
+        if (state_ == State::Down) {
+            state_ = State::Restored;
+            restoredAt_ = now;
+        } else if (state_ == State::Restored && now - restoredAt_ >= kRestoredSeconds * kSecond) {
+            state_ = State::Quiet;
+        }
+    } else if (now - downSince_ > std::max(retryWaitSeconds, 0) * kSecond) {
+        state_ = State::Down;
+    }
+
+    switch (state_) {
+    case State::Down:
+        text_ = "HUB LINK DOWN since " + FormatValue(downSince_, "hh:mm:ss") + " - records are not arriving";
+        break;
+    case State::Restored:
+        text_ = "Hub link restored at " + FormatValue(restoredAt_, "hh:mm:ss");
+        break;
+    case State::Quiet:
+        text_.clear();
+        break;
+    }
+    return state_ != before || text_ != textBefore;
+}
+
+} // namespace zeva
