@@ -42,15 +42,3 @@ function(zeva_add_fuzzer name)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
 endfunction()
-
-# Adds every sub-folder of the current folder that has a CMakeLists.txt, unless its name is in
-# ZEVA_SKIP_DIRS (tests/, bench/, fuzz/ and tools/ hold one sub-folder per source folder or tool).
-function(zeva_add_subfolders)
-    file(GLOB entries LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
-    foreach(dir ${entries})
-        get_filename_component(name ${dir} NAME)
-        if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt AND NOT name IN_LIST ZEVA_SKIP_DIRS)
-            add_subdirectory(${dir})
-        endif()
-    endforeach()
-endfunction()

@@ -113,8 +113,8 @@ TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
     ASSERT_EQ(rlog::Convert(log.string(), (dir / "db").string(), clock, out, err), 0);
     EXPECT_EQ(out.str(), (dir / "db").string() + "13020316072023.sqlite\n");
 
-    EXPECT_EQ(rlog::List((dir / "none.log").string(), std::nullopt, out, err), 1);
-    EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 1); // no LOGS/rstres01.log
+    EXPECT_EQ(rlog::List((dir / "none.log").string(), std::nullopt, out, err), 2);
+    EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 2); // no LOGS/rstres01.log
 }
 
 } // namespace zeva::test

@@ -1,4 +1,5 @@
 // zeva-hub: the system's hub as far as the screen client needs one, for tests, benchmarks and demos.
+#include "tools/ToolExit.h"
 #include "tools/hub/HubServer.h"
 
 #include <QCommandLineParser>
@@ -31,15 +32,17 @@ void LogLine(const std::string& line) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zeva-hub");
-    QCoreApplication::setApplicationVersion("1.0");
+    QCoreApplication::setApplicationVersion(ZEVA_PROJECT_VERSION);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Test hub for the ZEVA Screen Client: logs clients in (1000/1003), answers requests (1006) with the "
-        "next "
-        "caller record or 1005, pushes records to asynchronous clients, routes packets between clients "
-        "(\"m**\" reaches every monitor), closes on 1002 and sends 1001 to every client when it stops "
-        "(SIGINT, SIGTERM).");
+        QStringLiteral(
+            "Test hub for the ZEVA Screen Client: logs clients in (1000/1003), answers requests (1006) with "
+            "the next caller record or 1005, pushes records to asynchronous clients, routes packets between "
+            "clients "
+            "(\"m**\" reaches every monitor), closes on 1002 and sends 1001 to every client when it stops "
+            "(SIGINT, SIGTERM).\n\n") +
+        QString::fromUtf8(zeva::tool::kExitStatusHelp));
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption portOpt({"p", "port"}, "TCP port to listen on; 0 picks a free one.", "port", "6000");
@@ -70,9 +73,11 @@ int main(int argc, char** argv) {
         {portOpt, bindOpt, recordsOpt, countOpt, rateOpt, sourceOpt, watchdogOpt, waitOpt, quietOpt});
     parser.process(app);
 
-    auto fail = [](const std::string& what) {
+    // A wrong option is a usage error; a record file that does not load or a port that does not
+    // listen is a failure.
+    auto fail = [](const std::string& what, int status = zeva::tool::kUsage) {
         std::fprintf(stderr, "zeva-hub: %s\n", what.c_str());
-        return 2;
+        return status;
     };
 
     zeva::HubOptions options;
@@ -83,7 +88,8 @@ int main(int argc, char** argv) {
     if (!options.address.setAddress(parser.value(bindOpt))) return fail("--bind is not an address");
     if (parser.isSet(recordsOpt)) {
         std::string error;
-        if (!options.records.LoadFile(parser.value(recordsOpt).toStdString(), error)) return fail(error);
+        if (!options.records.LoadFile(parser.value(recordsOpt).toStdString(), error))
+            return fail(error, zeva::tool::kFailed);
         options.count = options.records.FileRecords();
     }
     if (parser.isSet(countOpt)) {
@@ -102,7 +108,8 @@ int main(int argc, char** argv) {
     if (!ok || waitMs < 0) return fail("--shutdown-wait must be 0 or more");
     options.quiet = parser.isSet(quietOpt);
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return fail("cannot set up signal handling");
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return fail("cannot set up signal handling", zeva::tool::kFailed);
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
@@ -113,7 +120,7 @@ int main(int argc, char** argv) {
 
     zeva::HubServer hub(std::move(options), LogLine);
     std::string error;
-    if (!hub.Listen(error)) return fail("cannot listen: " + error);
+    if (!hub.Listen(error)) return fail("cannot listen: " + error, zeva::tool::kFailed);
 
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     bool stopping = false;

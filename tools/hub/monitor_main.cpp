@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
+#include "tools/ToolExit.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -27,10 +28,11 @@ void Print(const std::string& line) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zeva-monitor");
-    QCoreApplication::setApplicationVersion("1.0");
+    QCoreApplication::setApplicationVersion(ZEVA_PROJECT_VERSION);
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Logs in to the hub as a monitor and prints every flag packet it receives.");
+        QStringLiteral("Logs in to the hub as a monitor and prints every flag packet it receives.\n\n") +
+        QString::fromUtf8(zeva::tool::kExitStatusHelp));
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption hostOpt("host", "Hub address.", "address", "127.0.0.1");
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
     const int port = parser.value(portOpt).toInt(&ok);
     if (!ok || port < 1 || port > 65535) {
         std::fprintf(stderr, "zeva-monitor: --port must be 1 to 65535\n");
-        return 2;
+        return zeva::tool::kUsage;
     }
 
     zeva::QtTcpSocket socket;
@@ -74,7 +76,7 @@ int main(int argc, char** argv) {
     target.MemberExpire = 1.0 / 24;
     if (!engine.Connect(target)) {
         std::fprintf(stderr, "zeva-monitor: %s is not a client identifier\n", target.Identifier.c_str());
-        return 2;
+        return zeva::tool::kUsage;
     }
     bool wasConnected = false;
     int idleTicks = 0;

@@ -10,18 +10,27 @@
 #include "logstore/LogFileReader.h"
 #include "logstore/RStoreClass.h"
 #include "recordlog/RecordLogConverter.h"
+#include "tools/ToolExit.h"
 
 namespace zeva::rlog {
 namespace fs = std::filesystem;
 
 namespace {
 
+// A log store file begins with its header, a message entry "File : <name>" with its time: anything
+// else (a database, a text file, an empty file) is refused rather than read as garbled lines.
 bool OpenLog(LogFileReader& reader, const std::string& logFile, std::ostream& err) {
     std::error_code ec;
     if (!fs::is_regular_file(logFile, ec) || !reader.Open(logFile)) {
         err << "zeva-rlog: cannot read the log file " << logFile << "\n";
         return false;
     }
+    LogEntry first;
+    if (!reader.Next(first) || first.type != 1 || !first.dateValid || !first.data.starts_with("File : ")) {
+        err << "zeva-rlog: " << logFile << " is not a record log (it does not begin with the log header)\n";
+        return false;
+    }
+    reader.Open(logFile);
     return true;
 }
 
@@ -49,16 +58,16 @@ std::string ListLine(const LogEntry& entry) {
 
 int List(const std::string& logFile, std::optional<std::int16_t> type, std::ostream& out, std::ostream& err) {
     LogFileReader reader;
-    if (!OpenLog(reader, logFile, err)) return 1;
+    if (!OpenLog(reader, logFile, err)) return tool::kFailed;
     LogEntry e;
     while (reader.Next(e))
         if (!type || e.type == *type) out << ListLine(e) << '\n';
-    return 0;
+    return tool::kDone;
 }
 
 int Count(const std::string& logFile, std::ostream& out, std::ostream& err) {
     LogFileReader reader;
-    if (!OpenLog(reader, logFile, err)) return 1;
+    if (!OpenLog(reader, logFile, err)) return tool::kFailed;
     std::map<std::int16_t, std::int64_t> counts;
     std::int64_t total = 0;
     std::int16_t type = -1;
@@ -69,7 +78,7 @@ int Count(const std::string& logFile, std::ostream& out, std::ostream& err) {
     for (const auto& [t, n] : counts)
         out << (t >= 0 ? "type " + FormatValue(t, "00") : std::string("no type")) << ": " << n << '\n';
     out << "total: " << total << '\n';
-    return 0;
+    return tool::kDone;
 }
 
 int Backup(const std::string& baseFolder, const std::string& identifier, const Clock& clock,
@@ -78,35 +87,35 @@ int Backup(const std::string& baseFolder, const std::string& identifier, const C
     std::error_code ec;
     if (!fs::is_regular_file(log, ec)) {
         err << "zeva-rlog: no log file " << log.string() << "\n";
-        return 1;
+        return tool::kFailed;
     }
     RStoreClass store(clock);
     if (!store.Connect(baseFolder, identifier)) {
         err << "zeva-rlog: cannot open the log " << log.string() << "\n";
-        return 1;
+        return tool::kFailed;
     }
     const std::string name = store.Backup();
     store.Disconnect();
     if (name.empty()) {
         err << "zeva-rlog: backup not made (the backup folder is unusable, or a backup of the same "
                "second exists); the log is left in place\n";
-        return 1;
+        return tool::kFailed;
     }
     out << (store.BackupFolder() / name).string() << '\n';
-    return 0;
+    return tool::kDone;
 }
 
 int Convert(const std::string& logFile, const std::string& prefix, const Clock& clock, std::ostream& out,
             std::ostream& err) {
     LogFileReader reader;
-    if (!OpenLog(reader, logFile, err)) return 1;
+    if (!OpenLog(reader, logFile, err)) return tool::kFailed;
     RecordLogConverter converter(clock);
     const std::string name =
         converter.ConvertRLogToDBase(prefix, [&](LogEntry& e) { return reader.Next(e); });
     if (name.empty()) {
         err << "zeva-rlog: cannot create the database " << prefix << "hhmmssddmmyyyy"
             << RecordLogConverter::kExtension << "\n";
-        return 1;
+        return tool::kFailed;
     }
     const auto& t = converter.LastTotals();
     out << name << '\n';
@@ -114,7 +123,7 @@ int Convert(const std::string& logFile, const std::string& prefix, const Clock& 
         << t.dataTables << " data tables";
     if (t.failedRows) err << ", " << t.failedRows << " rows not stored";
     err << "\n";
-    return 0;
+    return tool::kDone;
 }
 
 } // namespace zeva::rlog

@@ -11,7 +11,8 @@ class Clock;
 }
 
 // The commands of zeva-rlog, kept free of Qt so tests run them directly. Each returns the process
-// exit code (0 done, 1 failed) and writes UTF-8 to out, problems to err.
+// exit status (tools/ToolExit.h: 0 done, 2 failed; a file that is not a record log fails) and writes UTF-8 to
+// out, problems to err.
 namespace zeva::rlog {
 
 // "tt dd/mm/yyyy hh:mm:ss text": "??" for a line without a type, blanks for a missing time; the

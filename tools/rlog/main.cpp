@@ -6,28 +6,32 @@
 
 #include "common/Convert.h"
 #include "platform/Clock.h"
+#include "tools/ToolExit.h"
 #include "tools/rlog/RlogCommands.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zeva-rlog");
-    QCoreApplication::setApplicationVersion("1.02.00");
+    QCoreApplication::setApplicationVersion(ZEVA_PROJECT_VERSION);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Reads and converts ZEVA record logs (LOGS/rstre<id>.log).\n\n"
-        "Commands:\n"
-        "  list <log file>                 Lists every entry: type, date-time (dd/mm/yyyy hh:mm:ss)\n"
-        "                                  and text. --type keeps one type (0 records, 1 messages,\n"
-        "                                  2 field definitions).\n"
-        "  count <log file>                Counts the entries of each type and in all.\n"
-        "  backup <base folder> <id>       Moves <base folder>/LOGS/rstre<id>.log into\n"
-        "                                  <base folder>/BACKUP, starts a fresh log and prints the\n"
-        "                                  backup's path.\n"
-        "  convert <log file>              Converts the log into an SQLite database named\n"
-        "                                  <prefix>hhmmssddmmyyyy.sqlite and prints its name.\n"
-        "                                  Tables: RawRecords, Log, and Data0000, Data0001, ... with\n"
-        "                                  one column per stored field.");
+        QStringLiteral(
+            "Reads and converts ZEVA record logs (LOGS/rstre<id>.log).\n\n"
+            "Commands:\n"
+            "  list <log file>                 Lists every entry: type, date-time (dd/mm/yyyy hh:mm:ss)\n"
+            "                                  and text. --type keeps one type (0 records, 1 messages,\n"
+            "                                  2 field definitions).\n"
+            "  count <log file>                Counts the entries of each type and in all.\n"
+            "  backup <base folder> <id>       Moves <base folder>/LOGS/rstre<id>.log into\n"
+            "                                  <base folder>/BACKUP, starts a fresh log and prints the\n"
+            "                                  backup's path.\n"
+            "  convert <log file>              Converts the log into an SQLite database named\n"
+            "                                  <prefix>hhmmssddmmyyyy.sqlite and prints its name.\n"
+            "                                  Tables: RawRecords, Log, and Data0000, Data0001, ... with\n"
+            "                                  one column per stored field.\n\n") +
+        QString::fromUtf8(zeva::tool::kExitStatusHelp) +
+        QStringLiteral(" A file that is not a record log fails."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument("command", "list, count, backup or convert.");
@@ -45,8 +49,17 @@ int main(int argc, char* argv[]) {
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
     auto usage = [&]() {
-        std::cerr << "zeva-rlog: expected a command and its arguments; see zeva-rlog --help\n";
-        return 2;
+        const bool known =
+            command == "list" || command == "count" || command == "backup" || command == "convert";
+        if (command.isEmpty())
+            std::cerr << "zeva-rlog: no command given; see zeva-rlog --help\n";
+        else if (!known)
+            std::cerr << "zeva-rlog: unknown command \"" << command.toStdString()
+                      << "\"; see zeva-rlog --help\n";
+        else
+            std::cerr << "zeva-rlog: wrong arguments for " << command.toStdString()
+                      << "; see zeva-rlog --help\n";
+        return zeva::tool::kUsage;
     };
     zeva::SystemClock clock;
 

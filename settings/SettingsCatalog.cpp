@@ -1,0 +1,396 @@
+#include "settings/SettingsCatalog.h"
+
+#include "common/Convert.h"
+#include "settings/ClientSettings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace zeva {
+
+namespace {
+
+using Access = std::function<std::string(const ClientSettings&, int)>;
+
+std::string Int(long long v) {
+    return std::to_string(v);
+}
+
+SettingKey Key(const std::string& section, const std::string& name, SettingKind kind, std::string def,
+               std::string meaning, Access value = {}) {
+    SettingKey k;
+    k.Section = section;
+    k.Name = name;
+    k.Kind = kind;
+    k.Default = std::move(def);
+    k.Meaning = std::move(meaning);
+    k.Value = std::move(value);
+    return k;
+}
+
+SettingKey Ranged(SettingKey k, long min, long max) {
+    k.Ranged = true;
+    k.Min = min;
+    k.Max = max;
+    return k;
+}
+
+SettingKey Family(SettingKey k, std::vector<int> numbers, int first, int last, int digits = 0) {
+    k.Numbered = true;
+    k.Numbers = std::move(numbers);
+    k.First = first;
+    k.Last = last;
+    k.Digits = digits;
+    return k;
+}
+
+std::vector<SettingKey> MakeCatalog() {
+    using K = SettingKind;
+    const std::string& setup = section::Setup;
+    const std::string& win = section::Window;
+    const std::string& tcp = section::Tcp;
+    const std::string& out = section::Output;
+    const std::vector<int> modes{0, 1, 2, 3, 5};
+    std::vector<SettingKey> c;
+
+    c.push_back(Key(setup, "X25TestData", K::Text, kDefaultTestRecord,
+                    "test record of the Output Test box (53 bar-separated values, fields 101 to 153)",
+                    [](const ClientSettings& s, int) { return s.X25TestData; }));
+    SettingKey version =
+        Key(setup, "Version", K::Text, "", "the version of the last admin run (written only)");
+    version.Read = false;
+    c.push_back(version);
+    c.push_back(Key(setup, "FieldDataBaseFile", K::Text, "ZEVAField.mdb",
+                    "file name of the field database, in the current folder",
+                    [](const ClientSettings& s, int) { return s.FieldDataBaseFile; }));
+
+    c.push_back(Key(win, "Load", K::Boolean, "True",
+                    "first load: True shows the hub setup dialog at start-up (admin runs store False)",
+                    [](const ClientSettings& s, int) { return BoolText(s.Load); }));
+    for (const std::string prefix : {"", "S99"}) {
+        const std::string who = prefix.empty() ? "" : " (client s99)";
+        std::vector<SettingKey> keys;
+        keys.push_back(
+            Ranged(Key(win, prefix + "WindowSelected", K::Integer, "2",
+                       "display shown at start-up: 0 none, 1 Output, 2 Fields, 3 Records, 4 Setup, "
+                       "5 Full fields" +
+                           who,
+                       [](const ClientSettings& s, int) { return Int(s.WindowSelected); }),
+                   0, 5));
+        keys.push_back(
+            Family(Key(win, prefix + "XWindowState", K::Integer, "2",
+                       "window state of display i: 0 normal, 2 maximised" + who,
+                       [](const ClientSettings& s, int n) { return Int(s.XWindowState[size_t(n)]); }),
+                   modes, 0, 5));
+        keys.push_back(
+            Family(Key(win, prefix + "XWindowWidth", K::Long, "9375",
+                       "window width of display i, twips (0 reads as 9375)" + who,
+                       [](const ClientSettings& s, int n) { return Int(s.XWindowWidth[size_t(n)]); }),
+                   modes, 0, 5));
+        keys.push_back(
+            Family(Key(win, prefix + "XWindowHeight", K::Long, "1635",
+                       "window height of display i, twips (0 reads as 1635)" + who,
+                       [](const ClientSettings& s, int n) { return Int(s.XWindowHeight[size_t(n)]); }),
+                   modes, 0, 5));
+        for (auto& k : keys) {
+            k.Userid = prefix.empty() ? "" : "s99";
+            c.push_back(std::move(k));
+        }
+    }
+
+    c.push_back(Key(tcp, "Async Comms", K::Boolean, "True",
+                    "records pushed by the hub as they come (asynchronous intake)",
+                    [](const ClientSettings& s, int) { return BoolText(s.AsyncComms); }));
+    c.push_back(Key(tcp, "CommClassBufferMax", K::Integer, "10", "packet buffer size of the link",
+                    [](const ClientSettings& s, int) { return Int(s.CommClassBufferMax); }));
+    c.push_back(Key(tcp, "CommClassRemoteBuffer", K::Integer, "100", "buffer size announced to the hub",
+                    [](const ClientSettings& s, int) { return Int(s.CommClassRemoteBuffer); }));
+    c.push_back(Key(tcp, "Hub Connection Retries", K::Integer, "10",
+                    "connection attempts before the client stops trying; 0 or less: never stop",
+                    [](const ClientSettings& s, int) { return Int(s.HubConnectionRetries); }));
+    c.push_back(Key(tcp, "Hub Inter Retry Wait", K::Integer, "10", "seconds between connection attempts",
+                    [](const ClientSettings& s, int) { return Int(s.HubInterRetryWait); }));
+    c.push_back(Ranged(Key(tcp, "Remote Port", K::Long, "6000", "the hub's TCP port",
+                           [](const ClientSettings& s, int) { return Int(s.RemotePort); }),
+                       1, 65535));
+    c.push_back(Key(tcp, "Remote Address", K::Text, kDefaultRemoteAddress, "the hub's host address",
+                    [](const ClientSettings& s, int) { return s.RemoteAddress; }));
+    c.push_back(Key(tcp, "Auto Connect", K::Boolean, "True",
+                    "connect to the hub at start-up (menu Auto Connect)",
+                    [](const ClientSettings& s, int) { return BoolText(s.AutoConnect); }));
+    c.push_back(Key(tcp, "Auto Show CommClass", K::Boolean, "False", "show the comms console at start-up",
+                    [](const ClientSettings& s, int) { return BoolText(s.AutoShowCommClass); }));
+    c.push_back(Key(tcp, "DisableCommSetup", K::Boolean, "True", "comms setup locked (menu Lock Comms Setup)",
+                    [](const ClientSettings& s, int) { return BoolText(s.DisableCommSetup); }));
+    c.push_back(Key(tcp, "CommClassWatchDog", K::Time, "00:02:00", "watchdog interval of the hub link",
+                    [](const ClientSettings& s, int) { return TimeText(s.CommClassWatchDog); }));
+
+    c.push_back(Key(out, "LinesPerRecord", K::Integer, "1", "lines per record in the Output display",
+                    [](const ClientSettings& s, int) { return Int(s.LinesPerRecord); }));
+    c.push_back(Key(out, "LineIndentCharacters", K::Integer, "0", "indent width of continued lines",
+                    [](const ClientSettings& s, int) { return Int(s.LineIndentCharacters); }));
+    c.push_back(Key(out, "LineIndentEnabled", K::Boolean, "False", "indent continued lines",
+                    [](const ClientSettings& s, int) { return BoolText(s.LineIndentEnabled); }));
+    c.push_back(Key(out, "FixedLinesPerRecord", K::Boolean, "False",
+                    "every record takes LinesPerRecord lines",
+                    [](const ClientSettings& s, int) { return BoolText(s.FixedLinesPerRecord); }));
+    c.push_back(Key(out, "ShowTruncIndicator", K::Boolean, "True", "mark values cut to fit",
+                    [](const ClientSettings& s, int) { return BoolText(s.ShowTruncIndicator); }));
+    c.push_back(Key(out, "TextFormat", K::Boolean, "True", "format values as text",
+                    [](const ClientSettings& s, int) { return BoolText(s.TextFormat); }));
+    c.push_back(Key(out, "CharactersPerPage", K::Integer, "138", "Output line width in characters",
+                    [](const ClientSettings& s, int) { return Int(s.CharactersPerPage); }));
+    c.push_back(Key(out, "NoOfPostLines", K::Integer, "0", "blank lines after each record",
+                    [](const ClientSettings& s, int) { return Int(s.NoOfPostLines); }));
+    c.push_back(Key(out, "FullFieldsJustify", K::Integer, "0", "title width of the Full fields list",
+                    [](const ClientSettings& s, int) { return Int(s.FullFieldsJustify); }));
+    c.push_back(Key(out, "MultiWindowState", K::Integer, "1", "multi-size window check box",
+                    [](const ClientSettings& s, int) { return Int(s.MultiWindowState); }));
+    c.push_back(
+        Ranged(Key(out, "MaxEntriesInRecords", K::Integer, "10", "records kept and shown in the Records grid",
+                   [](const ClientSettings& s, int) { return Int(s.MaxEntriesInRecords); }),
+               kMaxEntriesInRecordsLow, kMaxEntriesInRecordsHigh));
+    c.push_back(Key(out, "MaxEntriesInOutput", K::Integer, "50", "line limit of the Output display",
+                    [](const ClientSettings& s, int) { return Int(s.MaxEntriesInOutput); }));
+    c.push_back(Key(out, "SetUpPassword", K::Text, "keystone", "setup password",
+                    [](const ClientSettings& s, int) { return s.SetUpPassword; }));
+    c.push_back(Key(out, "SetupLockState", K::Boolean, "False", "setup locked",
+                    [](const ClientSettings& s, int) { return BoolText(s.SetupLockState); }));
+    c.push_back(Key(out, "OutputWindowFont", K::Text, "",
+                    "font of the Output list (Bold|Italic|Name|Size|...)",
+                    [](const ClientSettings& s, int) { return s.OutputWindowFont; }));
+    c.push_back(Key(out, "FieldsWindowFont", K::Text, "", "font of the Fields grid",
+                    [](const ClientSettings& s, int) { return s.FieldsWindowFont; }));
+    c.push_back(Key(out, "RecordWindowFont", K::Text, "", "font of the Records grid",
+                    [](const ClientSettings& s, int) { return s.RecordWindowFont; }));
+
+    c.push_back(Key(section::OutputFields, "NoOfFields", K::Integer, "0",
+                    "lines of the display-format list (empty or NULL counts as 0)",
+                    [](const ClientSettings& s, int) {
+                        return Int(static_cast<long long>(s.DisplayFormatList.size()));
+                    }));
+    c.push_back(Family(Key(section::OutputFields, "Field", K::Text, "", "line n of the display-format list",
+                           [](const ClientSettings& s, int n) {
+                               return n >= 1 && size_t(n) <= s.DisplayFormatList.size()
+                                          ? s.DisplayFormatList[size_t(n - 1)]
+                                          : std::string();
+                           }),
+                       {}, 1, 999, 3));
+
+    c.push_back(Family(
+        Key(section::Form, "X25Client Enabled", K::Boolean, "True", "initial selection of the X25 client x0n",
+            [](const ClientSettings& s, int n) { return BoolText(s.X25ClientEnabled[size_t(n - 1)]); }),
+        {1, 2}, 1, 2, 2));
+
+    const std::string fields = "FIELDS_Window";
+    c.push_back(Key(fields, "QMapIndex", K::Text, "", "row order of the Fields grid"));
+    c.push_back(Family(Key(fields, "Field Title", K::Text, "NULL",
+                           "title of Fields grid column n (NULL: the built-in columns)"),
+                       {}, 0, 8));
+    c.push_back(
+        Family(Key(fields, "Field Enabled", K::Boolean, "True", "Fields grid column n shown"), {}, 0, 8));
+    c.push_back(Family(
+        Key(fields, "Field MapTo", K::Integer, "-1", "place of Fields grid column n (-1 hidden)"), {}, 0, 8));
+    c.push_back(Family(Key(fields, "Field Width", K::Long, "1000", "width of Fields grid column n, twips"),
+                       {}, 0, 8));
+
+    const std::string records = "RECORD_Window";
+    c.push_back(Key(records, "QMapIndex", K::Text, "", "row order of the Records grid"));
+    c.push_back(
+        Ranged(Key(records, "NumberofFields", K::Integer, "2", "columns of the Records grid"), 0, 1000));
+    const std::string builtIn = " (default: the built-in column, 0 Identifier and 1 RawData)";
+    c.push_back(Family(Key(records, "RField Id", K::Integer, "-2",
+                           "field shown in Records grid column n, -2 the record's own" + builtIn),
+                       {}, 0, 999));
+    c.push_back(Family(Key(records, "Record Title", K::Text, "", "title of Records grid column n" + builtIn),
+                       {}, 0, 999));
+    c.push_back(
+        Family(Key(records, "Record Enabled", K::Boolean, "True", "Records grid column n shown" + builtIn),
+               {}, 0, 999));
+    c.push_back(Family(
+        Key(records, "Record MapTo", K::Integer, "0", "place of Records grid column n (-1 hidden)" + builtIn),
+        {}, 0, 999));
+    c.push_back(Family(
+        Key(records, "Record Width", K::Long, "800", "width of Records grid column n, twips" + builtIn), {},
+        0, 999));
+
+    for (const char* name : {"Left", "Top", "Height", "Width"})
+        c.push_back(Key("frmZVScreenClientMain", name, K::Single, "0",
+                        std::string("main window ") + name + ", twips (kept where the window was)"));
+    return c;
+}
+
+} // namespace
+
+std::string SettingKey::FullName(int n) const {
+    std::string full = Section + "\\" + Name;
+    if (!Numbered) return full;
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%0*d", Digits, n);
+    return full + digits;
+}
+
+std::vector<int> SettingKey::KeyNumbers() const {
+    if (!Numbered) return {0};
+    if (!Numbers.empty()) return Numbers;
+    std::vector<int> n;
+    if (Open()) return n;
+    for (int i = First; i <= Last; ++i)
+        n.push_back(i);
+    return n;
+}
+
+std::vector<std::string> SettingKey::Keys() const {
+    std::vector<std::string> keys;
+    for (int n : KeyNumbers())
+        keys.push_back(FullName(n));
+    return keys;
+}
+
+std::string SettingKey::Pattern() const {
+    if (!Numbered) return FullName();
+    std::string numbers;
+    if (!Numbers.empty()) {
+        for (int n : Numbers) {
+            if (!numbers.empty()) numbers += ",";
+            char d[16];
+            std::snprintf(d, sizeof d, "%0*d", Digits, n);
+            numbers += d;
+        }
+    } else {
+        char d[40];
+        std::snprintf(d, sizeof d, "%0*d..%0*d", Digits, First, Digits, Last);
+        numbers = d;
+    }
+    return Section + "\\" + Name + "{" + numbers + "}";
+}
+
+const std::vector<SettingKey>& SettingsCatalog() {
+    static const std::vector<SettingKey> catalog = MakeCatalog();
+    return catalog;
+}
+
+const SettingKey* FindSettingKey(const std::string& fullKey, int* number) {
+    for (const auto& k : SettingsCatalog()) {
+        const std::string stem = k.Section + "\\" + k.Name;
+        if (fullKey.compare(0, stem.size(), stem) != 0) continue;
+        const std::string rest = fullKey.substr(stem.size());
+        if (!k.Numbered) {
+            if (!rest.empty()) continue;
+            if (number) *number = 0;
+            return &k;
+        }
+        // The number exactly as the client forms it: decimal without fill, or Digits wide.
+        if (rest.empty() || rest.size() > 4 || rest.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const int n = std::stoi(rest);
+        if (k.FullName(n) != fullKey) continue;
+        const bool listed = k.Numbers.empty()
+                                ? (n >= k.First && n <= k.Last)
+                                : std::find(k.Numbers.begin(), k.Numbers.end(), n) != k.Numbers.end();
+        if (!listed) continue;
+        if (number) *number = n;
+        return &k;
+    }
+    return nullptr;
+}
+
+const char* KindName(SettingKind kind) {
+    switch (kind) {
+    case SettingKind::Boolean:
+        return "Boolean";
+    case SettingKind::Integer:
+        return "integer";
+    case SettingKind::Long:
+        return "long";
+    case SettingKind::Single:
+        return "number";
+    case SettingKind::Time:
+        return "time";
+    case SettingKind::Text:
+        return "text";
+    }
+    return "text";
+}
+
+namespace {
+
+bool ReadsAs(SettingKind kind, const std::string& text, double& value) {
+    switch (kind) {
+    case SettingKind::Boolean: {
+        // What an administrator writes: the stored forms True and False, or -1 and 0.
+        std::string lower;
+        for (char ch : text)
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (lower == "true" || lower == "-1")
+            value = 1;
+        else if (lower == "false" || lower == "0")
+            value = 0;
+        else
+            return false;
+        return true;
+    }
+    case SettingKind::Integer:
+        if (const auto v = ToInt16(text)) return value = *v, true;
+        return false;
+    case SettingKind::Long:
+        if (const auto v = ToInt32(text)) return value = *v, true;
+        return false;
+    case SettingKind::Single:
+        if (const auto v = ToDouble(text)) return value = *v, true;
+        return false;
+    case SettingKind::Time:
+        return ParseTimeText(text, value);
+    case SettingKind::Text:
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool ValueFits(const SettingKey& key, const std::string& text, std::string* why, bool withRange) {
+    double value = 0;
+    if (!ReadsAs(key.Kind, text, value)) {
+        if (why) {
+            switch (key.Kind) {
+            case SettingKind::Boolean:
+                *why = "not a Boolean (True, False, -1 or 0)";
+                break;
+            case SettingKind::Integer:
+                *why = "not an integer from -32768 to 32767";
+                break;
+            case SettingKind::Long:
+                *why = "not an integer from -2147483648 to 2147483647";
+                break;
+            case SettingKind::Single:
+                *why = "not a number";
+                break;
+            case SettingKind::Time:
+                *why = "not a time of day hh:mm:ss";
+                break;
+            case SettingKind::Text:
+                break;
+            }
+        }
+        return false;
+    }
+    if (withRange && key.Ranged && (value < key.Min || value > key.Max)) {
+        if (why) *why = "outside " + Int(key.Min) + " to " + Int(key.Max);
+        return false;
+    }
+    return true;
+}
+
+bool SameValue(SettingKind kind, const std::string& a, const std::string& b) {
+    if (kind == SettingKind::Text) return a == b;
+    if (kind == SettingKind::Boolean) {
+        const auto x = ToBool(a), y = ToBool(b);
+        return x && y && *x == *y;
+    }
+    double x = 0, y = 0;
+    return ReadsAs(kind, a, x) && ReadsAs(kind, b, y) && x == y;
+}
+
+} // namespace zeva

@@ -1,0 +1,118 @@
+// Each tool as a process, the way an administrator's shell meets it: one version for the project,
+// one exit-status convention, and no half-made file left behind by a failed command.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zeva::test {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string output; // standard output and standard error
+};
+
+class ToolProcessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // The tools are built with the sanitizers too: Qt's lifetime allocations are no leaks.
+        ::setenv("LSAN_OPTIONS", "suppressions=" ZEVA_SOURCE_DIR "/tests/lsan.supp", 0);
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zeva_toolproc_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    // Runs a command line in the test's folder.
+    Result Sh(const std::string& command) {
+        Result r;
+        const std::string line = "cd '" + dir_.string() + "' && " + command + " 2>&1";
+        FILE* pipe = ::popen(line.c_str(), "r");
+        if (!pipe) return r;
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            r.output.append(buffer, n);
+        const int rc = ::pclose(pipe);
+        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        return r;
+    }
+    void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name) << text; }
+
+    std::filesystem::path dir_;
+};
+
+const char* const kTools[] = {ZEVA_SETTINGS_PATH, ZEVA_FIELDDB_PATH, ZEVA_RLOG_PATH, ZEVA_HUB_PATH,
+                              ZEVA_MONITOR_PATH};
+
+TEST_F(ToolProcessTest, EveryToolShowsTheProjectVersionAndItsExitStatus) {
+    for (const std::string tool : kTools) {
+        const std::string name = std::filesystem::path(tool).filename().string();
+        Result r = Sh(tool + " --version");
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.output, name + " " + ZEVA_VERSION_TEXT + "\n");
+        r = Sh(tool + " --help");
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_NE(r.output.find("Exit status: 0 done, 1 usage error (nothing done), 2 failure."),
+                  std::string::npos)
+            << name;
+        r = Sh(tool + " --no-such-option");
+        EXPECT_EQ(r.status, 1) << name;
+    }
+}
+
+TEST_F(ToolProcessTest, FieldDatabaseScriptThatFailsLeavesNoFile) {
+    const std::string fielddb = ZEVA_FIELDDB_PATH;
+    Write("bad.sql", "CREATE TABLE ZVFields (Identifier INTEGER);\nINSERT INTO Nowhere VALUES (1);\n");
+    Result r = Sh(fielddb + " create -f Fields.mdb --sql bad.sql");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("no such table: Nowhere"), std::string::npos) << r.output;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "only bad.sql is left";
+
+    r = Sh(fielddb + " create -f Fields.mdb"); // the retry is not blocked
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("53 fields in Fields.mdb"), std::string::npos) << r.output;
+    r = Sh(fielddb + " create -f Fields.mdb --force --sql bad.sql"); // a failed replace keeps the old file
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(Sh(fielddb + " list -f Fields.mdb").status, 0);
+    EXPECT_EQ(Sh(fielddb + " create -f Fields.mdb").status, 2); // exists, no --force
+    r = Sh(fielddb + " frob");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("unknown command \"frob\""), std::string::npos) << r.output;
+}
+
+TEST_F(ToolProcessTest, RecordLogToolRefusesWhatIsNotALogAndNamesAnUnknownCommand) {
+    const std::string rlog = ZEVA_RLOG_PATH;
+    Write("notes.txt", "this is no log\n");
+    Write("empty.log", "");
+    for (const char* command :
+         {"list notes.txt", "count notes.txt", "convert notes.txt", "count empty.log"}) {
+        const Result r = Sh(rlog + " " + command);
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_NE(r.output.find("is not a record log"), std::string::npos) << r.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "notes_"));
+    Result r = Sh(rlog + " frob notes.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output, "zeva-rlog: unknown command \"frob\"; see zeva-rlog --help\n");
+    EXPECT_EQ(Sh(rlog).status, 1);
+    EXPECT_EQ(Sh(rlog + " count").status, 1);
+    EXPECT_EQ(Sh(rlog + " count missing.log").status, 2);
+}
+
+TEST_F(ToolProcessTest, HubAndMonitorTellAWrongOptionFromAFailure) {
+    EXPECT_EQ(Sh(std::string(ZEVA_HUB_PATH) + " --port 70000").status, 1);
+    EXPECT_EQ(Sh(std::string(ZEVA_HUB_PATH) + " --port 0 --records missing.txt").status, 2);
+    EXPECT_EQ(Sh(std::string(ZEVA_MONITOR_PATH) + " --port x").status, 1);
+    EXPECT_EQ(Sh(std::string(ZEVA_SETTINGS_PATH) + " list").status, 2); // no ZEVARegistry.mdb here
+}
+
+} // namespace
+} // namespace zeva::test

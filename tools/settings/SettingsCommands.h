@@ -1,0 +1,24 @@
+#pragma once
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The commands of zeva-settings, kept free of Qt so tests run them directly. Run returns the exit
+// status (tools/ToolExit.h), prints results to out (UTF-8) and problems to err.
+namespace zeva::settingstool {
+
+struct Options {
+    std::string file = "ZEVARegistry.mdb";
+    bool all = false;   // list: every key the client reads, with the value it will use
+    bool force = false; // set: a key the client does not read, or a value not of the key's kind
+    std::optional<std::string> hubAddress, hubPort, fieldDb; // site
+};
+
+// args[0] is the command: create, list, defaults, get, set, delete or site.
+int Run(const std::vector<std::string>& args, const Options& options, std::ostream& out, std::ostream& err);
+
+// The commands as --help lists them.
+extern const char* const kCommandHelp;
+
+} // namespace zeva::settingstool
