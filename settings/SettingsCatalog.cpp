@@ -64,10 +64,19 @@ std::vector<SettingKey> MakeCatalog() {
     c.push_back(Key(setup, "FieldDataBaseFile", K::Text, "ZEVAField.mdb",
                     "file name of the field database, in the current folder",
                     [](const ClientSettings& s, int) { return s.FieldDataBaseFile; }));
+    c.push_back(Key(setup, "RecordLog", K::Boolean, "False",
+                    "keep a record trail: every record shown is logged (read it with zeva-rlog)",
+                    [](const ClientSettings& s, int) { return BoolText(s.RecordLog); }));
+    c.push_back(Key(setup, "RecordLogFolder", K::Text, "RecordLog",
+                    "folder of the record trail (its LOGS and BACKUP folders), created when missing",
+                    [](const ClientSettings& s, int) { return s.RecordLogFolder; }));
 
     c.push_back(Key(win, "Load", K::Boolean, "True",
                     "first load: True shows the hub setup dialog at start-up (admin runs store False)",
                     [](const ClientSettings& s, int) { return BoolText(s.Load); }));
+    c.push_back(Key(win, "LinkAlarm", K::Boolean, "True",
+                    "the link-down alarm on top of the Output window when records stop arriving",
+                    [](const ClientSettings& s, int) { return BoolText(s.LinkAlarm); }));
     for (const std::string prefix : {"", "S99"}) {
         const std::string who = prefix.empty() ? "" : " (client s99)";
         std::vector<SettingKey> keys;
@@ -176,7 +185,7 @@ std::vector<SettingKey> MakeCatalog() {
                                           ? s.DisplayFormatList[size_t(n - 1)]
                                           : std::string();
                            }),
-                       {}, 1, 999, 3));
+                       {}, 1, 100, 3));
 
     c.push_back(Family(
         Key(section::Form, "X25Client Enabled", K::Boolean, "True", "initial selection of the X25 client x0n",

@@ -93,7 +93,8 @@ TEST_F(SettingsToolTest, ListAllShowsWhatTheClientWillUseAndWhereItComesFrom) {
     ASSERT_EQ(Run({"set", "Setup\\TCP\\Remote Port", "6001"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\TCP\\Hub Inter Retry Wait", "abc"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\MaxEntriesInRecords", "5000"}), tool::kDone);
-    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\NoOfFields", "1"}), tool::kDone);
+    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\NoOfFields", "2"}),
+              tool::kDone); // one entry and the closing line
     ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\Field001", "105"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\MONITOR\\Poll", "x"}), tool::kDone);
     EXPECT_EQ(AllLine("Setup\\TCP\\Remote Port"), "Setup\\TCP\\Remote Port = 6001  (file)");
@@ -111,7 +112,7 @@ TEST_F(SettingsToolTest, DefaultsListEveryKeyWithItsMeaning) {
     EXPECT_NE(out_.str().find("Setup\\TCP\\Hub Connection Retries = 10  (integer) connection attempts"),
               std::string::npos);
     EXPECT_NE(out_.str().find("Setup\\WINDOW\\XWindowState{0,1,2,3,5} = 2  (integer)"), std::string::npos);
-    EXPECT_NE(out_.str().find("Setup\\OUTPUT\\Fields\\Field{001..999} = \"\"  (text)"), std::string::npos);
+    EXPECT_NE(out_.str().find("Setup\\OUTPUT\\Fields\\Field{001..100} = \"\"  (text)"), std::string::npos);
     std::istringstream lines(out_.str());
     size_t count = 0;
     for (std::string line; std::getline(lines, line);)
