@@ -12,6 +12,7 @@
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
 #include "tools/hub/HubServer.h"
+#include "tools/rlog/RlogCommands.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -349,7 +350,12 @@ TEST_F(EndToEnd, ClosingWhileConnectedLogsOffBeforeTheWindowGoes) {
 TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     StartHub(3);
     const quint16 port = port_;
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(3));
+    // The record trail is on: every record shown lands in its log, read back as zeva-rlog does.
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(
+        3, {{"Setup\\RecordLog", "True"}, {"Setup\\RecordLogFolder", (dir_ / "trail").string()}}));
+    auto* alarm = window_->findChild<QLabel*>(QStringLiteral("lblLinkAlarm"));
+    ASSERT_NE(alarm, nullptr);
+    EXPECT_FALSE(alarm->text().startsWith(QStringLiteral("HUB LINK DOWN")));
     const std::size_t before = titles_.size();
     hub_.reset(); // the hub dies: its sockets are aborted without a word
     ASSERT_TRUE(WaitUntil([&] { return TitleIndex("Attempting Connection", before) >= 0; }))
@@ -357,6 +363,16 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     ASSERT_TRUE(WaitUntil([&] { return TitleIndex("Failed to Connect", before) >= 0; }))
         << window_->windowTitle().toStdString();
     EXPECT_FALSE(window_->HubConnected());
+    // Longer down than the retry wait (1 s): the operator sees it on top of the Output window.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return !alarm->isHidden() && alarm->text().startsWith(QStringLiteral("HUB LINK DOWN since "));
+        },
+        10000))
+        << alarm->text().toStdString();
+    EXPECT_TRUE(alarm->text().endsWith(QStringLiteral(" - records are not arriving")));
+    EXPECT_EQ(OutputLines().size(), 3u) << "the alarm is no Output line and no record";
+    EXPECT_LE(alarm->geometry().bottom(), e2e::OutputList(*window_)->geometry().top()) << "nothing covered";
     // A new hub on the same port: the client gets back without anyone touching it.
     StartHub(4, "x01", port);
     ASSERT_EQ(port_, port);
@@ -370,6 +386,16 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     EXPECT_NE(lines[0].find(CallingNumber(3)), std::string::npos);
     EXPECT_NE(lines[4].find(CallingNumber(2)), std::string::npos);
     EXPECT_TRUE(messages_.shown.empty()) << "no message box for the operator to answer";
+    ASSERT_TRUE(
+        WaitUntil([&] { return alarm->text().startsWith(QStringLiteral("Hub link restored at ")); }, 5000))
+        << alarm->text().toStdString();
+
+    std::ostringstream counts, errors;
+    EXPECT_EQ(rlog::Count((dir_ / "trail" / "LOGS" / "rstres05.log").string(), counts, errors), 0)
+        << errors.str();
+    EXPECT_NE(counts.str().find("type 00: 7\n"), std::string::npos) << counts.str();
+    EXPECT_NE(counts.str().find("type 02: 53\n"), std::string::npos)
+        << "the field definitions: " << counts.str();
 }
 
 TEST_F(EndToEnd, ControlPacketsAreNotShownAsRecords) {

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -450,4 +451,63 @@ TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereCo
     box->setText(QStringLiteral("keystone"));
     Find<QWidget>(*w, "imgOutput")->setFocus(Qt::TabFocusReason); // leaving the box confirms it
     EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("UNLOCKED"));
+}
+
+TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
+    // Output lines of 20 characters, so one record's block has several lines.
+    CreateSettings(true,
+                   {{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running); // operator mode: no menus
+    w->show();
+    const auto copy = [](QWidget* target) {
+        QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("c"));
+        QApplication::sendEvent(target, &ctrlC);
+        return QApplication::clipboard()->text();
+    };
+    // Field 105 the calling number, 107 a given name with a CP1252 letter (0xCB).
+    w->ShowRecordText("001401050311112222"
+                      "00070107ZO\xCB");
+    w->InsertOutputLine("a line of its own");
+    w->ShowRecordText("001401050399990000");
+    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    const auto block = [&](int first, int count) {
+        QStringList lines;
+        for (int i = first; i < first + count; ++i)
+            lines << output->item(i)->text();
+        return lines.join(QLatin1Char('\n'));
+    };
+    const int n = int(w->formatter()->LastBlockLines());
+    ASSERT_GE(n, 2);
+    ASSERT_EQ(output->count(), 2 * n + 1);
+    output->setCurrentRow(n + 1 + 1); // inside the first record's block
+    EXPECT_EQ(copy(output), block(n + 1, n));
+    EXPECT_TRUE(copy(output).contains(QStringLiteral("ZO\u00CB")));
+    output->setCurrentRow(0);
+    EXPECT_EQ(copy(output), block(0, n));
+    output->setCurrentRow(n);
+    EXPECT_EQ(copy(output), QStringLiteral("a line of its own"));
+
+    w->formatter()->ShowFullFields(w->recordClass()->LastIdentifier() == 1 ? 0 : 1);
+    auto* full = w->findChild<QListWidget*>(QStringLiteral("lstFullFields"));
+    ASSERT_GE(full->count(), 3);
+    full->clearSelection();
+    full->item(1)->setSelected(true);
+    full->item(2)->setSelected(true);
+    EXPECT_EQ(copy(full), full->item(1)->text() + QLatin1Char('\n') + full->item(2)->text());
+    EXPECT_TRUE(copy(full).contains(QStringLiteral("ZO\u00CB")));
+
+    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
+    ASSERT_GE(grid->rowCount(), 3);
+    grid->clearSelection();
+    grid->selectRow(2);
+    QStringList expected;
+    for (int r : {0, 2}) {
+        QStringList cells;
+        for (int c = 0; c < grid->columnCount(); ++c)
+            cells << (grid->item(r, c) ? grid->item(r, c)->text() : QString());
+        expected << cells.join(QLatin1Char('\t'));
+    }
+    EXPECT_EQ(copy(grid), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    EXPECT_TRUE(copy(grid).contains(QStringLiteral("ZO\u00CB"))) << "the older record is row 2";
 }
