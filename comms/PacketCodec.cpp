@@ -48,9 +48,11 @@ std::size_t Index(std::string_view text, std::size_t pos) {
     value = *general;
     return true;
 }
+
 // Walks a packet text with a 0-based index; an index at or past the end reads empty fields, as the
-// 1-based readers above do past the end. The plain forms every writer sends are read in place;
-// anything else goes through the general conversions, which decide what converts.
+// 1-based field readers (ReadTabField and the others) do past the end. The plain forms every
+// writer sends are read in place; anything else goes through the general conversions, which decide
+// what converts.
 class PacketCursor {
   public:
     PacketCursor(const char* s, std::size_t n, std::size_t i) : s_(s), n_(n), i_(i), tabsFrom_(i) {
