@@ -3,7 +3,7 @@
 #include "common/Convert.h"
 #include "common/FormatValue.h"
 #include "common/TextUtil.h"
-#include "comms/CommShared.h"
+#include "comms/PacketCodec.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/TcpSocket.h"

@@ -1,7 +1,7 @@
 #include "comms/CommMemberType.h"
 
 #include "common/Convert.h"
-#include "comms/CommShared.h"
+#include "comms/PacketCodec.h"
 
 #include <optional>
 

@@ -5,7 +5,7 @@
 namespace zeva {
 
 // One hub packet. Its wire form (check field, tab and counted fields, SOH) is written by
-// BuildPacket and read by ParsePacket (CommShared.h).
+// BuildPacket and read by ParsePacket (PacketCodec.h).
 class CommType {
   public:
     CommType() = default; // cleared

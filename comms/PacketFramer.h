@@ -1,5 +1,5 @@
 #pragma once
-#include "comms/CommShared.h"
+#include "comms/PacketFastPaths.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -63,8 +63,8 @@ class PacketFramer {
     std::size_t head_ = 0;        // start of the bytes not handed out yet
     std::vector<PacketEnd> ends_; // packet ends in [head_, size_) from next_ on, in order
     std::size_t next_ = 0;
-    std::uint64_t carry_ = 0; // sum of the bytes after the last end
-    bool carryKnown_ = true;  // false once Bound has cut into the packet still arriving
+    std::uint64_t carry_ = 0;   // sum of the bytes after the last end
+    bool carryKnown_ = true;    // false once Bound has cut into the packet still arriving
     std::string_view borrowed_; // what is not handed out yet of the read Frame borrowed
     std::size_t bound_;
 };

@@ -2,7 +2,7 @@
 
 #include "common/Convert.h"
 #include "comms/CommLogRing.h"
-#include "comms/CommShared.h"
+#include "comms/PacketCodec.h"
 #include "platform/Clock.h"
 #include "platform/TcpSocket.h"
 

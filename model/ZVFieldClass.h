@@ -26,7 +26,8 @@ class SettingsDatabase;
 // attribute change is stored, shown in the member grid and list, written back to the field database
 // (which start-up opens read-only, so the write is refused and ignored), logged to the record log
 // when one is on, and announced through FieldChange. Without a grid the screen updates are skipped;
-// without a database the write-backs report success and do nothing.
+// without a database the write-backs report success and do nothing. The records themselves (the
+// queue, RField and SetRField) live in ZVRecordClass.
 //
 // Lifetime: the grid, list, settings, message box and database handed in must outlive the class
 // (the main window owns them all). Call order: SetupFDBase, SetupFGrid, Connect(userid); at
@@ -150,14 +151,6 @@ class ZVFieldClass {
     void RefreshQueues();
     void LoadFieldMapFromReg();
     void SaveFieldMapToReg(bool update = true);
-
-    // The record queue lives in the record class; these members hold no records.
-    std::int32_t NewRecord() { return 0; }
-    std::int32_t LoadRecord(const std::string&) { return 0; }
-    std::string CloseRecord() { return {}; }
-    std::string AddRecord() { return {}; }
-    std::string RField(const std::string&, std::int16_t) { return {}; }
-    void SetRField(const std::string&, std::int16_t, const std::string&) {}
 
     // Record log channel: a no-op (false / "" / 0) while the log is off, as in the screen client.
     bool StoreRecord(const std::string& source);

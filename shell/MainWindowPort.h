@@ -6,43 +6,47 @@
 namespace zeva {
 
 // What start-up and shutdown do to the main window and to the long-lived objects it owns. The Qt
-// main window implements it; tests record the calls. The one method marked "seam" (the setup lock)
-// stands for work that has not landed yet and says plainly what it does meanwhile.
+// main window implements it; tests record the calls. The start-up calls, HideDisplays to
+// AutoConnectChecked, are listed in the order MainShell::Load makes them; a start-up that stops
+// early makes only the first of them.
 class MainWindowPort {
   public:
     virtual ~MainWindowPort() = default;
 
-    // Step 4 outside admin mode: hide and disable imgComms, imgConfig3 and imgSetup, disable the
-    // display-format setup frame and the main menu.
+    // After the command line, when it did not ask for admin mode: hide and disable imgComms,
+    // imgConfig3 and imgSetup, disable the display-format setup frame and the main menu.
     virtual void HideDisplays() = 0;
-    // Step 5: every pane at the Output list's place; the display mode shows one of them.
+    // Every pane at the Output list's place; the display mode shows one of them.
     virtual void PlacePanes() = 0;
-    // Step 6: create and load the hub connection `client`, its console hidden.
+    // Create and load the hub connection `client`, its console hidden.
     virtual void CreateHubConnection() = 0;
-    // Step 7: the X25 client list x01, x02 with the initial selection.
+    // The X25 client list x01, x02, selected as the settings say.
     virtual void LoadClientSelection(const ClientSettings& settings) = 0;
-    // Step 9: the output options, display-format list and fonts into the panes.
+    // Once the settings are read: the output options, display-format list and fonts into the
+    // panes.
     virtual void ApplyOutputSettings(const ClientSettings& settings) = 0;
-    // Step 10: the hub setup dialog, modal; it may change the identifier.
+    // Only on a fresh settings database: the hub setup dialog, modal; it may change the identifier.
     virtual void RunHubSetup(std::string& setupIdent) = 0;
-    // Step 12: open the field database, connect the field and record classes, close the database.
-    // "" on success, else the message to show.
+    // Once the identifier checks: open the field database, connect the field and record classes,
+    // close the database. "" on success, else the message to show.
     virtual std::string ConnectClasses(const std::string& userid) = 0;
-    // Step 13: connect the module flag class.
+    // Connect the module flag class; false stops start-up with "Failed to load ModuleClass".
     virtual bool ConnectModuleFlags(const std::string& userid) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
-    // Step 15: parse the display-format list.
+    // Parse the display-format list into the output formatter (a first start gets the default list:
+    // calling number, name and service address on one line).
     virtual void SetupDisplayFormatList() = 0;
     virtual void SetHourglass(bool busy) = 0;
-    // Step 16: window position from the settings; the size follows from the display mode.
+    // Window position from the settings; the size follows from the display mode.
     virtual void RestoreFormPosition() = 0;
     virtual void SetRecordsProcessedText(const std::string& text) = 0;
     virtual void EnableTimers(bool enabled) = 0;
-    // Step 17: show the saved display mode as if chosen from the menu.
+    // Show the saved display mode as if chosen from the menu.
     virtual void ShowDisplayMode(int mode) = 0;
-    // Step 18 (seam): apply the setup lock state.
+    // The setup password lock's stored state applied as it is (the setup frames enabled exactly when
+    // unlocked); nothing is stored or sent.
     virtual void ApplySetupLock(bool locked) = 0;
-    // Step 19: whether Auto Connect carries its check mark.
+    // Last: whether Auto Connect carries its check mark; if so, start-up asks for a connection.
     virtual bool AutoConnectChecked() const = 0;
 
     // The hub connection as the connection timer sees it.

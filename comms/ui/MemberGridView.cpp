@@ -4,7 +4,7 @@
 #include "common/FormatValue.h"
 #include "common/OleDate.h"
 #include "comms/CommMemberType.h"
-#include "comms/CommShared.h"
+#include "comms/PacketCodec.h"
 #include "platform/FlexGrid.h"
 
 #include <array>

@@ -34,7 +34,7 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
       list_(std::make_unique<QtListBox>(lstDFields_)), editor_(*list_, messages) {
     setObjectName(QStringLiteral("frmDFFields"));
     setAccessibleName(title());
-    Named(lstDFields_, "lstDFields", QStringLiteral("Formated Field Display List"));
+    Named(lstDFields_, "lstDFields", QStringLiteral("Formatted Field Display List"));
     lstDFields_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* grid = new QGridLayout(this);
     grid->addWidget(lstDFields_, 0, 0, 1, 6);

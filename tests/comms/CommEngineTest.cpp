@@ -1,7 +1,7 @@
 #include "comms/CommEngine.h"
 #include "common/Convert.h"
 #include "common/FormatValue.h"
-#include "comms/CommShared.h"
+#include "comms/PacketCodec.h"
 #include "platform/memory/FakeClock.h"
 #include "platform/memory/FakeEventPump.h"
 #include "platform/memory/FakeTcpSocket.h"

@@ -2,7 +2,7 @@
 // record flows, as a separate zeva-hub process where the hub has to die or be signalled.
 #include "common/OleDate.h"
 #include "comms/CommEngine.h"
-#include "comms/CommShared.h"
+#include "comms/PacketCodec.h"
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
