@@ -22,6 +22,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -70,6 +71,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void RunOutputTest();
     // Shows one record text that arrived: record queue, Output window, Full fields, Records grid.
     void ShowRecordText(const std::string& recordText);
+    // Called after each record from the hub is shown (unattended runs log them).
+    std::function<void(const std::string& recordText)> onRecordShown;
     bool IsUnloaded() const { return unloaded_; }
 
     // MainWindowPort
