@@ -24,6 +24,14 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : QObject(parent), socket_(new QTcpSoc
 
 QtTcpSocket::~QtTcpSocket() {
     closing_ = true;
+    FlushAndAbort();
+}
+
+void QtTcpSocket::FlushAndAbort() {
+    // What the owner wrote before the close (the 1002 above all) is handed to the system first:
+    // abort alone drops Qt's unsent buffer, and a window that closes soon after its 1002 would
+    // leave the hub without it.
+    if (socket_->state() == QAbstractSocket::ConnectedState) socket_->flush();
     socket_->abort();
 }
 
@@ -44,7 +52,7 @@ bool QtTcpSocket::ConnectToHost(const std::string& host, int port, SocketError& 
 
 bool QtTcpSocket::Close(SocketError&) {
     closing_ = true;
-    socket_->abort();
+    FlushAndAbort();
     closing_ = false;
     return true;
 }

@@ -31,6 +31,8 @@ class QtTcpSocket final : public QObject, public TcpSocket {
 
   private:
     QTcpSocket* socket_;
+    void FlushAndAbort();
+
     bool closing_ = false;
 };
 

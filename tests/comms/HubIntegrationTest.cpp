@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -344,6 +345,38 @@ TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     output += hub->readAll().toStdString();
     EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
     EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
+}
+
+// A close (or the socket's end) right after a write still sends what was written: the 1002 of a
+// window that closes at once must reach the hub.
+TEST(QtSocketClose, WhatWasWrittenBeforeTheCloseLeaves) {
+    App();
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    for (const bool byDestructor : {false, true}) {
+        auto socket = std::make_unique<QtTcpSocket>();
+        bool connected = false;
+        socket->onConnected = [&] { connected = true; };
+        SocketError err;
+        ASSERT_TRUE(socket->ConnectToHost("127.0.0.1", server.serverPort(), err));
+        ASSERT_TRUE(WaitFor([&] { return connected && server.hasPendingConnections(); }));
+        std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
+        // The peer has sent something this side never read, as a flooding hub has.
+        peer->write(QByteArray(64 * 1024, 'x'));
+        peer->flush();
+        ASSERT_TRUE(socket->Write("goodbye\x01", err));
+        if (byDestructor)
+            socket.reset();
+        else
+            ASSERT_TRUE(socket->Close(err));
+        QByteArray got;
+        WaitFor([&] {
+            got += peer->readAll();
+            return got.size() >= 8 || peer->state() == QAbstractSocket::UnconnectedState;
+        });
+        got += peer->readAll();
+        EXPECT_EQ(got.toStdString(), "goodbye\x01") << (byDestructor ? "destructor" : "Close");
+    }
 }
 
 TEST(HubRouting, IdentifierPatterns) {
