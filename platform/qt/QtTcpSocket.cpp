@@ -78,6 +78,14 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : QObject(parent), socket_(new QTcpSoc
 
 QtTcpSocket::~QtTcpSocket() {
     closing_ = true;
+    FlushAndAbort();
+}
+
+void QtTcpSocket::FlushAndAbort() {
+    // What the owner wrote before the close (the 1002 above all) is handed to the system first:
+    // abort alone drops Qt's unsent buffer, and a window that closes soon after its 1002 would
+    // leave the hub without it.
+    if (socket_->state() == QAbstractSocket::ConnectedState) socket_->flush();
     socket_->abort();
 }
 
@@ -85,7 +93,7 @@ void QtTcpSocket::AbortQuietly() {
     ++generation_;
     errorPending_ = false;
     closing_ = true;
-    socket_->abort();
+    FlushAndAbort();
     closing_ = false;
 }
 

@@ -40,6 +40,8 @@ class QtTcpSocket final : public QObject, public TcpSocket {
     void AbortQuietly();
 
     QTcpSocket* socket_;
+    void FlushAndAbort();
+
     bool closing_ = false;
     // Counts attempts and closes, so a late error report of an earlier one is dropped.
     unsigned generation_ = 0;

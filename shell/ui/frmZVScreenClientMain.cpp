@@ -616,7 +616,11 @@ void frmZVScreenClientMain::CreateHubConnection() {
     };
     hubLink_ = std::make_unique<CommDisplayLink>(*client_);
     intake_ = std::make_unique<RecordIntake>(
-        *hubLink_, *clientsBox_, [this](const std::string& text) { ShowRecordText(text); },
+        *hubLink_, *clientsBox_,
+        [this](const std::string& text) {
+            ShowRecordText(text);
+            if (onRecordShown) onRecordShown(text);
+        },
         [this](const std::string& line) { client_->InsertClientLog(line); });
     intake_->onRecordsWaiting = [this] {
         if (!showTimer_->isActive()) showTimer_->start();

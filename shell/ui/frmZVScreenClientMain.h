@@ -23,6 +23,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -78,6 +79,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     // Copy: the text Ctrl+C puts on the clipboard for that widget (empty when nothing is selected).
     QString CopyText(const QWidget* source) const;
     bool CopySelection(const QWidget* source);
+    // Called after each record from the hub is shown (unattended runs log them).
+    std::function<void(const std::string& recordText)> onRecordShown;
     bool IsUnloaded() const { return unloaded_; }
 
     // MainWindowPort

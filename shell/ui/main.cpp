@@ -3,9 +3,14 @@
 // out first; "--help", "-h" and "--version" alone print and exit. For unattended runs,
 // ZEVA_SCREENSHOT=<file.png> saves a picture of the main window and ZEVA_RUN_SECONDS=<n> asks the
 // window to close after n seconds, through the normal shutdown.
+// ZEVA_SHOWN_LOG=<file> appends a line, flushed at once, for what a watching program needs to know
+// (the soak test): "<ms> shown <field 102>" for each record shown, "<ms> caption <text>" when the
+// caption changes and "<ms> close" when ZEVA_RUN_SECONDS asks the window to close; <ms> is the
+// monotonic clock (CLOCK_MONOTONIC) in milliseconds, comparable with other processes' readings.
 //
 // Exit status: 0 after a normal shutdown, 2 when start-up stopped (a message box said why, and a
 // line on standard error says it with the remedy) or an admin shutdown could not save the settings.
+#include "model/RecordText.h"
 #include "platform/qt/QtCloseSignals.h"
 #include "platform/qt/QtText.h"
 #include "shell/CommandLine.h"
@@ -15,7 +20,41 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+// The ZEVA_SHOWN_LOG file; every write is a no-op when the variable is not set.
+class ShownLog {
+  public:
+    ShownLog() {
+        const QByteArray path = qgetenv("ZEVA_SHOWN_LOG");
+        if (!path.isEmpty()) file_ = std::fopen(path.constData(), "a");
+    }
+    ~ShownLog() {
+        if (file_) std::fclose(file_);
+    }
+    ShownLog(const ShownLog&) = delete;
+    ShownLog& operator=(const ShownLog&) = delete;
+    bool Active() const { return file_ != nullptr; }
+    void Line(const char* what, std::string_view text = {}) {
+        if (!file_) return;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(file_, "%lld %s%s%.*s\n", static_cast<long long>(ms), what, text.empty() ? "" : " ",
+                     static_cast<int>(text.size()), text.data());
+        std::fflush(file_);
+    }
+
+  private:
+    std::FILE* file_ = nullptr;
+};
+
+} // namespace
 
 namespace {
 
@@ -53,11 +92,22 @@ int main(int argc, char* argv[]) {
     const auto result = window.shell().Load(commandLine);
     if (result == zeva::MainShell::LoadResult::Unloaded || window.IsUnloaded())
         return Fail(window.shell().StopReason().empty() ? "start-up stopped" : window.shell().StopReason());
+    ShownLog shownLog;
+    if (shownLog.Active()) {
+        window.onRecordShown = [&shownLog](const std::string& recordText) {
+            shownLog.Line("shown", zeva::RecordText::Find(recordText, 102).value_or("-"));
+        };
+        QObject::connect(&window, &QWidget::windowTitleChanged, &window, [&shownLog](const QString& title) {
+            shownLog.Line("caption", zeva::FromQt(title));
+        });
+        shownLog.Line("caption", zeva::FromQt(window.windowTitle()));
+    }
     window.show();
 
     const int runSeconds = qEnvironmentVariableIntValue("ZEVA_RUN_SECONDS");
     if (runSeconds > 0) {
-        QTimer::singleShot(runSeconds * 1000, &window, [&window] {
+        QTimer::singleShot(runSeconds * 1000, &window, [&window, &shownLog] {
+            shownLog.Line("close");
             const QString shot = qEnvironmentVariable("ZEVA_SCREENSHOT");
             if (!shot.isEmpty()) window.grab().save(shot);
             window.close();

@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -313,6 +314,9 @@ class HubProcess : public ::testing::Test {
         p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
                                  "--count", "0", "--quiet", "--shutdown-wait", "3000"});
         EXPECT_TRUE(p->waitForStarted(5000));
+        // A restarted hub is read from its own first line: the previous one's "listening" would
+        // let the client connect before the new hub listens.
+        output.clear();
         quint16 found = 0;
         WaitFor(
             [&] {
@@ -368,6 +372,38 @@ TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     output += hub->readAll().toStdString();
     EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
     EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
+}
+
+// A close (or the socket's end) right after a write still sends what was written: the 1002 of a
+// window that closes at once must reach the hub.
+TEST(QtSocketClose, WhatWasWrittenBeforeTheCloseLeaves) {
+    App();
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    for (const bool byDestructor : {false, true}) {
+        auto socket = std::make_unique<QtTcpSocket>();
+        bool connected = false;
+        socket->onConnected = [&] { connected = true; };
+        SocketError err;
+        ASSERT_TRUE(socket->ConnectToHost("127.0.0.1", server.serverPort(), err));
+        ASSERT_TRUE(WaitFor([&] { return connected && server.hasPendingConnections(); }));
+        std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
+        // The peer has sent something this side never read, as a flooding hub has.
+        peer->write(QByteArray(64 * 1024, 'x'));
+        peer->flush();
+        ASSERT_TRUE(socket->Write("goodbye\x01", err));
+        if (byDestructor)
+            socket.reset();
+        else
+            ASSERT_TRUE(socket->Close(err));
+        QByteArray got;
+        WaitFor([&] {
+            got += peer->readAll();
+            return got.size() >= 8 || peer->state() == QAbstractSocket::UnconnectedState;
+        });
+        got += peer->readAll();
+        EXPECT_EQ(got.toStdString(), "goodbye\x01") << (byDestructor ? "destructor" : "Close");
+    }
 }
 
 TEST(HubRouting, IdentifierPatterns) {

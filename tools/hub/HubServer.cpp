@@ -11,6 +11,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace zeva {
 
 namespace {
@@ -82,7 +84,10 @@ bool HubServer::Listen(std::string& error) {
     Log("listening on port " + std::to_string(server_->serverPort()) + ", " + what + ", " +
         (options_.count ? std::to_string(options_.count) : std::string("endless")) + " per client, " +
         (options_.rate > 0 ? DoubleText(options_.rate) + " per second" : std::string("as fast as possible")) +
-        ", source " + options_.source);
+        ", source " + options_.source +
+        (options_.badCheckEvery
+             ? ", every " + std::to_string(options_.badCheckEvery) + "th record with a bad check"
+             : std::string()));
     return true;
 }
 
@@ -186,7 +191,7 @@ void HubServer::Handle(Session& s, const std::string& text) {
         HandleLogin(s, p);
         break;
     case kPktClientDisconnect:
-        Log(s.Name() + " asks to disconnect (1002): closing");
+        Log(s.Name() + " asks to disconnect (1002): closing, " + std::to_string(s.next) + " records sent");
         s.socket->flush();
         Retire(s);
         break;
@@ -296,10 +301,19 @@ bool HubServer::SendRecord(Session& s) {
         ++s.next;
         return true;
     }
+    // A wrong check the way a damaged line makes one: the packet is whole, only its sum is off.
+    const bool badCheck = options_.badCheckEvery != 0 && (s.next + 1) % options_.badCheckEvery == 0;
+    if (badCheck) {
+        const int check = (std::stoi(text.substr(0, 4)) + 1) % 10000;
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04d", check);
+        text.replace(0, 4, digits);
+    }
     if (!WriteRaw(s, text)) return false;
     ++s.next;
     ++recordsSent_;
-    Event("record " + std::to_string(s.next) + " to " + s.id);
+    if (badCheck) ++badChecksSent_;
+    Event("record " + std::to_string(s.next) + " to " + s.id + (badCheck ? " with a bad check" : ""));
     return true;
 }
 
@@ -355,7 +369,8 @@ void HubServer::Shutdown(int waitMs, std::function<void()> done) {
             Log(std::to_string(LiveCount()) + " client(s) did not leave; closing them");
             AbortAll();
         }
-        Log("stopped, " + std::to_string(recordsSent_) + " records sent");
+        Log("stopped, " + std::to_string(recordsSent_) + " records sent" +
+            (badChecksSent_ ? " (" + std::to_string(badChecksSent_) + " with a bad check)" : std::string()));
         if (done) done();
     });
     poll->start(50);

@@ -28,6 +28,7 @@ struct HubOptions {
     std::string source = "x01";  // X25 source tag of the data packets
     double watchdogSeconds = -1; // watchdog period given back in the accept; < 0 keeps the client's
     bool quiet = false;          // no line per record, watchdog or request
+    std::uint64_t badCheckEvery = 0; // > 0: every Nth record of a client goes out with a wrong check
 };
 
 // The system's hub as far as the screen client needs one: accepts many clients, logs them in
@@ -56,6 +57,7 @@ class HubServer : public QObject {
     int ClientCount() const { return LiveCount(); }
     int LoggedInCount() const;
     std::uint64_t RecordsSent() const { return recordsSent_; }
+    std::uint64_t BadChecksSent() const { return badChecksSent_; }
 
   private:
     struct Session;
@@ -84,6 +86,7 @@ class HubServer : public QObject {
     std::map<QTcpSocket*, std::unique_ptr<Session>> sessions_;
     int nextSessionNumber_ = 1;
     std::uint64_t recordsSent_ = 0;
+    std::uint64_t badChecksSent_ = 0;
     bool stopping_ = false;
 };
 

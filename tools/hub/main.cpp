@@ -69,8 +69,12 @@ int main(int argc, char** argv) {
     QCommandLineOption waitOpt("shutdown-wait", "Milliseconds to wait for clients to leave after 1001.", "ms",
                                "5000");
     QCommandLineOption quietOpt({"q", "quiet"}, "No line per record, request or watchdog.");
-    parser.addOptions(
-        {portOpt, bindOpt, recordsOpt, countOpt, rateOpt, sourceOpt, watchdogOpt, waitOpt, quietOpt});
+    QCommandLineOption badCheckOpt("bad-check-every",
+                                   "Sends every Nth record of each client with a wrong check (the client "
+                                   "must discard it); 0 = never.",
+                                   "n", "0");
+    parser.addOptions({portOpt, bindOpt, recordsOpt, countOpt, rateOpt, sourceOpt, watchdogOpt, waitOpt,
+                       quietOpt, badCheckOpt});
     parser.process(app);
 
     // A wrong option is a usage error; a record file that does not load or a port that does not
@@ -107,6 +111,8 @@ int main(int argc, char** argv) {
     const int waitMs = parser.value(waitOpt).toInt(&ok);
     if (!ok || waitMs < 0) return fail("--shutdown-wait must be 0 or more");
     options.quiet = parser.isSet(quietOpt);
+    options.badCheckEvery = parser.value(badCheckOpt).toULongLong(&ok);
+    if (!ok) return fail("--bad-check-every must be a number");
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return fail("cannot set up signal handling", zeva::tool::kFailed);
