@@ -2,9 +2,9 @@
 #include "common/Convert.h"
 #include "common/FormatValue.h"
 #include "comms/PacketCodec.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeEventPump.h"
-#include "platform/memory/FakeTcpSocket.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeEventPump.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 
 #include <gtest/gtest.h>
 

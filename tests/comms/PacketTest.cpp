@@ -5,8 +5,8 @@
 #include "comms/PacketFastPaths.h"
 #include "comms/PacketFramer.h"
 #include "comms/PacketSender.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeTcpSocket.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 
 #include <gtest/gtest.h>
 

@@ -6,12 +6,12 @@
 #include "comms/ui/ConsoleLayout.h"
 #include "comms/ui/HubSetupForm.h"
 #include "comms/ui/MemberGridView.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeEventPump.h"
-#include "platform/memory/FakeTcpSocket.h"
-#include "platform/memory/MemoryFlexGrid.h"
-#include "platform/memory/MemoryListBox.h"
-#include "platform/memory/RecordingMessageBox.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeEventPump.h"
+#include "tests/support/memory/FakeTcpSocket.h"
+#include "tests/support/memory/MemoryFlexGrid.h"
+#include "tests/support/memory/MemoryListBox.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 #include <gtest/gtest.h>
 
