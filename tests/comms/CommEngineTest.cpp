@@ -321,7 +321,8 @@ TEST_F(CommEngineTest, LoginThenSecondConnectAndLateAcceptChangeNothing) {
 TEST_F(CommEngineTest, ParseIdentifierCases) {
     for (const auto& [in, out] :
          {std::pair{"S01", "s01"}, {"  x??  ", "x??"}, {"m**", "m**"}, {"#42", " 42"}}) {
-        EXPECT_TRUE(engine.ParseIdentifier(in)) << in;
+        SCOPED_TRACE(in);
+        EXPECT_TRUE(engine.ParseIdentifier(in));
         EXPECT_EQ(engine.Userid(), out);
     }
     for (const char* bad : {"a1b", "s1", ""})

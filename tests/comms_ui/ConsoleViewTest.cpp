@@ -144,8 +144,8 @@ TEST(ConsoleGrid, SettersShowValuesAndRepeatsDoNotRewrite) {
     CommType p;
     p.Destination = "m**";
     p.PacketType = "TEST";
-    e.engine.Send(p); // not connected: the packets wait in the FIFO
-    e.engine.Send(p);
+    ASSERT_TRUE(e.engine.Send(p)); // not connected: the packets wait in the FIFO
+    ASSERT_TRUE(e.engine.Send(p));
     EXPECT_EQ(g.TextMatrix(15, 1), "2");
     e.engine.TBufferSize(99);
     EXPECT_EQ(g.TextMatrix(15, 1), "2");

@@ -396,7 +396,8 @@ TEST_F(EndToEnd, ControlPacketsAreNotShownAsRecords) {
     for (const auto& [type, number] :
          {std::pair{"1007", "0477777777"}, {"1002", "0488888888"}, {"DATA", "0499999999"}})
         ASSERT_TRUE(
-            peer.SendTo("s05", type, RecordSource::PipeToRecordText(std::string("1|2|3|4|") + number)));
+            peer.SendTo("s05", type, RecordSource::PipeToRecordText(std::string("1|2|3|4|") + number)))
+            << type;
     ASSERT_TRUE(WaitUntil([&] { return window_->client()->Engine().Member().RPackets >= received + 3; }))
         << "the routed packets did not all reach the client";
     ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("3"); }));
