@@ -24,7 +24,7 @@ endif()
 function(zeva_add_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE zeva_options GTest::gtest GTest::gtest_main ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE zeva_options GTest::gtest GTest::gtest_main zeva_test_support ${ARG_LIBS})
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/SanitizerDefaults.cpp)
     # One variable only: gtest_discover_tests hands a test just the first entry of an environment list.
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

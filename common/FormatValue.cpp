@@ -459,7 +459,9 @@ std::vector<DatePart> ReadDateSection(const Section& s, bool& twelveHour) {
     for (std::size_t i = 0; i < s.size();) {
         const Item& it = s[i];
         const char c = Lower(it.c);
-        if (it.literal) {
+        // A quoted letter stands as written, as an unknown one does below; it is tested first so
+        // that a quoted "d" or "AM/PM" is never read as a part.
+        if (it.literal) { // NOLINT(bugprone-branch-clone)
             parts.push_back({0, 0, std::string(1, it.c)});
             ++i;
         } else if (const std::size_t n = AmPmLength(s, i)) {

@@ -22,7 +22,7 @@ class SqliteDatabase {
 
     // ReadOnly and ReadWrite never create a missing file. A file that is not a database opens
     // (SQLite reads lazily) but fails at the first statement.
-    bool Open(const std::string& path, Mode mode);
+    [[nodiscard]] bool Open(const std::string& path, Mode mode);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
     // How long a statement waits for another process's lock before failing (default 2000 ms).
@@ -31,10 +31,11 @@ class SqliteDatabase {
     using Row = std::vector<std::optional<std::string>>; // nullopt = SQL NULL
     // Runs one statement with positional text parameters (?1, ?2, ...). Rows are appended to *rows
     // when given. Returns false on any error.
-    bool Exec(const std::string& sql, const std::vector<std::optional<std::string>>& params = {},
-              std::vector<Row>* rows = nullptr);
+    [[nodiscard]] bool Exec(const std::string& sql,
+                            const std::vector<std::optional<std::string>>& params = {},
+                            std::vector<Row>* rows = nullptr);
     // Runs several statements without parameters (schema scripts).
-    bool ExecScript(const std::string& sql);
+    [[nodiscard]] bool ExecScript(const std::string& sql);
     // Rows changed by the last INSERT/UPDATE/DELETE.
     int Changes() const;
     long long LastInsertRowId() const;

@@ -218,14 +218,10 @@ bool CommEngine::ParseIdentifier(const std::string& text) {
     else if (!((letter >= 'a' && letter <= 'z') || letter == '*' || letter == '?'))
         letter = ' ';
     const std::string number = t.substr(1, 2);
-    std::string id;
-    if (number == "??" || number == "**")
-        id = std::string(1, letter) + number;
-    else if (number[0] >= '0' && number[0] <= '9' && number[1] >= '0' && number[1] <= '9')
-        id = std::string(1, letter) + number;
-    else
-        return false;
-    TIdentifier(id);
+    const bool wildcard = number == "??" || number == "**";
+    const bool digits = number[0] >= '0' && number[0] <= '9' && number[1] >= '0' && number[1] <= '9';
+    if (!wildcard && !digits) return false;
+    TIdentifier(std::string(1, letter) + number);
     return true;
 }
 

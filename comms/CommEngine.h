@@ -87,7 +87,7 @@ class CommEngine {
     bool Disconnect();
     // Queues a packet and sends it when the link allows. False when the FIFO overflowed (the
     // oldest packet was dropped) or the packet can never be sent (refused, not queued).
-    bool Send(const CommType& packet);
+    [[nodiscard]] bool Send(const CommType& packet);
     // Sends the oldest queued packet when the link is up. A packet that can never be sent leaves the
     // FIFO with a "dropped" line, and the next one goes in its place.
     bool SendNextBuffered();

@@ -140,7 +140,7 @@ class PacketCursor {
             // Empty views at their place in the text: with a constant empty view the compiler
             // clears the array with a string store, which costs more than the rest of the packet.
             for (std::size_t k = 0; k < values.size(); ++k)
-                values[k] = std::string_view(s_ + i_ + 4 * k + 4, 0);
+                values[k] = std::string_view(s_ + i_ + 4 * k + 4, 0); // NOLINT(bugprone-string-constructor)
             i_ += 32;
             return;
         }
@@ -266,8 +266,9 @@ void ReadCountedField(std::string_view text, std::size_t pos, std::string& value
     if (i == std::string_view::npos || text.size() - i < 4) return;
     std::string_view digits = text.substr(i, 4);
     if (!AllDigits(digits)) return;
-    std::size_t length = static_cast<std::size_t>((digits[0] - '0') * 1000 + (digits[1] - '0') * 100 +
-                                                  (digits[2] - '0') * 10 + (digits[3] - '0'));
+    const int declared =
+        (digits[0] - '0') * 1000 + (digits[1] - '0') * 100 + (digits[2] - '0') * 10 + (digits[3] - '0');
+    std::size_t length = static_cast<std::size_t>(declared);
     if (text.size() - i - 4 < length) return;
     value.assign(text.substr(i + 4, length));
     end = pos + 3 + length;

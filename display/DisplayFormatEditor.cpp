@@ -83,6 +83,7 @@ void DisplayFormatEditor::LoadList(const std::vector<std::string>& lines) {
 
 std::vector<std::string> DisplayFormatEditor::Lines() const {
     std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(std::max(list_.ListCount(), 0)));
     for (int i = 0; i < list_.ListCount(); ++i)
         lines.push_back(list_.List(i));
     // The closing line is never an entry and is always empty, whatever an editor left there.

@@ -38,13 +38,9 @@ MemberMenu MemberMenu::Build(ZVFieldClass& fields, const ZVRecordClass* records,
         m.InsertBefore = {"&Insert Before", false};
         m.AddToRecords = {"&Add Field to Record List", false};
     }
-    if (s == -1) {
-        m.InsertAfter.Enabled = m.InsertBefore.Enabled = false;
-    } else if (fields.QMapTo(s) == -1) {
-        m.InsertAfter.Enabled = true;
-    } else {
-        m.InsertAfter.Enabled = m.InsertBefore.Enabled = false;
-    }
+    // Inserting needs a selected field that is not yet in the grid; otherwise neither insert is offered.
+    m.InsertAfter.Enabled = s != -1 && fields.QMapTo(s) == -1;
+    if (!m.InsertAfter.Enabled) m.InsertBefore.Enabled = false;
     return m;
 }
 

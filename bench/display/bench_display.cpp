@@ -5,9 +5,9 @@
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
 #include "model/RecordText.h"
-#include "platform/memory/MemoryListBox.h"
 #include "settings/ClientSettings.h"
 #include "shell/InsertInDisplay.h"
+#include "tests/support/memory/MemoryListBox.h"
 
 #ifdef ZEVA_BENCH_QT
 #include "platform/qt/QtListBox.h"

@@ -14,8 +14,8 @@
 #include "tests/integration/EndToEndHarness.h"
 
 #include "comms/CommType.h"
-#include "platform/memory/MemoryFileSystem.h"
-#include "platform/memory/RecordingMessageBox.h"
+#include "tests/support/memory/MemoryFileSystem.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 #include "tools/hub/HubServer.h"
 
 #include <QApplication>

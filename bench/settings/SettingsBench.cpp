@@ -4,6 +4,7 @@
 #include "common/SqliteDatabase.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsDatabase.h"
+#include "settings/SettingsSchema.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,11 +16,11 @@ using namespace zeva;
 namespace {
 
 std::string MakeDatabase(const char* name, bool filled) {
-    const auto path = std::filesystem::temp_directory_path() / (std::string(name) + std::to_string(::getpid()) + ".mdb");
+    const auto path =
+        std::filesystem::temp_directory_path() / (std::string(name) + std::to_string(::getpid()) + ".mdb");
     std::filesystem::remove(path);
     SqliteDatabase db;
-    db.Open(path.string(), SqliteDatabase::Mode::Create);
-    db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT)");
+    if (!db.Open(path.string(), SqliteDatabase::Mode::Create) || !db.ExecScript(kSettingsSchema)) return {};
     db.Close();
     if (filled) {
         Session admin{"s05", true};

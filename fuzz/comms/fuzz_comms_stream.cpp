@@ -4,9 +4,9 @@
 #include "comms/CommEngine.h"
 #include "comms/CommShared.h"
 #include "comms/PacketFramer.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeEventPump.h"
-#include "platform/memory/FakeTcpSocket.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeEventPump.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 
 #include <algorithm>
 #include <bit>
@@ -52,13 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         const std::string_view date = bytes.substr(0, std::min<std::size_t>(size, 24));
         if (date.find(kTab) == std::string_view::npos && date.find(kSOH) == std::string_view::npos) {
-            const std::string body = "0\t00000\ts01h01" + std::string(date) + "\t0\t0004DATA0000" +
-                                     std::string(32, '0') + "\x01";
+            const std::string body =
+                "0\t00000\ts01h01" + std::string(date) + "\t0\t0004DATA0000" + std::string(32, '0') + "\x01";
             CommType p;
             const bool parsed = ParsePacket(WithChecks("0000" + body), p); // its check put in front
             const auto expected = ToDouble(date);
             if (expected && IsValidOleDate(*expected)) {
-                if (!parsed || std::bit_cast<std::uint64_t>(p.Created) != std::bit_cast<std::uint64_t>(*expected))
+                if (!parsed ||
+                    std::bit_cast<std::uint64_t>(p.Created) != std::bit_cast<std::uint64_t>(*expected))
                     std::abort();
             } else if (parsed) {
                 std::abort();

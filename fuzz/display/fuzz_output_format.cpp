@@ -3,9 +3,9 @@
 // NUL byte; the rest is the record text. A block must never exceed its line count or line width.
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
-#include "platform/memory/MemoryListBox.h"
 #include "settings/ClientSettings.h"
 #include "shell/InsertInDisplay.h"
+#include "tests/support/memory/MemoryListBox.h"
 
 #include <cstdint>
 #include <cstdlib>

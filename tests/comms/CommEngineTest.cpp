@@ -2,9 +2,9 @@
 #include "common/Convert.h"
 #include "common/FormatValue.h"
 #include "comms/PacketCodec.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeEventPump.h"
-#include "platform/memory/FakeTcpSocket.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeEventPump.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -321,7 +321,8 @@ TEST_F(CommEngineTest, LoginThenSecondConnectAndLateAcceptChangeNothing) {
 TEST_F(CommEngineTest, ParseIdentifierCases) {
     for (const auto& [in, out] :
          {std::pair{"S01", "s01"}, {"  x??  ", "x??"}, {"m**", "m**"}, {"#42", " 42"}}) {
-        EXPECT_TRUE(engine.ParseIdentifier(in)) << in;
+        SCOPED_TRACE(in);
+        EXPECT_TRUE(engine.ParseIdentifier(in));
         EXPECT_EQ(engine.Userid(), out);
     }
     for (const char* bad : {"a1b", "s1", ""})

@@ -5,8 +5,8 @@
 #include "comms/PacketFastPaths.h"
 #include "comms/PacketFramer.h"
 #include "comms/PacketSender.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeTcpSocket.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -314,6 +314,7 @@ TEST(PacketFraming, BorrowedReadsHandOutWhatCopiedReadsDo) {
         ASSERT_EQ(fromBorrowed, fromCopies);
         ASSERT_EQ(fromCopies.size(), 12u);
         for (auto& [packet, sum] : fromCopies) {
+            SCOPED_TRACE(packet);
             std::uint64_t recount = 0;
             EXPECT_EQ(FindPacketEnd(packet, recount), packet.size() - 1);
             EXPECT_EQ(sum, recount);

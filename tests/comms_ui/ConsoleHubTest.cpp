@@ -4,7 +4,7 @@
 #include "comms/ui/CommDisplay.h"
 #include "comms/ui/MemberGridView.h"
 #include "platform/qt/QtFlexGrid.h"
-#include "tests/comms_ui/QtTestApp.h"
+#include "tests/support/TestApp.h"
 #include "tools/hub/HubServer.h"
 
 #include <QLabel>

@@ -6,12 +6,12 @@
 #include "comms/ui/ConsoleLayout.h"
 #include "comms/ui/HubSetupForm.h"
 #include "comms/ui/MemberGridView.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeEventPump.h"
-#include "platform/memory/FakeTcpSocket.h"
-#include "platform/memory/MemoryFlexGrid.h"
-#include "platform/memory/MemoryListBox.h"
-#include "platform/memory/RecordingMessageBox.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeEventPump.h"
+#include "tests/support/memory/FakeTcpSocket.h"
+#include "tests/support/memory/MemoryFlexGrid.h"
+#include "tests/support/memory/MemoryListBox.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -144,8 +144,8 @@ TEST(ConsoleGrid, SettersShowValuesAndRepeatsDoNotRewrite) {
     CommType p;
     p.Destination = "m**";
     p.PacketType = "TEST";
-    e.engine.Send(p); // not connected: the packets wait in the FIFO
-    e.engine.Send(p);
+    ASSERT_TRUE(e.engine.Send(p)); // not connected: the packets wait in the FIFO
+    ASSERT_TRUE(e.engine.Send(p));
     EXPECT_EQ(g.TextMatrix(15, 1), "2");
     e.engine.TBufferSize(99);
     EXPECT_EQ(g.TextMatrix(15, 1), "2");

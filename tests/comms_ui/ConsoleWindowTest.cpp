@@ -3,7 +3,7 @@
 #include "comms/ui/CommDisplay.h"
 #include "comms/ui/ConsoleLayout.h"
 #include "platform/qt/QtText.h"
-#include "tests/comms_ui/QtTestApp.h"
+#include "tests/support/TestApp.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,8 +1,8 @@
 // The hub setup dialog driven through its buttons on the offscreen platform.
 #include "comms/ui/frmHubSetup.h"
-#include "platform/memory/RecordingMessageBox.h"
 #include "tests/AccessibleNames.h"
-#include "tests/comms_ui/QtTestApp.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 #include <QApplication>
 #include <QLabel>

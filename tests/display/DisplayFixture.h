@@ -2,10 +2,11 @@
 #include "common/SqliteDatabase.h"
 #include "display/ZVRecordClass.h"
 #include "model/ZVFieldClass.h"
-#include "platform/memory/MemoryFlexGrid.h"
-#include "platform/memory/MemoryListBox.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsDatabase.h"
+#include "tests/support/SiteFolder.h"
+#include "tests/support/memory/MemoryFlexGrid.h"
+#include "tests/support/memory/MemoryListBox.h"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +22,7 @@ namespace zeva::test {
 class DisplayFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir =
-            std::filesystem::temp_directory_path() /
-            ("zeva-display-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        settingsPath = (dir / SettingsDatabase::kFileName).string();
-        SqliteDatabase s;
-        ASSERT_TRUE(s.Open(settingsPath, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(
-            s.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"));
+        ASSERT_TRUE(CreateSettingsDatabase(settingsPath));
         session.Userid = "s01";
         session.AdminMode = true;
         settings = std::make_unique<SettingsDatabase>(settingsPath, session);
@@ -45,7 +37,6 @@ class DisplayFixture : public ::testing::Test {
         fields->SetFVType(103, 7);
         fields->SetFFormat(103, "dd/mm/yyyy");
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     // A record class connected the way start-up connects it.
     std::unique_ptr<ZVRecordClass> Start(int capacity = 10) {
@@ -65,8 +56,9 @@ class DisplayFixture : public ::testing::Test {
         return ss.str();
     }
 
-    std::filesystem::path dir;
-    std::string settingsPath;
+    SiteFolder site{"zeva-display"};
+    const std::filesystem::path dir = site.Path();
+    std::string settingsPath = site.File(SettingsDatabase::kFileName);
     Session session;
     std::unique_ptr<SettingsDatabase> settings;
     std::unique_ptr<ZVFieldClass> fields;

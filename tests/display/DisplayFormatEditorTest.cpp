@@ -2,7 +2,7 @@
 
 #include "DisplayFixture.h"
 #include "display/DisplayFormatEntry.h"
-#include "platform/memory/RecordingMessageBox.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 namespace zeva::test {
 namespace {

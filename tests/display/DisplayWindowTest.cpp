@@ -6,13 +6,14 @@
 #include "display/ZVRecordClass.h"
 #include "model/RecordText.h"
 #include "model/ZVFieldClass.h"
-#include "platform/memory/FakeClock.h"
 #include "platform/qt/QtFlexGrid.h"
 #include "platform/qt/QtListBox.h"
 #include "settings/ClientSettings.h"
 #include "shell/InsertInDisplay.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/memory/FakeClock.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QTableWidget>
 
@@ -26,10 +27,7 @@ std::string Item(QListWidget& l, int row) {
 }
 
 TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
-    int argc = 1;
-    char name[] = "test_display_window";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    test::EnsureApp();
 
     QListWidget lstOutput, lstFullFields, recordList;
     QTableWidget recordGrid;
@@ -58,7 +56,7 @@ TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
     std::string box = OutputTest::DefaultText(); // "&Default"
     test.Run(box);
     test.Run(box);
-    app.processEvents();
+    QCoreApplication::processEvents();
 
     ASSERT_EQ(lstOutput.count(), 6);
     EXPECT_EQ(Item(lstOutput, 0),

@@ -4,8 +4,8 @@
 #include "display/OutputFormatter.h"
 #include "display/OutputTest.h"
 #include "model/RecordText.h"
-#include "platform/memory/FakeClock.h"
 #include "shell/InsertInDisplay.h"
+#include "tests/support/memory/FakeClock.h"
 
 namespace zeva::test {
 namespace {

@@ -4,9 +4,9 @@
 #include "comms/CommShared.h"
 #include "flags/ModuleClass.h"
 #include "flags/SendToMonitor.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/FakeEventPump.h"
-#include "platform/memory/FakeTcpSocket.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeEventPump.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 
 #include <gtest/gtest.h>
 

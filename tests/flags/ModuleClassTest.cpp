@@ -1,6 +1,6 @@
 #include "flags/ModuleClass.h"
 #include "flags/ModuleSettings.h"
-#include "platform/memory/FakeClock.h"
+#include "tests/support/memory/FakeClock.h"
 
 #include <gtest/gtest.h>
 

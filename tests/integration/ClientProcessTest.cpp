@@ -3,6 +3,7 @@
 #include "tests/integration/EndToEndHarness.h"
 
 #include "common/SqliteDatabase.h"
+#include "tests/support/SiteFolder.h"
 #include "tools/hub/HubServer.h"
 
 #include <QCoreApplication>
@@ -25,20 +26,12 @@ class ClientProcess : public ::testing::Test {
         static char* argv[] = {arg0, nullptr};
         if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
     }
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_process_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
     void TearDown() override {
         if (client_.state() != QProcess::NotRunning) {
             client_.kill();
             client_.waitForFinished(5000);
         }
         hub_.reset();
-        std::filesystem::remove_all(dir_);
     }
     // The client in the test's own folder, with its own single-instance lock (TMPDIR), offscreen.
     void Start(const QStringList& arguments) {
@@ -61,7 +54,8 @@ class ClientProcess : public ::testing::Test {
         return rows.empty() ? "<missing>" : rows[0][0].value_or("<null>");
     }
 
-    std::filesystem::path dir_;
+    test::SiteFolder site_{"zeva_process"};
+    const std::filesystem::path dir_ = site_.Path();
     QProcess client_;
     std::unique_ptr<HubServer> hub_;
 };

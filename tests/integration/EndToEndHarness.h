@@ -4,6 +4,7 @@
 // records with distinct calling numbers, and bounded waits on the event loop.
 #include "common/SqliteDatabase.h"
 #include "comms/ui/CommDisplay.h"
+#include "settings/SettingsSchema.h"
 #include "shell/ui/frmZVScreenClientMain.h"
 #include "tools/hub/RecordSource.h"
 
@@ -105,8 +106,7 @@ inline bool WriteSettings(const std::filesystem::path& dir, const std::string& s
 
     std::filesystem::remove(settingsPath);
     SqliteDatabase db;
-    if (!db.Open(settingsPath, SqliteDatabase::Mode::Create) ||
-        !db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);")) {
+    if (!db.Open(settingsPath, SqliteDatabase::Mode::Create) || !db.ExecScript(kSettingsSchema)) {
         error = "cannot create " + settingsPath;
         return false;
     }

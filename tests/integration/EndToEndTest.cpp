@@ -7,10 +7,12 @@
 #include "comms/CommEngine.h"
 #include "comms/CommShared.h"
 #include "platform/Clock.h"
-#include "platform/memory/MemoryFileSystem.h"
-#include "platform/memory/RecordingMessageBox.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
+#include "tests/support/SiteFolder.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/memory/MemoryFileSystem.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 #include "tools/hub/HubServer.h"
 #include "tools/rlog/RlogCommands.h"
 
@@ -78,29 +80,13 @@ bool EndsWith(const std::string& t, const std::string& end) {
 
 class EndToEnd : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test_integration";
-        static char* argv[] = {arg0, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!qApp) new QApplication(argc, argv);
-    }
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_e2e_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        settingsPath_ = (dir_ / "ZEVARegistry.mdb").string();
-        recordsPath_ = (dir_ / "records.txt").string();
-    }
+    static void SetUpTestSuite() { test::EnsureApp(); }
     void TearDown() override {
         watched_ = nullptr;
         window_.reset();
         hub_.reset();
         // The console window of an unloaded window goes by deleteLater.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::filesystem::remove_all(dir_);
     }
 
     // An in-process hub on an ephemeral (or the given) loopback port, records as fast as possible.
@@ -196,8 +182,9 @@ class EndToEnd : public ::testing::Test {
                 << "line " << (count - 1 - n) << " should show record " << n << ": " << lines[count - 1 - n];
     }
 
-    std::filesystem::path dir_;
-    std::string settingsPath_, recordsPath_;
+    test::SiteFolder site_{"zeva_e2e"};
+    const std::filesystem::path dir_ = site_.Path();
+    std::string settingsPath_ = site_.File("ZEVARegistry.mdb"), recordsPath_ = site_.File("records.txt");
     quint16 port_ = 0;
     FakeInstanceLock lock_;
     RecordingMessageBox messages_;
@@ -409,7 +396,8 @@ TEST_F(EndToEnd, ControlPacketsAreNotShownAsRecords) {
     for (const auto& [type, number] :
          {std::pair{"1007", "0477777777"}, {"1002", "0488888888"}, {"DATA", "0499999999"}})
         ASSERT_TRUE(
-            peer.SendTo("s05", type, RecordSource::PipeToRecordText(std::string("1|2|3|4|") + number)));
+            peer.SendTo("s05", type, RecordSource::PipeToRecordText(std::string("1|2|3|4|") + number)))
+            << type;
     ASSERT_TRUE(WaitUntil([&] { return window_->client()->Engine().Member().RPackets >= received + 3; }))
         << "the routed packets did not all reach the client";
     ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("3"); }));

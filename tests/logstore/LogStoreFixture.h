@@ -1,32 +1,20 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "logstore/RStoreClass.h"
-#include "platform/memory/FakeClock.h"
+#include "tests/support/SiteFolder.h"
+#include "tests/support/memory/FakeClock.h"
 
 namespace zeva::test {
 
 // A fresh base folder per test, removed afterwards, and a store on a fake clock.
 class LogStoreFixture : public ::testing::Test {
   protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        base = std::filesystem::temp_directory_path() /
-               ("zeva-logstore-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(base);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(base, ec);
-    }
-
     static std::string ReadFile(const std::filesystem::path& p) {
         std::ifstream in(p, std::ios::binary);
         std::ostringstream s;
@@ -45,7 +33,8 @@ class LogStoreFixture : public ::testing::Test {
         return out;
     }
 
-    std::filesystem::path base;
+    SiteFolder site{"zeva-logstore"};
+    const std::filesystem::path base = site.Path();
     FakeClock clock{45123.25};
     RStoreClass store{clock};
 };

@@ -3,11 +3,12 @@
 #include "model/ZVFieldClass.h"
 
 #include "common/SqliteDatabase.h"
-#include "platform/memory/MemoryFlexGrid.h"
-#include "platform/memory/MemoryListBox.h"
-#include "platform/memory/RecordingMessageBox.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsDatabase.h"
+#include "tests/support/SiteFolder.h"
+#include "tests/support/memory/MemoryFlexGrid.h"
+#include "tests/support/memory/MemoryListBox.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -24,19 +25,12 @@ namespace fs = std::filesystem;
 class FieldClass : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("zeva-model-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        settingsPath = (dir / "ZEVARegistry.mdb").string();
-        fieldsPath = (dir / "ZEVAField.mdb").string();
-        Sql(settingsPath, "CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);");
+        ASSERT_TRUE(test::CreateSettingsDatabase(settingsPath));
         Sql(fieldsPath, FieldDatabase::SchemaSql());
         session.Userid = "s01";
         session.AdminMode = true;
         settings = std::make_unique<SettingsDatabase>(settingsPath, session);
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     void Sql(const std::string& path, const std::string& script) {
         SqliteDatabase db;
@@ -94,8 +88,9 @@ class FieldClass : public ::testing::Test {
         return s;
     }
 
-    fs::path dir;
-    std::string settingsPath, fieldsPath;
+    test::SiteFolder site{"zeva-model"};
+    const fs::path dir = site.Path();
+    std::string settingsPath = site.File("ZEVARegistry.mdb"), fieldsPath = site.File("ZEVAField.mdb");
     Session session;
     std::unique_ptr<SettingsDatabase> settings;
     FieldDatabase database;

@@ -2,33 +2,21 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <atomic>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "logstore/LogEntry.h"
 #include "model/ZVFieldType.h"
-#include "platform/memory/FakeClock.h"
 #include "recordlog/RecordLogConverter.h"
+#include "tests/support/SiteFolder.h"
+#include "tests/support/memory/FakeClock.h"
 
 namespace zeva::test {
 
 // A temporary folder per test, log lines built in memory, and a plain-SQLite reader for results.
 class RecordLogFixture : public ::testing::Test {
   protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        dir = std::filesystem::temp_directory_path() /
-              ("zeva-recordlog-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-
     static LogEntry Line(std::int16_t type, std::string data, double date = 45123.5) {
         LogEntry e;
         e.type = type;
@@ -84,7 +72,8 @@ class RecordLogFixture : public ::testing::Test {
         return rows;
     }
 
-    std::filesystem::path dir;
+    SiteFolder site{"zeva-recordlog"};
+    const std::filesystem::path dir = site.Path();
     FakeClock clock{45123.5 + 3723.0 / 86400.0}; // 16/07/2023 13:02:03
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "common/SqliteDatabase.h"
 #include "settings/SettingsDatabase.h"
+#include "tests/support/SiteFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,9 @@ namespace zeva::test {
 class SettingsFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_settings_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / "ZEVARegistry.mdb").string();
-        SqliteDatabase db;
-        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(
-            db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT)"));
+        ASSERT_TRUE(CreateSettingsDatabase(path_));
         session_.Userid = "s05";
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     SettingsDatabase& Db(bool admin) {
         session_.AdminMode = admin;
@@ -55,8 +46,9 @@ class SettingsFixture : public ::testing::Test {
         return out;
     }
 
-    std::filesystem::path dir_;
-    std::string path_;
+    SiteFolder site_{"zeva_settings"};
+    const std::filesystem::path dir_ = site_.Path();
+    std::string path_ = site_.File("ZEVARegistry.mdb");
     Session session_;
     std::unique_ptr<SettingsDatabase> db_;
     std::vector<std::string> errors_;

@@ -4,9 +4,9 @@
 #include "comms/CommShared.h"
 #include "flags/ModuleClass.h"
 #include "flags/SendToMonitor.h"
-#include "platform/memory/FakeClock.h"
-#include "platform/memory/RecordingMessageBox.h"
 #include "settings/ClientSettings.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 namespace zeva::test {
 namespace {

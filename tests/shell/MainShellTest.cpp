@@ -1,8 +1,9 @@
 #include "shell/MainShell.h"
 #include "common/SqliteDatabase.h"
-#include "platform/memory/MemoryFileSystem.h"
-#include "platform/memory/RecordingMessageBox.h"
 #include "shell/MainWindowPort.h"
+#include "tests/support/SiteFolder.h"
+#include "tests/support/memory/MemoryFileSystem.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -85,22 +86,11 @@ class RecordingPort final : public MainWindowPort {
 
 class MainShellTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_shell_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / "ZEVARegistry.mdb").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     void CreateSettings(std::vector<std::pair<std::string, std::string>> rows = {
                             {"Setup\\WINDOW\\Load", "False"}}) {
+        ASSERT_TRUE(test::CreateSettingsDatabase(path_));
         SqliteDatabase db;
-        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(
-            db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT)"));
+        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadWrite));
         for (auto& [k, v] : rows)
             ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {k, v}));
     }
@@ -119,8 +109,9 @@ class MainShellTest : public ::testing::Test {
         return *shell_;
     }
 
-    std::filesystem::path dir_;
-    std::string path_;
+    test::SiteFolder site_{"zeva_shell"};
+    const std::filesystem::path dir_ = site_.Path();
+    std::string path_ = site_.File("ZEVARegistry.mdb");
     RecordingPort port_;
     RecordingMessageBox messages_;
     MemoryFileSystem files_;

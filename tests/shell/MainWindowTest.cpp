@@ -2,10 +2,12 @@
 #include "common/SqliteDatabase.h"
 #include "display/ui/DisplayFormatPage.h"
 #include "display/ui/FieldsWindow.h"
-#include "platform/memory/MemoryFileSystem.h"
-#include "platform/memory/RecordingMessageBox.h"
 #include "shell/ui/frmZVScreenClientMain.h"
 #include "tests/AccessibleNames.h"
+#include "tests/support/SiteFolder.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/memory/MemoryFileSystem.h"
+#include "tests/support/memory/RecordingMessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -32,32 +34,16 @@ namespace {
 
 class MainWindowTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test_shell_ui";
-        static char* argv[] = {arg0, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!qApp) new QApplication(argc, argv);
-    }
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_ui_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / "ZEVARegistry.mdb").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    static void SetUpTestSuite() { test::EnsureApp(); }
     // A settings database and, unless told otherwise, the sample field database beside it.
     void CreateSettings(bool withFieldDatabase = true,
                         const std::vector<std::pair<std::string, std::string>>& extra = {}) {
         const std::string fieldPath = (dir_ / "ZEVAField.mdb").string();
+        ASSERT_TRUE(test::CreateSettingsDatabase(
+            path_, "INSERT INTO StartUp VALUES ('Setup\\WINDOW\\Load', 'False', '');"
+                   "INSERT INTO StartUp VALUES ('Setup\\TCP\\Auto Connect', 'False', '');"));
         SqliteDatabase db;
-        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(
-            db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"
-                          "INSERT INTO StartUp VALUES ('Setup\\WINDOW\\Load', 'False', '');"
-                          "INSERT INTO StartUp VALUES ('Setup\\TCP\\Auto Connect', 'False', '');"));
+        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadWrite));
         ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('Setup\\FieldDataBaseFile', ?1, '')", {fieldPath}));
         std::string map; // grid rows from the last up to row 1
         for (int f = 153; f >= 101; --f)
@@ -81,8 +67,9 @@ class MainWindowTest : public ::testing::Test {
         return std::make_unique<frmZVScreenClientMain>(o);
     }
 
-    std::filesystem::path dir_;
-    std::string path_;
+    test::SiteFolder site_{"zeva_ui"};
+    const std::filesystem::path dir_ = site_.Path();
+    std::string path_ = site_.File("ZEVARegistry.mdb");
     FakeInstanceLock lock_;
     RecordingMessageBox messages_;
 };

@@ -1,5 +1,5 @@
 #include "shell/RecordIntake.h"
-#include "platform/memory/MemoryListBox.h"
+#include "tests/support/memory/MemoryListBox.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "common/SqliteDatabase.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsDatabase.h"
+#include "tests/support/SiteFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,7 @@ namespace {
 
 class SettingsCatalogTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_catalog_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / "ZEVARegistry.mdb").string();
-        SqliteDatabase db;
-        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(
-            db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT)"));
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void SetUp() override { ASSERT_TRUE(CreateSettingsDatabase(path_)); }
 
     std::vector<std::pair<std::string, std::string>> Rows() {
         SqliteDatabase db;
@@ -41,8 +30,9 @@ class SettingsCatalogTest : public ::testing::Test {
         return out;
     }
 
-    std::filesystem::path dir_;
-    std::string path_;
+    test::SiteFolder site_{"zeva_catalog"};
+    const std::filesystem::path dir_ = site_.Path();
+    std::string path_ = site_.File("ZEVARegistry.mdb");
 };
 
 TEST_F(SettingsCatalogTest, FreshDatabaseReadsExactlyTheCatalogueDefaults) {

@@ -1,6 +1,7 @@
 // zeva-settings as an administrator meets it: the refusals that keep a settings file readable by
 // the client, the listings of what the client will use, and a ready operator site.
 #include "settings/SettingsCatalog.h"
+#include "tests/support/SiteFolder.h"
 #include "tools/ToolExit.h"
 #include "tools/settings/SettingsCommands.h"
 
@@ -17,15 +18,7 @@ using settingstool::Options;
 
 class SettingsToolTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_settingstool_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        options_.file = (dir_ / "ZEVARegistry.mdb").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void SetUp() override { options_.file = (dir_ / "ZEVARegistry.mdb").string(); }
 
     int Run(const std::vector<std::string>& args) {
         out_.str("");
@@ -43,7 +36,8 @@ class SettingsToolTest : public ::testing::Test {
         return "<none>";
     }
 
-    std::filesystem::path dir_;
+    test::SiteFolder site_{"zeva_settingstool"};
+    const std::filesystem::path dir_ = site_.Path();
     Options options_;
     std::ostringstream out_, err_;
 };

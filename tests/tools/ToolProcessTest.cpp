@@ -1,5 +1,7 @@
 // Each tool as a process, the way an administrator's shell meets it: one version for the project,
 // one exit-status convention, and no half-made file left behind by a failed command.
+#include "tests/support/SiteFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -22,13 +24,7 @@ class ToolProcessTest : public ::testing::Test {
     void SetUp() override {
         // The tools are built with the sanitizers too: Qt's lifetime allocations are no leaks.
         ::setenv("LSAN_OPTIONS", "suppressions=" ZEVA_SOURCE_DIR "/tests/lsan.supp", 0);
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zeva_toolproc_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     // Runs a command line in the test's folder.
     Result Sh(const std::string& command) {
@@ -46,7 +42,8 @@ class ToolProcessTest : public ::testing::Test {
     }
     void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name) << text; }
 
-    std::filesystem::path dir_;
+    test::SiteFolder site_{"zeva_toolproc"};
+    const std::filesystem::path dir_ = site_.Path();
 };
 
 const char* const kTools[] = {ZEVA_SETTINGS_PATH, ZEVA_FIELDDB_PATH, ZEVA_RLOG_PATH, ZEVA_HUB_PATH,

@@ -353,7 +353,7 @@ void HubServer::SendServerDisconnect() {
     }
 }
 
-void HubServer::Shutdown(int waitMs, std::function<void()> done) {
+void HubServer::Shutdown(int waitMs, const std::function<void()>& done) {
     Log("shutting down");
     server_->close();
     SendServerDisconnect();

@@ -50,7 +50,7 @@ class HubServer : public QObject {
     void SendServerDisconnect();
     // Stops listening, sends 1001, waits up to waitMs for the clients to leave, drops the rest,
     // then calls done.
-    void Shutdown(int waitMs, std::function<void()> done);
+    void Shutdown(int waitMs, const std::function<void()>& done);
     // Drops every connection without a word, as a hub that dies does.
     void AbortAll();
 

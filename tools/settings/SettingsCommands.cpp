@@ -4,6 +4,7 @@
 #include "settings/ClientSettings.h"
 #include "settings/SettingsCatalog.h"
 #include "settings/SettingsDatabase.h"
+#include "settings/SettingsSchema.h"
 #include "tools/ToolExit.h"
 
 #include <algorithm>
@@ -36,10 +37,6 @@ using tool::kDone;
 using tool::kFailed;
 using tool::kUsage;
 
-const char* kSchema =
-    "CREATE TABLE IF NOT EXISTS StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);"
-    "CREATE INDEX IF NOT EXISTS StartUpKey ON StartUp (Key_Description);";
-
 int Fail(std::ostream& err, int status, const std::string& message) {
     err << "zeva-settings: " << message << "\n";
     return status;
@@ -51,7 +48,7 @@ bool Exists(const std::string& path) {
 }
 
 bool Create(SqliteDatabase& db, const std::string& path) {
-    return db.Open(path, SqliteDatabase::Mode::Create) && db.ExecScript(kSchema);
+    return db.Open(path, SqliteDatabase::Mode::Create) && db.ExecScript(kSettingsSchema);
 }
 
 // Update the key's rows, or insert one.

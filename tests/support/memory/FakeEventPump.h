@@ -7,7 +7,7 @@ namespace zeva {
 
 // Runs a test-provided step each time a waiting call pumps events (e.g. delivers scripted bytes).
 class FakeEventPump final : public EventPump {
-public:
+  public:
     void ProcessEvents(int maxMs) override {
         ++calls;
         if (onPump) onPump(maxMs);

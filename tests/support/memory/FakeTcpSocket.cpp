@@ -1,4 +1,4 @@
-#include "platform/memory/FakeTcpSocket.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 
 namespace zeva {
 

@@ -1,4 +1,4 @@
-#include "platform/memory/MemoryListBox.h"
+#include "tests/support/memory/MemoryListBox.h"
 
 namespace zeva {
 

@@ -7,7 +7,7 @@ namespace zeva {
 
 // Records every message box instead of showing it, for tests.
 class RecordingMessageBox final : public MessageBox {
-public:
+  public:
     struct Shown {
         std::string text;
         MessageIcon icon;

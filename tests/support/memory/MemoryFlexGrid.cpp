@@ -1,4 +1,4 @@
-#include "platform/memory/MemoryFlexGrid.h"
+#include "tests/support/memory/MemoryFlexGrid.h"
 
 namespace zeva {
 

@@ -1,0 +1,29 @@
+#pragma once
+#include <filesystem>
+#include <string>
+
+namespace zeva::test {
+
+// A fresh folder under the system's temporary folder for one test, as a station's site folder holds
+// its settings and field databases; removed with everything in it when the object goes. The name
+// carries the process id and a counter, so cases running side by side never share one.
+class SiteFolder {
+  public:
+    explicit SiteFolder(const std::string& prefix);
+    ~SiteFolder();
+    SiteFolder(const SiteFolder&) = delete;
+    SiteFolder& operator=(const SiteFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The full name of a file in the folder.
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Creates a settings database at path with the table zeva-settings creates, then runs extraSql
+// (rows to start with). False when either fails.
+[[nodiscard]] bool CreateSettingsDatabase(const std::string& path, const std::string& extraSql = "");
+
+} // namespace zeva::test
