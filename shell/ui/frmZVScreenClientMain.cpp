@@ -13,6 +13,7 @@
 #include "flags/SendToMonitor.h"
 #include "platform/qt/QtText.h"
 #include "recordlog/RStoreRecordLog.h"
+#include "settings/ui/QtFont.h"
 #include "settings/ui/SetupPasswordGroup.h"
 #include "shell/HubMember.h"
 #include "shell/InsertInDisplay.h"
@@ -30,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -50,6 +52,7 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <tuple>
 #include <type_traits>
 
 namespace zeva {
@@ -129,53 +132,90 @@ frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::mo
 frmZVScreenClientMain::~frmZVScreenClientMain() = default;
 
 void frmZVScreenClientMain::BuildWidgets() {
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    const auto image = [this](const char* name, const QString& text, const QString& tip) {
-        auto* b = Named(new QToolButton(this), name,
-                        tip == QStringLiteral("Show CommClass") ? QStringLiteral("Comms console")
-                                                                : tip + QStringLiteral(" display"));
+    BuildTitleArea();
+    BuildDisplayPanes();
+    BuildSetupPane();
+    BuildAdapters();
+    BuildTimers();
+}
+
+void frmZVScreenClientMain::BuildTitleArea() {
+    const auto image = [this](const char* name, const QString& text, const QString& tip,
+                              const QString& spoken) {
+        auto* b = Named(new QToolButton(this), name, spoken);
         b->setText(text);
         b->setToolTip(tip);
         b->setAutoRaise(true);
         return b;
     };
-    imgOutput_ = image("imgOutput", QStringLiteral("Out"), QStringLiteral("Output"));
-    imgSetup_ = image("imgSetup", QStringLiteral("Fld"), QStringLiteral("Fields"));
-    imgConfig_ = image("imgConfig", QStringLiteral("Rec"), QStringLiteral("Records"));
-    imgConfig3_ = image("imgConfig3", QStringLiteral("Set"), QStringLiteral("Setup"));
-    imgComms_ = image("imgComms", QStringLiteral("Com"), QStringLiteral("Show CommClass"));
+    imgOutput_ =
+        image("imgOutput", QStringLiteral("Out"), QStringLiteral("Output"), QStringLiteral("Output display"));
+    imgSetup_ =
+        image("imgSetup", QStringLiteral("Fld"), QStringLiteral("Fields"), QStringLiteral("Fields display"));
+    imgConfig_ = image("imgConfig", QStringLiteral("Rec"), QStringLiteral("Records"),
+                       QStringLiteral("Records display"));
+    imgConfig3_ =
+        image("imgConfig3", QStringLiteral("Set"), QStringLiteral("Setup"), QStringLiteral("Setup display"));
+    imgComms_ = image("imgComms", QStringLiteral("Com"), QStringLiteral("Show CommClass"),
+                      QStringLiteral("Comms console"));
     connect(imgOutput_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(1)); });
     connect(imgSetup_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(2)); });
     connect(imgConfig_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
     connect(imgConfig3_, &QToolButton::clicked, this, [this] { ApplyModeView(*modes_->Select(4)); });
-    int x = 2;
-    for (QToolButton* b : {imgOutput_, imgSetup_, imgConfig_, imgConfig3_, imgComms_}) {
-        b->setGeometry(x, 2, 30, 22);
-        x += 32;
-    }
     const char* labSpoken[] = {"Records processed", "Time of the last record", "Heartbeat"};
     const char* labNames[] = {"labRecordsProcessed(0)", "labRecordsProcessed(1)", "labRecordsProcessed(2)"};
-    const int labX[] = {x + 8, x + 80, x + 230};
-    const int labW[] = {70, 145, 12};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         labRecordsProcessed_[size_t(i)] =
             Named(new QLabel(this), labNames[i], QString::fromLatin1(labSpoken[i]));
-        labRecordsProcessed_[size_t(i)]->setGeometry(labX[i], 4, labW[i], 18);
-    }
     Label1_ = Named(new QLabel(QStringLiteral("Buffer"), this), "Label1", QStringLiteral("Buffer"));
-    Label1_->setGeometry(x + 250, 4, 40, 18);
     lbBufferInPtr_ =
         Named(new QLabel(QStringLiteral("0"), this), "lbBufferInPtr", QStringLiteral("Records received"));
-    lbBufferInPtr_->setGeometry(x + 292, 4, 28, 18);
     lbBufferOutPtr_ =
         Named(new QLabel(QStringLiteral("0"), this), "lbBufferOutPtr", QStringLiteral("Records shown"));
-    lbBufferOutPtr_->setGeometry(x + 322, 4, 28, 18);
     // Packets the link discarded for a bad check: shown only once there are any.
     lblBadPackets_ = Named(new QLabel(this), "lblBadPackets", QStringLiteral("Bad packets discarded"));
-    lblBadPackets_->setGeometry(x + 356, 4, 240, 18);
     lblBadPackets_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
     lblBadPackets_->hide();
+    LayoutTitleArea();
+}
 
+void frmZVScreenClientMain::LayoutTitleArea() {
+    // The widths and heights of a 96-dpi desktop's font, widened to what the texts take in the font
+    // in use, so a larger font (a high-density screen's, or a site's own) does not clip them.
+    const QFontMetrics fm(font());
+    const auto wide = [&fm](int pixels, const char* sample) {
+        return std::max(pixels, fm.horizontalAdvance(QString::fromLatin1(sample)) + 4);
+    };
+    const int buttonH = std::max(22, fm.height() + 6), labelH = std::max(18, fm.height() + 2);
+    const int buttonW = std::max(30, fm.horizontalAdvance(QStringLiteral("Com")) + 10); // the widest caption
+    int x = 2;
+    for (QToolButton* b : {imgOutput_, imgSetup_, imgConfig_, imgConfig3_, imgComms_}) {
+        b->setGeometry(x, 2, buttonW, buttonH);
+        x += buttonW + 2;
+    }
+    const int labelY = 2 + (buttonH - labelH) / 2;
+    // Each label after a gap, as wide as the widest text it shows.
+    const struct {
+        QLabel* label;
+        int gap, width;
+    } row[] = {
+        {labRecordsProcessed_[0], 8, wide(70, "9999999")},
+        {labRecordsProcessed_[1], 2, wide(145, "00:00:00 00/00/0000")},
+        {labRecordsProcessed_[2], 5, wide(12, ".")},
+        {Label1_, 8, wide(40, "Buffer")},
+        {lbBufferInPtr_, 2, wide(28, "9999")},
+        {lbBufferOutPtr_, 2, wide(28, "9999")},
+        {lblBadPackets_, 6, wide(240, "Bad packets discarded: 99999")},
+    };
+    for (const auto& r : row) {
+        x += r.gap;
+        r.label->setGeometry(x, labelY, r.width, labelH);
+        x += r.width;
+    }
+}
+
+void frmZVScreenClientMain::BuildDisplayPanes() {
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     lstOutput_ = Named(new QListWidget(this), "lstOutput", QStringLiteral("Output"));
     lblLinkAlarm_ = Named(new QLabel(this), "lblLinkAlarm", QStringLiteral("Hub link"));
     lblLinkAlarm_->setIndent(6);
@@ -187,6 +227,7 @@ void frmZVScreenClientMain::BuildWidgets() {
     lstFullFields_->setSelectionMode(QAbstractItemView::ExtendedSelection); // lines to copy
     lstFullFields_->setFont(fixed);
     cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk");
+    connect(cmdFOk_, &QPushButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
 
     frmFields_ = Named(new QGroupBox(QStringLiteral("ZEVA Fields"), this), "frmFields");
     MemberFlexGrid_ = Named(new QTableWidget(frmFields_), "MemberFlexGrid", QStringLiteral("Fields"));
@@ -195,7 +236,60 @@ void frmZVScreenClientMain::BuildWidgets() {
     RecordFlexGrid_ = Named(new QTableWidget(frmRecords_), "RecordFlexGrid", QStringLiteral("Records"));
     RecordListBox_ = Named(new QListWidget(frmRecords_), "RecordListBox", QStringLiteral("Record list"));
     RecordListBox_->hide();
+    connect(RecordListBox_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { OnRecordListChosen(RecordListBox_->row(item)); });
+    connect(RecordFlexGrid_, &QTableWidget::cellClicked, this,
+            [this](int row, int) { OnRecordRowChosen(row); });
+    // The Records grid's pop-up menu (admin mode): insert, remove and delete columns.
+    RecordFlexGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RecordFlexGrid_, &QTableWidget::customContextMenuRequested, this,
+            &frmZVScreenClientMain::ShowRecordsMenu);
+}
 
+void frmZVScreenClientMain::OnRecordRowChosen(int row) {
+    // Choosing a grid row selects its record in the list and then acts as choosing it there.
+    if (!records_) return;
+    const std::int16_t id = records_->RecordAtRow(row);
+    if (id < 0) return;
+    for (int i = 0; i < RecordListBox_->count(); ++i)
+        if (ToInt16(FromQt(RecordListBox_->item(i)->text())) == id) {
+            RecordListBox_->setCurrentRow(i);
+            OnRecordListChosen(i);
+            return;
+        }
+}
+
+void frmZVScreenClientMain::ShowRecordsMenu(const QPoint& at) {
+    if (!shell_->session().AdminMode || !records_ || !RecordMenu::Opens(RecordFlexGrid_->rowCount())) return;
+    const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
+    const RecordMenu menu = RecordMenu::Build(*records_, column);
+    QMenu popup(this);
+    popup.setAccessibleName(QStringLiteral("Records columns"));
+    const std::tuple<const char*, RecordMenu::List, const std::vector<RecordMenu::Item>*> lists[] = {
+        {"Insert (&Before)", RecordMenu::List::InsertBefore, &menu.InsertBefore},
+        {"Insert (&After)", RecordMenu::List::InsertAfter, &menu.InsertAfter},
+        {"Remove", RecordMenu::List::Remove, &menu.Remove},
+        {"&Delete Field", RecordMenu::List::Delete, &menu.Delete}};
+    for (const auto& [caption, list, items] : lists) {
+        QMenu* sub = popup.addMenu(QString::fromLatin1(caption));
+        sub->setAccessibleName(QString::fromLatin1(caption).remove(QLatin1Char('&')));
+        for (size_t i = 0; i < items->size(); ++i) {
+            const RecordMenu::Item& item = (*items)[i];
+            QAction* a = sub->addAction(ToQt(item.Caption));
+            a->setEnabled(item.Enabled);
+            a->setCheckable(item.Checked);
+            a->setChecked(item.Checked);
+            const RecordMenu::List chosenList = list;
+            const auto index = static_cast<std::int16_t>(i);
+            connect(a, &QAction::triggered, this, [this, chosenList, index, column] {
+                RunRecordMenuCommand(*records_, chosenList, index, column);
+            });
+        }
+    }
+    popup.exec(RecordFlexGrid_->viewport()->mapToGlobal(at));
+}
+
+void frmZVScreenClientMain::BuildSetupPane() {
     frmDFSetup_ = Named(new QGroupBox(QStringLiteral("Setup"), this), "frmDFSetup");
     // The Setup pane has a fixed window size; its pages scroll inside it.
     auto* setupScroll = new QScrollArea(frmDFSetup_);
@@ -209,6 +303,15 @@ void frmZVScreenClientMain::BuildWidgets() {
     auto* setupLayout = new QGridLayout(setupPage);
     dfPage_ = new DisplayFormatPage(frmDFSetup_, *options_.messages);
     setupLayout->addWidget(dfPage_, 0, 0, 1, 2);
+    setupLayout->addWidget(BuildGlobalFormat(), 1, 0);
+    setupLayout->addWidget(BuildClientSelection(), 1, 1);
+    setupLayout->addWidget(BuildOutputTest(), 2, 0, 1, 2);
+    setupLayout->addWidget(BuildFontSetup(), 3, 0, 1, 2);
+    passwordGroup_ = new SetupPasswordGroup(frmDFSetup_);
+    setupLayout->addWidget(passwordGroup_, 4, 0, 1, 2);
+}
+
+QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     frmDFGlobal_ = Named(new QGroupBox(QStringLiteral("Global Format"), frmDFSetup_), "frmDFGlobal");
     auto* global = new QGridLayout(frmDFGlobal_);
     const auto box = [&](const char* name, const char* caption, int row) {
@@ -236,36 +339,15 @@ void frmZVScreenClientMain::BuildWidgets() {
     chkDFTruncIndicator_ = check("chkDFTruncIndicator", "Show Trunc Indicator", 2);
     chkDFFixedLines_ = check("chkDFFixedLines", "Fixed Number of Lines", 3);
     chkMultiWindowSize_ = check("chkMultiWindowSize", "Allow multisized Windows", 4);
-    setupLayout->addWidget(frmDFGlobal_, 1, 0);
     // Numeric boxes: digits only, at most their width; on leaving, converted, clamped and stored.
-    struct NumericBox {
-        QLineEdit* box;
-        int digits, low, high;
-        std::int16_t ClientSettings::*value;
-    };
-    const NumericBox numericBoxes[] = {
-        {txtDFCharWidth_, 3, 1, 1000, &ClientSettings::CharactersPerPage},
-        {txtDFLinesPerEntry_, 3, 1, 50, &ClientSettings::LinesPerRecord},
-        {txtDFIndent_, 3, 0, 1000, &ClientSettings::LineIndentCharacters},
-        {txtDFPostLines_, 3, 0, 20, &ClientSettings::NoOfPostLines},
-        {txtMaxDFDisplayEntries_, 5, 1, 10000, &ClientSettings::MaxEntriesInOutput},
-        {txtFFJustify_, 3, 0, 300, &ClientSettings::FullFieldsJustify},
-        {txtMaxRecords_, 4, kMaxEntriesInRecordsLow, kMaxEntriesInRecordsHigh,
-         &ClientSettings::MaxEntriesInRecords},
-    };
-    for (const NumericBox& nb : numericBoxes) {
-        InstallNumericFilter(nb.box, nb.digits);
-        connect(nb.box, &QLineEdit::editingFinished, this, [this, nb] {
-            ClientSettings& s = shell_->settings();
-            const int high =
-                nb.value == &ClientSettings::LineIndentCharacters ? s.CharactersPerPage : nb.high;
-            s.*nb.value = SetupBoxValue(FromQt(nb.box->text()), s.*nb.value, nb.low, high);
-            nb.box->setText(QString::number(s.*nb.value));
-            if (nb.value == &ClientSettings::LineIndentCharacters && s.LineIndentCharacters == 0)
-                chkDFIndent_->setChecked(false); // an indent of 0 clears "Indent new lines"
-            if (nb.value == &ClientSettings::MaxEntriesInRecords && records_)
-                records_->SetDisplayRows(s.MaxEntriesInRecords);
-        });
+    QLineEdit* const boxes[] = {txtDFCharWidth_,         txtDFLinesPerEntry_, txtDFIndent_,  txtDFPostLines_,
+                                txtMaxDFDisplayEntries_, txtFFJustify_,       txtMaxRecords_};
+    for (size_t i = 0; i < kSetupBoxes.size(); ++i) {
+        QLineEdit* edit = boxes[i];
+        const SetupBox which = kSetupBoxes[i];
+        InstallNumericFilter(edit, SetupBoxRuleOf(which, ClientSettings{}).digits);
+        connect(edit, &QLineEdit::editingFinished, this,
+                [this, edit, which] { TakeNumericBox(edit, which); });
     }
     // The check boxes store their setting at once on every click.
     connect(chkDFIndent_, &QCheckBox::toggled, this, [this](bool on) {
@@ -281,7 +363,18 @@ void frmZVScreenClientMain::BuildWidgets() {
     connect(chkMultiWindowSize_, &QCheckBox::toggled, this, [this](bool on) {
         if (modes_) modes_->SetMultiSized(on);
     });
+    return frmDFGlobal_;
+}
 
+void frmZVScreenClientMain::TakeNumericBox(QLineEdit* edit, SetupBox which) {
+    ClientSettings& s = shell_->settings();
+    edit->setText(QString::number(TakeSetupBox(which, FromQt(edit->text()), s)));
+    if (which == SetupBox::Indent && s.LineIndentCharacters == 0)
+        chkDFIndent_->setChecked(false); // an indent of 0 clears "Indent new lines"
+    if (which == SetupBox::MaxRecords && records_) records_->SetDisplayRows(s.MaxEntriesInRecords);
+}
+
+QGroupBox* frmZVScreenClientMain::BuildClientSelection() {
     frmClients_ = Named(new QGroupBox(QStringLiteral("X25 Client Selection"), frmDFSetup_), "frmClients");
     auto* clients = new QVBoxLayout(frmClients_);
     lstClients_ = Named(new QListWidget(frmClients_), "lstClients", QStringLiteral("X25 clients"));
@@ -300,12 +393,14 @@ void frmZVScreenClientMain::BuildWidgets() {
     connect(cmdMonitorTest_, &QPushButton::clicked, this, [this] { SendFlag("TEST"); });
     lblVersion_ = Named(new QLabel(frmClients_), "lblVersion", QStringLiteral("Version"));
     clients->addWidget(lblVersion_);
-    setupLayout->addWidget(frmClients_, 1, 1);
+    return frmClients_;
+}
 
+QGroupBox* frmZVScreenClientMain::BuildOutputTest() {
     frmOutputTest_ = Named(new QGroupBox(QStringLiteral("Output Test"), frmDFSetup_), "frmOutputTest");
     auto* test = new QGridLayout(frmOutputTest_);
     txtDFTest_ = Named(new QLineEdit(frmOutputTest_), "txtDFTest", QStringLiteral("Test record"));
-    txtDFTest_->setFont(fixed);
+    txtDFTest_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest");
     txtDFTestDefault_ =
         Named(new QPushButton(QStringLiteral("&Default"), frmOutputTest_), "txtDFTestDefault");
@@ -314,14 +409,16 @@ void frmZVScreenClientMain::BuildWidgets() {
     test->addWidget(cmdDFTest_, 1, 0);
     test->addWidget(txtDFTestDefault_, 1, 1);
     test->addWidget(chkODSingle_, 1, 2);
-    setupLayout->addWidget(frmOutputTest_, 2, 0, 1, 2);
     connect(cmdDFTest_, &QPushButton::clicked, this, &frmZVScreenClientMain::RunOutputTest);
     connect(txtDFTestDefault_, &QPushButton::clicked, this,
             [this] { txtDFTest_->setText(ToQt(OutputTest::DefaultText())); });
     connect(chkODSingle_, &QCheckBox::toggled, this, [this](bool on) {
         if (formatter_) formatter_->SingleRecord = on;
     });
+    return frmOutputTest_;
+}
 
+QGroupBox* frmZVScreenClientMain::BuildFontSetup() {
     frmFontSetup_ = Named(new QGroupBox(QStringLiteral("Font Setup"), frmDFSetup_), "frmFontSetup");
     auto* fontBox = new QGridLayout(frmFontSetup_);
     const char* targets[] = {"Output", "Fields", "Records", "Full fields"};
@@ -342,61 +439,10 @@ void frmZVScreenClientMain::BuildWidgets() {
         fontBox->addWidget(cmdSetupFont_[size_t(i)], 1, i);
         connect(cmdSetupFont_[size_t(i)], &QPushButton::clicked, this, [this, i] { ChooseFont(i); });
     }
-    setupLayout->addWidget(frmFontSetup_, 3, 0, 1, 2);
-    passwordGroup_ = new SetupPasswordGroup(frmDFSetup_);
-    setupLayout->addWidget(passwordGroup_, 4, 0, 1, 2);
-    connect(RecordListBox_, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { OnRecordListChosen(RecordListBox_->row(item)); });
-    // Choosing a grid row selects its record in the list and then acts as choosing it there.
-    connect(RecordFlexGrid_, &QTableWidget::cellClicked, this, [this](int row, int) {
-        if (!records_) return;
-        const std::int16_t id = records_->RecordAtRow(row);
-        if (id < 0) return;
-        for (int i = 0; i < RecordListBox_->count(); ++i)
-            if (ToInt16(FromQt(RecordListBox_->item(i)->text())) == id) {
-                RecordListBox_->setCurrentRow(i);
-                OnRecordListChosen(i);
-                return;
-            }
-    });
-    connect(cmdFOk_, &QPushButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
-    // The Records grid's pop-up menu (admin mode): insert, remove and delete columns.
-    RecordFlexGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(RecordFlexGrid_, &QTableWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (!shell_->session().AdminMode || !records_ || !RecordMenu::Opens(RecordFlexGrid_->rowCount()))
-            return;
-        const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
-        const RecordMenu menu = RecordMenu::Build(*records_, column);
-        QMenu popup(this);
-        popup.setAccessibleName(QStringLiteral("Records columns"));
-        const std::pair<const char*, RecordMenu::List> lists[] = {
-            {"Insert (&Before)", RecordMenu::List::InsertBefore},
-            {"Insert (&After)", RecordMenu::List::InsertAfter},
-            {"Remove", RecordMenu::List::Remove},
-            {"&Delete Field", RecordMenu::List::Delete}};
-        for (const auto& [caption, list] : lists) {
-            const std::vector<RecordMenu::Item>& items =
-                list == RecordMenu::List::InsertBefore  ? menu.InsertBefore
-                : list == RecordMenu::List::InsertAfter ? menu.InsertAfter
-                : list == RecordMenu::List::Remove      ? menu.Remove
-                                                        : menu.Delete;
-            QMenu* sub = popup.addMenu(QString::fromLatin1(caption));
-            sub->setAccessibleName(QString::fromLatin1(caption).remove(QLatin1Char('&')));
-            for (size_t i = 0; i < items.size(); ++i) {
-                QAction* a = sub->addAction(ToQt(items[i].Caption));
-                a->setEnabled(items[i].Enabled);
-                a->setCheckable(items[i].Checked);
-                a->setChecked(items[i].Checked);
-                const RecordMenu::List chosenList = list;
-                const auto index = static_cast<std::int16_t>(i);
-                connect(a, &QAction::triggered, this, [this, chosenList, index, column] {
-                    RunRecordMenuCommand(*records_, chosenList, index, column);
-                });
-            }
-        }
-        popup.exec(RecordFlexGrid_->viewport()->mapToGlobal(at));
-    });
+    return frmFontSetup_;
+}
 
+void frmZVScreenClientMain::BuildAdapters() {
     outputBox_ = std::make_unique<QtListBox>(lstOutput_);
     fullFieldsBox_ = std::make_unique<QtListBox>(lstFullFields_);
     clientsBox_ = std::make_unique<QtListBox>(lstClients_);
@@ -405,7 +451,9 @@ void frmZVScreenClientMain::BuildWidgets() {
     recordGrid_ = std::make_unique<QtFlexGrid>(RecordFlexGrid_);
     fieldsWindow_ = new FieldsWindow(frmFields_, MemberFlexGrid_, *memberGrid_, *options_.messages,
                                      [this] { return shell_ && shell_->session().AdminMode; });
+}
 
+void frmZVScreenClientMain::BuildTimers() {
     Timer2_ = new QTimer(this);
     Timer2_->setObjectName(QStringLiteral("Timer2"));
     Timer2_->setInterval(1000);
@@ -1117,50 +1165,6 @@ bool frmZVScreenClientMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmZVScreenClientMain::contextMenuEvent(QContextMenuEvent* event) {
     if (shell_->session().AdminMode) mnuFile_->popup(event->globalPos());
-}
-
-} // namespace zeva
-
-namespace zeva {
-
-namespace {
-
-QFont ToQFont(const FontStyle& f) {
-    QFont font(ToQt(f.Name));
-    font.setPointSizeF(f.Size > 0 ? f.Size : 8.25);
-    font.setBold(f.Bold);
-    font.setItalic(f.Italic);
-    font.setStrikeOut(f.Strikethrough);
-    font.setUnderline(f.Underline);
-    return font;
-}
-
-// The six font values of a QFont into f; its colours stay.
-void CopyFont(const QFont& font, FontStyle& f) {
-    f.Bold = font.bold();
-    f.Italic = font.italic();
-    f.Name = FromQt(font.family());
-    f.Size = font.pointSizeF() > 0 ? font.pointSizeF() : 8.25;
-    f.Strikethrough = font.strikeOut();
-    f.Underline = font.underline();
-}
-
-} // namespace
-
-FontStyle FontOf(const QWidget* w) {
-    FontStyle f;
-    CopyFont(w->font(), f);
-    f.ForeColor = ToBgr(w->palette().color(QPalette::Text));
-    f.BackColor = ToBgr(w->palette().color(QPalette::Base));
-    return f;
-}
-
-void ApplyFontTo(QWidget* w, const FontStyle& f) {
-    w->setFont(ToQFont(f));
-    QPalette p = w->palette();
-    p.setColor(QPalette::Text, FromBgr(f.ForeColor));
-    p.setColor(QPalette::Base, FromBgr(f.BackColor));
-    w->setPalette(p);
 }
 
 QWidget* frmZVScreenClientMain::FontTargetWidget(int target) const {

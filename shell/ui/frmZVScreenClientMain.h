@@ -20,6 +20,7 @@
 #include "shell/MainShell.h"
 #include "shell/MainWindowPort.h"
 #include "shell/RecordIntake.h"
+#include "shell/SetupBoxes.h"
 
 #include <QWidget>
 #include <array>
@@ -45,10 +46,6 @@ namespace zeva {
 class DisplayFormatPage;
 class FieldsWindow;
 class SetupPasswordGroup;
-
-// A widget's font and colours as the settings keep them, and back.
-FontStyle FontOf(const QWidget* widget);
-void ApplyFontTo(QWidget* widget, const FontStyle& font);
 
 // The main window: builds the widgets, wraps them in the platform adapters and forwards events
 // (timer ticks, clicks, keys, close requests) to MainShell, which holds the logic.
@@ -134,7 +131,24 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // The widgets, one part of the window at a time.
     void BuildWidgets();
+    void BuildTitleArea();
+    void BuildDisplayPanes();
+    void BuildSetupPane();
+    QGroupBox* BuildGlobalFormat();
+    QGroupBox* BuildClientSelection();
+    QGroupBox* BuildOutputTest();
+    QGroupBox* BuildFontSetup();
+    void BuildAdapters();
+    void BuildTimers();
+    // The title area's buttons and labels, sized for the font in use.
+    void LayoutTitleArea();
+    // A numeric box of the Global Format group left: its text taken into the settings.
+    void TakeNumericBox(QLineEdit* edit, SetupBox which);
+    // A row of the Records grid chosen, and its pop-up menu of columns.
+    void OnRecordRowChosen(int row);
+    void ShowRecordsMenu(const QPoint& at);
     void BuildMenu();
     void LayoutPanes();
     void PlaceLinkAlarm();

@@ -2,7 +2,10 @@
 // name is the command line ("05", "ADMIN", "ADMIN12"); Qt's own options (-platform ...) are taken
 // out first; "--help", "-h" and "--version" alone print and exit. For unattended runs,
 // ZEVA_SCREENSHOT=<file.png> saves a picture of the main window and ZEVA_RUN_SECONDS=<n> asks the
-// window to close after n seconds, through the normal shutdown.
+// window to close after n seconds, through the normal shutdown. Pictures taken just before the
+// close: ZEVA_SCREENSHOT_FULLFIELDS the Full fields display of the record in the Records grid's
+// first row, ZEVA_SCREENSHOT_CONSOLE the comms console, ZEVA_SCREENSHOT_HUBSETUP the hub setup dialog
+// (shown without its modal loop, over the station's own values).
 // ZEVA_SHOWN_LOG=<file> appends a line, flushed at once, for what a watching program needs to know
 // (the soak test): "<ms> shown <field 102>" for each record shown, "<ms> caption <text>" when the
 // caption changes and "<ms> close" when ZEVA_RUN_SECONDS asks the window to close; <ms> is the
@@ -10,13 +13,18 @@
 //
 // Exit status: 0 after a normal shutdown, 2 when start-up stopped (a message box said why, and a
 // line on standard error says it with the remedy) or an admin shutdown could not save the settings.
+#include "comms/ui/frmHubSetup.h"
 #include "model/RecordText.h"
 #include "platform/qt/QtCloseSignals.h"
+#include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtText.h"
 #include "shell/CommandLine.h"
 #include "shell/ui/frmZVScreenClientMain.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QImage>
+#include <QMenu>
 #include <QStringList>
 #include <QTimer>
 
@@ -61,6 +69,60 @@ namespace {
 int Fail(const std::string& reason) {
     std::fprintf(stderr, "zeva-screen-client: %s\n", reason.c_str());
     return 2;
+}
+
+// Saves a window's picture; with ZEVA_SCREENSHOT_PALETTE set, in 256 colours (a grey ramp for the
+// text and a colour cube), which keeps large pictures small.
+void SaveGrab(QWidget& widget, const QString& file) {
+    QImage image = widget.grab().toImage();
+    if (qEnvironmentVariableIsSet("ZEVA_SCREENSHOT_PALETTE")) {
+        QList<QRgb> colours;
+        for (int g = 0; g < 40; ++g)
+            colours.append(qRgb(g * 255 / 39, g * 255 / 39, g * 255 / 39));
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 6; ++g)
+                for (int b = 0; b < 6; ++b)
+                    colours.append(qRgb(r * 51, g * 51, b * 51));
+        image = image.convertToFormat(QImage::Format_Indexed8, colours, Qt::ThresholdDither);
+    }
+    image.save(file);
+}
+
+// Shows a window, lets it lay out and paint, and saves its picture.
+void SavePicture(QWidget& widget, const QString& file) {
+    widget.show();
+    widget.raise();
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents();
+    SaveGrab(widget, file);
+}
+
+// The pictures of the unattended run, then the close.
+void SavePicturesAndClose(zeva::frmZVScreenClientMain& window) {
+    const QString shot = qEnvironmentVariable("ZEVA_SCREENSHOT");
+    if (!shot.isEmpty()) SaveGrab(window, shot);
+    const QString fullFields = qEnvironmentVariable("ZEVA_SCREENSHOT_FULLFIELDS");
+    if (!fullFields.isEmpty() && window.formatter() && window.recordClass()) {
+        const std::int16_t id = window.recordClass()->RecordAtRow(1);
+        if (id >= 0) window.formatter()->ShowFullFields(id);
+        // The display menu's "&Full Fields", as an administrator would choose it.
+        for (QAction* a : window.mainMenu()->findChildren<QAction*>())
+            if (a->text() == QStringLiteral("&Full Fields")) a->trigger();
+        SavePicture(window, fullFields);
+    }
+    const QString console = qEnvironmentVariable("ZEVA_SCREENSHOT_CONSOLE");
+    if (!console.isEmpty() && window.client()) SavePicture(*window.client(), console);
+    const QString hubSetup = qEnvironmentVariable("ZEVA_SCREENSHOT_HUBSETUP");
+    if (!hubSetup.isEmpty()) {
+        zeva::ClientSettings& s = window.shell().settings();
+        std::string ident = window.shell().session().Userid, address = s.RemoteAddress;
+        std::int32_t port = s.RemotePort;
+        zeva::QtMessageBox messages(&window);
+        zeva::frmHubSetup dialog(&window, ident, address, port, messages);
+        dialog.setModal(false);
+        SavePicture(dialog, hubSetup);
+    }
+    window.close();
 }
 
 } // namespace
@@ -108,9 +170,7 @@ int main(int argc, char* argv[]) {
     if (runSeconds > 0) {
         QTimer::singleShot(runSeconds * 1000, &window, [&window, &shownLog] {
             shownLog.Line("close");
-            const QString shot = qEnvironmentVariable("ZEVA_SCREENSHOT");
-            if (!shot.isEmpty()) window.grab().save(shot);
-            window.close();
+            SavePicturesAndClose(window);
         });
     }
     const int status = app.exec();

@@ -39,6 +39,42 @@ TEST(SetupBoxes, ConvertClampOrKeepThePreviousValue) {
     EXPECT_EQ(SetupBoxValue("99999999999", 50, 1, 10000), 50) << "beyond 32 bits does not convert";
 }
 
+TEST(SetupBoxes, EachBoxStoresItsOwnSettingWithinItsRange) {
+    // box, typed text, setting it must change, value it must take
+    struct Row {
+        SetupBox box;
+        const char* text;
+        std::int16_t ClientSettings::*value;
+        std::int16_t expected;
+    } rows[] = {
+        {SetupBox::CharWidth, "5000", &ClientSettings::CharactersPerPage, 1000},
+        {SetupBox::LinesPerEntry, "51", &ClientSettings::LinesPerRecord, 50},
+        {SetupBox::PostLines, "99", &ClientSettings::NoOfPostLines, 20},
+        {SetupBox::MaxDisplayEntries, "0", &ClientSettings::MaxEntriesInOutput, 1},
+        {SetupBox::FullFieldsJustify, "301", &ClientSettings::FullFieldsJustify, 300},
+        {SetupBox::MaxRecords, "9999", &ClientSettings::MaxEntriesInRecords, kMaxEntriesInRecordsHigh},
+        {SetupBox::Indent, "500", &ClientSettings::LineIndentCharacters, 138}, // at most a line's width
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        ClientSettings s;
+        const ClientSettings before = s;
+        EXPECT_EQ(TakeSetupBox(r.box, r.text, s), r.expected);
+        EXPECT_EQ(s.*r.value, r.expected);
+        s.*r.value = before.*r.value;
+        for (SetupBox other : kSetupBoxes) { // no other setting moved
+            const auto member = SetupBoxRuleOf(other, s).value;
+            EXPECT_EQ(s.*member, before.*member);
+        }
+        EXPECT_EQ(TakeSetupBox(r.box, "x", s), before.*r.value)
+            << "a text that does not convert keeps the value";
+    }
+    ClientSettings narrow;
+    narrow.CharactersPerPage = 40;
+    EXPECT_EQ(SetupBoxRuleOf(SetupBox::Indent, narrow).high, 40);
+    EXPECT_EQ(SetupBoxRuleOf(SetupBox::MaxDisplayEntries, narrow).digits, 5);
+}
+
 TEST(HubMember, AsynchronousAndSynchronousLogins) {
     ClientSettings s;
     s.RemoteAddress = "10.1.2.3";
