@@ -31,6 +31,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -53,8 +54,10 @@ class ShownLog {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now().time_since_epoch())
                             .count();
-        std::fprintf(file_, "%lld %s%s%.*s\n", static_cast<long long>(ms), what, text.empty() ? "" : " ",
-                     static_cast<int>(text.size()), text.data());
+        std::string line = std::to_string(ms) + ' ' + what;
+        if (!text.empty()) line.append(1, ' ').append(text);
+        line += '\n';
+        std::fputs(line.c_str(), file_);
         std::fflush(file_);
     }
 
