@@ -11,6 +11,7 @@
 #include "display/ui/FieldsWindow.h"
 #include "display/ui/NumericBoxFilter.h"
 #include "flags/SendToMonitor.h"
+#include "model/RecordTrail.h"
 #include "platform/qt/QtText.h"
 #include "recordlog/RStoreRecordLog.h"
 #include "settings/ui/QtFont.h"
@@ -825,7 +826,7 @@ void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
     const int first = queued ? 0 : 1;
     for (int i = first; i < first + int(formatter_->LastBlockLines()) && i < lstOutput_->count(); ++i)
         lstOutput_->item(i)->setData(Qt::UserRole, QVariant::fromValue(outputBlock_));
-    StoreInRecordTrail(recordText);
+    if (trail_) trail_->Store(recordText);
     CountShownRecord(clock_.Now());
 }
 
@@ -874,24 +875,10 @@ bool frmZVScreenClientMain::CopySelection(const QWidget* source) {
 }
 
 void frmZVScreenClientMain::StartRecordTrail() {
-    const ClientSettings& s = shell_->settings();
-    if (!s.RecordLog || !fields_) return;
-    if (!fields_->RecordLogOn()) {
+    if (!shell_->settings().RecordLog || !fields_) return;
+    trail_ = std::make_unique<RecordTrail>(*fields_);
+    if (!trail_->Start())
         InsertOutputLine("Record log: cannot write in " + trailFolder_ + " - calls are not being recorded");
-        return;
-    }
-    fields_->RLog_NewFile(); // the field definitions the records are read with
-    trailRecords_ = fields_->RLSizeof(0);
-}
-
-void frmZVScreenClientMain::StoreInRecordTrail(const std::string& recordText) {
-    if (!fields_ || !fields_->RecordLogOn()) return;
-    fields_->StoreRecord(recordText);
-    // A full file is moved aside into BACKUP and a new one starts with the field definitions.
-    if (++trailRecords_ >= kRecordsPerTrailFile && !fields_->RLBackup().empty()) {
-        fields_->RLog_NewFile();
-        trailRecords_ = 0;
-    }
 }
 
 void frmZVScreenClientMain::CountShownRecord(double now) {

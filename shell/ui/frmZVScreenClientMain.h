@@ -43,6 +43,8 @@ class QToolButton;
 
 namespace zeva {
 
+class RecordTrail;
+
 class DisplayFormatPage;
 class FieldsWindow;
 class SetupPasswordGroup;
@@ -161,8 +163,6 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void OnRecordListChosen(int row);
     // The record trail (Setup\RecordLog): switched on at start-up, one entry per record shown.
     void StartRecordTrail();
-    void StoreInRecordTrail(const std::string& recordText);
-    static constexpr std::int32_t kRecordsPerTrailFile = 10000;
     // Number keys "1".."5": the display mode; false when the key is not one of them here.
     bool HandleModeKey(const QKeyEvent& event);
     void OnTimer2();
@@ -190,7 +190,7 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     LinkAlarm linkAlarm_;
     std::uint64_t outputBlock_ = 0; // block number of the Output lines of the last record shown
     std::string trailFolder_;
-    std::int32_t trailRecords_ = 0;
+    std::unique_ptr<RecordTrail> trail_;
     int alarmShiftPx_ = 0; // pixels the Output list moved down for the alarm line
     // Panes.
     QListWidget *lstOutput_{}, *lstFullFields_{};

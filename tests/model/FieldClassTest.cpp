@@ -1,5 +1,6 @@
 #include "model/FieldDatabase.h"
 #include "model/RecordText.h"
+#include "model/RecordTrail.h"
 #include "model/ZVFieldClass.h"
 
 #include "common/SqliteDatabase.h"
@@ -463,6 +464,32 @@ TEST_F(FieldClass, RecordLogChannelSeam) {
                                                         {2, "packet"},
                                                         {1, "Finished dump of current field information ..."},
                                                         {1, "Calling ZVFieldClass disconnecting..."}}));
+}
+
+TEST_F(FieldClass, RecordTrailRollsAFullFileOverWithTheFieldDefinitions) {
+    AddRows(101, 101);
+    std::vector<std::pair<int, std::string>> lines;
+    ZVFieldClass off;
+    RecordTrail none(off);
+    EXPECT_FALSE(none.Start()) << "no log: the trail says so and stores nothing";
+    none.Store("x");
+
+    auto c = std::make_unique<ZVFieldClass>(settings.get(), &messages);
+    c->SetRecordLogFactory([&] { return std::make_unique<FakeLog>(lines); });
+    c->SetupRLogging("trail");
+    ASSERT_TRUE(PXOpenDatabase(database, fieldsPath));
+    c->SetupFDBase(&database);
+    ASSERT_TRUE(c->Connect("s01"));
+    RecordTrail trail(*c, 9); // the fake file already holds 7 records
+    ASSERT_TRUE(trail.Start());
+    trail.Store("r1");
+    trail.Store("r2"); // the ninth: the file is backed up, the next starts with the definitions
+    trail.Store("r3");
+    std::vector<std::string> seen;
+    for (const auto& [type, text] : lines)
+        if (type == 0 || text.starts_with("Dumping")) seen.push_back(text);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Dumping current field information ...", "r1", "r2",
+                                              "Dumping current field information ...", "r3"}));
 }
 
 TEST_F(FieldClass, SampleDatabaseFitsTheDefaultTestRecord) {
