@@ -18,13 +18,13 @@ const char* const kDefaultRemoteAddress = "127.0.0.1";
 
 namespace {
 
-const std::string kApp = "ZEVA";
 // The window keys exist for these display modes; mode 4 (Setup) keeps no size of its own.
 const int kWindowModes[] = {0, 1, 2, 3, 5};
 
 std::int16_t GetInt16(SettingsDatabase& db, const std::string& sec, const std::string& key, std::int16_t def,
                       std::int16_t kind = 1) {
-    return ToInt16(db.RegGetSetting(kind, kApp, sec, key, static_cast<int>(def))).value_or(def);
+    return ToInt16(db.RegGetSetting(kind, SettingsDatabase::kApplication, sec, key, static_cast<int>(def)))
+        .value_or(def);
 }
 
 std::string WindowKey(const std::string& userid, const std::string& name) {
@@ -54,18 +54,22 @@ bool ParseTimeText(const std::string& text, double& value) {
 
 void LoadTCPSettings(SettingsDatabase& db, ClientSettings& s) {
     const std::string& t = section::Tcp;
-    s.AsyncComms = ToBool(db.RegGetSetting(2, kApp, t, "Async Comms", "True")).value_or(true);
+    s.AsyncComms =
+        ToBool(db.RegGetSetting(2, SettingsDatabase::kApplication, t, "Async Comms", "True")).value_or(true);
     s.CommClassBufferMax = GetInt16(db, t, "CommClassBufferMax", 10);
     s.CommClassRemoteBuffer = GetInt16(db, t, "CommClassRemoteBuffer", 100);
     s.HubConnectionRetries = GetInt16(db, t, "Hub Connection Retries", 10);
     s.HubInterRetryWait = GetInt16(db, t, "Hub Inter Retry Wait", 10);
-    s.RemotePort = ToInt32(db.RegGetSetting(2, kApp, t, "Remote Port", 6000)).value_or(6000);
+    s.RemotePort =
+        ToInt32(db.RegGetSetting(2, SettingsDatabase::kApplication, t, "Remote Port", 6000)).value_or(6000);
     s.RemoteAddress = db.GetText(t, "Remote Address", kDefaultRemoteAddress);
     s.AutoConnect = db.GetBool(t, "Auto Connect", true);
     s.AutoShowCommClass = db.GetBool(t, "Auto Show CommClass", false);
     s.DisableCommSetup = db.GetBool(t, "DisableCommSetup", true);
     double watchdog = 120.0 / 86400.0;
-    if (!ParseTimeText(db.RegGetSetting(4, kApp, t, "CommClassWatchDog", "00:02:00"), watchdog))
+    if (!ParseTimeText(
+            db.RegGetSetting(4, SettingsDatabase::kApplication, t, "CommClassWatchDog", "00:02:00"),
+            watchdog))
         watchdog = 120.0 / 86400.0;
     s.CommClassWatchDog = watchdog;
 }
@@ -246,10 +250,10 @@ void WriteVersion(SettingsDatabase& db, const std::string& version) {
 bool SaveFormPosition(SettingsDatabase& db, std::int16_t kind, const std::string& windowName,
                       const FormPosition& pos, bool minimised) {
     if (minimised) return false;
-    bool ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Left", pos.Left);
-    ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Top", pos.Top) && ok;
-    ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Height", pos.Height) && ok;
-    ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Width", pos.Width) && ok;
+    bool ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Left", pos.Left);
+    ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Top", pos.Top) && ok;
+    ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Height", pos.Height) && ok;
+    ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Width", pos.Width) && ok;
     return ok;
 }
 
