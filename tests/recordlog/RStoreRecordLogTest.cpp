@@ -113,6 +113,24 @@ TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
     ASSERT_EQ(rlog::Convert(log.string(), (dir / "db").string(), clock, out, err), 0);
     EXPECT_EQ(out.str(), (dir / "db").string() + "13020316072023.sqlite\n");
 
+    // A conversion that cannot write every row fails, says which write failed and keeps nothing.
+    {
+        std::ofstream more(log, std::ios::binary | std::ios::app);
+        for (int n = 0; n < 200; ++n)
+            more << RStoreClass::FormatEntry(0, 45123.75, std::string(600, '7'));
+    }
+    err.str("");
+    {
+        FileSizeLimit limit(64 * 1024);
+        EXPECT_EQ(rlog::Convert(log.string(), (dir / "full").string(), clock, out, err), 2);
+    }
+    EXPECT_EQ(err.str(), "zeva-rlog: " + log.string() + " was not converted: " + (dir / "full").string() +
+                             "13020316072023.sqlite.part: the final commit failed (disk I/O error). No "
+                             "database was kept: make room on the disk (or choose another folder with "
+                             "--prefix) and run it again.\n");
+    for (const auto& f : std::filesystem::directory_iterator(dir))
+        EXPECT_FALSE(f.path().filename().string().starts_with("full")) << f.path();
+
     EXPECT_EQ(rlog::List((dir / "none.log").string(), std::nullopt, out, err), 2);
     EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 2); // no LOGS/rstres01.log
 }

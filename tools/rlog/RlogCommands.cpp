@@ -113,16 +113,15 @@ int Convert(const std::string& logFile, const std::string& prefix, const Clock& 
     const std::string name =
         converter.ConvertRLogToDBase(prefix, [&](LogEntry& e) { return reader.Next(e); });
     if (name.empty()) {
-        err << "zeva-rlog: cannot create the database " << prefix << "hhmmssddmmyyyy"
-            << RecordLogConverter::kExtension << "\n";
+        err << "zeva-rlog: " << logFile << " was not converted: " << converter.LastError()
+            << ". No database was kept: make room on the disk (or choose another folder with --prefix) and "
+               "run it again.\n";
         return tool::kFailed;
     }
     const auto& t = converter.LastTotals();
     out << name << '\n';
     err << t.lines << " lines, " << t.records << " records, " << t.dataRows << " data rows in "
-        << t.dataTables << " data tables";
-    if (t.failedRows) err << ", " << t.failedRows << " rows not stored";
-    err << "\n";
+        << t.dataTables << " data tables\n";
     return tool::kDone;
 }
 
