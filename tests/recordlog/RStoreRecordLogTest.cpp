@@ -135,4 +135,36 @@ TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
     EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 2); // no LOGS/rstres01.log
 }
 
+TEST_F(RecordLogFixture, ToolBackupStartsTheNewLogWithTheLastDefinitions) {
+    {
+        RStoreClass store(clock);
+        ASSERT_TRUE(store.Connect(dir.string(), "s01"));
+        for (const LogEntry& e : {Definition(101, 8, "NAME"), Definition(102, 3, "COUNT"),
+                                  Line(0, "0006010142"), Definition(101, 8, "SURNAME")})
+            ASSERT_TRUE(store.AddLog(e.type, e.data));
+    }
+    std::ostringstream out, err;
+    ASSERT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), (dir / "BACKUP" / "rstres01.log_16-07-2023-13-02-03.s01").string() + "\n");
+
+    // A record the client writes to the new log afterwards converts into a data row.
+    const auto log = dir / "LOGS" / "rstres01.log";
+    {
+        RStoreClass store(clock);
+        ASSERT_TRUE(store.Connect(dir.string(), "s01"));
+        std::string record;
+        ASSERT_TRUE(RecordText::Set(record, 101, "SMITH"));
+        ASSERT_TRUE(RecordText::Set(record, 102, "7"));
+        ASSERT_TRUE(store.AddLog(0, record));
+    }
+    ASSERT_EQ(rlog::Convert(log.string(), (dir / "new").string(), clock, out, err), 0) << err.str();
+    const std::string db = (dir / "new").string() + "13020316072023.sqlite";
+    EXPECT_EQ(Query(db, "SELECT SURNAME, COUNT FROM Data0000"), Rows{"text:SMITH|integer:7"});
+    EXPECT_EQ(
+        Query(db, "SELECT Log FROM Log WHERE LType = 1 ORDER BY ID LIMIT 3 OFFSET 5"),
+        (Rows{"text:... Continuation from recently backed up log file = rstres01.log_16-07-2023-13-02-03.s01",
+              "text:Dumping current field information ...",
+              "text:Finished dump of current field information ..."}));
+}
+
 } // namespace zeva::test
