@@ -56,6 +56,15 @@ class Statement {
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// Removes a database file with the journal SQLite may have left beside it; false when the file
+// stays.
+bool RemoveDatabase(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path + "-journal", ec);
+    std::filesystem::remove(path, ec);
+    return !ec;
+}
+
 bool Exec(sqlite3* db, const std::string& sql) {
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
@@ -176,59 +185,96 @@ class DataTable {
 
 } // namespace
 
-std::string RecordLogConverter::RLCreateDBase(const std::string& source) {
+std::string RecordLogConverter::NameFor(const std::string& source) const {
     const double now = clock_.Now();
-    const std::string name = source + FormatValue(now, "hhmmss") + FormatValue(now, "ddmmyyyy") + kExtension;
+    return source + FormatValue(now, "hhmmss") + FormatValue(now, "ddmmyyyy") + kExtension;
+}
+
+bool RecordLogConverter::CreateTables(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::exists(name, ec) || ec) return {};
+    if (std::filesystem::exists(path, ec) || ec) {
+        error_ = path + " exists already";
+        return false;
+    }
     SqliteDatabase db;
-    bool ok =
-        db.Open(name, SqliteDatabase::Mode::Create) &&
+    const bool ok =
+        db.Open(path, SqliteDatabase::Mode::Create) &&
         db.ExecScript("CREATE TABLE \"RawRecords\" (\"ID\" INTEGER, \"Date\" DATETIME, \"LType\" INTEGER, "
                       "\"Raw\" TEXT);"
                       "CREATE TABLE \"Log\" (\"ID\" INTEGER, \"Date\" DATETIME, \"LType\" INTEGER, "
                       "\"Log\" TEXT);");
+    if (!ok) error_ = "cannot create " + path + ": " + db.LastError();
     db.Close();
-    if (!ok) {
-        std::filesystem::remove(name, ec);
-        return {};
-    }
-    return name;
+    if (!ok) RemoveDatabase(path);
+    return ok;
+}
+
+std::string RecordLogConverter::RLCreateDBase(const std::string& source) {
+    error_.clear();
+    const std::string name = NameFor(source);
+    return CreateTables(name) ? name : std::string();
 }
 
 std::string RecordLogConverter::ConvertRLogToDBase(const std::string& source, const LogSource& log) {
     totals_ = {};
-    const std::string name = RLCreateDBase(source);
-    if (name.empty()) return {};
+    error_.clear();
+    const std::string name = NameFor(source);
+    const std::string part = name + ".part";
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec) || ec) {
+        error_ = name + " exists already";
+        return {};
+    }
+    if (!CreateTables(part)) return {};
+    if (Fill(part, log)) {
+        // Never over a database made meanwhile (another conversion in the same second).
+        if (std::filesystem::exists(name, ec) || ec)
+            error_ = "the finished database cannot be renamed to " + name + ": it exists already";
+        else if (std::filesystem::rename(part, name, ec); ec)
+            error_ = "the finished database cannot be renamed to " + name + ": " + ec.message();
+        else
+            return name;
+    }
+    if (!RemoveDatabase(part)) error_ += "; the unfinished " + part + " could not be removed";
+    return {};
+}
+
+bool RecordLogConverter::Fill(const std::string& path, const LogSource& log) {
     SqliteDatabase db;
-    if (!db.Open(name, SqliteDatabase::Mode::ReadWrite)) return name;
+    if (!db.Open(path, SqliteDatabase::Mode::ReadWrite)) {
+        error_ = "cannot open " + path + ": " + db.LastError();
+        return false;
+    }
     sqlite3* h = db.Handle();
+    const auto failed = [&](const std::string& what) {
+        error_ = path + ": " + what + " failed (" + sqlite3_errmsg(h) + ")";
+        return false;
+    };
     Statement raw, other;
     if (!raw.Prepare(h, "INSERT INTO \"RawRecords\" VALUES (?1, ?2, ?3, ?4)") ||
         !other.Prepare(h, "INSERT INTO \"Log\" VALUES (?1, ?2, ?3, ?4)") || !Exec(h, "BEGIN"))
-        return name;
+        return failed("starting the conversion");
 
     std::vector<ZVFieldType> defs; // in the order first met
     std::unordered_map<int, std::size_t> defIndex;
     std::unique_ptr<DataTable> table;
-    bool sectionFailed = false; // the section's table could not be made: do not retry per record
     int tableNumber = 0;
     std::int32_t counter = counterStart_;
     LogEntry e;
     while (log(e)) {
         counter = (counter + 1) % kCounterModulus;
         ++totals_.lines;
+        const auto line = [&] { return "line " + IntText(totals_.lines) + " of the log"; };
         Statement& copy = e.type == 0 ? raw : other;
         copy.Int(1, counter);
         if (e.dateValid) copy.Text(2, IsoDate(e.date));
         copy.Int(3, e.type);
         copy.Text(4, Cp1252ToUtf8(e.data));
-        if (!copy.Run()) ++totals_.failedRows;
+        if (!copy.Run()) return failed("writing " + line() + " to " + (e.type == 0 ? "RawRecords" : "Log"));
 
         if (e.type == 2) {
-            if (table || sectionFailed) {
+            if (table) {
                 table.reset();
-                sectionFailed = false;
                 ++tableNumber;
             }
             ZVFieldType f;
@@ -241,22 +287,21 @@ std::string RecordLogConverter::ConvertRLogToDBase(const std::string& source, co
             }
         } else if (e.type == 0) {
             ++totals_.records;
-            if (!table && !sectionFailed && !defs.empty()) {
+            const auto tableName = [&] { return "Data" + FormatValue(tableNumber, "0000"); };
+            if (!table && !defs.empty()) {
                 table = DataTable::Create(h, tableNumber, defs);
-                sectionFailed = !table;
-                if (table) ++totals_.dataTables;
+                if (!table) return failed("creating " + tableName() + " at " + line());
+                ++totals_.dataTables;
             }
             if (table) {
-                if (table->AddRow(counter, e))
-                    ++totals_.dataRows;
-                else
-                    ++totals_.failedRows;
+                if (!table->AddRow(counter, e)) return failed("writing " + line() + " to " + tableName());
+                ++totals_.dataRows;
             }
         }
     }
     table.reset();
-    if (!Exec(h, "COMMIT")) Exec(h, "ROLLBACK");
-    return name;
+    if (!Exec(h, "COMMIT")) return failed("the final commit");
+    return true;
 }
 
 } // namespace zeva

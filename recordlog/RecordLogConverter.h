@@ -22,6 +22,11 @@ class Clock;
 // names without case), empty, or equal to "ID"/"Date" gets "_" and the field number appended.
 // Values that do not convert to their column's type leave the cell NULL. Date-times are stored as
 // "yyyy-mm-dd hh:mm:ss" text, Booleans as 1/0.
+//
+// A conversion is whole or nothing: it is built under the database's name + ".part" and renamed to
+// its name only after the final commit. The first write that fails (a full disk, a file-size limit)
+// ends it, the part-made file is removed and LastError() says which write failed; a database that
+// carries its name holds every row LastTotals() counts.
 class RecordLogConverter {
   public:
     // The next line of the log; false at its end.
@@ -35,20 +40,29 @@ class RecordLogConverter {
     // Creates source + time "hhmmss" + date "ddmmyyyy" + ".sqlite" with the tables "RawRecords"
     // and "Log"; its name, or "" when it exists already or cannot be made (nothing is left behind).
     std::string RLCreateDBase(const std::string& source);
-    // Converts every line the source gives into a new database; its name, "" when it could not be
-    // created. Faults in single lines leave that row or cell out and the conversion goes on.
+    // Converts every line the source gives into a new database; its name, or "" when the database
+    // could not be made or a write failed (nothing is left behind; LastError() says why). A line that
+    // is not a record or a definition, or a value that does not convert, only leaves its row or
+    // cell out.
     std::string ConvertRLogToDBase(const std::string& source, const LogSource& log);
+    // Why the last RLCreateDBase or ConvertRLogToDBase gave "": the file and the write that failed.
+    const std::string& LastError() const { return error_; }
 
     // The line counter starts after this value (0 gives the first line the ID 1).
     void SetCounterStart(std::int32_t start) { counterStart_ = start % kCounterModulus; }
 
     struct Totals {
-        std::int64_t lines = 0, records = 0, dataRows = 0, dataTables = 0, failedRows = 0;
+        std::int64_t lines = 0, records = 0, dataRows = 0, dataTables = 0;
     };
     const Totals& LastTotals() const { return totals_; }
 
   private:
+    std::string NameFor(const std::string& source) const;
+    bool CreateTables(const std::string& path);
+    bool Fill(const std::string& path, const LogSource& log);
+
     const Clock& clock_;
+    std::string error_;
     std::int32_t counterStart_ = 0;
     Totals totals_;
 };

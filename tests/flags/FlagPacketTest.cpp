@@ -3,6 +3,7 @@
 #include "comms/CommMemberType.h"
 #include "comms/CommShared.h"
 #include "flags/ModuleClass.h"
+#include "flags/MonitorFlagLine.h"
 #include "flags/SendToMonitor.h"
 #include "tests/support/memory/FakeClock.h"
 #include "tests/support/memory/FakeEventPump.h"
@@ -200,6 +201,18 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
         EXPECT_EQ(r.Text6, "-1");
         EXPECT_EQ(r.Text7, "");
     }
+}
+
+TEST_F(FlagPacketTest, MonitorLineShowsCodeAndTitleFromTheFlagTable) {
+    CommType p = modules.GenerateError(modules.GetActionNo("TEST"), "", "");
+    EXPECT_EQ(MonitorFlagLine(modules, p),
+              "29/02/24 13:05:09 (s07) SCREEN      TEST     TEST Only from Client (s07)");
+    p = modules.GenerateError(modules.GetActionNo("PWLOCK"), "", "desk 4");
+    EXPECT_EQ(
+        MonitorFlagLine(modules, p),
+        "29/02/24 13:05:09 (s07) SCREEN     PWLOCK    Module setup has been locked by user. (s07) | desk 4");
+    p.Text1 = "25";
+    EXPECT_EQ(MonitorFlagLine(modules, p), "(s07) - error -: flag number \"25\" is not in the flag table");
 }
 
 } // namespace

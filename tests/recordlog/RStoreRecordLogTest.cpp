@@ -113,8 +113,58 @@ TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
     ASSERT_EQ(rlog::Convert(log.string(), (dir / "db").string(), clock, out, err), 0);
     EXPECT_EQ(out.str(), (dir / "db").string() + "13020316072023.sqlite\n");
 
+    // A conversion that cannot write every row fails, says which write failed and keeps nothing.
+    {
+        std::ofstream more(log, std::ios::binary | std::ios::app);
+        for (int n = 0; n < 200; ++n)
+            more << RStoreClass::FormatEntry(0, 45123.75, std::string(600, '7'));
+    }
+    err.str("");
+    {
+        FileSizeLimit limit(64 * 1024);
+        EXPECT_EQ(rlog::Convert(log.string(), (dir / "full").string(), clock, out, err), 2);
+    }
+    EXPECT_EQ(err.str(), "zeva-rlog: " + log.string() + " was not converted: " + (dir / "full").string() +
+                             "13020316072023.sqlite.part: the final commit failed (disk I/O error). No "
+                             "database was kept: make room on the disk (or choose another folder with "
+                             "--prefix) and run it again.\n");
+    for (const auto& f : std::filesystem::directory_iterator(dir))
+        EXPECT_FALSE(f.path().filename().string().starts_with("full")) << f.path();
+
     EXPECT_EQ(rlog::List((dir / "none.log").string(), std::nullopt, out, err), 2);
     EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 2); // no LOGS/rstres01.log
+}
+
+TEST_F(RecordLogFixture, ToolBackupStartsTheNewLogWithTheLastDefinitions) {
+    {
+        RStoreClass store(clock);
+        ASSERT_TRUE(store.Connect(dir.string(), "s01"));
+        for (const LogEntry& e : {Definition(101, 8, "NAME"), Definition(102, 3, "COUNT"),
+                                  Line(0, "0006010142"), Definition(101, 8, "SURNAME")})
+            ASSERT_TRUE(store.AddLog(e.type, e.data));
+    }
+    std::ostringstream out, err;
+    ASSERT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), (dir / "BACKUP" / "rstres01.log_16-07-2023-13-02-03.s01").string() + "\n");
+
+    // A record the client writes to the new log afterwards converts into a data row.
+    const auto log = dir / "LOGS" / "rstres01.log";
+    {
+        RStoreClass store(clock);
+        ASSERT_TRUE(store.Connect(dir.string(), "s01"));
+        std::string record;
+        ASSERT_TRUE(RecordText::Set(record, 101, "SMITH"));
+        ASSERT_TRUE(RecordText::Set(record, 102, "7"));
+        ASSERT_TRUE(store.AddLog(0, record));
+    }
+    ASSERT_EQ(rlog::Convert(log.string(), (dir / "new").string(), clock, out, err), 0) << err.str();
+    const std::string db = (dir / "new").string() + "13020316072023.sqlite";
+    EXPECT_EQ(Query(db, "SELECT SURNAME, COUNT FROM Data0000"), Rows{"text:SMITH|integer:7"});
+    EXPECT_EQ(
+        Query(db, "SELECT Log FROM Log WHERE LType = 1 ORDER BY ID LIMIT 3 OFFSET 5"),
+        (Rows{"text:... Continuation from recently backed up log file = rstres01.log_16-07-2023-13-02-03.s01",
+              "text:Dumping current field information ...",
+              "text:Finished dump of current field information ..."}));
 }
 
 } // namespace zeva::test

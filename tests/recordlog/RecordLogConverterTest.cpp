@@ -1,5 +1,8 @@
 #include "RecordLogFixture.h"
 
+#include <fstream>
+
+#include "common/Convert.h"
 #include "model/RecordText.h"
 
 namespace zeva::test {
@@ -146,6 +149,51 @@ TEST_F(RecordLogFixture, MalformedRecordsAndPacketsDoNotStopTheConversion) {
     ASSERT_FALSE(db.empty());
     EXPECT_EQ(Query(db, "SELECT NAME FROM Data0000 ORDER BY ID"), (Rows{"text:A", "null"}));
     EXPECT_EQ(Query(db, "SELECT count(*) FROM Log"), Rows{"integer:3"});
+}
+
+TEST_F(RecordLogFixture, AFailedWriteEndsTheConversionAndKeepsNoDatabase) {
+    // Two definitions, then records of about the test record's size, each a RawRecords and a data row.
+    std::vector<LogEntry> lines = {Definition(101, 8, "NAME"), Definition(102, 3, "COUNT")};
+    for (int n = 0; n < 2500; ++n)
+        lines.push_back(Line(0, Record({{101, std::string(600, 'x')}, {102, IntText(n)}})));
+    const std::vector<LogEntry> few(lines.begin(), lines.begin() + 102);
+    const struct {
+        const char* what;
+        const std::vector<LogEntry>& lines;
+        rlim_t limit;
+        std::string failure;
+    } cases[] = {
+        // Beyond SQLite's page cache the rows go to the file while the conversion runs.
+        {"disk full part-way", lines, 64 * 1024, "writing line "},
+        {"disk full at the commit", few, 64 * 1024, "the final commit failed"},
+        {"final name taken meanwhile", few, RLIM_INFINITY, "exists already"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string prefix = "conv" + IntText(n++);
+        const auto name = dir / (prefix + "13020316072023.sqlite");
+        RecordLogConverter converter(clock);
+        std::string db;
+        {
+            FileSizeLimit limit(c.limit);
+            db = Convert(c.lines, converter, prefix, [&] {
+                if (c.limit == RLIM_INFINITY && !std::filesystem::exists(name)) std::ofstream{name};
+            });
+        }
+        EXPECT_EQ(db, "");
+        EXPECT_NE(converter.LastError().find(c.failure), std::string::npos) << converter.LastError();
+        for (const auto& f : std::filesystem::directory_iterator(dir))
+            EXPECT_TRUE(!f.path().filename().string().starts_with(prefix) ||
+                        (f.path() == name && std::filesystem::file_size(name) == 0))
+                << f.path();
+    }
+    // Without the limit the same log converts whole.
+    RecordLogConverter converter(clock);
+    const std::string db = Convert(lines, converter);
+    ASSERT_NE(db, "") << converter.LastError();
+    EXPECT_EQ(Query(db, "SELECT count(*), sum(COUNT) FROM Data0000"), Rows{"integer:2500|integer:3123750"});
+    EXPECT_EQ(converter.LastTotals().dataRows, 2500);
 }
 
 } // namespace zeva::test

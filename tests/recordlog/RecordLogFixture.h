@@ -1,8 +1,11 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,28 @@
 #include "tests/support/memory/FakeClock.h"
 
 namespace zeva::test {
+
+// A file-size limit for this process, standing in for a full disk: a write past it fails (EFBIG)
+// instead of raising SIGXFSZ, which is ignored meanwhile.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    void (*handler_)(int);
+    rlimit old_{};
+};
 
 // A temporary folder per test, log lines built in memory, and a plain-SQLite reader for results.
 class RecordLogFixture : public ::testing::Test {
@@ -37,11 +62,16 @@ class RecordLogFixture : public ::testing::Test {
         return Line(2, packet);
     }
 
-    // Converts lines with the converter; returns the database name.
-    std::string Convert(const std::vector<LogEntry>& lines, RecordLogConverter& converter) {
+    // Converts lines with the converter; returns the database name. atEnd runs when the lines are
+    // used up.
+    std::string Convert(const std::vector<LogEntry>& lines, RecordLogConverter& converter,
+                        const std::string& prefix = "conv", const std::function<void()>& atEnd = {}) {
         std::size_t next = 0;
-        return converter.ConvertRLogToDBase((dir / "conv").string(), [&](LogEntry& e) {
-            if (next == lines.size()) return false;
+        return converter.ConvertRLogToDBase((dir / prefix).string(), [&](LogEntry& e) {
+            if (next == lines.size()) {
+                if (atEnd) atEnd();
+                return false;
+            }
             e = lines[next++];
             return true;
         });

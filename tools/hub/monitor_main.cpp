@@ -1,7 +1,10 @@
-// zeva-monitor: logs in to the hub as a monitor (m01 by default) and prints every flag packet it gets.
+// zeva-monitor: logs in to the hub as a monitor (m01 by default) and prints every flag packet it gets,
+// the way a monitor shows it: its code and title from the flag table.
 #include "common/OleDate.h"
 #include "comms/CommEngine.h"
 #include "comms/CommShared.h"
+#include "flags/ModuleClass.h"
+#include "flags/MonitorFlagLine.h"
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
@@ -57,14 +60,16 @@ int main(int argc, char** argv) {
     engine.onClientLog = [verbose](const std::string& line) {
         if (verbose) Print("link: " + line);
     };
-    engine.onReceivedData = [&engine](const zeva::CommType&) {
+    zeva::ModuleClass modules(clock);
+    if (!modules.Connect(parser.value(idOpt).toStdString())) {
+        std::fprintf(stderr, "zeva-monitor: %s is not a client identifier\n",
+                     parser.value(idOpt).toLocal8Bit().constData());
+        return zeva::tool::kUsage;
+    }
+    engine.onReceivedData = [&engine, &modules](const zeva::CommType&) {
         zeva::CommType flag;
         if (!engine.Receive(flag)) return;
-        std::string line = "flag from " + flag.Source + " type \"" + flag.PacketType + "\": " + flag.Data;
-        for (const std::string* t : {&flag.Text1, &flag.Text2, &flag.Text3, &flag.Text4, &flag.Text5,
-                                     &flag.Text6, &flag.Text7, &flag.Text8})
-            if (!t->empty()) line += " | " + *t;
-        Print(line);
+        Print("flag from " + flag.Source + ": " + zeva::MonitorFlagLine(modules, flag));
     };
 
     zeva::CommMemberType target(zeva::OleNow());

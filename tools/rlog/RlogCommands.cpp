@@ -4,11 +4,14 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <unordered_map>
+#include <vector>
 
 #include "common/Cp1252.h"
 #include "common/FormatValue.h"
 #include "logstore/LogFileReader.h"
 #include "logstore/RStoreClass.h"
+#include "model/ZVFieldType.h"
 #include "recordlog/RecordLogConverter.h"
 #include "tools/ToolExit.h"
 
@@ -32,6 +35,26 @@ bool OpenLog(LogFileReader& reader, const std::string& logFile, std::ostream& er
     }
     reader.Open(logFile);
     return true;
+}
+
+// The field definitions a log ends with: the last definition packet of each field number, in the
+// order the numbers were first met, as a conversion of the log would know them.
+std::vector<std::string> LastDefinitions(const fs::path& logFile) {
+    std::vector<std::string> packets;
+    std::unordered_map<int, std::size_t> index;
+    LogFileReader reader;
+    if (!reader.Open(logFile)) return packets;
+    LogEntry e;
+    while (reader.Next(e)) {
+        ZVFieldType f;
+        if (e.type != 2 || !f.ExtractPacket(e.data)) continue;
+        const auto [it, added] = index.try_emplace(f.Identifier, packets.size());
+        if (added)
+            packets.push_back(std::move(e.data));
+        else
+            packets[it->second] = std::move(e.data);
+    }
+    return packets;
 }
 
 } // namespace
@@ -94,14 +117,28 @@ int Backup(const std::string& baseFolder, const std::string& identifier, const C
         err << "zeva-rlog: cannot open the log " << log.string() << "\n";
         return tool::kFailed;
     }
+    const std::vector<std::string> definitions = LastDefinitions(log);
     const std::string name = store.Backup();
-    store.Disconnect();
     if (name.empty()) {
+        store.Disconnect();
         err << "zeva-rlog: backup not made (the backup folder is unusable, or a backup of the same "
                "second exists); the log is left in place\n";
         return tool::kFailed;
     }
     out << (store.BackupFolder() / name).string() << '\n';
+    // The new log starts with the field definitions, as the client's own rollover writes them, so
+    // that its records convert into data rows. The texts are the field class's.
+    bool written = store.Connected() && store.AddLog(1, "Dumping current field information ...");
+    for (const std::string& packet : definitions)
+        written = written && store.AddLog(2, packet);
+    written = written && store.AddLog(1, "Finished dump of current field information ...");
+    store.Disconnect();
+    if (!written) {
+        err << "zeva-rlog: the backup was made, but the new log " << log.string()
+            << " could not be started with the field definitions; its records convert into data rows only "
+               "after the client writes them again (restart the client once the folder can be written)\n";
+        return tool::kFailed;
+    }
     return tool::kDone;
 }
 
@@ -113,16 +150,15 @@ int Convert(const std::string& logFile, const std::string& prefix, const Clock& 
     const std::string name =
         converter.ConvertRLogToDBase(prefix, [&](LogEntry& e) { return reader.Next(e); });
     if (name.empty()) {
-        err << "zeva-rlog: cannot create the database " << prefix << "hhmmssddmmyyyy"
-            << RecordLogConverter::kExtension << "\n";
+        err << "zeva-rlog: " << logFile << " was not converted: " << converter.LastError()
+            << ". No database was kept: make room on the disk (or choose another folder with --prefix) and "
+               "run it again.\n";
         return tool::kFailed;
     }
     const auto& t = converter.LastTotals();
     out << name << '\n';
     err << t.lines << " lines, " << t.records << " records, " << t.dataRows << " data rows in "
-        << t.dataTables << " data tables";
-    if (t.failedRows) err << ", " << t.failedRows << " rows not stored";
-    err << "\n";
+        << t.dataTables << " data tables\n";
     return tool::kDone;
 }
 

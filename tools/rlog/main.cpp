@@ -29,7 +29,8 @@ int main(int argc, char* argv[]) {
             "  convert <log file>              Converts the log into an SQLite database named\n"
             "                                  <prefix>hhmmssddmmyyyy.sqlite and prints its name.\n"
             "                                  Tables: RawRecords, Log, and Data0000, Data0001, ... with\n"
-            "                                  one column per stored field.\n\n") +
+            "                                  one column per stored field. A write that fails (a full\n"
+            "                                  disk) ends it and no database is kept.\n\n") +
         QString::fromUtf8(zeva::tool::kExitStatusHelp) +
         QStringLiteral(" A file that is not a record log fails."));
     parser.addHelpOption();
