@@ -126,8 +126,9 @@ void ReadKeys(SettingsDatabase& db, const std::vector<const SettingKey*>& keys, 
         if (k->MaxFrom) KeepInRange(*k, s);
 }
 
-// The plain keys in order, then the families number by number (each display mode's state, width
-// and height together), then the first-load mark.
+// The plain keys in order, then the first-load mark, then the families number by number (each
+// display mode's state, width and height together): the order the rows of a new file have always
+// had.
 void WriteKeys(SettingsDatabase& db, const std::vector<const SettingKey*>& keys, const ClientSettings& s) {
     std::vector<const SettingKey*> families;
     for (const SettingKey* k : keys) {

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace zeva {
 
@@ -99,7 +100,7 @@ std::vector<SettingKey> MakeCatalog() {
     SettingKey version =
         Key(setup, "Version", K::Text, "", "the version of the last admin run (written only)");
     version.Read = false;
-    c.push_back(WrittenElsewhere(version));
+    c.push_back(WrittenElsewhere(std::move(version)));
     c.push_back(Key(setup, "FieldDataBaseFile", K::Text, "ZEVAField.mdb",
                     "file name of the field database, in the current folder", &CS::FieldDataBaseFile));
     c.push_back(Key(setup, "RecordLog", K::Boolean, "False",
@@ -113,7 +114,7 @@ std::vector<SettingKey> MakeCatalog() {
         Key(win, "Load", K::Boolean, "True",
             "first load: True shows the hub setup dialog at start-up (admin runs store False)", &CS::Load);
     load.Write = SettingWrite::FalseAtShutdown;
-    c.push_back(load);
+    c.push_back(std::move(load));
     c.push_back(Key(win, "LinkAlarm", K::Boolean, "True",
                     "the link-down alarm on top of the Output window when records stop arriving",
                     &CS::LinkAlarm));
@@ -179,7 +180,7 @@ std::vector<SettingKey> MakeCatalog() {
                                   "indent width of continued lines", &CS::LineIndentCharacters),
                               0, 1000);
     indent.MaxFrom = &CS::CharactersPerPage;
-    c.push_back(indent);
+    c.push_back(std::move(indent));
     c.push_back(
         Key(out, "LineIndentEnabled", K::Boolean, "False", "indent continued lines", &CS::LineIndentEnabled));
     c.push_back(Key(out, "FixedLinesPerRecord", K::Boolean, "False",
@@ -211,7 +212,7 @@ std::vector<SettingKey> MakeCatalog() {
     SettingKey password =
         Key(out, "SetUpPassword", K::Text, "keystone", "setup password", &CS::SetUpPassword);
     password.Exact = true;
-    c.push_back(password);
+    c.push_back(std::move(password));
     c.push_back(Key(out, "SetupLockState", K::Boolean, "False", "setup locked", &CS::SetupLockState));
     c.push_back(Key(out, "OutputWindowFont", K::Text, "",
                     "font of the Output list (Bold|Italic|Name|Size|...)", &CS::OutputWindowFont));
@@ -223,14 +224,14 @@ std::vector<SettingKey> MakeCatalog() {
     count.Value = [](const ClientSettings& s, int) {
         return Int(static_cast<long long>(s.DisplayFormatList.size()));
     };
-    c.push_back(WrittenElsewhere(count));
+    c.push_back(WrittenElsewhere(std::move(count)));
     SettingKey line = Family(
         Key(section::OutputFields, "Field", K::Text, "", "line n of the display-format list"), {}, 1, 100, 3);
     line.Value = [](const ClientSettings& s, int n) {
         return n >= 1 && size_t(n) <= s.DisplayFormatList.size() ? s.DisplayFormatList[size_t(n - 1)]
                                                                  : std::string();
     };
-    c.push_back(WrittenElsewhere(line));
+    c.push_back(WrittenElsewhere(std::move(line)));
 
     c.push_back(WrittenElsewhere(Family(Key(section::Form, "X25Client Enabled", K::Boolean, "True",
                                             "initial selection of the X25 client x0n", &CS::X25ClientEnabled),
