@@ -77,8 +77,8 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
     txtDFSpace_ = Named(new QLineEdit(this), "txtDFSpace", QStringLiteral("Post Space"));
     label(QStringLiteral("Post Space"), txtDFSpace_, 4, 0);
     grid->addWidget(txtDFSpace_, 4, 1);
-    InstallNumericFilter(txtDFMaxSize_, 5);
-    InstallNumericFilter(txtDFSpace_, 4);
+    InstallNumericFilter(txtDFMaxSize_, DisplayFormatEditor::kMaxSizeDigits);
+    InstallNumericFilter(txtDFSpace_, DisplayFormatEditor::kPostSpaceDigits);
 
     const auto button = [this, grid](const char* name, const char* caption, int col,
                                      void (DisplayFormatEditor::*command)()) {
@@ -117,17 +117,18 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
         editor_.ChooseField(index);
         Refresh();
     });
-    connect(txtDFInsertText_, &QLineEdit::textChanged, this,
-            [this](const QString& t) { editor_.controls().LiteralText = FromQt(t); });
-    connect(txtDFMaxSize_, &QLineEdit::textChanged, this,
-            [this](const QString& t) { editor_.controls().MaxSize = FromQt(t); });
-    connect(txtDFSpace_, &QLineEdit::textChanged, this,
-            [this](const QString& t) { editor_.controls().PostSpace = FromQt(t); });
+    // The boxes' texts are read from the boxes, never from a signal's argument: a numeric filter
+    // sets the box's text while Qt still has the unfiltered text ("25a") to hand to the handlers
+    // connected after it.
+    for (QLineEdit* box : {txtDFInsertText_, txtDFMaxSize_, txtDFSpace_})
+        connect(box, &QLineEdit::textChanged, this, [this] { TakeBoxTexts(); });
     connect(txtDFMaxSize_, &QLineEdit::editingFinished, this, [this] {
+        TakeBoxTexts();
         editor_.LeaveMaxSize();
         Refresh();
     });
     connect(txtDFSpace_, &QLineEdit::editingFinished, this, [this] {
+        TakeBoxTexts();
         editor_.LeavePostSpace();
         Refresh();
     });
@@ -160,7 +161,15 @@ void DisplayFormatPage::SetChooserItems(std::vector<DisplayFormatEditor::Chooser
     Refresh();
 }
 
+void DisplayFormatPage::TakeBoxTexts() {
+    DisplayFormatEditor::Controls& c = editor_.controls();
+    c.LiteralText = FromQt(txtDFInsertText_->text());
+    c.MaxSize = FromQt(txtDFMaxSize_->text());
+    c.PostSpace = FromQt(txtDFSpace_->text());
+}
+
 void DisplayFormatPage::Run(void (DisplayFormatEditor::*command)()) {
+    TakeBoxTexts();
     (editor_.*command)();
     Refresh();
 }

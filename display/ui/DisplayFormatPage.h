@@ -38,6 +38,8 @@ class DisplayFormatPage final : public QGroupBox {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The editor's controls take the texts the boxes show now.
+    void TakeBoxTexts();
     void Run(void (DisplayFormatEditor::*command)());
 
     QListWidget* lstDFields_{};
