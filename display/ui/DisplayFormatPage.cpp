@@ -2,6 +2,7 @@
 
 #include "display/ui/NumericBoxFilter.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/ValueLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -91,6 +92,7 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
     cmdDFAdd_ = button("cmdDFAdd", "&Add", 0, &DisplayFormatEditor::Add);
     cmdDFEdit_ = button("cmdDFEdit", "&Edit", 1, &DisplayFormatEditor::Edit);
     cmdDFOk_ = button("cmdDFOk", "&Ok", 1, &DisplayFormatEditor::Ok);
+    cmdDFOk_->setAccessibleName(QStringLiteral("Ok, store the edited entry")); // not the Full fields' Ok
     cmdDFCut_ = button("cmdDFCut", "Cut", 2, &DisplayFormatEditor::Cut);
     cmdDFCopy_ = button("cmdDFCopy", "Cop&y", 3, &DisplayFormatEditor::Copy);
     cmdDFPaste_ = button("cmdDFPaste", "&Paste", 4, &DisplayFormatEditor::Paste);
@@ -108,7 +110,8 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
         auto* shortcut = new QShortcut(key, lstDFields_, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, command = command] { Run(command); });
     }
-    lblDFClipBoard_ = Named(new QLabel(this), "lblDFClipBoard", QStringLiteral("Clipboard"));
+    lblDFClipBoard_ = new ValueLabel(QStringLiteral("Clipboard"), this);
+    lblDFClipBoard_->setObjectName(QStringLiteral("lblDFClipBoard"));
     lblDFClipBoard_->setFont(lstDFields_->font());
     grid->addWidget(lblDFClipBoard_, 6, 0, 1, 6);
 

@@ -13,6 +13,7 @@
 #include "flags/SendToMonitor.h"
 #include "model/RecordTrail.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/ValueLabel.h"
 #include "recordlog/RStoreRecordLog.h"
 #include "settings/ui/QtFont.h"
 #include "settings/ui/SetupPasswordGroup.h"
@@ -90,6 +91,8 @@ template <typename W> W* Named(W* widget, const char* name, const QString& spoke
         if (said.isEmpty()) said = widget->text();
     } else if constexpr (std::is_base_of_v<QGroupBox, W>) {
         if (said.isEmpty()) said = widget->title();
+    } else if constexpr (std::is_base_of_v<ValueLabel, W>) {
+        if (said.isEmpty()) said = widget->caption();
     }
     widget->setAccessibleName(said.remove(QLatin1Char('&')));
     return widget;
@@ -167,14 +170,14 @@ void frmZVScreenClientMain::BuildTitleArea() {
     const char* labNames[] = {"labRecordsProcessed(0)", "labRecordsProcessed(1)", "labRecordsProcessed(2)"};
     for (int i = 0; i < 3; ++i)
         labRecordsProcessed_[size_t(i)] =
-            Named(new QLabel(this), labNames[i], QString::fromLatin1(labSpoken[i]));
+            Named(new ValueLabel(QString::fromLatin1(labSpoken[i]), this), labNames[i]);
     Label1_ = Named(new QLabel(QStringLiteral("Buffer"), this), "Label1", QStringLiteral("Buffer"));
-    lbBufferInPtr_ =
-        Named(new QLabel(QStringLiteral("0"), this), "lbBufferInPtr", QStringLiteral("Records received"));
-    lbBufferOutPtr_ =
-        Named(new QLabel(QStringLiteral("0"), this), "lbBufferOutPtr", QStringLiteral("Records shown"));
+    lbBufferInPtr_ = Named(new ValueLabel(QStringLiteral("Records received"), this), "lbBufferInPtr");
+    lbBufferOutPtr_ = Named(new ValueLabel(QStringLiteral("Records shown"), this), "lbBufferOutPtr");
+    lbBufferInPtr_->setText(QStringLiteral("0"));
+    lbBufferOutPtr_->setText(QStringLiteral("0"));
     // Packets the link discarded for a bad check: shown only once there are any.
-    lblBadPackets_ = Named(new QLabel(this), "lblBadPackets", QStringLiteral("Bad packets discarded"));
+    lblBadPackets_ = Named(new ValueLabel(QStringLiteral("Bad packets discarded"), this), "lblBadPackets");
     lblBadPackets_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
     lblBadPackets_->hide();
     LayoutTitleArea();
@@ -218,7 +221,7 @@ void frmZVScreenClientMain::LayoutTitleArea() {
 void frmZVScreenClientMain::BuildDisplayPanes() {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     lstOutput_ = Named(new QListWidget(this), "lstOutput", QStringLiteral("Output"));
-    lblLinkAlarm_ = Named(new QLabel(this), "lblLinkAlarm", QStringLiteral("Hub link"));
+    lblLinkAlarm_ = Named(new ValueLabel(QStringLiteral("Hub link"), this), "lblLinkAlarm");
     lblLinkAlarm_->setIndent(6);
     lblLinkAlarm_->hide();
     lstOutput_->setFont(fixed);
@@ -227,7 +230,8 @@ void frmZVScreenClientMain::BuildDisplayPanes() {
     lstFullFields_ = Named(new QListWidget(this), "lstFullFields", QStringLiteral("Full fields"));
     lstFullFields_->setSelectionMode(QAbstractItemView::ExtendedSelection); // lines to copy
     lstFullFields_->setFont(fixed);
-    cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk");
+    cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk",
+                    QStringLiteral("Ok, close Full Fields"));
     connect(cmdFOk_, &QPushButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
 
     frmFields_ = Named(new QGroupBox(QStringLiteral("ZEVA Fields"), this), "frmFields");
@@ -341,8 +345,7 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     chkDFFixedLines_ = check("chkDFFixedLines", "Fixed Number of Lines", 3);
     chkMultiWindowSize_ = check("chkMultiWindowSize", "Allow multisized Windows", 4);
     // Numeric boxes: digits only, at most their width; on leaving, converted, clamped and stored.
-    QLineEdit* const boxes[] = {txtDFCharWidth_,         txtDFLinesPerEntry_, txtDFIndent_,  txtDFPostLines_,
-                                txtMaxDFDisplayEntries_, txtFFJustify_,       txtMaxRecords_};
+    const auto boxes = SetupBoxEdits();
     for (size_t i = 0; i < kSetupBoxes.size(); ++i) {
         QLineEdit* edit = boxes[i];
         const SetupBox which = kSetupBoxes[i];
@@ -367,6 +370,11 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     return frmDFGlobal_;
 }
 
+std::array<QLineEdit*, kSetupBoxes.size()> frmZVScreenClientMain::SetupBoxEdits() const {
+    return {txtDFCharWidth_,         txtDFLinesPerEntry_, txtDFIndent_,  txtDFPostLines_,
+            txtMaxDFDisplayEntries_, txtFFJustify_,       txtMaxRecords_};
+}
+
 void frmZVScreenClientMain::TakeNumericBox(QLineEdit* edit, SetupBox which) {
     ClientSettings& s = shell_->settings();
     edit->setText(QString::number(TakeSetupBox(which, FromQt(edit->text()), s)));
@@ -385,14 +393,16 @@ QGroupBox* frmZVScreenClientMain::BuildClientSelection() {
         Named(new QPushButton(QStringLiteral("&Set All"), frmClients_), "cmdMonitorSelectAll");
     cmdMonitorClearAll_ =
         Named(new QPushButton(QStringLiteral("&Clear All"), frmClients_), "cmdMonitorClearAll");
-    cmdMonitorTest_ = Named(new QPushButton(QStringLiteral("Test"), frmClients_), "cmdMonitorTest");
+    // Two buttons on this page read "Test": each is named for what it does.
+    cmdMonitorTest_ = Named(new QPushButton(QStringLiteral("Test"), frmClients_), "cmdMonitorTest",
+                            QStringLiteral("Send Test Flag to Monitor"));
     cmdMonitorTest_->setToolTip(QStringLiteral("Send Test Flag to Monitor"));
     for (QPushButton* b : {cmdMonitorSelectAll_, cmdMonitorClearAll_, cmdMonitorTest_})
         clients->addWidget(b);
     connect(cmdMonitorSelectAll_, &QPushButton::clicked, lstClients_, &QListWidget::selectAll);
     connect(cmdMonitorClearAll_, &QPushButton::clicked, lstClients_, &QListWidget::clearSelection);
     connect(cmdMonitorTest_, &QPushButton::clicked, this, [this] { SendFlag("TEST"); });
-    lblVersion_ = Named(new QLabel(frmClients_), "lblVersion", QStringLiteral("Version"));
+    lblVersion_ = Named(new ValueLabel(QStringLiteral("Version"), frmClients_), "lblVersion");
     clients->addWidget(lblVersion_);
     return frmClients_;
 }
@@ -402,7 +412,8 @@ QGroupBox* frmZVScreenClientMain::BuildOutputTest() {
     auto* test = new QGridLayout(frmOutputTest_);
     txtDFTest_ = Named(new QLineEdit(frmOutputTest_), "txtDFTest", QStringLiteral("Test record"));
     txtDFTest_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest");
+    cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest",
+                       QStringLiteral("Output Test"));
     txtDFTestDefault_ =
         Named(new QPushButton(QStringLiteral("&Default"), frmOutputTest_), "txtDFTestDefault");
     chkODSingle_ = Named(new QCheckBox(QStringLiteral("Single Record"), frmOutputTest_), "chkODSingle");
@@ -596,8 +607,6 @@ void frmZVScreenClientMain::UpdateLinkAlarm() {
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
     lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));
-    lblLinkAlarm_->setAccessibleName(lblLinkAlarm_->text().isEmpty() ? QStringLiteral("Hub link")
-                                                                     : lblLinkAlarm_->text());
     lblLinkAlarm_->setStyleSheet(
         down ? QStringLiteral("background: #c00000; color: white; font-weight: bold")
              : QStringLiteral("background: #1a7f37; color: white; font-weight: bold"));
@@ -653,7 +662,6 @@ void frmZVScreenClientMain::CreateHubConnection() {
     client_->onReceivedData = [this](const CommType&) { client_ReceivedData(); };
     client_->onBadCheckCount = [this](std::int32_t n) {
         lblBadPackets_->setText(QStringLiteral("Bad packets discarded: %1").arg(n));
-        lblBadPackets_->setAccessibleName(lblBadPackets_->text());
         lblBadPackets_->setVisible(n > 0);
     };
     // A refused or failed attempt is known within moments: the connection timer's step that looks
@@ -934,11 +942,8 @@ void frmZVScreenClientMain::ShowDisplayMode(int /*mode*/) {
 void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
     if (view.LeftSetup) {
         // Leaving the Setup pane applies and stores what was edited there.
-        ClientSettings& s = shell_->settings();
-        s.DisplayFormatList = dfPage_->Lines();
-        if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
-        fonts_.Store(s);
-        SaveOutputSettings(shell_->settingsDb(), s);
+        TakeSetupPage();
+        SaveOutputSettings(shell_->settingsDb(), shell_->settings());
     }
     currentMode_ = view.Mode;
     lstOutput_->setVisible(view.ShowOutput);
@@ -1023,8 +1028,23 @@ void frmZVScreenClientMain::DisconnectClasses() {
     if (fields_ && fields_->Connected()) fields_->Disconnect();
 }
 
+void frmZVScreenClientMain::TakeSetupPage() {
+    ClientSettings& s = shell_->settings();
+    // A number typed into a Global Format box counts though the box was never left.
+    const auto boxes = SetupBoxEdits();
+    for (size_t i = 0; i < kSetupBoxes.size(); ++i)
+        if (boxes[i]->isModified()) TakeNumericBox(boxes[i], kSetupBoxes[i]);
+    s.DisplayFormatList = dfPage_->Lines();
+    if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
+    fonts_.Store(s);
+}
+
 void frmZVScreenClientMain::StoreWindowSettings() {
-    fonts_.Store(shell_->settings());
+    // Closing while the Setup pane is shown keeps what it holds, as leaving the pane would.
+    if (frmDFSetup_->isVisibleTo(this))
+        TakeSetupPage();
+    else
+        fonts_.Store(shell_->settings());
 }
 
 void frmZVScreenClientMain::CloseFieldDatabase() {
