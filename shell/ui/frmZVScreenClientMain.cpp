@@ -47,6 +47,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -322,6 +323,7 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     const auto box = [&](const char* name, const char* caption, int row) {
         auto* label = new QLabel(QString::fromLatin1(caption), frmDFGlobal_);
         auto* edit = Named(new QLineEdit(frmDFGlobal_), name, QString::fromLatin1(caption));
+        edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
         label->setBuddy(edit);
         global->addWidget(label, row, 0);
         global->addWidget(edit, row, 1);
@@ -916,6 +918,25 @@ void frmZVScreenClientMain::RestoreFormPosition() {
         zeva::RestoreFormPosition(shell_->settingsDb(), "frmZVScreenClientMain",
                                   PixelsToTwips(screen.width()), PixelsToTwips(screen.height()));
     move(TwipsToPixels(p.Left), TwipsToPixels(p.Top));
+    if (p.Width <= 0 || p.Height <= 0) FirstStartSizes(screen);
+}
+
+void frmZVScreenClientMain::FirstStartSizes(const QRect& screen) {
+    // No stored geometry (a new site): every display opens at a size its page fits in rather than
+    // the 9375 by 1635 minimum: an Output line of CharactersPerPage characters without scrolling,
+    // as high as the Setup display, within the screen.
+    ClientSettings& s = shell_->settings();
+    const QFontMetrics fm(lstOutput_->font());
+    const int line = fm.horizontalAdvance(QString(std::max(int(s.CharactersPerPage), 1), QLatin1Char('0')));
+    const int chrome = lstOutput_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * lstOutput_->frameWidth() + TwipsToPixels(2 * kPaneMargin + kOutputLeft) + 8;
+    const int widthPx = std::min(line + chrome, screen.width());
+    const int heightPx = std::min(TwipsToPixels(kSetupHeight), screen.height());
+    for (std::size_t k : {0, 1, 2, 3, 5}) {
+        s.XWindowWidth[k] = std::max<std::int32_t>(s.XWindowWidth[k], std::int32_t(PixelsToTwips(widthPx)));
+        s.XWindowHeight[k] =
+            std::max<std::int32_t>(s.XWindowHeight[k], std::int32_t(PixelsToTwips(heightPx)));
+    }
 }
 
 void frmZVScreenClientMain::SetRecordsProcessedText(const std::string& text) {
@@ -958,6 +979,9 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
     mnuMaximize_->setEnabled(view.MaximizeEnabled);
     mnuClearOutput_->setEnabled(view.ClearOutputEnabled);
     if (view.Maximised) {
+        // The normal size first: it is what the window has where nothing maximises it (a screen
+        // without a window manager) and when it is restored.
+        if (!isMaximized()) resize(TwipsToPixels(view.Width), TwipsToPixels(view.Height));
         showMaximized();
     } else {
         showNormal();

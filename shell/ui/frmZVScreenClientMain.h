@@ -158,6 +158,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void ShowRecordsMenu(const QPoint& at);
     void BuildMenu();
     void LayoutPanes();
+    // The display sizes a window with no stored geometry opens at.
+    void FirstStartSizes(const QRect& screen);
     void PlaceLinkAlarm();
     // The link alarm after a connection-timer tick.
     void UpdateLinkAlarm();

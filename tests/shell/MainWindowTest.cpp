@@ -19,6 +19,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 
@@ -437,6 +439,31 @@ TEST(DisplayFormatPageKeys, TheEditorTakesWhatTheNumericBoxesShow) {
     page.findChild<QPushButton*>(QStringLiteral("cmdDFOk"))->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(page.Lines().front(), "    0042 0007 9999 ");
+}
+
+// A new site has no stored geometry: the window's normal size fits an Output line and is as high as
+// the Setup display, and the Setup page fits its pane's width.
+TEST_F(MainWindowTest, AFirstStartOpensAtASizeEachPageFits) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
+    w->show();
+    QApplication::processEvents();
+    const QRect screen = w->screen()->availableGeometry();
+    const QRect normal = w->isMaximized() ? w->normalGeometry() : w->geometry();
+    auto* output = Find<QListWidget>(*w, "lstOutput");
+    const int line = QFontMetrics(output->font()).horizontalAdvance(QString(138, QLatin1Char('0')));
+    EXPECT_GE(normal.width(), std::min(line, screen.width() - 40)) << normal.width();
+    EXPECT_GE(normal.height(), std::min(437, screen.height())) << normal.height();
+
+    Click(*w, "imgConfig3");
+    QApplication::processEvents();
+    ASSERT_EQ(w->size(), QSize(625, 437)) << "the Setup display's fixed size";
+    auto* pane = Find<QWidget>(*w, "frmDFSetup");
+    auto* pages = pane->findChild<QScrollArea*>();
+    ASSERT_NE(pages, nullptr);
+    EXPECT_LE(pages->widget()->minimumSizeHint().width(), pages->viewport()->width());
+    EXPECT_FALSE(pages->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly) {
