@@ -704,6 +704,9 @@ void frmZVScreenClientMain::client_ReceivedData() {
 void frmZVScreenClientMain::ShowProcessedStatus() {
     lbBufferInPtr_->setText(QString::number(intake_->BufferInPtr()));
     lbBufferOutPtr_->setText(QString::number(intake_->BufferOutPtr()));
+    // The caption of the two counts is heard with them.
+    Label1_->setAccessibleName(
+        QStringLiteral("Buffer: %1 received, %2 shown").arg(lbBufferInPtr_->text(), lbBufferOutPtr_->text()));
 }
 
 void frmZVScreenClientMain::LoadClientSelection(const ClientSettings& settings) {
