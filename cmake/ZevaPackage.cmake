@@ -8,6 +8,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Shows each caller record the ZEVA hub hands over the moment it arrives. With the tools zeva-hub, zeva-monitor, zeva-settings, zeva-fielddb and zeva-rlog.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The site folder lies outside the prefix (/var/lib): the package is staged with DESTDIR.
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
