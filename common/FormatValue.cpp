@@ -3,6 +3,7 @@
 #include "common/Convert.h"
 #include "common/Cp1252.h"
 #include "common/OleDate.h"
+#include "common/TextUtil.h"
 
 #include <algorithm>
 #include <cctype>
@@ -152,19 +153,96 @@ Kind Classify(std::string_view pattern, std::vector<Section>& sections) {
 
 // ---- numbers ----
 
-// |value| as 15 significant decimal digits: value = 0.digits * 10^point.
-void SignificantDigits(double value, std::string& digits, int& point) {
-    if (value == 0) {
-        digits = "0";
-        point = 1;
-        return;
-    }
+// A number as decimal digits and a sign: |value| = 0.digits * 10^point. Zero is "0" with point 1.
+struct Decimal {
+    std::string digits = "0";
+    int point = 1;
+    bool negative = false;
+    bool Zero() const { return digits.find_first_not_of('0') == std::string::npos; }
+};
+
+// A double as 15 significant decimal digits.
+Decimal FromDouble(double value) {
+    Decimal d;
+    d.negative = value < 0;
+    if (value == 0) return d;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
     const std::string s(buf);
     const std::size_t epos = s.find('e');
-    digits = s.substr(0, 1) + s.substr(2, epos - 2);
-    point = std::atoi(s.c_str() + epos + 1) + 1;
+    d.digits = s.substr(0, 1) + s.substr(2, epos - 2);
+    d.point = std::atoi(s.c_str() + epos + 1) + 1;
+    return d;
+}
+
+// A number text as ToDouble reads it (blanks around, a sign, digits with one point, an exponent
+// after e, E, d or D), every digit kept. nullopt for any other text and for an exponent so far out
+// that writing the digits out would make a text no field shows.
+std::optional<Decimal> FromText(std::string_view text) {
+    const std::string t = Trim(text);
+    Decimal d;
+    std::size_t i = 0;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) d.negative = t[i++] == '-';
+    std::string digits;
+    int point = 0;
+    bool afterPoint = false;
+    for (; i < t.size(); ++i) {
+        if (t[i] >= '0' && t[i] <= '9') {
+            digits += t[i];
+            if (!afterPoint) ++point;
+        } else if (t[i] == '.' && !afterPoint) {
+            afterPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (digits.empty()) return std::nullopt;
+    if (i < t.size() && std::string_view("eEdD").find(t[i]) != std::string_view::npos) {
+        ++i;
+        bool expNegative = false;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) expNegative = t[i++] == '-';
+        long exponent = 0;
+        const std::size_t first = i;
+        for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i)
+            exponent = std::min(exponent * 10 + (t[i] - '0'), 100000L);
+        if (i == first) return std::nullopt;
+        point += static_cast<int>(expNegative ? -exponent : exponent);
+    }
+    if (i != t.size()) return std::nullopt;
+    const std::size_t lead = digits.find_first_not_of('0');
+    if (lead == std::string::npos) return d; // zero, whatever its sign
+    digits.erase(0, lead);
+    point -= static_cast<int>(lead);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    if (point < -400 || point > 400) return std::nullopt;
+    d.digits = std::move(digits);
+    d.point = point;
+    return d;
+}
+
+// The general text of a decimal with all its digits: plain for exponents -5 to 14, otherwise
+// exponent form ("1.5E+15", "1E-06"), as DoubleText writes a double.
+std::string GeneralText(const Decimal& d) {
+    if (d.Zero()) return "0";
+    std::string digits = d.digits;
+    digits.erase(digits.find_last_not_of('0') + 1);
+    const int exponent = d.point - 1;
+    std::string out = d.negative ? "-" : "";
+    if (exponent >= -5 && exponent <= 14) {
+        if (exponent < 0)
+            out += "0." + std::string(std::size_t(-exponent - 1), '0') + digits;
+        else if (digits.size() <= std::size_t(exponent) + 1)
+            out += digits + std::string(std::size_t(exponent) + 1 - digits.size(), '0');
+        else
+            out +=
+                digits.substr(0, std::size_t(exponent) + 1) + "." + digits.substr(std::size_t(exponent) + 1);
+        return out;
+    }
+    out += digits.substr(0, 1);
+    if (digits.size() > 1) out += "." + digits.substr(1);
+    out += exponent < 0 ? "E-" : "E+";
+    const std::string e = std::to_string(std::abs(exponent));
+    return out + (e.size() < 2 ? "0" : "") + e;
 }
 
 // Keeps `decimals` digits after the point, rounding half away from zero on the decimal digits (so
@@ -306,23 +384,19 @@ std::string FractionShown(std::string fraction, const std::string& places) {
 }
 
 // Lays |value| out by one section. `minus` asks for a '-' in front unless the value rounds to zero.
-std::optional<std::string> FormatNumberSection(const Section& s, double value, bool minus) {
+// '%' and scaling commas move the decimal point, so no digit is lost to a binary product.
+std::optional<std::string> FormatNumberSection(const Section& s, const Decimal& value, bool minus) {
     NumberLayout lay;
     if (!ReadNumberSection(s, lay)) return std::nullopt;
-    double v = std::fabs(value);
-    if (lay.percent) v *= 100;
-    for (int i = 0; i < lay.scale; ++i)
-        v /= 1000;
-    if (!std::isfinite(v)) return std::nullopt;
-
-    std::string digits;
-    int point = 0, exponent = 0;
-    SignificantDigits(v, digits, point);
+    std::string digits = value.digits;
+    int point = value.point, exponent = 0;
+    const bool valueZero = value.Zero();
+    if (!valueZero) point += (lay.percent ? 2 : 0) - 3 * lay.scale;
     const int fracCount = int(lay.fracPlaces.size());
     if (lay.scientific) {
         // As many integer digits as the integer part has '0' placeholders, at least one.
         const int k = std::max<int>(1, int(std::count(lay.intPlaces.begin(), lay.intPlaces.end(), '0')));
-        if (v != 0) {
+        if (!valueZero) {
             exponent = point - k;
             point = k;
         }
@@ -382,15 +456,16 @@ std::optional<std::string> FormatNumberSection(const Section& s, double value, b
     return out;
 }
 
-FormatResult FormatNumber(const std::vector<Section>& sections, double value) {
+FormatResult FormatNumber(const std::vector<Section>& sections, const Decimal& value) {
     // Negative values take the second section without a sign of their own, zero the third; a
     // missing or empty section falls back to the first, which writes a '-' for a negative value.
     const Section* section = &sections[0];
-    bool minus = value < 0;
-    if (value < 0 && sections.size() >= 2 && !sections[1].empty()) {
+    const bool zero = value.Zero();
+    bool minus = value.negative && !zero;
+    if (minus && sections.size() >= 2 && !sections[1].empty()) {
         section = &sections[1];
         minus = false;
-    } else if (value == 0 && sections.size() >= 3 && !sections[2].empty()) {
+    } else if (zero && sections.size() >= 3 && !sections[2].empty()) {
         section = &sections[2];
     }
     if (section->empty()) return {};
@@ -631,11 +706,35 @@ FormatResult TryFormatValue(double value, std::string_view pattern) {
     case Kind::General:
         return {FormatStatus::Done, DoubleText(value)};
     case Kind::Number:
-        return FormatNumber(sections, value);
+        return FormatNumber(sections, FromDouble(value));
     case Kind::Date:
         return FormatDate(sections[0], value);
     case Kind::Text:
         return TryFormatText(DoubleText(value), pattern);
+    case Kind::Unusable:
+        break;
+    }
+    return {};
+}
+
+FormatResult TryFormatNumberText(std::string_view number, std::string_view pattern) {
+    // The texts a double can hold, no others, so a pattern never shows a number the field's type
+    // could not take.
+    const std::optional<double> value = ToDouble(number);
+    if (!value) return {};
+    const std::optional<Decimal> decimal = FromText(number);
+    if (!decimal) return TryFormatValue(*value, pattern);
+    pattern = ResolveNamed(pattern);
+    std::vector<Section> sections;
+    switch (Classify(pattern, sections)) {
+    case Kind::General:
+        return {FormatStatus::Done, GeneralText(*decimal)};
+    case Kind::Number:
+        return FormatNumber(sections, *decimal);
+    case Kind::Date:
+        return FormatDate(sections[0], *value);
+    case Kind::Text:
+        return TryFormatText(GeneralText(*decimal), pattern);
     case Kind::Unusable:
         break;
     }
@@ -654,7 +753,7 @@ FormatResult TryFormatEmpty(std::string_view pattern) {
     std::vector<Section> sections;
     const Kind kind = Classify(pattern, sections);
     if (kind == Kind::Number && sections.size() == 4) {
-        auto text = FormatNumberSection(sections[3], 0, false);
+        auto text = FormatNumberSection(sections[3], Decimal{}, false);
         if (text) return {FormatStatus::Done, std::move(*text)};
     }
     if (kind == Kind::Text && sections.size() == 2) return FormatTextSection(sections[1], {});

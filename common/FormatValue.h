@@ -15,7 +15,8 @@ namespace zeva {
 //   placeholders groups thousands (after the last one it divides by 1000), '%' multiplies by 100,
 //   E+ E- e+ e- scientific notation; any other character stands for itself wherever it is. Up to four
 //   sections split by ';': positive, negative, zero, empty value. The value is rounded half away from
-//   zero on its decimal text; an integer part wider than the pattern is written whole.
+//   zero on its decimal text (a double's 15 significant digits, or every digit of a number text);
+//   an integer part wider than the pattern is written whole.
 // - Text patterns: '@' a character or a blank, '&' a character or nothing, filled from the right
 //   unless '!' is present; '<' and '>' force lower and upper case.
 // - Date-time patterns, day first: d dd ddd dddd ddddd dddddd, m mm mmm mmmm, y yy yyyy, h hh, n nn,
@@ -36,6 +37,10 @@ struct FormatResult {
 
 // A number (or a date-time double) by any pattern; an empty pattern gives DoubleText.
 FormatResult TryFormatValue(double value, std::string_view pattern);
+// A number given as its decimal text (what ToDouble reads: "-922337203685477.5807", "1.5E-07"),
+// laid out from every digit of that text rather than from a double's 15; a date-time pattern takes
+// the text's double. NotApplied for a text that is not a number.
+FormatResult TryFormatNumberText(std::string_view number, std::string_view pattern);
 // A text by a text pattern (a second ';' section serves the empty text); NotApplied for any other
 // kind of pattern.
 FormatResult TryFormatText(std::string_view text, std::string_view pattern);

@@ -134,12 +134,13 @@ void DisplayFormatEditor::ChooseMaxSizeOption(int option) {
 
 void DisplayFormatEditor::LeaveMaxSize() {
     if (controls_.MaxSizeOption != kNormal) return;
-    controls_.MaxSize = std::to_string(NumericBoxValue(controls_.MaxSize, 0, kMaxSizeLow, kMaxSizeHigh));
+    const std::string digits = NumericBoxText(controls_.MaxSize, kMaxSizeDigits);
+    controls_.MaxSize = std::to_string(NumericBoxValue(digits, 0, kMaxSizeLow, kMaxSizeHigh));
 }
 
 void DisplayFormatEditor::LeavePostSpace() {
-    controls_.PostSpace =
-        std::to_string(NumericBoxValue(controls_.PostSpace, 0, kPostSpaceLow, kPostSpaceHigh));
+    const std::string digits = NumericBoxText(controls_.PostSpace, kPostSpaceDigits);
+    controls_.PostSpace = std::to_string(NumericBoxValue(digits, 0, kPostSpaceLow, kPostSpaceHigh));
 }
 
 std::optional<std::string> DisplayFormatEditor::BuildEntry(std::string* why) const {
@@ -160,14 +161,12 @@ std::optional<std::string> DisplayFormatEditor::BuildEntry(std::string* why) con
         line += "EOF  ";
     } else {
         // Clamped here too: a box never left would otherwise write five digits into four columns.
-        const auto size = ToInt32(NumericBoxText(c.MaxSize, 9));
-        if (!size || NumericBoxText(c.MaxSize, 9).size() != c.MaxSize.size())
-            return fail("The Max Size box must hold a number from 1 to 500.");
+        const auto size = ToInt32(NumericBoxText(c.MaxSize, kMaxSizeDigits));
+        if (!size) return fail("The Max Size box must hold a number from 1 to 500.");
         line += Digits4(std::clamp(*size, kMaxSizeLow, kMaxSizeHigh)) + " ";
     }
-    const auto post = ToInt32(NumericBoxText(c.PostSpace, 9));
-    if (!post || NumericBoxText(c.PostSpace, 9).size() != c.PostSpace.size())
-        return fail("The Post Space box must hold a number from 0 to 500.");
+    const auto post = ToInt32(NumericBoxText(c.PostSpace, kPostSpaceDigits));
+    if (!post) return fail("The Post Space box must hold a number from 0 to 500.");
     line += Digits4(std::clamp(*post, 0, kPostSpaceHigh)) + " ";
     const ChooserItem& item = chooser_[std::size_t(c.Chooser)];
     if (item.Data == kLiteralItem)

@@ -22,6 +22,8 @@ class DisplayFormatEditor {
     static constexpr int kMaxLines = 101; // 100 entries and the closing line
     static constexpr int kLiteralItem = 9999;
     enum MaxSizeOption { kNormal = 0, kEndOfLine = 1, kEndOfField = 2 };
+    // The digits the Max Size and Post Space boxes hold; a character they refuse never counts.
+    static constexpr int kMaxSizeDigits = 5, kPostSpaceDigits = 4;
 
     struct ChooserItem {
         std::string Text;
@@ -63,7 +65,8 @@ class DisplayFormatEditor {
     const Controls& controls() const { return controls_; }
     State state() const;
 
-    // Choosing a chooser item, a Max Size option; leaving an entry's numeric box.
+    // Choosing a chooser item, a Max Size option; leaving an entry's numeric box. The numeric boxes
+    // are read as their filter keeps them ("25a" is 25), so a refused character never changes a value.
     void ChooseField(int index);
     void ChooseMaxSizeOption(int option);
     void LeaveMaxSize();

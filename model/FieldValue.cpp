@@ -301,10 +301,17 @@ std::optional<std::string> FieldValue::Format(std::string_view pattern) const {
         if (IsDatePattern(pattern)) {
             if (auto d = ParseDateTime(text_)) return settle(TryFormatValue(*d, pattern));
         }
-        if (auto d = ToDouble(text_)) return settle(TryFormatValue(*d, pattern));
+        if (IsNumeric(text_)) return settle(TryFormatNumberText(text_, pattern));
         return text_;
     }
-    if (auto n = Number()) return settle(TryFormatValue(*n, pattern));
+    // Numbers are laid out from their standard text, so a pattern shows the digits the value has:
+    // every digit of a Currency, the 7 of a Single rather than the noise of its widening to a double.
+    // Dates and Booleans go by their double (-1 and 0 for Booleans).
+    if (vtype_ == 7 || vtype_ == 11) {
+        if (auto n = Number()) return settle(TryFormatValue(*n, pattern));
+    } else if (Number()) {
+        return settle(TryFormatNumberText(Text(), pattern));
+    }
     return std::string();
 }
 

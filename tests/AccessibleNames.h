@@ -44,4 +44,26 @@ inline std::vector<std::string> UnspokenControls(const QWidget& root) {
     return bad;
 }
 
+// Labels that show a value but are heard without it (a name that does not hold the text shown), and
+// push buttons that share a name with another under root, as "class objectName [name]" lines.
+inline std::vector<std::string> UnheardValuesAndSharedNames(const QWidget& root) {
+    std::vector<std::string> bad;
+    const auto line = [](const QWidget* w) {
+        return std::string(w->metaObject()->className()) + " " + w->objectName().toStdString() + " [" +
+               w->accessibleName().toStdString() + "]";
+    };
+    for (const QLabel* l : root.findChildren<const QLabel*>()) {
+        const QString shown = l->text().trimmed();
+        if (!l->accessibleName().isEmpty() && !shown.isEmpty() && !l->accessibleName().contains(shown))
+            bad.push_back(line(l));
+    }
+    QStringList names;
+    for (const QAbstractButton* b : root.findChildren<const QAbstractButton*>()) {
+        if (!b->inherits("QPushButton")) continue;
+        if (names.contains(b->accessibleName())) bad.push_back(line(b));
+        names << b->accessibleName();
+    }
+    return bad;
+}
+
 } // namespace zeva::test

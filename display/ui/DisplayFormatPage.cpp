@@ -2,11 +2,13 @@
 
 #include "display/ui/NumericBoxFilter.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/ValueLabel.h"
 
+#include <QAbstractItemView>
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
-#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,65 +38,86 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
     setAccessibleName(title());
     Named(lstDFields_, "lstDFields", QStringLiteral("Formatted Field Display List"));
     lstDFields_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(lstDFields_, 0, 0, 1, 6);
-
-    const auto label = [this, grid](const QString& text, QWidget* buddy, int row, int col) {
+    // Each row lays out on its own, so the widths of one row never add to another's: the page
+    // fits the Setup pane's fixed width.
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(lstDFields_);
+    const auto row = [page] {
+        auto* r = new QHBoxLayout;
+        page->addLayout(r);
+        return r;
+    };
+    QHBoxLayout* const fieldRow = row();
+    QHBoxLayout* const checkRow = row();
+    QHBoxLayout* const sizeRow = row();
+    QHBoxLayout* const buttonRow = row();
+    const auto label = [this](const QString& text, QWidget* buddy, QHBoxLayout* r) {
         auto* l = new QLabel(text, this);
         l->setBuddy(buddy);
-        grid->addWidget(l, row, col);
+        r->addWidget(l);
     };
     cmbDFields_ = Named(new QComboBox(this), "cmbDFields", QStringLiteral("Field"));
-    label(QStringLiteral("&Field"), cmbDFields_, 1, 0);
-    grid->addWidget(cmbDFields_, 1, 1, 1, 2);
+    // A field title may be long: the chooser shares the row instead of widening the page.
+    cmbDFields_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbDFields_->setMinimumContentsLength(16);
+    cmbDFields_->view()->setAccessibleName(QStringLiteral("Fields"));
+    label(QStringLiteral("&Field"), cmbDFields_, fieldRow);
+    fieldRow->addWidget(cmbDFields_, 3);
     txtDFInsertText_ = Named(new QLineEdit(this), "txtDFInsertText", QStringLiteral("Text"));
-    label(QStringLiteral("Te&xt"), txtDFInsertText_, 1, 3);
-    grid->addWidget(txtDFInsertText_, 1, 4, 1, 2);
+    label(QStringLiteral("Te&xt"), txtDFInsertText_, fieldRow);
+    fieldRow->addWidget(txtDFInsertText_, 2);
     const auto check = [this](const char* name, const char* caption) {
         return Named(new QCheckBox(QString::fromLatin1(caption), this), name, QString::fromLatin1(caption));
     };
     chkDFNewLine_ = check("chkDFNewLine", "&New Line");
     chkDFUCase_ = check("chkDFUCase", "Force &Upper Case");
     chkDFVariable_ = check("chkDFVariable", "F&ixed Size");
-    grid->addWidget(chkDFNewLine_, 2, 0);
-    grid->addWidget(chkDFUCase_, 2, 1);
-    grid->addWidget(chkDFVariable_, 2, 2);
+    for (QCheckBox* c : {chkDFNewLine_, chkDFUCase_, chkDFVariable_})
+        checkRow->addWidget(c);
+    checkRow->addStretch();
+    // Numeric boxes as wide as a few digits.
+    const int digitsWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16;
     txtDFMaxSize_ = Named(new QLineEdit(this), "txtDFMaxSize", QStringLiteral("Max Size"));
-    label(QStringLiteral("&Max Size"), txtDFMaxSize_, 3, 0);
-    grid->addWidget(txtDFMaxSize_, 3, 1);
+    txtDFMaxSize_->setMaximumWidth(digitsWidth);
+    label(QStringLiteral("&Max Size"), txtDFMaxSize_, sizeRow);
+    sizeRow->addWidget(txtDFMaxSize_);
     // The three options are one group: arrow keys move between them.
     const char* options[] = {"No&rmal", "End of Line", "End of Field"};
     for (int i = 0; i < 3; ++i) {
         optMaxSize_[size_t(i)] = new QRadioButton(QString::fromLatin1(options[i]), this);
         optMaxSize_[size_t(i)]->setObjectName(QStringLiteral("optMaxSize(%1)").arg(i));
         optMaxSize_[size_t(i)]->setAccessibleName(optMaxSize_[size_t(i)]->text().remove(QLatin1Char('&')));
-        grid->addWidget(optMaxSize_[size_t(i)], 3, 2 + i);
+        sizeRow->addWidget(optMaxSize_[size_t(i)]);
         connect(optMaxSize_[size_t(i)], &QRadioButton::clicked, this, [this, i] {
             editor_.ChooseMaxSizeOption(i);
             Refresh();
         });
     }
     txtDFSpace_ = Named(new QLineEdit(this), "txtDFSpace", QStringLiteral("Post Space"));
-    label(QStringLiteral("Post Space"), txtDFSpace_, 4, 0);
-    grid->addWidget(txtDFSpace_, 4, 1);
-    InstallNumericFilter(txtDFMaxSize_, 5);
-    InstallNumericFilter(txtDFSpace_, 4);
+    txtDFSpace_->setMaximumWidth(digitsWidth);
+    sizeRow->addSpacing(8);
+    label(QStringLiteral("Post Space"), txtDFSpace_, sizeRow);
+    sizeRow->addWidget(txtDFSpace_);
+    sizeRow->addStretch();
+    InstallNumericFilter(txtDFMaxSize_, DisplayFormatEditor::kMaxSizeDigits);
+    InstallNumericFilter(txtDFSpace_, DisplayFormatEditor::kPostSpaceDigits);
 
-    const auto button = [this, grid](const char* name, const char* caption, int col,
-                                     void (DisplayFormatEditor::*command)()) {
+    const auto button = [this, buttonRow](const char* name, const char* caption,
+                                          void (DisplayFormatEditor::*command)()) {
         auto* b =
             Named(new QPushButton(QString::fromLatin1(caption), this), name, QString::fromLatin1(caption));
-        grid->addWidget(b, 5, col);
+        buttonRow->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, command] { Run(command); });
         return b;
     };
-    cmdDFAdd_ = button("cmdDFAdd", "&Add", 0, &DisplayFormatEditor::Add);
-    cmdDFEdit_ = button("cmdDFEdit", "&Edit", 1, &DisplayFormatEditor::Edit);
-    cmdDFOk_ = button("cmdDFOk", "&Ok", 1, &DisplayFormatEditor::Ok);
-    cmdDFCut_ = button("cmdDFCut", "Cut", 2, &DisplayFormatEditor::Cut);
-    cmdDFCopy_ = button("cmdDFCopy", "Cop&y", 3, &DisplayFormatEditor::Copy);
-    cmdDFPaste_ = button("cmdDFPaste", "&Paste", 4, &DisplayFormatEditor::Paste);
-    cmdDFDelete_ = button("cmdDFDelete", "Delete", 5, &DisplayFormatEditor::Delete);
+    cmdDFAdd_ = button("cmdDFAdd", "&Add", &DisplayFormatEditor::Add);
+    cmdDFEdit_ = button("cmdDFEdit", "&Edit", &DisplayFormatEditor::Edit);
+    cmdDFOk_ = button("cmdDFOk", "&Ok", &DisplayFormatEditor::Ok);
+    cmdDFOk_->setAccessibleName(QStringLiteral("Ok, store the edited entry")); // not the Full fields' Ok
+    cmdDFCut_ = button("cmdDFCut", "Cut", &DisplayFormatEditor::Cut);
+    cmdDFCopy_ = button("cmdDFCopy", "Cop&y", &DisplayFormatEditor::Copy);
+    cmdDFPaste_ = button("cmdDFPaste", "&Paste", &DisplayFormatEditor::Paste);
+    cmdDFDelete_ = button("cmdDFDelete", "Delete", &DisplayFormatEditor::Delete);
     cmdDFCut_->setToolTip(QStringLiteral("Cut (Ctrl+X in the list)"));
     cmdDFCopy_->setToolTip(QStringLiteral("Copy (Ctrl+C in the list)"));
     cmdDFPaste_->setToolTip(QStringLiteral("Paste (Ctrl+V in the list)"));
@@ -108,26 +131,28 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
         auto* shortcut = new QShortcut(key, lstDFields_, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, command = command] { Run(command); });
     }
-    lblDFClipBoard_ = Named(new QLabel(this), "lblDFClipBoard", QStringLiteral("Clipboard"));
+    lblDFClipBoard_ = new ValueLabel(QStringLiteral("Clipboard"), this);
+    lblDFClipBoard_->setObjectName(QStringLiteral("lblDFClipBoard"));
     lblDFClipBoard_->setFont(lstDFields_->font());
-    grid->addWidget(lblDFClipBoard_, 6, 0, 1, 6);
+    page->addWidget(lblDFClipBoard_);
 
     // The operator's edits go into the editor's controls; no command runs until a button says so.
     connect(cmbDFields_, &QComboBox::activated, this, [this](int index) {
         editor_.ChooseField(index);
         Refresh();
     });
-    connect(txtDFInsertText_, &QLineEdit::textChanged, this,
-            [this](const QString& t) { editor_.controls().LiteralText = FromQt(t); });
-    connect(txtDFMaxSize_, &QLineEdit::textChanged, this,
-            [this](const QString& t) { editor_.controls().MaxSize = FromQt(t); });
-    connect(txtDFSpace_, &QLineEdit::textChanged, this,
-            [this](const QString& t) { editor_.controls().PostSpace = FromQt(t); });
+    // The boxes' texts are read from the boxes, never from a signal's argument: a numeric filter
+    // sets the box's text while Qt still has the unfiltered text ("25a") to hand to the handlers
+    // connected after it.
+    for (QLineEdit* box : {txtDFInsertText_, txtDFMaxSize_, txtDFSpace_})
+        connect(box, &QLineEdit::textChanged, this, [this] { TakeBoxTexts(); });
     connect(txtDFMaxSize_, &QLineEdit::editingFinished, this, [this] {
+        TakeBoxTexts();
         editor_.LeaveMaxSize();
         Refresh();
     });
     connect(txtDFSpace_, &QLineEdit::editingFinished, this, [this] {
+        TakeBoxTexts();
         editor_.LeavePostSpace();
         Refresh();
     });
@@ -160,7 +185,15 @@ void DisplayFormatPage::SetChooserItems(std::vector<DisplayFormatEditor::Chooser
     Refresh();
 }
 
+void DisplayFormatPage::TakeBoxTexts() {
+    DisplayFormatEditor::Controls& c = editor_.controls();
+    c.LiteralText = FromQt(txtDFInsertText_->text());
+    c.MaxSize = FromQt(txtDFMaxSize_->text());
+    c.PostSpace = FromQt(txtDFSpace_->text());
+}
+
 void DisplayFormatPage::Run(void (DisplayFormatEditor::*command)()) {
+    TakeBoxTexts();
     (editor_.*command)();
     Refresh();
 }

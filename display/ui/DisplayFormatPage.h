@@ -16,6 +16,8 @@ class QRadioButton;
 
 namespace zeva {
 
+class ValueLabel;
+
 // The "Field Display Format" page: lstDFields and the entry editor's widgets over
 // DisplayFormatEditor. Every command goes to the editor; afterwards the widgets show its state and
 // controls with their handlers blocked. Escape leaves the editor; Ctrl+X, Ctrl+C, Ctrl+V and Del on
@@ -38,6 +40,8 @@ class DisplayFormatPage final : public QGroupBox {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The editor's controls take the texts the boxes show now.
+    void TakeBoxTexts();
     void Run(void (DisplayFormatEditor::*command)());
 
     QListWidget* lstDFields_{};
@@ -49,7 +53,7 @@ class DisplayFormatPage final : public QGroupBox {
     std::array<QRadioButton*, 3> optMaxSize_{};
     QPushButton *cmdDFAdd_{}, *cmdDFEdit_{}, *cmdDFOk_{}, *cmdDFCut_{}, *cmdDFCopy_{}, *cmdDFPaste_{},
         *cmdDFDelete_{};
-    QLabel* lblDFClipBoard_{};
+    ValueLabel* lblDFClipBoard_{};
 };
 
 } // namespace zeva

@@ -41,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (IsTextPattern(pattern) != (t.status == FormatStatus::Done)) std::abort();
     (void)TryFormatEmpty(pattern);
 
+    // A number text keeps its digits; a text no double can hold is not laid out.
+    const FormatResult n = TryFormatNumberText(text, pattern);
+    if (n.text.size() > bound) std::abort();
+    if (!ToDouble(text) && n.status != FormatStatus::NotApplied) std::abort();
+
     // The client's own patterns: a date inside the years gives its fixed width, outside gives "".
     if (std::isfinite(value)) {
         const bool inRange = OleToCalendarChecked(value).has_value();

@@ -1,6 +1,7 @@
 #include "settings/ui/SetupPasswordGroup.h"
 
 #include "platform/qt/QtText.h"
+#include "platform/qt/ValueLabel.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -17,9 +18,8 @@ SetupPasswordGroup::SetupPasswordGroup(QWidget* parent)
     setObjectName(QStringLiteral("frmSetupPassword"));
     setAccessibleName(title());
     auto* grid = new QGridLayout(this);
-    lblSetupPasswordD_ = new QLabel(this);
+    lblSetupPasswordD_ = new ValueLabel(QStringLiteral("Setup lock state"), this);
     lblSetupPasswordD_->setObjectName(QStringLiteral("lblSetupPasswordD"));
-    lblSetupPasswordD_->setAccessibleName(QStringLiteral("Setup lock state"));
     grid->addWidget(lblSetupPasswordD_, 0, 0, 1, 3);
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(this);
@@ -71,10 +71,12 @@ bool SetupPasswordGroup::eventFilter(QObject* watched, QEvent* event) {
         event->type() == QEvent::FocusOut ? static_cast<QFocusEvent*>(event)->reason() : Qt::OtherFocusReason;
     if (event->type() == QEvent::FocusOut && lock_ && reason != Qt::ActiveWindowFocusReason &&
         reason != Qt::PopupFocusReason) {
+        // Pressing Cancel (a click or its shortcut takes the focus first) cancels: the box is not
+        // confirmed on the way. Tab onto Cancel is leaving the box, and confirms it.
+        const bool pressingCancel = QApplication::focusWidget() == cmdSetupPassword_[2] &&
+                                    (reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason);
         for (int i = 0; i < 3; ++i) {
-            if (watched != txtSetupPassword_[size_t(i)]) continue;
-            // Leaving for Cancel cancels: the box is not confirmed on the way.
-            if (QApplication::focusWidget() != cmdSetupPassword_[2])
+            if (watched == txtSetupPassword_[size_t(i)] && !pressingCancel)
                 lock_->Confirm(i, FromQt(txtSetupPassword_[size_t(i)]->text()));
         }
     }

@@ -11,9 +11,11 @@ class QPushButton;
 
 namespace zeva {
 
+class ValueLabel;
+
 // The "Setup Password Control" group: the status label, three hidden-character password boxes with
 // their labels and three buttons, showing SetupLock's steps. A box is confirmed by Enter or by
-// losing the focus to anything but Cancel. The group is never disabled by the lock it controls.
+// leaving it (Tab included); pressing Cancel cancels. The group is never disabled by the lock it controls.
 class SetupPasswordGroup final : public QGroupBox {
     Q_OBJECT
   public:
@@ -31,7 +33,7 @@ class SetupPasswordGroup final : public QGroupBox {
   private:
     void Show(const SetupLock::View& view);
 
-    QLabel* lblSetupPasswordD_{};
+    ValueLabel* lblSetupPasswordD_{};
     std::array<QLabel*, 3> lblSetupPassword_{};
     std::array<QLineEdit*, 3> txtSetupPassword_{};
     std::array<QPushButton*, 3> cmdSetupPassword_{};

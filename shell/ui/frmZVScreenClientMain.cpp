@@ -13,6 +13,7 @@
 #include "flags/SendToMonitor.h"
 #include "model/RecordTrail.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/ValueLabel.h"
 #include "recordlog/RStoreRecordLog.h"
 #include "settings/ui/QtFont.h"
 #include "settings/ui/SetupPasswordGroup.h"
@@ -46,6 +47,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -90,6 +92,8 @@ template <typename W> W* Named(W* widget, const char* name, const QString& spoke
         if (said.isEmpty()) said = widget->text();
     } else if constexpr (std::is_base_of_v<QGroupBox, W>) {
         if (said.isEmpty()) said = widget->title();
+    } else if constexpr (std::is_base_of_v<ValueLabel, W>) {
+        if (said.isEmpty()) said = widget->caption();
     }
     widget->setAccessibleName(said.remove(QLatin1Char('&')));
     return widget;
@@ -167,14 +171,14 @@ void frmZVScreenClientMain::BuildTitleArea() {
     const char* labNames[] = {"labRecordsProcessed(0)", "labRecordsProcessed(1)", "labRecordsProcessed(2)"};
     for (int i = 0; i < 3; ++i)
         labRecordsProcessed_[size_t(i)] =
-            Named(new QLabel(this), labNames[i], QString::fromLatin1(labSpoken[i]));
+            Named(new ValueLabel(QString::fromLatin1(labSpoken[i]), this), labNames[i]);
     Label1_ = Named(new QLabel(QStringLiteral("Buffer"), this), "Label1", QStringLiteral("Buffer"));
-    lbBufferInPtr_ =
-        Named(new QLabel(QStringLiteral("0"), this), "lbBufferInPtr", QStringLiteral("Records received"));
-    lbBufferOutPtr_ =
-        Named(new QLabel(QStringLiteral("0"), this), "lbBufferOutPtr", QStringLiteral("Records shown"));
+    lbBufferInPtr_ = Named(new ValueLabel(QStringLiteral("Records received"), this), "lbBufferInPtr");
+    lbBufferOutPtr_ = Named(new ValueLabel(QStringLiteral("Records shown"), this), "lbBufferOutPtr");
+    lbBufferInPtr_->setText(QStringLiteral("0"));
+    lbBufferOutPtr_->setText(QStringLiteral("0"));
     // Packets the link discarded for a bad check: shown only once there are any.
-    lblBadPackets_ = Named(new QLabel(this), "lblBadPackets", QStringLiteral("Bad packets discarded"));
+    lblBadPackets_ = Named(new ValueLabel(QStringLiteral("Bad packets discarded"), this), "lblBadPackets");
     lblBadPackets_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
     lblBadPackets_->hide();
     LayoutTitleArea();
@@ -218,7 +222,7 @@ void frmZVScreenClientMain::LayoutTitleArea() {
 void frmZVScreenClientMain::BuildDisplayPanes() {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     lstOutput_ = Named(new QListWidget(this), "lstOutput", QStringLiteral("Output"));
-    lblLinkAlarm_ = Named(new QLabel(this), "lblLinkAlarm", QStringLiteral("Hub link"));
+    lblLinkAlarm_ = Named(new ValueLabel(QStringLiteral("Hub link"), this), "lblLinkAlarm");
     lblLinkAlarm_->setIndent(6);
     lblLinkAlarm_->hide();
     lstOutput_->setFont(fixed);
@@ -227,7 +231,8 @@ void frmZVScreenClientMain::BuildDisplayPanes() {
     lstFullFields_ = Named(new QListWidget(this), "lstFullFields", QStringLiteral("Full fields"));
     lstFullFields_->setSelectionMode(QAbstractItemView::ExtendedSelection); // lines to copy
     lstFullFields_->setFont(fixed);
-    cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk");
+    cmdFOk_ = Named(new QPushButton(QStringLiteral("&Ok"), this), "cmdFOk",
+                    QStringLiteral("Ok, close Full Fields"));
     connect(cmdFOk_, &QPushButton::clicked, this, [this] { ApplyModeView(*modes_->Select(3)); });
 
     frmFields_ = Named(new QGroupBox(QStringLiteral("ZEVA Fields"), this), "frmFields");
@@ -318,6 +323,7 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     const auto box = [&](const char* name, const char* caption, int row) {
         auto* label = new QLabel(QString::fromLatin1(caption), frmDFGlobal_);
         auto* edit = Named(new QLineEdit(frmDFGlobal_), name, QString::fromLatin1(caption));
+        edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
         label->setBuddy(edit);
         global->addWidget(label, row, 0);
         global->addWidget(edit, row, 1);
@@ -341,8 +347,7 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     chkDFFixedLines_ = check("chkDFFixedLines", "Fixed Number of Lines", 3);
     chkMultiWindowSize_ = check("chkMultiWindowSize", "Allow multisized Windows", 4);
     // Numeric boxes: digits only, at most their width; on leaving, converted, clamped and stored.
-    QLineEdit* const boxes[] = {txtDFCharWidth_,         txtDFLinesPerEntry_, txtDFIndent_,  txtDFPostLines_,
-                                txtMaxDFDisplayEntries_, txtFFJustify_,       txtMaxRecords_};
+    const auto boxes = SetupBoxEdits();
     for (size_t i = 0; i < kSetupBoxes.size(); ++i) {
         QLineEdit* edit = boxes[i];
         const SetupBox which = kSetupBoxes[i];
@@ -367,6 +372,11 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     return frmDFGlobal_;
 }
 
+std::array<QLineEdit*, kSetupBoxes.size()> frmZVScreenClientMain::SetupBoxEdits() const {
+    return {txtDFCharWidth_,         txtDFLinesPerEntry_, txtDFIndent_,  txtDFPostLines_,
+            txtMaxDFDisplayEntries_, txtFFJustify_,       txtMaxRecords_};
+}
+
 void frmZVScreenClientMain::TakeNumericBox(QLineEdit* edit, SetupBox which) {
     ClientSettings& s = shell_->settings();
     edit->setText(QString::number(TakeSetupBox(which, FromQt(edit->text()), s)));
@@ -385,14 +395,16 @@ QGroupBox* frmZVScreenClientMain::BuildClientSelection() {
         Named(new QPushButton(QStringLiteral("&Set All"), frmClients_), "cmdMonitorSelectAll");
     cmdMonitorClearAll_ =
         Named(new QPushButton(QStringLiteral("&Clear All"), frmClients_), "cmdMonitorClearAll");
-    cmdMonitorTest_ = Named(new QPushButton(QStringLiteral("Test"), frmClients_), "cmdMonitorTest");
+    // Two buttons on this page read "Test": each is named for what it does.
+    cmdMonitorTest_ = Named(new QPushButton(QStringLiteral("Test"), frmClients_), "cmdMonitorTest",
+                            QStringLiteral("Send Test Flag to Monitor"));
     cmdMonitorTest_->setToolTip(QStringLiteral("Send Test Flag to Monitor"));
     for (QPushButton* b : {cmdMonitorSelectAll_, cmdMonitorClearAll_, cmdMonitorTest_})
         clients->addWidget(b);
     connect(cmdMonitorSelectAll_, &QPushButton::clicked, lstClients_, &QListWidget::selectAll);
     connect(cmdMonitorClearAll_, &QPushButton::clicked, lstClients_, &QListWidget::clearSelection);
     connect(cmdMonitorTest_, &QPushButton::clicked, this, [this] { SendFlag("TEST"); });
-    lblVersion_ = Named(new QLabel(frmClients_), "lblVersion", QStringLiteral("Version"));
+    lblVersion_ = Named(new ValueLabel(QStringLiteral("Version"), frmClients_), "lblVersion");
     clients->addWidget(lblVersion_);
     return frmClients_;
 }
@@ -402,7 +414,8 @@ QGroupBox* frmZVScreenClientMain::BuildOutputTest() {
     auto* test = new QGridLayout(frmOutputTest_);
     txtDFTest_ = Named(new QLineEdit(frmOutputTest_), "txtDFTest", QStringLiteral("Test record"));
     txtDFTest_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest");
+    cmdDFTest_ = Named(new QPushButton(QStringLiteral("&Test"), frmOutputTest_), "cmdDFTest",
+                       QStringLiteral("Output Test"));
     txtDFTestDefault_ =
         Named(new QPushButton(QStringLiteral("&Default"), frmOutputTest_), "txtDFTestDefault");
     chkODSingle_ = Named(new QCheckBox(QStringLiteral("Single Record"), frmOutputTest_), "chkODSingle");
@@ -596,8 +609,6 @@ void frmZVScreenClientMain::UpdateLinkAlarm() {
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
     lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));
-    lblLinkAlarm_->setAccessibleName(lblLinkAlarm_->text().isEmpty() ? QStringLiteral("Hub link")
-                                                                     : lblLinkAlarm_->text());
     lblLinkAlarm_->setStyleSheet(
         down ? QStringLiteral("background: #c00000; color: white; font-weight: bold")
              : QStringLiteral("background: #1a7f37; color: white; font-weight: bold"));
@@ -653,7 +664,6 @@ void frmZVScreenClientMain::CreateHubConnection() {
     client_->onReceivedData = [this](const CommType&) { client_ReceivedData(); };
     client_->onBadCheckCount = [this](std::int32_t n) {
         lblBadPackets_->setText(QStringLiteral("Bad packets discarded: %1").arg(n));
-        lblBadPackets_->setAccessibleName(lblBadPackets_->text());
         lblBadPackets_->setVisible(n > 0);
     };
     // A refused or failed attempt is known within moments: the connection timer's step that looks
@@ -694,6 +704,9 @@ void frmZVScreenClientMain::client_ReceivedData() {
 void frmZVScreenClientMain::ShowProcessedStatus() {
     lbBufferInPtr_->setText(QString::number(intake_->BufferInPtr()));
     lbBufferOutPtr_->setText(QString::number(intake_->BufferOutPtr()));
+    // The caption of the two counts is heard with them.
+    Label1_->setAccessibleName(
+        QStringLiteral("Buffer: %1 received, %2 shown").arg(lbBufferInPtr_->text(), lbBufferOutPtr_->text()));
 }
 
 void frmZVScreenClientMain::LoadClientSelection(const ClientSettings& settings) {
@@ -908,6 +921,25 @@ void frmZVScreenClientMain::RestoreFormPosition() {
         zeva::RestoreFormPosition(shell_->settingsDb(), "frmZVScreenClientMain",
                                   PixelsToTwips(screen.width()), PixelsToTwips(screen.height()));
     move(TwipsToPixels(p.Left), TwipsToPixels(p.Top));
+    if (p.Width <= 0 || p.Height <= 0) FirstStartSizes(screen);
+}
+
+void frmZVScreenClientMain::FirstStartSizes(const QRect& screen) {
+    // No stored geometry (a new site): every display opens at a size its page fits in rather than
+    // the 9375 by 1635 minimum: an Output line of CharactersPerPage characters without scrolling,
+    // as high as the Setup display, within the screen.
+    ClientSettings& s = shell_->settings();
+    const QFontMetrics fm(lstOutput_->font());
+    const int line = fm.horizontalAdvance(QString(std::max(int(s.CharactersPerPage), 1), QLatin1Char('0')));
+    const int chrome = lstOutput_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * lstOutput_->frameWidth() + TwipsToPixels(2 * kPaneMargin + kOutputLeft) + 8;
+    const int widthPx = std::min(line + chrome, screen.width());
+    const int heightPx = std::min(TwipsToPixels(kSetupHeight), screen.height());
+    for (std::size_t k : {0, 1, 2, 3, 5}) {
+        s.XWindowWidth[k] = std::max<std::int32_t>(s.XWindowWidth[k], std::int32_t(PixelsToTwips(widthPx)));
+        s.XWindowHeight[k] =
+            std::max<std::int32_t>(s.XWindowHeight[k], std::int32_t(PixelsToTwips(heightPx)));
+    }
 }
 
 void frmZVScreenClientMain::SetRecordsProcessedText(const std::string& text) {
@@ -934,11 +966,8 @@ void frmZVScreenClientMain::ShowDisplayMode(int /*mode*/) {
 void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
     if (view.LeftSetup) {
         // Leaving the Setup pane applies and stores what was edited there.
-        ClientSettings& s = shell_->settings();
-        s.DisplayFormatList = dfPage_->Lines();
-        if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
-        fonts_.Store(s);
-        SaveOutputSettings(shell_->settingsDb(), s);
+        TakeSetupPage();
+        SaveOutputSettings(shell_->settingsDb(), shell_->settings());
     }
     currentMode_ = view.Mode;
     lstOutput_->setVisible(view.ShowOutput);
@@ -953,6 +982,9 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
     mnuMaximize_->setEnabled(view.MaximizeEnabled);
     mnuClearOutput_->setEnabled(view.ClearOutputEnabled);
     if (view.Maximised) {
+        // The normal size first: it is what the window has where nothing maximises it (a screen
+        // without a window manager) and when it is restored.
+        if (!isMaximized()) resize(TwipsToPixels(view.Width), TwipsToPixels(view.Height));
         showMaximized();
     } else {
         showNormal();
@@ -1023,8 +1055,23 @@ void frmZVScreenClientMain::DisconnectClasses() {
     if (fields_ && fields_->Connected()) fields_->Disconnect();
 }
 
+void frmZVScreenClientMain::TakeSetupPage() {
+    ClientSettings& s = shell_->settings();
+    // A number typed into a Global Format box counts though the box was never left.
+    const auto boxes = SetupBoxEdits();
+    for (size_t i = 0; i < kSetupBoxes.size(); ++i)
+        if (boxes[i]->isModified()) TakeNumericBox(boxes[i], kSetupBoxes[i]);
+    s.DisplayFormatList = dfPage_->Lines();
+    if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
+    fonts_.Store(s);
+}
+
 void frmZVScreenClientMain::StoreWindowSettings() {
-    fonts_.Store(shell_->settings());
+    // Closing while the Setup pane is shown keeps what it holds, as leaving the pane would.
+    if (frmDFSetup_->isVisibleTo(this))
+        TakeSetupPage();
+    else
+        fonts_.Store(shell_->settings());
 }
 
 void frmZVScreenClientMain::CloseFieldDatabase() {

@@ -44,6 +44,7 @@ class QToolButton;
 namespace zeva {
 
 class RecordTrail;
+class ValueLabel;
 
 class DisplayFormatPage;
 class FieldsWindow;
@@ -148,11 +149,17 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void LayoutTitleArea();
     // A numeric box of the Global Format group left: its text taken into the settings.
     void TakeNumericBox(QLineEdit* edit, SetupBox which);
+    // The Global Format boxes in the order of kSetupBoxes.
+    std::array<QLineEdit*, kSetupBoxes.size()> SetupBoxEdits() const;
+    // What the Setup pane holds (boxes typed in, the display-format list, fonts) into the settings.
+    void TakeSetupPage();
     // A row of the Records grid chosen, and its pop-up menu of columns.
     void OnRecordRowChosen(int row);
     void ShowRecordsMenu(const QPoint& at);
     void BuildMenu();
     void LayoutPanes();
+    // The display sizes a window with no stored geometry opens at.
+    void FirstStartSizes(const QRect& screen);
     void PlaceLinkAlarm();
     // The link alarm after a connection-timer tick.
     void UpdateLinkAlarm();
@@ -185,8 +192,10 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
 
     // Title area and status labels.
     QToolButton *imgOutput_{}, *imgSetup_{}, *imgConfig_{}, *imgConfig3_{}, *imgComms_{};
-    std::array<QLabel*, 3> labRecordsProcessed_{};
-    QLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *Label1_{}, *lblBadPackets_{}, *lblLinkAlarm_{};
+    // Labels that show a value are heard with it (ValueLabel).
+    std::array<ValueLabel*, 3> labRecordsProcessed_{};
+    ValueLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *lblBadPackets_{}, *lblLinkAlarm_{};
+    QLabel* Label1_{};
     LinkAlarm linkAlarm_;
     std::uint64_t outputBlock_ = 0; // block number of the Output lines of the last record shown
     std::string trailFolder_;
@@ -209,7 +218,7 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QCheckBox *chkDFIndent_{}, *chkDFFormatText_{}, *chkDFTruncIndicator_{}, *chkDFFixedLines_{},
         *chkMultiWindowSize_{};
     QPushButton *cmdMonitorSelectAll_{}, *cmdMonitorClearAll_{}, *cmdMonitorTest_{};
-    QLabel* lblVersion_{};
+    ValueLabel* lblVersion_{};
     QGroupBox *frmOutputTest_{}, *frmFontSetup_{};
     QLineEdit* txtDFTest_{};
     QPushButton *cmdDFTest_{}, *txtDFTestDefault_{};

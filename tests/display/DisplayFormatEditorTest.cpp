@@ -244,6 +244,16 @@ TEST_F(DisplayFormatEditorTest, NumericBoxesFilterPastedTextAndClampOnLeaving) {
     c.PostSpace = "0007";
     editor.LeavePostSpace();
     EXPECT_EQ(c.PostSpace, "7") << "a click in and out keeps the value";
+    // A character the box refuses never counts: read as the box keeps it, left or not.
+    c.MaxSize = "25a";
+    editor.LeaveMaxSize();
+    EXPECT_EQ(c.MaxSize, "25");
+    c.PostSpace = "3;";
+    editor.LeavePostSpace();
+    EXPECT_EQ(c.PostSpace, "3");
+    c.PostSpace = "0;";
+    editor.ChooseField(0);
+    EXPECT_EQ(editor.BuildEntry().value_or(""), "    0025 0000 9999 ");
     editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfField);
     editor.LeaveMaxSize();
     EXPECT_EQ(c.MaxSize, "EOF ");

@@ -116,6 +116,43 @@ TEST_F(FieldFormat, SitePatternsAndTheEdgesOfCurrencyAndDates) {
     }
 }
 
+// A pattern shows the digits the value has: every digit of a Currency (15 to 19 significant), the 7
+// of a Single, every digit of a numeric text; never the 15 digits of a double or its binary noise.
+TEST_F(FieldFormat, PatternsKeepEveryDigitOfCurrencySingleAndNumericTexts) {
+    struct Case {
+        std::int16_t vtype;
+        const char* pattern;
+        const char* value;
+        const char* expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {6, "Fixed", "12345678901234.5678", "12345678901234.57"},
+        {6, "0.0000", "1234567890123.4567", "1234567890123.4567"},
+        {6, "General Number", "922337203685477.58", "922337203685477.58"},
+        {6, "Currency", "-922337203685477.5808", "-$922,337,203,685,477.58"},
+        {6, "0.000", "99999999999999.9995", "100000000000000.000"}, /* carry, half away from zero */
+        {6, "0.00%", "12345678901234.5678", "1234567890123456.78%"},
+        {6, "0,,.0000", "123456789012345.6789", "123456789.0123"},
+        {6, "0.000000000000000000E+00", "922337203685477.5807", "9.223372036854775807E+14"},
+        {6, "#,##0.0000;(#,##0.0000);\"zero\"", "-1234567890123.4567", "(1,234,567,890,123.4567)"},
+        {6, "#,##0.0000;(#,##0.0000);\"zero\"", "0.00004", "zero"},
+        {6, "dd/mm/yyyy hh:mm", "36925.5", "03/02/2001 12:00"},
+        {4, "General Number", "0.1", "0.1"}, {4, "0.000000000", "1.1", "1.100000000"},
+        {4, "0.00000000%", "0.1", "10.00000000%"}, {4, "0.0000000000E+00", "-1.1", "-1.1000000000E+00"},
+        {8, "0.0000", "12345678901234.5678", "12345678901234.5678"},
+        {4, "General Number", "1.5E-07", "1.5E-07"},
+        {12, "0.00", " +1234567890123456.785 ", "1234567890123456.79"},
+        {12, "0.0000", "1234567890123456789E-4", "123456789012345.6789"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.pattern + "' '" + c.value + "'");
+        EXPECT_EQ(Format(c.vtype, c.pattern, c.value), c.expected);
+        EXPECT_TRUE(fields.Valid());
+    }
+}
+
 TEST_F(FieldFormat, TypeNamesAndAnUndefinedField) {
     const std::pair<int, const char*> names[] = {{2, "Integer"}, {7, "Date"},     {13, "DataObject"},
                                                  {17, "Byte"},   {8192, "Array"}, {15, "Unknown"},

@@ -19,7 +19,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
+#include <QTest>
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -129,7 +132,16 @@ TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
     auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->accessibleName(), QStringLiteral("Output"));
-    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("cmdDFTest"))->accessibleName(), QStringLiteral("Test"));
+    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("cmdDFTest"))->accessibleName(),
+              QStringLiteral("Output Test"));
+    // Every label that shows a value is heard with it, and no two buttons share a name.
+    w->ShowRecordText("001401050311112222");
+    w->client()->onBadCheckCount(3);
+    EXPECT_EQ(test::UnheardValuesAndSharedNames(*w), std::vector<std::string>{});
+    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("lbBufferOutPtr"))->accessibleName(),
+              QStringLiteral("Records shown: 0"));
+    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("lblBadPackets"))->accessibleName(),
+              QStringLiteral("Bad packets discarded: 3"));
     EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("txtDFCharWidth"))->accessibleName(),
               QStringLiteral("Characters/Line"));
     EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("imgOutput"))->accessibleName(),
@@ -350,6 +362,12 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
             << output->item(1)->text().toStdString();
 
         Click(*w, "imgConfig3");
+        // Edits the window is closed on: a deleted entry and a number typed, the box never left.
+        list->setCurrentRow(0);
+        Click(*w, "cmdDFDelete");
+        auto* width = Find<QLineEdit>(*w, "txtDFCharWidth");
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("100"));
         Click(*w, "cmdSetupPassword(0)"); // Lock
         EXPECT_FALSE(w->displayFormatPage()->isEnabled());
         EXPECT_TRUE(Find<QAbstractButton>(*w, "cmdSetupPassword(0)")->isEnabled()) << "never locked out";
@@ -359,7 +377,9 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
     auto w = Window();
     ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
     EXPECT_EQ(w->displayFormatPage()->Lines(), edited);
-    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("LOCKED"));
+    EXPECT_EQ(Find<QLineEdit>(*w, "txtDFCharWidth")->text(), QStringLiteral("100"));
+    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->accessibleName(),
+              QStringLiteral("Setup lock state: LOCKED"));
     EXPECT_FALSE(w->displayFormatPage()->isEnabled());
     EXPECT_FALSE(Find<QWidget>(*w, "frmDFGlobal")->isEnabled());
 
@@ -371,10 +391,79 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
     EXPECT_EQ(box->echoMode(), QLineEdit::Password);
     box->setText(QStringLiteral("keystone"));
     emit box->returnPressed();
+    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->accessibleName(),
+              QStringLiteral("Setup lock state: UNLOCKED"));
     EXPECT_TRUE(w->displayFormatPage()->isEnabled());
     EXPECT_TRUE(Find<QListWidget>(*w, "lstDFields")->isEnabled());
     EXPECT_FALSE(Find<QAbstractButton>(*w, "cmdDFOk")->isVisibleTo(w.get()));
     EXPECT_TRUE(messages_.shown.empty());
+}
+
+// Typed keys in the numeric boxes: a character the box refuses, typed last, never becomes the value,
+// and Add and Ok build what the boxes show, left or not.
+TEST(DisplayFormatPageKeys, TheEditorTakesWhatTheNumericBoxesShow) {
+    test::EnsureApp();
+    RecordingMessageBox messages;
+    DisplayFormatPage page(nullptr, messages);
+    page.SetChooserItems({{"9999 Text", DisplayFormatEditor::kLiteralItem}});
+    page.LoadList({""});
+    page.show();
+    auto* size = page.findChild<QLineEdit*>(QStringLiteral("txtDFMaxSize"));
+    auto* space = page.findChild<QLineEdit*>(QStringLiteral("txtDFSpace"));
+    const auto type = [](QLineEdit* box, const char* keys) {
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, QString::fromLatin1(keys));
+    };
+    const struct {
+        QLineEdit* box;
+        const char* keys;
+        const char* left; // what the box holds after Enter
+    } cases[] = {{size, "25a", "25"}, {size, "30.", "30"}, {space, "3;", "3"}, {space, "12x4", "124"}};
+    for (const auto& c : cases) {
+        type(c.box, c.keys);
+        QTest::keyClick(c.box, Qt::Key_Return);
+        EXPECT_EQ(c.box->text(), QString::fromLatin1(c.left)) << c.keys;
+    }
+    type(size, "42/");
+    type(space, "3;");
+    page.editor().ChooseField(0);
+    page.Refresh();
+    page.findChild<QPushButton*>(QStringLiteral("cmdDFAdd"))->click();
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+    EXPECT_EQ(page.Lines().front(), "    0042 0003 9999 ");
+
+    page.lstDFields()->setCurrentRow(0);
+    page.findChild<QPushButton*>(QStringLiteral("cmdDFEdit"))->click();
+    type(space, "7-");
+    page.findChild<QPushButton*>(QStringLiteral("cmdDFOk"))->click();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(page.Lines().front(), "    0042 0007 9999 ");
+}
+
+// A new site has no stored geometry: the window's normal size fits an Output line and is as high as
+// the Setup display, and the Setup page fits its pane's width.
+TEST_F(MainWindowTest, AFirstStartOpensAtASizeEachPageFits) {
+    CreateSettings();
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
+    w->show();
+    QApplication::processEvents();
+    const QRect screen = w->screen()->availableGeometry();
+    const QRect normal = w->isMaximized() ? w->normalGeometry() : w->geometry();
+    auto* output = Find<QListWidget>(*w, "lstOutput");
+    const int line = QFontMetrics(output->font()).horizontalAdvance(QString(138, QLatin1Char('0')));
+    EXPECT_GE(normal.width(), std::min(line, screen.width() - 40)) << normal.width();
+    EXPECT_GE(normal.height(), std::min(437, screen.height())) << normal.height();
+
+    Click(*w, "imgConfig3");
+    QApplication::processEvents();
+    ASSERT_EQ(w->size(), QSize(625, 437)) << "the Setup display's fixed size";
+    auto* pane = Find<QWidget>(*w, "frmDFSetup");
+    auto* pages = pane->findChild<QScrollArea*>();
+    ASSERT_NE(pages, nullptr);
+    EXPECT_LE(pages->widget()->minimumSizeHint().width(), pages->viewport()->width());
+    EXPECT_FALSE(pages->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly) {
@@ -435,8 +524,8 @@ TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereCo
 
     Click(*w, "cmdSetupPassword(0)");
     QApplication::processEvents();
-    box->setText(QStringLiteral("keystone"));
-    Find<QWidget>(*w, "imgOutput")->setFocus(Qt::TabFocusReason); // leaving the box confirms it
+    QTest::keyClicks(box, QStringLiteral("keystone"));
+    QTest::keyClick(box, Qt::Key_Tab); // leaving the box by keyboard confirms it, onto Cancel too
     EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("UNLOCKED"));
 }
 
