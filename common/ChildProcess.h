@@ -6,7 +6,7 @@
 namespace zeva {
 
 // Runs a helper program to its end within bounds, so a helper that crashes, hangs or grows without
-// end takes only itself down. Plain POSIX (fork and exec), no Qt: the model library starts its
+// end takes only itself down. Plain POSIX (vfork and exec), no Qt: the model library starts its
 // readers with it. The caller waits: meant for helpers that finish in moments (reading a file).
 struct ChildLimits {
     int TimeoutMs = 10000;                            // killed after this long

@@ -54,7 +54,7 @@ bool CreateFromScript(const std::string& path, const std::string& script, std::s
 
 // Reads ZVFields from the Jet file and writes it into the SQLite file target, which must be
 // missing or empty.
-bool CopyJetFields(const std::string& jetPath, const std::string& target, std::size_t* rows,
+bool CopyJetFields(const std::string& jetPath, const std::string& target, bool scratch, std::size_t* rows,
                    std::string& error) {
     if (zeva::JetVersionOfFile(jetPath) == zeva::JetVersion::None) {
         error = jetPath + ": not an Access (Jet) database";
@@ -68,7 +68,8 @@ bool CopyJetFields(const std::string& jetPath, const std::string& target, std::s
         return false;
     }
     zeva::SqliteDatabase db;
-    if (!db.Open(target, zeva::SqliteDatabase::Mode::Create)) {
+    if (!db.Open(target, zeva::SqliteDatabase::Mode::Create) ||
+        (scratch && !db.ExecScript("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"))) {
         error = target + ": " + db.LastError();
         return false;
     }
@@ -87,7 +88,7 @@ int main(int argc, char* argv[]) {
     // touches nothing but the two files.
     if (argc == 4 && std::string_view(argv[1]) == "export") {
         std::string error;
-        if (!CopyJetFields(argv[2], argv[3], nullptr, error)) return Fail(zeva::tool::kFailed, error);
+        if (!CopyJetFields(argv[2], argv[3], true, nullptr, error)) return Fail(zeva::tool::kFailed, error);
         return 0;
     }
     QCoreApplication app(argc, argv);
@@ -133,7 +134,7 @@ int main(int argc, char* argv[]) {
 
     if (args[0] == QLatin1String("export")) { // export with options in front of its arguments
         std::string error;
-        if (!CopyJetFields(args[1].toStdString(), args[2].toStdString(), nullptr, error))
+        if (!CopyJetFields(args[1].toStdString(), args[2].toStdString(), true, nullptr, error))
             return Fail(zeva::tool::kFailed, error);
         return 0;
     }
@@ -150,7 +151,7 @@ int main(int argc, char* argv[]) {
         fs::remove(temp, ec);
         std::size_t rows = 0;
         std::string error;
-        if (!CopyJetFields(old, temp, &rows, error)) {
+        if (!CopyJetFields(old, temp, false, &rows, error)) {
             fs::remove(temp, ec);
             return Fail(zeva::tool::kFailed, error + "; no file written");
         }
