@@ -69,6 +69,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const ChildLimits& li
     ChildResult result;
     if (argv.empty()) return result;
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
