@@ -184,7 +184,8 @@ bool FieldDatabase::DeleteField(std::int16_t identifier) {
 
 bool PXOpenDatabase(FieldDatabase& database, const std::string& file) {
     if (database.Open(file, false)) return true;
-    std::fprintf(stderr, "Field database %s: %s\n", file.c_str(), database.LastError().c_str());
+    std::fprintf(stderr, "Field database %s (the setting Setup\\FieldDataBaseFile): %s\n", file.c_str(),
+                 database.LastError().c_str());
     return false;
 }
 
