@@ -5,6 +5,7 @@
 #include "comms/ui/MemberGridView.h"
 #include "platform/qt/QtText.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
@@ -66,6 +67,9 @@ CommDisplay::CommDisplay(QWidget* parent, int tickMs)
     engine_->onDisconnection = [this] {
         if (onDisconnection) onDisconnection();
     };
+    engine_->onLinkReport = [this](const std::string& text) {
+        if (onLinkReport) onLinkReport(text);
+    };
     GuardSocketNotifications();
 
     // Laid out by the first resize event, when the window is first shown.
@@ -85,6 +89,8 @@ CommDisplay::~CommDisplay() {
     onOverflow = nullptr;
     onDisconnection = nullptr;
     onBadCheckCount = nullptr;
+    onLinkReport = nullptr;
+    engine_->onLinkReport = nullptr;
     engine_->onClientLog = nullptr;
     engine_->onMemberChanged = nullptr;
     engine_->onErrorLabel = nullptr;
@@ -161,6 +167,19 @@ void CommDisplay::GetNextPktBuffer() {
 void CommDisplay::PauseReceive(bool paused) {
     Depth d(depth_);
     engine_->PauseReceive(paused);
+}
+
+bool CommDisplay::ReadToEnd(int msecs) {
+    Depth d(depth_);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (socket_.GetState() == TcpSocket::State::Connected) {
+        const qint64 left = msecs - elapsed.elapsed();
+        if (left <= 0 || !socket_.WaitForData(static_cast<int>(left))) break;
+    }
+    // What Qt read with the close is taken too.
+    if (socket_.onDataArrival) socket_.onDataArrival();
+    return socket_.GetState() != TcpSocket::State::Connected;
 }
 
 void CommDisplay::InsertClientLog(const std::string& text) {

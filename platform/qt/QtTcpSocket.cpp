@@ -172,6 +172,11 @@ std::string QtTcpSocket::LocalHostName() const {
     return QHostInfo::localHostName().toStdString();
 }
 
+bool QtTcpSocket::WaitForData(int msecs) {
+    if (socket_->state() != QAbstractSocket::ConnectedState) return false;
+    return socket_->waitForReadyRead(msecs);
+}
+
 qintptr QtTcpSocket::NativeDescriptor() const {
     return socket_->socketDescriptor();
 }

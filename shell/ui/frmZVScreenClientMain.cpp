@@ -52,6 +52,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <filesystem>
 #include <tuple>
 #include <type_traits>
@@ -62,6 +63,10 @@ namespace {
 // Records waiting to be shown are shown in slices of this many milliseconds, with the window's
 // other events (ticks, keys, paints, the socket) between them.
 constexpr qint64 kShowSliceMs = 20;
+// The close: how long the client reads what the hub still sends after the 1002, and how long it
+// then shows records before the window goes. The 1002 leaves at once, the process ends within 3 s.
+constexpr int kCloseReadMs = 700;
+constexpr qint64 kCloseShowMs = 500;
 
 // Pane geometry, twips.
 constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
@@ -591,8 +596,19 @@ void frmZVScreenClientMain::PlaceLinkAlarm() {
 
 void frmZVScreenClientMain::UpdateLinkAlarm() {
     const ClientSettings& s = shell_->settings();
-    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell_->ConnectRequested(), HubConnected(),
-                           s.HubInterRetryWait))
+    // A login alone is not a link: a hub that answers no data request leaves the alarm up.
+    LinkAlarm::Link link = LinkAlarm::Link::Down;
+    std::string hub = s.RemoteAddress + " port " + std::to_string(s.RemotePort);
+    if (client_) {
+        const CommEngine& engine = client_->Engine();
+        if (engine.Answering())
+            link = LinkAlarm::Link::Up;
+        else if (engine.Connected() || engine.StalledSinceAnswer())
+            link = LinkAlarm::Link::NotAnswering;
+        if (!engine.Member().ServerAddress.empty()) hub = engine.HubText();
+    }
+    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell_->ConnectRequested(), link, s.HubInterRetryWait,
+                           hub))
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
     lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));
@@ -655,6 +671,14 @@ void frmZVScreenClientMain::CreateHubConnection() {
         lblBadPackets_->setText(QStringLiteral("Bad packets discarded: %1").arg(n));
         lblBadPackets_->setAccessibleName(lblBadPackets_->text());
         lblBadPackets_->setVisible(n > 0);
+    };
+    // A failing link says which hub it tries on standard error too, once per change.
+    client_->onLinkReport = [](const std::string& text) {
+        std::string line = "zeva-screen-client: " + text;
+        if (text.find(": could not connect") != std::string::npos)
+            line +=
+                " - check Setup\\TCP\\Remote Address and Remote Port (Comms > Setup, or zeva-settings set)";
+        std::fprintf(stderr, "%s\n", line.c_str());
     };
     // A refused or failed attempt is known within moments: the connection timer's step that looks
     // at it runs then (outside the link's own notification), so the retry countdown starts at once.
@@ -876,9 +900,14 @@ bool frmZVScreenClientMain::CopySelection(const QWidget* source) {
 
 void frmZVScreenClientMain::StartRecordTrail() {
     if (!shell_->settings().RecordLog || !fields_) return;
-    trail_ = std::make_unique<RecordTrail>(*fields_);
-    if (!trail_->Start())
-        InsertOutputLine("Record log: cannot write in " + trailFolder_ + " - calls are not being recorded");
+    trail_ = std::make_unique<RecordTrail>(*fields_, 10000, trailFolder_);
+    // A trail that stops writing (a full disk) or writes again is said where the operator and
+    // the administrator look; the station runs on either way.
+    trail_->onNotice = [this](const std::string& line) {
+        InsertOutputLine(line);
+        if (client_) client_->InsertClientLog("APPL: " + line);
+    };
+    if (!trail_->Start()) InsertOutputLine(RecordTrail::CannotWriteLine(trailFolder_));
 }
 
 void frmZVScreenClientMain::CountShownRecord(double now) {
@@ -985,6 +1014,7 @@ void frmZVScreenClientMain::ConnectToHub() {
     const ClientSettings& s = shell_->settings();
     FillHubMember(member_, s, shell_->session().Userid, client_->LocalHostName());
     intake_->SetAsync(s.AsyncComms);
+    intake_->NewLink();
     SetHourglass(true);
     client_->Connect(member_);
     SetHourglass(false);
@@ -1016,11 +1046,44 @@ void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text)
 }
 
 void frmZVScreenClientMain::DisconnectClasses() {
-    // Every record that arrived is shown before the displays go.
-    if (intake_) intake_->ShowWaiting();
+    TakeTheLastRecords();
     showTimer_->stop();
     if (records_ && records_->Connected()) records_->Disconnect();
     if (fields_ && fields_->Connected()) fields_->Disconnect();
+}
+
+void frmZVScreenClientMain::TakeTheLastRecords() {
+    if (!intake_) return;
+    // After the 1002 the hub sends what was under way and closes the link; dropped with the socket,
+    // those records would count as delivered at the hub and never be seen here.
+    if (client_ && client_->Disconnecting()) {
+        intake_->TakeEverythingArrived();
+        client_->ReadToEnd(kCloseReadMs);
+    }
+    QElapsedTimer shown;
+    shown.start();
+    intake_->ShowWaiting([&] { return shown.elapsed() < kCloseShowMs; });
+    ShowProcessedStatus();
+    const std::deque<std::string> rest = intake_->TakeWaiting();
+    std::size_t kept = 0;
+    for (const std::string& text : rest)
+        if (trail_ && trail_->Store(text)) ++kept;
+    if (receivedAtClose_ < 0) return;
+    const std::int64_t after = intake_->Received() - receivedAtClose_;
+    if (after <= 0 && rest.empty()) return;
+    std::string line = "zeva-screen-client: " + std::to_string(after) +
+                       (after == 1 ? " record" : " records") + " arrived after the close request";
+    if (!rest.empty()) {
+        line += "; " + std::to_string(rest.size()) + " not shown before the window closed";
+        if (!trail_)
+            line += ", not kept: the record trail (Setup\\RecordLog) is off";
+        else if (kept == rest.size())
+            line += ", written to the record trail in " + trailFolder_;
+        else
+            line += ", " + std::to_string(kept) + " of them written to the record trail in " + trailFolder_ +
+                    " (it cannot write)";
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void frmZVScreenClientMain::StoreWindowSettings() {
@@ -1096,6 +1159,7 @@ void frmZVScreenClientMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (receivedAtClose_ < 0 && intake_) receivedAtClose_ = intake_->Received();
     if (shell_->CloseRequested()) {
         shell_->Unload();
         event->accept();
