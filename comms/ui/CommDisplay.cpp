@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace zeva {
 
@@ -171,6 +172,10 @@ void CommDisplay::PauseReceive(bool paused) {
 
 bool CommDisplay::ReadToEnd(int msecs) {
     Depth d(depth_);
+    // The console goes with the window: its lines and rows are not kept up while the last records
+    // are read, which would cost more than reading them.
+    auto lines = std::exchange(engine_->onClientLog, nullptr);
+    auto rows = std::exchange(engine_->onMemberChanged, nullptr);
     QElapsedTimer elapsed;
     elapsed.start();
     while (socket_.GetState() == TcpSocket::State::Connected) {
@@ -179,6 +184,8 @@ bool CommDisplay::ReadToEnd(int msecs) {
     }
     // What Qt read with the close is taken too.
     if (socket_.onDataArrival) socket_.onDataArrival();
+    engine_->onClientLog = std::move(lines);
+    engine_->onMemberChanged = std::move(rows);
     return socket_.GetState() != TcpSocket::State::Connected;
 }
 

@@ -63,10 +63,13 @@ namespace {
 // Records waiting to be shown are shown in slices of this many milliseconds, with the window's
 // other events (ticks, keys, paints, the socket) between them.
 constexpr qint64 kShowSliceMs = 20;
-// The close: how long the client reads what the hub still sends after the 1002, and how long it
-// then shows records before the window goes. The 1002 leaves at once, the process ends within 3 s.
-constexpr int kCloseReadMs = 700;
-constexpr qint64 kCloseShowMs = 500;
+// The close, counted from the close request: the client reads what the hub still sends after the
+// 1002 until 1.5 s (at least 0.3 s), shows records until 1.8 s (at least 0.1 s), and writes the rest to
+// the record trail. The 1002 leaves at once, the process ends within 3 s.
+constexpr qint64 kCloseReadUntilMs = 1500;
+constexpr qint64 kCloseReadMinMs = 300;
+constexpr qint64 kCloseShowUntilMs = 1800;
+constexpr qint64 kCloseShowMinMs = 100;
 
 // Pane geometry, twips.
 constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
@@ -1056,13 +1059,13 @@ void frmZVScreenClientMain::TakeTheLastRecords() {
     if (!intake_) return;
     // After the 1002 the hub sends what was under way and closes the link; dropped with the socket,
     // those records would count as delivered at the hub and never be seen here.
+    if (!closeClock_.isValid()) closeClock_.start();
     if (client_ && client_->Disconnecting()) {
         intake_->TakeEverythingArrived();
-        client_->ReadToEnd(kCloseReadMs);
+        client_->ReadToEnd(int(std::max(kCloseReadMinMs, kCloseReadUntilMs - closeClock_.elapsed())));
     }
-    QElapsedTimer shown;
-    shown.start();
-    intake_->ShowWaiting([&] { return shown.elapsed() < kCloseShowMs; });
+    const qint64 showUntil = std::max(closeClock_.elapsed() + kCloseShowMinMs, kCloseShowUntilMs);
+    intake_->ShowWaiting([&] { return closeClock_.elapsed() < showUntil; });
     ShowProcessedStatus();
     const std::deque<std::string> rest = intake_->TakeWaiting();
     std::size_t kept = 0;
@@ -1159,7 +1162,10 @@ void frmZVScreenClientMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (receivedAtClose_ < 0 && intake_) receivedAtClose_ = intake_->Received();
+    if (receivedAtClose_ < 0 && intake_) {
+        receivedAtClose_ = intake_->Received();
+        closeClock_.start();
+    }
     if (shell_->CloseRequested()) {
         shell_->Unload();
         event->accept();

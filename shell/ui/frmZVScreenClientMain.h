@@ -22,6 +22,7 @@
 #include "shell/RecordIntake.h"
 #include "shell/SetupBoxes.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -196,7 +197,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     std::unique_ptr<RecordTrail> trail_;
     // Records received when the first close request came (-1: none came yet).
     std::int64_t receivedAtClose_ = -1;
-    int alarmShiftPx_ = 0; // pixels the Output list moved down for the alarm line
+    QElapsedTimer closeClock_; // from the first close request
+    int alarmShiftPx_ = 0;     // pixels the Output list moved down for the alarm line
     // Panes.
     QListWidget *lstOutput_{}, *lstFullFields_{};
     QPushButton* cmdFOk_{};
