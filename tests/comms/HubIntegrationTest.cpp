@@ -367,9 +367,9 @@ TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     hub->terminate();
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
     ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
-    EXPECT_EQ(hub->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(hub->exitCode(), 0);
     output += hub->readAll().toStdString();
+    EXPECT_EQ(hub->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(hub->exitCode(), 0) << output;
     EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
     EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
 }

@@ -153,10 +153,11 @@ void HubServer::Retire(Session& s, bool writeFirst) {
     if (writeFirst && socket->state() == QAbstractSocket::ConnectedState) {
         // Records counted as sent reach the client before the close; one that stopped reading is
         // cut off after a while.
+        // The session stays (marked) until its socket is gone, so nothing is left pointing at it.
         connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QObject::destroyed, this, [this, socket] { sessions_.erase(socket); });
         QTimer::singleShot(10000, socket, [socket] { socket->abort(); });
         socket->disconnectFromHost();
-        QTimer::singleShot(0, this, [this, socket] { sessions_.erase(socket); });
         return;
     }
     socket->abort();
