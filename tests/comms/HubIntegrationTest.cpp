@@ -406,6 +406,34 @@ TEST(QtSocketClose, WhatWasWrittenBeforeTheCloseLeaves) {
     }
 }
 
+// The close reads to the hub's end after the 1002: the wait sends what was written first (no
+// event loop runs meanwhile), hands over what arrives, and sees the peer's close.
+TEST(QtSocketClose, WaitingToReadSendsTheLastWriteAndSeesThePeersClose) {
+    App();
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    QtTcpSocket socket;
+    bool connected = false, closed = false;
+    std::string read;
+    socket.onConnected = [&] { connected = true; };
+    socket.onDataArrival = [&] { read += socket.ReadAll(); };
+    socket.onClosed = [&] { closed = true; };
+    SocketError err;
+    ASSERT_TRUE(socket.ConnectToHost("127.0.0.1", server.serverPort(), err));
+    ASSERT_TRUE(WaitFor([&] { return connected && server.hasPendingConnections(); }));
+    std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
+    ASSERT_TRUE(socket.Write("goodbye\x01", err));
+    peer->write("tail");
+    peer->flush();
+    EXPECT_TRUE(socket.WaitForData(5000));
+    EXPECT_EQ(read, "tail");
+    ASSERT_TRUE(peer->waitForReadyRead(5000)) << "the last write left with the wait";
+    EXPECT_EQ(peer->readAll().toStdString(), "goodbye\x01");
+    peer->disconnectFromHost();
+    EXPECT_FALSE(socket.WaitForData(5000));
+    EXPECT_TRUE(closed);
+}
+
 TEST(HubRouting, IdentifierPatterns) {
     for (const auto& [pattern, id] : {std::pair{"m**", "m07"}, {"m??", "m99"}, {"s01", "s01"}})
         EXPECT_TRUE(IdentifierMatches(pattern, id)) << pattern << " " << id;
