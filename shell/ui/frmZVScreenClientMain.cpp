@@ -64,11 +64,11 @@ namespace {
 // other events (ticks, keys, paints, the socket) between them.
 constexpr qint64 kShowSliceMs = 20;
 // The close, counted from the close request: the client reads what the hub still sends after the
-// 1002 until 1.5 s (at least 0.3 s), shows records until 1.8 s (at least 0.1 s), and writes the rest to
+// 1002 until 1.7 s (at least 0.3 s), shows records until 1.9 s (at least 0.1 s), and writes the rest to
 // the record trail. The 1002 leaves at once, the process ends within 3 s.
-constexpr qint64 kCloseReadUntilMs = 1500;
+constexpr qint64 kCloseReadUntilMs = 1700;
 constexpr qint64 kCloseReadMinMs = 300;
-constexpr qint64 kCloseShowUntilMs = 1800;
+constexpr qint64 kCloseShowUntilMs = 1900;
 constexpr qint64 kCloseShowMinMs = 100;
 
 // Pane geometry, twips.
@@ -715,7 +715,9 @@ void frmZVScreenClientMain::ShowWaitingRecords() {
 void frmZVScreenClientMain::client_ReceivedData() {
     if (!intake_) return;
     intake_->ClientReceivedData();
-    ShowProcessedStatus();
+    // After the close request the records are read as fast as they come; the slices that show
+    // them keep the labels up.
+    if (!closeClock_.isValid()) ShowProcessedStatus();
 }
 
 void frmZVScreenClientMain::ShowProcessedStatus() {
