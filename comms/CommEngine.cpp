@@ -62,6 +62,30 @@ std::string CommEngine::AddressText() const {
     return member_.ServerAddress + "," + IntText(member_.ServerPort);
 }
 
+std::string CommEngine::HubText() const {
+    return member_.ServerAddress + " port " + IntText(member_.ServerPort);
+}
+
+bool CommEngine::Answering() const {
+    return Connected() && (!(member_.Mode & kModeSYN) || answered_);
+}
+
+void CommEngine::LinkFailed(const std::string& why) {
+    if (failure_.empty()) failure_ = why;
+}
+
+void CommEngine::HubAnswered() {
+    if (!answered_ && Connected()) ReportUp("answering again");
+    answered_ = true;
+    stalled_ = false;
+}
+
+void CommEngine::ReportUp(const std::string& what) {
+    if (lastReport_.empty()) return; // nothing was reported down
+    lastReport_.clear();
+    if (onLinkReport) onLinkReport("hub " + HubText() + ": " + what);
+}
+
 void CommEngine::Changed(MemberField f) {
     if (onMemberChanged) onMemberChanged(f);
 }
@@ -108,11 +132,13 @@ void CommEngine::OnSocketError(const SocketError& err) {
     if (state == LinkState::ConnectRequest || state == LinkState::WaitingForConnection) {
         // A refused or unreachable hub is known now; waiting out the countdown would only delay
         // the next attempt.
+        LinkFailed("could not connect - " + SocketErrorText(err));
         CloseAtOnce("Socket: Failed to connect - " + SocketErrorText(err), 3);
     } else if (Connected() || (state != LinkState::Idle && state != LinkState::Disconnected &&
                                state != LinkState::ClosingPort)) {
         // Reset, or the keepalive found the hub gone: a lost connection.
         const std::string line = "Socket: Connection lost - " + SocketErrorText(err);
+        LinkFailed("connection lost - " + SocketErrorText(err));
         SetErrorLabel(line);
         CloseAtOnce(line, 0);
     }
@@ -127,6 +153,9 @@ void CommEngine::CloseAtOnce(const std::string& line, std::int16_t timeOut) {
 }
 
 void CommEngine::OnSocketClosed() {
+    // After the client's own 1002 (or the hub's 1001) the hub closing the link is the log-off.
+    if (!InState(LinkState::SendingDisconnect) && !InState(LinkState::WaitingForDisconnect))
+        LinkFailed("the hub closed the link");
     MoveTo(LinkState::ClosingPort, 0);
 }
 
@@ -375,6 +404,7 @@ bool CommEngine::HandleReadPacket(bool parsed, std::string_view text) {
         break;
     case kPktBufferEmpty:
         InsertClientLog("RXD: BUFFER EMPTY");
+        HubAnswered();
         SetModeBits(kModeLTH, false); // the request is answered
         requestSince_ = 0.0;
         if (InState(LinkState::RequestingData) || InState(LinkState::AwaitingData)) {
@@ -416,11 +446,16 @@ void CommEngine::TakeAccept() {
     requestSince_ = 0.0;
     SetModeBits(kModeCON, true);
     InsertClientLog("RXD: ACCEPT CONN");
+    failure_.clear();
+    answered_ = false;
+    // A synchronous link is up once the hub answers a request, not at the login.
+    if (!(member_.Mode & kModeSYN)) ReportUp("logged in");
     Tick(); // the accepted step at once
 }
 
 void CommEngine::TakeData() {
     InsertClientLog("RXD: Data pkt from Hub");
+    HubAnswered();
     rxPacket_.Copy(lastData_);
     dataWaiting_ = true;
     SetModeBits(kModeLTH, false); // the request is answered
@@ -474,6 +509,8 @@ void CommEngine::Tick() {
         log_.AddCommLog("APPL: No answer to the data request within 10 seconds - link stalled, closing to "
                         "reconnect");
         SetErrorLabel("Link stalled - no answer to the data request");
+        LinkFailed("not answering - no answer to the data request within 10 seconds");
+        stalled_ = true;
         SetModeBits(kModeCON, false);
         MoveTo(LinkState::ClosingPort, 0);
     }
@@ -494,8 +531,13 @@ void CommEngine::Tick() {
         log_.AddCommLog(step.line);
         TSystemStateDES(step.line);
     }
+    if (!step.after.empty()) log_.AddCommLog(step.after);
     while (log_.HasUnread())
         InsertClientLog(log_.TakeNext());
+    if (!step.report.empty() && step.report != lastReport_) {
+        lastReport_ = step.report;
+        if (onLinkReport) onLinkReport(step.report);
+    }
     if (step.closeNow) Tick();
 }
 
@@ -566,6 +608,7 @@ CommEngine::StepOutcome CommEngine::StepConnectRequest() {
         MoveTo(LinkState::WaitingForConnection, 5);
     } else {
         out.line = "Socket: Failed to connect - " + SocketErrorText(err);
+        LinkFailed("could not connect - " + SocketErrorText(err));
         SetModeBits(kModeCON, false);
         MoveTo(LinkState::ClosingPort, 3);
         out.closeNow = true; // as for an error the socket reports later
@@ -579,6 +622,7 @@ CommEngine::StepOutcome CommEngine::StepWaitingForConnection(std::int16_t t) {
     if (t != 0) return {line};
     log_.AddCommLog(line);
     const std::string failed = "Failed to connect - Server failed to connect";
+    LinkFailed("could not connect - no answer within 5 seconds");
     SetErrorLabel(failed);
     SetModeBits(kModeCON, false);
     MoveTo(LinkState::ClosingPort, 1);
@@ -613,6 +657,7 @@ CommEngine::StepOutcome CommEngine::StepWaitingForLogin(std::int16_t t) {
     if (t != 0) return {line};
     log_.AddCommLog(line);
     const std::string failed = "Failed to connect - Never received Login Packet";
+    LinkFailed("connected, but the hub sent no login answer within 10 seconds");
     SetErrorLabel(failed);
     MoveTo(LinkState::ClosingPort, 0);
     return {failed};
@@ -647,6 +692,13 @@ CommEngine::StepOutcome CommEngine::StepClosingPort() {
     StepOutcome out{"Socket: Closing Port - " + AddressText()};
     SocketError err;
     requestSince_ = 0.0;
+    answered_ = false;
+    if (!failure_.empty()) {
+        // Which hub failed goes with the close, so a wrong address or port shows at once.
+        out.after = "APPL: Hub " + HubText() + ": " + failure_;
+        out.report = "hub " + HubText() + ": " + failure_;
+        failure_.clear();
+    }
     if (!socket_.Close(err)) {
         out.line = "Socket: Failed to Close Port - " + SocketErrorText(err);
         SetErrorLabel(out.line);
