@@ -41,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <vector>
 
@@ -56,7 +57,7 @@ struct RunResult {
     double seconds = 0, perSecond = 0, medianMs = 0, p99Ms = 0, maxMs = 0;
     std::size_t maxAt = 0; // the record whose line took longest
     double cpuUsPerRecord = 0, paintsPerSecond = 0, lastOnScreenMs = -1, gapMedianMs = 0, gapP99Ms = 0;
-    int outputWidth = 0, outputHeight = 0;
+    int outputWidth = 0, outputHeight = 0, windowWidth = 0, windowHeight = 0;
 };
 
 struct Options {
@@ -219,6 +220,8 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
     QCoreApplication::processEvents();
     const QtLineListBox* output = e2e::OutputList(*window);
     QListView* view = output->view();
+    r.windowWidth = window->width();
+    r.windowHeight = window->height();
     r.outputWidth = view->width();
     r.outputHeight = view->height();
     PaintCount paints;
@@ -360,11 +363,19 @@ int main(int argc, char** argv) {
         }
     }
     if (opt.records == 0 || opt.runs < 1 || opt.rate < 0 || opt.width < 100 || opt.height < 100) return 2;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
     const auto dir =
         std::filesystem::temp_directory_path() / ("zeva_bench_e2e_" + std::to_string(::getpid()));
+    // The offscreen screen is 800 x 800 unless told otherwise. The Output display shows the window
+    // maximised, so the screen is made the window's size (the frame takes 4 pixels each way).
+    std::filesystem::create_directories(dir);
+    const std::string screen =
+        (dir.parent_path() / ("zeva_bench_e2e_screen_" + std::to_string(::getpid()) + ".json")).string();
+    std::ofstream(screen) << "{\"screens\": [{\"name\": \"desk\", \"x\": 0, \"y\": 0, \"width\": "
+                          << opt.width + 4 << ", \"height\": " << opt.height + 4
+                          << ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n";
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(screen));
+    QApplication app(argc, argv);
+    std::filesystem::remove(screen);
     std::printf(
         "end to end, hub %s -> Output window, %s, %llu records per run, %s, MaxEntriesInOutput %d, "
         "window %dx%d\n",
@@ -382,7 +393,7 @@ int main(int argc, char** argv) {
                 "screen ms", "max at");
     std::vector<double> rates, medians, p99s, cpus, paints, lasts, gaps;
     bool allOk = true;
-    int outW = 0, outH = 0;
+    int outW = 0, outH = 0, winW = 0, winH = 0;
     for (int run = 1; run <= opt.runs; ++run) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
@@ -406,13 +417,15 @@ int main(int argc, char** argv) {
         paints.push_back(r.paintsPerSecond);
         lasts.push_back(r.lastOnScreenMs);
         gaps.push_back(r.gapP99Ms);
+        winW = r.windowWidth;
+        winH = r.windowHeight;
         outW = r.outputWidth;
         outH = r.outputHeight;
     }
     std::filesystem::remove_all(dir);
     const double sustained = Percentile(rates, 0.5), median = Percentile(medians, 0.5),
                  p99 = Percentile(p99s, 0.5), cpu = Percentile(cpus, 0.5);
-    std::printf("Output list %dx%d pixels\n", outW, outH);
+    std::printf("window %dx%d pixels, Output list %dx%d pixels\n", winW, winH, outW, outH);
     std::printf(
         "median of %d runs: %.0f records shown/s, %.1f us CPU per record%s; socket read to on top: median "
         "%.3f ms, p99 %.3f ms; paints/s %.1f; last record on screen %.1f ms after it was shown; read gaps "
