@@ -51,6 +51,10 @@ void QtLineListBox::AddItem(const std::string& text, int index) {
 
 void QtLineListBox::RemoveItem(int index) {
     if (!ValidRow(index)) return;
+    // The bottom line is a new one only when every line the view shows is gone already (more lines
+    // came since the last hand-over than the list holds): hand the new lines over now, so the line
+    // leaves from the bottom of the view's rows instead of from the middle of the stored lines.
+    if (index < pendingTop_ && index == ListCount() - 1 && pendingTail_ > 0) Flush();
     const int count = ListCount();
     if (index < pendingTop_) {
         lines_.erase(lines_.begin() + index); // the view never had it

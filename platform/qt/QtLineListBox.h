@@ -22,7 +22,8 @@ namespace zeva {
 //   view is scrolled to show it;
 // - every line has the same height and the view does not scroll after its current line by itself.
 // Any other change (a line removed in the middle, a line rewritten, Clear) first hands the view
-// what is waiting and then reaches it at once.
+// what is waiting and then reaches it at once; so does a frame that brings more lines than the
+// list holds, once every line the view showed is gone.
 //
 // The view owns the model: it is made a child of the view and lives as long as it.
 class QtLineListBox final : public QAbstractListModel, public ListBox {

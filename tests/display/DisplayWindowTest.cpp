@@ -148,6 +148,12 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
         ASSERT_NO_FATAL_FAILURE(agree(step));
     }
 
+    // A burst of more lines than the list holds, with no frame in between.
+    for (int i = 0; i < 100; ++i) {
+        InsertInDisplay(lines, "burst " + std::to_string(i), 40);
+        InsertInDisplay(plain, "burst " + std::to_string(i), 40);
+    }
+    ASSERT_NO_FATAL_FAILURE(agree(-2));
     InsertInDisplay(lines, "newest", 40);
     ASSERT_NO_FATAL_FAILURE(onScreen(-1));
     EXPECT_EQ(view.selectionModel()->selectedRows().size(), 1);
