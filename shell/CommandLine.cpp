@@ -118,10 +118,11 @@ std::string UsageText(const std::string& program) {
            "  --help, -h  this text;  --version  the version\n"
            "\n"
            "Reads from the current folder:\n"
-           "  ZEVARegistry.mdb  the settings database (make one with: zeva-settings create)\n"
+           "  ZEVARegistry.mdb  the settings database (make a station's with: zeva-settings site)\n"
            "  ZEVAField.mdb     the field database, or the file named by Setup\\FieldDataBaseFile\n"
            "\n"
-           "SIGTERM, SIGINT and SIGHUP close the station as its window's close does.\n";
+           "SIGTERM, SIGINT and SIGHUP close the station as its window's close does.\n"
+           "Needs a display: run it in a desktop session, or under xvfb-run.\n";
 }
 
 } // namespace zeva

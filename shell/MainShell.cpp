@@ -8,8 +8,10 @@
 #include "shell/MainWindowPort.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 namespace zeva {
 
@@ -29,9 +31,43 @@ void MainShell::Output(const std::string& line) {
     if (output_) output_(line);
 }
 
+namespace {
+
+std::string CurrentFolder() {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::current_path(ec);
+    return ec ? std::string(".") : folder.string();
+}
+
+// A sentence for the box from a clause of the standard-error line.
+std::string Sentence(std::string clause) {
+    if (!clause.empty()) clause[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(clause[0])));
+    return clause + '.';
+}
+
+} // namespace
+
+void MainShell::Stop(const std::string& message, const std::string& reason, const std::string& remedy,
+                     MessageIcon icon, const std::string& title) {
+    stopReason_ = remedy.empty() ? reason : reason + "; " + remedy;
+    if (stopNotice_) stopNotice_(stopReason_);
+    messages_.Show(message, icon, title,
+                   remedy.empty() ? std::string() : Sentence(reason) + '\n' + Sentence(remedy));
+}
+
 MainShell::LoadResult MainShell::Fail(const std::string& message) {
-    stopReason_ = message;
-    messages_.Show(message, MessageIcon::Critical, kClientTitle);
+    // The field database is the one a new site most often lacks.
+    static constexpr std::string_view kFieldDbFailure = "Failed to Open the Field DataBase (";
+    std::string reason = message, remedy;
+    if (message.starts_with(kFieldDbFailure)) {
+        const std::string& file = settings_.FieldDataBaseFile;
+        std::error_code ec;
+        const std::filesystem::path where = std::filesystem::absolute(file, ec);
+        reason = "no readable field database " + (ec ? file : where.string());
+        remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +
+                 (file == ClientSettings{}.FieldDataBaseFile ? "" : " -f " + file);
+    }
+    Stop(message, reason, remedy, MessageIcon::Critical, kClientTitle);
     Unload();
     return LoadResult::Unloaded;
 }
@@ -45,22 +81,22 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     // 2. One copy per machine.
     prevInstance_ = !instance_.TryAcquire();
     if (prevInstance_) {
-        stopReason_ = "another ZEVA Screen Client is already running on this machine; only one may run";
-        messages_.Show(
-            "Another instance of ZEVA Screen Client is currently runnning on this PC.  Only one \r\n"
-            "instance of Pelix Server can run at any one time");
+        Stop("Another instance of ZEVA Screen Client is currently runnning on this PC.  Only one \r\n"
+             "instance of Pelix Server can run at any one time",
+             "another ZEVA Screen Client is already running on this machine; only one may run", {},
+             MessageIcon::None, {});
         Unload();
         return LoadResult::Unloaded;
     }
     // 3. The settings database must open.
     settingsFailed_ = false;
     if (!db_->OpenSettingsDb()) {
-        messages_.Show("Unable to open Registry Database");
-        std::error_code ec;
-        const std::filesystem::path folder = std::filesystem::current_path(ec);
-        stopReason_ = "no usable settings database " + db_->Path() + " in " + (ec ? "." : folder.string()) +
-                      "; make one there with: zeva-settings create";
         settingsFailed_ = true;
+        Stop("Unable to open Registry Database",
+             "no usable settings database " + db_->Path() + " in " + CurrentFolder(),
+             "make the station's site there with: zeva-settings site --hub-address ADDRESS --hub-port PORT, "
+             "then zeva-fielddb create",
+             MessageIcon::None, {});
         Unload();
         return LoadResult::Unloaded;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/MessageBox.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsDatabase.h"
 
@@ -11,7 +12,6 @@ namespace zeva {
 class FileSystem;
 class InstanceLock;
 class MainWindowPort;
-class MessageBox;
 
 // The program's version, from the build.
 struct ProgramVersion {
@@ -62,6 +62,9 @@ class MainShell {
 
     // Lines for the top of the Output window (database errors and the like).
     void SetOutputSink(std::function<void(const std::string&)> sink);
+    // Told why start-up stops, with the remedy, before the box that says so is shown (the program
+    // writes it on standard error, where a terminal sees it at once).
+    void SetStopNotice(std::function<void(const std::string&)> notice) { stopNotice_ = std::move(notice); }
 
     const Session& session() const { return session_; }
     bool SettingsFailed() const { return settingsFailed_; }
@@ -91,6 +94,9 @@ class MainShell {
     void SaveSettingsAtShutdown();
     void AttemptConnection();
     LoadResult Fail(const std::string& message);
+    // Start-up stops: the notice first, then the box with the remedy as its secondary text.
+    void Stop(const std::string& message, const std::string& reason, const std::string& remedy,
+              MessageIcon icon, const std::string& title);
     void ShowStatus(const std::string& status);
     void ConnectedNow();
     void Output(const std::string& line);
@@ -103,7 +109,7 @@ class MainShell {
     Session session_;
     std::unique_ptr<SettingsDatabase> db_;
     ClientSettings settings_;
-    std::function<void(const std::string&)> output_;
+    std::function<void(const std::string&)> output_, stopNotice_;
 
     bool settingsFailed_ = false;
     std::string saveFailure_, stopReason_;

@@ -1,18 +1,23 @@
 #include "platform/qt/QtMessageBox.h"
 
+#include "platform/qt/QtCloseSignals.h"
 #include "platform/qt/QtText.h"
 
 #include <QMessageBox>
 
 namespace zeva {
 
-void QtMessageBox::Show(const std::string& text, MessageIcon icon, const std::string& title) {
+void QtMessageBox::Show(const std::string& text, MessageIcon icon, const std::string& title,
+                        const std::string& detail) {
+    if (QtCloseSignals::Received()) return;
     QMessageBox box(parent_);
     box.setWindowTitle(title.empty() ? QStringLiteral("ZEVA Screen Client") : ToQt(title));
     box.setText(ToQt(text));
-    // A screen reader says the title, then the text.
+    if (!detail.empty()) box.setInformativeText(ToQt(detail));
+    // A screen reader says the title, then the text and what to do.
     box.setAccessibleName(box.windowTitle());
-    box.setAccessibleDescription(box.text());
+    box.setAccessibleDescription(detail.empty() ? box.text()
+                                                : box.text() + QLatin1Char('\n') + box.informativeText());
     switch (icon) {
     case MessageIcon::Critical:
         box.setIcon(QMessageBox::Critical);

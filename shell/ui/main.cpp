@@ -11,8 +11,9 @@
 // caption changes and "<ms> close" when ZEVA_RUN_SECONDS asks the window to close; <ms> is the
 // monotonic clock (CLOCK_MONOTONIC) in milliseconds, comparable with other processes' readings.
 //
-// Exit status: 0 after a normal shutdown, 2 when start-up stopped (a message box said why, and a
-// line on standard error says it with the remedy) or an admin shutdown could not save the settings.
+// Exit status: 0 after a normal shutdown, 2 when start-up stopped (a line on standard error says why
+// with the remedy, then a message box says it), when no display can be opened, or when an admin
+// shutdown could not save the settings.
 #include "comms/ui/frmHubSetup.h"
 #include "model/RecordText.h"
 #include "platform/qt/QtCloseSignals.h"
@@ -28,8 +29,12 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,6 +77,56 @@ namespace {
 int Fail(const std::string& reason) {
     std::fprintf(stderr, "zeva-screen-client: %s\n", reason.c_str());
     return 2;
+}
+
+// The window system Qt will use: "-platform NAME" on the command line, else QT_QPA_PLATFORM, else
+// empty (Qt's own choice). A name may carry options ("xcb:...") and a list falls back in order
+// ("wayland;xcb").
+std::string PlatformRequest(int argc, char* argv[]) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return argv[i + 1];
+    const char* env = std::getenv("QT_QPA_PLATFORM");
+    return env ? env : "";
+}
+
+// Whether the request can only be met by an X server: "xcb" alone, or nothing asked for outside a
+// Wayland session (offscreen, wayland, vnc and the others need no X server).
+bool NeedsXServer(const std::string& request) {
+    if (request.empty()) {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        return !wayland || !*wayland;
+    }
+    std::string::size_type start = 0;
+    while (start <= request.size()) {
+        const std::string::size_type end = std::min(request.find(';', start), request.size());
+        const std::string entry = request.substr(start, end - start);
+        if (entry.substr(0, entry.find(':')) != "xcb") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// Opens and closes a connection to the X server as Qt would (DISPLAY, the X authority): without
+// one, Qt aborts with a message that says nothing about what to do. libxcb is what Qt's own X
+// plugin links against; it is loaded here only to ask.
+bool XServerAnswers() {
+    void* xcb = ::dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!xcb) return false;
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    const auto connect = reinterpret_cast<Connect>(::dlsym(xcb, "xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(::dlsym(xcb, "xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<Disconnect>(::dlsym(xcb, "xcb_disconnect"));
+    bool answers = false;
+    if (connect && hasError && disconnect) {
+        void* connection = connect(nullptr, nullptr);
+        answers = connection && hasError(connection) == 0;
+        if (connection) disconnect(connection);
+    }
+    ::dlclose(xcb);
+    return answers;
 }
 
 // Saves a window's picture; with ZEVA_SCREENSHOT_PALETTE set, in 256 colours (a grey ramp for the
@@ -145,6 +200,15 @@ int main(int argc, char* argv[]) {
         break;
     }
 
+    if (NeedsXServer(PlatformRequest(argc, argv)) && !XServerAnswers()) {
+        const char* display = std::getenv("DISPLAY");
+        return Fail((display && *display
+                         ? "the display \"" + std::string(display) + "\" cannot be opened"
+                         : std::string("no display to show the window on (DISPLAY is not set)")) +
+                    "; run it in a desktop session, or without one under a virtual X server: xvfb-run "
+                    "zeva-screen-client NN");
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEVA Screen Client"));
     QStringList args = QApplication::arguments();
@@ -152,11 +216,18 @@ int main(int argc, char* argv[]) {
     const std::string commandLine = zeva::FromQt(args.join(QLatin1Char(' ')));
 
     zeva::frmZVScreenClientMain window({});
-    // A termination signal is the close request a closed window makes, with the same shutdown.
-    zeva::QtCloseSignals closeSignals([&window](int) { window.close(); });
+    // A termination signal is the close request a closed window makes, with the same shutdown. One
+    // that comes during start-up closes the box on screen; start-up then runs to its end without
+    // boxes and the close follows at once.
+    bool loading = true;
+    zeva::QtCloseSignals closeSignals([&window, &loading](int) {
+        if (!loading) window.close();
+    });
+    window.shell().SetStopNotice([](const std::string& reason) { Fail(reason); });
     const auto result = window.shell().Load(commandLine);
+    loading = false;
     if (result == zeva::MainShell::LoadResult::Unloaded || window.IsUnloaded())
-        return Fail(window.shell().StopReason().empty() ? "start-up stopped" : window.shell().StopReason());
+        return window.shell().StopReason().empty() ? Fail("start-up stopped") : 2;
     ShownLog shownLog;
     if (shownLog.Active()) {
         window.onRecordShown = [&shownLog](const std::string& recordText) {
@@ -167,7 +238,12 @@ int main(int argc, char* argv[]) {
         });
         shownLog.Line("caption", zeva::FromQt(window.windowTitle()));
     }
-    window.show();
+    if (zeva::QtCloseSignals::Received()) {
+        // No timer has ticked yet, so no link is up to log off from.
+        window.shell().Unload();
+    } else {
+        window.show();
+    }
 
     const int runSeconds = qEnvironmentVariableIntValue("ZEVA_RUN_SECONDS");
     if (runSeconds > 0) {

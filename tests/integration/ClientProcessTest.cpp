@@ -33,10 +33,18 @@ class ClientProcess : public ::testing::Test {
         }
         hub_.reset();
     }
-    // The client in the test's own folder, with its own single-instance lock (TMPDIR), offscreen.
-    void Start(const QStringList& arguments) {
+    // The client in the test's own folder, with its own single-instance lock (TMPDIR), offscreen
+    // unless `display` names the X display to use ("" for none).
+    void Start(const QStringList& arguments, const char* display = nullptr) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("DISPLAY"));
+        if (display) {
+            env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            if (*display) env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        } else {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        }
         env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(dir_.string()));
         client_.setProcessEnvironment(env);
         client_.setWorkingDirectory(QString::fromStdString(dir_.string()));
@@ -67,12 +75,56 @@ TEST_F(ClientProcess, HelpAndVersionPrintWithoutStartingAStation) {
     const QString usage = QString::fromUtf8(client_.readAllStandardOutput());
     EXPECT_TRUE(usage.startsWith(QStringLiteral("Usage: zeva-screen-client [NN | ADMIN[NN]]")))
         << usage.toStdString();
-    EXPECT_TRUE(usage.contains(QStringLiteral("zeva-settings create")));
+    EXPECT_TRUE(usage.contains(QStringLiteral("zeva-settings site")));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "ZEVARegistry.mdb"));
     Start({QStringLiteral("--version")});
     ASSERT_TRUE(Finished(10000));
     EXPECT_EQ(client_.exitCode(), 0);
     EXPECT_EQ(client_.readAllStandardOutput().trimmed(), QByteArray("zeva-screen-client " ZEVA_VERSION_TEXT));
+}
+
+TEST_F(ClientProcess, WithoutADisplayItSaysWhatToDoAndExits2) {
+    // No DISPLAY, one nobody answers, and the command line's -platform over QT_QPA_PLATFORM.
+    const std::vector<std::pair<const char*, QStringList>> cases = {
+        {"", {QStringLiteral("05")}},
+        {":2047", {QStringLiteral("05")}},
+        {nullptr, {QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("05")}}};
+    for (const auto& [display, arguments] : cases) {
+        SCOPED_TRACE(display ? display : "-platform xcb");
+        Start(arguments, display);
+        ASSERT_TRUE(Finished(10000));
+        EXPECT_EQ(client_.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(client_.exitCode(), 2);
+        const std::string error = client_.readAllStandardError().toStdString();
+        EXPECT_NE(
+            error.find("run it in a desktop session, or without one under a virtual X server: xvfb-run"),
+            std::string::npos)
+            << error;
+        if (display && *display) {
+            EXPECT_NE(error.find(display), std::string::npos) << error;
+        }
+    }
+}
+
+TEST_F(ClientProcess, StopSignalClosesTheStartupBoxAndEndsTheProcess) {
+    // An empty folder: the remedy goes to standard error before the box appears.
+    Start({QStringLiteral("05")});
+    std::string error;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            error += client_.readAllStandardError().toStdString();
+            return error.find("zeva-settings site") != std::string::npos;
+        },
+        20000))
+        << error;
+    EXPECT_NE(error.find("no usable settings database ZEVARegistry.mdb in " + dir_.string()),
+              std::string::npos)
+        << error;
+    EXPECT_FALSE(Finished(300)) << "the box waits for an answer";
+    ::kill(static_cast<pid_t>(client_.processId()), SIGTERM);
+    ASSERT_TRUE(Finished(2000)) << "a service manager's stop must not wait for a box nobody answers";
+    EXPECT_EQ(client_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(client_.exitCode(), 2);
 }
 
 TEST_F(ClientProcess, TerminationSignalIsACloseRequest) {

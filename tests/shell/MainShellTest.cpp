@@ -150,13 +150,20 @@ TEST_F(MainShellTest, NormalStartRunsEveryStepInOrder) {
 
 TEST_F(MainShellTest, MissingSettingsDatabaseShowsOneMessageAndUnloads) {
     MainShell& shell = Shell();
+    std::vector<std::string> notices;
+    shell.SetStopNotice([&](const std::string& reason) { notices.push_back(reason); });
     EXPECT_EQ(shell.Load("ADMIN"), MainShell::LoadResult::Unloaded);
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::None);
     EXPECT_TRUE(shell.SettingsFailed());
-    EXPECT_NE(shell.StopReason().find("make one there with: zeva-settings create"), std::string::npos)
-        << shell.StopReason();
+    // The remedy is told (standard error) and is the box's secondary text.
+    EXPECT_EQ(notices, std::vector<std::string>{shell.StopReason()});
+    for (const std::string& remedy : {shell.StopReason(), messages_.shown[0].detail}) {
+        EXPECT_NE(remedy.find(std::filesystem::current_path().string()), std::string::npos) << remedy;
+        EXPECT_NE(remedy.find("zeva-settings site --hub-address"), std::string::npos) << remedy;
+        EXPECT_NE(remedy.find("zeva-fielddb create"), std::string::npos) << remedy;
+    }
     EXPECT_EQ(port_.calls, std::vector<std::string>{"Unload"}) << "nothing created, nothing undone";
     EXPECT_FALSE(std::filesystem::exists(path_)) << "opening never creates the file";
 }
@@ -258,6 +265,8 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
     EXPECT_EQ(messages_.shown[0].text, "Failed to Open the Field DataBase (ZEVAField.mdb)");
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(messages_.shown[0].title, "ZEVA:ZEVA Screen Client");
+    EXPECT_NE(messages_.shown[0].detail.find("with: zeva-fielddb create."), std::string::npos)
+        << messages_.shown[0].detail;
     EXPECT_EQ(std::count(port_.calls.begin(), port_.calls.end(), "CloseFieldDatabase"), 1);
     EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
     EXPECT_FALSE(port_.Called("TimersOn"));

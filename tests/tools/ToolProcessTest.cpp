@@ -48,6 +48,9 @@ class ToolProcessTest : public ::testing::Test {
 
 const char* const kTools[] = {ZEVA_SETTINGS_PATH, ZEVA_FIELDDB_PATH, ZEVA_RLOG_PATH, ZEVA_HUB_PATH,
                               ZEVA_MONITOR_PATH};
+// Command lines are built from named strings: a temporary made from a literal and extended in place
+// makes an optimised link-time build warn of a copy into the short-string buffer.
+const std::string kHub = ZEVA_HUB_PATH, kMonitor = ZEVA_MONITOR_PATH, kSettings = ZEVA_SETTINGS_PATH;
 
 TEST_F(ToolProcessTest, EveryToolShowsTheProjectVersionAndItsExitStatus) {
     for (const std::string tool : kTools) {
@@ -105,10 +108,10 @@ TEST_F(ToolProcessTest, RecordLogToolRefusesWhatIsNotALogAndNamesAnUnknownComman
 }
 
 TEST_F(ToolProcessTest, HubAndMonitorTellAWrongOptionFromAFailure) {
-    EXPECT_EQ(Sh(std::string(ZEVA_HUB_PATH) + " --port 70000").status, 1);
-    EXPECT_EQ(Sh(std::string(ZEVA_HUB_PATH) + " --port 0 --records missing.txt").status, 2);
-    EXPECT_EQ(Sh(std::string(ZEVA_MONITOR_PATH) + " --port x").status, 1);
-    EXPECT_EQ(Sh(std::string(ZEVA_SETTINGS_PATH) + " list").status, 2); // no ZEVARegistry.mdb here
+    EXPECT_EQ(Sh(kHub + " --port 70000").status, 1);
+    EXPECT_EQ(Sh(kHub + " --port 0 --records missing.txt").status, 2);
+    EXPECT_EQ(Sh(kMonitor + " --port x").status, 1);
+    EXPECT_EQ(Sh(kSettings + " list").status, 2); // no ZEVARegistry.mdb here
 }
 
 } // namespace

@@ -12,9 +12,11 @@ class RecordingMessageBox final : public MessageBox {
         std::string text;
         MessageIcon icon;
         std::string title;
+        std::string detail;
     };
-    void Show(const std::string& text, MessageIcon icon, const std::string& title) override {
-        shown.push_back({text, icon, title});
+    void Show(const std::string& text, MessageIcon icon, const std::string& title,
+              const std::string& detail) override {
+        shown.push_back({text, icon, title, detail});
     }
     std::vector<Shown> shown;
 };
