@@ -304,7 +304,10 @@ void frmZVScreenClientMain::SaveRecordsAsCsv() {
 }
 
 void frmZVScreenClientMain::AlertRecordArrived() {
-    const RecordAlert::Request request = recordAlert_.RecordArrived(isActiveWindow() && !isMinimized());
+    // The focus window is what the activation signal below reports; isActiveWindow can lag behind it.
+    const bool active =
+        (QGuiApplication::focusWindow() == windowHandle() || isActiveWindow()) && !isMinimized();
+    const RecordAlert::Request request = recordAlert_.RecordArrived(active);
     if (request.Flash) RequestAttention(this, request.Bell);
 }
 
