@@ -22,12 +22,13 @@ endif()
 
 # zeva_add_gtest(name SOURCES ... LIBS ...): one GoogleTest executable whose cases CTest sees one by one.
 function(zeva_add_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE zeva_options GTest::gtest GTest::gtest_main zeva_test_support ${ARG_LIBS})
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/SanitizerDefaults.cpp)
     # One variable only: gtest_discover_tests hands a test just the first entry of an environment list.
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                         ${ARG_PROPERTIES})
 endfunction()
 
 # zeva_add_fuzzer(name SOURCES ... LIBS ...): one libFuzzer target. Clang only; with another

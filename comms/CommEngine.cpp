@@ -62,6 +62,30 @@ std::string CommEngine::AddressText() const {
     return member_.ServerAddress + "," + IntText(member_.ServerPort);
 }
 
+std::string CommEngine::HubText() const {
+    return member_.ServerAddress + " port " + IntText(member_.ServerPort);
+}
+
+bool CommEngine::Answering() const {
+    return Connected() && (!(member_.Mode & kModeSYN) || answered_);
+}
+
+void CommEngine::LinkFailed(const std::string& why) {
+    if (failure_.empty()) failure_ = why;
+}
+
+void CommEngine::HubAnswered() {
+    if (!answered_ && Connected()) ReportUp("answering again");
+    answered_ = true;
+    stalled_ = false;
+}
+
+void CommEngine::ReportUp(const std::string& what) {
+    if (lastReport_.empty()) return; // nothing was reported down
+    lastReport_.clear();
+    if (onLinkReport) onLinkReport("hub " + HubText() + ": " + what);
+}
+
 void CommEngine::Changed(MemberField f) {
     if (onMemberChanged) onMemberChanged(f);
 }
@@ -109,10 +133,12 @@ void CommEngine::OnSocketError(const SocketError& err) {
     if (state == 1 || state == 2) {
         // A refused or unreachable hub is known now; waiting out the countdown would only delay
         // the next attempt.
+        LinkFailed("could not connect - " + SocketErrorText(err));
         CloseAtOnce("Socket: Failed to connect - " + SocketErrorText(err), 3);
     } else if (Connected() || (state != 0 && state != 6 && state != 10)) {
         // Reset, or the keepalive found the hub gone: a lost connection.
         const std::string line = "Socket: Connection lost - " + SocketErrorText(err);
+        LinkFailed("connection lost - " + SocketErrorText(err));
         SetErrorLabel(line);
         CloseAtOnce(line, 0);
     }
@@ -128,6 +154,8 @@ void CommEngine::CloseAtOnce(const std::string& line, std::int16_t timeOut) {
 }
 
 void CommEngine::OnSocketClosed() {
+    // After the client's own 1002 (or the hub's 1001) the hub closing the link is the log-off.
+    if (member_.SystemState != 8 && member_.SystemState != 9) LinkFailed("the hub closed the link");
     TSystemState(10);
     TTimeOut(0);
 }
@@ -382,6 +410,7 @@ bool CommEngine::HandleReadPacket(bool parsed, std::string_view text) {
         break;
     case kPktBufferEmpty:
         InsertClientLog("RXD: BUFFER EMPTY");
+        HubAnswered();
         SetModeBits(kModeLTH, false); // the request is answered
         requestSince_ = 0.0;
         if (member_.SystemState == 30 || member_.SystemState == 31) {
@@ -426,11 +455,16 @@ void CommEngine::TakeAccept() {
     requestSince_ = 0.0;
     SetModeBits(kModeCON, true);
     InsertClientLog("RXD: ACCEPT CONN");
+    failure_.clear();
+    answered_ = false;
+    // A synchronous link is up once the hub answers a request, not at the login.
+    if (!(member_.Mode & kModeSYN)) ReportUp("logged in");
     Tick(); // the accepted step (5) at once
 }
 
 void CommEngine::TakeData() {
     InsertClientLog("RXD: Data pkt from Hub");
+    HubAnswered();
     rxPacket_.Copy(lastData_);
     dataWaiting_ = true;
     SetModeBits(kModeLTH, false); // the request is answered
@@ -480,13 +514,15 @@ void CommEngine::Tick() {
         log_.AddCommLog("APPL: No answer to the data request within 10 seconds - link stalled, closing to "
                         "reconnect");
         SetErrorLabel("Link stalled - no answer to the data request");
+        LinkFailed("not answering - no answer to the data request within 10 seconds");
+        stalled_ = true;
         SetModeBits(kModeCON, false);
         TSystemState(10);
         TTimeOut(0);
     }
     ReportBadChecks();
     const std::int16_t t = member_.TimeOut;
-    std::string s;
+    std::string s, after, report;
     bool closeNow = false;
     // A waiting state logs its countdown line before its time-out branch replaces the state text.
     auto waited = [&](const std::string& line) {
@@ -511,6 +547,7 @@ void CommEngine::Tick() {
             TTimeOut(5);
         } else {
             s = "Socket: Failed to connect - " + SocketErrorText(err);
+            LinkFailed("could not connect - " + SocketErrorText(err));
             SetModeBits(kModeCON, false);
             TSystemState(10);
             TTimeOut(3);
@@ -523,6 +560,7 @@ void CommEngine::Tick() {
         if (t == 0) {
             waited(s);
             s = "Failed to connect - Server failed to connect";
+            LinkFailed("could not connect - no answer within 5 seconds");
             SetErrorLabel(s);
             SetModeBits(kModeCON, false);
             TSystemState(10);
@@ -563,6 +601,7 @@ void CommEngine::Tick() {
         if (t == 0) {
             waited(s);
             s = "Failed to connect - Never received Login Packet";
+            LinkFailed("connected, but the hub sent no login answer within 10 seconds");
             SetErrorLabel(s);
             TSystemState(10);
             TTimeOut(0);
@@ -600,6 +639,13 @@ void CommEngine::Tick() {
         s = "Socket: Closing Port - " + AddressText();
         SocketError err;
         requestSince_ = 0.0;
+        answered_ = false;
+        if (!failure_.empty()) {
+            // Which hub failed goes with the close, so a wrong address or port shows at once.
+            after = "APPL: Hub " + HubText() + ": " + failure_;
+            report = "hub " + HubText() + ": " + failure_;
+            failure_.clear();
+        }
         if (!socket_.Close(err)) {
             s = "Socket: Failed to Close Port - " + SocketErrorText(err);
             SetErrorLabel(s);
@@ -675,8 +721,13 @@ void CommEngine::Tick() {
         log_.AddCommLog(s);
         TSystemStateDES(s);
     }
+    if (!after.empty()) log_.AddCommLog(after);
     while (log_.HasUnread())
         InsertClientLog(log_.TakeNext());
+    if (!report.empty() && report != lastReport_) {
+        lastReport_ = report;
+        if (onLinkReport) onLinkReport(report);
+    }
     if (closeNow) Tick();
 }
 

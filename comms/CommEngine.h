@@ -162,6 +162,14 @@ class CommEngine {
     std::int32_t BadCheckPackets() const { return member_.BadChecks; }
     // When the oldest data request still unanswered went out (0: none outstanding).
     double RequestOutstandingSince() const { return requestSince_; }
+    // Whether records can arrive: logged in and, in synchronous mode, the hub has answered a data
+    // request since the login (a hub that accepts the login but answers nothing is not a link).
+    bool Answering() const;
+    // The link was last given up because the hub left a data request unanswered, and nothing has
+    // been answered since.
+    bool StalledSinceAnswer() const { return stalled_; }
+    // The hub being tried, "address port n", as the failure lines name it.
+    std::string HubText() const;
 
     // "[PEN][OUT][CON]..." with "..." in the slots of clear bits.
     static std::string ModeText(std::int16_t mode);
@@ -172,6 +180,9 @@ class CommEngine {
     std::function<void(const std::string&)> onClientLog;  // one console log line
     std::function<void(MemberField)> onMemberChanged;     // a member row to refresh
     std::function<void(const std::string&)> onErrorLabel; // the error label's new caption
+    // The link's state changed for the worse ("hub 10.0.0.5 port 5000: could not connect - ..."),
+    // or it is up again after such a report. Raised once per change, not at every retry.
+    std::function<void(const std::string&)> onLinkReport;
 
   private:
     void OnSocketConnected();
@@ -180,6 +191,11 @@ class CommEngine {
     void OnDataArrival();
     // Ends the connection or attempt now: the line, CON cleared, and the close step run at once.
     void CloseAtOnce(const std::string& line, std::int16_t timeOut);
+    // Notes why the link or the attempt failed; the close step names the hub with it.
+    void LinkFailed(const std::string& why);
+    void HubAnswered();
+    // After a failure was reported: the link is up again.
+    void ReportUp(const std::string& what);
     bool StalledRequest() const;
     void CountBadCheck();
     // Writes the bad-check line when one is due: at most one a second, counting the packets since.
@@ -216,6 +232,10 @@ class CommEngine {
     double requestSince_ = 0.0;
     std::int32_t badSinceLine_ = 0;
     double lastBadLine_ = -1.0;
+    bool answered_ = false;
+    bool stalled_ = false;
+    std::string failure_;    // why the link or attempt now closing failed
+    std::string lastReport_; // the last onLinkReport text
 };
 
 } // namespace zeva

@@ -2,10 +2,18 @@
 
 #include "common/Convert.h"
 #include "common/Cp1252.h"
+#include "common/JetHeader.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 
 namespace zeva {
 
 namespace {
+
+constexpr int kCantOpen = 14; // what SQLite answers for a file it cannot open
 
 std::optional<std::string> Utf8(const std::string& text) {
     return Cp1252ToUtf8(text);
@@ -25,17 +33,63 @@ void FieldDatabase::KeepError(int code, const std::string& text) {
     error_ = text;
 }
 
+FieldDatabase::~FieldDatabase() {
+    Close();
+}
+
+void FieldDatabase::SetJetReader(const std::string& tool, const ChildLimits& limits) {
+    jetTool_ = tool;
+    jetLimits_ = limits;
+}
+
+bool FieldDatabase::CopyJet(const std::string& path) {
+    const std::string tool = jetTool_.empty() ? FindHelperProgram(kJetTool) : jetTool_;
+    if (tool.empty()) {
+        KeepError(kCantOpen, std::string("an Access database needs ") + kJetTool +
+                                 ", found neither beside this program nor on PATH");
+        return false;
+    }
+    std::error_code ec;
+    std::string pattern = (std::filesystem::temp_directory_path(ec) / "zeva-fielddb-XXXXXX").string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        KeepError(kCantOpen, "cannot make a temporary file in " + pattern);
+        return false;
+    }
+    ::close(fd);
+    copy_ = pattern;
+    const ChildResult run = RunChild({tool, "export", path, copy_}, jetLimits_);
+    if (!run.Succeeded()) {
+        KeepError(kCantOpen, run.Describe(kJetTool));
+        return false;
+    }
+    return true;
+}
+
 bool FieldDatabase::Open(const std::string& path, bool writable) {
     Close();
     path_ = path;
-    if (!db_.Open(path, writable ? SqliteDatabase::Mode::ReadWrite : SqliteDatabase::Mode::ReadOnly)) {
+    const JetVersion jet = JetVersionOfFile(path);
+    if (jet != JetVersion::None) {
+        if (writable) {
+            KeepError(kCantOpen, std::string(JetVersionName(jet)) + " files are only read here");
+            return false;
+        }
+        if (!CopyJet(path)) {
+            Close();
+            return false;
+        }
+    }
+    const std::string& file = copy_.empty() ? path : copy_;
+    if (!db_.Open(file, writable ? SqliteDatabase::Mode::ReadWrite : SqliteDatabase::Mode::ReadOnly)) {
         KeepError(db_.LastErrorCode(), db_.LastError());
+        Close();
         return false;
     }
     // SQLite opens any file lazily; reading the schema is what tells a database from other bytes.
     if (!db_.Exec("SELECT count(*) FROM sqlite_master")) {
         KeepError(db_.LastErrorCode(), db_.LastError());
-        db_.Close();
+        Close();
         return false;
     }
     return true;
@@ -43,6 +97,11 @@ bool FieldDatabase::Open(const std::string& path, bool writable) {
 
 void FieldDatabase::Close() {
     db_.Close();
+    if (!copy_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(copy_, ec);
+        copy_.clear();
+    }
 }
 
 bool FieldDatabase::ReadFields(std::vector<ZVFieldType>& fields) {
@@ -124,7 +183,10 @@ bool FieldDatabase::DeleteField(std::int16_t identifier) {
 }
 
 bool PXOpenDatabase(FieldDatabase& database, const std::string& file) {
-    return database.Open(file, false);
+    if (database.Open(file, false)) return true;
+    std::fprintf(stderr, "Field database %s (the setting Setup\\FieldDataBaseFile): %s\n", file.c_str(),
+                 database.LastError().c_str());
+    return false;
 }
 
 void PXCloseDatabase(FieldDatabase& database) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/ChildProcess.h"
 #include "common/SqliteDatabase.h"
 #include "model/ZVFieldType.h"
 
@@ -15,12 +16,28 @@ namespace zeva {
 // write-backs of field changes are attempted and refused by the database, and the refusal is
 // ignored (WriteRefused counts them). Writable mode exists for the tool that creates the sample.
 // Texts are CP1252 in the program and UTF-8 in the file.
+//
+// At a site whose other modules keep the file as an Access (Jet) database, Open recognises it by
+// its header and has zeva-fielddb copy the table into a temporary SQLite file, which is then read
+// the same way and removed at Close. The copy runs in a child process with bounded time and memory,
+// so a damaged file costs a failed open, never the station. Such a file opens read-only only.
 class FieldDatabase {
   public:
     static constexpr const char* kTable = "ZVFields";
     static constexpr const char* kDefaultFile = "ZEVAField.mdb";
+    static constexpr const char* kJetTool = "zeva-fielddb";
 
-    // Fails for a missing file and for a file that is not an SQLite database.
+    FieldDatabase() = default;
+    ~FieldDatabase();
+    FieldDatabase(const FieldDatabase&) = delete;
+    FieldDatabase& operator=(const FieldDatabase&) = delete;
+
+    // The program that reads Jet files (default: zeva-fielddb beside this program, else on PATH)
+    // and its bounds.
+    void SetJetReader(const std::string& tool, const ChildLimits& limits);
+
+    // Fails for a missing file, for a file that is neither an SQLite nor a Jet database, and for a
+    // Jet file the reader cannot copy (LastError says why).
     bool Open(const std::string& path, bool writable = false);
     void Close();
     bool IsOpen() const { return db_.IsOpen(); }
@@ -50,16 +67,22 @@ class FieldDatabase {
   private:
     bool Write(const std::string& sql, const std::vector<std::optional<std::string>>& params);
     void KeepError(int code, const std::string& text);
+    // Copies the Jet file at path into a new temporary SQLite file (copy_); false with the reason.
+    bool CopyJet(const std::string& path);
 
     SqliteDatabase db_;
     std::string path_;
+    std::string copy_; // the temporary copy of a Jet file, removed at Close
+    std::string jetTool_;
+    ChildLimits jetLimits_;
     int errorCode_ = 0;
     std::string error_;
     int writesRefused_ = 0;
 };
 
 // Start-up's pair: the field database named by the setting FieldDataBaseFile is opened read-only
-// while the classes connect and closed again afterwards.
+// while the classes connect and closed again afterwards. A failed open writes its reason to
+// standard error; the caller shows the message box.
 bool PXOpenDatabase(FieldDatabase& database, const std::string& file);
 void PXCloseDatabase(FieldDatabase& database);
 

@@ -10,18 +10,21 @@ namespace {
 constexpr double kSecond = 1.0 / 86400.0;
 }
 
-bool LinkAlarm::Update(double now, bool enabled, bool wanted, bool connected, int retryWaitSeconds) {
+bool LinkAlarm::Update(double now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
+                       const std::string& hub) {
     const State before = state_;
     const std::string textBefore = text_;
-    if (connected || !wanted)
+    const bool up = link == Link::Up;
+    // A login alone does not end the alarm: the link is back once records can arrive.
+    if (up || !wanted)
         downSince_ = -1.0;
     else if (downSince_ < 0)
         downSince_ = now;
 
-    if (!enabled || (!wanted && !connected)) {
+    if (!enabled || (!wanted && !up)) {
         // Nobody expects records: an operator's Disconnect, or the alarm is switched off.
         state_ = State::Quiet;
-    } else if (connected) {
+    } else if (up) {
         if (state_ == State::Down) {
             state_ = State::Restored;
             restoredAt_ = now;
@@ -33,9 +36,15 @@ bool LinkAlarm::Update(double now, bool enabled, bool wanted, bool connected, in
     }
 
     switch (state_) {
-    case State::Down:
+    case State::Down: {
         text_ = "HUB LINK DOWN since " + FormatValue(downSince_, "hh:mm:ss") + " - records are not arriving";
+        const std::string which = hub.empty() ? std::string("the hub") : "hub " + hub;
+        if (link == Link::NotAnswering)
+            text_ += " - " + which + " is not answering";
+        else
+            text_ += " - link to " + which + " is down";
         break;
+    }
     case State::Restored:
         text_ = "Hub link restored at " + FormatValue(restoredAt_, "hh:mm:ss");
         break;

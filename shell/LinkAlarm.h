@@ -3,28 +3,34 @@
 
 namespace zeva {
 
-// The link-down alarm the operator cannot miss. While the client wants the hub link and the link
-// has been down for longer than the retry wait, records are not arriving: the window shows the
-// alarm line on top of the Output window until the link is back, then the restored line for a
-// while. Updated at every connection-timer tick; times are date-time doubles.
+// The link-down alarm the operator cannot miss. While the client wants the hub link and records
+// have not been able to arrive for longer than the retry wait, the window shows the alarm line on
+// top of the Output window until they can again, then the restored line for a while. Updated at
+// every connection-timer tick; times are date-time doubles.
 class LinkAlarm {
   public:
     enum class State { Quiet, Down, Restored };
+    // What the hub link is doing: records can arrive (Up); no link (Down); logged in, or given up
+    // for it, but the hub does not answer the data requests (NotAnswering).
+    enum class Link { Down, Up, NotAnswering };
     // How long the restored line stays, seconds.
     static constexpr double kRestoredSeconds = 60.0;
 
-    // enabled: the site's "LinkAlarm" setting. Returns true when State or Text changed.
-    bool Update(double now, bool enabled, bool wanted, bool connected, int retryWaitSeconds);
+    // enabled: the site's "LinkAlarm" setting; hub: the hub being tried ("10.0.0.5 port 5000").
+    // Returns true when State or Text changed.
+    bool Update(double now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
+                const std::string& hub = {});
 
     State GetState() const { return state_; }
-    // "HUB LINK DOWN since hh:mm:ss - records are not arriving", "Hub link restored at hh:mm:ss",
-    // or empty.
+    // "HUB LINK DOWN since hh:mm:ss - records are not arriving - link to hub 10.0.0.5 port 5000 is
+    // down" (or "- hub 10.0.0.5 port 5000 is not answering"), "Hub link restored at hh:mm:ss", or
+    // empty.
     const std::string& Text() const { return text_; }
 
   private:
     State state_ = State::Quiet;
     std::string text_;
-    double downSince_ = -1.0; // when the link was first found down while wanted; -1 while up
+    double downSince_ = -1.0; // when records first could not arrive while wanted; -1 while they can
     double restoredAt_ = 0.0;
 };
 

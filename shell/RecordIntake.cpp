@@ -42,7 +42,7 @@ void RecordIntake::ClientReceivedData() {
             ++dropped_;
         }
     }
-    if (ring_.size() >= kMaxWaiting && !paused_) {
+    if (ring_.size() >= kMaxWaiting && !paused_ && !loggingOff_) {
         paused_ = true;
         hub_.PauseReceive(true);
     }
@@ -80,13 +80,22 @@ void RecordIntake::ResumeIfRoom() {
 }
 
 void RecordIntake::TakeEverythingArrived() {
+    // Held back now, the records under way would stay in the socket when the hub closes the link
+    // after the 1002, and be lost with it.
+    loggingOff_ = true;
     paused_ = false;
     hub_.PauseReceive(false);
 }
 
+std::deque<std::string> RecordIntake::TakeWaiting() {
+    std::deque<std::string> out;
+    out.swap(ring_);
+    return out;
+}
+
 void RecordIntake::CheckHubBuffer() {
-    // A synchronous client asks for no more than it can keep waiting.
-    if (ring_.size() >= kMaxWaiting) return;
+    // A synchronous client asks for no more than it can keep waiting, and nothing after its 1002.
+    if (ring_.size() >= kMaxWaiting || loggingOff_) return;
     if (!hub_.Request(requestHolder_)) hub_.SetRequest(requestHolder_, true);
 }
 

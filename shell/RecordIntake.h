@@ -60,8 +60,14 @@ class RecordIntake {
     // without it). Resumes reading from the hub once there is room. Returns how many were shown.
     std::size_t ShowWaiting(const std::function<bool()>& keepGoing = {});
     // Log-off: takes in what the hub connection has read ahead, so every record that reached this
-    // client before its 1002 leaves is still shown.
+    // client before its 1002 leaves is still shown. Until the next link (NewLink) the intake then
+    // reads everything the hub still sends (it sends nothing new after the 1002 and closes the
+    // link, so what comes is bounded by what was under way) and asks for nothing more.
     void TakeEverythingArrived();
+    void NewLink() { loggingOff_ = false; }
+    // Hands over the records still waiting, in order, and forgets them (the close: what could not
+    // be shown in time goes to the record trail).
+    std::deque<std::string> TakeWaiting();
     bool ReceivePaused() const { return paused_; }
     // Asks the hub for the next packet when no request is outstanding (synchronous mode).
     void CheckHubBuffer();
@@ -70,6 +76,8 @@ class RecordIntake {
 
     // Records from the hub shown so far (the window's processed label also counts Output Tests).
     std::int64_t RecordsProcessed() const { return shown_; }
+    // Records received (selected, not control packets) so far.
+    std::int64_t Received() const { return received_; }
     // "hh:mm:ss dd/mm/yyyy" of the last record shown, given the clock's now by the caller.
     int BufferInPtr() const { return static_cast<int>(received_ % 100); }
     int BufferOutPtr() const { return static_cast<int>(shown_ % 100); }
@@ -94,6 +102,7 @@ class RecordIntake {
     std::int64_t received_ = 0, shown_ = 0, dropped_ = 0;
     std::string lastUnknownSource_;
     bool paused_ = false;
+    bool loggingOff_ = false;
 };
 
 } // namespace zeva

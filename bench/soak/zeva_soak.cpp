@@ -15,8 +15,10 @@
 // Per scenario it prints the records the hub sent and the client showed, those lost, the
 // reconnection times (from the hub's return to the first record shown after it), the client's
 // resident size at its first record and at the end, and for the closes the time from the close
-// request to the hub's 1002 and to the process end. Exit status 1 when a gross fault was seen (a
-// record lost from a sane hub, no reconnection after a restart, a close that never ends).
+// request to the hub's 1002 and to the process end, and the records the client read after the close
+// request (its line on standard error) with those it wrote to the record trail only. Exit status 1 when a
+// gross fault was seen (a record lost from a sane hub, no reconnection after a restart, a close that never
+// ends).
 //
 //   zeva-soak [--short] [--only name[,name...]] [--jobs N] [--keep] [--client path] [--hub path]
 //
@@ -418,6 +420,9 @@ struct Result {
     std::vector<double> reconnectMs;
     long rssStartKb = -1, rssEndKb = -1, rssPeakKb = -1;
     double closeTo1002Ms = -1, closeToEndMs = -1;
+    // The client's own count at the close: records read after the close request, and those of
+    // them it had no time to show and wrote to the record trail only (-1: it said nothing).
+    long afterClose = -1, trailOnly = 0;
     std::string exitText;
     double seconds = 0;
     std::vector<std::string> notes;
@@ -525,6 +530,10 @@ void Print(const Result& r) {
                     r.closeTo1002Ms >= 0 ? ("after " + Seconds(r.closeTo1002Ms)).c_str() : "never",
                     r.closeToEndMs >= 0 ? ("after " + Seconds(r.closeToEndMs)).c_str() : "never",
                     r.exitText.c_str());
+    if (r.afterClose >= 0)
+        std::printf("   after the close request: %ld records read, %ld of them written to the record trail "
+                    "only\n",
+                    r.afterClose, r.trailOnly);
     for (const auto& n : r.notes)
         std::printf("   note: %s\n", n.c_str());
     for (const auto& f : r.failures)
@@ -534,7 +543,7 @@ void Print(const Result& r) {
 
 // A site folder: the settings database pointing at the hub and the sample field database.
 bool MakeSite(const Config& config, const QString& dir, const std::string& address, int port, bool async,
-              std::string& error) {
+              std::string& error, bool recordLog = false) {
     QDir().mkpath(dir);
     const std::string base = dir.toStdString();
     const std::string fieldPath = base + "/ZEVAField.mdb";
@@ -549,6 +558,7 @@ bool MakeSite(const Config& config, const QString& dir, const std::string& addre
         {"Setup\\TCP\\Async Comms", async ? "True" : "False"},
         {"Setup\\FieldDataBaseFile", fieldPath},
     };
+    if (recordLog) keys["Setup\\RecordLog"] = "True";
     std::string map; // the Fields grid: 101 to 153, listed from the last row up
     for (int f = 153; f >= 101; --f)
         map += std::to_string(f) + ":";
@@ -589,7 +599,8 @@ class Stage {
     // record shown and takes the resident size then.
     bool Start(bool async, std::string address = "127.0.0.1", int runSeconds = 0, bool firstRecord = true) {
         std::string error;
-        if (!hub.Start(wait, error) || !MakeSite(config_, dir_, address, hub.port(), async, error)) {
+        if (!hub.Start(wait, error) ||
+            !MakeSite(config_, dir_, address, hub.port(), async, error, recordLog)) {
             result_.failures.push_back(error);
             return false;
         }
@@ -624,6 +635,10 @@ class Stage {
         result_.rssStartKb = client.StatusKb("VmRSS:");
         return true;
     }
+
+    // The site keeps the record trail (Setup\RecordLog), where the close writes what it had no
+    // time to show.
+    bool recordLog = false;
 
     // The resident size at the end of the scenario, before anything closes.
     void TakeEndSize() {
@@ -913,6 +928,7 @@ void CloseInFlood(const Config& c, const QString& root, Result& r, bool sigterm)
     Stage s(c, root, r,
             {QStringLiteral("--rate"), QStringLiteral("0"), QStringLiteral("--count"), QStringLiteral("0"),
              QStringLiteral("-q")});
+    s.recordLog = true;
     if (!s.Start(true, "127.0.0.1", sigterm ? 0 : runSeconds, sigterm)) return;
     qint64 closeMs = -1;
     if (sigterm) {
@@ -952,8 +968,23 @@ void CloseInFlood(const Config& c, const QString& root, Result& r, bool sigterm)
         r.notes.push_back(s.hub.Last1002Ms() >= 0 ? "the hub heard a 1002" : "the hub heard no 1002");
     s.hub.Kill();
     s.wait.PollOnce();
-    r.cutOffWhat = sigterm ? "in flight at the SIGTERM" : "in flight when the 1002 left";
+    // "zeva-screen-client: N records arrived after the close request; M not shown before the window
+    // closed, written to the record trail in ...": those M are accounted for, not cut off.
+    for (const auto& line : s.client.lines) {
+        const auto at = line.text.find(" arrived after the close request");
+        if (at == std::string::npos) continue;
+        r.afterClose = std::atol(line.text.c_str() + line.text.find(": ") + 2);
+        const auto notShown =
+            line.text.find(" not shown before the window closed, written to the record trail");
+        if (notShown != std::string::npos) {
+            const auto from = line.text.rfind("; ", notShown);
+            if (from != std::string::npos) r.trailOnly = std::atol(line.text.c_str() + from + 2);
+        }
+    }
+    r.cutOffWhat = "unaccounted for after the close";
     Account(r, s.hub, s.shown, 0, true);
+    const auto trail = static_cast<std::uint64_t>(r.trailOnly);
+    r.cutOff = r.cutOff > trail ? r.cutOff - trail : 0;
 }
 
 std::vector<Scenario> Scenarios() {

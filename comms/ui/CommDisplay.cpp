@@ -5,6 +5,7 @@
 #include "comms/ui/MemberGridView.h"
 #include "platform/qt/QtText.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace zeva {
 
@@ -66,6 +68,9 @@ CommDisplay::CommDisplay(QWidget* parent, int tickMs)
     engine_->onDisconnection = [this] {
         if (onDisconnection) onDisconnection();
     };
+    engine_->onLinkReport = [this](const std::string& text) {
+        if (onLinkReport) onLinkReport(text);
+    };
     GuardSocketNotifications();
 
     // Laid out by the first resize event, when the window is first shown.
@@ -85,6 +90,8 @@ CommDisplay::~CommDisplay() {
     onOverflow = nullptr;
     onDisconnection = nullptr;
     onBadCheckCount = nullptr;
+    onLinkReport = nullptr;
+    engine_->onLinkReport = nullptr;
     engine_->onClientLog = nullptr;
     engine_->onMemberChanged = nullptr;
     engine_->onErrorLabel = nullptr;
@@ -161,6 +168,25 @@ void CommDisplay::GetNextPktBuffer() {
 void CommDisplay::PauseReceive(bool paused) {
     Depth d(depth_);
     engine_->PauseReceive(paused);
+}
+
+bool CommDisplay::ReadToEnd(int msecs) {
+    Depth d(depth_);
+    // The console goes with the window: its lines and rows are not kept up while the last records
+    // are read, which would cost more than reading them.
+    auto lines = std::exchange(engine_->onClientLog, nullptr);
+    auto rows = std::exchange(engine_->onMemberChanged, nullptr);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (socket_.GetState() == TcpSocket::State::Connected) {
+        const qint64 left = msecs - elapsed.elapsed();
+        if (left <= 0 || !socket_.WaitForData(static_cast<int>(left))) break;
+    }
+    // What Qt read with the close is taken too.
+    if (socket_.onDataArrival) socket_.onDataArrival();
+    engine_->onClientLog = std::move(lines);
+    engine_->onMemberChanged = std::move(rows);
+    return socket_.GetState() != TcpSocket::State::Connected;
 }
 
 void CommDisplay::InsertClientLog(const std::string& text) {

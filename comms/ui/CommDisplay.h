@@ -58,6 +58,10 @@ class CommDisplay final : public QWidget {
     bool RequestDataHub(CommType& packet) { return engine_->RequestDataHub(packet); }
     void GetNextPktBuffer();
     void PauseReceive(bool paused);
+    // After the 1002: reads what the hub still sends until it closes the link (it does after a
+    // 1002) or msecs pass, each record raising onReceivedData as usual. Blocks; for the close, when
+    // nothing else is left to run. True when the hub closed the link.
+    bool ReadToEnd(int msecs);
     void InsertClientLog(const std::string& text);
     // Runs one engine step now (the timer keeps its rhythm).
     void Tick();
@@ -88,6 +92,8 @@ class CommDisplay final : public QWidget {
     std::function<void()> onDisconnection;
     // The bad-check count changed (it only grows, wrapping at 100000000), for the operator's screen.
     std::function<void(std::int32_t)> onBadCheckCount;
+    // The engine's link report (a failure naming the hub, or up again after one).
+    std::function<void(const std::string&)> onLinkReport;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

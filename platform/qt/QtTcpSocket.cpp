@@ -172,6 +172,13 @@ std::string QtTcpSocket::LocalHostName() const {
     return QHostInfo::localHostName().toStdString();
 }
 
+bool QtTcpSocket::WaitForData(int msecs) {
+    if (socket_->state() != QAbstractSocket::ConnectedState) return false;
+    // What the owner wrote last (the 1002) leaves first: waiting to read does not write it.
+    if (socket_->bytesToWrite() > 0) socket_->flush();
+    return socket_->waitForReadyRead(msecs);
+}
+
 qintptr QtTcpSocket::NativeDescriptor() const {
     return socket_->socketDescriptor();
 }

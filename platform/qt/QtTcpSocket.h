@@ -32,6 +32,11 @@ class QtTcpSocket final : public QObject, public TcpSocket {
     std::string LocalHostName() const override;
     bool SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) override;
 
+    // Waits up to msecs for bytes or the peer's close and raises their notifications from inside
+    // this call (onDataArrival, onClosed), unlike the other calls. False when the connection is
+    // not open (any more) or nothing came in time. For the close, after the owner's last packet.
+    bool WaitForData(int msecs);
+
     // The operating system's descriptor of the connection (-1 when there is none).
     qintptr NativeDescriptor() const;
 

@@ -60,6 +60,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cstdio>
 #include <filesystem>
 #include <tuple>
 #include <type_traits>
@@ -70,6 +71,13 @@ namespace {
 // Records waiting to be shown are shown in slices of this many milliseconds, with the window's
 // other events (ticks, keys, paints, the socket) between them.
 constexpr qint64 kShowSliceMs = 20;
+// The close, counted from the close request: the client reads what the hub still sends after the
+// 1002 until 1.7 s (at least 0.3 s), shows records until 1.9 s (at least 0.1 s), and writes the rest to
+// the record trail. The 1002 leaves at once, the process ends within 3 s.
+constexpr qint64 kCloseReadUntilMs = 1700;
+constexpr qint64 kCloseReadMinMs = 300;
+constexpr qint64 kCloseShowUntilMs = 1900;
+constexpr qint64 kCloseShowMinMs = 100;
 
 // Pane geometry, twips.
 constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
@@ -681,8 +689,19 @@ void frmZVScreenClientMain::PlaceLinkAlarm() {
 
 void frmZVScreenClientMain::UpdateLinkAlarm() {
     const ClientSettings& s = shell_->settings();
-    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell_->ConnectRequested(), HubConnected(),
-                           s.HubInterRetryWait))
+    // A login alone is not a link: a hub that answers no data request leaves the alarm up.
+    LinkAlarm::Link link = LinkAlarm::Link::Down;
+    std::string hub = s.RemoteAddress + " port " + std::to_string(s.RemotePort);
+    if (client_) {
+        const CommEngine& engine = client_->Engine();
+        if (engine.Answering())
+            link = LinkAlarm::Link::Up;
+        else if (engine.Connected() || engine.StalledSinceAnswer())
+            link = LinkAlarm::Link::NotAnswering;
+        if (!engine.Member().ServerAddress.empty()) hub = engine.HubText();
+    }
+    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell_->ConnectRequested(), link, s.HubInterRetryWait,
+                           hub))
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
     lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));
@@ -745,6 +764,14 @@ void frmZVScreenClientMain::CreateHubConnection() {
         lblBadPackets_->setText(QStringLiteral("Bad packets discarded: %1").arg(n));
         lblBadPackets_->setVisible(n > 0);
     };
+    // A failing link says which hub it tries on standard error too, once per change.
+    client_->onLinkReport = [](const std::string& text) {
+        std::string line = "zeva-screen-client: " + text;
+        if (text.find(": could not connect") != std::string::npos)
+            line +=
+                " - check Setup\\TCP\\Remote Address and Remote Port (Comms > Setup, or zeva-settings set)";
+        std::fprintf(stderr, "%s\n", line.c_str());
+    };
     // A refused or failed attempt is known within moments: the connection timer's step that looks
     // at it runs then (outside the link's own notification), so the retry countdown starts at once.
     client_->onDisconnection = [this] {
@@ -778,7 +805,9 @@ void frmZVScreenClientMain::ShowWaitingRecords() {
 void frmZVScreenClientMain::client_ReceivedData() {
     if (!intake_) return;
     intake_->ClientReceivedData();
-    ShowProcessedStatus();
+    // After the close request the records are read as fast as they come; the slices that show
+    // them keep the labels up.
+    if (!closeClock_.isValid()) ShowProcessedStatus();
 }
 
 void frmZVScreenClientMain::ShowProcessedStatus() {
@@ -969,9 +998,14 @@ bool frmZVScreenClientMain::CopySelection(const QWidget* source) {
 
 void frmZVScreenClientMain::StartRecordTrail() {
     if (!shell_->settings().RecordLog || !fields_) return;
-    trail_ = std::make_unique<RecordTrail>(*fields_);
-    if (!trail_->Start())
-        InsertOutputLine("Record log: cannot write in " + trailFolder_ + " - calls are not being recorded");
+    trail_ = std::make_unique<RecordTrail>(*fields_, 10000, trailFolder_);
+    // A trail that stops writing (a full disk) or writes again is said where the operator and
+    // the administrator look; the station runs on either way.
+    trail_->onNotice = [this](const std::string& line) {
+        InsertOutputLine(line);
+        if (client_) client_->InsertClientLog("APPL: " + line);
+    };
+    if (!trail_->Start()) InsertOutputLine(RecordTrail::CannotWriteLine(trailFolder_));
 }
 
 void frmZVScreenClientMain::CountShownRecord(double now) {
@@ -1097,6 +1131,7 @@ void frmZVScreenClientMain::ConnectToHub() {
     const ClientSettings& s = shell_->settings();
     FillHubMember(member_, s, shell_->session().Userid, client_->LocalHostName());
     intake_->SetAsync(s.AsyncComms);
+    intake_->NewLink();
     SetHourglass(true);
     client_->Connect(member_);
     SetHourglass(false);
@@ -1128,8 +1163,7 @@ void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text)
 }
 
 void frmZVScreenClientMain::DisconnectClasses() {
-    // Every record that arrived is shown before the displays go.
-    if (intake_) intake_->ShowWaiting();
+    TakeTheLastRecords();
     showTimer_->stop();
     if (records_ && records_->Connected()) records_->Disconnect();
     if (fields_ && fields_->Connected()) fields_->Disconnect();
@@ -1144,6 +1178,40 @@ void frmZVScreenClientMain::TakeSetupPage() {
     s.DisplayFormatList = dfPage_->Lines();
     if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
     fonts_.Store(s);
+}
+
+void frmZVScreenClientMain::TakeTheLastRecords() {
+    if (!intake_) return;
+    // After the 1002 the hub sends what was under way and closes the link; dropped with the socket,
+    // those records would count as delivered at the hub and never be seen here.
+    if (!closeClock_.isValid()) closeClock_.start();
+    if (client_ && client_->Disconnecting()) {
+        intake_->TakeEverythingArrived();
+        client_->ReadToEnd(int(std::max(kCloseReadMinMs, kCloseReadUntilMs - closeClock_.elapsed())));
+    }
+    const qint64 showUntil = std::max(closeClock_.elapsed() + kCloseShowMinMs, kCloseShowUntilMs);
+    intake_->ShowWaiting([&] { return closeClock_.elapsed() < showUntil; });
+    ShowProcessedStatus();
+    const std::deque<std::string> rest = intake_->TakeWaiting();
+    std::size_t kept = 0;
+    for (const std::string& text : rest)
+        if (trail_ && trail_->Store(text)) ++kept;
+    if (receivedAtClose_ < 0) return;
+    const std::int64_t after = intake_->Received() - receivedAtClose_;
+    if (after <= 0 && rest.empty()) return;
+    std::string line = "zeva-screen-client: " + std::to_string(after) +
+                       (after == 1 ? " record" : " records") + " arrived after the close request";
+    if (!rest.empty()) {
+        line += "; " + std::to_string(rest.size()) + " not shown before the window closed";
+        if (!trail_)
+            line += ", not kept: the record trail (Setup\\RecordLog) is off";
+        else if (kept == rest.size())
+            line += ", written to the record trail in " + trailFolder_;
+        else
+            line += ", " + std::to_string(kept) + " of them written to the record trail in " + trailFolder_ +
+                    " (it cannot write)";
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void frmZVScreenClientMain::StoreWindowSettings() {
@@ -1222,6 +1290,10 @@ void frmZVScreenClientMain::closeEvent(QCloseEvent* event) {
     if (unloaded_) {
         event->accept();
         return;
+    }
+    if (receivedAtClose_ < 0 && intake_) {
+        receivedAtClose_ = intake_->Received();
+        closeClock_.start();
     }
     if (shell_->CloseRequested()) {
         shell_->Unload();

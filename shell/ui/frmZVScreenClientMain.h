@@ -23,6 +23,7 @@
 #include "shell/RecordIntake.h"
 #include "shell/SetupBoxes.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -188,6 +189,9 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void ShowProcessedStatus();
     // The processed counter and the time of the last record shown.
     void CountShownRecord(double now);
+    // The close: reads what the hub still sends after the 1002, shows the records waiting as far as
+    // the time allows, writes the rest to the record trail and counts them on standard error.
+    void TakeTheLastRecords();
     bool SendPacket(const CommType& packet);
 
     Options options_;
@@ -208,7 +212,10 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     std::uint64_t outputBlock_ = 0; // block number of the Output lines of the last record shown
     std::string trailFolder_;
     std::unique_ptr<RecordTrail> trail_;
-    int alarmShiftPx_ = 0; // pixels the Output list moved down for the alarm line
+    // Records received when the first close request came (-1: none came yet).
+    std::int64_t receivedAtClose_ = -1;
+    QElapsedTimer closeClock_; // from the first close request
+    int alarmShiftPx_ = 0;     // pixels the Output list moved down for the alarm line
     // Panes.
     QListWidget *lstOutput_{}, *lstFullFields_{};
     QPushButton* cmdFOk_{};

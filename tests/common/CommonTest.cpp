@@ -1,12 +1,16 @@
+#include "common/ChildProcess.h"
 #include "common/Convert.h"
 #include "common/Cp1252.h"
 #include "common/FormatValue.h"
+#include "common/JetHeader.h"
 #include "common/OleDate.h"
 #include "common/SqliteDatabase.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -407,4 +411,74 @@ TEST(SqliteDatabase, BoundParametersKeepAnyText) {
     EXPECT_TRUE(db.ExecScript("CREATE TABLE " + QuoteIdentifier("we\"ird name") + " (x)"));
     db.Close();
     std::filesystem::remove(path);
+}
+
+TEST(JetHeader, TellsJetAndAccessFilesFromOtherBytes) {
+    auto head = [](const char* engine, unsigned char version) {
+        std::string h("\x00\x01\x00\x00", 4);
+        h += std::string(engine, 15) + '\0';
+        h += std::string(1, static_cast<char>(version)) + std::string(3, '\0');
+        return h;
+    };
+    const std::string jet4 = head("Standard Jet DB", 1);
+    const struct {
+        const char* name;
+        std::string bytes;
+        JetVersion expected;
+    } rows[] = {
+        {"Jet 3", head("Standard Jet DB", 0), JetVersion::Jet3},
+        {"Jet 4", jet4, JetVersion::Jet4},
+        {"Jet 4 with the rest of its page", jet4 + std::string(4072, '\x5A'), JetVersion::Jet4},
+        {"Access 2007", head("Standard ACE DB", 2), JetVersion::Ace},
+        {"Access 2019", head("Standard ACE DB", 6), JetVersion::Ace},
+        {"unknown Jet version", head("Standard Jet DB", 2), JetVersion::None},
+        {"unknown Access version", head("Standard ACE DB", 7), JetVersion::None},
+        {"cut before the version", jet4.substr(0, 0x16), JetVersion::None},
+        {"wrong first bytes", "\x01" + jet4.substr(1), JetVersion::None},
+        {"SQLite", std::string("SQLite format 3\0", 16) + std::string(16, '\0'), JetVersion::None},
+        {"empty", "", JetVersion::None},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(JetVersionOf(row.bytes), row.expected) << row.name;
+}
+
+// The helper's bounds hold and each way it can end is told apart, so the field database's reader
+// can say what happened without ever waiting on it or going down with it.
+TEST(ChildProcess, BoundsTimeAndMemoryAndTellsHowItEnded) {
+    ChildLimits limits;
+    limits.TimeoutMs = 300;
+    limits.MemoryBytes = std::size_t(64) << 20;
+    auto sh = [&](const std::string& script) { return RunChild({"/bin/sh", "-c", script}, limits); };
+
+    const ChildResult done = sh("echo hidden; echo said >&2");
+    EXPECT_TRUE(done.Succeeded());
+    EXPECT_EQ(done.Errors, "said\n"); // standard output is not kept
+
+    const ChildResult failed = sh("echo first >&2; echo no such table >&2; exit 2");
+    EXPECT_EQ(failed.How, ChildResult::Outcome::Exited);
+    EXPECT_EQ(failed.Status, 2);
+    EXPECT_EQ(failed.Describe("tool"), "no such table");
+
+    const ChildResult crashed = sh("kill -SEGV $$");
+    EXPECT_EQ(crashed.How, ChildResult::Outcome::Signalled);
+    EXPECT_EQ(crashed.Status, SIGSEGV);
+    EXPECT_EQ(crashed.Describe("tool"), "tool ended abnormally (signal 11)");
+
+    const auto start = std::chrono::steady_clock::now();
+    const ChildResult hung = sh("exec sleep 30");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(hung.How, ChildResult::Outcome::TimedOut);
+    EXPECT_EQ(hung.Describe("tool"), "tool did not finish in time and was stopped");
+
+    // Grows without end: stopped by the bound (resident size under the sanitizers, address space
+    // otherwise, where the shell's allocation fails), never a success.
+    limits.TimeoutMs = 10000;
+    const ChildResult greedy = sh("a=xxxxxxxxxxxxxxxx; while :; do a=$a$a; done");
+    EXPECT_FALSE(greedy.Succeeded());
+    EXPECT_NE(greedy.How, ChildResult::Outcome::TimedOut);
+
+    const ChildResult missing = RunChild({"/nonexistent/zeva-fielddb"}, limits);
+    EXPECT_EQ(missing.How, ChildResult::Outcome::NotStarted);
+    EXPECT_EQ(missing.Describe("zeva-fielddb"),
+              "cannot start zeva-fielddb: /nonexistent/zeva-fielddb: No such file or directory");
 }

@@ -24,6 +24,7 @@ class CommEngineTest : public ::testing::Test {
         engine.onReceivedData = [this](const CommType& p) { received.push_back(p); };
         engine.onDisconnection = [this] { ++disconnections; };
         engine.onOverflow = [this] { ++overflows; };
+        engine.onLinkReport = [this](const std::string& r) { reports.push_back(r); };
     }
 
     CommMemberType Target(std::int16_t mode = 276, double watchdog = 60 * kSec) {
@@ -111,6 +112,7 @@ class CommEngineTest : public ::testing::Test {
     CommEngine engine{socket, clock, pump};
     std::vector<std::string> log;
     std::vector<CommType> received;
+    std::vector<std::string> reports;
     int disconnections = 0;
     int overflows = 0;
 };
@@ -133,7 +135,9 @@ TEST_F(CommEngineTest, UnreachableHubLogSequence) {
                                                "Socket: Waiting for Connection 01",
                                                "Socket: Waiting for Connection 00",
                                                "Failed to connect - Server failed to connect",
-                                               "Socket: Closing Port - 10.1.1.1,6000"};
+                                               "Socket: Closing Port - 10.1.1.1,6000",
+                                               "APPL: Hub 10.1.1.1 port 6000: could not connect - no answer "
+                                               "within 5 seconds"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(engine.Member().SystemState, 0);
     EXPECT_FALSE(engine.Connected());
@@ -156,16 +160,24 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
         if (n > 0) socket.Fail(e);
         socket.connectError = {};
         // (An attempt that cannot start writes the failure in place of the request line.)
+        const std::string why = "[" + IntText(e.number) + "] : " + e.description;
         std::vector<std::string> expected = {"Socket: Connection Request to 10.1.1.1,6000",
-                                             "Socket: Failed to connect - [" + IntText(e.number) +
-                                                 "] : " + e.description,
-                                             "Socket: Closing Port - 10.1.1.1,6000"};
+                                             "Socket: Failed to connect - " + why,
+                                             "Socket: Closing Port - 10.1.1.1,6000",
+                                             "APPL: Hub 10.1.1.1 port 6000: could not connect - " + why};
         if (n == 0) expected.erase(expected.begin());
         EXPECT_EQ(log, expected) << e.number;
         EXPECT_EQ(engine.Member().SystemState, 0);
         EXPECT_EQ(disconnections, ++n);
+        EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: could not connect - " + why);
     }
     EXPECT_TRUE(socket.written.empty());
+    // The same failure again (a retry) is not reported again.
+    CommMemberType again = Target();
+    ASSERT_TRUE(engine.Connect(again));
+    socket.Fail(errors[3]);
+    EXPECT_EQ(reports.size(), 4u);
+    ++n;
 
     // Once logged in, a reset or a keepalive that found the hub gone is a lost connection.
     Login();
@@ -174,8 +186,14 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     EXPECT_FALSE(engine.Connected());
     EXPECT_EQ(disconnections, n + 1);
     const std::vector<std::string> lost = {"Socket: Connection lost - [10060] : Connection timed out",
-                                           "Socket: Closing Port - 10.1.1.1,6000"};
+                                           "Socket: Closing Port - 10.1.1.1,6000",
+                                           "APPL: Hub 10.1.1.1 port 6000: connection lost - [10060] : "
+                                           "Connection timed out"};
     EXPECT_EQ(log, lost);
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{
+                  reports[0], reports[1], reports[2], reports[3], "hub 10.1.1.1 port 6000: logged in",
+                  "hub 10.1.1.1 port 6000: connection lost - [10060] : Connection timed out"}));
 }
 
 TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOuts) {
@@ -235,7 +253,9 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
                                       : "APPL: Waiting for Login Packet (0" + IntText(i) + ")"));
     }
     Tick();
-    EXPECT_EQ(log.back(), "Socket: Closing Port - 10.1.1.1,6000");
+    EXPECT_EQ(log.back(), "APPL: Hub 10.1.1.1 port 6000: connected, but the hub sent no login answer within "
+                          "10 seconds");
+    EXPECT_EQ(log[log.size() - 2], "Socket: Closing Port - 10.1.1.1,6000");
 }
 
 TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLink) {
@@ -260,7 +280,31 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_EQ(disconnections, 1);
     EXPECT_TRUE(
         Logged("APPL: No answer to the data request within 10 seconds - link stalled, closing to reconnect"));
-    EXPECT_EQ(log.back(), "Socket: Closing Port - 10.1.1.1,6000");
+    EXPECT_EQ(log.back(), "APPL: Hub 10.1.1.1 port 6000: not answering - no answer to the data request "
+                          "within 10 seconds");
+    EXPECT_TRUE(engine.StalledSinceAnswer());
+    ASSERT_EQ(reports.size(), 1u);
+
+    // Logged in again, the link is not up until the hub answers a request; a second stall of the
+    // same kind is not reported again.
+    Login(279);
+    EXPECT_FALSE(engine.Answering());
+    EXPECT_TRUE(engine.StalledSinceAnswer());
+    engine.SetRequest(holder, true);
+    Tick(6);
+    EXPECT_FALSE(engine.Connected());
+    Login(279);
+    EXPECT_EQ(reports.size(), 1u);
+    engine.SetRequest(holder, true);
+    socket.Deliver(HubPacket(kPktBufferEmpty));
+    EXPECT_TRUE(engine.Answering());
+    EXPECT_FALSE(engine.StalledSinceAnswer());
+    EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: answering again");
+    engine.Disconnect();
+    Tick();
+    socket.PeerClose();
+    Tick(2);
+    ASSERT_FALSE(engine.Connected());
 
     // Asynchronous intake has no such time-out: the hub pushes when it has something.
     Login(276);

@@ -367,9 +367,9 @@ TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     hub->terminate();
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
     ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
-    EXPECT_EQ(hub->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(hub->exitCode(), 0);
     output += hub->readAll().toStdString();
+    EXPECT_EQ(hub->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(hub->exitCode(), 0) << output;
     EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
     EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
 }
@@ -404,6 +404,34 @@ TEST(QtSocketClose, WhatWasWrittenBeforeTheCloseLeaves) {
         got += peer->readAll();
         EXPECT_EQ(got.toStdString(), "goodbye\x01") << (byDestructor ? "destructor" : "Close");
     }
+}
+
+// The close reads to the hub's end after the 1002: the wait sends what was written first (no
+// event loop runs meanwhile), hands over what arrives, and sees the peer's close.
+TEST(QtSocketClose, WaitingToReadSendsTheLastWriteAndSeesThePeersClose) {
+    App();
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    QtTcpSocket socket;
+    bool connected = false, closed = false;
+    std::string read;
+    socket.onConnected = [&] { connected = true; };
+    socket.onDataArrival = [&] { read += socket.ReadAll(); };
+    socket.onClosed = [&] { closed = true; };
+    SocketError err;
+    ASSERT_TRUE(socket.ConnectToHost("127.0.0.1", server.serverPort(), err));
+    ASSERT_TRUE(WaitFor([&] { return connected && server.hasPendingConnections(); }));
+    std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
+    ASSERT_TRUE(socket.Write("goodbye\x01", err));
+    peer->write("tail");
+    peer->flush();
+    EXPECT_TRUE(socket.WaitForData(5000));
+    EXPECT_EQ(read, "tail");
+    ASSERT_TRUE(peer->waitForReadyRead(5000)) << "the last write left with the wait";
+    EXPECT_EQ(peer->readAll().toStdString(), "goodbye\x01");
+    peer->disconnectFromHost();
+    EXPECT_FALSE(socket.WaitForData(5000));
+    EXPECT_TRUE(closed);
 }
 
 TEST(HubRouting, IdentifierPatterns) {

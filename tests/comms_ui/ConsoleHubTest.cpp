@@ -160,8 +160,11 @@ TEST_F(ConsoleHub, RefusedConnectionIsReportedAndClosedWithoutWaitingForATick) {
     ASSERT_TRUE(Connect(d, 276));
     ASSERT_TRUE(test::WaitFor([&] { return disconnections == 1; }, 5000));
     EXPECT_TRUE(LogHas(d, QStringLiteral("  Socket: Failed to connect - [10061] : Connection refused")));
-    EXPECT_EQ(d.LogList()->item(0)->text().mid(10),
+    EXPECT_EQ(d.LogList()->item(1)->text().mid(10),
               QStringLiteral("Socket: Closing Port - 127.0.0.1,") + QString::number(port));
+    EXPECT_EQ(d.LogList()->item(0)->text().mid(10),
+              QStringLiteral("APPL: Hub 127.0.0.1 port %1: could not connect - [10061] : Connection refused")
+                  .arg(port));
     EXPECT_EQ(d.ErrorLabel()->text(), QStringLiteral("Socket: Closed"));
     EXPECT_FALSE(d.Connected());
     EXPECT_EQ(d.SystemState(), 0);

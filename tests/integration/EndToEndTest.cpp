@@ -357,7 +357,9 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
         },
         10000))
         << alarm->text().toStdString();
-    EXPECT_TRUE(alarm->text().endsWith(QStringLiteral(" - records are not arriving")));
+    EXPECT_TRUE(alarm->text().endsWith(
+        QStringLiteral(" - records are not arriving - link to hub 127.0.0.1 port %1 is down").arg(port)))
+        << alarm->text().toStdString();
     EXPECT_EQ(OutputLines().size(), 3u) << "the alarm is no Output line and no record";
     EXPECT_LE(alarm->geometry().bottom(), e2e::OutputList(*window_)->geometry().top()) << "nothing covered";
     // A new hub on the same port: the client gets back without anyone touching it.

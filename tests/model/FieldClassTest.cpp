@@ -406,15 +406,17 @@ TEST_F(FieldClass, ColumnMapStaysDense) {
     EXPECT_EQ(d->CMapTo(2), grid.Cols() - 1);
 }
 
-// Records every line it is given; the connect line as type -1.
+// Records every line it is given; the connect line as type -1. While *full is true it takes nothing.
 class FakeLog : public RecordLogChannel {
   public:
-    explicit FakeLog(std::vector<std::pair<int, std::string>>& lines) : lines_(lines) {}
+    explicit FakeLog(std::vector<std::pair<int, std::string>>& lines, const bool* full = nullptr)
+        : lines_(lines), full_(full) {}
     bool Connect(const std::string& server, const std::string& userid) override {
         return AddLog(-1, server + userid);
     }
     bool Disconnect() override { return true; }
     bool AddLog(std::int16_t type, const std::string& text) override {
+        if (full_ && *full_) return false;
         lines_.emplace_back(type, text);
         return true;
     }
@@ -425,6 +427,7 @@ class FakeLog : public RecordLogChannel {
 
   private:
     std::vector<std::pair<int, std::string>>& lines_;
+    const bool* full_;
 };
 
 TEST_F(FieldClass, RecordLogChannelSeam) {
@@ -490,6 +493,45 @@ TEST_F(FieldClass, RecordTrailRollsAFullFileOverWithTheFieldDefinitions) {
         if (type == 0 || text.starts_with("Dumping")) seen.push_back(text);
     EXPECT_EQ(seen, (std::vector<std::string>{"Dumping current field information ...", "r1", "r2",
                                               "Dumping current field information ...", "r3"}));
+}
+
+TEST_F(FieldClass, RecordTrailThatCannotWriteSaysSoOnceCountsWhatItLostAndRunsOn) {
+    AddRows(101, 101);
+    std::vector<std::pair<int, std::string>> lines;
+    bool full = false;
+    auto c = std::make_unique<ZVFieldClass>(settings.get(), &messages);
+    c->SetRecordLogFactory([&] { return std::make_unique<FakeLog>(lines, &full); });
+    c->SetupRLogging("trail");
+    ASSERT_TRUE(PXOpenDatabase(database, fieldsPath));
+    c->SetupFDBase(&database);
+    ASSERT_TRUE(c->Connect("s01"));
+    RecordTrail trail(*c, 10000, "RecordLog");
+    std::vector<std::string> notices;
+    trail.onNotice = [&](const std::string& line) { notices.push_back(line); };
+    ASSERT_TRUE(trail.Start());
+    EXPECT_TRUE(trail.Store("r1"));
+    full = true;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(trail.Store("lost"));
+    EXPECT_EQ(notices,
+              (std::vector<std::string>{"Record log: cannot write in RecordLog - calls are not being "
+                                        "recorded (is the disk full?)"}))
+        << "said once, not once a record";
+    full = false;
+    EXPECT_TRUE(trail.Store("r2"));
+    EXPECT_TRUE(trail.Store("r3"));
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[1], "Record log: writing again in RecordLog - 3 calls were not recorded");
+    full = true;
+    trail.Store("lost");
+    full = false;
+    trail.Store("r4");
+    EXPECT_EQ(notices.back(), "Record log: writing again in RecordLog - 1 call was not recorded");
+    EXPECT_EQ(trail.Lost(), 4);
+    std::vector<std::string> stored;
+    for (const auto& [type, text] : lines)
+        if (type == 0) stored.push_back(text);
+    EXPECT_EQ(stored, (std::vector<std::string>{"r1", "r2", "r3", "r4"}));
 }
 
 TEST_F(FieldClass, SampleDatabaseFitsTheDefaultTestRecord) {

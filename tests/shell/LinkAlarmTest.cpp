@@ -9,36 +9,58 @@ constexpr double kT0 = 45000.5; // 12:00:00
 double At(int seconds) {
     return kT0 + seconds / 86400.0;
 }
+constexpr auto kUp = LinkAlarm::Link::Up;
+constexpr auto kDown = LinkAlarm::Link::Down;
+constexpr auto kNotAnswering = LinkAlarm::Link::NotAnswering;
+const std::string kHub = "10.0.0.5 port 5000";
 } // namespace
 
 TEST(LinkAlarm, DownAfterTheRetryWaitUntilBackThenRestoredForAMinute) {
     LinkAlarm a;
     const int wait = 10;
-    EXPECT_FALSE(a.Update(At(0), true, true, true, wait)) << "connected: nothing to say";
-    EXPECT_FALSE(a.Update(At(1), true, true, false, wait)) << "down, but a retry may bring it back";
-    EXPECT_FALSE(a.Update(At(11), true, true, false, wait));
-    EXPECT_TRUE(a.Update(At(12), true, true, false, wait));
+    EXPECT_FALSE(a.Update(At(0), true, true, kUp, wait, kHub)) << "connected: nothing to say";
+    EXPECT_FALSE(a.Update(At(1), true, true, kDown, wait, kHub)) << "down, but a retry may bring it back";
+    EXPECT_FALSE(a.Update(At(11), true, true, kDown, wait, kHub));
+    EXPECT_TRUE(a.Update(At(12), true, true, kDown, wait, kHub));
     EXPECT_EQ(a.GetState(), LinkAlarm::State::Down);
-    EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:00:01 - records are not arriving");
-    EXPECT_FALSE(a.Update(At(300), true, true, false, wait)) << "the line stays as it is while down";
-    EXPECT_TRUE(a.Update(At(301), true, true, true, wait));
+    EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:00:01 - records are not arriving - link to hub 10.0.0.5 port "
+                        "5000 is down");
+    EXPECT_FALSE(a.Update(At(300), true, true, kDown, wait, kHub)) << "the line stays as it is while down";
+    EXPECT_TRUE(a.Update(At(301), true, true, kUp, wait, kHub));
     EXPECT_EQ(a.Text(), "Hub link restored at 12:05:01");
-    EXPECT_FALSE(a.Update(At(360), true, true, true, wait));
-    EXPECT_TRUE(a.Update(At(361), true, true, true, wait));
+    EXPECT_FALSE(a.Update(At(360), true, true, kUp, wait, kHub));
+    EXPECT_TRUE(a.Update(At(361), true, true, kUp, wait, kHub));
     EXPECT_EQ(a.GetState(), LinkAlarm::State::Quiet);
     EXPECT_EQ(a.Text(), "");
+}
+
+TEST(LinkAlarm, AHubThatDoesNotAnswerIsNotRestoredByItsLogins) {
+    // A synchronous link given up for a stall logs in again and again; none of those logins is a
+    // link that brings records.
+    LinkAlarm a;
+    a.Update(At(0), true, true, kUp, 1, kHub);
+    for (int s = 1; s < 60; ++s)
+        a.Update(At(s), true, true, kNotAnswering, 1, kHub);
+    EXPECT_EQ(a.GetState(), LinkAlarm::State::Down);
+    EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:00:01 - records are not arriving - hub 10.0.0.5 port 5000 is "
+                        "not answering");
+    a.Update(At(60), true, true, kDown, 1, kHub); // the stalled link closed, now refused: says so
+    EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:00:01 - records are not arriving - link to hub 10.0.0.5 port "
+                        "5000 is down");
+    EXPECT_TRUE(a.Update(At(61), true, true, kUp, 1, kHub)) << "the first answer restores it";
+    EXPECT_EQ(a.GetState(), LinkAlarm::State::Restored);
 }
 
 TEST(LinkAlarm, NoAlarmWhenNobodyWantsTheLinkOrTheSiteSwitchedItOff) {
     LinkAlarm a;
     for (int s = 0; s < 100; ++s)
-        a.Update(At(s), true, false, false, 1); // the operator disconnected on purpose
+        a.Update(At(s), true, false, kDown, 1); // the operator disconnected on purpose
     EXPECT_EQ(a.GetState(), LinkAlarm::State::Quiet);
     for (int s = 100; s < 200; ++s)
-        a.Update(At(s), false, true, false, 1);
+        a.Update(At(s), false, true, kDown, 1);
     EXPECT_EQ(a.GetState(), LinkAlarm::State::Quiet);
     // Switched on again: the link has been wanted and down since 12:01:40 (the time the operator
     // did not want it does not count).
-    a.Update(At(200), true, true, false, 1);
-    EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:01:40 - records are not arriving");
+    a.Update(At(200), true, true, kDown, 1);
+    EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:01:40 - records are not arriving - link to the hub is down");
 }

@@ -192,3 +192,32 @@ TEST_F(RecordIntakeTest, AFloodWaitsBoundedAtTheHubAndLosesNothing) {
     intake.ServerTimerTick();
     EXPECT_EQ(hub.requests, asked + 1);
 }
+
+TEST_F(RecordIntakeTest, AfterTheLogOffEverythingUnderWayIsReadAndNothingMoreAsked) {
+    // Held back after the 1002, the records under way would stay in the socket when the hub closes
+    // the link, and be lost with it.
+    RecordIntake intake = Make();
+    intake.onRecordsWaiting = [] {};
+    intake.SetAsync(false);
+    intake.TakeEverythingArrived();
+    const int asked = hub.requests;
+    const std::size_t tail = RecordIntake::kMaxWaiting + 300;
+    for (std::size_t i = 0; i < tail; ++i) {
+        hub.Arrive("x01", "t" + std::to_string(i));
+        intake.ClientReceivedData();
+    }
+    EXPECT_EQ(hub.pauses, std::vector<bool>{false}) << "no pause at the bound";
+    intake.ServerTimerTick();
+    EXPECT_EQ(hub.requests, asked) << "no request after the 1002";
+    EXPECT_EQ(intake.Received(), std::int64_t(tail));
+    intake.ShowWaiting([&] { return shown.size() < 10; });
+    const auto rest = intake.TakeWaiting();
+    ASSERT_EQ(shown.size() + rest.size(), tail);
+    EXPECT_EQ(rest.front(), "t10");
+    EXPECT_EQ(intake.Waiting(), 0u);
+
+    // The next link is bounded and asks again.
+    intake.NewLink();
+    intake.ServerTimerTick();
+    EXPECT_EQ(hub.requests, asked + 1);
+}

@@ -1,6 +1,10 @@
 // zeva-settings as an administrator meets it: the refusals that keep a settings file readable by
 // the client, the listings of what the client will use, and a ready operator site.
+#include "common/Cp1252.h"
+#include "common/SqliteDatabase.h"
 #include "settings/SettingsCatalog.h"
+#include "settings/SettingsDatabase.h"
+#include "tests/support/JetWriter.h"
 #include "tests/support/SiteFolder.h"
 #include "tools/ToolExit.h"
 #include "tools/settings/SettingsCommands.h"
@@ -146,6 +150,69 @@ TEST_F(SettingsToolTest, ExitStatusSaysUsageErrorOrFailure) {
     ASSERT_EQ(Run({"create"}), tool::kDone);
     EXPECT_EQ(Run({"get", "Setup\\TCP\\Remote Port"}), tool::kFailed); // not in the file
     EXPECT_EQ(out_.str(), "");
+}
+
+// An old station's Access settings file comes over whole: every row in its order, duplicates and
+// keys of other modules included, Null kept, CP1252 texts (display formats with the euro sign and
+// typographic quotes) exactly as the client read them before. The fixture is read by mdb-export
+// first.
+TEST_F(SettingsToolTest, ImportBringsEveryRowOfAnAccessSettingsFileOver) {
+    JetTable startUp{
+        "StartUp",
+        {{"Key_Description", JetType::Text}, {"Key_Data", JetType::Text}, {"Description", JetType::Text}},
+        {{"Setup\\TCP\\Remote Port", "6100", "Automatic Insertion"},
+         {"Setup\\TCP\\Remote Address", std::nullopt, "Automatic Insertion"},
+         {"Setup\\TCP\\Remote Port", "6200", "a second row: the client reads the first"}}};
+    for (int i = 1; i <= 300; ++i) {
+        char key[40];
+        std::snprintf(key, sizeof key, "Setup\\OUTPUT\\Fields\\Field%03d", i);
+        startUp.Rows.push_back(
+            {std::string(key), "\x80 Betrag \x93" + std::to_string(i) + "\x94 \xE9\x9F", "Formats"});
+    }
+    startUp.Rows.push_back({"OtherModule\\Colour", "255", std::nullopt});
+    const std::string old = (dir_ / "old" / "ZEVARegistry.mdb").string();
+    std::filesystem::create_directories(dir_ / "old");
+    ASSERT_TRUE(WriteJet4File(old, {startUp}));
+    ASSERT_EQ(
+        CommandOutput("mdb-export '" + old + "' StartUp").value_or("mdb-export (package mdbtools) failed"),
+        MdbExportCsv(startUp));
+
+    ASSERT_EQ(Run({"import", old}), tool::kDone) << err_.str();
+    EXPECT_EQ(out_.str(),
+              "read 304 rows of table StartUp from " + old + " (Jet 4 (Access 2000-2003))\nwrote " +
+                  options_.file +
+                  ": 103 keys the client reads, 201 rows it does not read (zeva-settings list --all "
+                  "shows them)\n");
+    SqliteDatabase db;
+    ASSERT_TRUE(db.Open(options_.file, SqliteDatabase::Mode::ReadOnly));
+    std::vector<SqliteDatabase::Row> rows;
+    ASSERT_TRUE(
+        db.Exec("SELECT Key_Description, Key_Data, Description FROM StartUp ORDER BY rowid", {}, &rows));
+    db.Close();
+    ASSERT_EQ(rows.size(), startUp.Rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t c = 0; c < 3; ++c) {
+            const auto& want = startUp.Rows[i][c];
+            EXPECT_EQ(rows[i][c], want ? std::optional(Cp1252ToUtf8(*want)) : std::nullopt) << i << "," << c;
+        }
+    const Session session{"s01", false}; // held by reference
+    SettingsDatabase settings(options_.file, session);
+    ASSERT_TRUE(settings.OpenSettingsDb());
+    EXPECT_EQ(settings.ReadKeyData("Setup\\OUTPUT\\Fields\\Field007"), "\x80 Betrag \x93"
+                                                                       "7\x94 \xE9\x9F");
+    EXPECT_EQ(settings.ReadKeyData("Setup\\TCP\\Remote Port"), "6100");
+
+    // Never over an existing file unless told, never over the file it reads, only from Access files.
+    EXPECT_EQ(Run({"import", old}), tool::kFailed);
+    EXPECT_EQ(err_.str(), "zeva-settings: " + options_.file + ": exists; use --force to replace it\n");
+    options_.force = true;
+    EXPECT_EQ(Run({"import", old}), tool::kDone) << err_.str();
+    const std::string sqlite = options_.file;
+    options_.file = (dir_ / "other.mdb").string();
+    EXPECT_EQ(Run({"import", sqlite}), tool::kFailed);
+    EXPECT_EQ(err_.str(), "zeva-settings: " + sqlite + ": not an Access (Jet) database\n");
+    options_.file = old;
+    EXPECT_EQ(Run({"import", old}), tool::kUsage);
 }
 
 } // namespace

@@ -1,12 +1,16 @@
 // zeva-fielddb: creates the sample field database (fields 101 to 153, shaped after the default test
-// record) and lists the definitions of a field database the way the screen client loads them.
+// record), lists the definitions of a field database the way the screen client loads them, and
+// copies the table ZVFields of an Access (Jet) field database into SQLite: "export" for the client,
+// which runs it in a child process, and "import" for an administrator moving a site over.
 // Texts are printed as UTF-8.
 #include "common/Convert.h"
 #include "common/Cp1252.h"
+#include "common/JetHeader.h"
 #include "common/SqliteDatabase.h"
 #include "model/FieldDatabase.h"
 #include "model/FieldValue.h"
 #include "tools/ToolExit.h"
+#include "tools/jet/JetTable.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -14,6 +18,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <unistd.h>
 
 extern const char* const kSampleFieldsSql;
@@ -47,9 +52,45 @@ bool CreateFromScript(const std::string& path, const std::string& script, std::s
     return ok;
 }
 
+// Reads ZVFields from the Jet file and writes it into the SQLite file target, which must be
+// missing or empty.
+bool CopyJetFields(const std::string& jetPath, const std::string& target, bool scratch, std::size_t* rows,
+                   std::string& error) {
+    if (zeva::JetVersionOfFile(jetPath) == zeva::JetVersion::None) {
+        error = jetPath + ": not an Access (Jet) database";
+        return false;
+    }
+    zeva::jet::Table table;
+    if (!zeva::jet::ReadTable(jetPath, zeva::FieldDatabase::kTable, table, error)) return false;
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec) && std::filesystem::file_size(target, ec) != 0) {
+        error = target + ": exists and is not empty";
+        return false;
+    }
+    zeva::SqliteDatabase db;
+    if (!db.Open(target, zeva::SqliteDatabase::Mode::Create) ||
+        (scratch && !db.ExecScript("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"))) {
+        error = target + ": " + db.LastError();
+        return false;
+    }
+    if (!zeva::jet::WriteTable(db, zeva::FieldDatabase::kTable, table, error)) {
+        error = target + ": " + error;
+        return false;
+    }
+    if (rows) *rows = table.Rows.size();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The client runs export on files it cannot trust, in a child process: it starts no Qt and
+    // touches nothing but the two files.
+    if (argc == 4 && std::string_view(argv[1]) == "export") {
+        std::string error;
+        if (!CopyJetFields(argv[2], argv[3], true, nullptr, error)) return Fail(zeva::tool::kFailed, error);
+        return 0;
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zeva-fielddb"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZEVA_PROJECT_VERSION));
@@ -57,10 +98,14 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(
         QStringLiteral("Creates and lists ZEVA field databases (table ZVFields).\n\n"
                        "Commands:\n"
-                       "  create   write the sample field database (fields 101 to 153)\n"
-                       "  list     print the definitions as the client loads them\n\n"
-                       "create writes the file only when the whole script ran; it replaces an existing\n"
-                       "file only with --force.\n\n") +
+                       "  create              write the sample field database (fields 101 to 153)\n"
+                       "  list                print the definitions as the client loads them\n"
+                       "  import OLD.mdb      write the field database (--file) from table ZVFields of\n"
+                       "                      an Access (Jet) database, then list it\n"
+                       "  export OLD.mdb OUT  copy table ZVFields of an Access database into the new\n"
+                       "                      or empty SQLite file OUT (the client runs this itself)\n\n"
+                       "create and import write the file only when all of it was written; they replace an\n"
+                       "existing file only with --force, and import never replaces the file it reads.\n\n") +
         QString::fromUtf8(zeva::tool::kExitStatusHelp));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -73,15 +118,52 @@ int main(int argc, char* argv[]) {
         QStringLiteral("script"));
     QCommandLineOption forceOption(QStringLiteral("force"), QStringLiteral("Replace an existing file."));
     parser.addOptions({fileOption, sqlOption, forceOption});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("create or list"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("create, list, import or export"));
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
-    if (args.size() != 1) return Fail(zeva::tool::kUsage, "give one command (create or list); see --help");
     const std::string path = parser.value(fileOption).toStdString();
     const QString qpath = parser.value(fileOption);
+    const bool jetCommand =
+        !args.isEmpty() && (args[0] == QLatin1String("import") || args[0] == QLatin1String("export"));
+    const qsizetype expected = !jetCommand ? 1 : args[0] == QLatin1String("import") ? 2 : 3;
+    if (args.size() != expected)
+        return Fail(zeva::tool::kUsage,
+                    "give one command (create, list, import OLD.mdb or export OLD.mdb OUT); "
+                    "see --help");
 
-    if (args[0] == QLatin1String("create")) {
+    if (args[0] == QLatin1String("export")) { // export with options in front of its arguments
+        std::string error;
+        if (!CopyJetFields(args[1].toStdString(), args[2].toStdString(), true, nullptr, error))
+            return Fail(zeva::tool::kFailed, error);
+        return 0;
+    }
+    if (args[0] == QLatin1String("import")) {
+        namespace fs = std::filesystem;
+        const std::string old = args[1].toStdString();
+        std::error_code ec;
+        if (fs::equivalent(old, path, ec))
+            return Fail(zeva::tool::kUsage,
+                        path + ": is the Access file being read; name the new file with --file");
+        if (QFileInfo::exists(qpath) && !parser.isSet(forceOption))
+            return Fail(zeva::tool::kFailed, path + ": exists; use --force to replace it");
+        const std::string temp = path + ".part" + std::to_string(::getpid());
+        fs::remove(temp, ec);
+        std::size_t rows = 0;
+        std::string error;
+        if (!CopyJetFields(old, temp, false, &rows, error)) {
+            fs::remove(temp, ec);
+            return Fail(zeva::tool::kFailed, error + "; no file written");
+        }
+        fs::rename(temp, path, ec);
+        if (ec) {
+            fs::remove(temp, ec);
+            return Fail(zeva::tool::kFailed,
+                        "cannot rename " + temp + ": " + ec.message() + "; no file written");
+        }
+        std::printf("read %zu rows of table %s from %s (%s)\n", rows, zeva::FieldDatabase::kTable,
+                    old.c_str(), zeva::JetVersionName(zeva::JetVersionOfFile(old)));
+    } else if (args[0] == QLatin1String("create")) {
         std::string script = kSampleFieldsSql;
         if (parser.isSet(sqlOption)) {
             QFile file(parser.value(sqlOption));

@@ -145,11 +145,21 @@ void HubServer::Drop(Session& s, const std::string& why) {
     Retire(s);
 }
 
-void HubServer::Retire(Session& s) {
+void HubServer::Retire(Session& s, bool writeFirst) {
     // Callers up the stack may still hold the session: it is marked now and removed later.
     s.dead = true;
     QTcpSocket* socket = s.socket;
     socket->disconnect(this);
+    if (writeFirst && socket->state() == QAbstractSocket::ConnectedState) {
+        // Records counted as sent reach the client before the close; one that stopped reading is
+        // cut off after a while.
+        // The session stays (marked) until its socket is gone, so nothing is left pointing at it.
+        connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QObject::destroyed, this, [this, socket] { sessions_.erase(socket); });
+        QTimer::singleShot(10000, socket, [socket] { socket->abort(); });
+        socket->disconnectFromHost();
+        return;
+    }
     socket->abort();
     QTimer::singleShot(0, this, [this, socket] {
         if (sessions_.erase(socket)) socket->deleteLater();
@@ -192,8 +202,7 @@ void HubServer::Handle(Session& s, const std::string& text) {
         break;
     case kPktClientDisconnect:
         Log(s.Name() + " asks to disconnect (1002): closing, " + std::to_string(s.next) + " records sent");
-        s.socket->flush();
-        Retire(s);
+        Retire(s, true);
         break;
     case kPktRequestNext:
         if (!s.loggedIn) break;

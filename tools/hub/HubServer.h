@@ -74,7 +74,8 @@ class HubServer : public QObject {
     void SendControl(Session& s, std::int16_t code, const std::string& data = {});
     bool WriteRaw(Session& s, const std::string& text);
     void Drop(Session& s, const std::string& why);
-    void Retire(Session& s);
+    // Ends a session; with writeFirst, what was already written to it goes out before the close.
+    void Retire(Session& s, bool writeFirst = false);
     int LiveCount() const;
     void Log(const std::string& line) const;
     void Event(const std::string& line) const; // suppressed by quiet

@@ -1,15 +1,20 @@
 #include "tools/settings/SettingsCommands.h"
 
+#include "common/Cp1252.h"
+#include "common/JetHeader.h"
 #include "common/SqliteDatabase.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsCatalog.h"
 #include "settings/SettingsDatabase.h"
 #include "settings/SettingsSchema.h"
 #include "tools/ToolExit.h"
+#include "tools/jet/JetTable.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
+#include <unistd.h>
 
 namespace zeva::settingstool {
 
@@ -28,7 +33,10 @@ const char* const kCommandHelp =
     "  site                 make the file ready for an operator's station (created when missing):\n"
     "                       Hub Connection Retries 0 (the link always comes back after a hub\n"
     "                       outage), the Output display at start-up, no first-load setup dialog;\n"
-    "                       --hub-address, --hub-port and --field-db set those keys too\n\n"
+    "                       --hub-address, --hub-port and --field-db set those keys too\n"
+    "  import OLD.mdb       write the settings database from table StartUp of an old station's\n"
+    "                       Access (Jet) settings file: every row, its texts as stored; replaces an\n"
+    "                       existing file only with --force, never the file it reads\n\n"
     "KEY is section and key name joined by a backslash, e.g. \"Setup\\TCP\\Remote Port\".";
 
 namespace {
@@ -180,6 +188,75 @@ int Site(const std::string& path, const Options& o, std::ostream& out, std::ostr
     return kDone;
 }
 
+// The column of the Jet table with this name (Access names are case-blind); -1 when missing.
+int ColumnOf(const jet::Table& table, const std::string& name) {
+    for (std::size_t i = 0; i < table.Columns.size(); ++i) {
+        const std::string& c = table.Columns[i].Name;
+        if (c.size() == name.size() && std::equal(c.begin(), c.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int Import(const std::string& old, const std::string& path, const Options& o, std::ostream& out,
+           std::ostream& err) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::equivalent(old, path, ec))
+        return Fail(err, kUsage, path + ": is the Access file being read; name the new file with --file");
+    if (Exists(path) && !o.force) return Fail(err, kFailed, path + ": exists; use --force to replace it");
+    const JetVersion version = JetVersionOfFile(old);
+    if (version == JetVersion::None) return Fail(err, kFailed, old + ": not an Access (Jet) database");
+    jet::Table table;
+    std::string error;
+    if (!jet::ReadTable(old, "StartUp", table, error)) return Fail(err, kFailed, error + "; no file written");
+    const int key = ColumnOf(table, "Key_Description"), data = ColumnOf(table, "Key_Data"),
+              desc = ColumnOf(table, "Description");
+    if (key < 0)
+        return Fail(err, kFailed, old + ": table StartUp has no column Key_Description; no file written");
+
+    // Written under a temporary name and renamed into place, so a failure leaves no half file.
+    const std::string temp = path + ".part" + std::to_string(::getpid());
+    fs::remove(temp, ec);
+    SqliteDatabase db;
+    bool ok = Create(db, temp) && db.Exec("BEGIN");
+    std::size_t read = 0, known = 0;
+    for (const auto& row : table.Rows) {
+        if (!ok) break;
+        auto cell = [&](int i) {
+            return i < 0 ? std::optional<std::string>() : row[static_cast<std::size_t>(i)];
+        };
+        ok = db.Exec("INSERT INTO StartUp (Key_Description, Key_Data, Description) VALUES (?1, ?2, ?3)",
+                     {cell(key), cell(data), cell(desc)});
+        ++read;
+        if (row[static_cast<std::size_t>(key)] &&
+            FindSettingKey(Utf8ToCp1252(*row[static_cast<std::size_t>(key)])))
+            ++known;
+    }
+    ok = ok && db.Exec("COMMIT");
+    if (!ok) error = db.LastError();
+    db.Close();
+    if (ok) {
+        fs::rename(temp, path, ec);
+        if (ec) {
+            ok = false;
+            error = "cannot rename " + temp + ": " + ec.message();
+        }
+    }
+    if (!ok) {
+        fs::remove(temp, ec);
+        return Fail(err, kFailed, path + ": " + error + "; no file written");
+    }
+    out << "read " << read << " rows of table StartUp from " << old << " (" << JetVersionName(version)
+        << ")\n"
+        << "wrote " << path << ": " << known << " keys the client reads, " << read - known
+        << " rows it does not read (zeva-settings list --all shows them)\n";
+    return kDone;
+}
+
 } // namespace
 
 int Run(const std::vector<std::string>& args, const Options& o, std::ostream& out, std::ostream& err) {
@@ -196,12 +273,14 @@ int Run(const std::vector<std::string>& args, const Options& o, std::ostream& ou
         return kDone;
     }
     if (command == "site" && n == 1) return Site(path, o, out, err);
+    if (command == "import" && n == 2) return Import(args[1], path, o, out, err);
 
     const bool known = (command == "list" && n == 1) || (command == "get" && n == 2) ||
                        (command == "set" && (n == 3 || n == 4)) || (command == "delete" && n == 2);
     if (!known) {
         const bool named = command == "list" || command == "get" || command == "set" || command == "delete" ||
-                           command == "defaults" || command == "create" || command == "site";
+                           command == "defaults" || command == "create" || command == "site" ||
+                           command == "import";
         return Fail(err, kUsage,
                     (named ? "wrong arguments for " : "unknown command ") + ("\"" + command + "\"") +
                         "; see --help");

@@ -11,11 +11,12 @@ namespace zeva::settingstool {
 struct Options {
     std::string file = "ZEVARegistry.mdb";
     bool all = false;   // list: every key the client reads, with the value it will use
-    bool force = false; // set: a key the client does not read, or a value not of the key's kind
+    bool force = false; // set: a key the client does not read, or a value not of the key's kind;
+                        // import: replace an existing file
     std::optional<std::string> hubAddress, hubPort, fieldDb; // site
 };
 
-// args[0] is the command: create, list, defaults, get, set, delete or site.
+// args[0] is the command: create, list, defaults, get, set, delete, site or import.
 int Run(const std::vector<std::string>& args, const Options& options, std::ostream& out, std::ostream& err);
 
 // The commands as --help lists them.

@@ -25,7 +25,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption allOption(QStringLiteral("all"),
                                        QStringLiteral("list: every key the client reads."));
     const QCommandLineOption forceOption(
-        QStringLiteral("force"), QStringLiteral("set: write a key the client does not read, or any value."));
+        QStringLiteral("force"),
+        QStringLiteral("set: write a key the client does not read, or any value; import: replace the file."));
     const QCommandLineOption addressOption(
         QStringLiteral("hub-address"), QStringLiteral("site: the hub's address."), QStringLiteral("address"));
     const QCommandLineOption portOption(QStringLiteral("hub-port"),
@@ -35,7 +36,7 @@ int main(int argc, char* argv[]) {
                                          QStringLiteral("file"));
     parser.addOptions({fileOption, allOption, forceOption, addressOption, portOption, fieldOption});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("create, list, defaults, get, set, delete or site"));
+                                 QStringLiteral("create, list, defaults, get, set, delete, site or import"));
     parser.process(app);
 
     zeva::settingstool::Options options;

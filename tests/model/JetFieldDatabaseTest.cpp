@@ -1,0 +1,289 @@
+// The field database kept by a site's other modules as an Access (Jet) file: the fixtures are
+// first read by mdbtools' own programs, then by the client through zeva-fielddb in a child
+// process, whole and damaged.
+#include "model/FieldDatabase.h"
+
+#include "tests/support/JetWriter.h"
+#include "tests/support/SiteFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace zeva {
+namespace {
+
+namespace fs = std::filesystem;
+using test::JetColumn;
+using test::JetTable;
+using test::JetType;
+using Value = std::optional<std::string>;
+
+// ZVFields as the other modules keep it, with two columns the client does not read (a long and a
+// byte). Rows out of order; every 50th has a Null VType and the last a Null Identifier: both are
+// skipped at load. Texts in CP1252: the euro sign, accents, typographic quotes, a dash.
+JetTable Fields(int rows) {
+    JetTable t{"ZVFields",
+               {{"Identifier", JetType::Integer},
+                {"Title", JetType::Text},
+                {"VType", JetType::Integer},
+                {"Description", JetType::Memo},
+                {"Default", JetType::Text},
+                {"Format", JetType::Text},
+                {"Minsize", JetType::Text},
+                {"Maxsize", JetType::Text},
+                {"DBase", JetType::Boolean},
+                {"Changed", JetType::Long},
+                {"Width", JetType::Byte}},
+               {}};
+    for (int i = 0; i < rows; ++i) {
+        const int id = i % 2 ? 1000 + i : 1000 + rows - i; // both halves, interleaved
+        const std::string n = std::to_string(i);
+        t.Rows.push_back({std::to_string(id), "Caf\xE9 \x80" + n,
+                          i % 50 == 7 ? Value() : std::to_string(i % 9),
+                          "Beschreibung \x93" + n +
+                              "\x94 \x96 Stra\xDF"
+                              "e " +
+                              std::string(i % 40, 'x'),
+                          i % 3 ? Value() : Value("0"), i % 4 ? Value("0.00") : Value(),
+                          i % 5 ? Value() : Value("1"), i % 5 ? Value() : Value("99"), i % 7 ? "1" : "0",
+                          std::to_string(-70000 * i), std::to_string(i % 256)});
+    }
+    t.Rows.push_back(
+        {Value(), "no number", "8", "skipped", Value(), Value(), Value(), Value(), "1", "0", "0"});
+    return t;
+}
+
+// The definitions the client must load from Fields(rows), in Identifier order.
+std::vector<ZVFieldType> Expected(const JetTable& t) {
+    std::vector<ZVFieldType> out;
+    for (const auto& r : t.Rows) {
+        if (!r[0] || !r[2]) continue;
+        ZVFieldType f;
+        f.Identifier = static_cast<std::int16_t>(std::stoi(*r[0]));
+        f.Title = *r[1];
+        f.VType = static_cast<std::int16_t>(std::stoi(*r[2]));
+        f.Description = r[3].value_or("");
+        f.Default = r[4].value_or("");
+        f.DFormat = r[5].value_or("");
+        f.Minsize = r[6].value_or("");
+        f.Maxsize = r[7].value_or("");
+        f.DBase = *r[8] == "1";
+        out.push_back(f);
+    }
+    std::sort(out.begin(), out.end(),
+              [](const auto& a, const auto& b) { return a.Identifier < b.Identifier; });
+    return out;
+}
+
+void ExpectSame(const std::vector<ZVFieldType>& got, const std::vector<ZVFieldType>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        const auto &g = got[i], &w = want[i];
+        EXPECT_EQ(g.Identifier, w.Identifier) << i;
+        EXPECT_EQ(g.Title, w.Title) << w.Identifier;
+        EXPECT_EQ(g.VType, w.VType) << w.Identifier;
+        EXPECT_EQ(g.Description, w.Description) << w.Identifier;
+        EXPECT_EQ(g.Default, w.Default) << w.Identifier;
+        EXPECT_EQ(g.DFormat, w.DFormat) << w.Identifier;
+        EXPECT_EQ(g.Minsize, w.Minsize) << w.Identifier;
+        EXPECT_EQ(g.Maxsize, w.Maxsize) << w.Identifier;
+        EXPECT_EQ(g.DBase, w.DBase) << w.Identifier;
+    }
+}
+
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+class JetFieldDatabase : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // The reader's temporary copies go to the site folder, so a leftover shows.
+        const char* old = std::getenv("TMPDIR");
+        oldTmp_ = old ? Value(old) : Value();
+        ::setenv("TMPDIR", site_.Path().c_str(), 1);
+        database_.SetJetReader(ZEVA_FIELDDB_PATH, limits_);
+    }
+    void TearDown() override {
+        if (oldTmp_)
+            ::setenv("TMPDIR", oldTmp_->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+    // Writes the fixture and has mdbtools read it before the client does.
+    void WriteProven(const std::vector<JetTable>& tables) {
+        ASSERT_TRUE(test::WriteJet4File(path_, tables));
+        const auto names = test::CommandOutput("mdb-tables -1 " + Quoted(path_));
+        ASSERT_TRUE(names) << "mdb-tables (package mdbtools, scripts/setup installs it) could not read "
+                           << path_;
+        for (const auto& t : tables) {
+            EXPECT_NE(names->find(t.Name + "\n"), std::string::npos) << *names;
+            EXPECT_EQ(test::CommandOutput("mdb-export " + Quoted(path_) + " " + t.Name).value_or("<failed>"),
+                      test::MdbExportCsv(t));
+        }
+    }
+    std::size_t Leftovers() const {
+        std::size_t n = 0;
+        for (const auto& e : fs::directory_iterator(site_.Path()))
+            n += e.path().filename().string().starts_with("zeva-fielddb-");
+        return n;
+    }
+
+    test::SiteFolder site_{"zeva_jetfields"};
+    const std::string path_ = site_.File("ZEVAField.mdb");
+    Value oldTmp_;
+    ChildLimits limits_;
+    FieldDatabase database_;
+};
+
+// The whole path of a site's Access field database: read like the SQLite one, read-only, the
+// temporary copy gone at Close; and zeva-fielddb import makes the SQLite file that loads the same.
+TEST_F(JetFieldDatabase, LoadsLikeTheSqliteFileAndImportsToOne) {
+    const JetTable fields = Fields(300);
+    WriteProven({fields, JetTable{"Other", {{"Name", JetType::Text}}, {{"x"}}}});
+    if (HasFatalFailure()) return;
+
+    ASSERT_TRUE(PXOpenDatabase(database_, path_)) << database_.LastError();
+    EXPECT_EQ(database_.Path(), path_);
+    std::vector<ZVFieldType> got;
+    ASSERT_TRUE(database_.ReadFields(got)) << database_.LastError();
+    ExpectSame(got, Expected(fields));
+    EXPECT_FALSE(database_.UpdateColumn(1001, "Title", "changed")); // read-only, as the SQLite file
+    EXPECT_EQ(database_.WritesRefused(), 1);
+    EXPECT_EQ(Leftovers(), 1u);
+    PXCloseDatabase(database_);
+    EXPECT_EQ(Leftovers(), 0u);
+    EXPECT_FALSE(database_.Open(path_, true)); // nothing here writes an Access file
+
+    const std::string sqlite = site_.File("new.sqlite");
+    const auto said = test::CommandOutput(std::string(ZEVA_FIELDDB_PATH) + " import " + Quoted(path_) +
+                                          " --file " + Quoted(sqlite) + " 2>&1");
+    ASSERT_TRUE(said);
+    EXPECT_EQ(said->substr(0, said->find('\n')),
+              "read 301 rows of table ZVFields from " + path_ + " (Jet 4 (Access 2000-2003))");
+    FieldDatabase imported;
+    ASSERT_TRUE(imported.Open(sqlite));
+    ASSERT_TRUE(imported.ReadFields(got));
+    ExpectSame(got, Expected(fields));
+    EXPECT_FALSE(test::CommandOutput(std::string(ZEVA_FIELDDB_PATH) + " import " + Quoted(path_) +
+                                     " --file " + Quoted(sqlite) + " 2>/dev/null"))
+        << "replaced an existing file without --force";
+    EXPECT_FALSE(test::CommandOutput(std::string(ZEVA_FIELDDB_PATH) + " import " + Quoted(path_) +
+                                     " --force --file " + Quoted(path_) + " 2>/dev/null"))
+        << "replaced the Access file it reads";
+}
+
+// Each way the reader fails gives a failed open with the reason, and no file left behind.
+TEST_F(JetFieldDatabase, FailedReadsSayWhy) {
+    WriteProven({JetTable{"StartUp", {{"Key_Description", JetType::Text}}, {{"a"}}}});
+    if (HasFatalFailure()) return;
+    const std::string slow = site_.File("slow"), crash = site_.File("crash");
+    std::ofstream(slow) << "#!/bin/sh\nexec sleep 30\n";
+    std::ofstream(crash) << "#!/bin/sh\necho reading >&2\nkill -SEGV $$\n";
+    fs::permissions(slow, fs::perms::owner_all);
+    fs::permissions(crash, fs::perms::owner_all);
+    limits_.TimeoutMs = 500;
+    const struct {
+        std::string tool, reason;
+    } rows[] = {
+        {ZEVA_FIELDDB_PATH, "zeva-fielddb: " + path_ + ": no table ZVFields"},
+        {site_.File("absent"),
+         "cannot start zeva-fielddb: " + site_.File("absent") + ": No such file or directory"},
+        {slow, "zeva-fielddb did not finish in time and was stopped"},
+        {crash, "zeva-fielddb ended abnormally (signal 11): reading"},
+    };
+    for (const auto& row : rows) {
+        database_.SetJetReader(row.tool, limits_);
+        EXPECT_FALSE(PXOpenDatabase(database_, path_)) << row.tool;
+        EXPECT_EQ(database_.LastError(), row.reason);
+        EXPECT_FALSE(database_.IsOpen());
+        EXPECT_EQ(Leftovers(), 0u) << row.tool;
+    }
+}
+
+// A few hundred damaged copies of a fixture (bytes flipped, the file cut, page numbers and row
+// offsets wrong): each read ends within its bounds with an open database or a reason, and whatever
+// libmdb does with them stays in the child.
+TEST_F(JetFieldDatabase, DamagedFilesEndWithinBoundsAndNeverReachTheStation) {
+    WriteProven({Fields(40)});
+    if (HasFatalFailure()) return;
+    std::string good;
+    {
+        std::ifstream in(path_, std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    constexpr std::size_t page = test::kJet4PageSize;
+    const std::size_t pages = good.size() / page;
+    limits_.TimeoutMs = 3000;
+    limits_.MemoryBytes = std::size_t(256) << 20;
+    database_.SetJetReader(ZEVA_FIELDDB_PATH, limits_);
+    // The reader's leak check on exit is the first test's business; here it would only cost time.
+    const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    ::setenv("ASAN_OPTIONS", (asan + ":detect_leaks=0").c_str(), 1);
+    constexpr int kMutations = 200;
+
+    std::mt19937 random(24);
+    auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    auto put32 = [](std::string& b, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    int opened = 0, refused = 0;
+    for (int k = 0; k < kMutations; ++k) {
+        std::string bad = good;
+        switch (k % 4) {
+        case 0: // flipped bytes anywhere after the version
+            for (std::size_t n = 1 + pick(4); n > 0; --n)
+                bad[0x18 + pick(bad.size() - 0x18)] ^= static_cast<char>(1 + pick(255));
+            break;
+        case 1: // cut
+            bad.resize(0x18 + pick(bad.size() - 0x18));
+            break;
+        case 2: { // a wrong page number: a table's page of a data page, a usage map, a catalogue Id
+            const std::size_t p = 1 + pick(pages - 1);
+            const std::size_t at = bad[p * page] == 0x02 ? p * page + (pick(2) ? 55 : 59) : p * page + 4;
+            put32(bad, at,
+                  pick(2) ? static_cast<std::uint32_t>(random())
+                          : static_cast<std::uint32_t>(pages + pick(9)) << 8);
+            break;
+        }
+        default: { // a wrong row count or row offset on a data page
+            const std::size_t p = 1 + pick(pages - 1);
+            const std::size_t at = p * page + (pick(2) ? 12 : 14 + 2 * pick(8));
+            bad[at] = static_cast<char>(random());
+            bad[at + 1] = static_cast<char>(random());
+        }
+        }
+        {
+            std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+            out.write(bad.data(), static_cast<std::streamsize>(bad.size()));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = database_.Open(path_);
+        EXPECT_LT(std::chrono::steady_clock::now() - start,
+                  std::chrono::milliseconds(limits_.TimeoutMs + 2000))
+            << "mutation " << k;
+        if (ok) {
+            std::vector<ZVFieldType> fields;
+            (void)database_.ReadFields(fields); // any rows, or a reason: both are answers
+            ++opened;
+        } else {
+            EXPECT_FALSE(database_.LastError().empty()) << "mutation " << k;
+            ++refused;
+        }
+        database_.Close();
+        EXPECT_EQ(Leftovers(), 0u) << "mutation " << k;
+    }
+    EXPECT_EQ(opened + refused, kMutations);
+    RecordProperty("opened", opened);
+    RecordProperty("refused", refused);
+    ::setenv("ASAN_OPTIONS", asan.c_str(), 1);
+}
+
+} // namespace
+} // namespace zeva

@@ -1,0 +1,377 @@
+#include "tests/support/JetWriter.h"
+
+#include "common/Cp1252.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace zeva::test {
+
+namespace {
+
+constexpr std::size_t kPage = kJet4PageSize;
+constexpr std::size_t kDataHeader = 14; // type, 1, free space, table page, 4 unknown, row count
+constexpr std::size_t kMapBytes = 64;   // page usage bitmap: pages 0 to 511
+
+void Put16(std::string& b, std::size_t at, unsigned v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void Append16(std::string& b, unsigned v) {
+    b.append(2, '\0');
+    Put16(b, b.size() - 2, v);
+}
+void Append32(std::string& b, std::uint32_t v) {
+    b.append(4, '\0');
+    Put32(b, b.size() - 4, v);
+}
+
+// CP1252 bytes to UTF-16 code units (every CP1252 character lies in the basic plane).
+std::u16string Units(const std::string& cp1252) {
+    const std::string utf8 = Cp1252ToUtf8(cp1252);
+    std::u16string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
+        unsigned cp = n == 1 ? c : n == 2 ? (c & 0x1F) : (c & 0x0F);
+        for (int k = 1; k < n; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out.push_back(static_cast<char16_t>(cp));
+        i += n;
+    }
+    return out;
+}
+
+std::string Ucs2(const std::u16string& units) {
+    std::string out;
+    for (char16_t u : units)
+        Append16(out, u);
+    return out;
+}
+
+// Jet 4 text: FF FE and one byte per character when every character fits a byte and that is
+// shorter, else plain UCS-2.
+std::string JetText(const std::string& cp1252) {
+    const std::u16string units = Units(cp1252);
+    bool narrow = units.size() > 2;
+    for (char16_t u : units)
+        narrow = narrow && u != 0 && u < 0x100;
+    if (!narrow) return Ucs2(units);
+    std::string out = "\xFF\xFE";
+    for (char16_t u : units)
+        out.push_back(static_cast<char>(u));
+    return out;
+}
+
+int FixedSize(JetType t) {
+    switch (t) {
+    case JetType::Byte:
+        return 1;
+    case JetType::Integer:
+        return 2;
+    case JetType::Long:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+bool IsFixed(JetType t) {
+    return t != JetType::Text && t != JetType::Memo && t != JetType::Ole;
+}
+
+struct Layout {
+    std::vector<int> fixedOffset, varIndex;
+    int fixedBytes = 0, varCount = 0;
+};
+
+Layout LayoutOf(const std::vector<JetColumn>& columns) {
+    Layout l;
+    for (const auto& c : columns) {
+        l.fixedOffset.push_back(IsFixed(c.Type) ? l.fixedBytes : 0);
+        l.varIndex.push_back(IsFixed(c.Type) ? 0 : l.varCount);
+        if (IsFixed(c.Type))
+            l.fixedBytes += FixedSize(c.Type);
+        else
+            ++l.varCount;
+    }
+    return l;
+}
+
+std::optional<long long> Number(const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const long long v = std::stoll(text, &used);
+        if (used == text.size()) return v;
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+// One row: column count, fixed area, variable data, end offset, the variable offsets last first,
+// their count, the null mask (a set bit is a value; a Boolean's bit is its value).
+std::optional<std::string> Row(const std::vector<JetColumn>& columns,
+                               const std::vector<std::optional<std::string>>& values) {
+    if (values.size() != columns.size()) return std::nullopt;
+    const Layout l = LayoutOf(columns);
+    std::string row;
+    Append16(row, static_cast<unsigned>(columns.size()));
+    row.append(l.fixedBytes, '\0');
+    std::string mask((columns.size() + 7) / 8, '\0');
+    std::vector<unsigned> varStart(l.varCount, 0);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const auto& v = values[i];
+        const JetType t = columns[i].Type;
+        if (!IsFixed(t)) varStart[l.varIndex[i]] = static_cast<unsigned>(row.size());
+        if (!v) continue;
+        bool bit = true;
+        if (t == JetType::Boolean) {
+            bit = *v == "1";
+        } else if (IsFixed(t)) {
+            const auto n = Number(*v);
+            const int size = FixedSize(t);
+            const long long lo = t == JetType::Byte ? 0 : size == 2 ? -32768 : INT32_MIN;
+            const long long hi = t == JetType::Byte ? 255 : size == 2 ? 32767 : INT32_MAX;
+            if (!n || *n < lo || *n > hi) return std::nullopt;
+            for (int k = 0; k < size; ++k)
+                row[2 + l.fixedOffset[i] + k] =
+                    static_cast<char>((static_cast<unsigned long long>(*n) >> (8 * k)) & 0xFF);
+        } else {
+            const std::string data = JetText(*v);
+            if (t == JetType::Ole) return std::nullopt;
+            if (t == JetType::Text) {
+                if (data.size() > 510) return std::nullopt;
+                row += data;
+            } else {
+                Append32(row, static_cast<std::uint32_t>(data.size()) | 0x80000000u); // held in the row
+                Append32(row, 0);
+                Append32(row, 0);
+                row += data;
+            }
+        }
+        if (bit) mask[i / 8] = static_cast<char>(mask[i / 8] | (1 << (i % 8)));
+    }
+    const unsigned eod = static_cast<unsigned>(row.size());
+    Append16(row, eod);
+    for (int k = l.varCount - 1; k >= 0; --k)
+        Append16(row, varStart[k]);
+    Append16(row, static_cast<unsigned>(l.varCount));
+    return row + mask;
+}
+
+struct Built {
+    std::vector<std::vector<std::string>> pages; // rows of each data page
+};
+
+std::optional<Built> Pack(const JetTable& table) {
+    Built b;
+    std::size_t used = kDataHeader;
+    b.pages.emplace_back();
+    for (const auto& values : table.Rows) {
+        auto row = Row(table.Columns, values);
+        if (!row || row->size() + 2 + kDataHeader > kPage) return std::nullopt;
+        if (used + row->size() + 2 > kPage) {
+            b.pages.emplace_back();
+            used = kDataHeader;
+        }
+        used += row->size() + 2;
+        b.pages.back().push_back(std::move(*row));
+    }
+    return b;
+}
+
+std::string DataPage(std::uint32_t tablePage, const std::vector<std::string>& rows) {
+    std::string page(kPage, '\0');
+    page[0] = 0x01;
+    page[1] = 0x01;
+    Put32(page, 4, tablePage);
+    Put16(page, 12, static_cast<unsigned>(rows.size()));
+    std::size_t end = kPage;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        end -= rows[i].size();
+        page.replace(end, rows[i].size(), rows[i]);
+        Put16(page, kDataHeader + 2 * i, static_cast<unsigned>(end));
+    }
+    Put16(page, 2, static_cast<unsigned>(end - kDataHeader - 2 * rows.size()));
+    return page;
+}
+
+std::string TablePage(const JetTable& table, bool system, std::uint32_t usedMap, std::uint32_t freeMap) {
+    const Layout l = LayoutOf(table.Columns);
+    std::string page(63, '\0');
+    page[0] = 0x02;
+    page[1] = 0x01;
+    Put32(page, 16, static_cast<std::uint32_t>(table.Rows.size()));
+    page[40] = static_cast<char>(system ? 0x53 : 0x4E);
+    Put16(page, 41, static_cast<unsigned>(table.Columns.size()));
+    Put16(page, 43, static_cast<unsigned>(l.varCount));
+    Put16(page, 45, static_cast<unsigned>(table.Columns.size()));
+    Put32(page, 55, usedMap);
+    Put32(page, 59, freeMap);
+    for (std::size_t i = 0; i < table.Columns.size(); ++i) {
+        const JetType t = table.Columns[i].Type;
+        std::string c(25, '\0');
+        c[0] = static_cast<char>(t);
+        Put16(c, 5, static_cast<unsigned>(i));
+        Put16(c, 7, static_cast<unsigned>(l.varIndex[i]));
+        Put16(c, 9, static_cast<unsigned>(i));
+        if (!IsFixed(t)) Put16(c, 11, 0x409); // General sort order
+        c[15] = static_cast<char>((IsFixed(t) ? 0x01 : 0x00) | 0x02);
+        if (!IsFixed(t)) c[16] = 0x01; // compressed text allowed
+        Put16(c, 21, static_cast<unsigned>(l.fixedOffset[i]));
+        Put16(c, 23,
+              t == JetType::Text      ? 510
+              : t == JetType::Memo    ? 0
+              : t == JetType::Boolean ? 1
+                                      : FixedSize(t));
+        page += c;
+    }
+    for (const auto& c : table.Columns) {
+        const std::string name = Ucs2(Units(c.Name));
+        Append16(page, static_cast<unsigned>(name.size()));
+        page += name;
+    }
+    Append16(page, 0xFFFF);
+    Put32(page, 8, static_cast<std::uint32_t>(page.size() - 8));
+    Put16(page, 2, static_cast<unsigned>(kPage - page.size() - 8));
+    page.resize(kPage, '\0');
+    return page;
+}
+
+// RC4 over the header's secret part, with the fixed key every Jet file uses for it.
+void Rc4(std::string& b, std::size_t at, std::size_t length) {
+    const unsigned char key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    unsigned char s[256];
+    for (int i = 0; i < 256; ++i)
+        s[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % 4]) & 0xFF;
+        std::swap(s[i], s[j]);
+    }
+    for (std::size_t n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xFF;
+        j = (j + s[i]) & 0xFF;
+        std::swap(s[i], s[j]);
+        b[at + n] = static_cast<char>(b[at + n] ^ s[(s[i] + s[j]) & 0xFF]);
+    }
+}
+
+std::string HeaderPage() {
+    std::string page(kPage, '\0');
+    page[1] = 0x01;
+    page.replace(4, 16, std::string("Standard Jet DB\0", 16));
+    Put32(page, 0x14, 1); // Jet 4
+    Put16(page, 0x3C, 1252);
+    Put32(page, 0x3E, 0); // no database key: pages are not scrambled
+    Put16(page, 0x6E, 0x409);
+    Rc4(page, 0x18, 128);
+    return page;
+}
+
+} // namespace
+
+std::string Jet4Bytes(const std::vector<JetTable>& tables) {
+    // Page 0 the header, page 1 the usage maps (two rows per table: its pages, its pages with
+    // room), page 2 the catalogue's definition, then its data, then each table's definition and data.
+    std::vector<Built> built;
+    for (const auto& t : tables) {
+        auto b = Pack(t);
+        if (!b) return {};
+        built.push_back(std::move(*b));
+    }
+    std::vector<std::uint32_t> tablePage, firstData;
+    std::uint32_t next = 4; // the catalogue's data fits one page
+    for (const auto& b : built) {
+        tablePage.push_back(next);
+        firstData.push_back(next + 1);
+        next += 1 + static_cast<std::uint32_t>(b.pages.size());
+    }
+    if (next > kMapBytes * 8) return {};
+
+    JetTable catalogue{"MSysObjects",
+                       {{"Id", JetType::Long},
+                        {"ParentId", JetType::Long},
+                        {"Name", JetType::Text},
+                        {"Type", JetType::Integer},
+                        {"Flags", JetType::Long},
+                        {"LvProp", JetType::Ole}},
+                       {}};
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        catalogue.Rows.push_back(
+            {std::to_string(tablePage[i]), "251658241", tables[i].Name, "1", "0", std::nullopt});
+    auto catalogueRows = Pack(catalogue);
+    if (!catalogueRows || catalogueRows->pages.size() != 1) return {};
+
+    auto map = [](std::uint32_t first, std::size_t count) {
+        std::string row(5 + kMapBytes, '\0');
+        for (std::size_t p = first; p < first + count; ++p)
+            row[5 + p / 8] = static_cast<char>(row[5 + p / 8] | (1 << (p % 8)));
+        return row;
+    };
+    std::vector<std::string> maps{map(3, 1), map(0, 0)};
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        maps.push_back(map(firstData[i], built[i].pages.size()));
+        maps.push_back(map(0, 0));
+    }
+    auto pointer = [](std::uint32_t page, std::uint32_t row) { return (page << 8) | row; };
+
+    std::string file = HeaderPage();
+    file += DataPage(0, maps);
+    file += TablePage(catalogue, true, pointer(1, 0), pointer(1, 1));
+    file += DataPage(2, catalogueRows->pages[0]);
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+        const auto k = static_cast<std::uint32_t>(2 + 2 * i);
+        file += TablePage(tables[i], false, pointer(1, k), pointer(1, k + 1));
+        for (const auto& rows : built[i].pages)
+            file += DataPage(tablePage[i], rows);
+    }
+    return file;
+}
+
+bool WriteJet4File(const std::string& path, const std::vector<JetTable>& tables) {
+    const std::string bytes = Jet4Bytes(tables);
+    if (bytes.empty()) return false;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+std::string MdbExportCsv(const JetTable& table) {
+    std::string csv;
+    for (std::size_t i = 0; i < table.Columns.size(); ++i)
+        csv += (i ? "," : "") + table.Columns[i].Name;
+    csv += "\n";
+    for (const auto& row : table.Rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i) csv += ",";
+            const JetType t = table.Columns[i].Type;
+            if (t == JetType::Boolean)
+                csv += row[i] && *row[i] == "1" ? "1" : "0";
+            else if (!row[i] || row[i]->empty())
+                continue;
+            else if (t == JetType::Text || t == JetType::Memo)
+                csv += "\"" + Cp1252ToUtf8(*row[i]) + "\"";
+            else
+                csv += *row[i];
+        }
+        csv += "\n";
+    }
+    return csv;
+}
+
+std::optional<std::string> CommandOutput(const std::string& command) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return std::nullopt;
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    if (::pclose(pipe) != 0) return std::nullopt;
+    return out;
+}
+
+} // namespace zeva::test

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zeva::test {
+
+// Writes small Access (Jet 4) databases for tests: the file header, the catalogue table
+// MSysObjects on page 2, and for each table its definition page, its data pages and its page
+// usage maps. Enough for a few tables of text, memo, Boolean, byte, integer and long columns with
+// some hundreds of rows; no indexes, no long values outside the row, no deleted rows. Every row
+// must fit on one page.
+//
+// Values are given as text: CP1252 bytes for Text and Memo, decimal digits for the numbers, "1"
+// or "0" for Boolean; nullopt is Null (the only value an Ole column takes here). Text goes in as UCS-2, in
+// the compressed form when every character is below 256 and the compressed form is shorter, as Access itself
+// writes it.
+enum class JetType : std::uint8_t {
+    Boolean = 0x01,
+    Byte = 0x02,
+    Integer = 0x03,
+    Long = 0x04,
+    Text = 0x0A,
+    Ole = 0x0B,
+    Memo = 0x0C
+};
+
+struct JetColumn {
+    std::string Name;
+    JetType Type;
+};
+
+struct JetTable {
+    std::string Name;
+    std::vector<JetColumn> Columns;
+    std::vector<std::vector<std::optional<std::string>>> Rows;
+};
+
+// The file's bytes; empty when a row does not fit on a page or a value does not fit its column.
+std::string Jet4Bytes(const std::vector<JetTable>& tables);
+[[nodiscard]] bool WriteJet4File(const std::string& path, const std::vector<JetTable>& tables);
+
+inline constexpr std::size_t kJet4PageSize = 4096;
+
+// The proof that a written file is what the format says and not only what our reader expects:
+// mdbtools' own programs read it. MdbExportCsv is what `mdb-export FILE TABLE` prints for the table
+// (a line of column names, then one line per row; texts in double quotes, numbers and Booleans
+// bare, Null and the empty text as nothing), in UTF-8. Texts must hold no quote or line break.
+std::string MdbExportCsv(const JetTable& table);
+// What a shell command printed on standard output; nullopt when it could not run or failed.
+std::optional<std::string> CommandOutput(const std::string& command);
+
+} // namespace zeva::test
