@@ -61,6 +61,9 @@ void LoadTCPSettings(SettingsDatabase& db, ClientSettings& s) {
     s.HubInterRetryWait = GetInt16(db, t, "Hub Inter Retry Wait", 10);
     s.RemotePort = ToInt32(db.RegGetSetting(2, kApp, t, "Remote Port", 6000)).value_or(6000);
     s.RemoteAddress = db.GetText(t, "Remote Address", kDefaultRemoteAddress);
+    s.BackupAddress = db.GetText(t, "Backup Address", "");
+    const std::int32_t backupPort = ToInt32(db.GetText(t, "Backup Port", "")).value_or(0);
+    s.BackupPort = backupPort >= 1 && backupPort <= 65535 ? backupPort : 0;
     s.AutoConnect = db.GetBool(t, "Auto Connect", true);
     s.AutoShowCommClass = db.GetBool(t, "Auto Show CommClass", false);
     s.DisableCommSetup = db.GetBool(t, "DisableCommSetup", true);
@@ -79,6 +82,11 @@ void SaveTCPSettings(SettingsDatabase& db, const ClientSettings& s) {
     db.Put(t, "Hub Inter Retry Wait", int(s.HubInterRetryWait));
     db.Put(t, "Remote Port", int(s.RemotePort));
     db.Put(t, "Remote Address", s.RemoteAddress);
+    // A site without a second hub keeps its table as it was.
+    if (!s.BackupAddress.empty() || !db.GetText(t, "Backup Address", "").empty())
+        db.Put(t, "Backup Address", s.BackupAddress);
+    if (s.BackupPort > 0 || !db.GetText(t, "Backup Port", "").empty())
+        db.Put(t, "Backup Port", s.BackupPort > 0 ? std::to_string(s.BackupPort) : std::string());
     db.Put(t, "Auto Connect", s.AutoConnect);
     db.Put(t, "Auto Show CommClass", s.AutoShowCommClass);
     db.Put(t, "DisableCommSetup", s.DisableCommSetup);
@@ -121,6 +129,8 @@ void LoadAllSettings(SettingsDatabase& db, const std::string& userid, ClientSett
     s.RecordLog = db.GetBool(section::Setup, "RecordLog", false);
     s.RecordLogFolder = db.GetText(section::Setup, "RecordLogFolder", "RecordLog");
     s.LinkAlarm = db.GetBool(section::Window, "LinkAlarm", true);
+    s.RecordAlert = GetInt16(db, section::Window, "RecordAlert", 1);
+    if (s.RecordAlert < 0 || s.RecordAlert > 2) s.RecordAlert = 1;
     LoadTCPSettings(db, s);
 }
 

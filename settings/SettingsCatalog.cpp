@@ -77,6 +77,11 @@ std::vector<SettingKey> MakeCatalog() {
     c.push_back(Key(win, "LinkAlarm", K::Boolean, "True",
                     "the link-down alarm on top of the Output window when records stop arriving",
                     [](const ClientSettings& s, int) { return BoolText(s.LinkAlarm); }));
+    c.push_back(Ranged(Key(win, "RecordAlert", K::Integer, "1",
+                           "a record behind another window: 0 nothing, 1 flash the taskbar entry, 2 flash "
+                           "and ring the bell (asked once until the window is activated)",
+                           [](const ClientSettings& s, int) { return Int(s.RecordAlert); }),
+                       0, 2));
     for (const std::string prefix : {"", "S99"}) {
         const std::string who = prefix.empty() ? "" : " (client s99)";
         std::vector<SettingKey> keys;
@@ -125,6 +130,14 @@ std::vector<SettingKey> MakeCatalog() {
                        1, 65535));
     c.push_back(Key(tcp, "Remote Address", K::Text, kDefaultRemoteAddress, "the hub's host address",
                     [](const ClientSettings& s, int) { return s.RemoteAddress; }));
+    c.push_back(Key(tcp, "Backup Address", K::Text, "",
+                    "a second hub's host address, tried when an attempt to the hub in use fails or its "
+                    "link is lost; empty: none",
+                    [](const ClientSettings& s, int) { return s.BackupAddress; }));
+    c.push_back(Key(tcp, "Backup Port", K::Text, "", "the second hub's TCP port, 1 to 65535; empty: none",
+                    [](const ClientSettings& s, int) {
+                        return s.BackupPort > 0 ? std::to_string(s.BackupPort) : std::string();
+                    }));
     c.push_back(Key(tcp, "Auto Connect", K::Boolean, "True",
                     "connect to the hub at start-up (menu Auto Connect)",
                     [](const ClientSettings& s, int) { return BoolText(s.AutoConnect); }));

@@ -315,6 +315,7 @@ void frmZVScreenClientMain::AlertRecordArrived() {
     // The focus window is what the activation signal below reports; isActiveWindow can lag behind it.
     const bool active =
         (QGuiApplication::focusWindow() == windowHandle() || isActiveWindow()) && !isMinimized();
+    recordAlert_.SetMode(shell_->settings().RecordAlert);
     const RecordAlert::Request request = recordAlert_.RecordArrived(active);
     if (request.Flash) RequestAttention(this, request.Bell);
 }
@@ -691,7 +692,7 @@ void frmZVScreenClientMain::UpdateLinkAlarm() {
     const ClientSettings& s = shell_->settings();
     // A login alone is not a link: a hub that answers no data request leaves the alarm up.
     LinkAlarm::Link link = LinkAlarm::Link::Down;
-    std::string hub = s.RemoteAddress + " port " + std::to_string(s.RemotePort);
+    std::string hub = shell_->HubAddress() + " port " + std::to_string(shell_->HubPort());
     if (client_) {
         const CommEngine& engine = client_->Engine();
         if (engine.Answering())
@@ -1130,6 +1131,9 @@ void frmZVScreenClientMain::ConnectToHub() {
     if (client_->Connecting()) return;
     const ClientSettings& s = shell_->settings();
     FillHubMember(member_, s, shell_->session().Userid, client_->LocalHostName());
+    member_.ServerAddress = shell_->HubAddress();
+    member_.ServerPort = shell_->HubPort();
+    if (s.HasBackupHub()) client_->InsertClientLog("APPL: Attempting connection via " + shell_->HubInUse());
     intake_->SetAsync(s.AsyncComms);
     intake_->NewLink();
     SetHourglass(true);
