@@ -859,7 +859,7 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
 void frmZVScreenClientMain::RunHubSetup(std::string& setupIdent) {
     ClientSettings& s = shell_->settings();
     frmHubSetup::Run(this, setupIdent, s.RemoteAddress, s.RemotePort, FromQt(windowTitle()),
-                     *options_.messages);
+                     *options_.messages, &s.BackupAddress, &s.BackupPort);
     SetCommsInfoItem(0, "Local Ident = " + setupIdent);
     SetCommsInfoItem(1, "Hub Address = " + s.RemoteAddress);
     SetCommsInfoItem(2, "Hub Port = " + std::to_string(s.RemotePort));
