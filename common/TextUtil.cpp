@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace zeva {
 
@@ -43,6 +44,12 @@ std::string Right(std::string_view text, std::size_t n) {
 std::string Mid(std::string_view text, std::size_t start1, std::size_t n) {
     if (start1 < 1 || start1 > text.size()) return {};
     return std::string(text.substr(start1 - 1, n));
+}
+
+std::string ZeroPadded(long long n, int width) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%0*lld", width, n);
+    return buffer;
 }
 
 } // namespace zeva

@@ -14,5 +14,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string Left(std::string_view text, std::size_t n);
 std::string Right(std::string_view text, std::size_t n);
 std::string Mid(std::string_view text, std::size_t start1, std::size_t n = std::string::npos);
+// n in decimal, zero-filled to width digits: identifiers in lists ("0042") and user ids ("s07").
+std::string ZeroPadded(long long n, int width);
 
 } // namespace zeva

@@ -121,21 +121,21 @@ std::string CommEngine::ModeText(std::int16_t mode) {
 // ---- Socket notifications ----
 
 void CommEngine::OnSocketConnected() {
-    TSystemState(3);
-    TTimeOut(0);
-    // The TCP connect (3) and the connection request (11) follow at once instead of a tick apart.
+    MoveTo(LinkState::TcpConnected, 0);
+    // The TCP connect and the connection request follow at once instead of a tick apart.
     Tick();
-    if (member_.SystemState == 11) Tick();
+    if (InState(LinkState::SendingConnectRequest)) Tick();
 }
 
 void CommEngine::OnSocketError(const SocketError& err) {
-    const auto state = member_.SystemState;
-    if (state == 1 || state == 2) {
+    const LinkState state = CurrentState();
+    if (state == LinkState::ConnectRequest || state == LinkState::WaitingForConnection) {
         // A refused or unreachable hub is known now; waiting out the countdown would only delay
         // the next attempt.
         LinkFailed("could not connect - " + SocketErrorText(err));
         CloseAtOnce("Socket: Failed to connect - " + SocketErrorText(err), 3);
-    } else if (Connected() || (state != 0 && state != 6 && state != 10)) {
+    } else if (Connected() || (state != LinkState::Idle && state != LinkState::Disconnected &&
+                               state != LinkState::ClosingPort)) {
         // Reset, or the keepalive found the hub gone: a lost connection.
         const std::string line = "Socket: Connection lost - " + SocketErrorText(err);
         LinkFailed("connection lost - " + SocketErrorText(err));
@@ -148,16 +148,15 @@ void CommEngine::CloseAtOnce(const std::string& line, std::int16_t timeOut) {
     log_.AddCommLog(line);
     TSystemStateDES(line);
     SetModeBits(kModeCON, false);
-    TSystemState(10);
-    TTimeOut(timeOut);
+    MoveTo(LinkState::ClosingPort, timeOut);
     Tick(); // the close step
 }
 
 void CommEngine::OnSocketClosed() {
     // After the client's own 1002 (or the hub's 1001) the hub closing the link is the log-off.
-    if (member_.SystemState != 8 && member_.SystemState != 9) LinkFailed("the hub closed the link");
-    TSystemState(10);
-    TTimeOut(0);
+    if (!InState(LinkState::SendingDisconnect) && !InState(LinkState::WaitingForDisconnect))
+        LinkFailed("the hub closed the link");
+    MoveTo(LinkState::ClosingPort, 0);
 }
 
 void CommEngine::PauseReceive(bool paused) {
@@ -191,7 +190,7 @@ bool CommEngine::Connect(CommMemberType& target) {
         TRemoteBuffer(target.RemoteBuffer);
         TBufferMax(target.BufferMax);
         TDescription(target.Description);
-        TSystemState(1);
+        TSystemState(LinkState::ConnectRequest);
         TWatchDog(target.WatchDog);
         if (member_.Mode & kModeFLH) {
             member_.BufferClear();
@@ -209,24 +208,21 @@ bool CommEngine::Connect(CommMemberType& target) {
 bool CommEngine::Disconnect() {
     SetModeBits(kModePEN, true);
     if (Connected()) {
-        TSystemState(8);
-        TTimeOut(0);
+        MoveTo(LinkState::SendingDisconnect, 0);
     } else {
         // A login still under way is stopped too; left alone it would finish behind a caption that
         // says Disconnected. Once the hub has the connection we say goodbye (1002), before that
         // closing is enough.
-        switch (member_.SystemState) {
-        case 1:
-        case 2:
-            TSystemState(10);
-            TTimeOut(0);
+        switch (CurrentState()) {
+        case LinkState::ConnectRequest:
+        case LinkState::WaitingForConnection:
+            MoveTo(LinkState::ClosingPort, 0);
             break;
-        case 3:
-        case 11:
-        case 4:
-        case 5:
-            TSystemState(8);
-            TTimeOut(0);
+        case LinkState::TcpConnected:
+        case LinkState::SendingConnectRequest:
+        case LinkState::WaitingForLogin:
+        case LinkState::Accepted:
+            MoveTo(LinkState::SendingDisconnect, 0);
             break;
         default:
             break;
@@ -354,10 +350,9 @@ bool CommEngine::Receive(CommType& packet) {
     // overwrite it before anyone saw it.
     if (sync && !dataWaiting_) {
         SetRequest(packet, true);
-        TSystemState(30);
-        TTimeOut(0);
+        MoveTo(LinkState::RequestingData, 0);
         const double deadline = clock_.Now() + kReceiveWaitLimit;
-        while (member_.SystemState != 0 && clock_.Now() < deadline)
+        while (!InState(LinkState::Idle) && clock_.Now() < deadline)
             pump_.ProcessEvents(kPumpSliceMs);
     }
     bool result = false;
@@ -401,21 +396,19 @@ bool CommEngine::HandleReadPacket(bool parsed, std::string_view text) {
     case kPktRequestNext:
         break;
     case kPktServerDisconnect:
-        TSystemState(8);
-        TTimeOut(0);
+        MoveTo(LinkState::SendingDisconnect, 0);
         InsertClientLog("RXD: DISCONNECT RQST");
         break;
     case kPktConnectAccept:
-        if (member_.SystemState == 4) TakeAccept();
+        if (InState(LinkState::WaitingForLogin)) TakeAccept();
         break;
     case kPktBufferEmpty:
         InsertClientLog("RXD: BUFFER EMPTY");
         HubAnswered();
         SetModeBits(kModeLTH, false); // the request is answered
         requestSince_ = 0.0;
-        if (member_.SystemState == 30 || member_.SystemState == 31) {
-            TSystemState(0);
-            TTimeOut(2);
+        if (InState(LinkState::RequestingData) || InState(LinkState::AwaitingData)) {
+            MoveTo(LinkState::Idle, 2);
             dataWaiting_ = false;
         }
         break;
@@ -429,8 +422,7 @@ bool CommEngine::HandleReadPacket(bool parsed, std::string_view text) {
 void CommEngine::TakeAccept() {
     if (!rxMember_.ExtractPacket(rxPacket_.Data)) {
         TSystemStateDES("Returned Packet Extraction failed");
-        TSystemState(8);
-        TTimeOut(0);
+        MoveTo(LinkState::SendingDisconnect, 0);
         return;
     }
     // The hub's copy of this member is taken, except what would silently stop the flags or the
@@ -448,8 +440,7 @@ void CommEngine::TakeAccept() {
     if (rxMember_.BufferMax >= 1) TBufferMax(rxMember_.BufferMax);
     TRemoteBuffer(rxMember_.RemoteBuffer);
     TLastConnection(rxMember_.LastConnection);
-    TSystemState(5);
-    TTimeOut(0);
+    MoveTo(LinkState::Accepted, 0);
     // Logged in from now on: data the hub pushes right behind its accept is taken, not dropped.
     watchdogLatch_ = false;
     requestSince_ = 0.0;
@@ -459,7 +450,7 @@ void CommEngine::TakeAccept() {
     answered_ = false;
     // A synchronous link is up once the hub answers a request, not at the login.
     if (!(member_.Mode & kModeSYN)) ReportUp("logged in");
-    Tick(); // the accepted step (5) at once
+    Tick(); // the accepted step at once
 }
 
 void CommEngine::TakeData() {
@@ -471,11 +462,9 @@ void CommEngine::TakeData() {
     requestSince_ = 0.0;
     // Only the idle and request states end here; a data packet must not cancel a login or a
     // disconnection under way.
-    const auto state = member_.SystemState;
-    if (state == 0 || state == 30 || state == 31) {
-        TSystemState(0);
-        TTimeOut(2);
-    }
+    const LinkState state = CurrentState();
+    if (state == LinkState::Idle || state == LinkState::RequestingData || state == LinkState::AwaitingData)
+        MoveTo(LinkState::Idle, 2);
     TRPackets((member_.RPackets + 1) % kCounterWrap);
     TLastRPacket(clock_.Now());
     if (onReceivedData) onReceivedData(rxPacket_);
@@ -502,9 +491,15 @@ void CommEngine::ReportBadChecks() {
 
 bool CommEngine::StalledRequest() const {
     if (!Connected() || !(member_.Mode & kModeSYN) || requestSince_ == 0.0) return false;
-    const auto state = member_.SystemState;
-    if (state != 0 && state != 30 && state != 31) return false; // a disconnection is under way
+    const LinkState state = CurrentState();
+    if (state != LinkState::Idle && state != LinkState::RequestingData && state != LinkState::AwaitingData)
+        return false; // a disconnection is under way
     return clock_.Now() - requestSince_ > kControlExpire;
+}
+
+void CommEngine::MoveTo(LinkState state, std::int16_t timeOut) {
+    TSystemState(state);
+    TTimeOut(timeOut);
 }
 
 void CommEngine::Tick() {
@@ -517,195 +512,10 @@ void CommEngine::Tick() {
         LinkFailed("not answering - no answer to the data request within 10 seconds");
         stalled_ = true;
         SetModeBits(kModeCON, false);
-        TSystemState(10);
-        TTimeOut(0);
+        MoveTo(LinkState::ClosingPort, 0);
     }
     ReportBadChecks();
-    const std::int16_t t = member_.TimeOut;
-    std::string s, after, report;
-    bool closeNow = false;
-    // A waiting state logs its countdown line before its time-out branch replaces the state text.
-    auto waited = [&](const std::string& line) {
-        log_.AddCommLog(line);
-        s.clear();
-    };
-    switch (member_.SystemState) {
-    case 0:
-        if (t == 1) TSystemStateDES("APPL: Idle");
-        if (member_.BufferSize() > 0) SendNextBuffered();
-        SetModeBits(kModeWDG, false);
-        break;
-    case 1: {
-        s = "Socket: Connection Request to " + AddressText();
-        SetErrorLabel("");
-        SocketError err;
-        if (socket_.GetState() != TcpSocket::State::Closed) socket_.Close(err);
-        framer_.Clear(); // nothing of an earlier connection is read as part of this one
-        err = {};
-        if (socket_.ConnectToHost(member_.ServerAddress, member_.ServerPort, err)) {
-            TSystemState(2);
-            TTimeOut(5);
-        } else {
-            s = "Socket: Failed to connect - " + SocketErrorText(err);
-            LinkFailed("could not connect - " + SocketErrorText(err));
-            SetModeBits(kModeCON, false);
-            TSystemState(10);
-            TTimeOut(3);
-            closeNow = true; // as for an error the socket reports later
-        }
-        break;
-    }
-    case 2:
-        s = "Socket: Waiting for Connection " + Two(t);
-        if (t == 0) {
-            waited(s);
-            s = "Failed to connect - Server failed to connect";
-            LinkFailed("could not connect - no answer within 5 seconds");
-            SetErrorLabel(s);
-            SetModeBits(kModeCON, false);
-            TSystemState(10);
-            TTimeOut(1);
-        }
-        break;
-    case 3: {
-        s = "Socket: TCP Connect";
-        TAddress(socket_.LocalAddress());
-        TPort(socket_.LocalPort());
-        SocketError err;
-        if (!socket_.SetKeepAlive(kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds, kKeepAliveCount, err))
-            log_.AddCommLog("Socket: Keepalive not set - " + SocketErrorText(err));
-        TSystemState(11);
-        TTimeOut(0);
-        break;
-    }
-    case 11: {
-        s = "APPL: Sending Connected Request Packet";
-        std::string memberPacket;
-        if (!member_.CreatePacket(memberPacket)) {
-            s = "APPL: Could not create Connection Request Packet";
-            TSystemState(10);
-            TTimeOut(0);
-        } else if (sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktConnectRequest,
-                                             memberPacket)) {
-            TSystemState(4);
-            TTimeOut(10);
-        } else {
-            TSystemState(10);
-            TTimeOut(0);
-        }
-        break;
-    }
-    case 4:
-    case 21:
-        s = "APPL: Waiting for Login Packet (" + Two(t) + ")";
-        if (t == 0) {
-            waited(s);
-            s = "Failed to connect - Never received Login Packet";
-            LinkFailed("connected, but the hub sent no login answer within 10 seconds");
-            SetErrorLabel(s);
-            TSystemState(10);
-            TTimeOut(0);
-        }
-        break;
-    case 5:
-    case 24:
-        s = "APPL: Connected to " + AddressText();
-        SetErrorLabel(member_.SystemState == 5 ? "Connected to " + AddressText() : s);
-        SetModeBits(kModeCON, true);
-        if (member_.SystemState == 5) watchdogLatch_ = false;
-        TSystemState(0);
-        TTimeOut(2);
-        break;
-    case 6:
-        s = "APPL: Disconnected";
-        break;
-    case 8:
-        s = "APPL: Sending Disconnection notice (server)";
-        sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktClientDisconnect, {});
-        TSystemState(9);
-        TTimeOut(10);
-        break;
-    case 9:
-        s = "APPL: Waiting for Disconnection ... (" + Two(t) + ")";
-        if (t == 0) {
-            waited(s);
-            s = "Failed to Disconnect - Remote host did not close port";
-            SetErrorLabel("Failed to Disconnect - Local will attempt to close port");
-            TSystemState(10);
-            TTimeOut(0);
-        }
-        break;
-    case 10: {
-        s = "Socket: Closing Port - " + AddressText();
-        SocketError err;
-        requestSince_ = 0.0;
-        answered_ = false;
-        if (!failure_.empty()) {
-            // Which hub failed goes with the close, so a wrong address or port shows at once.
-            after = "APPL: Hub " + HubText() + ": " + failure_;
-            report = "hub " + HubText() + ": " + failure_;
-            failure_.clear();
-        }
-        if (!socket_.Close(err)) {
-            s = "Socket: Failed to Close Port - " + SocketErrorText(err);
-            SetErrorLabel(s);
-        } else {
-            SetModeBits(kModeCON, false);
-            SetErrorLabel("Socket: Closed");
-            if (onDisconnection) onDisconnection();
-        }
-        TSystemState(0);
-        TTimeOut(2);
-        break;
-    }
-    case 19: {
-        // This client never listens; the step reports it the way a failed listen is reported.
-        const std::string reason = "[10045] : Listening is not supported by this client";
-        s = "Socket: Failed to set port into Listen mode- " + reason;
-        SetErrorLabel("Failed to set port into Listen mode- " + reason);
-        TSystemState(0);
-        TTimeOut(2);
-        break;
-    }
-    case 20:
-        s = "Socket: Listening... (" + FormatValue(t, "000") + ")";
-        if (t == 0) {
-            waited(s);
-            s = "No connection request within time limit";
-            SetErrorLabel("Failed to connect - Never received Request");
-            TSystemState(0);
-            TTimeOut(2);
-        }
-        break;
-    case 22:
-        s = "APPL: Received Connection Request";
-        TSystemState(23);
-        TTimeOut(0);
-        break;
-    case 23:
-        s = "APPL: Sending Connection Acknowledge ...";
-        sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktConnectAccept, {});
-        TSystemState(24);
-        TTimeOut(0);
-        break;
-    case 25:
-        s = "APPL: Rejecting";
-        TSystemState(10);
-        TTimeOut(2);
-        break;
-    case 30:
-        s = "APPL: Requesting data ....";
-        SetErrorLabel("");
-        TSystemState(0);
-        TTimeOut(0);
-        break;
-    case 31:
-        TSystemState(0);
-        TTimeOut(2);
-        break;
-    default:
-        break;
-    }
+    const StepOutcome step = RunStep(member_.TimeOut);
 
     TTimeOut(member_.TimeOut < 1 ? 0 : static_cast<std::int16_t>(member_.TimeOut - 1));
 
@@ -713,22 +523,215 @@ void CommEngine::Tick() {
         WatchdogDue();
         if (!watchdogLatch_ && !WatchdogDue()) {
             watchdogLatch_ = true;
-            TSystemState(8);
+            TSystemState(LinkState::SendingDisconnect);
         }
     }
 
-    if (!s.empty()) {
-        log_.AddCommLog(s);
-        TSystemStateDES(s);
+    if (!step.line.empty()) {
+        log_.AddCommLog(step.line);
+        TSystemStateDES(step.line);
     }
-    if (!after.empty()) log_.AddCommLog(after);
+    if (!step.after.empty()) log_.AddCommLog(step.after);
     while (log_.HasUnread())
         InsertClientLog(log_.TakeNext());
-    if (!report.empty() && report != lastReport_) {
-        lastReport_ = report;
-        if (onLinkReport) onLinkReport(report);
+    if (!step.report.empty() && step.report != lastReport_) {
+        lastReport_ = step.report;
+        if (onLinkReport) onLinkReport(step.report);
     }
-    if (closeNow) Tick();
+    if (step.closeNow) Tick();
+}
+
+CommEngine::StepOutcome CommEngine::RunStep(std::int16_t t) {
+    switch (CurrentState()) {
+    case LinkState::Idle:
+        return StepIdle(t);
+    case LinkState::ConnectRequest:
+        return StepConnectRequest();
+    case LinkState::WaitingForConnection:
+        return StepWaitingForConnection(t);
+    case LinkState::TcpConnected:
+        return StepTcpConnected();
+    case LinkState::SendingConnectRequest:
+        return StepSendingConnectRequest();
+    case LinkState::WaitingForLogin:
+    case LinkState::WaitingForLoginAsServer:
+        return StepWaitingForLogin(t);
+    case LinkState::Accepted:
+    case LinkState::Acknowledged:
+        return StepAccepted();
+    case LinkState::Disconnected:
+        return {"APPL: Disconnected"};
+    case LinkState::SendingDisconnect:
+        return StepSendingDisconnect();
+    case LinkState::WaitingForDisconnect:
+        return StepWaitingForDisconnect(t);
+    case LinkState::ClosingPort:
+        return StepClosingPort();
+    case LinkState::ListenFailed:
+        return StepListenFailed();
+    case LinkState::Listening:
+        return StepListening(t);
+    case LinkState::ConnectionRequested:
+        MoveTo(LinkState::SendingAcknowledge, 0);
+        return {"APPL: Received Connection Request"};
+    case LinkState::SendingAcknowledge:
+        return StepSendingAcknowledge();
+    case LinkState::Rejecting:
+        MoveTo(LinkState::ClosingPort, 2);
+        return {"APPL: Rejecting"};
+    case LinkState::RequestingData:
+        SetErrorLabel("");
+        MoveTo(LinkState::Idle, 0);
+        return {"APPL: Requesting data ...."};
+    case LinkState::AwaitingData:
+        MoveTo(LinkState::Idle, 2);
+        return {};
+    }
+    return {};
+}
+
+CommEngine::StepOutcome CommEngine::StepIdle(std::int16_t t) {
+    if (t == 1) TSystemStateDES("APPL: Idle");
+    if (member_.BufferSize() > 0) SendNextBuffered();
+    SetModeBits(kModeWDG, false);
+    return {};
+}
+
+CommEngine::StepOutcome CommEngine::StepConnectRequest() {
+    StepOutcome out{"Socket: Connection Request to " + AddressText()};
+    SetErrorLabel("");
+    SocketError err;
+    if (socket_.GetState() != TcpSocket::State::Closed) socket_.Close(err);
+    framer_.Clear(); // nothing of an earlier connection is read as part of this one
+    err = {};
+    if (socket_.ConnectToHost(member_.ServerAddress, member_.ServerPort, err)) {
+        MoveTo(LinkState::WaitingForConnection, 5);
+    } else {
+        out.line = "Socket: Failed to connect - " + SocketErrorText(err);
+        LinkFailed("could not connect - " + SocketErrorText(err));
+        SetModeBits(kModeCON, false);
+        MoveTo(LinkState::ClosingPort, 3);
+        out.closeNow = true; // as for an error the socket reports later
+    }
+    return out;
+}
+
+// A waiting state logs its countdown line before its time-out replaces the state text.
+CommEngine::StepOutcome CommEngine::StepWaitingForConnection(std::int16_t t) {
+    const std::string line = "Socket: Waiting for Connection " + Two(t);
+    if (t != 0) return {line};
+    log_.AddCommLog(line);
+    const std::string failed = "Failed to connect - Server failed to connect";
+    LinkFailed("could not connect - no answer within 5 seconds");
+    SetErrorLabel(failed);
+    SetModeBits(kModeCON, false);
+    MoveTo(LinkState::ClosingPort, 1);
+    return {failed};
+}
+
+CommEngine::StepOutcome CommEngine::StepTcpConnected() {
+    TAddress(socket_.LocalAddress());
+    TPort(socket_.LocalPort());
+    SocketError err;
+    if (!socket_.SetKeepAlive(kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds, kKeepAliveCount, err))
+        log_.AddCommLog("Socket: Keepalive not set - " + SocketErrorText(err));
+    MoveTo(LinkState::SendingConnectRequest, 0);
+    return {"Socket: TCP Connect"};
+}
+
+CommEngine::StepOutcome CommEngine::StepSendingConnectRequest() {
+    std::string memberPacket;
+    if (!member_.CreatePacket(memberPacket)) {
+        MoveTo(LinkState::ClosingPort, 0);
+        return {"APPL: Could not create Connection Request Packet"};
+    }
+    if (sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktConnectRequest, memberPacket))
+        MoveTo(LinkState::WaitingForLogin, 10);
+    else
+        MoveTo(LinkState::ClosingPort, 0);
+    return {"APPL: Sending Connected Request Packet"};
+}
+
+CommEngine::StepOutcome CommEngine::StepWaitingForLogin(std::int16_t t) {
+    const std::string line = "APPL: Waiting for Login Packet (" + Two(t) + ")";
+    if (t != 0) return {line};
+    log_.AddCommLog(line);
+    const std::string failed = "Failed to connect - Never received Login Packet";
+    LinkFailed("connected, but the hub sent no login answer within 10 seconds");
+    SetErrorLabel(failed);
+    MoveTo(LinkState::ClosingPort, 0);
+    return {failed};
+}
+
+CommEngine::StepOutcome CommEngine::StepAccepted() {
+    const std::string line = "APPL: Connected to " + AddressText();
+    const bool accepted = InState(LinkState::Accepted);
+    SetErrorLabel(accepted ? "Connected to " + AddressText() : line);
+    SetModeBits(kModeCON, true);
+    if (accepted) watchdogLatch_ = false;
+    MoveTo(LinkState::Idle, 2);
+    return {line};
+}
+
+CommEngine::StepOutcome CommEngine::StepSendingDisconnect() {
+    sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktClientDisconnect, {});
+    MoveTo(LinkState::WaitingForDisconnect, 10);
+    return {"APPL: Sending Disconnection notice (server)"};
+}
+
+CommEngine::StepOutcome CommEngine::StepWaitingForDisconnect(std::int16_t t) {
+    const std::string line = "APPL: Waiting for Disconnection ... (" + Two(t) + ")";
+    if (t != 0) return {line};
+    log_.AddCommLog(line);
+    SetErrorLabel("Failed to Disconnect - Local will attempt to close port");
+    MoveTo(LinkState::ClosingPort, 0);
+    return {"Failed to Disconnect - Remote host did not close port"};
+}
+
+CommEngine::StepOutcome CommEngine::StepClosingPort() {
+    StepOutcome out{"Socket: Closing Port - " + AddressText()};
+    SocketError err;
+    requestSince_ = 0.0;
+    answered_ = false;
+    if (!failure_.empty()) {
+        // Which hub failed goes with the close, so a wrong address or port shows at once.
+        out.after = "APPL: Hub " + HubText() + ": " + failure_;
+        out.report = "hub " + HubText() + ": " + failure_;
+        failure_.clear();
+    }
+    if (!socket_.Close(err)) {
+        out.line = "Socket: Failed to Close Port - " + SocketErrorText(err);
+        SetErrorLabel(out.line);
+    } else {
+        SetModeBits(kModeCON, false);
+        SetErrorLabel("Socket: Closed");
+        if (onDisconnection) onDisconnection();
+    }
+    MoveTo(LinkState::Idle, 2);
+    return out;
+}
+
+CommEngine::StepOutcome CommEngine::StepListenFailed() {
+    // This client never listens; the step reports it the way a failed listen is reported.
+    const std::string reason = "[10045] : Listening is not supported by this client";
+    SetErrorLabel("Failed to set port into Listen mode- " + reason);
+    MoveTo(LinkState::Idle, 2);
+    return {"Socket: Failed to set port into Listen mode- " + reason};
+}
+
+CommEngine::StepOutcome CommEngine::StepListening(std::int16_t t) {
+    const std::string line = "Socket: Listening... (" + FormatValue(t, "000") + ")";
+    if (t != 0) return {line};
+    log_.AddCommLog(line);
+    SetErrorLabel("Failed to connect - Never received Request");
+    MoveTo(LinkState::Idle, 2);
+    return {"No connection request within time limit"};
+}
+
+CommEngine::StepOutcome CommEngine::StepSendingAcknowledge() {
+    sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktConnectAccept, {});
+    MoveTo(LinkState::Acknowledged, 0);
+    return {"APPL: Sending Connection Acknowledge ..."};
 }
 
 // ---- Setters ----

@@ -2,6 +2,7 @@
 #include "comms/CommLogRing.h"
 #include "comms/CommMemberType.h"
 #include "comms/CommType.h"
+#include "comms/LinkState.h"
 #include "comms/PacketFramer.h"
 #include "comms/PacketSender.h"
 
@@ -115,6 +116,7 @@ class CommEngine {
 
     // Member setters: store and tell the console.
     void TSystemState(std::int16_t v);
+    void TSystemState(LinkState state) { TSystemState(static_cast<std::int16_t>(state)); }
     void TSystemStateDES(const std::string& v);
     void TIdentifier(const std::string& v);
     void TDescription(const std::string& v);
@@ -185,6 +187,36 @@ class CommEngine {
     std::function<void(const std::string&)> onLinkReport;
 
   private:
+    // What a step of the tick leaves: the line it logs and shows as the state text (none when
+    // empty), whether the tick runs again at once (a connection that failed at its start), and
+    // what the close says of the hub that failed.
+    struct StepOutcome {
+        std::string line;
+        bool closeNow = false;
+        std::string after = {};  // a line logged after it (the hub that failed, at the close)
+        std::string report = {}; // for onLinkReport
+    };
+
+    LinkState CurrentState() const { return static_cast<LinkState>(member_.SystemState); }
+    bool InState(LinkState a) const { return CurrentState() == a; }
+    // The step of the current state, given the countdown at the tick's start.
+    StepOutcome RunStep(std::int16_t timeOut);
+    StepOutcome StepIdle(std::int16_t timeOut);
+    StepOutcome StepConnectRequest();
+    StepOutcome StepWaitingForConnection(std::int16_t timeOut);
+    StepOutcome StepTcpConnected();
+    StepOutcome StepSendingConnectRequest();
+    StepOutcome StepWaitingForLogin(std::int16_t timeOut);
+    StepOutcome StepAccepted();
+    StepOutcome StepSendingDisconnect();
+    StepOutcome StepWaitingForDisconnect(std::int16_t timeOut);
+    StepOutcome StepClosingPort();
+    StepOutcome StepListenFailed();
+    StepOutcome StepListening(std::int16_t timeOut);
+    StepOutcome StepSendingAcknowledge();
+    // Moves the link to state with a countdown of timeOut ticks.
+    void MoveTo(LinkState state, std::int16_t timeOut);
+
     void OnSocketConnected();
     void OnSocketClosed();
     void OnSocketError(const SocketError& err);

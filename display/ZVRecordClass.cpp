@@ -2,6 +2,7 @@
 #include "model/MapIndex.h"
 
 #include "common/Convert.h"
+#include "common/TextUtil.h"
 #include "model/RecordText.h"
 #include "model/ZVFieldClass.h"
 #include "platform/FlexGrid.h"
@@ -14,14 +15,6 @@
 namespace zeva {
 
 namespace {
-
-constexpr const char* kApp = "ZEVA";
-
-std::string Pad(long long n, int width) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%0*lld", width, n);
-    return buffer;
-}
 
 bool InRange(int id) {
     return id >= 0 && id <= ZVRecordClass::kMaxIdentifier;
@@ -280,7 +273,7 @@ void ZVRecordClass::RemoveRow(ZVRecordType& r) {
 }
 
 std::string ZVRecordClass::CellText(const ZVRecordType& r, const Column& c, std::size_t index) const {
-    if (c.RFieldId == -2) return index == 0 ? Pad(r.Identifier, 4) : r.RawData;
+    if (c.RFieldId == -2) return index == 0 ? ZeroPadded(r.Identifier, 4) : r.RawData;
     if (c.RFieldId < 0) return {};
     const std::string raw = r.field(static_cast<int>(c.RFieldId));
     return fields_ ? fields_->FFormatField(c.RFieldId, raw) : raw;
@@ -317,7 +310,7 @@ void ZVRecordClass::RefreshQueues() {
 
 void ZVRecordClass::AddListLine(std::int16_t id) {
     // Newest on top, as the grid shows it; not selected, since choosing a line opens the record.
-    if (list_ && connected_) list_->AddItem(Pad(id, 4), 0);
+    if (list_ && connected_) list_->AddItem(ZeroPadded(id, 4), 0);
 }
 
 void ZVRecordClass::RemoveListLine(std::int16_t id) {
@@ -333,7 +326,7 @@ void ZVRecordClass::SetListLine(std::int16_t from, std::int16_t to) {
     if (!list_ || !connected_) return;
     for (int i = list_->ListCount() - 1; i >= 0; --i)
         if (LineIdentifier(list_->List(i)) == from) {
-            list_->SetList(i, Pad(to, 4));
+            list_->SetList(i, ZeroPadded(to, 4));
             return;
         }
 }
@@ -357,22 +350,28 @@ std::string ZVRecordClass::FieldTitle(std::int16_t fieldId, bool& exists) const 
 void ZVRecordClass::LoadColumns() {
     DefaultColumns();
     if (!settings_) return;
-    const int stored =
-        std::clamp(int{ToInt16(settings_->RegGetSetting(1, kApp, kSection, "NumberofFields", 2)).value_or(2)},
-                   0, kMaxColumns);
+    const int stored = std::clamp(int{ToInt16(settings_->RegGetSetting(1, SettingsDatabase::kApplication,
+                                                                       kSection, "NumberofFields", 2))
+                                          .value_or(2)},
+                                  0, kMaxColumns);
     const std::vector<Column> defaults = columns_;
     columns_.clear();
     for (int n = 0; n < stored; ++n) {
         const std::string s = IntText(n);
         Column c = n < static_cast<int>(defaults.size()) ? defaults[std::size_t(n)] : Column{};
-        const std::string title = settings_->RegGetSetting(2, kApp, kSection, "Record Title" + s, c.Title);
-        c.RFieldId = ToInt16(settings_->RegGetSetting(1, kApp, kSection, "RField Id" + s, int(c.RFieldId)))
+        const std::string title = settings_->RegGetSetting(2, SettingsDatabase::kApplication, kSection,
+                                                           "Record Title" + s, c.Title);
+        c.RFieldId = ToInt16(settings_->RegGetSetting(1, SettingsDatabase::kApplication, kSection,
+                                                      "RField Id" + s, int(c.RFieldId)))
                          .value_or(c.RFieldId);
-        c.Enabled = ToBool(settings_->RegGetSetting(0, kApp, kSection, "Record Enabled" + s, c.Enabled))
+        c.Enabled = ToBool(settings_->RegGetSetting(0, SettingsDatabase::kApplication, kSection,
+                                                    "Record Enabled" + s, c.Enabled))
                         .value_or(c.Enabled);
-        c.MapTo = ToInt16(settings_->RegGetSetting(1, kApp, kSection, "Record MapTo" + s, int(c.MapTo)))
+        c.MapTo = ToInt16(settings_->RegGetSetting(1, SettingsDatabase::kApplication, kSection,
+                                                   "Record MapTo" + s, int(c.MapTo)))
                       .value_or(c.MapTo);
-        c.Width = ToInt32(settings_->RegGetSetting(1, kApp, kSection, "Record Width" + s, int(c.Width)))
+        c.Width = ToInt32(settings_->RegGetSetting(1, SettingsDatabase::kApplication, kSection,
+                                                   "Record Width" + s, int(c.Width)))
                       .value_or(c.Width);
         if (c.RFieldId == -2) {
             c.Title = (title.empty() || title == "NULL") ? c.Title : title;
@@ -392,15 +391,20 @@ void ZVRecordClass::SaveColumns() {
     if (!settings_) return;
     // Update-or-insert, as the field grid's layout is saved: a plain insert would add rows at every
     // shutdown while reads keep returning the first one.
-    settings_->RegSaveSetting(3, kApp, kSection, "NumberofFields", static_cast<int>(columns_.size()));
+    settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "NumberofFields",
+                              static_cast<int>(columns_.size()));
     for (std::size_t n = 0; n < columns_.size(); ++n) {
         const std::string s = IntText(static_cast<long long>(n));
         const Column& c = columns_[n];
-        settings_->RegSaveSetting(3, kApp, kSection, "Record Title" + s, c.Title);
-        settings_->RegSaveSetting(3, kApp, kSection, "RField Id" + s, static_cast<int>(c.RFieldId));
-        settings_->RegSaveSetting(3, kApp, kSection, "Record Enabled" + s, c.Enabled);
-        settings_->RegSaveSetting(3, kApp, kSection, "Record MapTo" + s, static_cast<int>(c.MapTo));
-        settings_->RegSaveSetting(3, kApp, kSection, "Record Width" + s, static_cast<int>(c.Width));
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Record Title" + s, c.Title);
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "RField Id" + s,
+                                  static_cast<int>(c.RFieldId));
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Record Enabled" + s,
+                                  c.Enabled);
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Record MapTo" + s,
+                                  static_cast<int>(c.MapTo));
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Record Width" + s,
+                                  static_cast<int>(c.Width));
     }
 }
 
@@ -581,13 +585,15 @@ void ZVRecordClass::ZVFClass_FieldChange(ZVFieldType& source, std::int16_t etype
 void ZVRecordClass::SaveFieldMapToReg() {
     // Built from the rows the queue holds, last row first, so loading (each group at row 1) gives
     // the same order back.
-    if (settings_) settings_->RegSaveSetting(3, kApp, kSection, "QMapIndex", MapIndexText(GridOrder()));
+    if (settings_)
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "QMapIndex",
+                                  MapIndexText(GridOrder()));
 }
 
 void ZVRecordClass::LoadFieldMapFromReg() {
     if (!settings_) return;
     const std::vector<std::int16_t> stored =
-        ParseMapIndex(settings_->RegGetSetting(2, kApp, kSection, "QMapIndex", ""));
+        ParseMapIndex(settings_->RegGetSetting(2, SettingsDatabase::kApplication, kSection, "QMapIndex", ""));
     if (stored.empty()) return;
     for (auto& r : records_)
         r->QMapTo = -1;

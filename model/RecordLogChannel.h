@@ -9,7 +9,8 @@ namespace zeva {
 // The record log hung off the field class: a log store that takes record texts (type 0), messages
 // (type 1) and field definition packets (type 2), and can be converted into a database. The field
 // class only drives it; the implementation lives in its own layer above the model and is handed in
-// as a factory (ZVFieldClass::SetRecordLogFactory). The screen client never switches it on.
+// as a factory (ZVFieldClass::SetRecordLogFactory); the client hands one in when the RecordLog
+// setting keeps a record trail.
 class RecordLogChannel {
   public:
     virtual ~RecordLogChannel() = default;

@@ -16,14 +16,6 @@ namespace zeva {
 
 namespace {
 
-constexpr const char* kApp = "ZEVA";
-
-std::string Pad(long long n, int width) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%0*lld", width, n);
-    return buffer;
-}
-
 // Attribute column defaults: title, grid column, width, enabled.
 const ZVFieldClass::Column kDefaultColumns[ZVFieldClass::kAttributes] = {
     {"Identifier", 0, 800, false},  {"Title", 1, 1000, true},         {"VType", 2, 800, true},
@@ -76,7 +68,7 @@ bool ZVFieldClass::Connect(const std::string& source) {
     const std::string digits = Mid(source, 2, 2);
     const auto number = ToInt16(digits);
     if (digits == "??" || digits == "**" || !number || *number < 0) return false;
-    userid_ = std::string(1, letter) + Pad(*number, 2);
+    userid_ = std::string(1, letter) + ZeroPadded(*number, 2);
 
     std::vector<ZVFieldType> rows;
     const bool haveTable = databaseReady_ && database_ != nullptr;
@@ -683,7 +675,7 @@ void ZVFieldClass::UpdateCell(const ZVFieldType& f, int attribute) {
 
 void ZVFieldClass::UpdateListLine(const ZVFieldType& f, bool useDescription) {
     if (!gridReady_ || !list_) return;
-    const std::string text = Pad(f.Identifier, 4) + " " + (useDescription ? f.Description : f.Title);
+    const std::string text = ZeroPadded(f.Identifier, 4) + " " + (useDescription ? f.Description : f.Title);
     for (int i = static_cast<int>(listData_.size()) - 1; i >= 0; --i) {
         if (listData_[static_cast<std::size_t>(i)] == f.Identifier) {
             if (i < list_->ListCount() && list_->List(i) != text) list_->SetList(i, text);
@@ -759,16 +751,19 @@ void ZVFieldClass::LoadColumns() {
     if (settings_) {
         for (int n = 0; n < kAttributes; ++n) {
             const std::string suffix = IntText(n);
-            const std::string title =
-                settings_->RegGetSetting(2, kApp, kSection, "Field Title" + suffix, "NULL");
+            const std::string title = settings_->RegGetSetting(2, SettingsDatabase::kApplication, kSection,
+                                                               "Field Title" + suffix, "NULL");
             if (title.empty() || title == "NULL") continue;
             auto& c = columns_[static_cast<std::size_t>(n)];
             c.Title = title;
-            c.Enabled = ToBool(settings_->RegGetSetting(0, kApp, kSection, "Field Enabled" + suffix, true))
+            c.Enabled = ToBool(settings_->RegGetSetting(0, SettingsDatabase::kApplication, kSection,
+                                                        "Field Enabled" + suffix, true))
                             .value_or(true);
-            c.MapTo =
-                ToInt16(settings_->RegGetSetting(1, kApp, kSection, "Field MapTo" + suffix, -1)).value_or(-1);
-            c.Width = ToInt32(settings_->RegGetSetting(1, kApp, kSection, "Field Width" + suffix, 1000))
+            c.MapTo = ToInt16(settings_->RegGetSetting(1, SettingsDatabase::kApplication, kSection,
+                                                       "Field MapTo" + suffix, -1))
+                          .value_or(-1);
+            c.Width = ToInt32(settings_->RegGetSetting(1, SettingsDatabase::kApplication, kSection,
+                                                       "Field Width" + suffix, 1000))
                           .value_or(1000);
         }
     }
@@ -782,10 +777,14 @@ void ZVFieldClass::SaveColumns() {
         const auto& c = columns_[static_cast<std::size_t>(n)];
         // Update-or-insert: a plain insert would add a row at every shutdown while reads keep
         // returning the first one.
-        settings_->RegSaveSetting(3, kApp, kSection, "Field Title" + suffix, c.Title);
-        settings_->RegSaveSetting(3, kApp, kSection, "Field Enabled" + suffix, c.Enabled);
-        settings_->RegSaveSetting(3, kApp, kSection, "Field MapTo" + suffix, static_cast<int>(c.MapTo));
-        settings_->RegSaveSetting(3, kApp, kSection, "Field Width" + suffix, static_cast<int>(c.Width));
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Field Title" + suffix,
+                                  c.Title);
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Field Enabled" + suffix,
+                                  c.Enabled);
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Field MapTo" + suffix,
+                                  static_cast<int>(c.MapTo));
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "Field Width" + suffix,
+                                  static_cast<int>(c.Width));
     }
 }
 
@@ -875,15 +874,17 @@ std::int16_t ZVFieldClass::CField(std::int16_t gridColumn) const {
 void ZVFieldClass::SaveFieldMapToReg(bool) {
     // Built from the rows the table holds rather than read back from the grid's cells, so a hidden
     // number column cannot turn the map into zeros.
-    if (settings_) settings_->RegSaveSetting(3, kApp, kSection, "QMapIndex", MapIndexText(GridOrder()));
+    if (settings_)
+        settings_->RegSaveSetting(3, SettingsDatabase::kApplication, kSection, "QMapIndex",
+                                  MapIndexText(GridOrder()));
 }
 
 void ZVFieldClass::LoadFieldMapFromReg() {
     for (auto& f : fields_)
         f->QMapTo = -1;
     if (!settings_) return;
-    for (const std::int16_t id :
-         ParseMapIndex(settings_->RegGetSetting(2, kApp, kSection, "QMapIndex", ""))) {
+    for (const std::int16_t id : ParseMapIndex(
+             settings_->RegGetSetting(2, SettingsDatabase::kApplication, kSection, "QMapIndex", ""))) {
         ZVFieldType* f = Find(id);
         if (f && f->QMapTo == -1) InsertRow(*f, 1);
     }

@@ -2,11 +2,13 @@
 
 #include "common/Convert.h"
 #include "common/FormatValue.h"
+#include "settings/SettingsCatalog.h"
 #include "settings/SettingsDatabase.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 namespace zeva {
 
@@ -18,17 +20,130 @@ const char* const kDefaultRemoteAddress = "127.0.0.1";
 
 namespace {
 
-const std::string kApp = "ZEVA";
-// The window keys exist for these display modes; mode 4 (Setup) keeps no size of its own.
-const int kWindowModes[] = {0, 1, 2, 3, 5};
+template <class M, class T> constexpr bool kIs = std::is_same_v<M, T ClientSettings::*>;
 
-std::int16_t GetInt16(SettingsDatabase& db, const std::string& sec, const std::string& key, std::int16_t def,
-                      std::int16_t kind = 1) {
-    return ToInt16(db.RegGetSetting(kind, kApp, sec, key, static_cast<int>(def))).value_or(def);
+// The value of key (number n) read from the database into its field of s; the default when the
+// key is missing or its text does not convert.
+void ReadKey(SettingsDatabase& db, const SettingKey& k, int n, ClientSettings& s) {
+    const std::string name = k.KeyName(n);
+    const auto i = static_cast<size_t>(n);
+    auto text = [&](std::int16_t kind) {
+        return db.RegGetSetting(kind, SettingsDatabase::kApplication, k.Section, name, k.Default);
+    };
+    auto readBool = [&] { return db.GetBool(k.Section, name, ToBool(k.Default).value_or(false)); };
+    auto readNumber = [&](auto def) {
+        using N = decltype(def);
+        std::optional<N> converted;
+        if constexpr (sizeof(N) == 2)
+            converted = ToInt16(text(1)); // 16 bits: a wider number does not convert
+        else
+            converted = ToInt32(text(1));
+        const N v = converted.value_or(def);
+        return k.ZeroIsDefault && v == 0 ? def : v;
+    };
+    std::visit(
+        [&](auto m) {
+            using M = decltype(m);
+            if constexpr (kIs<M, bool>) {
+                s.*m = readBool();
+            } else if constexpr (kIs<M, std::array<bool, 2>>) {
+                (s.*m)[i - 1] = readBool(); // the X25 clients count from 1
+            } else if constexpr (kIs<M, std::int16_t>) {
+                s.*m = readNumber(ToInt16(k.Default).value_or(0));
+            } else if constexpr (kIs<M, std::array<std::int16_t, 6>>) {
+                (s.*m)[i] = readNumber(ToInt16(k.Default).value_or(0));
+            } else if constexpr (kIs<M, std::int32_t>) {
+                s.*m = readNumber(ToInt32(k.Default).value_or(0));
+            } else if constexpr (kIs<M, std::array<std::int32_t, 6>>) {
+                (s.*m)[i] = readNumber(ToInt32(k.Default).value_or(0));
+            } else if constexpr (kIs<M, double>) {
+                double value = 0;
+                if (!ParseTimeText(text(4), value) && !ParseTimeText(k.Default, value)) value = 0;
+                s.*m = value;
+            } else if constexpr (kIs<M, std::string>) {
+                s.*m = k.Exact ? db.ReadStored(k.Section, name).value_or(k.Default)
+                               : db.GetText(k.Section, name, k.Default);
+            }
+        },
+        k.Field);
 }
 
-std::string WindowKey(const std::string& userid, const std::string& name) {
-    return userid == "s99" ? "S99" + name : name;
+// A number outside its key's range brought back into it (clamped, or the default).
+void KeepInRange(const SettingKey& k, ClientSettings& s) {
+    if (!k.Ranged || k.OnRange == RangeUse::Checked) return;
+    const auto* field = std::get_if<std::int16_t ClientSettings::*>(&k.Field);
+    if (!field) return;
+    const SettingRange r = RangeOf(k, s);
+    std::int16_t& value = s.**field;
+    if (value >= r.Min && value <= r.Max) return;
+    value = k.OnRange == RangeUse::Clamped ? static_cast<std::int16_t>(std::clamp<long>(value, r.Min, r.Max))
+                                           : ToInt16(k.Default).value_or(0);
+}
+
+void WriteKey(SettingsDatabase& db, const SettingKey& k, int n, const ClientSettings& s) {
+    const std::string name = k.KeyName(n);
+    if (k.Write == SettingWrite::FalseAtShutdown) {
+        db.Put(k.Section, name, false);
+        return;
+    }
+    const auto i = static_cast<size_t>(n);
+    std::visit(
+        [&](auto m) {
+            using M = decltype(m);
+            if constexpr (kIs<M, bool> || kIs<M, std::string>)
+                db.Put(k.Section, name, s.*m);
+            else if constexpr (kIs<M, std::array<bool, 2>>)
+                db.Put(k.Section, name, (s.*m)[i - 1]);
+            else if constexpr (kIs<M, std::int16_t> || kIs<M, std::int32_t>)
+                db.Put(k.Section, name, int(s.*m));
+            else if constexpr (kIs<M, std::array<std::int16_t, 6>> || kIs<M, std::array<std::int32_t, 6>>)
+                db.Put(k.Section, name, int((s.*m)[i]));
+            else if constexpr (kIs<M, double>)
+                db.Put(k.Section, name, TimeText(s.*m));
+        },
+        k.Field);
+}
+
+// The keys of a section the client reads into ClientSettings, in the table's order; perUser picks
+// the window keys that come in an s99 set and one for everyone else.
+std::vector<const SettingKey*> KeysOf(const std::string& section, const std::string& userid, bool perUser) {
+    std::vector<const SettingKey*> keys;
+    for (const auto& k : SettingsCatalog())
+        if (k.Section == section && k.Read && !std::holds_alternative<std::monostate>(k.Field) &&
+            k.PerUser == perUser && KeyApplies(k, userid))
+            keys.push_back(&k);
+    return keys;
+}
+
+void ReadKeys(SettingsDatabase& db, const std::vector<const SettingKey*>& keys, ClientSettings& s) {
+    for (const SettingKey* k : keys)
+        for (int n : k->KeyNumbers())
+            ReadKey(db, *k, n, s);
+    // Ranges that follow another setting (the indent, a line's characters) come after that one's.
+    for (const SettingKey* k : keys)
+        if (!k->MaxFrom) KeepInRange(*k, s);
+    for (const SettingKey* k : keys)
+        if (k->MaxFrom) KeepInRange(*k, s);
+}
+
+// The plain keys in order, then the first-load mark, then the families number by number (each
+// display mode's state, width and height together): the order the rows of a new file have always
+// had.
+void WriteKeys(SettingsDatabase& db, const std::vector<const SettingKey*>& keys, const ClientSettings& s) {
+    std::vector<const SettingKey*> families;
+    for (const SettingKey* k : keys) {
+        if (k->Write != SettingWrite::AtShutdown) continue;
+        if (k->Numbered)
+            families.push_back(k);
+        else
+            WriteKey(db, *k, 0, s);
+    }
+    for (const SettingKey* k : keys)
+        if (k->Write == SettingWrite::FalseAtShutdown) WriteKey(db, *k, 0, s);
+    if (families.empty()) return;
+    for (int n : families.front()->KeyNumbers())
+        for (const SettingKey* k : families)
+            WriteKey(db, *k, n, s);
 }
 
 } // namespace
@@ -53,143 +168,53 @@ bool ParseTimeText(const std::string& text, double& value) {
 }
 
 void LoadTCPSettings(SettingsDatabase& db, ClientSettings& s) {
-    const std::string& t = section::Tcp;
-    s.AsyncComms = ToBool(db.RegGetSetting(2, kApp, t, "Async Comms", "True")).value_or(true);
-    s.CommClassBufferMax = GetInt16(db, t, "CommClassBufferMax", 10);
-    s.CommClassRemoteBuffer = GetInt16(db, t, "CommClassRemoteBuffer", 100);
-    s.HubConnectionRetries = GetInt16(db, t, "Hub Connection Retries", 10);
-    s.HubInterRetryWait = GetInt16(db, t, "Hub Inter Retry Wait", 10);
-    s.RemotePort = ToInt32(db.RegGetSetting(2, kApp, t, "Remote Port", 6000)).value_or(6000);
-    s.RemoteAddress = db.GetText(t, "Remote Address", kDefaultRemoteAddress);
-    s.BackupAddress = db.GetText(t, "Backup Address", "");
-    const std::int32_t backupPort = ToInt32(db.GetText(t, "Backup Port", "")).value_or(0);
-    s.BackupPort = backupPort >= 1 && backupPort <= 65535 ? backupPort : 0;
-    s.AutoConnect = db.GetBool(t, "Auto Connect", true);
-    s.AutoShowCommClass = db.GetBool(t, "Auto Show CommClass", false);
-    s.DisableCommSetup = db.GetBool(t, "DisableCommSetup", true);
-    double watchdog = 120.0 / 86400.0;
-    if (!ParseTimeText(db.RegGetSetting(4, kApp, t, "CommClassWatchDog", "00:02:00"), watchdog))
-        watchdog = 120.0 / 86400.0;
-    s.CommClassWatchDog = watchdog;
+    ReadKeys(db, KeysOf(section::Tcp, "", false), s);
 }
 
 void SaveTCPSettings(SettingsDatabase& db, const ClientSettings& s) {
-    const std::string& t = section::Tcp;
-    db.Put(t, "Async Comms", s.AsyncComms);
-    db.Put(t, "CommClassBufferMax", int(s.CommClassBufferMax));
-    db.Put(t, "CommClassRemoteBuffer", int(s.CommClassRemoteBuffer));
-    db.Put(t, "Hub Connection Retries", int(s.HubConnectionRetries));
-    db.Put(t, "Hub Inter Retry Wait", int(s.HubInterRetryWait));
-    db.Put(t, "Remote Port", int(s.RemotePort));
-    db.Put(t, "Remote Address", s.RemoteAddress);
+    WriteKeys(db, KeysOf(section::Tcp, "", false), s);
     // A site without a second hub keeps its table as it was.
+    const std::string& t = section::Tcp;
     if (!s.BackupAddress.empty() || !db.GetText(t, "Backup Address", "").empty())
         db.Put(t, "Backup Address", s.BackupAddress);
     if (s.BackupPort > 0 || !db.GetText(t, "Backup Port", "").empty())
         db.Put(t, "Backup Port", s.BackupPort > 0 ? std::to_string(s.BackupPort) : std::string());
-    db.Put(t, "Auto Connect", s.AutoConnect);
-    db.Put(t, "Auto Show CommClass", s.AutoShowCommClass);
-    db.Put(t, "DisableCommSetup", s.DisableCommSetup);
-    db.Put(t, "CommClassWatchDog", TimeText(s.CommClassWatchDog));
 }
 
 void ReadWindowKeys(SettingsDatabase& db, const std::string& userid, ClientSettings& s) {
-    const std::string& w = section::Window;
-    s.WindowSelected = GetInt16(db, w, WindowKey(userid, "WindowSelected"), 2);
-    if (s.WindowSelected < 0 || s.WindowSelected > 5) s.WindowSelected = 2;
-    for (int i : kWindowModes) {
-        const std::string n = std::to_string(i);
-        const auto idx = size_t(i);
-        s.XWindowState[idx] = GetInt16(db, w, WindowKey(userid, "XWindowState") + n, 2, 3);
-        s.XWindowWidth[idx] = db.GetInt(w, WindowKey(userid, "XWindowWidth") + n, 9375, 3);
-        s.XWindowHeight[idx] = db.GetInt(w, WindowKey(userid, "XWindowHeight") + n, 1635, 3);
-        if (s.XWindowWidth[idx] == 0) s.XWindowWidth[idx] = 9375;
-        if (s.XWindowHeight[idx] == 0) s.XWindowHeight[idx] = 1635;
-    }
+    ReadKeys(db, KeysOf(section::Window, userid, true), s);
+    // The Full fields display opens maximised unless a size of its own was kept.
     if (s.XWindowState[5] == 0) s.XWindowState[5] = 2;
 }
 
 void WriteWindowKeys(SettingsDatabase& db, const std::string& userid, const ClientSettings& s) {
-    const std::string& w = section::Window;
-    db.Put(w, WindowKey(userid, "WindowSelected"), int(s.WindowSelected));
-    for (int i : kWindowModes) {
-        const std::string n = std::to_string(i);
-        const auto idx = size_t(i);
-        db.Put(w, WindowKey(userid, "XWindowState") + n, int(s.XWindowState[idx]));
-        db.Put(w, WindowKey(userid, "XWindowWidth") + n, int(s.XWindowWidth[idx]));
-        db.Put(w, WindowKey(userid, "XWindowHeight") + n, int(s.XWindowHeight[idx]));
-    }
+    WriteKeys(db, KeysOf(section::Window, userid, true), s);
 }
 
 void LoadAllSettings(SettingsDatabase& db, const std::string& userid, ClientSettings& s) {
-    s.X25TestData = db.GetText(section::Setup, "X25TestData", kDefaultTestRecord);
-    s.Load = db.GetBool(section::Window, "Load", true);
+    ReadKeys(db, KeysOf(section::Setup, userid, false), s);
+    ReadKeys(db, KeysOf(section::Window, userid, false), s);
     ReadWindowKeys(db, userid, s);
-    s.FieldDataBaseFile = db.GetText(section::Setup, "FieldDataBaseFile", "ZEVAField.mdb");
-    s.RecordLog = db.GetBool(section::Setup, "RecordLog", false);
-    s.RecordLogFolder = db.GetText(section::Setup, "RecordLogFolder", "RecordLog");
-    s.LinkAlarm = db.GetBool(section::Window, "LinkAlarm", true);
-    s.RecordAlert = GetInt16(db, section::Window, "RecordAlert", 1);
-    if (s.RecordAlert < 0 || s.RecordAlert > 2) s.RecordAlert = 1;
     LoadTCPSettings(db, s);
 }
 
 void SaveAllSettings(SettingsDatabase& db, const std::string& userid, const ClientSettings& s) {
-    db.Put(section::Setup, "X25TestData", s.X25TestData);
-    db.Put(section::Setup, "FieldDataBaseFile", s.FieldDataBaseFile);
-    db.Put(section::Setup, "RecordLog", s.RecordLog);
-    db.Put(section::Setup, "RecordLogFolder", s.RecordLogFolder);
-    db.Put(section::Window, "LinkAlarm", s.LinkAlarm);
-    db.Put(section::Window, "Load", false); // the next start is no first load
+    WriteKeys(db, KeysOf(section::Setup, userid, false), s);
+    WriteKeys(db, KeysOf(section::Window, userid, false), s); // Load is written False
     WriteWindowKeys(db, userid, s);
     SaveTCPSettings(db, s);
 }
 
 void ReadOutputKeys(SettingsDatabase& db, ClientSettings& s) {
-    const std::string& o = section::Output;
-    s.LinesPerRecord = GetInt16(db, o, "LinesPerRecord", 1);
-    s.LineIndentCharacters = GetInt16(db, o, "LineIndentCharacters", 0);
-    s.LineIndentEnabled = db.GetBool(o, "LineIndentEnabled", false);
-    s.FixedLinesPerRecord = db.GetBool(o, "FixedLinesPerRecord", false);
-    s.ShowTruncIndicator = db.GetBool(o, "ShowTruncIndicator", true);
-    s.TextFormat = db.GetBool(o, "TextFormat", true);
-    s.CharactersPerPage = GetInt16(db, o, "CharactersPerPage", 138);
-    s.NoOfPostLines = GetInt16(db, o, "NoOfPostLines", 0);
-    s.FullFieldsJustify = GetInt16(db, o, "FullFieldsJustify", 0);
-    s.MultiWindowState = GetInt16(db, o, "MultiWindowState", 1);
-    // The record queue holds at most 10000 identifiers: a capacity of 0, below or above what the
-    // setup box allows would never trim it, and the queue would refuse records once it is full.
-    s.MaxEntriesInRecords = std::clamp<std::int16_t>(GetInt16(db, o, "MaxEntriesInRecords", 10),
-                                                     kMaxEntriesInRecordsLow, kMaxEntriesInRecordsHigh);
-    s.MaxEntriesInOutput = GetInt16(db, o, "MaxEntriesInOutput", 50);
-    // Read as stored: an empty password or one that reads like an error text stays what it is.
-    s.SetUpPassword = db.ReadStored(o, "SetUpPassword").value_or("keystone");
-    s.SetupLockState = db.GetBool(o, "SetupLockState", false);
+    ReadKeys(db, KeysOf(section::Output, "", false), s);
 }
 
 void WriteOutputKeys(SettingsDatabase& db, const ClientSettings& s) {
-    const std::string& o = section::Output;
-    db.Put(o, "LinesPerRecord", int(s.LinesPerRecord));
-    db.Put(o, "LineIndentCharacters", int(s.LineIndentCharacters));
-    db.Put(o, "LineIndentEnabled", s.LineIndentEnabled);
-    db.Put(o, "FixedLinesPerRecord", s.FixedLinesPerRecord);
-    db.Put(o, "ShowTruncIndicator", s.ShowTruncIndicator);
-    db.Put(o, "TextFormat", s.TextFormat);
-    db.Put(o, "CharactersPerPage", int(s.CharactersPerPage));
-    db.Put(o, "NoOfPostLines", int(s.NoOfPostLines));
-    db.Put(o, "FullFieldsJustify", int(s.FullFieldsJustify));
-    db.Put(o, "MultiWindowState", int(s.MultiWindowState));
-    db.Put(o, "MaxEntriesInRecords", int(s.MaxEntriesInRecords));
-    db.Put(o, "MaxEntriesInOutput", int(s.MaxEntriesInOutput));
-    db.Put(o, "SetUpPassword", s.SetUpPassword);
-    db.Put(o, "SetupLockState", s.SetupLockState);
+    WriteKeys(db, KeysOf(section::Output, "", false), s);
 }
 
 void ReadOutputSettings(SettingsDatabase& db, ClientSettings& s) {
     ReadOutputKeys(db, s);
-    s.OutputWindowFont = GetOutputKey(db, "OutputWindowFont");
-    s.FieldsWindowFont = GetOutputKey(db, "FieldsWindowFont");
-    s.RecordWindowFont = GetOutputKey(db, "RecordWindowFont");
     s.DisplayFormatList.clear();
     const std::string countText = GetFieldsKey(db, "NoOfFields");
     // At most 100 entries and the closing line are ever used: a count stored larger (by hand, or a
@@ -210,9 +235,6 @@ void ReadOutputSettings(SettingsDatabase& db, ClientSettings& s) {
 
 void SaveOutputSettings(SettingsDatabase& db, const ClientSettings& s) {
     WriteOutputKeys(db, s);
-    PutOutputKey(db, "OutputWindowFont", s.OutputWindowFont);
-    PutOutputKey(db, "FieldsWindowFont", s.FieldsWindowFont);
-    PutOutputKey(db, "RecordWindowFont", s.RecordWindowFont);
     // The count includes the closing line; its key is not written.
     PutFieldsKey(db, "NoOfFields", FormatValue(double(s.DisplayFormatList.size()), "000"));
     for (size_t i = 0; i + 1 < s.DisplayFormatList.size(); ++i) {
@@ -223,21 +245,14 @@ void SaveOutputSettings(SettingsDatabase& db, const ClientSettings& s) {
 }
 
 void StoreSetupLock(SettingsDatabase& db, const ClientSettings& s) {
-    db.Put(section::Output, "SetUpPassword", s.SetUpPassword);
-    db.Put(section::Output, "SetupLockState", s.SetupLockState);
+    WriteKey(db, SettingKeyOf(&ClientSettings::SetUpPassword), 0, s);
+    WriteKey(db, SettingKeyOf(&ClientSettings::SetupLockState), 0, s);
 }
 
 void ReadClientSelection(SettingsDatabase& db, ClientSettings& s) {
-    s.X25ClientEnabled[0] = db.GetBool(section::Form, "X25Client Enabled01", true);
-    s.X25ClientEnabled[1] = db.GetBool(section::Form, "X25Client Enabled02", true);
+    ReadKeys(db, KeysOf(section::Form, "", false), s);
 }
 
-std::string GetOutputKey(SettingsDatabase& db, const std::string& key) {
-    return db.GetText(section::Output, key, "");
-}
-bool PutOutputKey(SettingsDatabase& db, const std::string& key, const std::string& value) {
-    return db.Put(section::Output, key, value);
-}
 std::string GetFieldsKey(SettingsDatabase& db, const std::string& key) {
     return db.GetText(section::OutputFields, key, "");
 }
@@ -256,10 +271,10 @@ void WriteVersion(SettingsDatabase& db, const std::string& version) {
 bool SaveFormPosition(SettingsDatabase& db, std::int16_t kind, const std::string& windowName,
                       const FormPosition& pos, bool minimised) {
     if (minimised) return false;
-    bool ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Left", pos.Left);
-    ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Top", pos.Top) && ok;
-    ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Height", pos.Height) && ok;
-    ok = db.RegSaveSetting(kind, "ZEVA", windowName, "Width", pos.Width) && ok;
+    bool ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Left", pos.Left);
+    ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Top", pos.Top) && ok;
+    ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Height", pos.Height) && ok;
+    ok = db.RegSaveSetting(kind, SettingsDatabase::kApplication, windowName, "Width", pos.Width) && ok;
     return ok;
 }
 

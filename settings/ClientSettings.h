@@ -14,8 +14,6 @@ class SettingsDatabase;
 extern const char* const kDefaultTestRecord;
 // Where the hub listens when nothing else is configured.
 extern const char* const kDefaultRemoteAddress;
-// The range of "Maximum Records in Record Display" (txtMaxRecords), also applied when it is read.
-constexpr std::int16_t kMaxEntriesInRecordsLow = 1, kMaxEntriesInRecordsHigh = 1000;
 
 // Section names of the settings table.
 namespace section {
@@ -27,8 +25,9 @@ inline const std::string OutputFields = "Setup\\OUTPUT\\Fields";
 inline const std::string Form = "Setup\\FORM";
 } // namespace section
 
-// Every setting the client reads at start-up and writes at shutdown, with its built-in default.
-// Display modes are 0 to 5; the window keys exist for modes 0, 1, 2, 3 and 5.
+// Every setting the client reads at start-up and writes at shutdown, with its built-in default
+// (the key table in SettingsCatalog.cpp names each key, its default and its range; a test holds
+// the two together). Display modes are 0 to 5; the window keys exist for modes 0, 1, 2, 3 and 5.
 struct ClientSettings {
     // Setup
     std::string X25TestData = kDefaultTestRecord;
@@ -72,7 +71,7 @@ struct ClientSettings {
     std::int16_t NoOfPostLines = 0;
     std::int16_t FullFieldsJustify = 0;
     std::int16_t MultiWindowState = 1;
-    std::int16_t MaxEntriesInRecords = 10; // kMaxEntriesInRecordsLow..High, as "Maximum Records" takes it
+    std::int16_t MaxEntriesInRecords = 10;
     std::int16_t MaxEntriesInOutput = 50;
     std::string SetUpPassword = "keystone";
     bool SetupLockState = false;
@@ -90,24 +89,24 @@ struct FormPosition {
     double Left = 0, Top = 0, Height = 0, Width = 0;
 };
 
-// Grouped readers and writers. Readers fall back to the defaults above for a missing key or a
-// value that does not convert; writers do nothing outside admin mode.
+// Grouped readers and writers over the key table. Readers fall back to the default for a missing
+// key or a value that does not convert, and bring a number outside its key's range into it the way
+// the key says; writers do nothing outside admin mode.
 void LoadAllSettings(SettingsDatabase& db, const std::string& userid, ClientSettings& s);
 void SaveAllSettings(SettingsDatabase& db, const std::string& userid, const ClientSettings& s);
 void LoadTCPSettings(SettingsDatabase& db, ClientSettings& s);
 void SaveTCPSettings(SettingsDatabase& db, const ClientSettings& s);
 void ReadWindowKeys(SettingsDatabase& db, const std::string& userid, ClientSettings& s);
 void WriteWindowKeys(SettingsDatabase& db, const std::string& userid, const ClientSettings& s);
+// The Setup\OUTPUT keys, the three fonts among them.
 void ReadOutputKeys(SettingsDatabase& db, ClientSettings& s);
 void WriteOutputKeys(SettingsDatabase& db, const ClientSettings& s);
-// The output keys, the three fonts and the display-format list with its count.
+// The output keys and the display-format list with its count.
 void ReadOutputSettings(SettingsDatabase& db, ClientSettings& s);
 void SaveOutputSettings(SettingsDatabase& db, const ClientSettings& s);
 void ReadClientSelection(SettingsDatabase& db, ClientSettings& s);
 // The setup password and lock state, written the moment they change (update or insert).
 void StoreSetupLock(SettingsDatabase& db, const ClientSettings& s);
-std::string GetOutputKey(SettingsDatabase& db, const std::string& key);
-bool PutOutputKey(SettingsDatabase& db, const std::string& key, const std::string& value);
 std::string GetFieldsKey(SettingsDatabase& db, const std::string& key);
 bool PutFieldsKey(SettingsDatabase& db, const std::string& key, const std::string& value);
 // "V" major "." minor "(" revision ")  ", the Version key and the version label.

@@ -148,22 +148,22 @@ bool SettingsDatabase::RegSaveSetting(std::int16_t kind, const std::string& /*ap
 }
 
 bool SettingsDatabase::GetBool(const std::string& section, const std::string& key, bool def) {
-    return ToBool(RegGetSetting(0, "ZEVA", section, key, def)).value_or(def);
+    return ToBool(RegGetSetting(0, kApplication, section, key, def)).value_or(def);
 }
 
 std::int32_t SettingsDatabase::GetInt(const std::string& section, const std::string& key, std::int32_t def,
                                       std::int16_t kind) {
-    return ToInt32(RegGetSetting(kind, "ZEVA", section, key, def)).value_or(def);
+    return ToInt32(RegGetSetting(kind, kApplication, section, key, def)).value_or(def);
 }
 
 double SettingsDatabase::GetDouble(const std::string& section, const std::string& key, double def,
                                    std::int16_t kind) {
-    return ToDouble(RegGetSetting(kind, "ZEVA", section, key, def)).value_or(def);
+    return ToDouble(RegGetSetting(kind, kApplication, section, key, def)).value_or(def);
 }
 
 std::string SettingsDatabase::GetText(const std::string& section, const std::string& key,
                                       const std::string& def) {
-    const std::string text = RegGetSetting(2, "ZEVA", section, key, def);
+    const std::string text = RegGetSetting(2, kApplication, section, key, def);
     return text == "BAD" ? def : text;
 }
 
@@ -181,7 +181,7 @@ std::optional<std::string> SettingsDatabase::ReadStored(const std::string& secti
 }
 
 bool SettingsDatabase::Put(const std::string& section, const std::string& key, const SettingValue& value) {
-    return RegSaveSetting(3, "ZEVA", section, key, value);
+    return RegSaveSetting(3, kApplication, section, key, value);
 }
 
 } // namespace zeva

@@ -29,6 +29,8 @@ class SettingsDatabase {
   public:
     using ErrorSink = std::function<void(const std::string& line)>;
     static constexpr const char* kFileName = "ZEVARegistry.mdb";
+    // The application every setting is filed under, the first argument of RegGetSetting.
+    static constexpr const char* kApplication = "ZEVA";
 
     SettingsDatabase(std::string path, const Session& session, ErrorSink sink = {});
     ~SettingsDatabase();

@@ -73,12 +73,12 @@ MainShell::LoadResult MainShell::Fail(const std::string& message) {
 }
 
 MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
-    // 1. A development machine keeps its own copies of the databases.
+    // A development machine keeps its own copies of the databases.
     if (files_.FileExists(kDevelopmentMarker)) {
         files_.ChangeDirectory(kDevelopmentDirectory);
         messages_.Show(std::string("Current directory changed to ") + kDevelopmentDirectory);
     }
-    // 2. One copy per machine.
+    // One copy per machine.
     prevInstance_ = !instance_.TryAcquire();
     if (prevInstance_) {
         Stop("Another instance of ZEVA Screen Client is currently runnning on this PC.  Only one \r\n"
@@ -88,7 +88,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
         Unload();
         return LoadResult::Unloaded;
     }
-    // 3. The settings database must open.
+    // The settings database must open.
     settingsFailed_ = false;
     if (!db_->OpenSettingsDb()) {
         settingsFailed_ = true;
@@ -101,7 +101,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
         return LoadResult::Unloaded;
     }
     db_->CloseSettingsDb();
-    // 4. Command line.
+    // The command line: admin mode and the identifier.
     const CommandLineResult cmd = ParseCommandLine(commandLine);
     session_.AdminMode = cmd.AdminMode;
     session_.Userid = cmd.Userid;
@@ -112,7 +112,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
             messages_.Show(cmd.Message);
     }
     if (!session_.AdminMode) window_.HideDisplays();
-    // 5.-9. Panes, hub connection, client selection, settings.
+    // Panes, hub connection, client selection, settings.
     window_.PlacePanes();
     window_.CreateHubConnection();
     hubConnectionCreated_ = true;
@@ -125,7 +125,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     window_.SetCommsInfoItem(1, "Hub Address = " + settings_.RemoteAddress);
     window_.SetCommsInfoItem(2, "Hub Port = " + std::to_string(settings_.RemotePort));
     window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
-    // 10. A fresh settings database asks for the hub first.
+    // A fresh settings database asks for the hub first.
     if (settings_.Load) {
         if (session_.AdminMode) session_.Userid = "s99";
         mainTitle_ = FirstLoadTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor,
@@ -136,17 +136,17 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
         window_.RunHubSetup(setupIdent_);
         session_.Userid = setupIdent_;
     }
-    // 11. A bad identifier stops start-up silently; the window stays open and idle.
+    // A bad identifier stops start-up silently; the window stays open and idle.
     if (!CheckUserid(session_.Userid)) return LoadResult::StoppedIdle;
-    // 12. Field and record classes.
+    // Field and record classes.
     classesConnected_ = true;
     fieldDatabaseTouched_ = true;
     if (const std::string message = window_.ConnectClasses(session_.Userid); !message.empty())
         return Fail(message);
-    // 13. Module flags.
+    // Module flags.
     if (!window_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
     moduleFlagsConnected_ = true;
-    // 14.-16. Caption base, display-format list, position and timers.
+    // Caption base, display-format list, position and timers.
     mainTitle_ =
         RunningTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor, version_.Revision);
     window_.SetupDisplayFormatList();
@@ -156,7 +156,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     window_.EnableTimers(true);
     timersRunning_ = true;
     window_.SetHourglass(false);
-    // 17.-19. Display mode, setup lock, auto-connect.
+    // Display mode, setup lock, auto-connect.
     window_.ShowDisplayMode(settings_.WindowSelected);
     window_.ApplySetupLock(settings_.SetupLockState);
     if (window_.AutoConnectChecked()) ConnectCommand();

@@ -25,11 +25,10 @@ class HubLink {
 // Records from the hub to the displays: the X25 source filter, the record ring between arrival and
 // display, one record shown per call of ProcessNextRecord, and the synchronous requests.
 //
-// Every record received is shown, in order (the old 100-slot ring read as empty once 100 were
-// waiting and lost them). The records waiting are bounded instead: at kMaxWaiting the intake stops
-// reading from the hub, so TCP holds the rest at the hub, and reads again once half of them are
-// shown. Nothing is lost and memory stays bounded however long a burst lasts. BufferInPtr and
-// BufferOutPtr still count 0 to 99 for the two status labels.
+// Every record received is shown, in order, and the records waiting are bounded: at kMaxWaiting
+// the intake stops reading from the hub, so TCP holds the rest at the hub, and reads again once
+// half of them are shown. Nothing is lost and memory stays bounded however long a burst lasts.
+// BufferInPtr and BufferOutPtr count 0 to 99 for the two status labels.
 //
 // With onRecordsWaiting set, arrivals only wait and the owner shows them through ShowWaiting in
 // slices (the window: between its other events, so a flood never freezes it); without it, each
@@ -78,7 +77,6 @@ class RecordIntake {
     std::int64_t RecordsProcessed() const { return shown_; }
     // Records received (selected, not control packets) so far.
     std::int64_t Received() const { return received_; }
-    // "hh:mm:ss dd/mm/yyyy" of the last record shown, given the clock's now by the caller.
     int BufferInPtr() const { return static_cast<int>(received_ % 100); }
     int BufferOutPtr() const { return static_cast<int>(shown_ % 100); }
     std::size_t Waiting() const { return ring_.size(); }

@@ -1,6 +1,7 @@
 #pragma once
 #include "common/Convert.h"
 #include "settings/ClientSettings.h"
+#include "settings/SettingsCatalog.h"
 
 #include <algorithm>
 #include <array>
@@ -31,7 +32,8 @@ inline constexpr std::array<SetupBox, 7> kSetupBoxes{
     SetupBox::CharWidth,         SetupBox::LinesPerEntry,     SetupBox::Indent,    SetupBox::PostLines,
     SetupBox::MaxDisplayEntries, SetupBox::FullFieldsJustify, SetupBox::MaxRecords};
 
-// What a box edits: the setting, the digits it takes at most and the range its value is kept in.
+// What a box edits: the setting, the digits it takes at most and the range its value is kept in,
+// the setting's own range (the reader keeps a stored value in the same one).
 struct SetupBoxRule {
     int digits, low, high;
     std::int16_t ClientSettings::*value;
@@ -39,23 +41,27 @@ struct SetupBoxRule {
 
 // The rule of a box over the current settings: an indent stays within a line's characters.
 inline SetupBoxRule SetupBoxRuleOf(SetupBox box, const ClientSettings& s) {
+    auto rule = [&s](int digits, std::int16_t ClientSettings::*value) {
+        const SettingRange range = RangeOf(SettingKeyOf(value), s);
+        return SetupBoxRule{digits, static_cast<int>(range.Min), static_cast<int>(range.Max), value};
+    };
     switch (box) {
     case SetupBox::CharWidth:
-        return {3, 1, 1000, &ClientSettings::CharactersPerPage};
+        return rule(3, &ClientSettings::CharactersPerPage);
     case SetupBox::LinesPerEntry:
-        return {3, 1, 50, &ClientSettings::LinesPerRecord};
+        return rule(3, &ClientSettings::LinesPerRecord);
     case SetupBox::Indent:
-        return {3, 0, s.CharactersPerPage, &ClientSettings::LineIndentCharacters};
+        return rule(3, &ClientSettings::LineIndentCharacters);
     case SetupBox::PostLines:
-        return {3, 0, 20, &ClientSettings::NoOfPostLines};
+        return rule(3, &ClientSettings::NoOfPostLines);
     case SetupBox::MaxDisplayEntries:
-        return {5, 1, 10000, &ClientSettings::MaxEntriesInOutput};
+        return rule(5, &ClientSettings::MaxEntriesInOutput);
     case SetupBox::FullFieldsJustify:
-        return {3, 0, 300, &ClientSettings::FullFieldsJustify};
+        return rule(3, &ClientSettings::FullFieldsJustify);
     case SetupBox::MaxRecords:
         break;
     }
-    return {4, kMaxEntriesInRecordsLow, kMaxEntriesInRecordsHigh, &ClientSettings::MaxEntriesInRecords};
+    return rule(4, &ClientSettings::MaxEntriesInRecords);
 }
 
 // The box's text taken into the settings on leaving it; the value the box shows afterwards.

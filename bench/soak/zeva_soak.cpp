@@ -30,6 +30,7 @@
 // when a 1002 came. Every wait is bounded and every child is killed when the soak ends, also
 // when the soak itself is killed (the children get SIGKILL with their parent).
 #include "common/SqliteDatabase.h"
+#include "settings/SettingsSchema.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -61,6 +62,7 @@
 
 namespace {
 
+using zeva::kSettingsSchema;
 using zeva::SqliteDatabase;
 
 std::atomic<bool> gInterrupted{false};
@@ -565,7 +567,7 @@ bool MakeSite(const Config& config, const QString& dir, const std::string& addre
     keys["FIELDS_Window\\QMapIndex"] = map;
     SqliteDatabase db;
     if (!db.Open(base + "/ZEVARegistry.mdb", SqliteDatabase::Mode::Create) ||
-        !db.ExecScript("CREATE TABLE StartUp (Key_Description TEXT, Key_Data TEXT, Description TEXT);")) {
+        !db.ExecScript(kSettingsSchema)) {
         error = "cannot create the settings database in " + base;
         return false;
     }

@@ -77,25 +77,6 @@ TEST(ConsoleLog, KeepsTheNewest199LinesOnTopWithTheirTime) {
     EXPECT_EQ(list.List(1), "14:07:09  line 250");
 }
 
-TEST(ConsoleGrid, BuildsTheNamedRowsWithEmptyValues) {
-    MemoryFlexGrid grid;
-    MemberGridView view(grid, 0);
-    ASSERT_EQ(grid.Rows(), 32);
-    ASSERT_EQ(grid.Cols(), 2);
-    EXPECT_EQ(grid.TextMatrix(0, 0), "Property");
-    EXPECT_EQ(grid.TextMatrix(0, 1), "Value");
-    EXPECT_EQ(grid.TextMatrix(1, 0), "Identifier");
-    EXPECT_EQ(grid.TextMatrix(15, 0), "BufferSize");
-    EXPECT_EQ(grid.TextMatrix(21, 0), "WatchDog");
-    EXPECT_EQ(grid.TextMatrix(30, 0), "State");
-    EXPECT_EQ(grid.TextMatrix(31, 0), "BadChecks");
-    for (int r = 1; r <= 31; ++r)
-        EXPECT_EQ(grid.TextMatrix(r, 1), "") << r;
-    EXPECT_EQ(grid.ColWidth(0), 1635);
-    EXPECT_EQ(grid.ColWidth(1), 8000);
-    EXPECT_TRUE(grid.Redraw());
-}
-
 // The engine's own setters drive the rows, as in the window.
 struct EngineOnGrid {
     EngineOnGrid() {

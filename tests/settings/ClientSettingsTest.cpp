@@ -6,30 +6,6 @@ using zeva::test::SettingsFixture;
 
 using ClientSettingsTest = SettingsFixture;
 
-TEST_F(ClientSettingsTest, FreshDatabaseGivesEveryDefaultAndInsertsNothing) {
-    auto& db = Db(false);
-    ClientSettings s;
-    s.CharactersPerPage = 1; // must be overwritten by the read
-    LoadAllSettings(db, "s05", s);
-    ReadOutputSettings(db, s);
-    ReadClientSelection(db, s);
-    const ClientSettings d;
-    EXPECT_TRUE(s.Load);
-    EXPECT_EQ(s.X25TestData, kDefaultTestRecord);
-    EXPECT_EQ(s.FieldDataBaseFile, "ZEVAField.mdb");
-    EXPECT_EQ(s.WindowSelected, 2);
-    EXPECT_EQ(s.XWindowWidth, d.XWindowWidth);
-    EXPECT_EQ(s.RemotePort, 6000);
-    EXPECT_TRUE(s.AsyncComms);
-    EXPECT_DOUBLE_EQ(s.CommClassWatchDog, 120.0 / 86400.0);
-    EXPECT_EQ(s.CharactersPerPage, 138);
-    EXPECT_EQ(s.MaxEntriesInOutput, 50);
-    EXPECT_EQ(s.SetUpPassword, "keystone");
-    EXPECT_TRUE(s.DisplayFormatList.empty());
-    EXPECT_TRUE(s.X25ClientEnabled[0] && s.X25ClientEnabled[1]);
-    EXPECT_TRUE(errors_.empty());
-}
-
 TEST_F(ClientSettingsTest, AdminShutdownWritesAndTheNextStartReadsBack) {
     ClientSettings s;
     s.RemoteAddress = "hub.site";
@@ -78,6 +54,14 @@ TEST_F(ClientSettingsTest, TheClosingLineLoadsEmptyWhateverAnOlderLongerListLeft
     ClientSettings s;
     ReadOutputSettings(Db(false), s);
     EXPECT_EQ(s.DisplayFormatList, (std::vector<std::string>{"first", "", ""}));
+    // A count far beyond what is ever used reads the 100 entries and the closing line.
+    SqliteDatabase raw;
+    ASSERT_TRUE(raw.Open(path_, SqliteDatabase::Mode::ReadWrite));
+    ASSERT_TRUE(raw.Exec("UPDATE StartUp SET Key_Data = '30000' WHERE Key_Description = ?1",
+                         {std::string("Setup\\OUTPUT\\Fields\\NoOfFields")}));
+    raw.Close();
+    ReadOutputSettings(Db(false), s);
+    EXPECT_EQ(s.DisplayFormatList.size(), 101u);
 }
 
 TEST_F(ClientSettingsTest, ThePasswordReadsBackExactlyAsStoredAtTheChange) {
@@ -121,49 +105,17 @@ TEST_F(ClientSettingsTest, S99WindowKeysNeverTouchTheNumberedUsers) {
     EXPECT_EQ(b.XWindowWidth[1], 22222);
 }
 
-TEST_F(ClientSettingsTest, ZeroSizesAndBadValuesAreCorrectedOnRead) {
+TEST_F(ClientSettingsTest, ZeroSizesAreReadAsTheDefaultAndOnlyMode5StateIsMaximised) {
     Row("Setup\\WINDOW\\XWindowWidth2", "0");
     Row("Setup\\WINDOW\\XWindowHeight2", "0");
     Row("Setup\\WINDOW\\XWindowState5", "0");
     Row("Setup\\WINDOW\\XWindowState1", "0");
-    Row("Setup\\OUTPUT\\CharactersPerPage", "99999"); // does not fit 16 bits
-    Row("Setup\\OUTPUT\\LinesPerRecord", "two");
-    Row("Setup\\TCP\\CommClassWatchDog", "25:99:00");
-    Row("Setup\\OUTPUT\\Fields\\NoOfFields", "NULL");
-    auto& db = Db(false);
     ClientSettings s;
-    LoadAllSettings(db, "s05", s);
-    ReadOutputSettings(db, s);
+    LoadAllSettings(Db(false), "s05", s);
     EXPECT_EQ(s.XWindowWidth[2], 9375);
     EXPECT_EQ(s.XWindowHeight[2], 1635);
     EXPECT_EQ(s.XWindowState[5], 2);
     EXPECT_EQ(s.XWindowState[1], 0) << "only mode 5 turns a normal state into maximised";
-    EXPECT_EQ(s.CharactersPerPage, 138);
-    EXPECT_EQ(s.LinesPerRecord, 1);
-    EXPECT_DOUBLE_EQ(s.CommClassWatchDog, 120.0 / 86400.0);
-    EXPECT_TRUE(s.DisplayFormatList.empty());
-}
-
-TEST_F(ClientSettingsTest, RecordQueueCapacityIsReadIntoTheSetupBoxRange) {
-    // 0, negative or above 9999 would leave the queue untrimmed until it refuses records.
-    const std::pair<const char*, int> cases[] = {{"0", 1},       {"-5", 1},    {"20000", 1000},
-                                                 {"1001", 1000}, {"500", 500}, {"x", 10}};
-    for (const auto& [stored, read] : cases) {
-        SCOPED_TRACE(stored);
-        SqliteDatabase raw;
-        ASSERT_TRUE(raw.Open(path_, SqliteDatabase::Mode::ReadWrite));
-        ASSERT_TRUE(raw.Exec("DELETE FROM StartUp", {}));
-        raw.Close();
-        Row("Setup\\OUTPUT\\MaxEntriesInRecords", stored);
-        ClientSettings s;
-        ReadOutputSettings(Db(false), s);
-        EXPECT_EQ(s.MaxEntriesInRecords, read);
-    }
-    // A display-format count far beyond what is ever used reads the 100 entries and the closing line.
-    Row("Setup\\OUTPUT\\Fields\\NoOfFields", "30000");
-    ClientSettings s;
-    ReadOutputSettings(Db(false), s);
-    EXPECT_EQ(s.DisplayFormatList.size(), 101u);
 }
 
 TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {

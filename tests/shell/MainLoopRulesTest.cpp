@@ -53,7 +53,7 @@ TEST(SetupBoxes, EachBoxStoresItsOwnSettingWithinItsRange) {
         {SetupBox::PostLines, "99", &ClientSettings::NoOfPostLines, 20},
         {SetupBox::MaxDisplayEntries, "0", &ClientSettings::MaxEntriesInOutput, 1},
         {SetupBox::FullFieldsJustify, "301", &ClientSettings::FullFieldsJustify, 300},
-        {SetupBox::MaxRecords, "9999", &ClientSettings::MaxEntriesInRecords, kMaxEntriesInRecordsHigh},
+        {SetupBox::MaxRecords, "9999", &ClientSettings::MaxEntriesInRecords, 1000},
         {SetupBox::Indent, "500", &ClientSettings::LineIndentCharacters, 138}, // at most a line's width
     };
     for (const Row& r : rows) {
