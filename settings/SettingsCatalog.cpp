@@ -123,7 +123,6 @@ std::vector<SettingKey> MakeCatalog() {
                                   "flash and ring the bell (asked once until the window is activated)",
                                   &CS::RecordAlert),
                               0, 2, RangeUse::Reset);
-    alert.Write = SettingWrite::Elsewhere; // set by the administrator, never by the client
     c.push_back(std::move(alert));
     for (const std::string prefix : {"", "S99"}) {
         const std::string who = prefix.empty() ? "" : " (client s99)";
@@ -170,17 +169,14 @@ std::vector<SettingKey> MakeCatalog() {
         Ranged(Key(tcp, "Remote Port", K::Long, "6000", "the hub's TCP port", &CS::RemotePort), 1, 65535));
     c.push_back(Key(tcp, "Remote Address", K::Text, kDefaultRemoteAddress, "the hub's host address",
                     &CS::RemoteAddress));
-    // The second hub is written by SaveTCPSettings only where one is or was configured.
     SettingKey backup = Key(tcp, "Backup Address", K::Text, "",
                             "a second hub's host address, tried when an attempt to the hub in use fails or "
                             "its link is lost; empty: none",
                             &CS::BackupAddress);
-    backup.Write = SettingWrite::Elsewhere;
     c.push_back(std::move(backup));
     SettingKey backupPort = Ranged(
         Key(tcp, "Backup Port", K::Long, "0", "the second hub's TCP port; empty or 0: none", &CS::BackupPort),
         0, 65535, RangeUse::Reset);
-    backupPort.Write = SettingWrite::Elsewhere;
     c.push_back(std::move(backupPort));
     c.push_back(Key(tcp, "Auto Connect", K::Boolean, "True",
                     "connect to the hub at start-up (menu Auto Connect)", &CS::AutoConnect));
