@@ -144,7 +144,7 @@ void OutputFormatter::FormatRecordToOutput(std::int16_t recordId) {
 
 void OutputFormatter::FormatRecordTextToOutput(const std::string& recordText) {
     ZVRecordType record;
-    record.RawData = recordText;
+    record.SetRawData(recordText);
     OutputBlock([&](std::int16_t n) { return record.field(int{n}); });
 }
 

@@ -162,6 +162,7 @@ void ZVRecordClass::Rekey(std::int16_t from, std::int16_t to) {
     bitmap_[std::size_t(from) / 8] =
         static_cast<std::uint8_t>(bitmap_[std::size_t(from) / 8] & ~(1u << (from % 8)));
     r->Identifier = to;
+    rowKey_[std::size_t(to)] = rowKey_[std::size_t(from)];
     byId_[std::size_t(to)] = r;
     bitmap_[std::size_t(to) / 8] = static_cast<std::uint8_t>(bitmap_[std::size_t(to) / 8] | (1u << (to % 8)));
     if (lastIdentifier_ == from) lastIdentifier_ = to;
@@ -178,14 +179,14 @@ std::string ZVRecordClass::ImportPipeRecord(const std::string& line) {
 
 std::string ZVRecordClass::RRawData(std::int16_t id) const {
     const ZVRecordType* r = Find(id);
-    return r ? r->RawData : std::string();
+    return r ? r->RawData() : std::string();
 }
 
 void ZVRecordClass::SetRRawData(std::int16_t id, const std::string& text) {
     ZVRecordType* r = Find(id);
     valid_ = r != nullptr;
     if (!r) return;
-    r->RawData = text;
+    r->SetRawData(text);
     WriteRow(*r);
 }
 
@@ -221,7 +222,7 @@ void ZVRecordClass::SetDisplayRows(std::int16_t rows) {
 
 std::int16_t ZVRecordClass::QMapTo(std::int16_t id) const {
     const ZVRecordType* r = Find(id);
-    return r ? r->QMapTo : std::int16_t{-1};
+    return r ? static_cast<std::int16_t>(RowOf(*r)) : std::int16_t{-1};
 }
 
 std::vector<std::int16_t> ZVRecordClass::Identifiers() const {
@@ -233,29 +234,38 @@ std::vector<std::int16_t> ZVRecordClass::Identifiers() const {
 }
 
 std::vector<std::int16_t> ZVRecordClass::GridOrder() const {
-    std::vector<std::int16_t> order(static_cast<std::size_t>(placedRows_), -1);
-    for (const auto& r : records_)
-        if (r->QMapTo >= 1 && static_cast<std::size_t>(r->QMapTo) <= order.size())
-            order[static_cast<std::size_t>(r->QMapTo - 1)] = r->Identifier;
+    std::vector<std::int16_t> order;
+    order.reserve(rows_.size());
+    for (const ZVRecordType* r : rows_)
+        order.push_back(r->Identifier);
     return order;
 }
 
 std::int16_t ZVRecordClass::RecordAtRow(int row) const {
-    if (row < 1) return -1;
-    for (const auto& r : records_)
-        if (r->QMapTo == row) return r->Identifier;
-    return -1;
+    if (row < 1 || static_cast<std::size_t>(row) > rows_.size()) return -1;
+    return rows_[static_cast<std::size_t>(row - 1)]->Identifier;
 }
 
 // ---- grid rows ----
 
+int ZVRecordClass::RowOf(const ZVRecordType& r) const {
+    const long long key = rowKey_[static_cast<std::size_t>(r.Identifier)];
+    const std::size_t row = static_cast<std::size_t>(key - topKey_);
+    // Keys of records without a row may lie anywhere; the row must hold this very record.
+    return key >= topKey_ && row < rows_.size() && rows_[row] == &r ? static_cast<int>(row) + 1 : -1;
+}
+
 void ZVRecordClass::PlaceRow(ZVRecordType& r, int row) {
-    if (r.QMapTo != -1) RemoveRow(r);
-    row = std::clamp(row, 1, placedRows_ + 1);
-    for (auto& o : records_)
-        if (o->QMapTo >= row) ++o->QMapTo;
-    r.QMapTo = static_cast<std::int16_t>(row);
-    ++placedRows_;
+    if (RowOf(r) != -1) RemoveRow(r);
+    row = std::clamp(row, 1, static_cast<int>(rows_.size()) + 1);
+    if (row == 1) {
+        rows_.push_front(&r);
+        rowKey_[std::size_t(r.Identifier)] = --topKey_;
+    } else {
+        rows_.insert(rows_.begin() + (row - 1), &r);
+        for (std::size_t k = static_cast<std::size_t>(row - 1); k < rows_.size(); ++k)
+            rowKey_[std::size_t(rows_[k]->Identifier)] = topKey_ + static_cast<long long>(k);
+    }
     if (GridReady() && grid_->Rows() >= row) {
         grid_->AddItem(row);
         WriteRow(r);
@@ -263,28 +273,34 @@ void ZVRecordClass::PlaceRow(ZVRecordType& r, int row) {
 }
 
 void ZVRecordClass::RemoveRow(ZVRecordType& r) {
-    const int row = r.QMapTo;
+    const int row = RowOf(r);
     if (row == -1) return;
-    r.QMapTo = -1;
-    --placedRows_;
-    for (auto& o : records_)
-        if (o->QMapTo > row) --o->QMapTo;
+    if (row == 1) {
+        rows_.pop_front();
+        ++topKey_;
+    } else {
+        rows_.erase(rows_.begin() + (row - 1));
+        for (std::size_t k = static_cast<std::size_t>(row - 1); k < rows_.size(); ++k)
+            rowKey_[std::size_t(rows_[k]->Identifier)] = topKey_ + static_cast<long long>(k);
+    }
     if (GridReady() && row < grid_->Rows()) grid_->RemoveItem(row);
 }
 
 std::string ZVRecordClass::CellText(const ZVRecordType& r, const Column& c, std::size_t index) const {
-    if (c.RFieldId == -2) return index == 0 ? ZeroPadded(r.Identifier, 4) : r.RawData;
+    if (c.RFieldId == -2) return index == 0 ? ZeroPadded(r.Identifier, 4) : r.RawData();
     if (c.RFieldId < 0) return {};
     const std::string raw = r.field(static_cast<int>(c.RFieldId));
     return fields_ ? fields_->FFormatField(c.RFieldId, raw) : raw;
 }
 
 void ZVRecordClass::WriteRow(const ZVRecordType& r) {
-    if (!GridReady() || r.QMapTo < 1 || r.QMapTo >= grid_->Rows()) return;
+    if (!GridReady()) return;
+    const int row = RowOf(r);
+    if (row < 1 || row >= grid_->Rows()) return;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         const Column& c = columns_[i];
         if (c.MapTo < 0 || c.MapTo >= grid_->Cols()) continue;
-        grid_->SetTextMatrix(r.QMapTo, c.MapTo, CellText(r, c, i));
+        grid_->SetTextMatrix(row, c.MapTo, CellText(r, c, i));
     }
 }
 
@@ -293,7 +309,7 @@ void ZVRecordClass::RefreshQueues() {
     grid_->SetRedraw(false);
     const int shown = ShownColumns();
     grid_->SetCols(shown);
-    grid_->SetRows(1 + placedRows_);
+    grid_->SetRows(1 + static_cast<int>(rows_.size()));
     grid_->SetFixedRows(1);
     grid_->SetFixedCols(shown > 0 ? 1 : 0);
     for (const auto& c : columns_) {
@@ -595,21 +611,22 @@ void ZVRecordClass::LoadFieldMapFromReg() {
     const std::vector<std::int16_t> stored =
         ParseMapIndex(settings_->RegGetSetting(2, SettingsDatabase::kApplication, kSection, "QMapIndex", ""));
     if (stored.empty()) return;
-    for (auto& r : records_)
-        r->QMapTo = -1;
-    placedRows_ = 0;
+    std::vector<bool> named(kMaxIdentifier + 1, false);
+    std::deque<ZVRecordType*> rows;
     for (const std::int16_t id : stored) {
         ZVRecordType* r = Find(id);
-        if (r && r->QMapTo == -1) {
-            for (auto& o : records_)
-                if (o->QMapTo >= 1) ++o->QMapTo;
-            r->QMapTo = 1;
-            ++placedRows_;
+        if (r && !named[std::size_t(id)]) {
+            named[std::size_t(id)] = true;
+            rows.push_front(r);
         }
     }
     // Records the stored order does not name keep a row, below the named ones, newest first.
     for (auto it = records_.rbegin(); it != records_.rend(); ++it)
-        if ((*it)->QMapTo == -1) (*it)->QMapTo = static_cast<std::int16_t>(++placedRows_);
+        if (!named[std::size_t((*it)->Identifier)]) rows.push_back(it->get());
+    rows_ = std::move(rows);
+    topKey_ = 0;
+    for (std::size_t k = 0; k < rows_.size(); ++k)
+        rowKey_[std::size_t(rows_[k]->Identifier)] = static_cast<long long>(k);
     RefreshQueues();
 }
 

@@ -142,6 +142,7 @@ class ZVRecordClass {
     void Trim();
     void PlaceRow(ZVRecordType& r, int row);
     void RemoveRow(ZVRecordType& r);
+    int RowOf(const ZVRecordType& r) const;
     void WriteRow(const ZVRecordType& r);
     std::string CellText(const ZVRecordType& r, const Column& c, std::size_t index) const;
     void AddListLine(std::int16_t id);
@@ -170,7 +171,11 @@ class ZVRecordClass {
     ZVRecordType scratch_;
     std::int16_t lastIdentifier_ = -1;
     std::int16_t displayRows_ = -1;
-    int placedRows_ = 0;
+    // The grid rows, row 1 first. A placed record's row is its key less the top row's key, plus 1:
+    // a record placed on top or taken from the top or the bottom moves no other record's key.
+    std::deque<ZVRecordType*> rows_;
+    std::array<long long, kMaxIdentifier + 1> rowKey_{};
+    long long topKey_ = 0;
 
     std::vector<Column> columns_;
 };

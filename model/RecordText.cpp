@@ -1,5 +1,7 @@
 #include "model/RecordText.h"
 
+#include <algorithm>
+
 namespace zeva {
 
 namespace {
@@ -82,6 +84,35 @@ std::string RecordText::ImportPipeRecord(std::string_view line) {
         ++n;
     }
     return text;
+}
+
+void RecordIndex::Build(std::string_view text) {
+    entries_.clear();
+    byNumber_.clear();
+    for (auto e = RecordText::EntryAt(text, 0); e; e = RecordText::EntryAt(text, e->next))
+        entries_.push_back({e->number, e->next - e->value.size(), e->value.size()});
+    byNumber_.resize(entries_.size());
+    for (std::size_t k = 0; k < entries_.size(); ++k)
+        byNumber_[k] = static_cast<std::uint32_t>(k);
+    // Stable, so the first of two entries of one field comes first, as a walk finds it.
+    std::stable_sort(byNumber_.begin(), byNumber_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return entries_[a].number < entries_[b].number;
+    });
+}
+
+std::optional<RecordText::Entry> RecordIndex::At(std::string_view text, std::size_t k) const {
+    if (k >= entries_.size()) return std::nullopt;
+    const Slot& s = entries_[k];
+    return RecordText::Entry{s.number, text.substr(s.offset, s.length), s.offset + s.length};
+}
+
+std::optional<std::string_view> RecordIndex::Find(std::string_view text, int n) const {
+    const auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), n, [&](std::uint32_t k, int number) {
+        return entries_[k].number < number;
+    });
+    if (it == byNumber_.end() || entries_[*it].number != n) return std::nullopt;
+    const Slot& s = entries_[*it];
+    return text.substr(s.offset, s.length);
 }
 
 } // namespace zeva

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zeva {
 
@@ -38,6 +40,28 @@ class RecordText {
     // A pipe-delimited line ("3|123456|...") as a record text: the k-th value becomes field 100 + k,
     // empty values included. Values that do not fit an entry are left out; numbering past 9999 stops.
     static std::string ImportPipeRecord(std::string_view line);
+};
+
+// Where the sound entries of one record text start, found in a single walk, so a field is reached by
+// number or by position without walking the text again. The index keeps offsets, not views: it
+// stays right for any copy of the same text and must be built again whenever the text changes.
+class RecordIndex {
+  public:
+    void Build(std::string_view text);
+    std::size_t Count() const { return entries_.size(); }
+    // The k-th sound entry (from 0) of the text the index was built from; nullopt past the last.
+    std::optional<RecordText::Entry> At(std::string_view text, std::size_t k) const;
+    // The value of the first entry of field n, as RecordText::Find gives it.
+    std::optional<std::string_view> Find(std::string_view text, int n) const;
+
+  private:
+    struct Slot {
+        int number = 0;
+        std::size_t offset = 0; // the entry's value
+        std::size_t length = 0;
+    };
+    std::vector<Slot> entries_;           // in text order
+    std::vector<std::uint32_t> byNumber_; // positions in entries_, by field number, then text order
 };
 
 } // namespace zeva

@@ -1,19 +1,21 @@
 #include "model/ZVRecordType.h"
 
-#include "model/RecordText.h"
-
 namespace zeva {
+
+void ZVRecordType::SetRawData(std::string text) {
+    rawData_ = std::move(text);
+    index_.Build(rawData_);
+}
 
 void ZVRecordType::Clear() {
     Identifier = 0;
-    RawData.clear();
-    QMapTo = -1;
+    SetRawData({});
 }
 
 bool ZVRecordType::Copy(ZVRecordType& target) const {
     target.Identifier = Identifier;
-    target.RawData = RawData;
-    target.QMapTo = QMapTo;
+    target.rawData_ = rawData_;
+    target.index_ = index_; // offsets, so they hold for the copy
     return true;
 }
 
@@ -22,9 +24,7 @@ std::string ZVRecordType::field(std::int16_t& source) {
     if (source != -1 && source != -2) return {};
     if (source == -2) iteration_ = 0;
     if (iteration_ < INT16_MAX) ++iteration_;
-    auto e = RecordText::EntryAt(RawData, 0);
-    for (int k = 1; e && k < iteration_; ++k)
-        e = RecordText::EntryAt(RawData, e->next);
+    const auto e = index_.At(rawData_, static_cast<std::size_t>(iteration_ - 1));
     if (!e) {
         source = -1;
         return {};
@@ -34,11 +34,13 @@ std::string ZVRecordType::field(std::int16_t& source) {
 }
 
 std::string ZVRecordType::field(int number) const {
-    return RecordText::Get(RawData, number);
+    return std::string(index_.Find(rawData_, number).value_or(""));
 }
 
 bool ZVRecordType::SetField(int number, std::string_view value) {
-    return RecordText::Set(RawData, number, value);
+    if (!RecordText::Set(rawData_, number, value)) return false;
+    index_.Build(rawData_);
+    return true;
 }
 
 } // namespace zeva

@@ -1,7 +1,7 @@
 // Records per second through the record queue and the output formatter: the default test record
-// with a 30-entry list, TextFormat on, 138 characters, 5 lines, into the plain list and into a Qt
-// list (offscreen). The Qt case is measured after 0 and after 5000 earlier records, to show the
-// cost per record stays flat while MaxEntriesInOutput caps the list.
+// with a 30-entry list, TextFormat on, 138 characters, 5 lines, into the plain list and into the
+// Output list (offscreen). And how the costs grow with their inputs: display-format entries, the
+// fields of a record (Full fields), the rows of the Records grid and the lines the Output list holds.
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
 #include "model/RecordText.h"
@@ -9,9 +9,15 @@
 #include "shell/InsertInDisplay.h"
 #include "tests/support/memory/MemoryListBox.h"
 
+#include <memory>
+
 #ifdef ZEVA_BENCH_QT
+#include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QListView>
 #include <QListWidget>
 #endif
 
@@ -44,18 +50,81 @@ ClientSettings Settings() {
     return s;
 }
 
+// A record text with fields 101 .. 100 + count, each value "V" and its number.
+std::string RecordOfFields(int count) {
+    ZVRecordType r;
+    for (int n = 101; n <= 100 + count; ++n)
+        r.SetField(n, "V" + std::to_string(n));
+    return r.RawData();
+}
+
 void BM_LayoutRecord(benchmark::State& state) {
     const auto entries = ParseDisplayFormatList(ThirtyEntries());
     const OutputLayout layout = OutputLayout::From(Settings());
-    const std::string record = RecordText::ImportPipeRecord(kDefaultTestRecord);
+    ZVRecordType record;
+    record.SetRawData(RecordText::ImportPipeRecord(kDefaultTestRecord));
     for (auto _ : state) {
-        auto lines =
-            LayoutRecord(entries, layout, [&](std::int16_t n) { return RecordText::Get(record, n); });
+        auto lines = LayoutRecord(entries, layout, [&](std::int16_t n) { return record.field(int{n}); });
         benchmark::DoNotOptimize(lines);
     }
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LayoutRecord);
+
+// The block of one record as the display-format list grows: entry k shows field 100 + k of a
+// 400-field record, so every entry reaches deeper into the text. Linear in the entries.
+void BM_LayoutEntries(benchmark::State& state) {
+    std::vector<std::string> lines;
+    for (int n = 101; n <= 100 + state.range(0); ++n) {
+        char line[64];
+        std::snprintf(line, sizeof line, "    EOF  %04d %04d F%d", 1, n, n);
+        lines.emplace_back(line);
+    }
+    const auto entries = ParseDisplayFormatList(lines);
+    ClientSettings s = Settings();
+    s.CharactersPerPage = 1000;
+    s.LinesPerRecord = 50;
+    const OutputLayout layout = OutputLayout::From(s);
+    ZVRecordType record;
+    record.SetRawData(RecordOfFields(400));
+    for (auto _ : state) {
+        auto block = LayoutRecord(entries, layout, [&](std::int16_t n) { return record.field(int{n}); });
+        benchmark::DoNotOptimize(block);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LayoutEntries)->Arg(1)->Arg(10)->Arg(50)->Arg(100);
+
+// The Full fields list of one record as its fields grow: every field in stored order, titled.
+// Linear in the fields.
+void BM_FullFields(benchmark::State& state) {
+    const ClientSettings s = Settings();
+    ZVRecordClass records;
+    records.SetDisplayRows(10);
+    MemoryListBox output, full;
+    OutputFormatter f(records, nullptr, s, output, full, &InsertInDisplay);
+    const std::int16_t id = records.NewRecord();
+    records.SetRRawData(id, RecordOfFields(static_cast<int>(state.range(0))));
+    for (auto _ : state)
+        f.ShowFullFields(id);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_FullFields)->Arg(10)->Arg(53)->Arg(100)->Arg(200)->Arg(400);
+
+// One record into a full record queue of N rows: a grid row placed on top, the oldest record and
+// its row taken out. The same at any N.
+void BM_RecordsGridRow(benchmark::State& state) {
+    ZVRecordClass records;
+    records.SetDisplayRows(static_cast<std::int16_t>(state.range(0)));
+    records.Connect("s01", nullptr);
+    const std::string record = RecordText::ImportPipeRecord(kDefaultTestRecord);
+    for (int i = 0; i < state.range(0); ++i)
+        records.NewRecord();
+    for (auto _ : state)
+        records.SetRRawData(records.NewRecord(), record);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RecordsGridRow)->Arg(100)->Arg(1000);
 
 // One received record: stored in the queue (capacity 10), laid out and inserted into the plain list.
 void BM_QueueAndFormatPlain(benchmark::State& state) {
@@ -76,38 +145,86 @@ void BM_QueueAndFormatPlain(benchmark::State& state) {
 BENCHMARK(BM_QueueAndFormatPlain);
 
 #ifdef ZEVA_BENCH_QT
-// The same into a QListWidget; paints are coalesced by the event loop, as on screen.
+// A list the size of the Output window on a desk (1000 x 730 pixels, about 40 lines in view).
+template <class View> void ShowOnDesk(View& view) {
+    view.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view.resize(1000, 730);
+    view.show();
+}
+
+// Runs one() per line for the benchmark's iterations and lets the event loop run (layout, paint)
+// every 16 ms of work, as a screen would.
+template <class F> void RunFrames(benchmark::State& state, F one) {
+    QApplication::processEvents();
+    QElapsedTimer frame;
+    frame.start();
+    for (auto _ : state) {
+        one();
+        if (frame.elapsed() >= 16) {
+            QApplication::processEvents();
+            frame.restart();
+        }
+    }
+    QApplication::processEvents();
+}
+
+// One received record into the Output list: queue, formatter, lines on top, the bottom trimmed
+// (MaxEntriesInOutput 50), the top line selected.
 void BM_QueueAndFormatQt(benchmark::State& state) {
     const ClientSettings s = Settings();
     ZVRecordClass records;
     records.SetDisplayRows(10);
-    QListWidget widget;
-    widget.setUniformItemSizes(state.range(1) != 0);
-    widget.resize(800, 400);
-    widget.show();
-    QtListBox output(&widget);
+    QListView view;
+    ShowOnDesk(view);
+    QtLineListBox& output = *new QtLineListBox(&view);
     MemoryListBox full;
     OutputFormatter f(records, nullptr, s, output, full, &InsertInDisplay);
     f.ParseDisplayFormatList(ThirtyEntries());
     const std::string record = RecordText::ImportPipeRecord(kDefaultTestRecord);
-    auto one = [&] {
+    RunFrames(state, [&] {
         const std::int16_t id = records.NewRecord();
         records.SetRRawData(id, record);
         f.FormatRecordToOutput(id);
-    };
-    for (int i = 0; i < state.range(0); ++i)
-        one();
-    QApplication::processEvents();
-    int n = 0;
-    for (auto _ : state) {
-        one();
-        if (++n % 16 == 0) QApplication::processEvents(); // about one frame per 16 records
-    }
-    state.counters["lines"] = widget.count();
+    });
     state.SetItemsProcessed(state.iterations());
 }
-// Args: earlier records, uniform item sizes (the list then skips measuring every line).
-BENCHMARK(BM_QueueAndFormatQt)->Args({0, 0})->Args({5000, 0})->Args({0, 1})->Args({5000, 1});
+BENCHMARK(BM_QueueAndFormatQt);
+
+// One line into an Output list that holds N lines (MaxEntriesInOutput N, the list full): the line
+// on top, the bottom line trimmed, the top line selected. Arg 1 chooses the list: 0 the Output
+// list (a view over its own lines), 1 a QListWidget with uniform items as the window had it.
+void BM_OutputLines(benchmark::State& state) {
+    const int lines = static_cast<int>(state.range(0));
+    std::unique_ptr<QListView> view;
+    std::unique_ptr<QListWidget> widget;
+    std::unique_ptr<QtListBox> widgetBox;
+    ListBox* list = nullptr;
+    if (state.range(1) == 0) {
+        view = std::make_unique<QListView>();
+        ShowOnDesk(*view);
+        list = new QtLineListBox(view.get());
+    } else {
+        widget = std::make_unique<QListWidget>();
+        widget->setUniformItemSizes(true);
+        ShowOnDesk(*widget);
+        widgetBox = std::make_unique<QtListBox>(widget.get());
+        list = widgetBox.get();
+    }
+    const std::string line(120, 'X');
+    for (int i = 0; i < lines; ++i)
+        list->AddItem(line, 0);
+    int n = 0;
+    RunFrames(state, [&] { InsertInDisplay(*list, line + std::to_string(++n), lines); });
+    state.counters["lines"] = list->ListCount();
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_OutputLines)
+    ->Args({100, 0})
+    ->Args({1000, 0})
+    ->Args({10000, 0})
+    ->Args({100, 1})
+    ->Args({1000, 1})
+    ->Args({10000, 1});
 #endif
 
 } // namespace

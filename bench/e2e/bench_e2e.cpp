@@ -6,9 +6,18 @@
 // includes that wait. Exits 0 when every record was shown, each on top when its turn came; the
 // targets are printed beside the figures.
 //
-//   bench_e2e [--records N] [--runs R] [--rate R] [--hub-process]
+//   bench_e2e [--records N] [--runs R] [--rate R] [--hub-process] [--sync] [--max-entries N]
+//             [--size WxH]
 //
 // --rate paces the hub at R records per second (0, the default: as fast as it can).
+// --sync takes the records in synchronous mode (the client asks for each one).
+// --max-entries sets MaxEntriesInOutput (the lines the Output window holds; default 50).
+// --size gives the main window W x H pixels (default 1000x730, a desk's window).
+//
+// Besides the times it prints the client's CPU time per record (with --hub-process the process
+// holds the client alone), how often the Output window was painted, how long after the last record
+// the Output window's view had it on top, and the gaps between the socket reads that brought
+// records (records that arrive in clumps show as long gaps).
 //
 // --hub-process runs zeva-hub as its own process (the client then has a core of its own, as on an
 // operator's machine); without it the hub runs in-process and shares the client's thread.
@@ -21,8 +30,10 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QListView>
 #include <QProcess>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +41,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <vector>
 
 namespace {
@@ -43,6 +56,34 @@ struct RunResult {
     std::uint64_t shown = 0, lost = 0, notOnTop = 0, unmeasured = 0;
     double seconds = 0, perSecond = 0, medianMs = 0, p99Ms = 0, maxMs = 0;
     std::size_t maxAt = 0; // the record whose line took longest
+    double cpuUsPerRecord = 0, paintsPerSecond = 0, lastOnScreenMs = -1, gapMedianMs = 0, gapP99Ms = 0;
+    int outputWidth = 0, outputHeight = 0, windowWidth = 0, windowHeight = 0;
+};
+
+struct Options {
+    std::uint64_t records = 20000;
+    int runs = 3;
+    bool hubProcess = false, sync = false;
+    double rate = 0;
+    int maxEntries = 0; // 0: the default
+    int width = 1000, height = 730;
+};
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Paints of a widget.
+class PaintCount final : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+    std::uint64_t paints = 0;
 };
 
 // The reads of the hub connection's socket: a socket notification for a notifier that belongs to
@@ -113,7 +154,10 @@ quint16 StartHubProcess(QProcess& hub, const std::string& recordsPath, std::uint
     return port;
 }
 
-RunResult RunOnce(const std::filesystem::path& dir, std::uint64_t records, double rate, bool hubProcess) {
+RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
+    const std::uint64_t records = opt.records;
+    const double rate = opt.rate;
+    const bool hubProcess = opt.hubProcess;
     RunResult r;
     const std::string recordsPath = (dir / "records.txt").string();
     const std::string settingsPath = (dir / "ZEVARegistry.mdb").string();
@@ -152,7 +196,10 @@ RunResult RunOnce(const std::filesystem::path& dir, std::uint64_t records, doubl
     }
 
     std::string error;
-    if (!e2e::WriteSettings(dir, settingsPath, port, {}, error)) {
+    std::map<std::string, std::string> keys;
+    if (opt.sync) keys["Setup\\TCP\\Async Comms"] = "False";
+    if (opt.maxEntries > 0) keys["Setup\\OUTPUT\\MaxEntriesInOutput"] = std::to_string(opt.maxEntries);
+    if (!e2e::WriteSettings(dir, settingsPath, port, keys, error)) {
         r.error = error;
         return r;
     }
@@ -169,7 +216,26 @@ RunResult RunOnce(const std::filesystem::path& dir, std::uint64_t records, doubl
     }
     e2e::SetEngineTick(*window, 100); // a quick login; records arrive on the socket's notification
     window->show();
-    QListWidget* output = e2e::OutputList(*window);
+    window->resize(opt.width, opt.height);
+    QCoreApplication::processEvents();
+    const QtLineListBox* output = e2e::OutputList(*window);
+    QListView* view = output->view();
+    r.windowWidth = window->width();
+    r.windowHeight = window->height();
+    r.outputWidth = view->width();
+    r.outputHeight = view->height();
+    PaintCount paints;
+    view->viewport()->installEventFilter(&paints);
+    double cpuAtFirst = 0, cpuAtLast = 0;
+    std::uint64_t shownCount = 0;
+    Clock::time_point lastShown{}, lastOnScreen{};
+    std::string lastNumber;
+    // When the view hears of new lines on top: the last record's line reaches the screen then.
+    QObject::connect(view->model(), &QAbstractItemModel::rowsInserted, view, [&] {
+        if (shownCount == records && lastOnScreen == Clock::time_point{} &&
+            view->model()->index(0, 0).data().toString().contains(QString::fromStdString(lastNumber)))
+            lastOnScreen = Clock::now();
+    });
     auto* processed = window->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
 
     // When the read that brought each record started. A record the hub connection takes in while no
@@ -194,6 +260,7 @@ RunResult RunOnce(const std::filesystem::path& dir, std::uint64_t records, doubl
         }
         const long long n = RecordNumberOf(CallingNumberOf(packet.Data));
         if (n >= 0 && static_cast<std::uint64_t>(n) < records) readAt[static_cast<std::size_t>(n)] = at;
+        if (first == Clock::time_point::max()) cpuAtFirst = CpuSeconds();
         first = std::min(first, at);
         inner(packet);
     };
@@ -203,6 +270,11 @@ RunResult RunOnce(const std::filesystem::path& dir, std::uint64_t records, doubl
         last = shown;
         const std::string number = CallingNumberOf(text);
         const long long n = RecordNumberOf(number);
+        if (++shownCount == records) {
+            cpuAtLast = CpuSeconds();
+            lastShown = shown;
+            lastNumber = number;
+        }
         if (n < 0 || static_cast<std::uint64_t>(n) >= records ||
             readAt[static_cast<std::size_t>(n)] == Clock::time_point{}) {
             ++r.unmeasured;
@@ -211,17 +283,35 @@ RunResult RunOnce(const std::filesystem::path& dir, std::uint64_t records, doubl
         latencies.push_back(
             std::chrono::duration<double, std::milli>(shown - readAt[static_cast<std::size_t>(n)]).count());
         // The clock is read first: this very record's line must be on top by now.
-        if (output->count() == 0 || !output->item(0)->text().contains(QString::fromStdString(number)))
-            ++r.notOnTop;
+        if (output->ListCount() == 0 || output->List(0).find(number) == std::string::npos) ++r.notOnTop;
     };
 
     const QString want = QString::number(records);
+    const std::uint64_t paintsBefore = paints.paints;
     const bool all = e2e::WaitUntil([&] { return processed->text() == want; }, 120000);
+    const std::uint64_t paintsDuring = paints.paints - paintsBefore;
+    e2e::WaitUntil([&] { return lastOnScreen != Clock::time_point{}; }, 1000);
+    if (lastOnScreen != Clock::time_point{})
+        r.lastOnScreenMs = std::chrono::duration<double, std::milli>(lastOnScreen - lastShown).count();
+    view->viewport()->removeEventFilter(&paints);
     r.shown = static_cast<std::uint64_t>(window->intake()->RecordsProcessed());
     r.lost = records > r.shown ? records - r.shown : 0;
     if (!all) r.error = "only " + processed->text().toStdString() + " of " + want.toStdString() + " shown";
     r.seconds = latencies.empty() ? 0 : std::chrono::duration<double>(last - first).count();
     r.perSecond = r.seconds > 0 ? static_cast<double>(r.shown) / r.seconds : 0;
+    r.cpuUsPerRecord = r.shown ? (cpuAtLast - cpuAtFirst) * 1e6 / static_cast<double>(r.shown) : 0;
+    r.paintsPerSecond = r.seconds > 0 ? static_cast<double>(paintsDuring) / r.seconds : 0;
+    // Gaps between the reads that brought records.
+    std::vector<Clock::time_point> readTimes(readAt.begin(), readAt.end());
+    std::sort(readTimes.begin(), readTimes.end());
+    readTimes.erase(std::unique(readTimes.begin(), readTimes.end()), readTimes.end());
+    std::vector<double> gaps;
+    for (std::size_t k = 1; k < readTimes.size(); ++k)
+        if (readTimes[k - 1] != Clock::time_point{})
+            gaps.push_back(
+                std::chrono::duration<double, std::milli>(readTimes[k] - readTimes[k - 1]).count());
+    r.gapMedianMs = Percentile(gaps, 0.5);
+    r.gapP99Ms = Percentile(gaps, 0.99);
     r.medianMs = Percentile(latencies, 0.5);
     r.p99Ms = Percentile(latencies, 0.99);
     if (!latencies.empty()) {
@@ -247,49 +337,72 @@ RunResult RunOnce(const std::filesystem::path& dir, std::uint64_t records, doubl
 } // namespace
 
 int main(int argc, char** argv) {
-    std::uint64_t records = 20000;
-    int runs = 3;
-    bool hubProcess = false;
-    double rate = 0;
+    Options opt;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--records") && i + 1 < argc)
-            records = std::strtoull(argv[++i], nullptr, 10);
+            opt.records = std::strtoull(argv[++i], nullptr, 10);
         else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
-            runs = std::atoi(argv[++i]);
+            opt.runs = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--rate") && i + 1 < argc)
-            rate = std::atof(argv[++i]);
+            opt.rate = std::atof(argv[++i]);
+        else if (!std::strcmp(argv[i], "--max-entries") && i + 1 < argc)
+            opt.maxEntries = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--size") && i + 1 < argc &&
+                 std::sscanf(argv[i + 1], "%dx%d", &opt.width, &opt.height) == 2)
+            ++i;
         else if (!std::strcmp(argv[i], "--hub-process"))
-            hubProcess = true;
+            opt.hubProcess = true;
+        else if (!std::strcmp(argv[i], "--sync"))
+            opt.sync = true;
         else {
-            std::fprintf(stderr, "usage: %s [--records N] [--runs R] [--rate R] [--hub-process]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--records N] [--runs R] [--rate R] [--hub-process] [--sync] "
+                         "[--max-entries N] [--size WxH]\n",
+                         argv[0]);
             return 2;
         }
     }
-    if (records == 0 || runs < 1 || rate < 0) return 2;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
+    if (opt.records == 0 || opt.runs < 1 || opt.rate < 0 || opt.width < 100 || opt.height < 100) return 2;
     const auto dir =
         std::filesystem::temp_directory_path() / ("zeva_bench_e2e_" + std::to_string(::getpid()));
-    std::printf("end to end, hub %s -> Output window, asynchronous, %llu records per run, %s\n",
-                hubProcess ? "process" : "in-process", static_cast<unsigned long long>(records),
-                rate > 0
-                    ? ("hub paced at " + std::to_string(static_cast<long long>(rate)) + " records/s").c_str()
-                    : "hub as fast as it can");
-    std::printf("%4s %8s %5s %8s %10s | %-29s\n", "", "", "", "", "", "socket read to on top, ms");
+    // The offscreen screen is 800 x 800 unless told otherwise. The Output display shows the window
+    // maximised, so the screen is made the window's size (the frame takes 4 pixels each way).
+    std::filesystem::create_directories(dir);
+    const std::string screen =
+        (dir.parent_path() / ("zeva_bench_e2e_screen_" + std::to_string(::getpid()) + ".json")).string();
+    std::ofstream(screen) << "{\"screens\": [{\"name\": \"desk\", \"x\": 0, \"y\": 0, \"width\": "
+                          << opt.width + 4 << ", \"height\": " << opt.height + 4
+                          << ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n";
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(screen));
+    QApplication app(argc, argv);
+    std::filesystem::remove(screen);
+    std::printf(
+        "end to end, hub %s -> Output window, %s, %llu records per run, %s, MaxEntriesInOutput %d, "
+        "window %dx%d\n",
+        opt.hubProcess ? "process" : "in-process", opt.sync ? "synchronous" : "asynchronous",
+        static_cast<unsigned long long>(opt.records),
+        opt.rate > 0
+            ? ("hub paced at " + std::to_string(static_cast<long long>(opt.rate)) + " records/s").c_str()
+            : "hub as fast as it can",
+        opt.maxEntries > 0 ? opt.maxEntries : 50, opt.width, opt.height);
+    std::printf("%4s %8s %5s %8s %10s %8s | %-29s | %-13s | %7s %8s\n", "", "", "", "", "", "",
+                "socket read to on top, ms", "read gaps, ms", "", "last on");
     // "max at": the record (from 0, in the order shown) whose line took longest.
-    std::printf("%4s %8s %5s %8s %10s | %9s %9s %9s | %6s\n", "run", "shown", "lost", "seconds", "records/s",
-                "median", "p99", "max", "max at");
-    std::vector<double> rates, medians, p99s;
+    std::printf("%4s %8s %5s %8s %10s %8s | %9s %9s %9s | %6s %6s | %7s %8s | %6s\n", "run", "shown", "lost",
+                "seconds", "records/s", "cpu us", "median", "p99", "max", "median", "p99", "paints/s",
+                "screen ms", "max at");
+    std::vector<double> rates, medians, p99s, cpus, paints, lasts, gaps;
     bool allOk = true;
-    for (int run = 1; run <= runs; ++run) {
+    int outW = 0, outH = 0, winW = 0, winH = 0;
+    for (int run = 1; run <= opt.runs; ++run) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        const RunResult r = RunOnce(dir, records, rate, hubProcess);
-        std::printf("%4d %8llu %5llu %8.3f %10.0f | %9.3f %9.3f %9.3f | %6zu%s%s\n", run,
-                    static_cast<unsigned long long>(r.shown), static_cast<unsigned long long>(r.lost),
-                    r.seconds, r.perSecond, r.medianMs, r.p99Ms, r.maxMs, r.maxAt,
-                    r.error.empty() ? "" : "  ", r.error.c_str());
+        const RunResult r = RunOnce(dir, opt);
+        std::printf(
+            "%4d %8llu %5llu %8.3f %10.0f %8.1f | %9.3f %9.3f %9.3f | %6.2f %6.2f | %7.1f %8.1f | %6zu%s%s\n",
+            run, static_cast<unsigned long long>(r.shown), static_cast<unsigned long long>(r.lost), r.seconds,
+            r.perSecond, r.cpuUsPerRecord, r.medianMs, r.p99Ms, r.maxMs, r.gapMedianMs, r.gapP99Ms,
+            r.paintsPerSecond, r.lastOnScreenMs, r.maxAt, r.error.empty() ? "" : "  ", r.error.c_str());
         if (r.notOnTop)
             std::printf("     %llu records were not on top when shown\n",
                         static_cast<unsigned long long>(r.notOnTop));
@@ -300,19 +413,31 @@ int main(int argc, char** argv) {
         rates.push_back(r.perSecond);
         medians.push_back(r.medianMs);
         p99s.push_back(r.p99Ms);
+        cpus.push_back(r.cpuUsPerRecord);
+        paints.push_back(r.paintsPerSecond);
+        lasts.push_back(r.lastOnScreenMs);
+        gaps.push_back(r.gapP99Ms);
+        winW = r.windowWidth;
+        winH = r.windowHeight;
+        outW = r.outputWidth;
+        outH = r.outputHeight;
     }
     std::filesystem::remove_all(dir);
     const double sustained = Percentile(rates, 0.5), median = Percentile(medians, 0.5),
-                 p99 = Percentile(p99s, 0.5);
+                 p99 = Percentile(p99s, 0.5), cpu = Percentile(cpus, 0.5);
+    std::printf("window %dx%d pixels, Output list %dx%d pixels\n", winW, winH, outW, outH);
     std::printf(
-        "median of %d runs: %.0f records shown/s; socket read to on top: median %.3f ms, p99 %.3f ms\n", runs,
-        sustained, median, p99);
+        "median of %d runs: %.0f records shown/s, %.1f us CPU per record%s; socket read to on top: median "
+        "%.3f ms, p99 %.3f ms; paints/s %.1f; last record on screen %.1f ms after it was shown; read gaps "
+        "p99 %.2f ms\n",
+        opt.runs, sustained, cpu, opt.hubProcess ? "" : " (hub included)", median, p99,
+        Percentile(paints, 0.5), *std::max_element(lasts.begin(), lasts.end()), Percentile(gaps, 0.5));
     // A paced hub caps the rate: then the client has to keep pace with it, and the time to the screen
     // is the client's own; as fast as the hub can, records queue and only the rate is a target.
-    const bool fastEnough = rate > 0 ? sustained >= 0.98 * rate : sustained >= 2000;
-    const bool met = fastEnough && (rate == 0 || p99 <= 5.0);
+    const bool fastEnough = opt.rate > 0 ? sustained >= 0.98 * opt.rate : sustained >= 2000;
+    const bool met = fastEnough && (opt.rate == 0 || p99 <= 5.0);
     std::printf("%s; targets (%s): %s\n", allOk ? "every record shown, each on top in its turn" : "FAILED",
-                rate > 0 ? "keeps pace with the hub, p99 at most 5 ms" : "at least 2000 records/s",
+                opt.rate > 0 ? "keeps pace with the hub, p99 at most 5 ms" : "at least 2000 records/s",
                 met ? "met" : "missed");
     return allOk ? 0 : 1;
 }

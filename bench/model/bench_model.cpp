@@ -30,7 +30,7 @@ void DefineSampleFields(zeva::ZVFieldClass& fields) {
 
 void BM_ReadEveryFieldByNumber(benchmark::State& state) {
     zeva::ZVRecordType record;
-    record.RawData = zeva::RecordText::ImportPipeRecord(kTestRecord);
+    record.SetRawData(zeva::RecordText::ImportPipeRecord(kTestRecord));
     for (auto _ : state)
         for (int n = 101; n <= 153; ++n)
             benchmark::DoNotOptimize(record.field(n));
@@ -40,7 +40,7 @@ BENCHMARK(BM_ReadEveryFieldByNumber);
 
 void BM_IterateEveryField(benchmark::State& state) {
     zeva::ZVRecordType record;
-    record.RawData = zeva::RecordText::ImportPipeRecord(kTestRecord);
+    record.SetRawData(zeva::RecordText::ImportPipeRecord(kTestRecord));
     for (auto _ : state) {
         std::int16_t source = -2;
         for (std::string v = record.field(source); source != -1; v = record.field(source = -1))
@@ -54,7 +54,7 @@ void BM_ReadAndFormatEveryField(benchmark::State& state) {
     zeva::ZVFieldClass fields;
     DefineSampleFields(fields);
     zeva::ZVRecordType record;
-    record.RawData = zeva::RecordText::ImportPipeRecord(kTestRecord);
+    record.SetRawData(zeva::RecordText::ImportPipeRecord(kTestRecord));
     for (auto _ : state)
         for (std::int16_t n = 101; n <= 153; ++n)
             benchmark::DoNotOptimize(fields.FFormatField(n, record.field(n)));

@@ -8,7 +8,7 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTableWidget>
@@ -116,13 +116,11 @@ void CommDisplay::BuildWidgets() {
     cmdHide_->setGeometry(Pixels(ConsoleLayout::kHideButton));
     connect(cmdHide_, &QPushButton::clicked, this, [this] { hide(); });
 
-    lstClientLog_ = new QListWidget(this);
+    lstClientLog_ = new QListView(this);
     lstClientLog_->setObjectName(QStringLiteral("lstClientLog"));
     lstClientLog_->setAccessibleName(QStringLiteral("Comms log"));
     lstClientLog_->setAccessibleDescription(QStringLiteral("Comms log, newest line on top"));
-    // Uniform rows let the list skip measuring every line it holds.
-    lstClientLog_->setUniformItemSizes(true);
-    logBox_ = std::make_unique<QtListBox>(lstClientLog_);
+    logBox_ = new QtLineListBox(lstClientLog_);
 
     grid_ = new QTableWidget(this);
     grid_->setObjectName(QStringLiteral("MSFlexGrid1"));

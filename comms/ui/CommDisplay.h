@@ -3,7 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtFlexGrid.h"
-#include "platform/qt/QtListBox.h"
+#include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtTcpSocket.h"
 
 #include <QWidget>
@@ -14,7 +14,7 @@
 #include <string>
 
 class QLabel;
-class QListWidget;
+class QListView;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -81,7 +81,9 @@ class CommDisplay final : public QWidget {
 
     CommEngine& Engine() { return *engine_; }
     const CommEngine& Engine() const { return *engine_; }
-    QListWidget* LogList() const { return lstClientLog_; }
+    QListView* LogList() const { return lstClientLog_; }
+    // The log's lines as they stand (the list view hears of them once per frame).
+    const ListBox& LogLines() const { return *logBox_; }
     QTableWidget* MemberGrid() const { return grid_; }
     QLabel* ErrorLabel() const { return lblError_; }
     QPushButton* HideButton() const { return cmdHide_; }
@@ -110,12 +112,12 @@ class CommDisplay final : public QWidget {
     QtEventPump pump_;
     std::unique_ptr<CommEngine> engine_;
 
-    QListWidget* lstClientLog_ = nullptr;
+    QListView* lstClientLog_ = nullptr;
     QTableWidget* grid_ = nullptr;
     QLabel* lblError_ = nullptr;
     QPushButton* cmdHide_ = nullptr;
     QTimer* engineTimer_ = nullptr;
-    std::unique_ptr<QtListBox> logBox_;
+    QtLineListBox* logBox_ = nullptr; // owned by lstClientLog_
     std::unique_ptr<QtFlexGrid> gridBox_;
     std::unique_ptr<ClientLogView> log_;
     std::unique_ptr<MemberGridView> gridView_;

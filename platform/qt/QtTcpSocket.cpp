@@ -48,6 +48,9 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : QObject(parent), socket_(new QTcpSoc
     // records waits to be shown), the kernel's buffer fills and TCP holds the rest at the peer.
     socket_->setReadBufferSize(kReadAhead);
     connect(socket_, &QTcpSocket::connected, this, [this] {
+        // Each packet leaves when it is written: waiting to fill a segment holds a small request
+        // back until the hub acknowledges the one before.
+        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         if (onConnected) onConnected();
     });
     connect(socket_, &QTcpSocket::disconnected, this, [this] {

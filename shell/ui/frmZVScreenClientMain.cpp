@@ -44,6 +44,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -235,13 +236,11 @@ void frmZVScreenClientMain::LayoutTitleArea() {
 
 void frmZVScreenClientMain::BuildDisplayPanes() {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    lstOutput_ = Named(new QListWidget(this), "lstOutput", QStringLiteral("Output"));
+    lstOutput_ = Named(new QListView(this), "lstOutput", QStringLiteral("Output"));
     lblLinkAlarm_ = Named(new ValueLabel(QStringLiteral("Hub link"), this), "lblLinkAlarm");
     lblLinkAlarm_->setIndent(6);
     lblLinkAlarm_->hide();
     lstOutput_->setFont(fixed);
-    // Every line has the same height: without this the list measures every line at each insert.
-    lstOutput_->setUniformItemSizes(true);
     lstFullFields_ = Named(new QListWidget(this), "lstFullFields", QStringLiteral("Full fields"));
     lstFullFields_->setSelectionMode(QAbstractItemView::ExtendedSelection); // lines to copy
     lstFullFields_->setFont(fixed);
@@ -535,7 +534,7 @@ QGroupBox* frmZVScreenClientMain::BuildFontSetup() {
 }
 
 void frmZVScreenClientMain::BuildAdapters() {
-    outputBox_ = std::make_unique<QtListBox>(lstOutput_);
+    outputBox_ = new QtLineListBox(lstOutput_);
     fullFieldsBox_ = std::make_unique<QtListBox>(lstFullFields_);
     clientsBox_ = std::make_unique<QtListBox>(lstClients_);
     recordListBox_ = std::make_unique<QtListBox>(RecordListBox_);
@@ -587,7 +586,7 @@ void frmZVScreenClientMain::BuildMenu() {
         if (formatter_)
             formatter_->ClearOutput();
         else
-            lstOutput_->clear();
+            outputBox_->Clear();
     });
     mnuMaximize_ = display->addAction(QStringLiteral("&Maximize"));
     connect(mnuMaximize_, &QAction::triggered, this, [this] { ApplyModeView(modes_->Maximize()); });
@@ -947,8 +946,8 @@ void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
     // The record's lines carry one block number, so Copy can take the whole record.
     ++outputBlock_;
     const int first = queued ? 0 : 1;
-    for (int i = first; i < first + int(formatter_->LastBlockLines()) && i < lstOutput_->count(); ++i)
-        lstOutput_->item(i)->setData(Qt::UserRole, QVariant::fromValue(outputBlock_));
+    for (int i = first; i < first + int(formatter_->LastBlockLines()) && i < outputBox_->ListCount(); ++i)
+        outputBox_->SetTag(i, static_cast<qint64>(outputBlock_));
     if (trail_) trail_->Store(recordText);
     CountShownRecord(clock_.Now());
 }
@@ -957,18 +956,19 @@ QString frmZVScreenClientMain::CopyText(const QWidget* source) const {
     std::vector<int> rows;
     if (source == lstOutput_) {
         // The whole block of the record under the selection; any other line alone.
-        const int row = lstOutput_->currentRow();
+        const ListBox& output = *outputBox_;
+        const int row = output.ListIndex();
         if (row < 0) return {};
-        const QVariant block = lstOutput_->item(row)->data(Qt::UserRole);
-        if (!block.isValid()) return lstOutput_->item(row)->text();
+        const qint64 block = outputBox_->Tag(row);
+        if (block == 0) return ToQt(output.List(row));
         int top = row, bottom = row;
-        while (top > 0 && lstOutput_->item(top - 1)->data(Qt::UserRole) == block)
+        while (top > 0 && outputBox_->Tag(top - 1) == block)
             --top;
-        while (bottom + 1 < lstOutput_->count() && lstOutput_->item(bottom + 1)->data(Qt::UserRole) == block)
+        while (bottom + 1 < output.ListCount() && outputBox_->Tag(bottom + 1) == block)
             ++bottom;
         QStringList lines;
         for (int i = top; i <= bottom; ++i)
-            lines << lstOutput_->item(i)->text();
+            lines << ToQt(output.List(i));
         return lines.join(QLatin1Char('\n'));
     }
     if (source == lstFullFields_) {

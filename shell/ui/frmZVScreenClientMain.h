@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/qt/QtFlexGrid.h"
 #include "platform/qt/QtInstanceLock.h"
+#include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"
 #include "platform/qt/QtMessageBox.h"
 #include "shell/CommsMenu.h"
@@ -35,6 +36,7 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -217,7 +219,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QElapsedTimer closeClock_; // from the first close request
     int alarmShiftPx_ = 0;     // pixels the Output list moved down for the alarm line
     // Panes.
-    QListWidget *lstOutput_{}, *lstFullFields_{};
+    QListView* lstOutput_{};
+    QListWidget* lstFullFields_{};
     QPushButton* cmdFOk_{};
     QGroupBox *frmFields_{}, *frmRecords_{}, *frmDFSetup_{};
     QTableWidget *MemberFlexGrid_{}, *RecordFlexGrid_{};
@@ -253,7 +256,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QAction* mnuExit_{};
     QAction *mnuClearOutput_{}, *mnuMaximize_{}, *mnuFullFieldsAuto_{}, *mnuBeep_{};
 
-    std::unique_ptr<QtListBox> outputBox_, fullFieldsBox_, clientsBox_, recordListBox_;
+    QtLineListBox* outputBox_{}; // owned by lstOutput_
+    std::unique_ptr<QtListBox> fullFieldsBox_, clientsBox_, recordListBox_;
     std::unique_ptr<QtFlexGrid> memberGrid_, recordGrid_;
     QTimer *Timer2_{}, *timServerTimer_{}, *showTimer_{};
 

@@ -8,7 +8,7 @@
 #include "tools/hub/HubServer.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -65,8 +65,8 @@ class ConsoleHub : public ::testing::Test {
     }
     static std::string Cell(CommDisplay& d, int row) { return QtFlexGrid(d.MemberGrid()).TextMatrix(row, 1); }
     static bool LogHas(CommDisplay& d, const QString& text) {
-        for (int i = 0; i < d.LogList()->count(); ++i)
-            if (d.LogList()->item(i)->text().endsWith(text)) return true;
+        for (int i = 0; i < d.LogLines().ListCount(); ++i)
+            if (QString::fromStdString(d.LogLines().List(i)).endsWith(text)) return true;
         return false;
     }
 
@@ -111,7 +111,7 @@ TEST_F(ConsoleHub, LoginFillsTheMemberRowsAndRecordsReachTheOwner) {
     EXPECT_EQ(d.ErrorLabel()->text().toStdString(), "Connected to 127.0.0.1," + std::to_string(hub->Port()));
     EXPECT_TRUE(LogHas(d, QStringLiteral("  RXD: ACCEPT CONN")));
     EXPECT_TRUE(LogHas(d, QStringLiteral("  RXD: Data pkt from Hub")));
-    EXPECT_LE(d.LogList()->count(), 199);
+    EXPECT_LE(d.LogLines().ListCount(), 199);
 }
 
 TEST_F(ConsoleHub, SynchronousReceiveWaitsThroughTheConsole) {
@@ -160,11 +160,9 @@ TEST_F(ConsoleHub, RefusedConnectionIsReportedAndClosedWithoutWaitingForATick) {
     ASSERT_TRUE(Connect(d, 276));
     ASSERT_TRUE(test::WaitFor([&] { return disconnections == 1; }, 5000));
     EXPECT_TRUE(LogHas(d, QStringLiteral("  Socket: Failed to connect - [10061] : Connection refused")));
-    EXPECT_EQ(d.LogList()->item(1)->text().mid(10),
-              QStringLiteral("Socket: Closing Port - 127.0.0.1,") + QString::number(port));
-    EXPECT_EQ(d.LogList()->item(0)->text().mid(10),
-              QStringLiteral("APPL: Hub 127.0.0.1 port %1: could not connect - [10061] : Connection refused")
-                  .arg(port));
+    EXPECT_EQ(d.LogLines().List(1).substr(10), "Socket: Closing Port - 127.0.0.1," + std::to_string(port));
+    EXPECT_EQ(d.LogLines().List(0).substr(10), "APPL: Hub 127.0.0.1 port " + std::to_string(port) +
+                                                   ": could not connect - [10061] : Connection refused");
     EXPECT_EQ(d.ErrorLabel()->text(), QStringLiteral("Socket: Closed"));
     EXPECT_FALSE(d.Connected());
     EXPECT_EQ(d.SystemState(), 0);

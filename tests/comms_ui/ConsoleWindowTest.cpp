@@ -6,7 +6,7 @@
 #include "tests/support/TestApp.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -40,7 +40,7 @@ TEST_F(ConsoleWindow, StartsHiddenOnTopAndHideKeepsTheEngineRunning) {
     d.Engine().TSystemState(6);
     ASSERT_TRUE(
         test::WaitFor([&] { return d.Engine().Member().SystemStateDES == "APPL: Disconnected"; }, 3000));
-    EXPECT_EQ(d.LogList()->item(0)->text().mid(10), QStringLiteral("APPL: Disconnected"));
+    EXPECT_EQ(d.LogLines().List(0).substr(10), "APPL: Disconnected");
 }
 
 TEST_F(ConsoleWindow, BadCheckPacketsShowInTheLogTheMemberRowAndToTheOwner) {
@@ -55,7 +55,7 @@ TEST_F(ConsoleWindow, BadCheckPacketsShowInTheLogTheMemberRowAndToTheOwner) {
     EXPECT_EQ(told, (std::vector<std::int32_t>{1, 2}));
     EXPECT_EQ(d.MemberGrid()->item(31, 0)->text(), QStringLiteral("BadChecks"));
     EXPECT_EQ(d.MemberGrid()->item(31, 1)->text(), QStringLiteral("2"));
-    EXPECT_EQ(d.LogList()->item(0)->text().mid(10), QStringLiteral("RXD: packet with a bad check discarded"));
+    EXPECT_EQ(d.LogLines().List(0).substr(10), "RXD: packet with a bad check discarded");
 }
 
 TEST_F(ConsoleWindow, EveryControlHasAnAccessibleName) {
@@ -78,10 +78,10 @@ TEST_F(ConsoleWindow, LogListKeeps199LinesNewestOnTopAndNeverRunsTheEventLoop) {
     for (int i = 1; i <= 250; ++i)
         d.InsertClientLog("line " + std::to_string(i));
     EXPECT_FALSE(ran);
-    ASSERT_EQ(d.LogList()->count(), 199);
-    EXPECT_TRUE(d.LogList()->item(0)->text().endsWith(QStringLiteral("  line 250")));
-    EXPECT_TRUE(d.LogList()->item(198)->text().endsWith(QStringLiteral("  line 52")));
-    EXPECT_EQ(d.LogList()->currentRow(), 0);
+    ASSERT_EQ(d.LogLines().ListCount(), 199);
+    EXPECT_TRUE(QString::fromStdString(d.LogLines().List(0)).endsWith(QStringLiteral("  line 250")));
+    EXPECT_TRUE(QString::fromStdString(d.LogLines().List(198)).endsWith(QStringLiteral("  line 52")));
+    EXPECT_EQ(d.LogLines().ListIndex(), 0);
 }
 
 TEST_F(ConsoleWindow, ResizeKeepsTheMinimumAndFillsTheGridToTheBottom) {

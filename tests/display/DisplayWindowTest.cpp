@@ -1,5 +1,6 @@
 // The Output Test end to end on Qt widgets (offscreen): the default test record through the record
-// queue and the formatter into a QListWidget, the Full fields list and the Records grid.
+// queue and the formatter into the Output list, the Full fields list and the Records grid; and the
+// Output list itself against a plain list widget.
 #include "display/DisplayFormatEntry.h"
 #include "display/OutputFormatter.h"
 #include "display/OutputTest.h"
@@ -7,15 +8,20 @@
 #include "model/RecordText.h"
 #include "model/ZVFieldClass.h"
 #include "platform/qt/QtFlexGrid.h"
+#include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"
 #include "settings/ClientSettings.h"
 #include "shell/InsertInDisplay.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/memory/FakeClock.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QListView>
 #include <QListWidget>
 #include <QTableWidget>
+
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -29,11 +35,13 @@ std::string Item(QListWidget& l, int row) {
 TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
     test::EnsureApp();
 
-    QListWidget lstOutput, lstFullFields, recordList;
+    QListView lstOutput;
+    QListWidget lstFullFields, recordList;
     QTableWidget recordGrid;
     for (QWidget* w : std::initializer_list<QWidget*>{&lstOutput, &lstFullFields, &recordList, &recordGrid})
         w->setAccessibleName("pane");
-    QtListBox output(&lstOutput), full(&lstFullFields), list(&recordList);
+    QtLineListBox& output = *new QtLineListBox(&lstOutput);
+    QtListBox full(&lstFullFields), list(&recordList);
     QtFlexGrid grid(&recordGrid);
 
     ZVFieldClass fields;
@@ -58,13 +66,12 @@ TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
     test.Run(box);
     QCoreApplication::processEvents();
 
-    ASSERT_EQ(lstOutput.count(), 6);
-    EXPECT_EQ(Item(lstOutput, 0),
-              "********** USER TEST DATA ONLY (12:00:00 15/03/2023) - NOT VALID ***********");
-    EXPECT_EQ(Item(lstOutput, 1),
+    ASSERT_EQ(output.ListCount(), 6);
+    EXPECT_EQ(output.List(0), "********** USER TEST DATA ONLY (12:00:00 15/03/2023) - NOT VALID ***********");
+    EXPECT_EQ(output.List(1),
               "CLI: 0311112222  NAME: MS TOLE MARGARET  ADDR: 456 WATERLOO ST HOLTON VIC 3000");
-    EXPECT_EQ(Item(lstOutput, 2), "********** END TEST ***********");
-    EXPECT_EQ(lstOutput.currentRow(), 0);
+    EXPECT_EQ(output.List(2), "********** END TEST ***********");
+    EXPECT_EQ(output.ListIndex(), 0);
 
     EXPECT_EQ(Item(lstFullFields, 0), "[RECORD KEY = 0001]");
     EXPECT_EQ(Item(lstFullFields, 5), "CLI = 0311112222");
@@ -77,6 +84,89 @@ TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
               "CLI 0001 0000 0311112222");
     EXPECT_EQ(cell(1, 1), RecordText::ImportPipeRecord(kDefaultTestRecord));
     EXPECT_EQ(Item(recordList, 0), "0001");
+}
+
+// The Output list keeps its lines itself and hands the view lines added on top and taken from the
+// bottom once per frame. Driven as the Output window and the comms log drive it (a line on top, the
+// bottom trimmed, the top line selected), with lines taken from the middle, clicks and hand-overs
+// at odd moments in between, it must agree at every step with a plain list widget doing the same;
+// after a hand-over the view, and a screen reader through it, must show exactly those lines and
+// that selection.
+TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
+    test::EnsureApp();
+    QListWidget plainWidget;
+    QtListBox plain(&plainWidget);
+    QListView view;
+    view.setAccessibleName("Output");
+    view.resize(400, 300);
+    view.show();
+    QtLineListBox& lines = *new QtLineListBox(&view);
+    QAbstractItemModel& shown = *view.model();
+
+    const auto agree = [&](int step) {
+        ASSERT_EQ(lines.ListCount(), plain.ListCount()) << "step " << step;
+        for (int i = 0; i < plain.ListCount(); ++i)
+            ASSERT_EQ(lines.List(i), plain.List(i)) << "step " << step << " line " << i;
+        ASSERT_EQ(lines.ListIndex(), plain.ListIndex()) << "step " << step;
+    };
+    const auto onScreen = [&](int step) {
+        lines.Flush();
+        ASSERT_EQ(shown.rowCount(), lines.ListCount()) << "step " << step;
+        for (int i = 0; i < lines.ListCount(); ++i)
+            ASSERT_EQ(shown.index(i, 0).data().toString().toStdString(), lines.List(i)) << "step " << step;
+        ASSERT_EQ(view.currentIndex().row(), lines.ListIndex()) << "step " << step;
+    };
+
+    std::mt19937 random(20261207);
+    int next = 0;
+    for (int step = 0; step < 2000; ++step) {
+        const int op = static_cast<int>(random() % 20);
+        const int count = plain.ListCount();
+        if (op < 12) {
+            const std::string line = "line " + std::to_string(next++);
+            InsertInDisplay(lines, line, 40);
+            InsertInDisplay(plain, line, 40);
+        } else if (op < 14 && count > 0) {
+            const int row = static_cast<int>(random() % static_cast<unsigned>(count));
+            lines.RemoveItem(row);
+            plain.RemoveItem(row);
+        } else if (op < 16 && count > 0) { // the operator clicks a line
+            lines.Flush();
+            const int row = static_cast<int>(random() % static_cast<unsigned>(count));
+            view.setCurrentIndex(shown.index(row, 0));
+            plainWidget.setCurrentRow(row);
+        } else if (op < 17) { // a line on top that is not selected, then the bottom trimmed
+            lines.AddItem("extra", 0);
+            plain.AddItem("extra", 0);
+            lines.RemoveItem(lines.ListCount() - 1);
+            plain.RemoveItem(plain.ListCount() - 1);
+        } else if (op < 19) {
+            ASSERT_NO_FATAL_FAILURE(onScreen(step));
+        } else {
+            QCoreApplication::processEvents(); // the frame timer may hand over on its own
+        }
+        ASSERT_NO_FATAL_FAILURE(agree(step));
+    }
+
+    // A burst of more lines than the list holds, with no frame in between.
+    for (int i = 0; i < 100; ++i) {
+        InsertInDisplay(lines, "burst " + std::to_string(i), 40);
+        InsertInDisplay(plain, "burst " + std::to_string(i), 40);
+    }
+    ASSERT_NO_FATAL_FAILURE(agree(-2));
+    InsertInDisplay(lines, "newest", 40);
+    ASSERT_NO_FATAL_FAILURE(onScreen(-1));
+    EXPECT_EQ(view.selectionModel()->selectedRows().size(), 1);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->role(), QAccessible::List);
+    EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("Output"));
+    ASSERT_EQ(reader->childCount(), lines.ListCount());
+    QAccessibleInterface* top = reader->child(0);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->text(QAccessible::Name), QStringLiteral("newest"));
+    EXPECT_TRUE(top->state().selected);
+    EXPECT_FALSE(reader->child(1)->state().selected);
 }
 
 } // namespace

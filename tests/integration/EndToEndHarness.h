@@ -11,7 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 
 #include <cstdio>
@@ -143,8 +143,9 @@ inline bool SetEngineTick(frmZVScreenClientMain& window, int ms) {
     return found;
 }
 
-inline QListWidget* OutputList(const frmZVScreenClientMain& window) {
-    return window.findChild<QListWidget*>(QStringLiteral("lstOutput"));
+// The Output window's lines as they stand; its view() hears of them once per frame.
+inline QtLineListBox* OutputList(const frmZVScreenClientMain& window) {
+    return QtLineListBox::Of(window.findChild<QListView*>(QStringLiteral("lstOutput")));
 }
 
 } // namespace zeva::e2e

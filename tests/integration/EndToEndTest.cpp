@@ -18,9 +18,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
@@ -163,9 +164,9 @@ class EndToEnd : public ::testing::Test {
     // The Output window's lines, top first.
     std::vector<std::string> OutputLines() const {
         std::vector<std::string> lines;
-        QListWidget* list = e2e::OutputList(*window_);
-        for (int i = 0; list && i < list->count(); ++i)
-            lines.push_back(list->item(i)->text().toStdString());
+        const QtLineListBox* list = e2e::OutputList(*window_);
+        for (int i = 0; list && i < list->ListCount(); ++i)
+            lines.push_back(list->List(i));
         return lines;
     }
     // The intake took exactly the hub's count records, none waiting or dropped, and the Output
@@ -202,8 +203,15 @@ TEST_F(EndToEnd, AsynchronousRecordsShowInOrderNewestOnTop) {
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(50));
     ExpectAllTaken(50);
     EXPECT_FALSE(HubLogged("request next")) << "asynchronous intake never asks";
-    // The newest record is current, so the operator sees it.
-    EXPECT_EQ(e2e::OutputList(*window_)->currentRow(), 0);
+    // The newest record is current, so the operator sees it: on screen by the next frame, selected,
+    // with the view's rows the list's lines.
+    QtLineListBox& output = *e2e::OutputList(*window_);
+    EXPECT_EQ(output.ListIndex(), 0);
+    QListView& view = *output.view();
+    ASSERT_TRUE(e2e::WaitUntil([&] { return view.currentIndex().row() == 0; }, 1000));
+    EXPECT_TRUE(view.selectionModel()->isSelected(view.model()->index(0, 0)));
+    ASSERT_EQ(view.model()->rowCount(), output.ListCount());
+    EXPECT_EQ(view.model()->index(0, 0).data().toString().toStdString(), output.List(0));
 }
 
 TEST_F(EndToEnd, ConnectsAtTheEnginesOwnPaceWithAShortRetryWait) {
@@ -361,7 +369,8 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
         QStringLiteral(" - records are not arriving - link to hub 127.0.0.1 port %1 is down").arg(port)))
         << alarm->text().toStdString();
     EXPECT_EQ(OutputLines().size(), 3u) << "the alarm is no Output line and no record";
-    EXPECT_LE(alarm->geometry().bottom(), e2e::OutputList(*window_)->geometry().top()) << "nothing covered";
+    EXPECT_LE(alarm->geometry().bottom(), e2e::OutputList(*window_)->view()->geometry().top())
+        << "nothing covered";
     // A new hub on the same port: the client gets back without anyone touching it.
     StartHub(4, "x01", port);
     ASSERT_EQ(port_, port);

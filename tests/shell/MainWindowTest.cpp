@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -35,6 +36,11 @@
 using namespace zeva;
 
 namespace {
+
+// The Output window's lines as they stand (the list view hears of them once per frame).
+QtLineListBox& OutputLines(const QWidget& w) {
+    return *QtLineListBox::Of(w.findChild<QListView*>(QStringLiteral("lstOutput")));
+}
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -130,7 +136,7 @@ TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
     EXPECT_EQ(test::UnspokenControls(*w), std::vector<std::string>{});
     ASSERT_NE(w->client(), nullptr);
     EXPECT_EQ(test::UnspokenControls(*w->client()), std::vector<std::string>{});
-    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    auto* output = w->findChild<QListView*>(QStringLiteral("lstOutput"));
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->accessibleName(), QStringLiteral("Output"));
     EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("cmdDFTest"))->accessibleName(),
@@ -162,11 +168,10 @@ TEST_F(MainWindowTest, OutputWindowShowsDatabaseErrorsOnTop) {
     ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
     for (int i = 0; i < 60; ++i)
         w->InsertOutputLine("line " + std::to_string(i));
-    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
-    ASSERT_NE(output, nullptr);
-    EXPECT_EQ(output->count(), 50);
-    EXPECT_EQ(output->item(0)->text(), QStringLiteral("line 59"));
-    EXPECT_EQ(output->currentRow(), 0);
+    const ListBox& output = OutputLines(*w);
+    EXPECT_EQ(output.ListCount(), 50);
+    EXPECT_EQ(output.List(0), "line 59");
+    EXPECT_EQ(output.ListIndex(), 0);
 }
 
 TEST_F(MainWindowTest, OutputTestRunsTheDefaultRecordThroughEveryDisplay) {
@@ -178,12 +183,12 @@ TEST_F(MainWindowTest, OutputTestRunsTheDefaultRecordThroughEveryDisplay) {
     ASSERT_TRUE(def && test);
     def->click();
     test->click();
-    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
-    ASSERT_GT(output->count(), 0);
+    const ListBox& output = OutputLines(*w);
+    ASSERT_GT(output.ListCount(), 0);
     bool sawCaller = false;
-    for (int i = 0; i < output->count(); ++i)
-        if (output->item(i)->text().contains(QStringLiteral("0311112222")) &&
-            output->item(i)->text().contains(QStringLiteral("TOLE")))
+    for (int i = 0; i < output.ListCount(); ++i)
+        if (output.List(i).find("0311112222") != std::string::npos &&
+            output.List(i).find("TOLE") != std::string::npos)
             sawCaller = true;
     EXPECT_TRUE(sawCaller) << "the calling number and the name on one line";
     auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
@@ -200,12 +205,12 @@ TEST_F(MainWindowTest, ArrivingRecordsAreShownNewestOnTop) {
     // Record texts as the hub sends them: field 105 the calling number.
     w->ShowRecordText("001401050211110000");
     w->ShowRecordText("001401050399990000");
-    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
-    ASSERT_GT(output->count(), 0);
+    const ListBox& output = OutputLines(*w);
+    ASSERT_GT(output.ListCount(), 0);
     int first = -1, second = -1;
-    for (int i = 0; i < output->count(); ++i) {
-        if (output->item(i)->text().contains(QStringLiteral("0211110000")) && first < 0) first = i;
-        if (output->item(i)->text().contains(QStringLiteral("0399990000")) && second < 0) second = i;
+    for (int i = 0; i < output.ListCount(); ++i) {
+        if (output.List(i).find("0211110000") != std::string::npos && first < 0) first = i;
+        if (output.List(i).find("0399990000") != std::string::npos && second < 0) second = i;
     }
     ASSERT_GE(first, 0);
     ASSERT_GE(second, 0);
@@ -241,9 +246,12 @@ TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
                   [](const std::string& c) { return c.find("Attempting Connection") != std::string::npos; }),
               2)
         << "no retry limit: it keeps trying";
-    ASSERT_GT(w->client()->LogList()->count(), 0) << "the console says what went wrong";
-    EXPECT_FALSE(
-        w->client()->LogList()->findItems(QStringLiteral("Failed to connect"), Qt::MatchContains).isEmpty());
+    const ListBox& log = w->client()->LogLines();
+    ASSERT_GT(log.ListCount(), 0) << "the console says what went wrong";
+    bool failed = false;
+    for (int i = 0; i < log.ListCount(); ++i)
+        failed = failed || log.List(i).find("Failed to connect") != std::string::npos;
+    EXPECT_TRUE(failed);
     EXPECT_FALSE(w->client()->Connected());
 }
 
@@ -259,7 +267,7 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     EXPECT_EQ(test->text(), QStringLiteral("9|8|7")) << "the Output Test starts with the stored record";
 
     // Number keys work with the focus in a list; in a text box the digit is typed instead.
-    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    auto* output = w->findChild<QListView*>(QStringLiteral("lstOutput"));
     auto* ok = w->findChild<QPushButton*>(QStringLiteral("cmdFOk"));
     auto* full = w->findChild<QListWidget*>(QStringLiteral("lstFullFields"));
     ASSERT_TRUE(output && ok && full);
@@ -357,10 +365,9 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
 
         Click(*w, "imgOutput"); // leaving the setup applies and stores the list
         w->RunOutputTest();
-        auto* output = Find<QListWidget>(*w, "lstOutput");
-        ASSERT_GE(output->count(), 3);
-        EXPECT_TRUE(output->item(1)->text().startsWith(QStringLiteral("ZZ: 0311112222  WHO: CLI: ")))
-            << output->item(1)->text().toStdString();
+        const ListBox& output = OutputLines(*w);
+        ASSERT_GE(output.ListCount(), 3);
+        EXPECT_EQ(output.List(1).rfind("ZZ: 0311112222  WHO: CLI: ", 0), 0u) << output.List(1);
 
         Click(*w, "imgConfig3");
         // Edits the window is closed on: a deleted entry and a number typed, the box never left.
@@ -547,22 +554,26 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
                       "00070107ZO\xCB");
     w->InsertOutputLine("a line of its own");
     w->ShowRecordText("001401050399990000");
-    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    auto* output = w->findChild<QListView*>(QStringLiteral("lstOutput"));
+    QtLineListBox& lines = OutputLines(*w);
+    lines.Flush(); // what the operator sees, as after the next frame
     const auto block = [&](int first, int count) {
-        QStringList lines;
+        QStringList text;
         for (int i = first; i < first + count; ++i)
-            lines << output->item(i)->text();
-        return lines.join(QLatin1Char('\n'));
+            text << output->model()->index(i, 0).data().toString();
+        return text.join(QLatin1Char('\n'));
     };
     const int n = int(w->formatter()->LastBlockLines());
     ASSERT_GE(n, 2);
-    ASSERT_EQ(output->count(), 2 * n + 1);
-    output->setCurrentRow(n + 1 + 1); // inside the first record's block
+    ASSERT_EQ(output->model()->rowCount(), 2 * n + 1);
+    // The operator's click selects the line, here through the view.
+    const auto click = [&](int row) { output->setCurrentIndex(output->model()->index(row, 0)); };
+    click(n + 1 + 1); // inside the first record's block
     EXPECT_EQ(copy(output), block(n + 1, n));
     EXPECT_TRUE(copy(output).contains(QStringLiteral("ZO\u00CB")));
-    output->setCurrentRow(0);
+    click(0);
     EXPECT_EQ(copy(output), block(0, n));
-    output->setCurrentRow(n);
+    click(n);
     EXPECT_EQ(copy(output), QStringLiteral("a line of its own"));
 
     w->formatter()->ShowFullFields(w->recordClass()->LastIdentifier() == 1 ? 0 : 1);

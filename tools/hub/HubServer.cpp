@@ -116,6 +116,8 @@ void HubServer::OnNewConnection() {
             socket->deleteLater();
             continue;
         }
+        // A record leaves when it is written, not when the client acknowledged the one before.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         auto s = std::make_unique<Session>();
         s->socket = socket;
         s->number = nextSessionNumber_++;
