@@ -20,8 +20,9 @@
 namespace zeva {
 
 RecordFindBar::RecordFindBar(QTableView* grid, const FlexGrid& gridCells, QAbstractItemView* output,
-                             const ListBox& outputLines, QWidget* parent)
-    : QWidget(parent), grid_(grid), gridCells_(gridCells), output_(output), outputLines_(outputLines) {
+                             ListBox& outputLines, std::function<long long(int)> blockOf, QWidget* parent)
+    : QWidget(parent), grid_(grid), gridCells_(gridCells), output_(output), outputLines_(outputLines),
+      blockOf_(std::move(blockOf)) {
     setObjectName(QStringLiteral("frmFind"));
     setAccessibleName(QStringLiteral("Find records"));
     auto* label = new QLabel(QStringLiteral("F&ind:"), this);
@@ -70,7 +71,8 @@ RecordFindBar::RecordFindBar(QTableView* grid, const FlexGrid& gridCells, QAbstr
 void RecordFindBar::Open() {
     if (!open_) {
         open_ = true;
-        savedOutput_ = QPersistentModelIndex(output_->currentIndex());
+        savedLine_ = outputLines_.ListIndex();
+        savedCount_ = outputLines_.ListCount();
         Narrow();
     }
     show();
@@ -85,8 +87,12 @@ void RecordFindBar::Close() {
     narrowLater_->stop();
     for (int row = 0; row < grid_->model()->rowCount(); ++row)
         grid_->setRowHidden(row, false);
-    if (savedOutput_.isValid()) output_->setCurrentIndex(savedOutput_);
-    savedOutput_ = QPersistentModelIndex();
+    // Records that arrived meanwhile went in on top and pushed the line down.
+    if (savedLine_ >= 0) {
+        const int line = savedLine_ + std::max(0, outputLines_.ListCount() - savedCount_);
+        if (line < outputLines_.ListCount()) outputLines_.SetListIndex(line);
+    }
+    savedLine_ = -1;
     hide();
     grid_->setFocus();
     if (onClosed) onClosed();
@@ -110,12 +116,11 @@ bool RecordFindBar::FindNext() {
     if (txtFind_->text().isEmpty()) return false;
     const RecordFinder finder(FromQt(txtFind_->text()));
     // Start below the block of the line selected, so the next match is in another record.
-    const QAbstractItemModel* model = output_->model();
-    int from = output_->currentIndex().isValid() ? output_->currentIndex().row() : -1;
+    const int count = outputLines_.ListCount();
+    int from = outputLines_.ListIndex();
     if (from >= 0) {
-        const QVariant block = model->index(from, 0).data(Qt::UserRole);
-        while (block.isValid() && from + 1 < model->rowCount() &&
-               model->index(from + 1, 0).data(Qt::UserRole) == block)
+        const long long block = blockOf_(from);
+        while (block != 0 && from + 1 < count && blockOf_(from + 1) == block)
             ++from;
     }
     int line = finder.NextLine(outputLines_, from);
@@ -123,11 +128,12 @@ bool RecordFindBar::FindNext() {
         lblFindCount_->setText(QStringLiteral("not in the Output window"));
         return false;
     }
-    const QVariant block = model->index(line, 0).data(Qt::UserRole);
-    while (block.isValid() && line > 0 && model->index(line - 1, 0).data(Qt::UserRole) == block)
+    const long long block = blockOf_(line);
+    while (block != 0 && line > 0 && blockOf_(line - 1) == block)
         --line;
-    output_->setCurrentIndex(model->index(line, 0));
-    output_->scrollTo(model->index(line, 0), QAbstractItemView::PositionAtTop);
+    outputLines_.SetListIndex(line);
+    if (output_->currentIndex().isValid())
+        output_->scrollTo(output_->currentIndex(), QAbstractItemView::PositionAtTop);
     return true;
 }
 

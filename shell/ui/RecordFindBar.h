@@ -1,5 +1,4 @@
 #pragma once
-#include <QPersistentModelIndex>
 #include <QWidget>
 
 #include <functional>
@@ -24,8 +23,9 @@ class ValueLabel;
 // only shown and hidden here. All four must outlive the bar (the main window owns them).
 class RecordFindBar final : public QWidget {
   public:
+    // blockOf(line): the record block number of an Output line, 0 for a line of its own.
     RecordFindBar(QTableView* grid, const FlexGrid& gridCells, QAbstractItemView* output,
-                  const ListBox& outputLines, QWidget* parent);
+                  ListBox& outputLines, std::function<long long(int)> blockOf, QWidget* parent);
 
     void Open();
     void Close();
@@ -44,12 +44,13 @@ class RecordFindBar final : public QWidget {
     QTableView* grid_;
     const FlexGrid& gridCells_;
     QAbstractItemView* output_;
-    const ListBox& outputLines_;
+    ListBox& outputLines_;
+    std::function<long long(int)> blockOf_;
     QLineEdit* txtFind_{};
     QPushButton *cmdFindNext_{}, *cmdFindClose_{};
     ValueLabel* lblFindCount_{};
     QTimer* narrowLater_{};
-    QPersistentModelIndex savedOutput_;
+    int savedLine_ = -1, savedCount_ = 0; // the Output selection when the bar opened
     bool open_ = false;
 };
 

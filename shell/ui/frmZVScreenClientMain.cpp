@@ -540,7 +540,9 @@ void frmZVScreenClientMain::BuildAdapters() {
     recordListBox_ = std::make_unique<QtListBox>(RecordListBox_);
     memberGrid_ = std::make_unique<QtFlexGrid>(MemberFlexGrid_);
     recordGrid_ = std::make_unique<QtFlexGrid>(RecordFlexGrid_);
-    findBar_ = new RecordFindBar(RecordFlexGrid_, *recordGrid_, lstOutput_, *outputBox_, frmRecords_);
+    findBar_ = new RecordFindBar(
+        RecordFlexGrid_, *recordGrid_, lstOutput_, *outputBox_,
+        [this](int line) { return outputBox_->Tag(line); }, frmRecords_);
     findBar_->onClosed = [this] { PlaceFindBar(); };
     // The operator came to the window: the attention request ends and the next record may ask again.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {

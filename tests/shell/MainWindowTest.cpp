@@ -614,12 +614,12 @@ TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores)
                       "00070107Huber");
     w->ShowRecordText("001401050699123456");
     auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
-    auto* output = w->findChild<QListWidget*>(QStringLiteral("lstOutput"));
+    QtLineListBox& output = OutputLines(*w);
     auto* bar = w->findChild<QWidget*>(QStringLiteral("frmFind"));
     auto* text = w->findChild<QLineEdit*>(QStringLiteral("txtFind"));
-    ASSERT_TRUE(grid && output && bar && text);
+    ASSERT_TRUE(grid && bar && text);
     const int n = int(w->formatter()->LastBlockLines());
-    output->setCurrentRow(1);
+    output.SetListIndex(1);
     const auto shownRows = [&] {
         QStringList ids;
         for (int r = 1; r < grid->rowCount(); ++r)
@@ -638,17 +638,16 @@ TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores)
     EXPECT_EQ(shownRows().size(), 2) << "a matching record that arrives is shown";
 
     // Enter: the first line of the next block below holding the text, wrapping to the top.
-    output->setCurrentRow(0);
+    output.SetListIndex(0);
     key(text, Qt::Key_Return);
-    EXPECT_EQ(output->currentRow(), n) << "the newest match, below the block selected";
+    EXPECT_EQ(output.ListIndex(), n) << "the newest match, below the block selected";
     key(text, Qt::Key_Return);
-    EXPECT_EQ(output->currentRow(), 3 * n) << "the oldest match";
+    EXPECT_EQ(output.ListIndex(), 3 * n) << "the oldest match";
     if (const char* shot = std::getenv("ZEVA_FIND_SHOT")) w->grab().save(QString::fromLocal8Bit(shot));
 
-    output->setCurrentRow(2);
+    output.SetListIndex(2);
     key(text, Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisibleTo(w.get()));
     EXPECT_EQ(shownRows().size(), 4) << "Escape shows every record again";
-    EXPECT_EQ(output->currentRow(), 1 + 2 * n)
-        << "the selection the operator had, moved down by the arrivals";
+    EXPECT_EQ(output.ListIndex(), 1 + 2 * n) << "the selection the operator had, moved down by the arrivals";
 }
