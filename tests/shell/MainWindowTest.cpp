@@ -459,7 +459,7 @@ TEST_F(MainWindowTest, AFirstStartOpensAtASizeEachPageFits) {
     QApplication::processEvents();
     const QRect screen = w->screen()->availableGeometry();
     const QRect normal = w->isMaximized() ? w->normalGeometry() : w->geometry();
-    auto* output = Find<QListWidget>(*w, "lstOutput");
+    auto* output = Find<QWidget>(*w, "lstOutput");
     const int line = QFontMetrics(output->font()).horizontalAdvance(QString(138, QLatin1Char('0')));
     EXPECT_GE(normal.width(), std::min(line, screen.width() - 40)) << normal.width();
     EXPECT_GE(normal.height(), std::min(437, screen.height())) << normal.height();
