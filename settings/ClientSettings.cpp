@@ -71,6 +71,12 @@ void ReadKey(SettingsDatabase& db, const SettingKey& k, int n, ClientSettings& s
 // A number outside its key's range brought back into it (clamped, or the default).
 void KeepInRange(const SettingKey& k, ClientSettings& s) {
     if (!k.Ranged || k.OnRange == RangeUse::Checked) return;
+    // The second hub's port is the one 32-bit number with a range the client keeps.
+    if (const auto* wide = std::get_if<std::int32_t ClientSettings::*>(&k.Field)) {
+        std::int32_t& value = s.**wide;
+        if (value < k.Min || value > k.Max) value = ToInt32(k.Default).value_or(0);
+        return;
+    }
     const auto* field = std::get_if<std::int16_t ClientSettings::*>(&k.Field);
     if (!field) return;
     const SettingRange r = RangeOf(k, s);

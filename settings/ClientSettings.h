@@ -38,6 +38,8 @@ struct ClientSettings {
     // Setup\WINDOW
     bool Load = true;      // FirstLoad
     bool LinkAlarm = true; // the link-down alarm on top of the Output window
+    // A record behind another window: 0 asks nothing, 1 flashes, 2 flashes and rings the bell.
+    std::int16_t RecordAlert = 1;
     std::int16_t WindowSelected = 2;
     std::array<std::int16_t, 6> XWindowState{2, 2, 2, 2, 2, 2};
     std::array<std::int32_t, 6> XWindowWidth{9375, 9375, 9375, 9375, 9375, 9375};
@@ -50,6 +52,10 @@ struct ClientSettings {
     std::int16_t HubInterRetryWait = 10;
     std::int32_t RemotePort = 6000;
     std::string RemoteAddress = kDefaultRemoteAddress;
+    // A second hub to fall back on; an empty address or a port of 0 means none.
+    std::string BackupAddress;
+    std::int32_t BackupPort = 0;
+    bool HasBackupHub() const { return !BackupAddress.empty() && BackupPort > 0; }
     bool AutoConnect = true;
     bool AutoShowCommClass = false;
     bool DisableCommSetup = true;

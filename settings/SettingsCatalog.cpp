@@ -118,6 +118,12 @@ std::vector<SettingKey> MakeCatalog() {
     c.push_back(Key(win, "LinkAlarm", K::Boolean, "True",
                     "the link-down alarm on top of the Output window when records stop arriving",
                     &CS::LinkAlarm));
+    SettingKey alert = Ranged(Key(win, "RecordAlert", K::Integer, "1",
+                                  "a record behind another window: 0 nothing, 1 flash the taskbar entry, 2 "
+                                  "flash and ring the bell (asked once until the window is activated)",
+                                  &CS::RecordAlert),
+                              0, 2, RangeUse::Reset);
+    c.push_back(std::move(alert));
     for (const std::string prefix : {"", "S99"}) {
         const std::string who = prefix.empty() ? "" : " (client s99)";
         std::vector<SettingKey> keys;
@@ -163,6 +169,15 @@ std::vector<SettingKey> MakeCatalog() {
         Ranged(Key(tcp, "Remote Port", K::Long, "6000", "the hub's TCP port", &CS::RemotePort), 1, 65535));
     c.push_back(Key(tcp, "Remote Address", K::Text, kDefaultRemoteAddress, "the hub's host address",
                     &CS::RemoteAddress));
+    SettingKey backup = Key(tcp, "Backup Address", K::Text, "",
+                            "a second hub's host address, tried when an attempt to the hub in use fails or "
+                            "its link is lost; empty: none",
+                            &CS::BackupAddress);
+    c.push_back(std::move(backup));
+    SettingKey backupPort = Ranged(
+        Key(tcp, "Backup Port", K::Long, "0", "the second hub's TCP port; empty or 0: none", &CS::BackupPort),
+        0, 65535, RangeUse::Reset);
+    c.push_back(std::move(backupPort));
     c.push_back(Key(tcp, "Auto Connect", K::Boolean, "True",
                     "connect to the hub at start-up (menu Auto Connect)", &CS::AutoConnect));
     c.push_back(Key(tcp, "Auto Show CommClass", K::Boolean, "False", "show the comms console at start-up",

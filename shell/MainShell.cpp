@@ -174,8 +174,26 @@ void MainShell::DisconnectCommand() {
 
 std::string MainShell::StatusCaption(const std::string& status) const {
     const int retries = settings_.HubConnectionRetries;
-    return mainTitle_ + "  -  (" + FormatValue(retries - retriesLeft_ + 1, "00") + "/" +
-           FormatValue(retries, "00") + ") " + status;
+    std::string caption = mainTitle_ + "  -  (" + FormatValue(retries - retriesLeft_ + 1, "00") + "/" +
+                          FormatValue(retries, "00") + ") " + status;
+    if (settings_.HasBackupHub()) caption += " via " + HubInUse();
+    return caption;
+}
+
+const std::string& MainShell::HubAddress() const {
+    return onBackup_ && settings_.HasBackupHub() ? settings_.BackupAddress : settings_.RemoteAddress;
+}
+
+std::int32_t MainShell::HubPort() const {
+    return onBackup_ && settings_.HasBackupHub() ? settings_.BackupPort : settings_.RemotePort;
+}
+
+std::string MainShell::HubInUse() const {
+    return HubAddress() + ":" + std::to_string(HubPort());
+}
+
+void MainShell::SwitchHub() {
+    if (settings_.HasBackupHub()) onBackup_ = !onBackup_;
 }
 
 void MainShell::ShowStatus(const std::string& status) {
@@ -188,6 +206,7 @@ void MainShell::ShowStatus(const std::string& status) {
 void MainShell::ConnectedNow() {
     retryCountdown_ = 0;
     retriesLeft_ = settings_.HubConnectionRetries;
+    linked_ = true;
     ShowStatus("Connected");
     window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
     if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
@@ -214,6 +233,11 @@ void MainShell::Timer2Tick() {
         if (disconnectRequest_ != 0) {
             connState_ = 5;
         } else if (connectRequested_ || window_.HubConnected()) {
+            if (linked_ && !window_.HubConnected()) {
+                // The link was lost (or given up for a stall): the next attempt tries the other hub.
+                linked_ = false;
+                SwitchHub();
+            }
             // A login that completes after the last attempt was given up is still a link to keep.
             connectRequested_ = true;
             if (window_.HubConnected()) {
@@ -238,6 +262,7 @@ void MainShell::Timer2Tick() {
             connState_ = 1;
         } else {
             ShowStatus("Failed to Connect");
+            SwitchHub();
             retryCountdown_ = settings_.HubInterRetryWait;
             // The attempt is counted at once (no tick of its own), and the countdown starts.
             connState_ = 1;
@@ -253,6 +278,7 @@ void MainShell::Timer2Tick() {
         if (disconnectRequest_ != 0) {
             ShowStatus("Disconnecting");
             connectRequested_ = false;
+            linked_ = false;
             if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
             window_.SetHourglass(true);
             window_.DisconnectHub();

@@ -52,8 +52,16 @@ class MainShell {
     bool ConnectRequested() const { return connectRequested_; }
     int RetryCountdown() const { return retryCountdown_; }
     int RetriesLeft() const { return retriesLeft_; }
-    // The caption for a status text: MainTitle + "  -  (attempt/retries) " + status.
+    // The caption for a status text: MainTitle + "  -  (attempt/retries) " + status, and with a
+    // second hub configured " via address:port" of the hub in use.
     std::string StatusCaption(const std::string& status) const;
+    // The hub the next attempt goes to. With a second hub configured, a failed attempt or a lost
+    // link sends the next attempt to the other one; without, it is always the main hub.
+    const std::string& HubAddress() const;
+    std::int32_t HubPort() const;
+    bool OnBackupHub() const { return onBackup_; }
+    // "address:port" of the hub in use.
+    std::string HubInUse() const;
 
     // The records-processed counter, wrapping at 1000000000.
     void CountRecord() { recordsProcessed_ = (recordsProcessed_ + 1) % 1000000000; }
@@ -93,6 +101,8 @@ class MainShell {
   private:
     void SaveSettingsAtShutdown();
     void AttemptConnection();
+    // After a failed attempt or a lost link: the other hub next, when there is a second one.
+    void SwitchHub();
     LoadResult Fail(const std::string& message);
     // Start-up stops: the notice first, then the box with the remedy as its secondary text.
     void Stop(const std::string& message, const std::string& reason, const std::string& remedy,
@@ -129,6 +139,8 @@ class MainShell {
     bool connectRequested_ = false;
     int retryCountdown_ = 0;
     int retriesLeft_ = 0;
+    bool onBackup_ = false; // the next attempt goes to the second hub
+    bool linked_ = false;   // logged in at the last look: a link that goes is a lost link
     std::string caption_;
     std::string mainTitle_;
     std::string setupIdent_;

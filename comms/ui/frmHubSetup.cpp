@@ -1,5 +1,8 @@
 #include "comms/ui/frmHubSetup.h"
 
+#include "common/Convert.h"
+#include "common/TextUtil.h"
+#include "platform/MessageBox.h"
 #include "platform/qt/QtText.h"
 
 #include <QDir>
@@ -32,7 +35,7 @@ frmHubSetup::frmHubSetup(QWidget* parent, std::string& setupIdent, std::string& 
     picture->setVisible(!pixmap.isNull());
     top->addWidget(picture);
 
-    auto* grid = new QGridLayout;
+    auto* grid = grid_ = new QGridLayout;
     // Box order on screen follows the labels: identifier, address, port.
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(QString::fromLatin1(HubSetupForm::kLabels[i]), this);
@@ -69,21 +72,61 @@ frmHubSetup::frmHubSetup(QWidget* parent, std::string& setupIdent, std::string& 
     connect(buttons_[1], &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void frmHubSetup::ShowBackupHub(std::string& address, std::int32_t& port) {
+    backupAddress_ = &address;
+    backupPort_ = &port;
+    const char* labels[2] = {"Backup Address", "Backup Port"};
+    const char* names[2] = {"txtBackupHub(0)", "txtBackupHub(1)"};
+    const QString texts[2] = {ToQt(address), port > 0 ? QString::number(port) : QString()};
+    for (int i = 0; i < 2; ++i) {
+        auto* label = new QLabel(QString::fromLatin1(labels[i]), this);
+        auto* box = new QLineEdit(texts[i], this);
+        box->setObjectName(QString::fromLatin1(names[i]));
+        box->setAccessibleName(QString::fromLatin1(labels[i]));
+        box->setAccessibleDescription(QString::fromLatin1(names[i]));
+        label->setBuddy(box);
+        grid_->addWidget(label, 3 + i, 0);
+        grid_->addWidget(box, 3 + i, 1);
+        backup_[static_cast<std::size_t>(i)] = box;
+    }
+    setTabOrder(boxes_[HubSetupForm::kPort], backup_[0]);
+    setTabOrder(backup_[0], backup_[1]);
+}
+
 void frmHubSetup::OnOk() {
     for (int i = 0; i < 3; ++i)
         form_.SetText(i, FromQt(boxes_[static_cast<std::size_t>(i)]->text()));
+    std::int32_t backupPort = 0;
+    if (backup_[1]) {
+        // The second hub is checked first so a refusal changes nothing at all.
+        const std::string text = Trim(FromQt(backup_[1]->text()));
+        const auto value = ToInt32(text);
+        if (!text.empty() && (!value || *value < 1 || *value > 65535)) {
+            messages_.Show(HubSetupForm::BadPortMessage(text), MessageIcon::Exclamation);
+            backup_[1]->setFocus();
+            backup_[1]->selectAll();
+            return;
+        }
+        backupPort = text.empty() ? 0 : *value;
+    }
     if (!form_.Ok(ident_, address_, port_, messages_)) {
         QLineEdit* port = boxes_[HubSetupForm::kPort];
         port->setFocus();
         port->selectAll();
         return;
     }
+    if (backup_[0]) {
+        *backupAddress_ = Trim(FromQt(backup_[0]->text()));
+        *backupPort_ = backupPort;
+    }
     accept();
 }
 
 bool frmHubSetup::Run(QWidget* parent, std::string& setupIdent, std::string& address, std::int32_t& port,
-                      const std::string& caption, MessageBox& messages) {
+                      const std::string& caption, MessageBox& messages, std::string* backupAddress,
+                      std::int32_t* backupPort) {
     frmHubSetup dialog(parent, setupIdent, address, port, messages);
+    if (backupAddress && backupPort) dialog.ShowBackupHub(*backupAddress, *backupPort);
     if (!caption.empty()) dialog.setWindowTitle(ToQt(caption));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -7,11 +7,13 @@
 #include "display/DisplayFormatEntry.h"
 #include "display/GridText.h"
 #include "display/RecordMenu.h"
+#include "display/RecordsCsv.h"
 #include "display/ui/DisplayFormatPage.h"
 #include "display/ui/FieldsWindow.h"
 #include "display/ui/NumericBoxFilter.h"
 #include "flags/SendToMonitor.h"
 #include "model/RecordTrail.h"
+#include "platform/qt/QtAttention.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/ValueLabel.h"
 #include "recordlog/RStoreRecordLog.h"
@@ -20,6 +22,7 @@
 #include "shell/HubMember.h"
 #include "shell/InsertInDisplay.h"
 #include "shell/SetupBoxes.h"
+#include "shell/ui/RecordFindBar.h"
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
@@ -31,6 +34,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontMetrics>
@@ -48,12 +52,14 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cstdio>
 #include <filesystem>
@@ -257,6 +263,60 @@ void frmZVScreenClientMain::BuildDisplayPanes() {
     RecordFlexGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RecordFlexGrid_, &QTableWidget::customContextMenuRequested, this,
             &frmZVScreenClientMain::ShowRecordsMenu);
+    cmdFind_ = Named(new QToolButton(frmRecords_), "cmdFind", QStringLiteral("Find records"));
+    cmdFind_->setText(QStringLiteral("Find"));
+    cmdFind_->setToolTip(QStringLiteral("Find records (Ctrl+F)"));
+    connect(cmdFind_, &QToolButton::clicked, this, [this] {
+        findBar_->Open();
+        PlaceFindBar();
+    });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        if (!frmRecords_->isVisible()) return;
+        findBar_->Open();
+        PlaceFindBar();
+    });
+    auto* save = new QShortcut(QKeySequence::Save, frmRecords_);
+    save->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(save, &QShortcut::activated, this, &frmZVScreenClientMain::SaveRecordsAsCsv);
+}
+
+void frmZVScreenClientMain::PlaceFindBar() {
+    if (!findBar_) return;
+    // The grid's full rectangle, with the strip the bar had taken given back.
+    const QRect grid = RecordFlexGrid_->geometry().adjusted(0, 0, 0, findBarPx_);
+    RecordFlexGrid_->setGeometry(grid);
+    findBarPx_ = 0;
+    const QSize button = cmdFind_->sizeHint();
+    cmdFind_->setGeometry(frmRecords_->width() - button.width() - 4, 0, button.width(), button.height());
+    cmdFind_->raise();
+    if (!findBar_->IsOpen()) return;
+    const int barHeight = findBar_->sizeHint().height();
+    // The bar takes the grid's bottom strip; the grid gets it back when the bar closes.
+    findBar_->setGeometry(grid.x(), grid.bottom() + 1 - barHeight, grid.width(), barHeight);
+    findBarPx_ = std::min(barHeight, grid.height());
+    RecordFlexGrid_->setGeometry(grid.adjusted(0, 0, 0, -findBarPx_));
+    findBar_->raise();
+}
+
+void frmZVScreenClientMain::SaveRecordsAsCsv() {
+    if (!recordGrid_) return;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Records as CSV"),
+                                                      QStringLiteral("records.csv"),
+                                                      QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty()) return;
+    std::string error;
+    if (!SaveFileWhole(path.toStdString(), RecordsCsv(*recordGrid_), error))
+        options_.messages->Show("The records were not saved.", MessageIcon::Exclamation, {}, error);
+}
+
+void frmZVScreenClientMain::AlertRecordArrived() {
+    // The focus window is what the activation signal below reports; isActiveWindow can lag behind it.
+    const bool active =
+        (QGuiApplication::focusWindow() == windowHandle() || isActiveWindow()) && !isMinimized();
+    recordAlert_.SetMode(shell_->settings().RecordAlert);
+    const RecordAlert::Request request = recordAlert_.RecordArrived(active);
+    if (request.Flash) RequestAttention(this, request.Bell);
 }
 
 void frmZVScreenClientMain::OnRecordRowChosen(int row) {
@@ -273,11 +333,21 @@ void frmZVScreenClientMain::OnRecordRowChosen(int row) {
 }
 
 void frmZVScreenClientMain::ShowRecordsMenu(const QPoint& at) {
-    if (!shell_->session().AdminMode || !records_ || !RecordMenu::Opens(RecordFlexGrid_->rowCount())) return;
-    const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
-    const RecordMenu menu = RecordMenu::Build(*records_, column);
+    if (!records_) return;
     QMenu popup(this);
     popup.setAccessibleName(QStringLiteral("Records columns"));
+    // Saving is for every operator; the column commands only in admin mode.
+    QAction* saveCsv = popup.addAction(QStringLiteral("Save Records as CSV..."));
+    saveCsv->setObjectName(QStringLiteral("mnuSaveRecordsCsv"));
+    saveCsv->setShortcut(QKeySequence::Save);
+    connect(saveCsv, &QAction::triggered, this, &frmZVScreenClientMain::SaveRecordsAsCsv);
+    if (!shell_->session().AdminMode || !RecordMenu::Opens(RecordFlexGrid_->rowCount())) {
+        popup.exec(RecordFlexGrid_->viewport()->mapToGlobal(at));
+        return;
+    }
+    popup.addSeparator();
+    const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
+    const RecordMenu menu = RecordMenu::Build(*records_, column);
     const std::tuple<const char*, RecordMenu::List, const std::vector<RecordMenu::Item>*> lists[] = {
         {"Insert (&Before)", RecordMenu::List::InsertBefore, &menu.InsertBefore},
         {"Insert (&After)", RecordMenu::List::InsertAfter, &menu.InsertAfter},
@@ -470,6 +540,16 @@ void frmZVScreenClientMain::BuildAdapters() {
     recordListBox_ = std::make_unique<QtListBox>(RecordListBox_);
     memberGrid_ = std::make_unique<QtFlexGrid>(MemberFlexGrid_);
     recordGrid_ = std::make_unique<QtFlexGrid>(RecordFlexGrid_);
+    findBar_ = new RecordFindBar(
+        RecordFlexGrid_, *recordGrid_, lstOutput_, *outputBox_,
+        [this](int line) { return outputBox_->Tag(line); }, frmRecords_);
+    findBar_->onClosed = [this] { PlaceFindBar(); };
+    // The operator came to the window: the attention request ends and the next record may ask again.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (!focused || focused != windowHandle() || !recordAlert_.Pending()) return;
+        recordAlert_.Activated();
+        ClearAttention(this);
+    });
     fieldsWindow_ = new FieldsWindow(frmFields_, MemberFlexGrid_, *memberGrid_, *options_.messages,
                                      [this] { return shell_ && shell_->session().AdminMode; });
 }
@@ -613,7 +693,7 @@ void frmZVScreenClientMain::UpdateLinkAlarm() {
     const ClientSettings& s = shell_->settings();
     // A login alone is not a link: a hub that answers no data request leaves the alarm up.
     LinkAlarm::Link link = LinkAlarm::Link::Down;
-    std::string hub = s.RemoteAddress + " port " + std::to_string(s.RemotePort);
+    std::string hub = shell_->HubAddress() + " port " + std::to_string(shell_->HubPort());
     if (client_) {
         const CommEngine& engine = client_->Engine();
         if (engine.Answering())
@@ -667,6 +747,8 @@ void frmZVScreenClientMain::LayoutPanes() {
         Place(frmRecords_, r.Records);
         Place(MemberFlexGrid_, r.MemberGrid);
         Place(RecordFlexGrid_, r.RecordGrid);
+        findBarPx_ = 0;
+        PlaceFindBar();
     }
     // The Setup pane fills the window below the title area at any size.
     Place(frmDFSetup_, {kPaneMargin, kOutputTop, int(PixelsToTwips(width())) - 2 * kPaneMargin,
@@ -704,6 +786,7 @@ void frmZVScreenClientMain::CreateHubConnection() {
         *hubLink_, *clientsBox_,
         [this](const std::string& text) {
             ShowRecordText(text);
+            AlertRecordArrived();
             if (onRecordShown) onRecordShown(text);
         },
         [this](const std::string& line) { client_->InsertClientLog(line); });
@@ -777,7 +860,7 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
 void frmZVScreenClientMain::RunHubSetup(std::string& setupIdent) {
     ClientSettings& s = shell_->settings();
     frmHubSetup::Run(this, setupIdent, s.RemoteAddress, s.RemotePort, FromQt(windowTitle()),
-                     *options_.messages);
+                     *options_.messages, &s.BackupAddress, &s.BackupPort);
     SetCommsInfoItem(0, "Local Ident = " + setupIdent);
     SetCommsInfoItem(1, "Hub Address = " + s.RemoteAddress);
     SetCommsInfoItem(2, "Hub Port = " + std::to_string(s.RemotePort));
@@ -1050,6 +1133,9 @@ void frmZVScreenClientMain::ConnectToHub() {
     if (client_->Connecting()) return;
     const ClientSettings& s = shell_->settings();
     FillHubMember(member_, s, shell_->session().Userid, client_->LocalHostName());
+    member_.ServerAddress = shell_->HubAddress();
+    member_.ServerPort = shell_->HubPort();
+    if (s.HasBackupHub()) client_->InsertClientLog("APPL: Attempting connection via " + shell_->HubInUse());
     intake_->SetAsync(s.AsyncComms);
     intake_->NewLink();
     SetHourglass(true);

@@ -20,6 +20,7 @@
 #include "shell/LinkAlarm.h"
 #include "shell/MainShell.h"
 #include "shell/MainWindowPort.h"
+#include "shell/RecordAlert.h"
 #include "shell/RecordIntake.h"
 #include "shell/SetupBoxes.h"
 
@@ -46,6 +47,7 @@ class QToolButton;
 
 namespace zeva {
 
+class RecordFindBar;
 class RecordTrail;
 class ValueLabel;
 
@@ -159,6 +161,12 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     // A row of the Records grid chosen, and its pop-up menu of columns.
     void OnRecordRowChosen(int row);
     void ShowRecordsMenu(const QPoint& at);
+    // "Save Records as CSV...": the Records grid to a file the operator names; a failure in a box.
+    void SaveRecordsAsCsv();
+    // The find bar and its button at the Records grid, the grid shortened while the bar shows.
+    void PlaceFindBar();
+    // A record from the hub arrived: the desktop is asked for attention when the window is behind.
+    void AlertRecordArrived();
     void BuildMenu();
     void LayoutPanes();
     // The display sizes a window with no stored geometry opens at.
@@ -217,6 +225,10 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QGroupBox *frmFields_{}, *frmRecords_{}, *frmDFSetup_{};
     QTableWidget *MemberFlexGrid_{}, *RecordFlexGrid_{};
     QListWidget* RecordListBox_{};
+    QToolButton* cmdFind_{};
+    RecordFindBar* findBar_{};
+    int findBarPx_ = 0; // pixels of the Records grid the open find bar takes
+    RecordAlert recordAlert_;
     FieldsWindow* fieldsWindow_{};
     // Setup pane.
     QGroupBox *frmDFGlobal_{}, *frmClients_{};

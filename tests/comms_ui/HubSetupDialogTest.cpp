@@ -76,6 +76,31 @@ TEST_F(HubSetupDialog, BadPortKeepsTheDialogOpenUntilCorrected) {
     EXPECT_EQ(port, 6100);
 }
 
+TEST_F(HubSetupDialog, TheSecondHubIsShownNamedAndTakenWithItsPortChecked) {
+    std::string backup = "10.0.0.6";
+    std::int32_t backupPort = 26000;
+    frmHubSetup dlg(nullptr, ident, address, port, mb);
+    dlg.ShowBackupHub(backup, backupPort);
+    dlg.show();
+    EXPECT_EQ(dlg.txtBackupHub(0)->text(), QStringLiteral("10.0.0.6"));
+    EXPECT_EQ(dlg.txtBackupHub(1)->text(), QStringLiteral("26000"));
+    EXPECT_EQ(dlg.txtBackupHub(1)->accessibleName(), QStringLiteral("Backup Port"));
+    EXPECT_EQ(test::UnspokenControls(dlg), std::vector<std::string>{});
+    dlg.txtHubSetup(2)->setText(QStringLiteral("7000"));
+    dlg.txtBackupHub(1)->setText(QStringLiteral("70000"));
+    dlg.cmdControl(0)->click();
+    EXPECT_TRUE(dlg.isVisible()) << "a port out of range keeps the dialog open";
+    EXPECT_EQ(port, 6000) << "and changes nothing";
+    ASSERT_EQ(mb.shown.size(), 1u);
+    dlg.txtBackupHub(0)->setText(QString());
+    dlg.txtBackupHub(1)->setText(QString());
+    dlg.cmdControl(0)->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(port, 7000);
+    EXPECT_EQ(backup, "") << "emptied: no second hub";
+    EXPECT_EQ(backupPort, 0);
+}
+
 TEST_F(HubSetupDialog, RunIsModalAndTakesTheOwnersCaption) {
     QString shownCaption;
     QTimer::singleShot(0, [&] {

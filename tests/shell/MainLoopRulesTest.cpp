@@ -1,5 +1,6 @@
 #include "shell/CommsMenu.h"
 #include "shell/HubMember.h"
+#include "shell/RecordAlert.h"
 #include "shell/SetupBoxes.h"
 
 #include <gtest/gtest.h>
@@ -92,4 +93,26 @@ TEST(HubMember, AsynchronousAndSynchronousLogins) {
     FillHubMember(m, s, "s05", "DESK7");
     EXPECT_EQ(m.Mode, 279);
     EXPECT_EQ(m.Description, "Screen Client on \"DESK7\" (SYNC)");
+}
+
+TEST(RecordAlert, AFloodAsksOnceUntilTheWindowIsActivated) {
+    RecordAlert flash(RecordAlert::kFlash);
+    EXPECT_FALSE(flash.RecordArrived(true).Flash) << "the active window asks nothing";
+    const RecordAlert::Request first = flash.RecordArrived(false);
+    EXPECT_TRUE(first.Flash);
+    EXPECT_FALSE(first.Bell);
+    EXPECT_FALSE(flash.RecordArrived(false).Flash) << "a flood asks once";
+    flash.Activated();
+    EXPECT_TRUE(flash.RecordArrived(false).Flash) << "after activation the next record asks again";
+    EXPECT_FALSE(flash.RecordArrived(true).Flash);
+    EXPECT_TRUE(flash.RecordArrived(false).Flash) << "a record seen in the active window ends the request";
+
+    RecordAlert bell(RecordAlert::kFlashAndBell);
+    const RecordAlert::Request rung = bell.RecordArrived(false);
+    EXPECT_TRUE(rung.Flash && rung.Bell);
+    EXPECT_FALSE(bell.RecordArrived(false).Bell);
+
+    EXPECT_FALSE(RecordAlert(RecordAlert::kNone).RecordArrived(false).Flash);
+    EXPECT_EQ(RecordAlert(7).Mode(), RecordAlert::kFlash) << "an unknown value is the default";
+    EXPECT_EQ(RecordAlert(-1).Mode(), RecordAlert::kFlash);
 }

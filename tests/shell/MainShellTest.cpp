@@ -374,6 +374,38 @@ TEST_F(MainShellTest, LostConnectionIsRetriedWithoutTheOperator) {
     EXPECT_GT(port_.connectAttempts, before);
 }
 
+TEST_F(MainShellTest, ASecondHubTakesTheNextAttemptAfterAFailureOrALostLink) {
+    CreateSettings({{"Setup\\WINDOW\\Load", "False"},
+                    {"Setup\\TCP\\Remote Address", "10.0.0.5"},
+                    {"Setup\\TCP\\Remote Port", "5000"},
+                    {"Setup\\TCP\\Backup Address", "10.0.0.6"},
+                    {"Setup\\TCP\\Backup Port", "26000"},
+                    {"Setup\\TCP\\Hub Inter Retry Wait", "2"}});
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
+    std::vector<std::string> hubs; // the hub of each attempt
+    const auto tick = [&] {
+        const int before = port_.connectAttempts;
+        shell.Timer2Tick();
+        if (port_.connectAttempts != before) hubs.push_back(shell.HubInUse());
+    };
+    for (int i = 0; i < 10; ++i)
+        tick(); // refused, refused: A, B, A
+    EXPECT_EQ(hubs, (std::vector<std::string>{"10.0.0.5:5000", "10.0.0.6:26000", "10.0.0.5:5000"}));
+    EXPECT_NE(port_.caption.find(" via 10.0.0."), std::string::npos) << port_.caption;
+    EXPECT_EQ(shell.RetriesLeft(), 8) << "the same retry counting across both hubs";
+
+    port_.hubConnected = true; // the attempt to A logs in
+    for (int i = 0; i < 3; ++i)
+        tick();
+    EXPECT_NE(port_.caption.find(") Connected via 10.0.0.5:5000"), std::string::npos) << port_.caption;
+    port_.hubConnected = false; // A goes away: the next attempt is to B
+    hubs.clear();
+    for (int i = 0; i < 2; ++i)
+        tick();
+    EXPECT_EQ(hubs, std::vector<std::string>{"10.0.0.6:26000"});
+}
+
 TEST_F(MainShellTest, ARefusedAttemptStartsItsCountdownAtOnce) {
     // After a hub outage the next attempt comes Hub Inter Retry Wait + 1 ticks after the last one
     // when the refusal is reported, + 2 when only the ticks notice it.

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -597,4 +598,56 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
     }
     EXPECT_EQ(copy(grid), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     EXPECT_TRUE(copy(grid).contains(QStringLiteral("ZO\u00CB"))) << "the older record is row 2";
+}
+
+TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores) {
+    CreateSettings(true,
+                   {{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
+    auto w = Window();
+    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running); // operator mode
+    w->show();
+    const auto key = [](QWidget* target, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(target, k, m);
+    };
+    key(w.get(), Qt::Key_4); // the Records display
+    w->ShowRecordText("001401050311112222"
+                      "00070107Huber");
+    w->ShowRecordText("001401050699123456");
+    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
+    QtLineListBox& output = OutputLines(*w);
+    auto* bar = w->findChild<QWidget*>(QStringLiteral("frmFind"));
+    auto* text = w->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+    ASSERT_TRUE(grid && bar && text);
+    const int n = int(w->formatter()->LastBlockLines());
+    output.SetListIndex(1);
+    const auto shownRows = [&] {
+        QStringList ids;
+        for (int r = 1; r < grid->rowCount(); ++r)
+            if (!grid->isRowHidden(r)) ids << grid->item(r, 0)->text();
+        return ids;
+    };
+
+    Click(*w, "cmdFind");
+    ASSERT_TRUE(bar->isVisibleTo(w.get()));
+    EXPECT_LE(grid->geometry().bottom(), bar->geometry().top()) << "the bar does not cover the grid";
+    text->setText(QStringLiteral("0311 112"));
+    EXPECT_EQ(shownRows().size(), 1) << shownRows().join(QLatin1Char(',')).toStdString();
+    w->ShowRecordText("001401050311112999"); // arrives while the bar is open, and matches
+    w->ShowRecordText("001401050777000000");
+    QTest::qWait(20);
+    EXPECT_EQ(shownRows().size(), 2) << "a matching record that arrives is shown";
+
+    // Enter: the first line of the next block below holding the text, wrapping to the top.
+    output.SetListIndex(0);
+    key(text, Qt::Key_Return);
+    EXPECT_EQ(output.ListIndex(), n) << "the newest match, below the block selected";
+    key(text, Qt::Key_Return);
+    EXPECT_EQ(output.ListIndex(), 3 * n) << "the oldest match";
+    if (const char* shot = std::getenv("ZEVA_FIND_SHOT")) w->grab().save(QString::fromLocal8Bit(shot));
+
+    output.SetListIndex(2);
+    key(text, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisibleTo(w.get()));
+    EXPECT_EQ(shownRows().size(), 4) << "Escape shows every record again";
+    EXPECT_EQ(output.ListIndex(), 1 + 2 * n) << "the selection the operator had, moved down by the arrivals";
 }
