@@ -174,9 +174,11 @@ void SavePicturesAndClose(zeva::frmZVScreenClientMain& window) {
     if (!hubSetup.isEmpty()) {
         zeva::ClientSettings& s = window.shell().settings();
         std::string ident = window.shell().session().Userid, address = s.RemoteAddress;
-        std::int32_t port = s.RemotePort;
+        std::int32_t port = s.RemotePort, backupPort = s.BackupPort;
+        std::string backupAddress = s.BackupAddress;
         zeva::QtMessageBox messages(&window);
         zeva::frmHubSetup dialog(&window, ident, address, port, messages);
+        dialog.ShowBackupHub(backupAddress, backupPort); // as Comms > Setup shows it
         dialog.setModal(false);
         SavePicture(dialog, hubSetup);
     }
