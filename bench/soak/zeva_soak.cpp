@@ -11,6 +11,8 @@
 //   bad-check    every second record with a wrong check
 //   close-flood  the window closed (ZEVA_RUN_SECONDS) while a flood runs
 //   sigterm      SIGTERM to the client while a flood runs
+//   two-hubs     two hubs, the second the site's backup: A killed, then A back and B killed (not in
+//                the short run)
 //
 // Per scenario it prints the records the hub sent and the client showed, those lost, the
 // reconnection times (from the hub's return to the first record shown after it), the client's
@@ -227,6 +229,7 @@ class ShownLog {
         qint64 ms;
         long seq;
         int run;
+        int captions; // captions shown before it
     };
     explicit ShownLog(QString path) : path_(std::move(path)) {}
 
@@ -274,7 +277,7 @@ class ShownLog {
             if (end == rest.c_str() + 6) return; // a record without a sequence number
             int run = records.empty() ? 0 : records.back().run;
             if (!records.empty() && seq <= records.back().seq) ++run;
-            records.push_back({ms, seq, run});
+            records.push_back({ms, seq, run, static_cast<int>(captions.size())});
         } else if (rest.rfind("caption ", 0) == 0) {
             captions.push_back({ms, rest.substr(8)});
         } else if (rest == "close") {
@@ -545,7 +548,8 @@ void Print(const Result& r) {
 
 // A site folder: the settings database pointing at the hub and the sample field database.
 bool MakeSite(const Config& config, const QString& dir, const std::string& address, int port, bool async,
-              std::string& error, bool recordLog = false) {
+              std::string& error, bool recordLog = false,
+              const std::map<std::string, std::string>& moreKeys = {}) {
     QDir().mkpath(dir);
     const std::string base = dir.toStdString();
     const std::string fieldPath = base + "/ZEVAField.mdb";
@@ -561,6 +565,8 @@ bool MakeSite(const Config& config, const QString& dir, const std::string& addre
         {"Setup\\FieldDataBaseFile", fieldPath},
     };
     if (recordLog) keys["Setup\\RecordLog"] = "True";
+    for (const auto& [k, v] : moreKeys)
+        keys[k] = v;
     std::string map; // the Fields grid: 101 to 153, listed from the last row up
     for (int f = 153; f >= 101; --f)
         map += std::to_string(f) + ":";
@@ -602,7 +608,7 @@ class Stage {
     bool Start(bool async, std::string address = "127.0.0.1", int runSeconds = 0, bool firstRecord = true) {
         std::string error;
         if (!hub.Start(wait, error) ||
-            !MakeSite(config_, dir_, address, hub.port(), async, error, recordLog)) {
+            !MakeSite(config_, dir_, address, hub.port(), async, error, recordLog, siteKeys)) {
             result_.failures.push_back(error);
             return false;
         }
@@ -641,6 +647,10 @@ class Stage {
     // The site keeps the record trail (Setup\RecordLog), where the close writes what it had no
     // time to show.
     bool recordLog = false;
+    // More settings for the site, over the usual ones.
+    std::map<std::string, std::string> siteKeys;
+    // Another process to poll with the scenario's own (a second hub).
+    std::function<void()> alsoPoll;
 
     // The resident size at the end of the scenario, before anything closes.
     void TakeEndSize() {
@@ -665,6 +675,7 @@ class Stage {
     void Poll() {
         client.Poll();
         shown.Poll();
+        if (alsoPoll) alsoPoll();
     }
 
     // With --keep, the processes' output stays in the site beside the shown log.
@@ -989,6 +1000,134 @@ void CloseInFlood(const Config& c, const QString& root, Result& r, bool sigterm)
     r.cutOff = r.cutOff > trail ? r.cutOff - trail : 0;
 }
 
+// The hub port a caption names ("... Connected via 127.0.0.1:26000"); 0 when it names none or
+// the link is not up.
+int ConnectedPort(const std::string& caption) {
+    const std::size_t via = caption.rfind(" Connected via ");
+    if (via == std::string::npos) return 0;
+    const std::size_t colon = caption.rfind(':');
+    return colon == std::string::npos || colon < via ? 0 : std::atoi(caption.c_str() + colon + 1);
+}
+
+// Two hubs, the site with the second as its backup: hub A killed (the client goes over to B),
+// then A started again and B killed (the client comes back to A). Each record is put on the link
+// of the last "Connected via" caption before it; a link's sequence numbers seen again are records
+// shown twice, its gaps records lost, and the tail of the last link to A (ended in order, with the
+// 1002) is lost too; the tails of the killed links are cut off.
+void TwoHubs(const Config& c, const QString& root, Result& r) {
+    const int retryWaitS = 2;
+    r.title = "two hubs, the second the backup (Hub Inter Retry Wait " + std::to_string(retryWaitS) +
+              "): A killed, then A back and B killed, 20 records a second";
+    if (c.shortRun) {
+        r.skipped = "not in the short run (its figures are times)";
+        return;
+    }
+    const QStringList hubArgs = {QStringLiteral("--rate"), QStringLiteral("20"), QStringLiteral("--count"),
+                                 QStringLiteral("0")};
+    Hub b(c, hubArgs);
+    {
+        Waiter alone({[&b] { b.Poll(); }});
+        std::string error;
+        if (!b.Start(alone, error)) {
+            r.failures.push_back(error);
+            return;
+        }
+    }
+    Stage s(c, root, r, hubArgs);
+    s.alsoPoll = [&b] { b.Poll(); };
+    s.siteKeys = {{"Setup\\TCP\\Backup Address", "127.0.0.1"},
+                  {"Setup\\TCP\\Backup Port", std::to_string(b.port())},
+                  {"Setup\\TCP\\Hub Inter Retry Wait", std::to_string(retryWaitS)}};
+    if (!s.Start(true)) return;
+    const auto portOf = [&](const ShownLog::Record& rec) {
+        return rec.captions > 0
+                   ? ConnectedPort(s.shown.captions[static_cast<std::size_t>(rec.captions) - 1].text)
+                   : 0;
+    };
+    // Kills one hub and waits for the first record shown from the other after it.
+    const auto overTo = [&](Hub& from, int toPort, const std::string& what) {
+        s.wait.For(5000);
+        const qint64 killed = NowMs();
+        from.Kill();
+        ++r.restarts;
+        const bool ok = s.wait.Until(
+            [&] {
+                return !s.shown.records.empty() && s.shown.records.back().ms > killed &&
+                       portOf(s.shown.records.back()) == toPort;
+            },
+            60000);
+        if (!ok) {
+            r.failures.push_back("no record from " + what + " shown within 60 s");
+            return;
+        }
+        for (const auto& rec : s.shown.records)
+            if (rec.ms > killed && portOf(rec) == toPort) {
+                r.reconnectMs.push_back(static_cast<double>(rec.ms - killed));
+                break;
+            }
+    };
+    const int portA = s.hub.port();
+    overTo(s.hub, b.port(), "hub B after hub A was killed");
+    std::string error;
+    if (!s.hub.Start(s.wait, error)) {
+        r.failures.push_back(error);
+        return;
+    }
+    overTo(b, portA, "hub A after hub B was killed");
+    s.wait.For(2000);
+    s.TakeEndSize();
+    s.Finish();
+    s.wait.For(300);
+
+    // The links in the order the client had them, each with the records it showed.
+    struct Link {
+        int port;
+        std::vector<long> seqs;
+    };
+    std::vector<Link> links;
+    int lastCaption = -1;
+    std::uint64_t twice = 0;
+    for (const auto& rec : s.shown.records) {
+        int at = rec.captions - 1;
+        while (at >= 0 && ConnectedPort(s.shown.captions[static_cast<std::size_t>(at)].text) == 0)
+            --at;
+        if (at < 0) continue;
+        if (at != lastCaption) links.push_back({portOf(rec), {}});
+        lastCaption = at;
+        links.back().seqs.push_back(rec.seq);
+    }
+    for (const auto& link : links) {
+        std::vector<long> seqs = link.seqs;
+        std::sort(seqs.begin(), seqs.end());
+        const auto unique = static_cast<std::size_t>(std::unique(seqs.begin(), seqs.end()) - seqs.begin());
+        twice += seqs.size() - unique;
+        seqs.resize(unique);
+        r.shown += unique;
+        if (!seqs.empty()) r.lost += static_cast<std::uint64_t>(seqs.back() + 1) - unique;
+    }
+    for (const auto* h : {&s.hub, &b})
+        for (const auto& session : h->sessions())
+            r.sent += session.sent;
+    const auto& lastA = s.hub.sessions();
+    if (!links.empty() && links.back().port == portA && !lastA.empty() &&
+        lastA.back().end == HubSession::End::Asked1002 && !links.back().seqs.empty()) {
+        const long last = *std::max_element(links.back().seqs.begin(), links.back().seqs.end());
+        if (static_cast<long>(lastA.back().sent) - 1 > last)
+            r.lost += static_cast<std::uint64_t>(static_cast<long>(lastA.back().sent) - 1 - last);
+    }
+    const std::uint64_t accounted = r.shown + r.lost;
+    r.cutOff = r.sent > accounted ? r.sent - accounted : 0;
+    r.cutOffWhat = "cut off by the kills";
+    r.reconnectWhat = "over to the other hub (kill -> first record from it shown)";
+    r.notes.push_back(std::to_string(links.size()) + " link(s); " + std::to_string(twice) +
+                      " record(s) shown twice from one link; target for each change: " +
+                      Seconds(retryWaitS * 1000.0 + 2000.0));
+    if (twice) r.failures.push_back(std::to_string(twice) + " record(s) shown twice from one link");
+    if (links.size() != 3)
+        r.notes.push_back("expected three links (A, B, A again), the client had " +
+                          std::to_string(links.size()));
+}
+
 std::vector<Scenario> Scenarios() {
     return {
         {"restart", Restart},
@@ -1000,6 +1139,7 @@ std::vector<Scenario> Scenarios() {
         {"bad-check", [](const Config& c, const QString& d, Result& r) { Flood(c, d, r, true, 2); }},
         {"close-flood", [](const Config& c, const QString& d, Result& r) { CloseInFlood(c, d, r, false); }},
         {"sigterm", [](const Config& c, const QString& d, Result& r) { CloseInFlood(c, d, r, true); }},
+        {"two-hubs", TwoHubs},
     };
 }
 
