@@ -11,6 +11,8 @@
 //   bad-check    every second record with a wrong check
 //   close-flood  the window closed (ZEVA_RUN_SECONDS) while a flood runs
 //   sigterm      SIGTERM to the client while a flood runs
+//   two-hubs     two hubs, the second the site's backup: A killed, then A back and B killed (not in
+//                the short run)
 //
 // Per scenario it prints the records the hub sent and the client showed, those lost, the
 // reconnection times (from the hub's return to the first record shown after it), the client's
@@ -545,7 +547,8 @@ void Print(const Result& r) {
 
 // A site folder: the settings database pointing at the hub and the sample field database.
 bool MakeSite(const Config& config, const QString& dir, const std::string& address, int port, bool async,
-              std::string& error, bool recordLog = false) {
+              std::string& error, bool recordLog = false,
+              const std::map<std::string, std::string>& moreKeys = {}) {
     QDir().mkpath(dir);
     const std::string base = dir.toStdString();
     const std::string fieldPath = base + "/ZEVAField.mdb";
@@ -561,6 +564,8 @@ bool MakeSite(const Config& config, const QString& dir, const std::string& addre
         {"Setup\\FieldDataBaseFile", fieldPath},
     };
     if (recordLog) keys["Setup\\RecordLog"] = "True";
+    for (const auto& [k, v] : moreKeys)
+        keys[k] = v;
     std::string map; // the Fields grid: 101 to 153, listed from the last row up
     for (int f = 153; f >= 101; --f)
         map += std::to_string(f) + ":";
@@ -602,7 +607,7 @@ class Stage {
     bool Start(bool async, std::string address = "127.0.0.1", int runSeconds = 0, bool firstRecord = true) {
         std::string error;
         if (!hub.Start(wait, error) ||
-            !MakeSite(config_, dir_, address, hub.port(), async, error, recordLog)) {
+            !MakeSite(config_, dir_, address, hub.port(), async, error, recordLog, siteKeys)) {
             result_.failures.push_back(error);
             return false;
         }
@@ -641,6 +646,10 @@ class Stage {
     // The site keeps the record trail (Setup\RecordLog), where the close writes what it had no
     // time to show.
     bool recordLog = false;
+    // More settings for the site, over the usual ones.
+    std::map<std::string, std::string> siteKeys;
+    // Another process to poll with the scenario's own (a second hub).
+    std::function<void()> alsoPoll;
 
     // The resident size at the end of the scenario, before anything closes.
     void TakeEndSize() {
@@ -665,6 +674,7 @@ class Stage {
     void Poll() {
         client.Poll();
         shown.Poll();
+        if (alsoPoll) alsoPoll();
     }
 
     // With --keep, the processes' output stays in the site beside the shown log.
@@ -989,6 +999,136 @@ void CloseInFlood(const Config& c, const QString& root, Result& r, bool sigterm)
     r.cutOff = r.cutOff > trail ? r.cutOff - trail : 0;
 }
 
+// Two hubs, the site with the second as its backup: hub A killed (the client goes over to B),
+// then A started again and B killed (the client comes back to A). A link is told by the client's
+// "hub <address> port <n>: logged in" line (the caption is not used: it names the hub a moment
+// late); every record shown after that line is the link's, those before the first such line (the
+// client says nothing of its first login) are of the first link, to A. A link's sequence numbers seen again
+// are records shown twice, its gaps records lost, and the tail of the last link to A (ended in
+// order, with the 1002) is lost too; the tails of the killed links are cut off.
+void TwoHubs(const Config& c, const QString& root, Result& r) {
+    const int retryWaitS = 2;
+    r.title = "two hubs, the second the backup (Hub Inter Retry Wait " + std::to_string(retryWaitS) +
+              "): A killed, then A back and B killed, 20 records a second";
+    if (c.shortRun) {
+        r.skipped = "not in the short run (its figures are times)";
+        return;
+    }
+    const QStringList hubArgs = {QStringLiteral("--rate"), QStringLiteral("20"), QStringLiteral("--count"),
+                                 QStringLiteral("0")};
+    Hub b(c, hubArgs);
+    {
+        Waiter alone({[&b] { b.Poll(); }});
+        std::string error;
+        if (!b.Start(alone, error)) {
+            r.failures.push_back(error);
+            return;
+        }
+    }
+    Stage s(c, root, r, hubArgs);
+    s.alsoPoll = [&b] { b.Poll(); };
+    s.siteKeys = {{"Setup\\TCP\\Backup Address", "127.0.0.1"},
+                  {"Setup\\TCP\\Backup Port", std::to_string(b.port())},
+                  {"Setup\\TCP\\Hub Inter Retry Wait", std::to_string(retryWaitS)}};
+    if (!s.Start(true)) return;
+    // The client's logins: when the soak read the line, and the port.
+    const auto logins = [&] {
+        std::vector<std::pair<qint64, int>> all;
+        for (const auto& line : s.client.lines) {
+            const std::size_t at = line.text.find(": logged in");
+            const std::size_t port = line.text.rfind(" port ", at);
+            if (at != std::string::npos && port != std::string::npos)
+                all.emplace_back(line.ms, std::atoi(line.text.c_str() + port + 6));
+        }
+        return all;
+    };
+    // The login a record shown at ms belongs to (-1: the first link). The soak reads the login line a few
+    // milliseconds late, the first record comes some 40 ms after it.
+    const auto loginOf = [&](const std::vector<std::pair<qint64, int>>& all, qint64 ms) {
+        int at = -1;
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i].first <= ms + 20) at = static_cast<int>(i);
+        return at;
+    };
+    // Kills one hub and waits for the first record shown from the other after it.
+    const auto overTo = [&](Hub& from, int toPort, const std::string& what) {
+        s.wait.For(5000);
+        const qint64 killed = NowMs();
+        from.Kill();
+        ++r.restarts;
+        qint64 first = -1;
+        s.wait.Until(
+            [&] {
+                const auto all = logins();
+                for (const auto& rec : s.shown.records) {
+                    if (rec.ms <= killed) continue;
+                    const int at = loginOf(all, rec.ms);
+                    if (at >= 0 && all[static_cast<std::size_t>(at)].first > killed &&
+                        all[static_cast<std::size_t>(at)].second == toPort) {
+                        first = rec.ms;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            60000);
+        if (first < 0)
+            r.failures.push_back("no record from " + what + " shown within 60 s");
+        else
+            r.reconnectMs.push_back(static_cast<double>(first - killed));
+    };
+    const int portA = s.hub.port();
+    overTo(s.hub, b.port(), "hub B after hub A was killed");
+    std::string error;
+    if (!s.hub.Start(s.wait, error)) {
+        r.failures.push_back(error);
+        return;
+    }
+    overTo(b, portA, "hub A after hub B was killed");
+    s.wait.For(2000);
+    s.TakeEndSize();
+    s.Finish();
+    s.wait.For(300);
+
+    const auto all = logins();
+    std::map<int, std::vector<long>> links; // by login
+    for (const auto& rec : s.shown.records)
+        links[loginOf(all, rec.ms)].push_back(rec.seq);
+    std::uint64_t twice = 0;
+    for (auto& [login, seqs] : links) {
+        std::sort(seqs.begin(), seqs.end());
+        const auto unique = static_cast<std::size_t>(std::unique(seqs.begin(), seqs.end()) - seqs.begin());
+        twice += seqs.size() - unique;
+        seqs.resize(unique);
+        r.shown += unique;
+        if (!seqs.empty()) r.lost += static_cast<std::uint64_t>(seqs.back() + 1) - unique;
+    }
+    for (const auto* h : {&s.hub, &b})
+        for (const auto& session : h->sessions())
+            r.sent += session.sent;
+    const auto& lastA = s.hub.sessions();
+    if (!all.empty() && all.back().second == portA && !lastA.empty() &&
+        lastA.back().end == HubSession::End::Asked1002) {
+        const auto& seqs = links[static_cast<int>(all.size()) - 1];
+        const long last = seqs.empty() ? -1 : seqs.back();
+        if (static_cast<long>(lastA.back().sent) - 1 > last)
+            r.lost += static_cast<std::uint64_t>(static_cast<long>(lastA.back().sent) - 1 - last);
+    }
+    const std::uint64_t accounted = r.shown + r.lost;
+    r.cutOff = r.sent > accounted ? r.sent - accounted : 0;
+    r.cutOffWhat = "cut off by the kills";
+    r.reconnectWhat = "over to the other hub (kill -> first record from it shown)";
+    r.notes.push_back(std::to_string(all.size() + 1) + " link(s); " + std::to_string(twice) +
+                      " record(s) shown twice from one link; target for each change: " +
+                      Seconds(retryWaitS * 1000.0 + 2000.0));
+    if (twice) r.failures.push_back(std::to_string(twice) + " record(s) shown twice from one link");
+    if (all.size() != 2 || s.hub.sessions().size() != 2 || b.sessions().size() != 1)
+        r.notes.push_back("expected three links (A, B, A again): the client logged in " +
+                          std::to_string(all.size() + 1) + " time(s), hub A saw " +
+                          std::to_string(s.hub.sessions().size()) + " login(s), hub B " +
+                          std::to_string(b.sessions().size()));
+}
+
 std::vector<Scenario> Scenarios() {
     return {
         {"restart", Restart},
@@ -1000,6 +1140,7 @@ std::vector<Scenario> Scenarios() {
         {"bad-check", [](const Config& c, const QString& d, Result& r) { Flood(c, d, r, true, 2); }},
         {"close-flood", [](const Config& c, const QString& d, Result& r) { CloseInFlood(c, d, r, false); }},
         {"sigterm", [](const Config& c, const QString& d, Result& r) { CloseInFlood(c, d, r, true); }},
+        {"two-hubs", TwoHubs},
     };
 }
 
