@@ -315,7 +315,9 @@ void MainShell::AttemptConnection() {
 
 void MainShell::ConnectAttemptEnded() {
     // A refused connection is known within moments; its countdown starts then, not at the tick.
-    if (connState_ == 3 && !terminating_ && !unloaded_) Timer2Tick();
+    // The old link's close can be reported after the next attempt (to the other hub) has begun: that
+    // attempt has not ended, and taking it for a failure would switch the hub under a good login.
+    if (connState_ == 3 && !terminating_ && !unloaded_ && !window_.HubConnecting()) Timer2Tick();
 }
 
 bool MainShell::CloseRequested() {

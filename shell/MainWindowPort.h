@@ -56,6 +56,8 @@ class MainWindowPort {
     virtual void DisconnectHub() = 0;
     // True while a log-off the connection has started is still under way (the 1002 not yet gone).
     virtual bool HubDisconnecting() const { return false; }
+    // True while an attempt to the hub is under way (connecting or logging in).
+    virtual bool HubConnecting() const { return false; }
     virtual std::string HubLocalPort() const = 0;
     virtual void ShowCommsConsole(bool visible) = 0;
     // The four information items of the Comms menu, mnuCommI(0) to mnuCommI(3).

@@ -1122,6 +1122,10 @@ bool frmZVScreenClientMain::HubConnected() const {
     return client_ && client_->Connected();
 }
 
+bool frmZVScreenClientMain::HubConnecting() const {
+    return client_ && client_->Connecting();
+}
+
 bool frmZVScreenClientMain::HubDisconnecting() const {
     return client_ && client_->Disconnecting();
 }

@@ -107,6 +107,7 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void ApplySetupLock(bool locked) override;
     bool AutoConnectChecked() const override;
     bool HubDisconnecting() const override;
+    bool HubConnecting() const override;
     bool HubConnected() const override;
     void ConnectToHub() override;
     void DisconnectHub() override;

@@ -22,6 +22,7 @@ class RecordingPort final : public MainWindowPort {
     bool moduleFlagsOk = true;
     bool autoConnect = true;
     bool hubConnected = false;
+    bool hubConnecting = false;
     bool timers = false;
     int connectAttempts = 0;
     std::string setupIdentAnswer; // what the hub setup dialog leaves in SetupIdent ("" = unchanged)
@@ -59,6 +60,7 @@ class RecordingPort final : public MainWindowPort {
     bool AutoConnectChecked() const override { return autoConnect; }
     bool HubConnected() const override { return hubConnected; }
     bool HubDisconnecting() const override { return disconnectingTicks != 0; }
+    bool HubConnecting() const override { return hubConnecting; }
     int disconnectingTicks = 0; // -1: the hub never answers
     void ConnectToHub() override { ++connectAttempts; }
     void DisconnectHub() override {
@@ -401,9 +403,19 @@ TEST_F(MainShellTest, ASecondHubTakesTheNextAttemptAfterAFailureOrALostLink) {
     EXPECT_NE(port_.caption.find(") Connected via 10.0.0.5:5000"), std::string::npos) << port_.caption;
     port_.hubConnected = false; // A goes away: the next attempt is to B
     hubs.clear();
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 2 && hubs.empty(); ++i)
         tick();
     EXPECT_EQ(hubs, std::vector<std::string>{"10.0.0.6:26000"});
+
+    // A's close reported while the attempt to B is still under way does not end that attempt: B
+    // stays the hub in use and its login is shown as B's.
+    port_.hubConnecting = true;
+    shell.ConnectAttemptEnded();
+    EXPECT_EQ(shell.HubInUse(), "10.0.0.6:26000");
+    port_.hubConnecting = false;
+    port_.hubConnected = true;
+    tick();
+    EXPECT_NE(port_.caption.find(") Connected via 10.0.0.6:26000"), std::string::npos) << port_.caption;
 }
 
 TEST_F(MainShellTest, ARefusedAttemptStartsItsCountdownAtOnce) {
