@@ -7,6 +7,7 @@
 #include "common/Cp1252.h"
 #include "common/JetHeader.h"
 #include "common/SqliteDatabase.h"
+#include "common/WholeFile.h"
 #include "model/FieldDatabase.h"
 #include "model/FieldValue.h"
 #include "tools/ToolExit.h"
@@ -37,19 +38,15 @@ bool CreateFromScript(const std::string& path, const std::string& script, std::s
     const std::string temp = path + ".part" + std::to_string(::getpid());
     std::error_code ec;
     fs::remove(temp, ec);
-    zeva::SqliteDatabase db;
-    bool ok = db.Open(temp, zeva::SqliteDatabase::Mode::Create) && db.ExecScript(script);
-    if (!ok) error = db.LastError();
-    db.Close();
-    if (ok) {
-        fs::rename(temp, path, ec);
-        if (ec) {
-            ok = false;
-            error = "cannot rename " + temp + ": " + ec.message();
-        }
-    }
-    if (!ok) fs::remove(temp, ec);
-    return ok;
+    const zeva::WholeFileResult created = zeva::WriteThenRename(path, temp, [&](const std::string& part) {
+        zeva::SqliteDatabase db;
+        const bool ok = db.Open(part, zeva::SqliteDatabase::Mode::Create) && db.ExecScript(script);
+        if (!ok) error = db.LastError();
+        db.Close();
+        return ok;
+    });
+    if (created.step == zeva::WholeFileStep::Rename) error = "cannot rename " + temp + ": " + created.reason;
+    return created.Ok();
 }
 
 // Reads ZVFields from the Jet file and writes it into the SQLite file target, which must be
@@ -151,16 +148,15 @@ int main(int argc, char* argv[]) {
         fs::remove(temp, ec);
         std::size_t rows = 0;
         std::string error;
-        if (!CopyJetFields(old, temp, false, &rows, error)) {
-            fs::remove(temp, ec);
+        const zeva::WholeFileResult imported =
+            zeva::WriteThenRename(path, temp, [&](const std::string& part) {
+                return CopyJetFields(old, part, false, &rows, error);
+            });
+        if (imported.step == zeva::WholeFileStep::Write)
             return Fail(zeva::tool::kFailed, error + "; no file written");
-        }
-        fs::rename(temp, path, ec);
-        if (ec) {
-            fs::remove(temp, ec);
+        if (!imported.Ok())
             return Fail(zeva::tool::kFailed,
-                        "cannot rename " + temp + ": " + ec.message() + "; no file written");
-        }
+                        "cannot rename " + temp + ": " + imported.reason + "; no file written");
         std::printf("read %zu rows of table %s from %s (%s)\n", rows, zeva::FieldDatabase::kTable,
                     old.c_str(), zeva::JetVersionName(zeva::JetVersionOfFile(old)));
     } else if (args[0] == QLatin1String("create")) {
