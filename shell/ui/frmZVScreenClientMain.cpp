@@ -1070,8 +1070,8 @@ void frmZVScreenClientMain::Unload() {
 }
 
 void frmZVScreenClientMain::UpdateCommsMenu() {
-    const CommsMenuState st =
-        CommsMenuEnabling(shell().settings().SetupLockState, mnuCommsLock_->isChecked(), station_->HubConnected());
+    const CommsMenuState st = CommsMenuEnabling(shell().settings().SetupLockState, mnuCommsLock_->isChecked(),
+                                                station_->HubConnected());
     mnuComms_[0]->setEnabled(st.Connect);
     mnuComms_[2]->setEnabled(st.Setup);
     mnuComms_[1]->setEnabled(st.Disconnect);
