@@ -86,7 +86,7 @@ struct Client {
     int disconnections = 0;
 };
 
-class HubLink : public ::testing::Test {
+class HubClients : public ::testing::Test {
   protected:
     void StartHub(std::uint64_t count, double rate = 0) {
         App();
@@ -110,7 +110,7 @@ class HubLink : public ::testing::Test {
     std::vector<std::string> hubLog;
 };
 
-TEST_F(HubLink, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepalive) {
+TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepalive) {
     StartHub(1);
     const quint16 port = hub->Port();
     {
@@ -148,7 +148,7 @@ TEST_F(HubLink, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepalive)
                       CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount));
 }
 
-TEST_F(HubLink, FlagsReachEveryMonitorAndTheHubsDisconnectRequestEndsEveryLink) {
+TEST_F(HubClients, FlagsReachEveryMonitorAndTheHubsDisconnectRequestEndsEveryLink) {
     StartHub(0, 1);
     Client screen(276, "s01"), m1(276, "m01"), m2(276, "m02");
     for (Client* c : {&m1, &m2, &screen})
@@ -172,7 +172,7 @@ TEST_F(HubLink, FlagsReachEveryMonitorAndTheHubsDisconnectRequestEndsEveryLink) 
     ASSERT_TRUE(WaitFor([&] { return hub->ClientCount() == 0; }));
 }
 
-TEST_F(HubLink, MisbehavingClientDoesNotHurtOthers) {
+TEST_F(HubClients, MisbehavingClientDoesNotHurtOthers) {
     StartHub(50);
     QTcpSocket rogue;
     rogue.connectToHost(QHostAddress::LocalHost, hub->Port());
@@ -208,7 +208,7 @@ std::unique_ptr<QTcpSocket> RawLogin(quint16 port, const std::string& id) {
     return socket;
 }
 
-TEST_F(HubLink, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
+TEST_F(HubClients, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
     StartHub(50);
     auto stalled = RawLogin(hub->Port(), "m01");
     ASSERT_TRUE(stalled);
