@@ -33,8 +33,8 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     FakeTcpSocket socket;
     FakeEventPump pump;
     HubConnection c(socket, clock, pump);
-    std::vector<std::string> got;
-    int nothing = 0, lines = 0;
+    std::vector<std::string> got, log;
+    int nothing = 0;
     bool busy = true;
     c.onReceivedData = [&](const CommType* p) {
         busy = busy && c.Busy();
@@ -43,7 +43,7 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
         else
             ++nothing;
     };
-    c.onClientLog = [&](const std::string&) { ++lines; };
+    c.onClientLog = [&](const std::string& line) { log.push_back(line); };
 
     // Not logged in: the engine keeps the packet from the owner.
     socket.Deliver(HubPacket(clock.Now(), "DATA", "early"));
@@ -78,18 +78,20 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     EXPECT_EQ(nothing, 1);
     EXPECT_TRUE(busy);
     EXPECT_FALSE(c.Busy());
-    EXPECT_GT(lines, 0);
+    EXPECT_EQ(log.back(), "RXD: Data pkt from Hub");
 
     // A quiet console hears nothing; the records still come.
     c.SetConsoleQuiet(true);
-    const int before = lines;
+    const std::size_t before = log.size();
     socket.Deliver(HubPacket(clock.Now(), "DATA", "r3"));
-    EXPECT_EQ(lines, before);
+    EXPECT_EQ(log.size(), before);
     EXPECT_EQ(got.back(), "r3");
+    c.SetConsoleQuiet(false);
 
     EXPECT_TRUE(c.Disconnect());
     c.Tick();
     EXPECT_TRUE(c.Disconnecting());
+    EXPECT_EQ(log.back(), "APPL: Sending Disconnection notice (server)");
 }
 
 } // namespace
