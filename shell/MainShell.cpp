@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWindowPort.h"
+#include "shell/StationPort.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,9 +16,10 @@
 
 namespace zeva {
 
-MainShell::MainShell(MainWindowPort& window, MessageBox& messages, FileSystem& files, InstanceLock& instance,
-                     ProgramVersion version, std::string settingsPath)
-    : window_(window), messages_(messages), files_(files), instance_(instance), version_(version),
+MainShell::MainShell(MainWindowPort& window, StationPort& station, MessageBox& messages, FileSystem& files,
+                     InstanceLock& instance, ProgramVersion version, std::string settingsPath)
+    : window_(window), station_(station), messages_(messages), files_(files), instance_(instance),
+      version_(version),
       db_(std::make_unique<SettingsDatabase>(std::move(settingsPath), session_,
                                              [this](const std::string& line) { Output(line); })) {}
 
@@ -73,6 +75,28 @@ MainShell::LoadResult MainShell::Fail(const std::string& message) {
 }
 
 MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
+    if (!OpenAlone()) return LoadResult::Unloaded;
+    ApplyCommandLine(commandLine);
+    LoadSettingsIntoWindow();
+    // A fresh settings database asks for the hub first.
+    if (settings_.Load) FirstLoadHubSetup();
+    // A bad identifier stops start-up silently; the window stays open and idle.
+    if (!CheckUserid(session_.Userid)) return LoadResult::StoppedIdle;
+    // Field and record classes.
+    classesConnected_ = true;
+    fieldDatabaseTouched_ = true;
+    if (const std::string message = station_.ConnectClasses(session_.Userid); !message.empty())
+        return Fail(message);
+    // Module flags.
+    if (!station_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
+    moduleFlagsConnected_ = true;
+    StartRunning();
+    return LoadResult::Running;
+}
+
+// A development machine's own folder, one copy per machine, and a settings database that opens;
+// false when start-up stops (after saying why).
+bool MainShell::OpenAlone() {
     // A development machine keeps its own copies of the databases.
     if (files_.FileExists(kDevelopmentMarker)) {
         files_.ChangeDirectory(kDevelopmentDirectory);
@@ -86,7 +110,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
              "another ZEVA Screen Client is already running on this machine; only one may run", {},
              MessageIcon::None, {});
         Unload();
-        return LoadResult::Unloaded;
+        return false;
     }
     // The settings database must open.
     settingsFailed_ = false;
@@ -98,10 +122,14 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
              "then zeva-fielddb create",
              MessageIcon::None, {});
         Unload();
-        return LoadResult::Unloaded;
+        return false;
     }
     db_->CloseSettingsDb();
-    // The command line: admin mode and the identifier.
+    return true;
+}
+
+// The command line: admin mode and the identifier.
+void MainShell::ApplyCommandLine(const std::string& commandLine) {
     const CommandLineResult cmd = ParseCommandLine(commandLine);
     session_.AdminMode = cmd.AdminMode;
     session_.Userid = cmd.Userid;
@@ -112,9 +140,12 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
             messages_.Show(cmd.Message);
     }
     if (!session_.AdminMode) window_.HideDisplays();
-    // Panes, hub connection, client selection, settings.
+}
+
+// Panes, hub connection, client selection, settings.
+void MainShell::LoadSettingsIntoWindow() {
     window_.PlacePanes();
-    window_.CreateHubConnection();
+    station_.CreateHubConnection();
     hubConnectionCreated_ = true;
     ReadClientSelection(*db_, settings_);
     window_.LoadClientSelection(settings_);
@@ -124,29 +155,24 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     window_.ApplyOutputSettings(settings_);
     window_.SetCommsInfoItem(1, "Hub Address = " + settings_.RemoteAddress);
     window_.SetCommsInfoItem(2, "Hub Port = " + std::to_string(settings_.RemotePort));
-    window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
-    // A fresh settings database asks for the hub first.
-    if (settings_.Load) {
-        if (session_.AdminMode) session_.Userid = "s99";
-        mainTitle_ = FirstLoadTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor,
-                                    version_.Revision);
-        window_.SetCaption(mainTitle_);
-        caption_ = mainTitle_;
-        setupIdent_ = session_.Userid;
-        window_.RunHubSetup(setupIdent_);
-        session_.Userid = setupIdent_;
-    }
-    // A bad identifier stops start-up silently; the window stays open and idle.
-    if (!CheckUserid(session_.Userid)) return LoadResult::StoppedIdle;
-    // Field and record classes.
-    classesConnected_ = true;
-    fieldDatabaseTouched_ = true;
-    if (const std::string message = window_.ConnectClasses(session_.Userid); !message.empty())
-        return Fail(message);
-    // Module flags.
-    if (!window_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
-    moduleFlagsConnected_ = true;
-    // Caption base, display-format list, position and timers.
+    window_.SetCommsInfoItem(3, "Local Port = " + station_.HubLocalPort());
+}
+
+// A fresh settings database: the hub setup dialog, under the first-load caption.
+void MainShell::FirstLoadHubSetup() {
+    if (session_.AdminMode) session_.Userid = "s99";
+    mainTitle_ = FirstLoadTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor,
+                                version_.Revision);
+    window_.SetCaption(mainTitle_);
+    caption_ = mainTitle_;
+    setupIdent_ = session_.Userid;
+    window_.RunHubSetup(setupIdent_);
+    session_.Userid = setupIdent_;
+}
+
+// Caption base, display-format list, position and timers; then display mode, setup lock and
+// auto-connect.
+void MainShell::StartRunning() {
     mainTitle_ =
         RunningTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor, version_.Revision);
     window_.SetupDisplayFormatList();
@@ -156,11 +182,9 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     window_.EnableTimers(true);
     timersRunning_ = true;
     window_.SetHourglass(false);
-    // Display mode, setup lock, auto-connect.
     window_.ShowDisplayMode(settings_.WindowSelected);
     window_.ApplySetupLock(settings_.SetupLockState);
     if (window_.AutoConnectChecked()) ConnectCommand();
-    return LoadResult::Running;
 }
 
 void MainShell::ConnectCommand() {
@@ -208,18 +232,14 @@ void MainShell::ConnectedNow() {
     retriesLeft_ = settings_.HubConnectionRetries;
     linked_ = true;
     ShowStatus("Connected");
-    window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
+    window_.SetCommsInfoItem(3, "Local Port = " + station_.HubLocalPort());
     if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
 }
 
 void MainShell::Timer2Tick() {
     const int retries = settings_.HubConnectionRetries;
     if (terminating_) {
-        // The hub hears the 1002 before the window goes; a dead hub holds it up a few seconds at most.
-        if (!window_.HubDisconnecting() || ++terminateTicks_ >= kTerminateWaitTicks) {
-            ShowStatus("Terminating");
-            Unload();
-        }
+        TickTerminating();
         return;
     }
     switch (connState_) {
@@ -230,75 +250,16 @@ void MainShell::Timer2Tick() {
         connState_ = 1;
         break;
     case 1:
-        if (disconnectRequest_ != 0) {
-            connState_ = 5;
-        } else if (connectRequested_ || window_.HubConnected()) {
-            if (linked_ && !window_.HubConnected()) {
-                // The link was lost (or given up for a stall): the next attempt tries the other hub.
-                linked_ = false;
-                SwitchHub();
-            }
-            // A login that completes after the last attempt was given up is still a link to keep.
-            connectRequested_ = true;
-            if (window_.HubConnected()) {
-                ConnectedNow();
-                connState_ = 5;
-            } else if (retryCountdown_ >= 1) {
-                --retryCountdown_;
-                ShowStatus("Retry in " + FormatValue(retryCountdown_, "00") + " seconds");
-            } else {
-                // The attempt starts in this tick rather than the next: after a hub outage the
-                // link is back within the retry wait and a second.
-                AttemptConnection();
-            }
-        }
+        TickWantingLink();
         break;
     case 2:
         AttemptConnection();
         break;
     case 3:
-        if (window_.HubConnected()) {
-            ConnectedNow();
-            connState_ = 1;
-        } else {
-            ShowStatus("Failed to Connect");
-            SwitchHub();
-            retryCountdown_ = settings_.HubInterRetryWait;
-            // The attempt is counted at once (no tick of its own), and the countdown starts.
-            connState_ = 1;
-            if (retries > 0 && --retriesLeft_ < 1) {
-                // Out of attempts: stay disconnected until the next Connect command.
-                connectRequested_ = false;
-                retryCountdown_ = 0;
-                retriesLeft_ = retries;
-            }
-        }
+        TickAfterAttempt();
         break;
     case 5:
-        if (disconnectRequest_ != 0) {
-            ShowStatus("Disconnecting");
-            connectRequested_ = false;
-            linked_ = false;
-            if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
-            window_.SetHourglass(true);
-            window_.DisconnectHub();
-            window_.SetHourglass(false);
-            if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
-            const int request = disconnectRequest_;
-            disconnectRequest_ = 0;
-            if (request == 2) {
-                terminating_ = true;
-                terminateTicks_ = 0;
-                if (!window_.HubDisconnecting()) {
-                    ShowStatus("Terminating");
-                    Unload();
-                }
-            } else {
-                ShowStatus("Disconnected");
-            }
-        } else if (connectRequested_) {
-            connState_ = 1;
-        }
+        TickLinked();
         break;
     default:
         connState_ = 0;
@@ -306,10 +267,94 @@ void MainShell::Timer2Tick() {
     }
 }
 
+// A terminate request waits for the log-off to leave, then unloads.
+void MainShell::TickTerminating() {
+    // The hub hears the 1002 before the window goes; a dead hub holds it up a few seconds at most.
+    if (!station_.HubDisconnecting() || ++terminateTicks_ >= kTerminateWaitTicks) {
+        ShowStatus("Terminating");
+        Unload();
+    }
+}
+
+// State 1: a link is wanted (or already up): count down to the next attempt, or start it.
+void MainShell::TickWantingLink() {
+    if (disconnectRequest_ != 0) {
+        connState_ = 5;
+    } else if (connectRequested_ || station_.HubConnected()) {
+        if (linked_ && !station_.HubConnected()) {
+            // The link was lost (or given up for a stall): the next attempt tries the other hub.
+            linked_ = false;
+            SwitchHub();
+        }
+        // A login that completes after the last attempt was given up is still a link to keep.
+        connectRequested_ = true;
+        if (station_.HubConnected()) {
+            ConnectedNow();
+            connState_ = 5;
+        } else if (retryCountdown_ >= 1) {
+            --retryCountdown_;
+            ShowStatus("Retry in " + FormatValue(retryCountdown_, "00") + " seconds");
+        } else {
+            // The attempt starts in this tick rather than the next: after a hub outage the
+            // link is back within the retry wait and a second.
+            AttemptConnection();
+        }
+    }
+}
+
+// State 3: the attempt has been made: linked, or the next try (to the other hub) counted down.
+void MainShell::TickAfterAttempt() {
+    const int retries = settings_.HubConnectionRetries;
+    if (station_.HubConnected()) {
+        ConnectedNow();
+        connState_ = 1;
+    } else {
+        ShowStatus("Failed to Connect");
+        SwitchHub();
+        retryCountdown_ = settings_.HubInterRetryWait;
+        // The attempt is counted at once (no tick of its own), and the countdown starts.
+        connState_ = 1;
+        if (retries > 0 && --retriesLeft_ < 1) {
+            // Out of attempts: stay disconnected until the next Connect command.
+            connectRequested_ = false;
+            retryCountdown_ = 0;
+            retriesLeft_ = retries;
+        }
+    }
+}
+
+// State 5: linked or idle: a disconnect request closes the link, a connect request goes back to 1.
+void MainShell::TickLinked() {
+    if (disconnectRequest_ != 0) {
+        ShowStatus("Disconnecting");
+        connectRequested_ = false;
+        linked_ = false;
+        if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
+        window_.SetHourglass(true);
+        station_.DisconnectHub();
+        window_.SetHourglass(false);
+        if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
+        const int request = disconnectRequest_;
+        disconnectRequest_ = 0;
+        if (request == 2) {
+            terminating_ = true;
+            terminateTicks_ = 0;
+            if (!station_.HubDisconnecting()) {
+                ShowStatus("Terminating");
+                Unload();
+            }
+        } else {
+            ShowStatus("Disconnected");
+        }
+    } else if (connectRequested_) {
+        connState_ = 1;
+    }
+}
+
 void MainShell::AttemptConnection() {
     ShowStatus("Attempting Connection");
     if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
-    window_.ConnectToHub();
+    station_.ConnectToHub();
     connState_ = 3;
 }
 
@@ -317,7 +362,7 @@ void MainShell::ConnectAttemptEnded() {
     // A refused connection is known within moments; its countdown starts then, not at the tick.
     // The old link's close can be reported after the next attempt (to the other hub) has begun: that
     // attempt has not ended, and taking it for a failure would switch the hub under a good login.
-    if (connState_ == 3 && !terminating_ && !unloaded_ && !window_.HubConnecting()) Timer2Tick();
+    if (connState_ == 3 && !terminating_ && !unloaded_ && !station_.HubConnecting()) Timer2Tick();
 }
 
 bool MainShell::CloseRequested() {
@@ -342,14 +387,14 @@ void MainShell::Unload() {
         timersRunning_ = false;
     }
     if (!prevInstance_) {
-        if (classesConnected_) window_.DisconnectClasses();
-        if (fieldDatabaseTouched_) window_.CloseFieldDatabase();
+        if (classesConnected_) station_.DisconnectClasses();
+        if (fieldDatabaseTouched_) station_.CloseFieldDatabase();
     }
     if (!settingsFailed_ && !prevInstance_) {
         // The writes take effect in admin mode only.
         window_.StoreWindowSettings();
         SaveSettingsAtShutdown();
-        if (hubConnectionCreated_) window_.UnloadHubConnection();
+        if (hubConnectionCreated_) station_.UnloadHubConnection();
     }
     window_.Unload();
 }
@@ -365,7 +410,7 @@ void MainShell::SaveSettingsAtShutdown() {
     });
     SaveAllSettings(*db_, session_.Userid, settings_);
     SaveOutputSettings(*db_, settings_);
-    if (moduleFlagsConnected_) window_.DisconnectModuleFlags();
+    if (moduleFlagsConnected_) station_.DisconnectModuleFlags();
     window_.SaveWindowPosition();
     db_->SetErrorSink(outputSink);
     if (!session_.AdminMode || firstError.empty()) return;

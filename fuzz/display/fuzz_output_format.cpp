@@ -4,7 +4,6 @@
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
 #include "settings/ClientSettings.h"
-#include "shell/InsertInDisplay.h"
 #include "tests/support/memory/MemoryListBox.h"
 
 #include <cstdint>
@@ -41,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ZVRecordClass records;
     MemoryListBox output, full;
-    OutputFormatter formatter(records, nullptr, s, output, full, &InsertInDisplay);
+    OutputFormatter formatter(records, nullptr, s, output, full);
     formatter.ParseDisplayFormatList(lines);
     if (formatter.Entries().size() > 100) std::abort();
     const std::int16_t id = records.NewRecord();

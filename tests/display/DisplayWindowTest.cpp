@@ -1,7 +1,7 @@
 // The Output list on Qt widgets (offscreen) against a plain list widget.
+#include "display/InsertInDisplay.h"
 #include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"
-#include "shell/InsertInDisplay.h"
 #include "tests/support/TestApp.h"
 
 #include <QAccessible>
