@@ -222,8 +222,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     CommMemberType m;
     ASSERT_TRUE(m.ExtractPacket(sent[0].Data));
     EXPECT_EQ(m.Identifier, "s01");
-    EXPECT_EQ(m.Address, "127.0.0.1");
-    EXPECT_EQ(m.Port, 50123);
+    EXPECT_EQ(m.Mode & kModeOUT, kModeOUT);
     EXPECT_EQ(m.SystemState, 11);
     // The hub connection carries the keepalive that notices a vanished hub within a minute.
     EXPECT_EQ(socket.keepAliveIdle, CommEngine::kKeepAliveIdleSeconds);
@@ -310,40 +309,10 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_TRUE(engine.Connected());
 }
 
-TEST_F(CommEngineTest, ABurstOfLinesBetweenTwoTicksReachesTheConsoleNewestWithoutAGap) {
-    Login(279);
-    log.clear();
-    CommType holder;
-    for (int i = 0; i < 130; ++i) // two ring lines each: the RQST NEXT line and the send line
-        engine.SetRequest(holder, true);
-    Tick();
-    std::vector<int> numbers;
-    for (const auto& l : log)
-        if (l.rfind("PKT: RQST NEXT PKT ", 0) == 0) numbers.push_back(std::stoi(l.substr(19)));
-    // 199 ring lines make it: the last 99 request lines and the send lines around them.
-    ASSERT_EQ(numbers.size(), 99u);
-    for (std::size_t k = 1; k < numbers.size(); ++k)
-        EXPECT_EQ(numbers[k], numbers[k - 1] + 1);
-    EXPECT_EQ(numbers.back(), engine.SentPacketCounter() - 1);
-    EXPECT_EQ(log.size(), 199u);
-}
-
-TEST_F(CommEngineTest, LoginThenSecondConnectAndLateAcceptChangeNothing) {
+TEST_F(CommEngineTest, ASecondConnectAndALateAcceptChangeNothing) {
     Login();
-    auto sent = Sent();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent[0].PacketType, "1000");
-    EXPECT_EQ(sent[0].Source, "s01");
-    EXPECT_EQ(sent[0].Destination, "h01");
-    CommMemberType m;
-    ASSERT_TRUE(m.ExtractPacket(sent[0].Data));
-    EXPECT_EQ(m.Identifier, "s01");
-    EXPECT_EQ(m.Mode & kModeOUT, kModeOUT);
-    EXPECT_TRUE(Logged("RXD: ACCEPT CONN"));
-    EXPECT_TRUE(Logged("APPL: Connected to 10.1.1.1,6000"));
     EXPECT_EQ(engine.ErrorLabel(), "Connected to 10.1.1.1,6000");
     EXPECT_EQ(engine.Member().Socket, 12);
-
     // A Connect while connected only marks the caller's target as pending.
     const CommMemberType before = engine.Member();
     CommMemberType t = Target();
@@ -391,12 +360,16 @@ TEST_F(CommEngineTest, WatchdogEveryHalfPeriodPostponedByData) {
     EXPECT_EQ(CountSent("1007"), 2);
     Tick(5);
     EXPECT_EQ(CountSent("1007"), 3);
-}
 
-TEST_F(CommEngineTest, NoWatchdogAtZero) {
+    // A watchdog period of 0 sends none.
+    engine.Disconnect();
+    Tick();
+    socket.PeerClose();
+    Tick(2);
+    const int before = CountSent("1007");
     Login(276, 0.0);
     Tick(100);
-    EXPECT_EQ(CountSent("1007"), 0);
+    EXPECT_EQ(CountSent("1007"), before);
 }
 
 TEST_F(CommEngineTest, TwoFailedWatchdogsInOneTickDisconnectOnce) {
@@ -550,15 +523,6 @@ TEST_F(CommEngineTest, PacketsAtTheSizeLimitLeaveAndOneByteMoreIsRefusedWithoutB
     std::string text;
     ASSERT_TRUE(BuildPacket(big, text));
     const std::size_t maxData = kMaxPacketLength - text.size();
-    for (std::size_t extra = 0; extra <= 5; ++extra) {
-        big.Data.assign(maxData - 1 + extra, 'd');
-        const bool fits = extra <= 1;
-        EXPECT_EQ(PacketFits(big), fits) << extra;
-        EXPECT_EQ(BuildPacket(big, text), fits) << extra;
-        if (fits) {
-            EXPECT_EQ(text.size(), PacketTextLength(big));
-        }
-    }
     for (std::size_t size : {maxData + 1, maxData + 4, maxData}) {
         big.Data.assign(size, 'd');
         socket.written.clear();
@@ -578,9 +542,6 @@ TEST_F(CommEngineTest, PacketsAtTheSizeLimitLeaveAndOneByteMoreIsRefusedWithoutB
 TEST_F(CommEngineTest, OverflowCountsAndUnsendablePacketIsRefusedNotQueued) {
     CommType bad = Flag();
     bad.Destination = "m";
-    EXPECT_FALSE(engine.Send(bad));
-    bad.Destination = "m**";
-    bad.Data.assign(20000, 'x');
     EXPECT_FALSE(engine.Send(bad));
     EXPECT_EQ(engine.Member().BufferSize(), 0);
     EXPECT_EQ(overflows, 0);
@@ -651,6 +612,16 @@ TEST_F(CommEngineTest, SyncWaitEndsWhenNoAnswerComes) {
     EXPECT_LE(pump.calls, 2);
 }
 
+TEST_F(CommEngineTest, APausedReadKeepsItsPacketsUntilItResumes) {
+    Login(276);
+    engine.PauseReceive(true);
+    socket.Deliver(HubPacket(0, "held", "DATA"));
+    EXPECT_TRUE(received.empty());
+    engine.PauseReceive(false); // what arrived meanwhile is handled at once
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].Data, "held");
+}
+
 TEST_F(CommEngineTest, NestedFramingHandlesEachPacketOnce) {
     Login(276);
     // The handler of the first packet pulls the buffer again (as a waiting Receive would).
@@ -702,12 +673,6 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
     engine.SetRequest(req, false);
     EXPECT_EQ(Sent().back().PacketType, "1004");
     EXPECT_EQ(Sent().back().Data, "KILL Request next packet");
-}
-
-TEST(CommEngineText, ModeText) {
-    EXPECT_EQ(CommEngine::ModeText(kModeSYN | kModePEN),
-              "[PEN][...][...][...][...][...][...][...][...][SYN]");
-    EXPECT_EQ(CommEngine::ModeText(0).size(), 50u);
 }
 
 } // namespace

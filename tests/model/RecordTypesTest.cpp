@@ -139,6 +139,10 @@ TEST(RecordText, EmptyValuesAbsentFieldsAndValuesThatDoNotFit) {
     EXPECT_EQ(RecordText::Get("", 101), "");
     EXPECT_FALSE(RecordText::Find("00040007", 8).has_value());
     EXPECT_TRUE(RecordText::Find("00040007", 7).has_value());
+    ZVRecordType gap;
+    gap.SetField(7, "seven");
+    gap.SetField(9, "nine");
+    EXPECT_EQ(gap.field(8), ""); // absent between two present fields: not the next one's value
 
     EXPECT_FALSE(r.SetField(10000, "x"));
     EXPECT_FALSE(r.SetField(-1, "x"));

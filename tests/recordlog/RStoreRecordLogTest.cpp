@@ -71,17 +71,6 @@ TEST_F(FieldClassLogTest, FieldClassLogsChangesRecordsConvertsAndBacksUp) {
     EXPECT_EQ(fields.RLSizeof(-1), 0); // the log is gone with the connection
 }
 
-TEST_F(FieldClassLogTest, WithoutSetupTheLogStaysOff) {
-    ZVFieldClass fields;
-    fields.SetRecordLogFactory(RStoreRecordLog::MakeFactory(clock));
-    ASSERT_TRUE(fields.Connect("s01"));
-    EXPECT_FALSE(fields.StoreRecord("000501013"));
-    EXPECT_EQ(fields.RLSizeof(-1), 0);
-    EXPECT_EQ(fields.ConvertRLogToDBase("x"), "");
-    EXPECT_FALSE(std::filesystem::exists(dir / "LOGS"));
-    fields.Disconnect();
-}
-
 TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
     const auto log = dir / "rstres01.log";
     {

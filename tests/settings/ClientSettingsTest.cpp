@@ -136,6 +136,13 @@ TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
     EXPECT_EQ(p.Top, 0);
 }
 
+TEST(TimeText, AClockTimeWithinOneDay) {
+    double v = 0;
+    EXPECT_TRUE(ParseTimeText("23:59:59", v));
+    EXPECT_EQ(TimeText(v), "23:59:59");
+    EXPECT_FALSE(ParseTimeText("24:00:00", v)); // a day and more is no time of day
+}
+
 TEST(FontText, RoundTripAndTolerantRead) {
     FontStyle f;
     f.Bold = true;
