@@ -7,8 +7,10 @@
 #include <QDateTime>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -73,8 +75,14 @@ int main(int argc, char** argv) {
                                    "Sends every Nth record of each client with a wrong check (the client "
                                    "must discard it); 0 = never.",
                                    "n", "0");
+    QCommandLineOption writeTimesOpt(
+        "write-times",
+        "Writes a line per caller record to file when the record has been written to its client: the "
+        "client, the record's number from 0 and the time on the system's monotonic clock in "
+        "nanoseconds (for timing the way to a client; the records sent are the same).",
+        "file");
     parser.addOptions({portOpt, bindOpt, recordsOpt, countOpt, rateOpt, sourceOpt, watchdogOpt, waitOpt,
-                       quietOpt, badCheckOpt});
+                       quietOpt, badCheckOpt, writeTimesOpt});
     parser.process(app);
 
     // A wrong option is a usage error; a record file that does not load or a port that does not
@@ -113,6 +121,20 @@ int main(int argc, char** argv) {
     options.quiet = parser.isSet(quietOpt);
     options.badCheckEvery = parser.value(badCheckOpt).toULongLong(&ok);
     if (!ok) return fail("--bad-check-every must be a number");
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> writeTimes(nullptr, &std::fclose);
+    if (parser.isSet(writeTimesOpt)) {
+        const std::string path = parser.value(writeTimesOpt).toStdString();
+        writeTimes.reset(std::fopen(path.c_str(), "w"));
+        if (!writeTimes) return fail("cannot write " + path + " (--write-times)", zeva::tool::kFailed);
+        options.onRecordWritten = [file = writeTimes.get()](const std::string& client, std::uint64_t record) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch())
+                                .count();
+            std::fprintf(file, "%s %llu %lld\n", client.c_str(), static_cast<unsigned long long>(record),
+                         static_cast<long long>(ns));
+        };
+    }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return fail("cannot set up signal handling", zeva::tool::kFailed);
