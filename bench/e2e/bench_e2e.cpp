@@ -20,7 +20,7 @@
 //
 // Besides the times it prints the client's CPU time per record (with --hub-process the process
 // holds the client alone), how often the Output window was painted, how long after the last record
-// the Output window's view had it on top, and the gaps between the socket reads that brought
+// the Output window painted it on top, and the gaps between the socket reads that brought
 // records (records that arrive in clumps show as long gaps).
 //
 // --hub-process runs zeva-hub as its own process (the client then has a core of its own, as on an
@@ -46,6 +46,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -86,10 +87,13 @@ double CpuSeconds() {
 class PaintCount final : public QObject {
   public:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
+        if (event->type() != QEvent::Paint) return false;
+        ++paints;
+        if (onPaint) onPaint();
         return false;
     }
     std::uint64_t paints = 0;
+    std::function<void()> onPaint;
 };
 
 // The reads of the hub connection's socket: a socket notification for a notifier that belongs to
@@ -239,12 +243,16 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
     std::uint64_t shownCount = 0;
     Clock::time_point lastShown{}, lastOnScreen{};
     std::string lastNumber;
-    // When the view hears of new lines on top: the last record's line reaches the screen then.
+    bool lastInView = false;
+    // The view hears of new lines on top; the last record's line is on screen at the next paint.
     QObject::connect(view->model(), &QAbstractItemModel::rowsInserted, view, [&] {
-        if (shownCount == records && lastOnScreen == Clock::time_point{} &&
+        if (shownCount == records && !lastInView &&
             view->model()->index(0, 0).data().toString().contains(QString::fromStdString(lastNumber)))
-            lastOnScreen = Clock::now();
+            lastInView = true;
     });
+    paints.onPaint = [&] {
+        if (lastInView && lastOnScreen == Clock::time_point{}) lastOnScreen = Clock::now();
+    };
     auto* processed = window->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
 
     // When the read that brought each record started. A record the hub connection takes in while no
