@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/TextUtil.h"
+#include "display/InsertInDisplay.h"
 #include "display/ZVRecordClass.h"
 #include "model/ZVFieldClass.h"
 #include "model/ZVRecordType.h"
@@ -122,16 +123,15 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
 }
 
 OutputFormatter::OutputFormatter(ZVRecordClass& records, ZVFieldClass* fields, const ClientSettings& settings,
-                                 ListBox& output, ListBox& fullFields, InsertFunction insert)
-    : records_(records), fields_(fields), settings_(settings), output_(output), fullFields_(fullFields),
-      insert_(insert) {}
+                                 ListBox& output, ListBox& fullFields)
+    : records_(records), fields_(fields), settings_(settings), output_(output), fullFields_(fullFields) {}
 
 void OutputFormatter::ParseDisplayFormatList(const std::vector<std::string>& lines) {
     entries_ = zeva::ParseDisplayFormatList(lines);
 }
 
 void OutputFormatter::InsertLine(const std::string& line) {
-    if (insert_) insert_(output_, line, settings_.MaxEntriesInOutput);
+    InsertInDisplay(output_, line, settings_.MaxEntriesInOutput);
 }
 
 void OutputFormatter::ClearOutput() {

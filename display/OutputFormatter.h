@@ -35,15 +35,12 @@ std::vector<std::string> LayoutRecord(const std::vector<DisplayFormatEntry>& ent
 // The Output window and the Full fields list: shows records of the record queue laid out by the
 // display-format list. Settings are read from the ClientSettings at every record, so a change on
 // the setup screen applies to the next record; the entry table changes only when the list is
-// parsed again. Every Output line goes through the insert function handed in, the shell's
-// InsertInDisplay (newest on top, selected, capped at MaxEntriesInOutput); it is passed in rather
-// than linked so the display layer does not depend on the shell above it.
+// parsed again. Every Output line goes through InsertInDisplay (newest on top, selected, capped at
+// MaxEntriesInOutput).
 class OutputFormatter {
   public:
-    using InsertFunction = void (*)(ListBox& list, const std::string& line, int maxEntries);
-
     OutputFormatter(ZVRecordClass& records, ZVFieldClass* fields, const ClientSettings& settings,
-                    ListBox& output, ListBox& fullFields, InsertFunction insert);
+                    ListBox& output, ListBox& fullFields);
 
     void ParseDisplayFormatList(const std::vector<std::string>& lines);
     const std::vector<DisplayFormatEntry>& Entries() const { return entries_; }
@@ -87,7 +84,6 @@ class OutputFormatter {
     const ClientSettings& settings_;
     ListBox& output_;
     ListBox& fullFields_;
-    InsertFunction insert_;
     std::vector<DisplayFormatEntry> entries_;
     bool autoUpdateFF_ = false;
     std::size_t lastBlockLines_ = 0;

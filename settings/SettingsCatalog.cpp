@@ -286,7 +286,7 @@ std::vector<SettingKey> MakeCatalog() {
         0, 999));
 
     for (const char* name : {"Left", "Top", "Height", "Width"})
-        layout.push_back(Key("frmZVScreenClientMain", name, K::Single, "0",
+        layout.push_back(Key(kMainWindowSection, name, K::Single, "0",
                              std::string("main window ") + name + ", twips (kept where the window was)"));
     for (auto& k : layout)
         c.push_back(WrittenElsewhere(std::move(k)));

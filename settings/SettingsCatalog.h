@@ -90,6 +90,8 @@ struct SettingKey {
 };
 
 const std::vector<SettingKey>& SettingsCatalog();
+// The section of the main window's position keys (Left, Top, Height, Width).
+inline constexpr const char* kMainWindowSection = "frmZVScreenClientMain";
 // The key whose value is that field of ClientSettings (for the window keys, the set of the
 // identifiers other than s99).
 const SettingKey& SettingKeyOf(const SettingField& field);

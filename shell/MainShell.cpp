@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "shell/CommandLine.h"
 #include "shell/MainWindowPort.h"
+#include "shell/StationPort.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,9 +16,10 @@
 
 namespace zeva {
 
-MainShell::MainShell(MainWindowPort& window, MessageBox& messages, FileSystem& files, InstanceLock& instance,
-                     ProgramVersion version, std::string settingsPath)
-    : window_(window), messages_(messages), files_(files), instance_(instance), version_(version),
+MainShell::MainShell(MainWindowPort& window, StationPort& station, MessageBox& messages, FileSystem& files,
+                     InstanceLock& instance, ProgramVersion version, std::string settingsPath)
+    : window_(window), station_(station), messages_(messages), files_(files), instance_(instance),
+      version_(version),
       db_(std::make_unique<SettingsDatabase>(std::move(settingsPath), session_,
                                              [this](const std::string& line) { Output(line); })) {}
 
@@ -114,7 +116,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     if (!session_.AdminMode) window_.HideDisplays();
     // Panes, hub connection, client selection, settings.
     window_.PlacePanes();
-    window_.CreateHubConnection();
+    station_.CreateHubConnection();
     hubConnectionCreated_ = true;
     ReadClientSelection(*db_, settings_);
     window_.LoadClientSelection(settings_);
@@ -124,7 +126,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     window_.ApplyOutputSettings(settings_);
     window_.SetCommsInfoItem(1, "Hub Address = " + settings_.RemoteAddress);
     window_.SetCommsInfoItem(2, "Hub Port = " + std::to_string(settings_.RemotePort));
-    window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
+    window_.SetCommsInfoItem(3, "Local Port = " + station_.HubLocalPort());
     // A fresh settings database asks for the hub first.
     if (settings_.Load) {
         if (session_.AdminMode) session_.Userid = "s99";
@@ -141,10 +143,10 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     // Field and record classes.
     classesConnected_ = true;
     fieldDatabaseTouched_ = true;
-    if (const std::string message = window_.ConnectClasses(session_.Userid); !message.empty())
+    if (const std::string message = station_.ConnectClasses(session_.Userid); !message.empty())
         return Fail(message);
     // Module flags.
-    if (!window_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
+    if (!station_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
     moduleFlagsConnected_ = true;
     // Caption base, display-format list, position and timers.
     mainTitle_ =
@@ -208,7 +210,7 @@ void MainShell::ConnectedNow() {
     retriesLeft_ = settings_.HubConnectionRetries;
     linked_ = true;
     ShowStatus("Connected");
-    window_.SetCommsInfoItem(3, "Local Port = " + window_.HubLocalPort());
+    window_.SetCommsInfoItem(3, "Local Port = " + station_.HubLocalPort());
     if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
 }
 
@@ -216,7 +218,7 @@ void MainShell::Timer2Tick() {
     const int retries = settings_.HubConnectionRetries;
     if (terminating_) {
         // The hub hears the 1002 before the window goes; a dead hub holds it up a few seconds at most.
-        if (!window_.HubDisconnecting() || ++terminateTicks_ >= kTerminateWaitTicks) {
+        if (!station_.HubDisconnecting() || ++terminateTicks_ >= kTerminateWaitTicks) {
             ShowStatus("Terminating");
             Unload();
         }
@@ -232,15 +234,15 @@ void MainShell::Timer2Tick() {
     case 1:
         if (disconnectRequest_ != 0) {
             connState_ = 5;
-        } else if (connectRequested_ || window_.HubConnected()) {
-            if (linked_ && !window_.HubConnected()) {
+        } else if (connectRequested_ || station_.HubConnected()) {
+            if (linked_ && !station_.HubConnected()) {
                 // The link was lost (or given up for a stall): the next attempt tries the other hub.
                 linked_ = false;
                 SwitchHub();
             }
             // A login that completes after the last attempt was given up is still a link to keep.
             connectRequested_ = true;
-            if (window_.HubConnected()) {
+            if (station_.HubConnected()) {
                 ConnectedNow();
                 connState_ = 5;
             } else if (retryCountdown_ >= 1) {
@@ -257,7 +259,7 @@ void MainShell::Timer2Tick() {
         AttemptConnection();
         break;
     case 3:
-        if (window_.HubConnected()) {
+        if (station_.HubConnected()) {
             ConnectedNow();
             connState_ = 1;
         } else {
@@ -281,7 +283,7 @@ void MainShell::Timer2Tick() {
             linked_ = false;
             if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
             window_.SetHourglass(true);
-            window_.DisconnectHub();
+            station_.DisconnectHub();
             window_.SetHourglass(false);
             if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
             const int request = disconnectRequest_;
@@ -289,7 +291,7 @@ void MainShell::Timer2Tick() {
             if (request == 2) {
                 terminating_ = true;
                 terminateTicks_ = 0;
-                if (!window_.HubDisconnecting()) {
+                if (!station_.HubDisconnecting()) {
                     ShowStatus("Terminating");
                     Unload();
                 }
@@ -309,7 +311,7 @@ void MainShell::Timer2Tick() {
 void MainShell::AttemptConnection() {
     ShowStatus("Attempting Connection");
     if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
-    window_.ConnectToHub();
+    station_.ConnectToHub();
     connState_ = 3;
 }
 
@@ -317,7 +319,7 @@ void MainShell::ConnectAttemptEnded() {
     // A refused connection is known within moments; its countdown starts then, not at the tick.
     // The old link's close can be reported after the next attempt (to the other hub) has begun: that
     // attempt has not ended, and taking it for a failure would switch the hub under a good login.
-    if (connState_ == 3 && !terminating_ && !unloaded_ && !window_.HubConnecting()) Timer2Tick();
+    if (connState_ == 3 && !terminating_ && !unloaded_ && !station_.HubConnecting()) Timer2Tick();
 }
 
 bool MainShell::CloseRequested() {
@@ -342,14 +344,14 @@ void MainShell::Unload() {
         timersRunning_ = false;
     }
     if (!prevInstance_) {
-        if (classesConnected_) window_.DisconnectClasses();
-        if (fieldDatabaseTouched_) window_.CloseFieldDatabase();
+        if (classesConnected_) station_.DisconnectClasses();
+        if (fieldDatabaseTouched_) station_.CloseFieldDatabase();
     }
     if (!settingsFailed_ && !prevInstance_) {
         // The writes take effect in admin mode only.
         window_.StoreWindowSettings();
         SaveSettingsAtShutdown();
-        if (hubConnectionCreated_) window_.UnloadHubConnection();
+        if (hubConnectionCreated_) station_.UnloadHubConnection();
     }
     window_.Unload();
 }
@@ -365,7 +367,7 @@ void MainShell::SaveSettingsAtShutdown() {
     });
     SaveAllSettings(*db_, session_.Userid, settings_);
     SaveOutputSettings(*db_, settings_);
-    if (moduleFlagsConnected_) window_.DisconnectModuleFlags();
+    if (moduleFlagsConnected_) station_.DisconnectModuleFlags();
     window_.SaveWindowPosition();
     db_->SetErrorSink(outputSink);
     if (!session_.AdminMode || firstError.empty()) return;

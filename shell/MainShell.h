@@ -12,6 +12,7 @@ namespace zeva {
 class FileSystem;
 class InstanceLock;
 class MainWindowPort;
+class StationPort;
 
 // The program's version, from the build.
 struct ProgramVersion {
@@ -20,14 +21,16 @@ struct ProgramVersion {
 
 // The main window's own logic: the start-up steps in their order, the process-wide state they set,
 // the Connect command, close requests and the shutdown order. It talks to the window only through
-// MainWindowPort and MessageBox, so every path runs in tests without a screen.
+// MainWindowPort and MessageBox, and to the station's objects through StationPort, so every path
+// runs in tests without a screen.
 class MainShell {
   public:
     // How start-up ended.
     enum class LoadResult { Running, StoppedIdle, Unloaded };
 
-    MainShell(MainWindowPort& window, MessageBox& messages, FileSystem& files, InstanceLock& instance,
-              ProgramVersion version, std::string settingsPath = SettingsDatabase::kFileName);
+    MainShell(MainWindowPort& window, StationPort& station, MessageBox& messages, FileSystem& files,
+              InstanceLock& instance, ProgramVersion version,
+              std::string settingsPath = SettingsDatabase::kFileName);
     ~MainShell();
 
     // The load step of the main window. commandLine is the whole argument text.
@@ -112,6 +115,7 @@ class MainShell {
     void Output(const std::string& line);
 
     MainWindowPort& window_;
+    StationPort& station_;
     MessageBox& messages_;
     FileSystem& files_;
     InstanceLock& instance_;

@@ -5,10 +5,10 @@
 
 namespace zeva {
 
-// What start-up and shutdown do to the main window and to the long-lived objects it owns. The Qt
-// main window implements it; tests record the calls. The start-up calls, HideDisplays to
+// What start-up and shutdown do to the main window: what shows and what the operator set there. The
+// Qt main window implements it; tests record the calls. The start-up calls, HideDisplays to
 // AutoConnectChecked, are listed in the order MainShell::Load makes them; a start-up that stops
-// early makes only the first of them.
+// early makes only the first of them. The objects behind the window are the station's (StationPort).
 class MainWindowPort {
   public:
     virtual ~MainWindowPort() = default;
@@ -18,8 +18,6 @@ class MainWindowPort {
     virtual void HideDisplays() = 0;
     // Every pane at the Output list's place; the display mode shows one of them.
     virtual void PlacePanes() = 0;
-    // Create and load the hub connection `client`, its console hidden.
-    virtual void CreateHubConnection() = 0;
     // The X25 client list x01, x02, selected as the settings say.
     virtual void LoadClientSelection(const ClientSettings& settings) = 0;
     // Once the settings are read: the output options, display-format list and fonts into the
@@ -27,11 +25,6 @@ class MainWindowPort {
     virtual void ApplyOutputSettings(const ClientSettings& settings) = 0;
     // Only on a fresh settings database: the hub setup dialog, modal; it may change the identifier.
     virtual void RunHubSetup(std::string& setupIdent) = 0;
-    // Once the identifier checks: open the field database, connect the field and record classes,
-    // close the database. "" on success, else the message to show.
-    virtual std::string ConnectClasses(const std::string& userid) = 0;
-    // Connect the module flag class; false stops start-up with "Failed to load ModuleClass".
-    virtual bool ConnectModuleFlags(const std::string& userid) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     // Parse the display-format list into the output formatter (a first start gets the default list:
     // calling number, name and service address on one line).
@@ -48,29 +41,14 @@ class MainWindowPort {
     virtual void ApplySetupLock(bool locked) = 0;
     // Last: whether Auto Connect carries its check mark; if so, start-up asks for a connection.
     virtual bool AutoConnectChecked() const = 0;
-
-    // The hub connection as the connection timer sees it.
-    virtual bool HubConnected() const = 0;
-    // One connection attempt with the member settings; the result shows on the next tick.
-    virtual void ConnectToHub() = 0;
-    virtual void DisconnectHub() = 0;
-    // True while a log-off the connection has started is still under way (the 1002 not yet gone).
-    virtual bool HubDisconnecting() const { return false; }
-    // True while an attempt to the hub is under way (connecting or logging in).
-    virtual bool HubConnecting() const { return false; }
-    virtual std::string HubLocalPort() const = 0;
     virtual void ShowCommsConsole(bool visible) = 0;
     // The four information items of the Comms menu, mnuCommI(0) to mnuCommI(3).
     virtual void SetCommsInfoItem(int index, const std::string& text) = 0;
 
     // Before the settings are saved: copy what the window holds (fonts, sizes) into the settings.
     virtual void StoreWindowSettings() = 0;
-    // Shutdown, each called only for what start-up created and connected.
-    virtual void DisconnectClasses() = 0;
-    virtual void CloseFieldDatabase() = 0;
-    virtual void DisconnectModuleFlags() = 0;
+    // Shutdown.
     virtual void SaveWindowPosition() = 0;
-    virtual void UnloadHubConnection() = 0;
     // Ends the program: the window goes and the event loop stops.
     virtual void Unload() = 0;
 };

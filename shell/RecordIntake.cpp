@@ -33,10 +33,10 @@ bool RecordIntake::SourceSelected(const std::string& source) {
     return clients_.Selected(*n - 1);
 }
 
-void RecordIntake::ClientReceivedData() {
-    if (hub_.Receive(holder_) && !IsControlType(holder_.PacketType)) {
-        if (SourceSelected(holder_.Source)) {
-            ring_.push_back(holder_.Data);
+void RecordIntake::ClientReceivedData(const CommType* packet) {
+    if (packet && !IsControlType(packet->PacketType)) {
+        if (SourceSelected(packet->Source)) {
+            ring_.push_back(packet->Data);
             ++received_;
         } else {
             ++dropped_;

@@ -1,5 +1,6 @@
 #pragma once
 #include "comms/CommType.h"
+#include "comms/HubLink.h"
 
 #include <cstdint>
 #include <deque>
@@ -9,18 +10,6 @@
 namespace zeva {
 
 class ListBox;
-
-// What record intake needs of the hub connection.
-class HubLink {
-  public:
-    virtual ~HubLink() = default;
-    virtual bool Receive(CommType& packet) = 0;
-    virtual bool Request(CommType& packet) = 0;
-    virtual void SetRequest(CommType& packet, bool flag) = 0;
-    virtual void GetNextPktBuffer() = 0;
-    // Stops (true) or resumes (false) reading from the hub; resuming reads what waits at once.
-    virtual void PauseReceive(bool paused) = 0;
-};
 
 // Records from the hub to the displays: the X25 source filter, the record ring between arrival and
 // display, one record shown per call of ProcessNextRecord, and the synchronous requests.
@@ -51,8 +40,9 @@ class RecordIntake {
     void SetAsync(bool async) { async_ = async; }
     bool Async() const { return async_; }
 
-    // The hub connection's ReceivedData notification.
-    void ClientReceivedData();
+    // The hub connection's ReceivedData notification: the packet it handed over, or null when it
+    // held it back.
+    void ClientReceivedData(const CommType* packet);
     // Shows at most one waiting record; true when one was shown.
     bool ProcessNextRecord();
     // Shows waiting records in order: at least one, then as long as keepGoing says so (all of them
@@ -94,7 +84,6 @@ class RecordIntake {
     ShowRecord show_;
     LogLine log_;
     bool async_ = true;
-    CommType holder_;
     CommType requestHolder_;
     std::deque<std::string> ring_;
     std::int64_t received_ = 0, shown_ = 0, dropped_ = 0;

@@ -2,11 +2,11 @@
 // with a 30-entry list, TextFormat on, 138 characters, 5 lines, into the plain list and into the
 // Output list (offscreen). And how the costs grow with their inputs: display-format entries, the
 // fields of a record (Full fields), the rows of the Records grid and the lines the Output list holds.
+#include "display/InsertInDisplay.h"
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
 #include "model/RecordText.h"
 #include "settings/ClientSettings.h"
-#include "shell/InsertInDisplay.h"
 #include "tests/support/memory/MemoryListBox.h"
 
 #include <memory>
@@ -102,7 +102,7 @@ void BM_FullFields(benchmark::State& state) {
     ZVRecordClass records;
     records.SetDisplayRows(10);
     MemoryListBox output, full;
-    OutputFormatter f(records, nullptr, s, output, full, &InsertInDisplay);
+    OutputFormatter f(records, nullptr, s, output, full);
     const std::int16_t id = records.NewRecord();
     records.SetRRawData(id, RecordOfFields(static_cast<int>(state.range(0))));
     for (auto _ : state)
@@ -132,7 +132,7 @@ void BM_QueueAndFormatPlain(benchmark::State& state) {
     ZVRecordClass records;
     records.SetDisplayRows(10);
     MemoryListBox output, full;
-    OutputFormatter f(records, nullptr, s, output, full, &InsertInDisplay);
+    OutputFormatter f(records, nullptr, s, output, full);
     f.ParseDisplayFormatList(ThirtyEntries());
     const std::string record = RecordText::ImportPipeRecord(kDefaultTestRecord);
     for (auto _ : state) {
@@ -178,7 +178,7 @@ void BM_QueueAndFormatQt(benchmark::State& state) {
     ShowOnDesk(view);
     QtLineListBox& output = *new QtLineListBox(&view);
     MemoryListBox full;
-    OutputFormatter f(records, nullptr, s, output, full, &InsertInDisplay);
+    OutputFormatter f(records, nullptr, s, output, full);
     f.ParseDisplayFormatList(ThirtyEntries());
     const std::string record = RecordText::ImportPipeRecord(kDefaultTestRecord);
     RunFrames(state, [&] {

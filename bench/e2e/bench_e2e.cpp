@@ -265,8 +265,8 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
     qApp->installEventFilter(&reads);
     bool inResume = false;
     Clock::time_point resumeStart{}, first = Clock::time_point::max(), last{};
-    CommDisplay& client = *window->client();
-    client.onReceivedData = [&, inner = client.onReceivedData](const CommType& packet) {
+    HubConnection& client = *window->client();
+    client.onReceivedData = [&, inner = client.onReceivedData](const CommType* packet) {
         Clock::time_point at = reads.readStart;
         if (reads.inRead) {
             inResume = false;
@@ -275,7 +275,7 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
             inResume = true;
             at = resumeStart;
         }
-        const long long n = RecordNumberOf(CallingNumberOf(packet.Data));
+        const long long n = packet ? RecordNumberOf(CallingNumberOf(packet->Data)) : -1;
         if (n >= 0 && static_cast<std::uint64_t>(n) < records) readAt[static_cast<std::size_t>(n)] = at;
         if (first == Clock::time_point::max()) cpuAtFirst = CpuSeconds();
         first = std::min(first, at);

@@ -1,32 +1,22 @@
 #include "comms/ui/CommDisplay.h"
 
-#include "comms/ui/ClientLogView.h"
-#include "comms/ui/ConsoleLayout.h"
-#include "comms/ui/MemberGridView.h"
+#include "comms/HubConnection.h"
+#include "comms/console/ClientLogView.h"
+#include "comms/console/ConsoleLayout.h"
+#include "comms/console/MemberGridView.h"
 #include "platform/qt/QtText.h"
 
-#include <QElapsedTimer>
 #include <QFont>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTableWidget>
-#include <QTimer>
 
 #include <algorithm>
 #include <utility>
 
 namespace zeva {
-
-// Counts how deep the engine is on the stack, so the owner can tell when deleting us is safe.
-struct CommDisplay::Depth {
-    explicit Depth(int& d) : d_(d) { ++d_; }
-    ~Depth() { --d_; }
-    Depth(const Depth&) = delete;
-    Depth& operator=(const Depth&) = delete;
-    int& d_;
-};
 
 namespace {
 
@@ -42,60 +32,35 @@ QFont NamedFont(const char* family, QFont::StyleHint hint) {
 
 } // namespace
 
-CommDisplay::CommDisplay(QWidget* parent, int tickMs)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
+CommDisplay::CommDisplay(HubConnection& connection, const Clock& clock, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), connection_(connection) {
     setWindowTitle(QString::fromLatin1(kCaption));
     setObjectName(QStringLiteral("CommDisplay"));
     setAccessibleName(QString::fromLatin1(kCaption));
     BuildWidgets();
 
-    engine_ = std::make_unique<CommEngine>(socket_, clock_, pump_);
-    log_ = std::make_unique<ClientLogView>(*logBox_, clock_);
-    gridView_ = std::make_unique<MemberGridView>(*gridBox_, engine_->Member().Mode);
-    engine_->onClientLog = [this](const std::string& line) { log_->InsertClientLog(line); };
-    engine_->onMemberChanged = [this](CommEngine::MemberField f) {
-        gridView_->Refresh(f, engine_->Member());
-        if (f == CommEngine::MemberField::BadChecks && onBadCheckCount)
-            onBadCheckCount(engine_->BadCheckPackets());
+    log_ = std::make_unique<ClientLogView>(*logBox_, clock);
+    gridView_ = std::make_unique<MemberGridView>(*gridBox_, connection_.Engine().Member().Mode);
+    connection_.onClientLog = [this](const std::string& line) { log_->InsertClientLog(line); };
+    connection_.onMemberChanged = [this](CommEngine::MemberField f) {
+        gridView_->Refresh(f, connection_.Engine().Member());
     };
-    engine_->onErrorLabel = [this](const std::string& text) { SetErrorCaption(text); };
-    engine_->onReceivedData = [this](const CommType& p) {
-        if (onReceivedData) onReceivedData(p);
-    };
-    engine_->onOverflow = [this] {
-        if (onOverflow) onOverflow();
-    };
-    engine_->onDisconnection = [this] {
-        if (onDisconnection) onDisconnection();
-    };
-    engine_->onLinkReport = [this](const std::string& text) {
-        if (onLinkReport) onLinkReport(text);
-    };
-    GuardSocketNotifications();
+    connection_.onErrorLabel = [this](const std::string& text) { SetErrorCaption(text); };
 
     // Laid out by the first resize event, when the window is first shown.
     resize(TwipsToPixels(ConsoleLayout::kMinWidth), TwipsToPixels(ConsoleLayout::kMinHeight));
-
-    engineTimer_ = new QTimer(this);
-    engineTimer_->setInterval(tickMs);
-    connect(engineTimer_, &QTimer::timeout, this, [this] { Tick(); });
-    engineTimer_->start();
     hide();
 }
 
 CommDisplay::~CommDisplay() {
-    engineTimer_->stop();
-    // No notification may reach a half-destroyed window or owner.
-    onReceivedData = nullptr;
-    onOverflow = nullptr;
-    onDisconnection = nullptr;
-    onBadCheckCount = nullptr;
-    onLinkReport = nullptr;
-    engine_->onLinkReport = nullptr;
-    engine_->onClientLog = nullptr;
-    engine_->onMemberChanged = nullptr;
-    engine_->onErrorLabel = nullptr;
-    engine_.reset();
+    Detach();
+}
+
+void CommDisplay::Detach() {
+    if (std::exchange(detached_, true)) return;
+    connection_.onClientLog = nullptr;
+    connection_.onMemberChanged = nullptr;
+    connection_.onErrorLabel = nullptr;
 }
 
 void CommDisplay::BuildWidgets() {
@@ -128,97 +93,6 @@ void CommDisplay::BuildWidgets() {
     grid_->setAccessibleDescription(QStringLiteral("Hub link member fields"));
     grid_->setFont(NamedFont("Courier New", QFont::TypeWriter));
     gridBox_ = std::make_unique<QtFlexGrid>(grid_);
-}
-
-void CommDisplay::GuardSocketNotifications() {
-    // The engine put its handlers on the socket; wrap them so Busy() covers them too.
-    auto wrap = [this](std::function<void()>& handler) {
-        handler = [this, inner = handler] {
-            Depth d(depth_);
-            if (inner) inner();
-        };
-    };
-    wrap(socket_.onConnected);
-    wrap(socket_.onClosed);
-    wrap(socket_.onDataArrival);
-    auto inner = socket_.onError;
-    socket_.onError = [this, inner](const SocketError& err) {
-        Depth d(depth_);
-        if (inner) inner(err);
-    };
-}
-
-bool CommDisplay::Connect(CommMemberType& target) {
-    Depth d(depth_);
-    return engine_->Connect(target);
-}
-
-bool CommDisplay::Receive(CommType& packet) {
-    Depth d(depth_);
-    return engine_->Receive(packet);
-}
-
-void CommDisplay::GetNextPktBuffer() {
-    Depth d(depth_);
-    engine_->GetNextPktBuffer();
-}
-
-void CommDisplay::PauseReceive(bool paused) {
-    Depth d(depth_);
-    engine_->PauseReceive(paused);
-}
-
-bool CommDisplay::ReadToEnd(int msecs) {
-    Depth d(depth_);
-    // The console goes with the window: its lines and rows are not kept up while the last records
-    // are read, which would cost more than reading them.
-    auto lines = std::exchange(engine_->onClientLog, nullptr);
-    auto rows = std::exchange(engine_->onMemberChanged, nullptr);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (socket_.GetState() == TcpSocket::State::Connected) {
-        const qint64 left = msecs - elapsed.elapsed();
-        if (left <= 0 || !socket_.WaitForData(static_cast<int>(left))) break;
-    }
-    // What Qt read with the close is taken too.
-    if (socket_.onDataArrival) socket_.onDataArrival();
-    engine_->onClientLog = std::move(lines);
-    engine_->onMemberChanged = std::move(rows);
-    return socket_.GetState() != TcpSocket::State::Connected;
-}
-
-void CommDisplay::InsertClientLog(const std::string& text) {
-    engine_->InsertClientLog(text);
-}
-
-void CommDisplay::Tick() {
-    Depth d(depth_);
-    engine_->Tick();
-}
-
-bool CommDisplay::Connecting() const {
-    switch (SystemState()) {
-    case 1:
-    case 2:
-    case 3:
-    case 11:
-    case 4:
-    case 5:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CommDisplay::Disconnecting() const {
-    switch (SystemState()) {
-    case 8:
-    case 9:
-    case 10:
-        return true;
-    default:
-        return false;
-    }
 }
 
 void CommDisplay::ShowConsole(bool visible) {

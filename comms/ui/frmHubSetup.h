@@ -1,5 +1,5 @@
 #pragma once
-#include "comms/ui/HubSetupForm.h"
+#include "comms/console/HubSetupForm.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 // Display-format list lines and a record text from arbitrary bytes through the parser and the
 // formatter. The first bytes pick the output settings; then list lines separated by '\n' up to a
 // NUL byte; the rest is the record text. A block must never exceed its line count or line width.
+#include "display/InsertInDisplay.h"
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
 #include "settings/ClientSettings.h"
-#include "shell/InsertInDisplay.h"
 #include "tests/support/memory/MemoryListBox.h"
 
 #include <cstdint>
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ZVRecordClass records;
     MemoryListBox output, full;
-    OutputFormatter formatter(records, nullptr, s, output, full, &InsertInDisplay);
+    OutputFormatter formatter(records, nullptr, s, output, full);
     formatter.ParseDisplayFormatList(lines);
     if (formatter.Entries().size() > 100) std::abort();
     const std::int16_t id = records.NewRecord();

@@ -3,9 +3,11 @@
 #include "common/Convert.h"
 #include "common/FormatValue.h"
 #include "common/TextUtil.h"
+#include "comms/ui/QtHubConnection.h"
 #include "comms/ui/frmHubSetup.h"
 #include "display/DisplayFormatEntry.h"
 #include "display/GridText.h"
+#include "display/OutputTest.h"
 #include "display/RecordMenu.h"
 #include "display/RecordsCsv.h"
 #include "display/ui/DisplayFormatPage.h"
@@ -17,11 +19,11 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/ValueLabel.h"
 #include "recordlog/RStoreRecordLog.h"
+#include "settings/SettingsCatalog.h"
 #include "settings/ui/QtFont.h"
 #include "settings/ui/SetupPasswordGroup.h"
-#include "shell/HubMember.h"
-#include "shell/InsertInDisplay.h"
 #include "shell/SetupBoxes.h"
+#include "shell/ui/OutputPane.h"
 #include "shell/ui/RecordFindBar.h"
 
 #include <QAbstractSpinBox>
@@ -72,31 +74,10 @@ namespace {
 // Records waiting to be shown are shown in slices of this many milliseconds, with the window's
 // other events (ticks, keys, paints, the socket) between them.
 constexpr qint64 kShowSliceMs = 20;
-// The close, counted from the close request: the client reads what the hub still sends after the
-// 1002 until 1.7 s (at least 0.3 s), shows records until 1.9 s (at least 0.1 s), and writes the rest to
-// the record trail. The 1002 leaves at once, the process ends within 3 s.
-constexpr qint64 kCloseReadUntilMs = 1700;
-constexpr qint64 kCloseReadMinMs = 300;
-constexpr qint64 kCloseShowUntilMs = 1900;
-constexpr qint64 kCloseShowMinMs = 100;
 
 // Pane geometry, twips.
 constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
 constexpr int kMinWidth = 9375, kMinHeight = 1635, kSetupHeight = 6555;
-
-// Record intake's view of the hub connection.
-class CommDisplayLink final : public HubLink {
-  public:
-    explicit CommDisplayLink(CommDisplay& client) : client_(client) {}
-    bool Receive(CommType& packet) override { return client_.Receive(packet); }
-    bool Request(CommType& packet) override { return client_.Request(packet); }
-    void SetRequest(CommType& packet, bool flag) override { client_.SetRequest(packet, flag); }
-    void GetNextPktBuffer() override { client_.GetNextPktBuffer(); }
-    void PauseReceive(bool paused) override { client_.PauseReceive(paused); }
-
-  private:
-    CommDisplay& client_;
-};
 
 // The code name is the object name; the accessible name is what a person reads on the control or
 // would call it: the caption without its "&" when it has one, else the spoken name given.
@@ -130,14 +111,17 @@ frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::mo
     BuildWidgets();
     BuildMenu();
     qApp->installEventFilter(this);
-    shell_ = std::make_unique<MainShell>(
+    station_ = std::make_unique<Station>(
         *this, *options_.messages, files_, *options_.instanceLock,
-        ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH}, options_.settingsPath);
-    shell_->SetOutputSink([this](const std::string& line) { InsertOutputLine(line); });
-    modes_ = std::make_unique<DisplayModes>(shell_->settings());
+        ProgramVersion{ZEVA_VERSION_MAJOR, ZEVA_VERSION_MINOR, ZEVA_VERSION_PATCH}, options_.settingsPath,
+        clock_,
+        Station::Views{output_->lines(), *fullFieldsBox_, *clientsBox_, *recordListBox_, *memberGrid_,
+                       *recordGrid_, fieldsWindow_->memberList()});
+    WireStation();
+    modes_ = std::make_unique<DisplayModes>(shell().settings());
     passwordGroup_->Start(
-        shell_->settings(), *options_.messages, [this](const std::string& code) { SendFlag(code); },
-        [this](const ClientSettings& s) { StoreSetupLock(shell_->settingsDb(), s); },
+        shell().settings(), *options_.messages, [this](const std::string& code) { SendFlag(code); },
+        [this](const ClientSettings& s) { StoreSetupLock(shell().settingsDb(), s); },
         [this](bool locked) {
             // The setup frames; the password group stays usable, and operator mode's disabled pane stays so.
             for (QWidget* w : {static_cast<QWidget*>(dfPage_), static_cast<QWidget*>(frmDFGlobal_),
@@ -236,11 +220,10 @@ void frmZVScreenClientMain::LayoutTitleArea() {
 
 void frmZVScreenClientMain::BuildDisplayPanes() {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    lstOutput_ = Named(new QListView(this), "lstOutput", QStringLiteral("Output"));
+    output_ = std::make_unique<OutputPane>(this);
     lblLinkAlarm_ = Named(new ValueLabel(QStringLiteral("Hub link"), this), "lblLinkAlarm");
     lblLinkAlarm_->setIndent(6);
     lblLinkAlarm_->hide();
-    lstOutput_->setFont(fixed);
     lstFullFields_ = Named(new QListWidget(this), "lstFullFields", QStringLiteral("Full fields"));
     lstFullFields_->setSelectionMode(QAbstractItemView::ExtendedSelection); // lines to copy
     lstFullFields_->setFont(fixed);
@@ -314,15 +297,15 @@ void frmZVScreenClientMain::AlertRecordArrived() {
     // The focus window is what the activation signal below reports; isActiveWindow can lag behind it.
     const bool active =
         (QGuiApplication::focusWindow() == windowHandle() || isActiveWindow()) && !isMinimized();
-    recordAlert_.SetMode(shell_->settings().RecordAlert);
+    recordAlert_.SetMode(shell().settings().RecordAlert);
     const RecordAlert::Request request = recordAlert_.RecordArrived(active);
     if (request.Flash) RequestAttention(this, request.Bell);
 }
 
 void frmZVScreenClientMain::OnRecordRowChosen(int row) {
     // Choosing a grid row selects its record in the list and then acts as choosing it there.
-    if (!records_) return;
-    const std::int16_t id = records_->RecordAtRow(row);
+    if (!recordClass()) return;
+    const std::int16_t id = recordClass()->RecordAtRow(row);
     if (id < 0) return;
     for (int i = 0; i < RecordListBox_->count(); ++i)
         if (ToInt16(FromQt(RecordListBox_->item(i)->text())) == id) {
@@ -333,7 +316,7 @@ void frmZVScreenClientMain::OnRecordRowChosen(int row) {
 }
 
 void frmZVScreenClientMain::ShowRecordsMenu(const QPoint& at) {
-    if (!records_) return;
+    if (!recordClass()) return;
     QMenu popup(this);
     popup.setAccessibleName(QStringLiteral("Records columns"));
     // Saving is for every operator; the column commands only in admin mode.
@@ -341,13 +324,13 @@ void frmZVScreenClientMain::ShowRecordsMenu(const QPoint& at) {
     saveCsv->setObjectName(QStringLiteral("mnuSaveRecordsCsv"));
     saveCsv->setShortcut(QKeySequence::Save);
     connect(saveCsv, &QAction::triggered, this, &frmZVScreenClientMain::SaveRecordsAsCsv);
-    if (!shell_->session().AdminMode || !RecordMenu::Opens(RecordFlexGrid_->rowCount())) {
+    if (!shell().session().AdminMode || !RecordMenu::Opens(RecordFlexGrid_->rowCount())) {
         popup.exec(RecordFlexGrid_->viewport()->mapToGlobal(at));
         return;
     }
     popup.addSeparator();
     const int column = std::max(0, RecordFlexGrid_->columnAt(at.x()));
-    const RecordMenu menu = RecordMenu::Build(*records_, column);
+    const RecordMenu menu = RecordMenu::Build(*recordClass(), column);
     const std::tuple<const char*, RecordMenu::List, const std::vector<RecordMenu::Item>*> lists[] = {
         {"Insert (&Before)", RecordMenu::List::InsertBefore, &menu.InsertBefore},
         {"Insert (&After)", RecordMenu::List::InsertAfter, &menu.InsertAfter},
@@ -365,7 +348,7 @@ void frmZVScreenClientMain::ShowRecordsMenu(const QPoint& at) {
             const RecordMenu::List chosenList = list;
             const auto index = static_cast<std::int16_t>(i);
             connect(a, &QAction::triggered, this, [this, chosenList, index, column] {
-                RunRecordMenuCommand(*records_, chosenList, index, column);
+                RunRecordMenuCommand(*recordClass(), chosenList, index, column);
             });
         }
     }
@@ -434,15 +417,15 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     }
     // The check boxes store their setting at once on every click.
     connect(chkDFIndent_, &QCheckBox::toggled, this, [this](bool on) {
-        shell_->settings().LineIndentEnabled = on;
+        shell().settings().LineIndentEnabled = on;
         txtDFIndent_->setEnabled(on);
     });
     connect(chkDFFormatText_, &QCheckBox::toggled, this,
-            [this](bool on) { shell_->settings().TextFormat = on; });
+            [this](bool on) { shell().settings().TextFormat = on; });
     connect(chkDFTruncIndicator_, &QCheckBox::toggled, this,
-            [this](bool on) { shell_->settings().ShowTruncIndicator = on; });
+            [this](bool on) { shell().settings().ShowTruncIndicator = on; });
     connect(chkDFFixedLines_, &QCheckBox::toggled, this,
-            [this](bool on) { shell_->settings().FixedLinesPerRecord = on; });
+            [this](bool on) { shell().settings().FixedLinesPerRecord = on; });
     connect(chkMultiWindowSize_, &QCheckBox::toggled, this, [this](bool on) {
         if (modes_) modes_->SetMultiSized(on);
     });
@@ -455,11 +438,11 @@ std::array<QLineEdit*, kSetupBoxes.size()> frmZVScreenClientMain::SetupBoxEdits(
 }
 
 void frmZVScreenClientMain::TakeNumericBox(QLineEdit* edit, SetupBox which) {
-    ClientSettings& s = shell_->settings();
+    ClientSettings& s = shell().settings();
     edit->setText(QString::number(TakeSetupBox(which, FromQt(edit->text()), s)));
     if (which == SetupBox::Indent && s.LineIndentCharacters == 0)
         chkDFIndent_->setChecked(false); // an indent of 0 clears "Indent new lines"
-    if (which == SetupBox::MaxRecords && records_) records_->SetDisplayRows(s.MaxEntriesInRecords);
+    if (which == SetupBox::MaxRecords && recordClass()) recordClass()->SetDisplayRows(s.MaxEntriesInRecords);
 }
 
 QGroupBox* frmZVScreenClientMain::BuildClientSelection() {
@@ -503,9 +486,7 @@ QGroupBox* frmZVScreenClientMain::BuildOutputTest() {
     connect(cmdDFTest_, &QPushButton::clicked, this, &frmZVScreenClientMain::RunOutputTest);
     connect(txtDFTestDefault_, &QPushButton::clicked, this,
             [this] { txtDFTest_->setText(ToQt(OutputTest::DefaultText())); });
-    connect(chkODSingle_, &QCheckBox::toggled, this, [this](bool on) {
-        if (formatter_) formatter_->SingleRecord = on;
-    });
+    connect(chkODSingle_, &QCheckBox::toggled, this, [this](bool on) { station_->SetSingleRecord(on); });
     return frmOutputTest_;
 }
 
@@ -534,15 +515,14 @@ QGroupBox* frmZVScreenClientMain::BuildFontSetup() {
 }
 
 void frmZVScreenClientMain::BuildAdapters() {
-    outputBox_ = new QtLineListBox(lstOutput_);
     fullFieldsBox_ = std::make_unique<QtListBox>(lstFullFields_);
     clientsBox_ = std::make_unique<QtListBox>(lstClients_);
     recordListBox_ = std::make_unique<QtListBox>(RecordListBox_);
     memberGrid_ = std::make_unique<QtFlexGrid>(MemberFlexGrid_);
     recordGrid_ = std::make_unique<QtFlexGrid>(RecordFlexGrid_);
     findBar_ = new RecordFindBar(
-        RecordFlexGrid_, *recordGrid_, lstOutput_, *outputBox_,
-        [this](int line) { return outputBox_->Tag(line); }, frmRecords_);
+        RecordFlexGrid_, *recordGrid_, output_->view(), output_->lines(),
+        [this](int line) { return output_->BlockOf(line); }, frmRecords_);
     findBar_->onClosed = [this] { PlaceFindBar(); };
     // The operator came to the window: the attention request ends and the next record may ask again.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
@@ -551,7 +531,7 @@ void frmZVScreenClientMain::BuildAdapters() {
         ClearAttention(this);
     });
     fieldsWindow_ = new FieldsWindow(frmFields_, MemberFlexGrid_, *memberGrid_, *options_.messages,
-                                     [this] { return shell_ && shell_->session().AdminMode; });
+                                     [this] { return station_ && shell().session().AdminMode; });
 }
 
 void frmZVScreenClientMain::BuildTimers() {
@@ -585,22 +565,22 @@ void frmZVScreenClientMain::BuildMenu() {
     display->addSeparator();
     mnuClearOutput_ = display->addAction(QStringLiteral("&Clear Output"));
     connect(mnuClearOutput_, &QAction::triggered, this, [this] {
-        if (formatter_)
-            formatter_->ClearOutput();
+        if (formatter())
+            formatter()->ClearOutput();
         else
-            outputBox_->Clear();
+            output_->lines().Clear();
     });
     mnuMaximize_ = display->addAction(QStringLiteral("&Maximize"));
     connect(mnuMaximize_, &QAction::triggered, this, [this] { ApplyModeView(modes_->Maximize()); });
     mnuFullFieldsAuto_ = display->addAction(QStringLiteral("&Auto Update FF"));
     mnuFullFieldsAuto_->setCheckable(true);
     connect(mnuFullFieldsAuto_, &QAction::triggered, this, [this] {
-        mnuFullFieldsAuto_->setChecked(formatter_ ? formatter_->ToggleAutoUpdateFF() : false);
+        mnuFullFieldsAuto_->setChecked(formatter() ? formatter()->ToggleAutoUpdateFF() : false);
     });
     mnuBeep_ = display->addAction(QStringLiteral("&Beep"));
     mnuBeep_->setCheckable(true);
     connect(mnuBeep_, &QAction::triggered, this,
-            [this] { mnuBeep_->setChecked(formatter_ ? formatter_->ToggleBeep() : false); });
+            [this] { mnuBeep_->setChecked(formatter() ? formatter()->ToggleBeep() : false); });
     display->addSeparator();
 
     QMenu* comm = mnuFile_->addMenu(QStringLiteral("&Comms"));
@@ -618,23 +598,23 @@ void frmZVScreenClientMain::BuildMenu() {
     const char* commands[] = {"Connect", "Disconnect", "Setup"};
     for (int i = 0; i < 3; ++i)
         mnuComms_[size_t(i)] = comm->addAction(QString::fromLatin1(commands[i]));
-    connect(mnuComms_[0], &QAction::triggered, this, [this] { shell_->ConnectCommand(); });
-    connect(mnuComms_[1], &QAction::triggered, this, [this] { shell_->DisconnectCommand(); });
+    connect(mnuComms_[0], &QAction::triggered, this, [this] { shell().ConnectCommand(); });
+    connect(mnuComms_[1], &QAction::triggered, this, [this] { shell().DisconnectCommand(); });
     connect(mnuComms_[2], &QAction::triggered, this, [this] {
-        std::string ident = shell_->session().Userid;
+        std::string ident = shell().session().Userid;
         RunHubSetup(ident);
-        SetCommsInfoItem(0, "Local Ident = " + shell_->session().Userid);
+        SetCommsInfoItem(0, "Local Ident = " + shell().session().Userid);
     });
     connect(mnuCommsShow_, &QAction::triggered, this,
-            [this] { ShowCommsConsole(!(client_ && client_->ConsoleVisible())); });
+            [this] { ShowCommsConsole(!(console_ && console_->ConsoleVisible())); });
     connect(imgComms_, &QToolButton::clicked, this,
-            [this] { ShowCommsConsole(!(client_ && client_->ConsoleVisible())); });
+            [this] { ShowCommsConsole(!(console_ && console_->ConsoleVisible())); });
     connect(mnuCommsAutoConnect_, &QAction::toggled, this,
-            [this](bool on) { shell_->settings().AutoConnect = on; });
+            [this](bool on) { shell().settings().AutoConnect = on; });
     connect(mnuCommsAutoShow_, &QAction::toggled, this,
-            [this](bool on) { shell_->settings().AutoShowCommClass = on; });
+            [this](bool on) { shell().settings().AutoShowCommClass = on; });
     connect(mnuCommsLock_, &QAction::toggled, this,
-            [this](bool on) { shell_->settings().DisableCommSetup = on; });
+            [this](bool on) { shell().settings().DisableCommSetup = on; });
     connect(comm, &QMenu::aboutToShow, this, &frmZVScreenClientMain::UpdateCommsMenu);
     mnuFile_->addSeparator();
     mnuExit_ = mnuFile_->addAction(QStringLiteral("E&xit"));
@@ -642,7 +622,7 @@ void frmZVScreenClientMain::BuildMenu() {
 }
 
 void frmZVScreenClientMain::InsertOutputLine(const std::string& line) {
-    InsertInDisplay(*outputBox_, line, shell_->settings().MaxEntriesInOutput);
+    station_->InsertOutputLine(line);
 }
 
 void frmZVScreenClientMain::HideDisplays() {
@@ -656,7 +636,7 @@ void frmZVScreenClientMain::HideDisplays() {
 
 void frmZVScreenClientMain::PlacePanes() {
     const int top = TwipsToPixels(kOutputTop), left = TwipsToPixels(kOutputLeft);
-    lstOutput_->move(left, top);
+    output_->view()->move(left, top);
     lstFullFields_->move(left, top);
     cmdFOk_->move(TwipsToPixels(200), TwipsToPixels(500));
     frmFields_->move(left, TwipsToPixels(kFramesTop));
@@ -681,28 +661,28 @@ void Place(QWidget* w, const PaneRect& r) {
 void frmZVScreenClientMain::PlaceLinkAlarm() {
     // The alarm line sits on top of the Output window and the list moves down under it, so the
     // newest record stays in sight.
-    QRect pane = lstOutput_->geometry();
+    QRect pane = output_->view()->geometry();
     pane.adjust(0, -alarmShiftPx_, 0, 0);
     alarmShiftPx_ = lblLinkAlarm_->isHidden() ? 0 : lblLinkAlarm_->sizeHint().height() + 4;
     lblLinkAlarm_->setGeometry(pane.x(), pane.y(), pane.width(), alarmShiftPx_);
-    lstOutput_->setGeometry(pane.adjusted(0, alarmShiftPx_, 0, 0));
+    output_->view()->setGeometry(pane.adjusted(0, alarmShiftPx_, 0, 0));
     lblLinkAlarm_->raise();
 }
 
 void frmZVScreenClientMain::UpdateLinkAlarm() {
-    const ClientSettings& s = shell_->settings();
+    const ClientSettings& s = shell().settings();
     // A login alone is not a link: a hub that answers no data request leaves the alarm up.
     LinkAlarm::Link link = LinkAlarm::Link::Down;
-    std::string hub = shell_->HubAddress() + " port " + std::to_string(shell_->HubPort());
-    if (client_) {
-        const CommEngine& engine = client_->Engine();
+    std::string hub = shell().HubAddress() + " port " + std::to_string(shell().HubPort());
+    if (client()) {
+        const CommEngine& engine = client()->Engine();
         if (engine.Answering())
             link = LinkAlarm::Link::Up;
         else if (engine.Connected() || engine.StalledSinceAnswer())
             link = LinkAlarm::Link::NotAnswering;
         if (!engine.Member().ServerAddress.empty()) hub = engine.HubText();
     }
-    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell_->ConnectRequested(), link, s.HubInterRetryWait,
+    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell().ConnectRequested(), link, s.HubInterRetryWait,
                            hub))
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
@@ -729,7 +709,7 @@ void frmZVScreenClientMain::LayoutPanes() {
     in.ClientWidth = in.WindowWidth;
     in.ClientHeight = in.WindowHeight;
     in.Maximised = isMaximized();
-    in.Output = RectOf(lstOutput_);
+    in.Output = RectOf(output_->view());
     // The Output pane's own place includes the strip the link alarm takes from it.
     in.Output.Top -= int(PixelsToTwips(alarmShiftPx_));
     in.Output.Height += int(PixelsToTwips(alarmShiftPx_));
@@ -740,7 +720,7 @@ void frmZVScreenClientMain::LayoutPanes() {
     in.RecordGrid = RectOf(RecordFlexGrid_);
     const ResizeResult r = modes_->Resize(in);
     if (r.Layout) {
-        Place(lstOutput_, r.Output);
+        Place(output_->view(), r.Output);
         PlaceLinkAlarm();
         Place(lstFullFields_, r.FullFields);
         Place(frmFields_, r.Fields);
@@ -759,62 +739,73 @@ void frmZVScreenClientMain::LayoutPanes() {
     }
 }
 
-void frmZVScreenClientMain::CreateHubConnection() {
-    client_ = std::make_unique<CommDisplay>(nullptr);
-    client_->onReceivedData = [this](const CommType&) { client_ReceivedData(); };
-    client_->onBadCheckCount = [this](std::int32_t n) {
+void frmZVScreenClientMain::WireStation() {
+    // The hub connection with its socket and timer, and the console that shows it, are made when
+    // start-up asks for them and go with UnloadHubConnection.
+    station_->onCreateHubConnection = [this]() -> HubConnection* {
+        hub_ = std::make_unique<QtHubConnection>();
+        console_ = std::make_unique<CommDisplay>(hub_->connection(), hub_->clock());
+        return &hub_->connection();
+    };
+    station_->onUnloadHubConnection = [this] {
+        if (!hub_) return;
+        console_->ShowConsole(false);
+        console_->Detach();
+        // The connection may still be on the stack of a notification: let Qt delete it afterwards.
+        console_.release()->deleteLater();
+        hub_.release()->deleteLater();
+    };
+    station_->onReadToEnd = [this](int msecs) {
+        if (hub_) hub_->ReadToEnd(msecs);
+    };
+    station_->onHourglass = [this](bool busy) { SetHourglass(busy); };
+    station_->onBadCheckCount = [this](std::int32_t n) {
         lblBadPackets_->setText(QStringLiteral("Bad packets discarded: %1").arg(n));
         lblBadPackets_->setVisible(n > 0);
     };
-    // A failing link says which hub it tries on standard error too, once per change.
-    client_->onLinkReport = [](const std::string& text) {
-        std::string line = "zeva-screen-client: " + text;
-        if (text.find(": could not connect") != std::string::npos)
-            line +=
-                " - check Setup\\TCP\\Remote Address and Remote Port (Comms > Setup, or zeva-settings set)";
-        std::fprintf(stderr, "%s\n", line.c_str());
-    };
     // A refused or failed attempt is known within moments: the connection timer's step that looks
     // at it runs then (outside the link's own notification), so the retry countdown starts at once.
-    client_->onDisconnection = [this] {
+    station_->onLinkEnded = [this] {
         QTimer::singleShot(0, this, [this] {
-            if (client_ && !client_->Busy()) shell_->ConnectAttemptEnded();
+            if (station_->client() && !station_->Busy()) shell().ConnectAttemptEnded();
         });
     };
-    hubLink_ = std::make_unique<CommDisplayLink>(*client_);
-    intake_ = std::make_unique<RecordIntake>(
-        *hubLink_, *clientsBox_,
-        [this](const std::string& text) {
-            ShowRecordText(text);
-            AlertRecordArrived();
-            if (onRecordShown) onRecordShown(text);
-        },
-        [this](const std::string& line) { client_->InsertClientLog(line); });
-    intake_->onRecordsWaiting = [this] {
+    // After the close request the records are read as fast as they come; the slices that show
+    // them keep the labels up.
+    station_->onArrived = [this] {
+        if (!station_->CloseRequested()) ShowProcessedStatus();
+    };
+    station_->onRecordsWaiting = [this] {
         if (!showTimer_->isActive()) showTimer_->start();
     };
+    station_->onShowingStopped = [this] {
+        if (intake()) ShowProcessedStatus();
+        showTimer_->stop();
+    };
+    station_->onOutputBlock = [this](bool queued, std::size_t lines) { output_->StampBlock(queued, lines); };
+    station_->onRecordCounted = [this](double now) { CountShownRecord(now); };
+    station_->onHubRecordShown = [this](const std::string& text) {
+        AlertRecordArrived();
+        if (onRecordShown) onRecordShown(text);
+    };
+    station_->onClassesConnected = [this] {
+        dfPage_->SetChooserItems(DisplayFormatEditor::ChooserItemsOf(*fieldClass()));
+        fieldsWindow_->Attach(fieldClass(), recordClass());
+    };
+    station_->onBeep = [] { QApplication::beep(); };
 }
 
 void frmZVScreenClientMain::ShowWaitingRecords() {
-    if (!intake_) return;
     QElapsedTimer slice;
     slice.start();
-    intake_->ShowWaiting([&] { return slice.elapsed() < kShowSliceMs; });
-    ShowProcessedStatus();
-    if (intake_ && intake_->Waiting() == 0) showTimer_->stop();
-}
-
-void frmZVScreenClientMain::client_ReceivedData() {
-    if (!intake_) return;
-    intake_->ClientReceivedData();
-    // After the close request the records are read as fast as they come; the slices that show
-    // them keep the labels up.
-    if (!closeClock_.isValid()) ShowProcessedStatus();
+    const bool more = station_->ShowWaiting([&] { return slice.elapsed() < kShowSliceMs; });
+    if (intake()) ShowProcessedStatus();
+    if (!more) showTimer_->stop();
 }
 
 void frmZVScreenClientMain::ShowProcessedStatus() {
-    lbBufferInPtr_->setText(QString::number(intake_->BufferInPtr()));
-    lbBufferOutPtr_->setText(QString::number(intake_->BufferOutPtr()));
+    lbBufferInPtr_->setText(QString::number(intake()->BufferInPtr()));
+    lbBufferOutPtr_->setText(QString::number(intake()->BufferOutPtr()));
     // The caption of the two counts is heard with them.
     Label1_->setAccessibleName(
         QStringLiteral("Buffer: %1 received, %2 shown").arg(lbBufferInPtr_->text(), lbBufferOutPtr_->text()));
@@ -858,65 +849,18 @@ void frmZVScreenClientMain::ApplyOutputSettings(const ClientSettings& s) {
 }
 
 void frmZVScreenClientMain::RunHubSetup(std::string& setupIdent) {
-    ClientSettings& s = shell_->settings();
+    ClientSettings& s = shell().settings();
     frmHubSetup::Run(this, setupIdent, s.RemoteAddress, s.RemotePort, FromQt(windowTitle()),
                      *options_.messages, &s.BackupAddress, &s.BackupPort);
     SetCommsInfoItem(0, "Local Ident = " + setupIdent);
     SetCommsInfoItem(1, "Hub Address = " + s.RemoteAddress);
     SetCommsInfoItem(2, "Hub Port = " + std::to_string(s.RemotePort));
-    SetCommsInfoItem(3, "Local Port = " + HubLocalPort());
-}
-
-std::string frmZVScreenClientMain::ConnectClasses(const std::string& userid) {
-    // The field database is open only while the classes connect; every way out closes it again.
-    const std::string file = shell_->settings().FieldDataBaseFile;
-    if (!PXOpenDatabase(fieldDb_, file)) return "Failed to Open the Field DataBase (" + file + ")";
-    fields_ = std::make_unique<ZVFieldClass>(&shell_->settingsDb(), options_.messages);
-    fields_->SetupFDBase(&fieldDb_);
-    fields_->SetupFGrid(memberGrid_.get(), &fieldsWindow_->memberList());
-    if (shell_->settings().RecordLog) {
-        const std::string& folder = shell_->settings().RecordLogFolder;
-        trailFolder_ = folder.empty() || folder == "NULL" ? std::string("RecordLog") : folder;
-        std::error_code ec;
-        std::filesystem::create_directories(trailFolder_, ec);
-        fields_->SetRecordLogFactory(RStoreRecordLog::MakeFactory(clock_));
-        fields_->SetupRLogging(trailFolder_);
-    }
-    if (!fields_->Connect(userid)) {
-        PXCloseDatabase(fieldDb_);
-        return "Failed to connect to Field class (ZVFClass)";
-    }
-    StartRecordTrail();
-    dfPage_->SetChooserItems(DisplayFormatEditor::ChooserItemsOf(*fields_));
-    ClientSettings& settings = shell_->settings();
-    records_ = std::make_unique<ZVRecordClass>(&shell_->settingsDb());
-    records_->SetupRGrid(recordGrid_.get(), recordListBox_.get());
-    records_->SetDisplayRows(settings.MaxEntriesInRecords);
-    if (!records_->Connect(userid, fields_.get())) {
-        PXCloseDatabase(fieldDb_);
-        return "Failed to connect to Record class (ZVRClass)";
-    }
-    fieldsWindow_->Attach(fields_.get(), records_.get());
-    fields_->SetFieldChangeHandler(
-        [this](ZVFieldType& field, std::int16_t etype) { records_->ZVFClass_FieldChange(field, etype); });
-    formatter_ = std::make_unique<OutputFormatter>(*records_, fields_.get(), settings, *outputBox_,
-                                                   *fullFieldsBox_, &InsertInDisplay);
-    formatter_->Beep = [] { QApplication::beep(); };
-    formatter_->SingleRecord = chkODSingle_->isChecked();
-    outputTest_ = std::make_unique<OutputTest>(*formatter_, *records_, settings, clock_);
-    outputTest_->RecordCounted = [this](double now) { CountShownRecord(now); };
-    PXCloseDatabase(fieldDb_);
-    return {};
-}
-
-bool frmZVScreenClientMain::ConnectModuleFlags(const std::string& userid) {
-    return modules_.Connect(userid);
+    SetCommsInfoItem(3, "Local Port = " + station_->HubLocalPort());
 }
 
 bool frmZVScreenClientMain::SendFlag(const std::string& code, const std::string& text1,
                                      const std::string& text2) {
-    return SendToMonitor(
-        modules_, [this](const CommType& packet) { return SendPacket(packet); }, code, text1, text2);
+    return station_->SendFlag(code, text1, text2);
 }
 
 void frmZVScreenClientMain::SetCaption(const std::string& caption) {
@@ -924,55 +868,30 @@ void frmZVScreenClientMain::SetCaption(const std::string& caption) {
 }
 
 void frmZVScreenClientMain::SetupDisplayFormatList() {
-    ClientSettings& s = shell_->settings();
+    ClientSettings& s = shell().settings();
     if (s.DisplayFormatList.empty()) {
         // A first start shows the calling number, the name and the service address on one line.
         s.DisplayFormatList = DefaultDisplayFormatList();
         dfPage_->LoadList(s.DisplayFormatList);
     }
-    if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
+    if (formatter()) formatter()->ParseDisplayFormatList(s.DisplayFormatList);
 }
 
 void frmZVScreenClientMain::RunOutputTest() {
-    if (!outputTest_) return;
-    formatter_->ParseDisplayFormatList(dfPage_->Lines()); // the layout on screen, edits included
+    if (!station_->outputTest()) return;
+    formatter()->ParseDisplayFormatList(dfPage_->Lines()); // the layout on screen, edits included
     std::string text = FromQt(txtDFTest_->text());
-    outputTest_->Run(text);
+    station_->outputTest()->Run(text);
     txtDFTest_->setText(ToQt(text));
 }
 
 void frmZVScreenClientMain::ShowRecordText(const std::string& recordText) {
-    if (!records_ || !formatter_) return;
-    const bool queued = formatter_->ShowRecordText(recordText);
-    if (!queued && client_) client_->InsertClientLog(std::string("APPL: ") + OutputFormatter::kQueueFullLine);
-    // The record's lines carry one block number, so Copy can take the whole record.
-    ++outputBlock_;
-    const int first = queued ? 0 : 1;
-    for (int i = first; i < first + int(formatter_->LastBlockLines()) && i < outputBox_->ListCount(); ++i)
-        outputBox_->SetTag(i, static_cast<qint64>(outputBlock_));
-    if (trail_) trail_->Store(recordText);
-    CountShownRecord(clock_.Now());
+    station_->ShowRecordText(recordText);
 }
 
 QString frmZVScreenClientMain::CopyText(const QWidget* source) const {
     std::vector<int> rows;
-    if (source == lstOutput_) {
-        // The whole block of the record under the selection; any other line alone.
-        const ListBox& output = *outputBox_;
-        const int row = output.ListIndex();
-        if (row < 0) return {};
-        const qint64 block = outputBox_->Tag(row);
-        if (block == 0) return ToQt(output.List(row));
-        int top = row, bottom = row;
-        while (top > 0 && outputBox_->Tag(top - 1) == block)
-            --top;
-        while (bottom + 1 < output.ListCount() && outputBox_->Tag(bottom + 1) == block)
-            ++bottom;
-        QStringList lines;
-        for (int i = top; i <= bottom; ++i)
-            lines << ToQt(output.List(i));
-        return lines.join(QLatin1Char('\n'));
-    }
+    if (source == output_->view()) return output_->CopyText();
     if (source == lstFullFields_) {
         for (const QListWidgetItem* item : lstFullFields_->selectedItems())
             rows.push_back(lstFullFields_->row(item));
@@ -999,29 +918,16 @@ bool frmZVScreenClientMain::CopySelection(const QWidget* source) {
     return true;
 }
 
-void frmZVScreenClientMain::StartRecordTrail() {
-    if (!shell_->settings().RecordLog || !fields_) return;
-    trail_ = std::make_unique<RecordTrail>(*fields_, 10000, trailFolder_);
-    // A trail that stops writing (a full disk) or writes again is said where the operator and
-    // the administrator look; the station runs on either way.
-    trail_->onNotice = [this](const std::string& line) {
-        InsertOutputLine(line);
-        if (client_) client_->InsertClientLog("APPL: " + line);
-    };
-    if (!trail_->Start()) InsertOutputLine(RecordTrail::CannotWriteLine(trailFolder_));
-}
-
 void frmZVScreenClientMain::CountShownRecord(double now) {
-    shell_->CountRecord();
-    SetRecordsProcessedText(std::to_string(shell_->RecordsProcessed()));
+    SetRecordsProcessedText(std::to_string(shell().RecordsProcessed()));
     labRecordsProcessed_[1]->setText(ToQt(FormatValue(now, "hh:mm:ss dd/mm/yyyy")));
 }
 
 void frmZVScreenClientMain::OnRecordListChosen(int row) {
-    if (!records_ || !formatter_ || row < 0) return;
+    if (!recordClass() || !formatter() || row < 0) return;
     const auto id = ToInt16(FromQt(RecordListBox_->item(row)->text()));
-    if (!id || !formatter_->AutoUpdateFF()) return;
-    formatter_->ShowFullFields(*id);
+    if (!id || !formatter()->AutoUpdateFF()) return;
+    formatter()->ShowFullFields(*id);
     ApplyModeView(modes_->ShowChosenRecord());
 }
 
@@ -1035,8 +941,8 @@ void frmZVScreenClientMain::SetHourglass(bool busy) {
 void frmZVScreenClientMain::RestoreFormPosition() {
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     const FormPosition p =
-        zeva::RestoreFormPosition(shell_->settingsDb(), "frmZVScreenClientMain",
-                                  PixelsToTwips(screen.width()), PixelsToTwips(screen.height()));
+        zeva::RestoreFormPosition(shell().settingsDb(), kMainWindowSection, PixelsToTwips(screen.width()),
+                                  PixelsToTwips(screen.height()));
     move(TwipsToPixels(p.Left), TwipsToPixels(p.Top));
     if (p.Width <= 0 || p.Height <= 0) FirstStartSizes(screen);
 }
@@ -1045,11 +951,11 @@ void frmZVScreenClientMain::FirstStartSizes(const QRect& screen) {
     // No stored geometry (a new site): every display opens at a size its page fits in rather than
     // the 9375 by 1635 minimum: an Output line of CharactersPerPage characters without scrolling,
     // as high as the Setup display, within the screen.
-    ClientSettings& s = shell_->settings();
-    const QFontMetrics fm(lstOutput_->font());
+    ClientSettings& s = shell().settings();
+    const QFontMetrics fm(output_->view()->font());
     const int line = fm.horizontalAdvance(QString(std::max(int(s.CharactersPerPage), 1), QLatin1Char('0')));
-    const int chrome = lstOutput_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-                       2 * lstOutput_->frameWidth() + TwipsToPixels(2 * kPaneMargin + kOutputLeft) + 8;
+    const int chrome = output_->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * output_->view()->frameWidth() + TwipsToPixels(2 * kPaneMargin + kOutputLeft) + 8;
     const int widthPx = std::min(line + chrome, screen.width());
     const int heightPx = std::min(TwipsToPixels(kSetupHeight), screen.height());
     for (std::size_t k : {0, 1, 2, 3, 5}) {
@@ -1084,10 +990,10 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
     if (view.LeftSetup) {
         // Leaving the Setup pane applies and stores what was edited there.
         TakeSetupPage();
-        SaveOutputSettings(shell_->settingsDb(), shell_->settings());
+        SaveOutputSettings(shell().settingsDb(), shell().settings());
     }
     currentMode_ = view.Mode;
-    lstOutput_->setVisible(view.ShowOutput);
+    output_->view()->setVisible(view.ShowOutput);
     frmFields_->setVisible(view.ShowFields);
     frmRecords_->setVisible(view.ShowRecords);
     frmDFSetup_->setVisible(view.ShowSetup);
@@ -1118,110 +1024,23 @@ bool frmZVScreenClientMain::AutoConnectChecked() const {
     return mnuCommsAutoConnect_->isChecked();
 }
 
-bool frmZVScreenClientMain::HubConnected() const {
-    return client_ && client_->Connected();
-}
-
-bool frmZVScreenClientMain::HubConnecting() const {
-    return client_ && client_->Connecting();
-}
-
-bool frmZVScreenClientMain::HubDisconnecting() const {
-    return client_ && client_->Disconnecting();
-}
-
-void frmZVScreenClientMain::ConnectToHub() {
-    if (!client_ || client_->Connected()) return;
-    // A login takes several engine ticks; the connection timer looks one second later. Restarting
-    // an attempt still in progress would mean never getting connected.
-    if (client_->Connecting()) return;
-    const ClientSettings& s = shell_->settings();
-    FillHubMember(member_, s, shell_->session().Userid, client_->LocalHostName());
-    member_.ServerAddress = shell_->HubAddress();
-    member_.ServerPort = shell_->HubPort();
-    if (s.HasBackupHub()) client_->InsertClientLog("APPL: Attempting connection via " + shell_->HubInUse());
-    intake_->SetAsync(s.AsyncComms);
-    intake_->NewLink();
-    SetHourglass(true);
-    client_->Connect(member_);
-    SetHourglass(false);
-}
-
-void frmZVScreenClientMain::DisconnectHub() {
-    if (!client_) return;
-    // What the link has read ahead arrived before the 1002: it is shown, behind the records waiting.
-    if (intake_) intake_->TakeEverythingArrived();
-    client_->Disconnect();
-    // Let the 1002 leave now rather than at the engine's next tick.
-    if (!client_->Busy()) client_->Tick();
-}
-
-bool frmZVScreenClientMain::SendPacket(const CommType& packet) {
-    return client_ && client_->Send(packet);
-}
-
-std::string frmZVScreenClientMain::HubLocalPort() const {
-    return std::to_string(client_ ? client_->LocalPort() : 0);
-}
-
 void frmZVScreenClientMain::ShowCommsConsole(bool visible) {
-    if (client_) client_->ShowConsole(visible);
+    if (console_) console_->ShowConsole(visible);
 }
 
 void frmZVScreenClientMain::SetCommsInfoItem(int index, const std::string& text) {
     if (index >= 0 && index < 4) mnuCommI_[size_t(index)]->setText(ToQt(text));
 }
 
-void frmZVScreenClientMain::DisconnectClasses() {
-    TakeTheLastRecords();
-    showTimer_->stop();
-    if (records_ && records_->Connected()) records_->Disconnect();
-    if (fields_ && fields_->Connected()) fields_->Disconnect();
-}
-
 void frmZVScreenClientMain::TakeSetupPage() {
-    ClientSettings& s = shell_->settings();
+    ClientSettings& s = shell().settings();
     // A number typed into a Global Format box counts though the box was never left.
     const auto boxes = SetupBoxEdits();
     for (size_t i = 0; i < kSetupBoxes.size(); ++i)
         if (boxes[i]->isModified()) TakeNumericBox(boxes[i], kSetupBoxes[i]);
     s.DisplayFormatList = dfPage_->Lines();
-    if (formatter_) formatter_->ParseDisplayFormatList(s.DisplayFormatList);
+    if (formatter()) formatter()->ParseDisplayFormatList(s.DisplayFormatList);
     fonts_.Store(s);
-}
-
-void frmZVScreenClientMain::TakeTheLastRecords() {
-    if (!intake_) return;
-    // After the 1002 the hub sends what was under way and closes the link; dropped with the socket,
-    // those records would count as delivered at the hub and never be seen here.
-    if (!closeClock_.isValid()) closeClock_.start();
-    if (client_ && client_->Disconnecting()) {
-        intake_->TakeEverythingArrived();
-        client_->ReadToEnd(int(std::max(kCloseReadMinMs, kCloseReadUntilMs - closeClock_.elapsed())));
-    }
-    const qint64 showUntil = std::max(closeClock_.elapsed() + kCloseShowMinMs, kCloseShowUntilMs);
-    intake_->ShowWaiting([&] { return closeClock_.elapsed() < showUntil; });
-    ShowProcessedStatus();
-    const std::deque<std::string> rest = intake_->TakeWaiting();
-    std::size_t kept = 0;
-    for (const std::string& text : rest)
-        if (trail_ && trail_->Store(text)) ++kept;
-    if (receivedAtClose_ < 0) return;
-    const std::int64_t after = intake_->Received() - receivedAtClose_;
-    if (after <= 0 && rest.empty()) return;
-    std::string line = "zeva-screen-client: " + std::to_string(after) +
-                       (after == 1 ? " record" : " records") + " arrived after the close request";
-    if (!rest.empty()) {
-        line += "; " + std::to_string(rest.size()) + " not shown before the window closed";
-        if (!trail_)
-            line += ", not kept: the record trail (Setup\\RecordLog) is off";
-        else if (kept == rest.size())
-            line += ", written to the record trail in " + trailFolder_;
-        else
-            line += ", " + std::to_string(kept) + " of them written to the record trail in " + trailFolder_ +
-                    " (it cannot write)";
-    }
-    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void frmZVScreenClientMain::StoreWindowSettings() {
@@ -1229,15 +1048,7 @@ void frmZVScreenClientMain::StoreWindowSettings() {
     if (frmDFSetup_->isVisibleTo(this))
         TakeSetupPage();
     else
-        fonts_.Store(shell_->settings());
-}
-
-void frmZVScreenClientMain::CloseFieldDatabase() {
-    // Start-up closed it already on every way out of ConnectClasses; close only what is open.
-    if (fieldDb_.IsOpen()) PXCloseDatabase(fieldDb_);
-}
-void frmZVScreenClientMain::DisconnectModuleFlags() {
-    modules_.Disconnect();
+        fonts_.Store(shell().settings());
 }
 
 void frmZVScreenClientMain::SaveWindowPosition() {
@@ -1246,16 +1057,7 @@ void frmZVScreenClientMain::SaveWindowPosition() {
     p.Top = PixelsToTwips(y());
     p.Height = PixelsToTwips(height());
     p.Width = PixelsToTwips(width());
-    SaveFormPosition(shell_->settingsDb(), 3, "frmZVScreenClientMain", p, isMinimized());
-}
-
-void frmZVScreenClientMain::UnloadHubConnection() {
-    if (!client_) return;
-    client_->ShowConsole(false);
-    // The console may still be on the stack of a notification: let Qt delete it afterwards.
-    intake_.reset();
-    hubLink_.reset();
-    client_.release()->deleteLater();
+    SaveFormPosition(shell().settingsDb(), 3, kMainWindowSection, p, isMinimized());
 }
 
 void frmZVScreenClientMain::Unload() {
@@ -1268,8 +1070,8 @@ void frmZVScreenClientMain::Unload() {
 }
 
 void frmZVScreenClientMain::UpdateCommsMenu() {
-    const CommsMenuState st =
-        CommsMenuEnabling(shell_->settings().SetupLockState, mnuCommsLock_->isChecked(), HubConnected());
+    const CommsMenuState st = CommsMenuEnabling(shell().settings().SetupLockState, mnuCommsLock_->isChecked(),
+                                                station_->HubConnected());
     mnuComms_[0]->setEnabled(st.Connect);
     mnuComms_[2]->setEnabled(st.Setup);
     mnuComms_[1]->setEnabled(st.Disconnect);
@@ -1282,8 +1084,8 @@ void frmZVScreenClientMain::UpdateCommsMenu() {
 
 void frmZVScreenClientMain::OnTimer2() {
     // A tick that comes while the hub connection waits inside a call is taken at the next one.
-    if (client_ && client_->Busy()) return;
-    shell_->Timer2Tick();
+    if (station_->Busy()) return;
+    shell().Timer2Tick();
     UpdateLinkAlarm();
 }
 
@@ -1291,9 +1093,7 @@ void frmZVScreenClientMain::OnServerTimer() {
     // Heartbeat: the mark blinks with a two-second period.
     QLabel* mark = labRecordsProcessed_[2];
     mark->setText(mark->text().isEmpty() ? QStringLiteral(".") : QString());
-    if (!intake_ || !client_ || client_->Busy()) return;
-    intake_->ServerTimerTick();
-    ShowProcessedStatus();
+    if (station_->ServerTimerTick()) ShowProcessedStatus();
 }
 
 void frmZVScreenClientMain::closeEvent(QCloseEvent* event) {
@@ -1301,12 +1101,9 @@ void frmZVScreenClientMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (receivedAtClose_ < 0 && intake_) {
-        receivedAtClose_ = intake_->Received();
-        closeClock_.start();
-    }
-    if (shell_->CloseRequested()) {
-        shell_->Unload();
+    station_->NoteCloseRequest();
+    if (shell().CloseRequested()) {
+        shell().Unload();
         event->accept();
     } else {
         event->ignore(); // Timer2 disconnects and then unloads
@@ -1344,7 +1141,7 @@ bool frmZVScreenClientMain::eventFilter(QObject* watched, QEvent* event) {
     // Ctrl+C (the platform's Copy) in the Output window, the Full fields list and the Records grid
     // copies what the operator pastes elsewhere; in operator mode too.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
-        (watched == lstOutput_ || watched == lstFullFields_ || watched == RecordFlexGrid_)) {
+        (watched == output_->view() || watched == lstFullFields_ || watched == RecordFlexGrid_)) {
         CopySelection(static_cast<QWidget*>(watched));
         return true;
     }
@@ -1360,7 +1157,7 @@ bool frmZVScreenClientMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmZVScreenClientMain::contextMenuEvent(QContextMenuEvent* event) {
-    if (shell_->session().AdminMode) mnuFile_->popup(event->globalPos());
+    if (shell().session().AdminMode) mnuFile_->popup(event->globalPos());
 }
 
 QWidget* frmZVScreenClientMain::FontTargetWidget(int target) const {
@@ -1372,7 +1169,7 @@ QWidget* frmZVScreenClientMain::FontTargetWidget(int target) const {
     case FontSetup::kFullFields:
         return lstFullFields_;
     default:
-        return lstOutput_;
+        return output_->view();
     }
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 #include "comms/CommMemberType.h"
+#include "comms/HubConnection.h"
 #include "comms/ui/CommDisplay.h"
+#include "comms/ui/QtHubConnection.h"
 #include "display/DisplayModes.h"
 #include "display/FontSetup.h"
 #include "display/OutputFormatter.h"
-#include "display/OutputTest.h"
 #include "display/ZVRecordClass.h"
 #include "flags/ModuleClass.h"
-#include "model/FieldDatabase.h"
 #include "model/ZVFieldClass.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -23,6 +23,8 @@
 #include "shell/RecordAlert.h"
 #include "shell/RecordIntake.h"
 #include "shell/SetupBoxes.h"
+#include "shell/Station.h"
+#include "shell/ui/OutputPane.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -55,8 +57,9 @@ class DisplayFormatPage;
 class FieldsWindow;
 class SetupPasswordGroup;
 
-// The main window: builds the widgets, wraps them in the platform adapters and forwards events
-// (timer ticks, clicks, keys, close requests) to MainShell, which holds the logic.
+// The main window: builds the widgets, wraps them in the platform adapters, hands those to the
+// Station (which makes MainShell and the long-lived objects) and forwards events (timer ticks,
+// clicks, keys, close requests) to them. What the station reports comes back through its callbacks.
 class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     Q_OBJECT
   public:
@@ -68,15 +71,19 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     explicit frmZVScreenClientMain(Options options);
     ~frmZVScreenClientMain() override;
 
-    MainShell& shell() { return *shell_; }
-    ZVFieldClass* fieldClass() const { return fields_.get(); }
-    CommDisplay* client() const { return client_.get(); }
-    RecordIntake* intake() const { return intake_.get(); }
+    MainShell& shell() const { return station_->shell(); }
+    Station& station() { return *station_; }
+    ZVFieldClass* fieldClass() const { return station_->fieldClass(); }
+    // The hub connection, its Qt surroundings and the comms console (null once unloaded).
+    HubConnection* client() const { return station_->client(); }
+    QtHubConnection* hubHost() const { return hub_.get(); }
+    CommDisplay* console() const { return console_.get(); }
+    RecordIntake* intake() const { return station_->intake(); }
     // The Comms menu commands and their enabling, as the menu shows them when it opens.
     void UpdateCommsMenu();
     QMenu* mainMenu() const { return mnuFile_; }
-    ZVRecordClass* recordClass() const { return records_.get(); }
-    OutputFormatter* formatter() const { return formatter_.get(); }
+    ZVRecordClass* recordClass() const { return station_->recordClass(); }
+    OutputFormatter* formatter() const { return station_->formatter(); }
     // The "&Test" button of the Output Test: the test record through the whole display road.
     void RunOutputTest();
     // Shows one record text that arrived: record queue, Output window, Full fields, Records grid.
@@ -91,12 +98,9 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     // MainWindowPort
     void HideDisplays() override;
     void PlacePanes() override;
-    void CreateHubConnection() override;
     void LoadClientSelection(const ClientSettings& settings) override;
     void ApplyOutputSettings(const ClientSettings& settings) override;
     void RunHubSetup(std::string& setupIdent) override;
-    std::string ConnectClasses(const std::string& userid) override;
-    bool ConnectModuleFlags(const std::string& userid) override;
     void SetCaption(const std::string& caption) override;
     void SetupDisplayFormatList() override;
     void SetHourglass(bool busy) override;
@@ -106,25 +110,15 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void ShowDisplayMode(int mode) override;
     void ApplySetupLock(bool locked) override;
     bool AutoConnectChecked() const override;
-    bool HubDisconnecting() const override;
-    bool HubConnecting() const override;
-    bool HubConnected() const override;
-    void ConnectToHub() override;
-    void DisconnectHub() override;
-    std::string HubLocalPort() const override;
     void ShowCommsConsole(bool visible) override;
     void SetCommsInfoItem(int index, const std::string& text) override;
-    void DisconnectClasses() override;
-    void CloseFieldDatabase() override;
-    void DisconnectModuleFlags() override;
     void SaveWindowPosition() override;
-    void UnloadHubConnection() override;
     void StoreWindowSettings() override;
     void Unload() override;
 
     // Sends one status flag to the monitor through the hub; an unknown code sends nothing.
     bool SendFlag(const std::string& code, const std::string& text1 = {}, const std::string& text2 = {});
-    ModuleClass& modules() { return modules_; }
+    ModuleClass& modules() { return station_->modules(); }
     // The administration screens: display-format editor page, Fields window menus, password lock.
     DisplayFormatPage* displayFormatPage() const { return dfPage_; }
     FieldsWindow* fieldsWindow() const { return fieldsWindow_; }
@@ -166,6 +160,8 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     void SaveRecordsAsCsv();
     // The find bar and its button at the Records grid, the grid shortened while the bar shows.
     void PlaceFindBar();
+    // What the station reports, into the window.
+    void WireStation();
     // A record from the hub arrived: the desktop is asked for attention when the window is behind.
     void AlertRecordArrived();
     void BuildMenu();
@@ -186,22 +182,16 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     bool HandleModeKey(const QKeyEvent& event);
     void OnTimer2();
     void OnServerTimer();
-    void client_ReceivedData();
     // The records waiting in the intake, shown for one slice of time.
     void ShowWaitingRecords();
     void ShowProcessedStatus();
     // The processed counter and the time of the last record shown.
     void CountShownRecord(double now);
-    // The close: reads what the hub still sends after the 1002, shows the records waiting as far as
-    // the time allows, writes the rest to the record trail and counts them on standard error.
-    void TakeTheLastRecords();
-    bool SendPacket(const CommType& packet);
 
     Options options_;
     RealFileSystem files_;
     std::unique_ptr<QtInstanceLock> ownLock_;
     std::unique_ptr<QtMessageBox> ownMessages_;
-    std::unique_ptr<MainShell> shell_;
     bool unloaded_ = false;
     int currentMode_ = 0;
 
@@ -212,15 +202,9 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     ValueLabel *lbBufferInPtr_{}, *lbBufferOutPtr_{}, *lblBadPackets_{}, *lblLinkAlarm_{};
     QLabel* Label1_{};
     LinkAlarm linkAlarm_;
-    std::uint64_t outputBlock_ = 0; // block number of the Output lines of the last record shown
-    std::string trailFolder_;
-    std::unique_ptr<RecordTrail> trail_;
-    // Records received when the first close request came (-1: none came yet).
-    std::int64_t receivedAtClose_ = -1;
-    QElapsedTimer closeClock_; // from the first close request
-    int alarmShiftPx_ = 0;     // pixels the Output list moved down for the alarm line
+    int alarmShiftPx_ = 0; // pixels the Output list moved down for the alarm line
     // Panes.
-    QListView* lstOutput_{};
+    std::unique_ptr<OutputPane> output_;
     QListWidget* lstFullFields_{};
     QPushButton* cmdFOk_{};
     QGroupBox *frmFields_{}, *frmRecords_{}, *frmDFSetup_{};
@@ -257,25 +241,16 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
     QAction* mnuExit_{};
     QAction *mnuClearOutput_{}, *mnuMaximize_{}, *mnuFullFieldsAuto_{}, *mnuBeep_{};
 
-    QtLineListBox* outputBox_{}; // owned by lstOutput_
     std::unique_ptr<QtListBox> fullFieldsBox_, clientsBox_, recordListBox_;
     std::unique_ptr<QtFlexGrid> memberGrid_, recordGrid_;
     QTimer *Timer2_{}, *timServerTimer_{}, *showTimer_{};
 
-    // The one process-wide module flag table, handed by reference to whoever sends flags.
     SystemClock clock_;
-    ModuleClass modules_{clock_};
-    // Long-lived objects of the model.
-    FieldDatabase fieldDb_;
-    std::unique_ptr<ZVFieldClass> fields_;
-    // The hub connection and its console, the member it connects with, and the intake from it.
-    std::unique_ptr<CommDisplay> client_;
-    CommMemberType member_;
-    std::unique_ptr<HubLink> hubLink_;
-    std::unique_ptr<RecordIntake> intake_;
-    std::unique_ptr<ZVRecordClass> records_;
-    std::unique_ptr<OutputFormatter> formatter_;
-    std::unique_ptr<OutputTest> outputTest_;
+    // The hub connection with its Qt surroundings and its console (made when start-up asks).
+    std::unique_ptr<QtHubConnection> hub_;
+    std::unique_ptr<CommDisplay> console_;
+    // Start-up, the long-lived objects and the shutdown; goes before the hub connection it wires.
+    std::unique_ptr<Station> station_;
     std::unique_ptr<DisplayModes> modes_;
     FontSetup fonts_;
 };

@@ -169,7 +169,7 @@ void SavePicturesAndClose(zeva::frmZVScreenClientMain& window) {
         SavePicture(window, fullFields);
     }
     const QString console = qEnvironmentVariable("ZEVA_SCREENSHOT_CONSOLE");
-    if (!console.isEmpty() && window.client()) SavePicture(*window.client(), console);
+    if (!console.isEmpty() && window.console()) SavePicture(*window.console(), console);
     const QString hubSetup = qEnvironmentVariable("ZEVA_SCREENSHOT_HUBSETUP");
     if (!hubSetup.isEmpty()) {
         zeva::ClientSettings& s = window.shell().settings();

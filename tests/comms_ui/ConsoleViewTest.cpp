@@ -2,10 +2,10 @@
 // rows, the Mode row's colours, the layout, and the hub setup form's Ok paths.
 #include "common/OleDate.h"
 #include "comms/CommEngine.h"
-#include "comms/ui/ClientLogView.h"
-#include "comms/ui/ConsoleLayout.h"
-#include "comms/ui/HubSetupForm.h"
-#include "comms/ui/MemberGridView.h"
+#include "comms/console/ClientLogView.h"
+#include "comms/console/ConsoleLayout.h"
+#include "comms/console/HubSetupForm.h"
+#include "comms/console/MemberGridView.h"
 #include "tests/support/memory/FakeClock.h"
 #include "tests/support/memory/FakeEventPump.h"
 #include "tests/support/memory/FakeTcpSocket.h"
@@ -120,6 +120,10 @@ TEST(ConsoleGrid, SettersShowValuesAndRepeatsDoNotRewrite) {
     e.engine.TSystemState(3);
     EXPECT_EQ(e.grid.writes, before + 1);
     EXPECT_EQ(g.TextMatrix(27, 1), "3");
+    e.engine.TRPackets(20);
+    e.engine.TMemberExpire(*OleFromCalendar({2024, 3, 5, 9, 8, 7}));
+    EXPECT_EQ(g.TextMatrix(11, 1), "20");
+    EXPECT_EQ(g.TextMatrix(19, 1), "05/03/2024 09:08:07");
 
     // BufferSize shows the FIFO's count, whatever its setter is told.
     CommType p;

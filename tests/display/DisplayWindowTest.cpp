@@ -2,6 +2,7 @@
 // queue and the formatter into the Output list, the Full fields list and the Records grid; and the
 // Output list itself against a plain list widget.
 #include "display/DisplayFormatEntry.h"
+#include "display/InsertInDisplay.h"
 #include "display/OutputFormatter.h"
 #include "display/OutputTest.h"
 #include "display/ZVRecordClass.h"
@@ -13,7 +14,6 @@
 #include "platform/qt/RepaintPacer.h"
 #include "platform/qt/ValueLabel.h"
 #include "settings/ClientSettings.h"
-#include "shell/InsertInDisplay.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/memory/FakeClock.h"
 
@@ -60,7 +60,7 @@ TEST(DisplayWindow, OutputTestFillsOutputFullFieldsAndRecordsGrid) {
     records.SetCVisible(2, true);
 
     ClientSettings settings;
-    OutputFormatter formatter(records, &fields, settings, output, full, &InsertInDisplay);
+    OutputFormatter formatter(records, &fields, settings, output, full);
     formatter.ParseDisplayFormatList(DefaultDisplayFormatList());
     formatter.SetAutoUpdateFF(true);
     FakeClock clock(45000.5);

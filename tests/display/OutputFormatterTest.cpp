@@ -1,10 +1,10 @@
 #include "DisplayFixture.h"
 
 #include "display/DisplayFormatEntry.h"
+#include "display/InsertInDisplay.h"
 #include "display/OutputFormatter.h"
 #include "display/OutputTest.h"
 #include "model/RecordText.h"
-#include "shell/InsertInDisplay.h"
 #include "tests/support/memory/FakeClock.h"
 
 namespace zeva::test {
@@ -37,8 +37,7 @@ class Output : public DisplayFixture {
     void SetUp() override {
         DisplayFixture::SetUp();
         records = Start(10);
-        formatter =
-            std::make_unique<OutputFormatter>(*records, fields.get(), cs, output, full, &InsertInDisplay);
+        formatter = std::make_unique<OutputFormatter>(*records, fields.get(), cs, output, full);
     }
     // Formats one record made of the given pipe line through a list of entry lines.
     void Show(const std::vector<std::string>& entries, const std::string& pipe = "") {
@@ -257,7 +256,7 @@ TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
 TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindow) {
     // A queue that is never trimmed runs out of identifiers after 10000 records.
     ZVRecordClass untrimmed(settings.get());
-    OutputFormatter f(untrimmed, fields.get(), cs, output, full, &InsertInDisplay);
+    OutputFormatter f(untrimmed, fields.get(), cs, output, full);
     f.ParseDisplayFormatList({FieldLine(105, "EOF "), ""});
     for (int i = 0; i <= 9999; ++i)
         ASSERT_TRUE(f.ShowRecordText("00050105" + std::to_string(i % 10)));

@@ -3,7 +3,7 @@
 // the real main window at a hub on a loopback port, the sample field database beside it, caller
 // records with distinct calling numbers, and bounded waits on the event loop.
 #include "common/SqliteDatabase.h"
-#include "comms/ui/CommDisplay.h"
+#include "comms/ui/QtHubConnection.h"
 #include "settings/SettingsSchema.h"
 #include "shell/ui/frmZVScreenClientMain.h"
 #include "tools/hub/RecordSource.h"
@@ -133,10 +133,10 @@ inline bool WriteSettings(const std::filesystem::path& dir, const std::string& s
 // The engine's step of the window's hub connection, shortened (the login then takes a fraction of
 // a second instead of four 2-second steps). The connection timer and the server timer keep theirs.
 inline bool SetEngineTick(frmZVScreenClientMain& window, int ms) {
-    if (!window.client()) return false;
+    if (!window.hubHost()) return false;
     bool found = false;
-    for (QTimer* t : window.client()->findChildren<QTimer*>(Qt::FindDirectChildrenOnly))
-        if (t->interval() == CommDisplay::kTickMs) {
+    for (QTimer* t : window.hubHost()->findChildren<QTimer*>(Qt::FindDirectChildrenOnly))
+        if (t->interval() == QtHubConnection::kTickMs) {
             t->setInterval(ms);
             found = true;
         }

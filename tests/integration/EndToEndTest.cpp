@@ -39,8 +39,8 @@ using e2e::CallingNumber;
 using e2e::RunFor;
 using e2e::WaitUntil;
 
-// Another member of the same hub (a monitor m01, a peer s06) ticking its own engine: keeps every
-// packet routed to it and sends packets for the hub to route.
+// Another member of the same hub (a monitor m01) ticking its own engine: keeps every packet routed
+// to it.
 struct HubMember {
     HubMember(quint16 port, const std::string& id) {
         engine.onReceivedData = [this](const CommType&) {
@@ -59,14 +59,6 @@ struct HubMember {
         engine.Connect(target);
     }
     ~HubMember() { timer.stop(); }
-    bool SendTo(const std::string& destination, const std::string& type, const std::string& data) {
-        CommType p;
-        p.Source = "x01";
-        p.Destination = destination;
-        p.PacketType = type;
-        p.Data = data;
-        return engine.Send(p);
-    }
     QtTcpSocket socket;
     SystemClock clock;
     QtEventPump pump;
@@ -150,7 +142,8 @@ class EndToEnd : public ::testing::Test {
             << ", link received " << window_->client()->Engine().Member().RPackets;
     }
     bool Connected() const {
-        return window_->HubConnected() && EndsWith(window_->windowTitle().toStdString(), "Connected");
+        return window_->station().HubConnected() &&
+               EndsWith(window_->windowTitle().toStdString(), "Connected");
     }
     // Index of the first caption at or after from that ends with status; -1 when none.
     int TitleIndex(const std::string& status, std::size_t from = 0) const {
@@ -198,10 +191,17 @@ class EndToEnd : public ::testing::Test {
     bool windowGoneAtLogoff_ = false;
 };
 
-TEST_F(EndToEnd, AsynchronousRecordsShowInOrderNewestOnTop) {
-    StartHub(50);
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(50));
-    ExpectAllTaken(50);
+TEST_F(EndToEnd, AsynchronousBurstShowsEveryRecordInOrderNewestOnTop) {
+    constexpr std::uint64_t kRecords = 1000;
+    StartHub(kRecords);
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(kRecords));
+    RecordIntake& intake = *window_->intake();
+    EXPECT_EQ(intake.BufferInPtr(), int(kRecords % 100));
+    EXPECT_EQ(intake.BufferOutPtr(), int(kRecords % 100));
+    EXPECT_EQ(window_->shell().RecordsProcessed(), std::int64_t(kRecords));
+    EXPECT_EQ(window_->client()->Engine().Member().RPackets, std::int32_t(kRecords));
+    // MaxEntriesInOutput (50) caps the list: the newest 50, the last record on top.
+    ExpectAllTaken(kRecords, kRecords - 50);
     EXPECT_FALSE(HubLogged("request next")) << "asynchronous intake never asks";
     // The newest record is current, so the operator sees it: on screen by the next frame, selected,
     // with the view's rows the list's lines.
@@ -258,46 +258,29 @@ TEST_F(EndToEnd, UnselectedX25SourceShowsNothing) {
     EXPECT_TRUE(OutputLines().empty()) << OutputLines().front();
 }
 
-TEST_F(EndToEnd, TestButtonFlagReachesTheMonitor) {
+TEST_F(EndToEnd, TestLockAndUnlockFlagsReachTheMonitor) {
     StartHub(1);
     HubMember monitor(port_, "m01");
     ASSERT_TRUE(WaitUntil([&] { return monitor.engine.Connected(); })) << "the monitor logs in";
-    // The Setup pane with the TEST button is the administrator's.
+    // The Setup pane with the TEST button and the password lock is the administrator's.
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, 100, "ADMIN05"));
     auto* test = window_->findChild<QAbstractButton*>(QStringLiteral("cmdMonitorTest"));
-    ASSERT_NE(test, nullptr);
-    ASSERT_TRUE(test->isEnabled());
-    test->click();
-    ASSERT_TRUE(WaitUntil([&] { return !monitor.packets.empty(); })) << "no flag reached the monitor";
-    RunFor(300); // the record the hub had is no flag: the monitor gets nothing else
-    ASSERT_EQ(monitor.packets.size(), 1u);
-    const CommType& flag = monitor.packets.front();
-    EXPECT_EQ(flag.Destination, "m**");
-    EXPECT_EQ(flag.Source, "s05");
-    EXPECT_EQ(flag.Text1, "2");
-    EXPECT_EQ(flag.Text2, "s05");
-    EXPECT_EQ(flag.Text3, "s05");
-    EXPECT_TRUE(HubLogged("from s05 to m** (1 client)"));
-}
-
-TEST_F(EndToEnd, SetupLockAndUnlockFlagsReachTheMonitor) {
-    StartHub(1);
-    HubMember monitor(port_, "m01");
-    ASSERT_TRUE(WaitUntil([&] { return monitor.engine.Connected(); })) << "the monitor logs in";
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, 100, "ADMIN05"));
     auto* lockButton = window_->findChild<QAbstractButton*>(QStringLiteral("cmdSetupPassword(0)"));
     auto* box = window_->findChild<QLineEdit*>(QStringLiteral("txtSetupPassword(0)"));
-    ASSERT_TRUE(lockButton && box);
+    ASSERT_TRUE(test && lockButton && box);
+    ASSERT_TRUE(test->isEnabled());
+    test->click();
+    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 1; })) << "no TEST reached the monitor";
     lockButton->click(); // Lock: no password asked
-    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 1; })) << "no PWLOCK reached the monitor";
+    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 2; })) << "no PWLOCK reached the monitor";
     lockButton->click(); // UnLock: the password box
     box->setText(QStringLiteral("keystone"));
     emit box->returnPressed();
-    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 2; })) << "no PWUNLOCK reached the monitor";
-    RunFor(300);
-    ASSERT_EQ(monitor.packets.size(), 2u);
-    const char* codes[] = {"PWLOCK", "PWUNLOCK"};
-    for (size_t i = 0; i < 2; ++i) {
+    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 3; })) << "no PWUNLOCK reached the monitor";
+    RunFor(300); // the record the hub had is no flag: the monitor gets nothing else
+    ASSERT_EQ(monitor.packets.size(), 3u);
+    const char* codes[] = {"TEST", "PWLOCK", "PWUNLOCK"};
+    for (size_t i = 0; i < 3; ++i) {
         const CommType& flag = monitor.packets[i];
         EXPECT_EQ(flag.Destination, "m**");
         EXPECT_EQ(flag.Source, "s05");
@@ -305,21 +288,10 @@ TEST_F(EndToEnd, SetupLockAndUnlockFlagsReachTheMonitor) {
         EXPECT_EQ(flag.Text2, "s05");
         EXPECT_EQ(flag.Text3, "s05");
     }
-    EXPECT_EQ(monitor.packets[0].Text1, "9");
+    EXPECT_EQ(monitor.packets[0].Text1, "2");
+    EXPECT_EQ(monitor.packets[1].Text1, "9");
+    EXPECT_TRUE(HubLogged("from s05 to m** (1 client)"));
     EXPECT_TRUE(messages_.shown.empty());
-}
-
-TEST_F(EndToEnd, BurstOfAThousandRecordsLosesNone) {
-    constexpr std::uint64_t kRecords = 1000;
-    StartHub(kRecords);
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(kRecords));
-    RecordIntake& intake = *window_->intake();
-    EXPECT_EQ(intake.BufferInPtr(), int(kRecords % 100));
-    EXPECT_EQ(intake.BufferOutPtr(), int(kRecords % 100));
-    EXPECT_EQ(window_->shell().RecordsProcessed(), std::int64_t(kRecords));
-    EXPECT_EQ(window_->client()->Engine().Member().RPackets, std::int32_t(kRecords));
-    // MaxEntriesInOutput (50) caps the list: the newest 50, the last record on top.
-    ExpectAllTaken(kRecords, kRecords - 50);
 }
 
 TEST_F(EndToEnd, ClosingWhileConnectedLogsOffBeforeTheWindowGoes) {
@@ -357,7 +329,7 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
         << "no new attempt after the hub dropped; caption " << window_->windowTitle().toStdString();
     ASSERT_TRUE(WaitUntil([&] { return TitleIndex("Failed to Connect", before) >= 0; }))
         << window_->windowTitle().toStdString();
-    EXPECT_FALSE(window_->HubConnected());
+    EXPECT_FALSE(window_->station().HubConnected());
     // Longer down than the retry wait (1 s): the operator sees it on top of the Output window.
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -396,33 +368,6 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
         << "the field definitions: " << counts.str();
 }
 
-TEST_F(EndToEnd, ControlPacketsAreNotShownAsRecords) {
-    // Data packets whose type is a control code (a 1007 watchdog, a 1002 acknowledge) are link
-    // traffic: only the caller record behind them is shown.
-    StartHub(2);
-    HubMember peer(port_, "s06");
-    ASSERT_TRUE(WaitUntil([&] { return peer.engine.Connected(); }));
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(2));
-    const std::int32_t received = window_->client()->Engine().Member().RPackets;
-    for (const auto& [type, number] :
-         {std::pair{"1007", "0477777777"}, {"1002", "0488888888"}, {"DATA", "0499999999"}})
-        ASSERT_TRUE(
-            peer.SendTo("s05", type, RecordSource::PipeToRecordText(std::string("1|2|3|4|") + number)))
-            << type;
-    ASSERT_TRUE(WaitUntil([&] { return window_->client()->Engine().Member().RPackets >= received + 3; }))
-        << "the routed packets did not all reach the client";
-    ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("3"); }));
-    RunFor(1200);
-    EXPECT_EQ(ProcessedLabel(), QStringLiteral("3"));
-    const std::vector<std::string> lines = OutputLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[0].find("0499999999"), std::string::npos) << lines[0];
-    for (const std::string& line : lines) {
-        EXPECT_EQ(line.find("0477777777"), std::string::npos) << line;
-        EXPECT_EQ(line.find("0488888888"), std::string::npos) << line;
-    }
-}
-
 TEST_F(EndToEnd, GarbageFromTheHubLeavesTheWindowRunningAndRetrying) {
     // Something that is no hub listens on the port and answers every connection with garbage.
     QTcpServer garbage;
@@ -445,7 +390,7 @@ TEST_F(EndToEnd, GarbageFromTheHubLeavesTheWindowRunningAndRetrying) {
         return TitleIndex("Failed to Connect") >= 0 && TitleIndex("Retry in 00 seconds") >= 0;
     })) << window_->windowTitle().toStdString();
     ASSERT_TRUE(WaitUntil([&] { return connections >= 2; }, 30000)) << "no second attempt";
-    EXPECT_FALSE(window_->HubConnected());
+    EXPECT_FALSE(window_->station().HubConnected());
     EXPECT_EQ(ProcessedLabel(), QStringLiteral("0"));
     EXPECT_TRUE(OutputLines().empty());
     EXPECT_TRUE(messages_.shown.empty());

@@ -1,6 +1,7 @@
 #include "shell/MainShell.h"
 #include "common/SqliteDatabase.h"
 #include "shell/MainWindowPort.h"
+#include "shell/StationPort.h"
 #include "tests/support/SiteFolder.h"
 #include "tests/support/memory/MemoryFileSystem.h"
 #include "tests/support/memory/RecordingMessageBox.h"
@@ -13,8 +14,8 @@ using namespace zeva;
 
 namespace {
 
-// Records what start-up and shutdown do to the window, in order.
-class RecordingPort final : public MainWindowPort {
+// Records what start-up and shutdown do to the window and the station, in order.
+class RecordingPort final : public MainWindowPort, public StationPort {
   public:
     std::vector<std::string> calls;
     std::string caption;
@@ -105,8 +106,8 @@ class MainShellTest : public ::testing::Test {
     }
     MainShell& Shell(bool otherInstance = false) {
         lock_ = std::make_unique<FakeInstanceLock>(otherInstance);
-        shell_ =
-            std::make_unique<MainShell>(port_, messages_, files_, *lock_, ProgramVersion{4, 0, 1}, path_);
+        shell_ = std::make_unique<MainShell>(port_, port_, messages_, files_, *lock_, ProgramVersion{4, 0, 1},
+                                             path_);
         shell_->SetOutputSink([this](const std::string& line) { output_.push_back(line); });
         return *shell_;
     }

@@ -135,7 +135,7 @@ TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
     // Every control has a name a screen reader can say, in the window and in the comms console.
     EXPECT_EQ(test::UnspokenControls(*w), std::vector<std::string>{});
     ASSERT_NE(w->client(), nullptr);
-    EXPECT_EQ(test::UnspokenControls(*w->client()), std::vector<std::string>{});
+    EXPECT_EQ(test::UnspokenControls(*w->console()), std::vector<std::string>{});
     auto* output = w->findChild<QListView*>(QStringLiteral("lstOutput"));
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->accessibleName(), QStringLiteral("Output"));
@@ -198,26 +198,6 @@ TEST_F(MainWindowTest, OutputTestRunsTheDefaultRecordThroughEveryDisplay) {
     EXPECT_EQ(processed->text(), QStringLiteral("1"));
 }
 
-TEST_F(MainWindowTest, ArrivingRecordsAreShownNewestOnTop) {
-    CreateSettings();
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
-    // Record texts as the hub sends them: field 105 the calling number.
-    w->ShowRecordText("001401050211110000");
-    w->ShowRecordText("001401050399990000");
-    const ListBox& output = OutputLines(*w);
-    ASSERT_GT(output.ListCount(), 0);
-    int first = -1, second = -1;
-    for (int i = 0; i < output.ListCount(); ++i) {
-        if (output.List(i).find("0211110000") != std::string::npos && first < 0) first = i;
-        if (output.List(i).find("0399990000") != std::string::npos && second < 0) second = i;
-    }
-    ASSERT_GE(first, 0);
-    ASSERT_GE(second, 0);
-    EXPECT_LT(second, first) << "the newest record is on top";
-    EXPECT_EQ(w->recordClass()->LastIdentifier(), 1);
-}
-
 TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
     // Port 99999, unlimited retries, a watchdog of 0: the client keeps trying and says why.
     CreateSettings(true, {{"Setup\\TCP\\Remote Port", "99999"},
@@ -246,7 +226,7 @@ TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
                   [](const std::string& c) { return c.find("Attempting Connection") != std::string::npos; }),
               2)
         << "no retry limit: it keeps trying";
-    const ListBox& log = w->client()->LogLines();
+    const ListBox& log = w->console()->LogLines();
     ASSERT_GT(log.ListCount(), 0) << "the console says what went wrong";
     bool failed = false;
     for (int i = 0; i < log.ListCount(); ++i)

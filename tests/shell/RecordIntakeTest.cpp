@@ -7,8 +7,8 @@ using namespace zeva;
 
 namespace {
 
-// A hub connection whose arrivals the test scripts: packets wait in order and Receive hands over
-// the oldest, as the engine does with a packet already waiting.
+// A hub connection whose arrivals the test scripts: packets wait in order and Deliver hands the
+// oldest to the intake with the notification, as the connection does (nothing: a packet held back).
 class ScriptedHub final : public HubLink {
   public:
     std::deque<CommType> waiting;
@@ -23,12 +23,12 @@ class ScriptedHub final : public HubLink {
         p.PacketType = type;
         waiting.push_back(p);
     }
-    bool Receive(CommType& packet) override {
-        if (waiting.empty()) return false;
-        packet = waiting.front();
+    void Deliver(RecordIntake& intake) {
+        if (waiting.empty()) return intake.ClientReceivedData(nullptr);
+        const CommType packet = waiting.front();
         waiting.pop_front();
         requestLatched = false;
-        return true;
+        intake.ClientReceivedData(&packet);
     }
     bool Request(CommType&) override { return requestLatched; }
     void SetRequest(CommType&, bool flag) override {
@@ -64,7 +64,7 @@ TEST_F(RecordIntakeTest, EachArrivalIsShownOnceInOrder) {
     RecordIntake intake = Make();
     for (int i = 0; i < 5; ++i) {
         hub.Arrive("x01", "rec" + std::to_string(i));
-        intake.ClientReceivedData();
+        hub.Deliver(intake);
     }
     EXPECT_EQ(shown, (std::vector<std::string>{"rec0", "rec1", "rec2", "rec3", "rec4"}));
     EXPECT_EQ(intake.RecordsProcessed(), 5);
@@ -76,12 +76,12 @@ TEST_F(RecordIntakeTest, UnselectedClientIsDroppedAndNotCounted) {
     clients.SetSelected(1, false);
     RecordIntake intake = Make();
     hub.Arrive("x02", "from x02");
-    intake.ClientReceivedData();
+    hub.Deliver(intake);
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(intake.RecordsProcessed(), 0);
     EXPECT_EQ(intake.Dropped(), 1);
     hub.Arrive("x01", "from x01");
-    intake.ClientReceivedData();
+    hub.Deliver(intake);
     EXPECT_EQ(shown, std::vector<std::string>{"from x01"});
 }
 
@@ -89,7 +89,7 @@ TEST_F(RecordIntakeTest, UnknownSourceIsShownAndLoggedNeverIndexedPastTheList) {
     RecordIntake intake = Make();
     for (const char* source : {"x07", "x99", "x00", "", "x", "x-1", "y01"}) {
         hub.Arrive(source, std::string("from ") + source);
-        intake.ClientReceivedData();
+        hub.Deliver(intake);
     }
     EXPECT_EQ(shown.size(), 7u);
     EXPECT_EQ(log.size(), 6u) << "y01 ends in 01: only the number counts, as ever";
@@ -100,8 +100,8 @@ TEST_F(RecordIntakeTest, ControlPacketsAreNotRecords) {
     RecordIntake intake = Make();
     hub.Arrive("h01", "", "1002");
     hub.Arrive("h01", "", "1007");
-    intake.ClientReceivedData();
-    intake.ClientReceivedData();
+    hub.Deliver(intake);
+    hub.Deliver(intake);
     EXPECT_TRUE(shown.empty());
 }
 
@@ -116,11 +116,11 @@ TEST_F(RecordIntakeTest, BacklogBeyondAHundredLosesNothing) {
         burst = true;
         for (int i = 1; i <= 250; ++i) {
             hub.Arrive(i % 2 ? "x01" : "x02", "r" + std::to_string(i));
-            intake->ClientReceivedData();
+            hub.Deliver(*intake);
         }
     });
     hub.Arrive("x01", "r0");
-    intake->ClientReceivedData();
+    hub.Deliver(*intake);
     while (intake->ProcessNextRecord()) {
     }
     ASSERT_EQ(shown.size(), 251u);
@@ -138,7 +138,7 @@ TEST_F(RecordIntakeTest, SynchronousIntakeKeepsAskingSoABacklogDrains) {
     intake.ServerTimerTick();
     EXPECT_EQ(hub.requests, 1) << "but not while one is outstanding";
     hub.Arrive("x01", "a");
-    intake.ClientReceivedData();
+    hub.Deliver(intake);
     EXPECT_EQ(hub.requests, 2) << "each record received asks for the next at once";
     EXPECT_EQ(shown, std::vector<std::string>{"a"});
     EXPECT_EQ(hub.pumps, 0) << "synchronous ticks never cut packets themselves";
@@ -159,7 +159,7 @@ TEST_F(RecordIntakeTest, AFloodWaitsBoundedAtTheHubAndLosesNothing) {
     const std::size_t flood = RecordIntake::kMaxWaiting + 500;
     for (std::size_t i = 0; i < flood; ++i) {
         hub.Arrive("x01", "r" + std::to_string(i));
-        intake.ClientReceivedData();
+        hub.Deliver(intake);
     }
     EXPECT_TRUE(shown.empty()) << "arrivals wait for the owner's slices";
     EXPECT_EQ(wakeups, int(flood));
@@ -182,7 +182,7 @@ TEST_F(RecordIntakeTest, AFloodWaitsBoundedAtTheHubAndLosesNothing) {
     intake.SetAsync(false);
     for (std::size_t i = 0; i < RecordIntake::kMaxWaiting; ++i) {
         hub.Arrive("x01", "s");
-        intake.ClientReceivedData();
+        hub.Deliver(intake);
     }
     const int asked = hub.requests;
     hub.requestLatched = false;
@@ -204,7 +204,7 @@ TEST_F(RecordIntakeTest, AfterTheLogOffEverythingUnderWayIsReadAndNothingMoreAsk
     const std::size_t tail = RecordIntake::kMaxWaiting + 300;
     for (std::size_t i = 0; i < tail; ++i) {
         hub.Arrive("x01", "t" + std::to_string(i));
-        intake.ClientReceivedData();
+        hub.Deliver(intake);
     }
     EXPECT_EQ(hub.pauses, std::vector<bool>{false}) << "no pause at the bound";
     intake.ServerTimerTick();

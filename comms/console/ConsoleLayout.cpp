@@ -1,4 +1,4 @@
-#include "comms/ui/ConsoleLayout.h"
+#include "comms/console/ConsoleLayout.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "comms/ui/HubSetupForm.h"
+#include "comms/console/HubSetupForm.h"
 
 #include "common/Convert.h"
 #include "common/TextUtil.h"

@@ -1,4 +1,4 @@
-#include "shell/InsertInDisplay.h"
+#include "display/InsertInDisplay.h"
 
 #include "platform/ListBox.h"
 

@@ -1,4 +1,4 @@
-#include "comms/ui/ClientLogView.h"
+#include "comms/console/ClientLogView.h"
 
 #include "common/FormatValue.h"
 #include "platform/Clock.h"

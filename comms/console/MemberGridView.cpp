@@ -1,4 +1,4 @@
-#include "comms/ui/MemberGridView.h"
+#include "comms/console/MemberGridView.h"
 
 #include "common/Convert.h"
 #include "common/FormatValue.h"
