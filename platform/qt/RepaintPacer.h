@@ -16,6 +16,7 @@ namespace zeva {
 //
 // A child of the window it paces; the window's own paint requests pass through it.
 class RepaintPacer final : public QObject {
+    Q_OBJECT
   public:
     explicit RepaintPacer(QWidget* window);
     // The time between two repaints, from the screen's refresh rate.
