@@ -49,9 +49,9 @@ class CommMemberType {
     // Appends the member fields to text and puts the check field "0000" in front. False (text
     // unchanged) when a counted text would not fit its four-digit length.
     bool CreatePacket(std::string& text) const;
-    // Clears the record, then reads it from text; false on a wrong check field or a number or date
+    // Clears the record, then reads it from packet; false on a wrong check field or a number or date
     // that does not convert.
-    bool ExtractPacket(const std::string& text);
+    bool ExtractPacket(const std::string& packet);
 
     std::int16_t State = 0;
     std::int16_t SystemState = 0;

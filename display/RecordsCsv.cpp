@@ -1,12 +1,11 @@
 #include "display/RecordsCsv.h"
 
 #include "common/Cp1252.h"
+#include "common/WholeFile.h"
 #include "platform/FlexGrid.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 
 namespace zeva {
 namespace {
@@ -45,11 +44,9 @@ std::string RecordsCsv(const FlexGrid& grid) {
 }
 
 bool SaveFileWhole(const std::string& path, const std::string& text, std::string& error) {
-    namespace fs = std::filesystem;
     const std::string part = path + ".part";
-    std::error_code ec;
-    {
-        std::ofstream file(part, std::ios::binary | std::ios::trunc);
+    const WholeFileResult saved = WriteThenRename(path, part, [&](const std::string& temp) {
+        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
         if (!file) {
             error = "Cannot write " + part + ": choose a folder you may write to.";
             return false;
@@ -57,19 +54,14 @@ bool SaveFileWhole(const std::string& path, const std::string& text, std::string
         file.write(text.data(), static_cast<std::streamsize>(text.size()));
         file.close();
         if (!file) {
-            fs::remove(part, ec);
             error = "Cannot write " + part + " to the end (is the disk full?): nothing was saved.";
             return false;
         }
-    }
-    fs::rename(part, path, ec);
-    if (ec) {
-        const std::string why = ec.message();
-        fs::remove(part, ec);
-        error = "Cannot save " + path + ": " + why + ". Choose another name or folder.";
-        return false;
-    }
-    return true;
+        return true;
+    });
+    if (saved.step == WholeFileStep::Rename)
+        error = "Cannot save " + path + ": " + saved.reason + ". Choose another name or folder.";
+    return saved.Ok();
 }
 
 } // namespace zeva

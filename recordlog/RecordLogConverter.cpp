@@ -17,6 +17,7 @@
 #include "common/OleDate.h"
 #include "common/SqliteDatabase.h"
 #include "common/TextUtil.h"
+#include "common/WholeFile.h"
 #include "model/FieldValue.h"
 #include "model/RecordText.h"
 #include "model/ZVFieldType.h"
@@ -226,15 +227,14 @@ std::string RecordLogConverter::ConvertRLogToDBase(const std::string& source, co
         return {};
     }
     if (!CreateTables(part)) return {};
-    if (Fill(part, log)) {
-        // Never over a database made meanwhile (another conversion in the same second).
-        if (std::filesystem::exists(name, ec) || ec)
-            error_ = "the finished database cannot be renamed to " + name + ": it exists already";
-        else if (std::filesystem::rename(part, name, ec); ec)
-            error_ = "the finished database cannot be renamed to " + name + ": " + ec.message();
-        else
-            return name;
-    }
+    // Never over a database made meanwhile (another conversion in the same second).
+    const WholeFileResult done = WriteThenRename(
+        name, part, [&](const std::string& temp) { return Fill(temp, log); }, WholeFileReplace::No);
+    if (done.Ok()) return name;
+    if (done.step == WholeFileStep::Exists)
+        error_ = "the finished database cannot be renamed to " + name + ": it exists already";
+    else if (done.step == WholeFileStep::Rename)
+        error_ = "the finished database cannot be renamed to " + name + ": " + done.reason;
     if (!RemoveDatabase(part)) error_ += "; the unfinished " + part + " could not be removed";
     return {};
 }

@@ -84,16 +84,12 @@ SettingKey WrittenElsewhere(SettingKey k) {
     return k;
 }
 
-std::vector<SettingKey> MakeCatalog() {
-    using K = SettingKind;
-    using CS = ClientSettings;
-    const std::string& setup = section::Setup;
-    const std::string& win = section::Window;
-    const std::string& tcp = section::Tcp;
-    const std::string& out = section::Output;
-    const std::vector<int> modes{0, 1, 2, 3, 5};
-    std::vector<SettingKey> c;
+using K = SettingKind;
+using CS = ClientSettings;
 
+// Setup: the test record, the field database and the record trail.
+void AddSetupKeys(std::vector<SettingKey>& c) {
+    const std::string& setup = section::Setup;
     c.push_back(Key(setup, "X25TestData", K::Text, kDefaultTestRecord,
                     "test record of the Output Test box (53 bar-separated values, fields 101 to 153)",
                     &CS::X25TestData));
@@ -109,7 +105,12 @@ std::vector<SettingKey> MakeCatalog() {
     c.push_back(Key(setup, "RecordLogFolder", K::Text, "RecordLog",
                     "folder of the record trail (its LOGS and BACKUP folders), created when missing",
                     &CS::RecordLogFolder));
+}
 
+// Setup\WINDOW: start-up, alarms and the five displays' windows, per user.
+void AddWindowKeys(std::vector<SettingKey>& c) {
+    const std::string& win = section::Window;
+    const std::vector<int> modes{0, 1, 2, 3, 5};
     SettingKey load =
         Key(win, "Load", K::Boolean, "True",
             "first load: True shows the hub setup dialog at start-up (admin runs store False)", &CS::Load);
@@ -153,7 +154,11 @@ std::vector<SettingKey> MakeCatalog() {
             c.push_back(std::move(k));
         }
     }
+}
 
+// Setup\TCP: the hub link.
+void AddTcpKeys(std::vector<SettingKey>& c) {
+    const std::string& tcp = section::Tcp;
     c.push_back(Key(tcp, "Async Comms", K::Boolean, "True",
                     "records pushed by the hub as they come (asynchronous intake)", &CS::AsyncComms));
     c.push_back(Key(tcp, "CommClassBufferMax", K::Integer, "10", "packet buffer size of the link",
@@ -186,7 +191,11 @@ std::vector<SettingKey> MakeCatalog() {
                     &CS::DisableCommSetup));
     c.push_back(Key(tcp, "CommClassWatchDog", K::Time, "00:02:00", "watchdog interval of the hub link",
                     &CS::CommClassWatchDog));
+}
 
+// Setup\OUTPUT: the Output display's format, limits, setup lock and fonts.
+void AddOutputKeys(std::vector<SettingKey>& c) {
+    const std::string& out = section::Output;
     // The numbers of the Setup pane's "Global Format" group are read into the ranges its boxes keep.
     c.push_back(Boxed(Key(out, "LinesPerRecord", K::Integer, "1", "lines per record in the Output display",
                           &CS::LinesPerRecord),
@@ -233,7 +242,11 @@ std::vector<SettingKey> MakeCatalog() {
                     "font of the Output list (Bold|Italic|Name|Size|...)", &CS::OutputWindowFont));
     c.push_back(Key(out, "FieldsWindowFont", K::Text, "", "font of the Fields grid", &CS::FieldsWindowFont));
     c.push_back(Key(out, "RecordWindowFont", K::Text, "", "font of the Records grid", &CS::RecordWindowFont));
+}
 
+// Keys other parts of the client write: the display-format list, the X25 clients, the grids'
+// columns and the main window's place.
+void AddLayoutKeys(std::vector<SettingKey>& c) {
     SettingKey count = Key(section::OutputFields, "NoOfFields", K::Integer, "0",
                            "lines of the display-format list (empty or NULL counts as 0)");
     count.Value = [](const ClientSettings& s, int) {
@@ -290,6 +303,15 @@ std::vector<SettingKey> MakeCatalog() {
                              std::string("main window ") + name + ", twips (kept where the window was)"));
     for (auto& k : layout)
         c.push_back(WrittenElsewhere(std::move(k)));
+}
+
+std::vector<SettingKey> MakeCatalog() {
+    std::vector<SettingKey> c;
+    AddSetupKeys(c);
+    AddWindowKeys(c);
+    AddTcpKeys(c);
+    AddOutputKeys(c);
+    AddLayoutKeys(c);
     return c;
 }
 

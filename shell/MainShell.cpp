@@ -75,6 +75,28 @@ MainShell::LoadResult MainShell::Fail(const std::string& message) {
 }
 
 MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
+    if (!OpenAlone()) return LoadResult::Unloaded;
+    ApplyCommandLine(commandLine);
+    LoadSettingsIntoWindow();
+    // A fresh settings database asks for the hub first.
+    if (settings_.Load) FirstLoadHubSetup();
+    // A bad identifier stops start-up silently; the window stays open and idle.
+    if (!CheckUserid(session_.Userid)) return LoadResult::StoppedIdle;
+    // Field and record classes.
+    classesConnected_ = true;
+    fieldDatabaseTouched_ = true;
+    if (const std::string message = station_.ConnectClasses(session_.Userid); !message.empty())
+        return Fail(message);
+    // Module flags.
+    if (!station_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
+    moduleFlagsConnected_ = true;
+    StartRunning();
+    return LoadResult::Running;
+}
+
+// A development machine's own folder, one copy per machine, and a settings database that opens;
+// false when start-up stops (after saying why).
+bool MainShell::OpenAlone() {
     // A development machine keeps its own copies of the databases.
     if (files_.FileExists(kDevelopmentMarker)) {
         files_.ChangeDirectory(kDevelopmentDirectory);
@@ -88,7 +110,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
              "another ZEVA Screen Client is already running on this machine; only one may run", {},
              MessageIcon::None, {});
         Unload();
-        return LoadResult::Unloaded;
+        return false;
     }
     // The settings database must open.
     settingsFailed_ = false;
@@ -100,10 +122,14 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
              "then zeva-fielddb create",
              MessageIcon::None, {});
         Unload();
-        return LoadResult::Unloaded;
+        return false;
     }
     db_->CloseSettingsDb();
-    // The command line: admin mode and the identifier.
+    return true;
+}
+
+// The command line: admin mode and the identifier.
+void MainShell::ApplyCommandLine(const std::string& commandLine) {
     const CommandLineResult cmd = ParseCommandLine(commandLine);
     session_.AdminMode = cmd.AdminMode;
     session_.Userid = cmd.Userid;
@@ -114,7 +140,10 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
             messages_.Show(cmd.Message);
     }
     if (!session_.AdminMode) window_.HideDisplays();
-    // Panes, hub connection, client selection, settings.
+}
+
+// Panes, hub connection, client selection, settings.
+void MainShell::LoadSettingsIntoWindow() {
     window_.PlacePanes();
     station_.CreateHubConnection();
     hubConnectionCreated_ = true;
@@ -127,28 +156,23 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     window_.SetCommsInfoItem(1, "Hub Address = " + settings_.RemoteAddress);
     window_.SetCommsInfoItem(2, "Hub Port = " + std::to_string(settings_.RemotePort));
     window_.SetCommsInfoItem(3, "Local Port = " + station_.HubLocalPort());
-    // A fresh settings database asks for the hub first.
-    if (settings_.Load) {
-        if (session_.AdminMode) session_.Userid = "s99";
-        mainTitle_ = FirstLoadTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor,
-                                    version_.Revision);
-        window_.SetCaption(mainTitle_);
-        caption_ = mainTitle_;
-        setupIdent_ = session_.Userid;
-        window_.RunHubSetup(setupIdent_);
-        session_.Userid = setupIdent_;
-    }
-    // A bad identifier stops start-up silently; the window stays open and idle.
-    if (!CheckUserid(session_.Userid)) return LoadResult::StoppedIdle;
-    // Field and record classes.
-    classesConnected_ = true;
-    fieldDatabaseTouched_ = true;
-    if (const std::string message = station_.ConnectClasses(session_.Userid); !message.empty())
-        return Fail(message);
-    // Module flags.
-    if (!station_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
-    moduleFlagsConnected_ = true;
-    // Caption base, display-format list, position and timers.
+}
+
+// A fresh settings database: the hub setup dialog, under the first-load caption.
+void MainShell::FirstLoadHubSetup() {
+    if (session_.AdminMode) session_.Userid = "s99";
+    mainTitle_ = FirstLoadTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor,
+                                version_.Revision);
+    window_.SetCaption(mainTitle_);
+    caption_ = mainTitle_;
+    setupIdent_ = session_.Userid;
+    window_.RunHubSetup(setupIdent_);
+    session_.Userid = setupIdent_;
+}
+
+// Caption base, display-format list, position and timers; then display mode, setup lock and
+// auto-connect.
+void MainShell::StartRunning() {
     mainTitle_ =
         RunningTitle(session_.AdminMode, session_.Userid, version_.Major, version_.Minor, version_.Revision);
     window_.SetupDisplayFormatList();
@@ -158,11 +182,9 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     window_.EnableTimers(true);
     timersRunning_ = true;
     window_.SetHourglass(false);
-    // Display mode, setup lock, auto-connect.
     window_.ShowDisplayMode(settings_.WindowSelected);
     window_.ApplySetupLock(settings_.SetupLockState);
     if (window_.AutoConnectChecked()) ConnectCommand();
-    return LoadResult::Running;
 }
 
 void MainShell::ConnectCommand() {
@@ -217,11 +239,7 @@ void MainShell::ConnectedNow() {
 void MainShell::Timer2Tick() {
     const int retries = settings_.HubConnectionRetries;
     if (terminating_) {
-        // The hub hears the 1002 before the window goes; a dead hub holds it up a few seconds at most.
-        if (!station_.HubDisconnecting() || ++terminateTicks_ >= kTerminateWaitTicks) {
-            ShowStatus("Terminating");
-            Unload();
-        }
+        TickTerminating();
         return;
     }
     switch (connState_) {
@@ -232,79 +250,104 @@ void MainShell::Timer2Tick() {
         connState_ = 1;
         break;
     case 1:
-        if (disconnectRequest_ != 0) {
-            connState_ = 5;
-        } else if (connectRequested_ || station_.HubConnected()) {
-            if (linked_ && !station_.HubConnected()) {
-                // The link was lost (or given up for a stall): the next attempt tries the other hub.
-                linked_ = false;
-                SwitchHub();
-            }
-            // A login that completes after the last attempt was given up is still a link to keep.
-            connectRequested_ = true;
-            if (station_.HubConnected()) {
-                ConnectedNow();
-                connState_ = 5;
-            } else if (retryCountdown_ >= 1) {
-                --retryCountdown_;
-                ShowStatus("Retry in " + FormatValue(retryCountdown_, "00") + " seconds");
-            } else {
-                // The attempt starts in this tick rather than the next: after a hub outage the
-                // link is back within the retry wait and a second.
-                AttemptConnection();
-            }
-        }
+        TickWantingLink();
         break;
     case 2:
         AttemptConnection();
         break;
     case 3:
-        if (station_.HubConnected()) {
-            ConnectedNow();
-            connState_ = 1;
-        } else {
-            ShowStatus("Failed to Connect");
-            SwitchHub();
-            retryCountdown_ = settings_.HubInterRetryWait;
-            // The attempt is counted at once (no tick of its own), and the countdown starts.
-            connState_ = 1;
-            if (retries > 0 && --retriesLeft_ < 1) {
-                // Out of attempts: stay disconnected until the next Connect command.
-                connectRequested_ = false;
-                retryCountdown_ = 0;
-                retriesLeft_ = retries;
-            }
-        }
+        TickAfterAttempt();
         break;
     case 5:
-        if (disconnectRequest_ != 0) {
-            ShowStatus("Disconnecting");
-            connectRequested_ = false;
-            linked_ = false;
-            if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
-            window_.SetHourglass(true);
-            station_.DisconnectHub();
-            window_.SetHourglass(false);
-            if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
-            const int request = disconnectRequest_;
-            disconnectRequest_ = 0;
-            if (request == 2) {
-                terminating_ = true;
-                terminateTicks_ = 0;
-                if (!station_.HubDisconnecting()) {
-                    ShowStatus("Terminating");
-                    Unload();
-                }
-            } else {
-                ShowStatus("Disconnected");
-            }
-        } else if (connectRequested_) {
-            connState_ = 1;
-        }
+        TickLinked();
         break;
     default:
         connState_ = 0;
         break;
+    }
+}
+
+// A terminate request waits for the log-off to leave, then unloads.
+void MainShell::TickTerminating() {
+    // The hub hears the 1002 before the window goes; a dead hub holds it up a few seconds at most.
+    if (!station_.HubDisconnecting() || ++terminateTicks_ >= kTerminateWaitTicks) {
+        ShowStatus("Terminating");
+        Unload();
+    }
+}
+
+// State 1: a link is wanted (or already up): count down to the next attempt, or start it.
+void MainShell::TickWantingLink() {
+    if (disconnectRequest_ != 0) {
+        connState_ = 5;
+    } else if (connectRequested_ || station_.HubConnected()) {
+        if (linked_ && !station_.HubConnected()) {
+            // The link was lost (or given up for a stall): the next attempt tries the other hub.
+            linked_ = false;
+            SwitchHub();
+        }
+        // A login that completes after the last attempt was given up is still a link to keep.
+        connectRequested_ = true;
+        if (station_.HubConnected()) {
+            ConnectedNow();
+            connState_ = 5;
+        } else if (retryCountdown_ >= 1) {
+            --retryCountdown_;
+            ShowStatus("Retry in " + FormatValue(retryCountdown_, "00") + " seconds");
+        } else {
+            // The attempt starts in this tick rather than the next: after a hub outage the
+            // link is back within the retry wait and a second.
+            AttemptConnection();
+        }
+    }
+}
+
+// State 3: the attempt has been made: linked, or the next try (to the other hub) counted down.
+void MainShell::TickAfterAttempt() {
+    const int retries = settings_.HubConnectionRetries;
+    if (station_.HubConnected()) {
+        ConnectedNow();
+        connState_ = 1;
+    } else {
+        ShowStatus("Failed to Connect");
+        SwitchHub();
+        retryCountdown_ = settings_.HubInterRetryWait;
+        // The attempt is counted at once (no tick of its own), and the countdown starts.
+        connState_ = 1;
+        if (retries > 0 && --retriesLeft_ < 1) {
+            // Out of attempts: stay disconnected until the next Connect command.
+            connectRequested_ = false;
+            retryCountdown_ = 0;
+            retriesLeft_ = retries;
+        }
+    }
+}
+
+// State 5: linked or idle: a disconnect request closes the link, a connect request goes back to 1.
+void MainShell::TickLinked() {
+    if (disconnectRequest_ != 0) {
+        ShowStatus("Disconnecting");
+        connectRequested_ = false;
+        linked_ = false;
+        if (settings_.AutoShowCommClass) window_.ShowCommsConsole(true);
+        window_.SetHourglass(true);
+        station_.DisconnectHub();
+        window_.SetHourglass(false);
+        if (settings_.AutoShowCommClass) window_.ShowCommsConsole(false);
+        const int request = disconnectRequest_;
+        disconnectRequest_ = 0;
+        if (request == 2) {
+            terminating_ = true;
+            terminateTicks_ = 0;
+            if (!station_.HubDisconnecting()) {
+                ShowStatus("Terminating");
+                Unload();
+            }
+        } else {
+            ShowStatus("Disconnected");
+        }
+    } else if (connectRequested_) {
+        connState_ = 1;
     }
 }
 

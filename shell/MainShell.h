@@ -102,6 +102,17 @@ class MainShell {
     static constexpr const char* kDevelopmentDirectory = "e:\\base\\zeva2017";
 
   private:
+    // Load's steps, in order.
+    bool OpenAlone();
+    void ApplyCommandLine(const std::string& commandLine);
+    void LoadSettingsIntoWindow();
+    void FirstLoadHubSetup();
+    void StartRunning();
+    // Timer2Tick's states.
+    void TickTerminating();
+    void TickWantingLink();
+    void TickAfterAttempt();
+    void TickLinked();
     void SaveSettingsAtShutdown();
     void AttemptConnection();
     // After a failed attempt or a lost link: the other hub next, when there is a second one.

@@ -47,25 +47,42 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
         page->addLayout(r);
         return r;
     };
-    QHBoxLayout* const fieldRow = row();
-    QHBoxLayout* const checkRow = row();
-    QHBoxLayout* const sizeRow = row();
-    QHBoxLayout* const buttonRow = row();
-    const auto label = [this](const QString& text, QWidget* buddy, QHBoxLayout* r) {
-        auto* l = new QLabel(text, this);
-        l->setBuddy(buddy);
-        r->addWidget(l);
-    };
+    BuildFieldRow(row());
+    BuildCheckRow(row());
+    BuildSizeRow(row());
+    BuildButtonRow(row());
+    lblDFClipBoard_ = new ValueLabel(QStringLiteral("Clipboard"), this);
+    lblDFClipBoard_->setObjectName(QStringLiteral("lblDFClipBoard"));
+    lblDFClipBoard_->setFont(lstDFields_->font());
+    page->addWidget(lblDFClipBoard_);
+
+    ConnectBoxes();
+    setTabOrder(lstDFields_, cmbDFields_);
+    setTabOrder(cmbDFields_, txtDFInsertText_);
+    setTabOrder(txtDFInsertText_, chkDFNewLine_);
+    Refresh();
+}
+
+void DisplayFormatPage::AddLabel(const QString& text, QWidget* buddy, QHBoxLayout* row) {
+    auto* l = new QLabel(text, this);
+    l->setBuddy(buddy);
+    row->addWidget(l);
+}
+
+void DisplayFormatPage::BuildFieldRow(QHBoxLayout* fieldRow) {
     cmbDFields_ = Named(new QComboBox(this), "cmbDFields", QStringLiteral("Field"));
     // A field title may be long: the chooser shares the row instead of widening the page.
     cmbDFields_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbDFields_->setMinimumContentsLength(16);
     cmbDFields_->view()->setAccessibleName(QStringLiteral("Fields"));
-    label(QStringLiteral("&Field"), cmbDFields_, fieldRow);
+    AddLabel(QStringLiteral("&Field"), cmbDFields_, fieldRow);
     fieldRow->addWidget(cmbDFields_, 3);
     txtDFInsertText_ = Named(new QLineEdit(this), "txtDFInsertText", QStringLiteral("Text"));
-    label(QStringLiteral("Te&xt"), txtDFInsertText_, fieldRow);
+    AddLabel(QStringLiteral("Te&xt"), txtDFInsertText_, fieldRow);
     fieldRow->addWidget(txtDFInsertText_, 2);
+}
+
+void DisplayFormatPage::BuildCheckRow(QHBoxLayout* row) {
     const auto check = [this](const char* name, const char* caption) {
         return Named(new QCheckBox(QString::fromLatin1(caption), this), name, QString::fromLatin1(caption));
     };
@@ -73,13 +90,16 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
     chkDFUCase_ = check("chkDFUCase", "Force &Upper Case");
     chkDFVariable_ = check("chkDFVariable", "F&ixed Size");
     for (QCheckBox* c : {chkDFNewLine_, chkDFUCase_, chkDFVariable_})
-        checkRow->addWidget(c);
-    checkRow->addStretch();
+        row->addWidget(c);
+    row->addStretch();
+}
+
+void DisplayFormatPage::BuildSizeRow(QHBoxLayout* sizeRow) {
     // Numeric boxes as wide as a few digits.
     const int digitsWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16;
     txtDFMaxSize_ = Named(new QLineEdit(this), "txtDFMaxSize", QStringLiteral("Max Size"));
     txtDFMaxSize_->setMaximumWidth(digitsWidth);
-    label(QStringLiteral("&Max Size"), txtDFMaxSize_, sizeRow);
+    AddLabel(QStringLiteral("&Max Size"), txtDFMaxSize_, sizeRow);
     sizeRow->addWidget(txtDFMaxSize_);
     // The three options are one group: arrow keys move between them.
     const char* options[] = {"No&rmal", "End of Line", "End of Field"};
@@ -96,12 +116,14 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
     txtDFSpace_ = Named(new QLineEdit(this), "txtDFSpace", QStringLiteral("Post Space"));
     txtDFSpace_->setMaximumWidth(digitsWidth);
     sizeRow->addSpacing(8);
-    label(QStringLiteral("Post Space"), txtDFSpace_, sizeRow);
+    AddLabel(QStringLiteral("Post Space"), txtDFSpace_, sizeRow);
     sizeRow->addWidget(txtDFSpace_);
     sizeRow->addStretch();
     InstallNumericFilter(txtDFMaxSize_, DisplayFormatEditor::kMaxSizeDigits);
     InstallNumericFilter(txtDFSpace_, DisplayFormatEditor::kPostSpaceDigits);
+}
 
+void DisplayFormatPage::BuildButtonRow(QHBoxLayout* buttonRow) {
     const auto button = [this, buttonRow](const char* name, const char* caption,
                                           void (DisplayFormatEditor::*command)()) {
         auto* b =
@@ -131,12 +153,10 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
         auto* shortcut = new QShortcut(key, lstDFields_, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, command = command] { Run(command); });
     }
-    lblDFClipBoard_ = new ValueLabel(QStringLiteral("Clipboard"), this);
-    lblDFClipBoard_->setObjectName(QStringLiteral("lblDFClipBoard"));
-    lblDFClipBoard_->setFont(lstDFields_->font());
-    page->addWidget(lblDFClipBoard_);
+}
 
-    // The operator's edits go into the editor's controls; no command runs until a button says so.
+// The operator's edits go into the editor's controls; no command runs until a button says so.
+void DisplayFormatPage::ConnectBoxes() {
     connect(cmbDFields_, &QComboBox::activated, this, [this](int index) {
         editor_.ChooseField(index);
         Refresh();
@@ -162,11 +182,6 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
             [this](bool on) { editor_.controls().FixedSize = on; });
     connect(lstDFields_, &QListWidget::currentRowChanged, this, [this] { Refresh(); });
     connect(lstDFields_, &QListWidget::itemDoubleClicked, this, [this] { Run(&DisplayFormatEditor::Edit); });
-
-    setTabOrder(lstDFields_, cmbDFields_);
-    setTabOrder(cmbDFields_, txtDFInsertText_);
-    setTabOrder(txtDFInsertText_, chkDFNewLine_);
-    Refresh();
 }
 
 DisplayFormatPage::~DisplayFormatPage() = default;

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -41,6 +42,13 @@ class DisplayFormatPage final : public QGroupBox {
 
   private:
     // The editor's controls take the texts the boxes show now.
+    // The constructor's steps: the page's rows from top to bottom, then the boxes' handlers.
+    void AddLabel(const QString& text, QWidget* buddy, QHBoxLayout* row);
+    void BuildFieldRow(QHBoxLayout* fieldRow);
+    void BuildCheckRow(QHBoxLayout* row);
+    void BuildSizeRow(QHBoxLayout* sizeRow);
+    void BuildButtonRow(QHBoxLayout* buttonRow);
+    void ConnectBoxes();
     void TakeBoxTexts();
     void Run(void (DisplayFormatEditor::*command)());
 

@@ -34,7 +34,7 @@ class FieldsWindow final : public QObject {
     // After the field and record classes have connected.
     void Attach(ZVFieldClass* fields, ZVRecordClass* records);
     // The menu a secondary click at a viewport point opens (its cell made current), or null.
-    std::unique_ptr<QMenu> MenuAt(const QPoint& viewportPoint);
+    std::unique_ptr<QMenu> MenuAt(const QPoint& at);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,7 +1,6 @@
 // Display-format list lines and a record text from arbitrary bytes through the parser and the
 // formatter. The first bytes pick the output settings; then list lines separated by '\n' up to a
 // NUL byte; the rest is the record text. A block must never exceed its line count or line width.
-#include "display/InsertInDisplay.h"
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
 #include "settings/ClientSettings.h"

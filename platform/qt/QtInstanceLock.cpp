@@ -5,7 +5,7 @@
 
 namespace zeva {
 
-QtInstanceLock::QtInstanceLock(QString name)
+QtInstanceLock::QtInstanceLock(const QString& name)
     : lock_(std::make_unique<QLockFile>(QDir::temp().filePath(name + QStringLiteral(".lock")))) {
     lock_->setStaleLockTime(0); // a lock is stale only when its process is gone
 }

@@ -12,7 +12,7 @@ namespace zeva {
 // left by a crashed copy (its process is gone) and takes it over.
 class QtInstanceLock final : public InstanceLock {
   public:
-    explicit QtInstanceLock(QString name = QStringLiteral("zeva-screen-client"));
+    explicit QtInstanceLock(const QString& name = QStringLiteral("zeva-screen-client"));
     ~QtInstanceLock() override;
     bool TryAcquire() override;
 

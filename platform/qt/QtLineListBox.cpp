@@ -207,7 +207,8 @@ int QtLineListBox::rowCount(const QModelIndex& parent) const {
 QVariant QtLineListBox::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() < 0 || index.row() >= rowCount()) return {};
     if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::AccessibleTextRole) return {};
-    return lines_[static_cast<std::size_t>(index.row() + pendingTop_)].text;
+    const int line = index.row() + pendingTop_;
+    return lines_[static_cast<std::size_t>(line)].text;
 }
 
 } // namespace zeva

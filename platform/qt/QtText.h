@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QString>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -24,9 +25,10 @@ inline std::uint32_t ToBgr(const QColor& c) {
     return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
 }
 
-// Twips to pixels at 96 dpi; the caller scales by the screen's logical dpi where it matters.
+// Twips to pixels at 96 dpi, to the nearest pixel; the caller scales by the screen's logical dpi
+// where it matters.
 inline int TwipsToPixels(double twips) {
-    return static_cast<int>(twips / 15.0 + 0.5);
+    return static_cast<int>(std::lround(twips / 15.0));
 }
 inline double PixelsToTwips(int pixels) {
     return pixels * 15.0;

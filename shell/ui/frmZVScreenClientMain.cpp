@@ -77,7 +77,7 @@ namespace {
 constexpr qint64 kShowSliceMs = 20;
 
 // Pane geometry, twips.
-constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40, kGridMargin = 80;
+constexpr int kOutputTop = 450, kOutputLeft = 30, kFramesTop = 390, kPaneMargin = 40;
 constexpr int kMinWidth = 9375, kMinHeight = 1635, kSetupHeight = 6555;
 
 // The code name is the object name; the accessible name is what a person reads on the control or

@@ -5,6 +5,8 @@
 #include "common/JetHeader.h"
 #include "common/OleDate.h"
 #include "common/SqliteDatabase.h"
+#include "common/WholeFile.h"
+#include "tests/support/SiteFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <optional>
 
@@ -481,4 +484,68 @@ TEST(ChildProcess, BoundsTimeAndMemoryAndTellsHowItEnded) {
     EXPECT_EQ(missing.How, ChildResult::Outcome::NotStarted);
     EXPECT_EQ(missing.Describe("zeva-fielddb"),
               "cannot start zeva-fielddb: /nonexistent/zeva-fielddb: No such file or directory");
+}
+
+namespace {
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+bool WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    return static_cast<bool>(out);
+}
+} // namespace
+
+// Whatever step fails, the file in place keeps its old text and the temporary goes; only a whole
+// write replaces it.
+TEST(WholeFile, OnlyAWholeWriteReplacesTheFileAndAFailureLeavesNoTemporary) {
+    namespace fs = std::filesystem;
+    test::SiteFolder folder("whole");
+    const std::string path = folder.File("out.txt"), temp = path + ".part";
+    const auto half = [](const std::string& t) {
+        WriteText(t, "ha");
+        return false;
+    };
+    const auto whole = [](const std::string& t) { return WriteText(t, "new"); };
+    const auto stuck = [](const std::string& t) { // a folder with something in it will not go
+        fs::create_directories(fs::path(t) / "in");
+        return false;
+    };
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> write;
+        WholeFileReplace replace;
+        WholeFileStep step;
+        const char* text; // at path afterwards
+        bool tempLeft;
+    };
+    const Case cases[] = {
+        {"writer gives up", half, WholeFileReplace::Yes, WholeFileStep::Write, "old", false},
+        {"file in place kept", whole, WholeFileReplace::No, WholeFileStep::Exists, "old", false},
+        {"temporary cannot go", stuck, WholeFileReplace::Yes, WholeFileStep::Write, "old", true},
+        {"replaced", whole, WholeFileReplace::Yes, WholeFileStep::Done, "new", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(temp);
+        ASSERT_TRUE(WriteText(path, "old"));
+        const WholeFileResult r = WriteThenRename(path, temp, c.write, c.replace);
+        EXPECT_EQ(r.step, c.step);
+        EXPECT_EQ(r.Ok(), c.step == WholeFileStep::Done);
+        EXPECT_EQ(FileText(path), c.text);
+        EXPECT_EQ(r.tempLeft, c.tempLeft);
+        EXPECT_EQ(fs::exists(temp), c.tempLeft);
+    }
+
+    // A folder in the file's place: the rename fails with the system's reason.
+    const std::string blocked = folder.File("blocked");
+    fs::create_directories(fs::path(blocked) / "inside");
+    const WholeFileResult r = WriteThenRename(blocked, blocked + ".part", whole);
+    EXPECT_EQ(r.step, WholeFileStep::Rename);
+    EXPECT_FALSE(r.reason.empty());
+    EXPECT_FALSE(fs::exists(blocked + ".part"));
+    EXPECT_TRUE(fs::is_directory(fs::path(blocked) / "inside"));
 }

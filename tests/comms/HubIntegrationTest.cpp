@@ -280,20 +280,6 @@ class HubProcess : public ::testing::Test {
     quint16 port = 0;
 };
 
-TEST_F(HubProcess, KilledHubIsNoticedAndReconnectWorks) {
-    Client c(276, "s01", 50);
-    ASSERT_NO_FATAL_FAILURE(StartAndConnect(c));
-    hub->kill();
-    hub->waitForFinished(5000);
-    ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
-    EXPECT_FALSE(c.engine.Connected());
-
-    ASSERT_EQ(Start(port), port);
-    const auto before = c.records.size();
-    ASSERT_TRUE(c.Connect(port));
-    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && c.records.size() > before; }, 20000));
-}
-
 TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     Client c(276, "s01", 50);
     ASSERT_NO_FATAL_FAILURE(StartAndConnect(c));

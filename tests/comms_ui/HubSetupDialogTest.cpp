@@ -56,26 +56,6 @@ TEST_F(HubSetupDialog, CancelAfterEditingChangesNothingAndOkTakesTheEdits) {
     EXPECT_TRUE(mb.shown.empty());
 }
 
-TEST_F(HubSetupDialog, BadPortKeepsTheDialogOpenUntilCorrected) {
-    frmHubSetup dlg(nullptr, ident, address, port, mb);
-    dlg.show();
-    dlg.txtHubSetup(1)->setText(QStringLiteral("hub.example"));
-    dlg.txtHubSetup(2)->setText(QStringLiteral("six thousand"));
-    dlg.cmdControl(0)->click();
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(address, "127.0.0.1");
-    EXPECT_EQ(port, 6000);
-    ASSERT_EQ(mb.shown.size(), 1u);
-    EXPECT_NE(mb.shown[0].text.find("six thousand"), std::string::npos);
-
-    dlg.txtHubSetup(2)->setText(QStringLiteral("6100"));
-    dlg.cmdControl(0)->click();
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(address, "hub.example");
-    EXPECT_EQ(port, 6100);
-}
-
 TEST_F(HubSetupDialog, TheSecondHubIsShownNamedAndTakenWithItsPortChecked) {
     std::string backup = "10.0.0.6";
     std::int32_t backupPort = 26000;

@@ -1,7 +1,6 @@
 #include "DisplayFixture.h"
 
 #include "display/DisplayFormatEntry.h"
-#include "display/InsertInDisplay.h"
 #include "display/OutputFormatter.h"
 #include "display/OutputTest.h"
 #include "model/RecordText.h"

@@ -4,11 +4,7 @@
 #include "tests/integration/EndToEndHarness.h"
 
 #include "common/OleDate.h"
-#include "comms/CommEngine.h"
 #include "comms/CommShared.h"
-#include "platform/Clock.h"
-#include "platform/qt/QtEventPump.h"
-#include "platform/qt/QtTcpSocket.h"
 #include "tests/support/SiteFolder.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/memory/MemoryFileSystem.h"
@@ -22,11 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -39,16 +31,13 @@ using e2e::CallingNumber;
 using e2e::RunFor;
 using e2e::WaitUntil;
 
-// Another member of the same hub (a monitor m01) ticking its own engine: keeps every packet routed
-// to it.
+// Another member of the same hub (a monitor m01) on its own hub connection: keeps every packet
+// routed to it.
 struct HubMember {
-    HubMember(quint16 port, const std::string& id) {
-        engine.onReceivedData = [this](const CommType&) {
-            CommType p;
-            if (engine.Receive(p)) packets.push_back(p);
+    HubMember(quint16 port, const std::string& id) : host(50) {
+        host.connection().onReceivedData = [this](const CommType* p) {
+            if (p) packets.push_back(*p);
         };
-        QObject::connect(&timer, &QTimer::timeout, [this] { engine.Tick(); });
-        timer.start(50);
         CommMemberType target(OleNow());
         target.Identifier = id;
         target.ServerAddress = "127.0.0.1";
@@ -56,14 +45,9 @@ struct HubMember {
         target.Mode = kModeOUT | kModeBUF | kModeSTC;
         target.Description = "Member " + id;
         target.MemberExpire = 1.0 / 24;
-        engine.Connect(target);
+        host.connection().Connect(target);
     }
-    ~HubMember() { timer.stop(); }
-    QtTcpSocket socket;
-    SystemClock clock;
-    QtEventPump pump;
-    CommEngine engine{socket, clock, pump};
-    QTimer timer;
+    QtHubConnection host;
     std::vector<CommType> packets;
 };
 
@@ -240,28 +224,10 @@ TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     ExpectAllTaken(30);
 }
 
-TEST_F(EndToEnd, UnselectedX25SourceShowsNothing) {
-    constexpr std::uint64_t kRecords = 20;
-    StartHub(kRecords, "x02");
-    // Every record reaches the client's link and none of them is shown or counted.
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(
-        0, {{"Setup\\FORM\\X25Client Enabled01", "True"}, {"Setup\\FORM\\X25Client Enabled02", "False"}}));
-    ASSERT_TRUE(WaitUntil([&] {
-        return window_->client()->Engine().Member().RPackets >= std::int32_t(kRecords);
-    })) << "link received "
-        << window_->client()->Engine().Member().RPackets;
-    RunFor(1200); // a server-timer tick has had its go at the ring
-    EXPECT_EQ(hub_->RecordsSent(), kRecords);
-    EXPECT_EQ(window_->intake()->Dropped(), std::int64_t(kRecords));
-    EXPECT_EQ(ProcessedLabel(), QStringLiteral("0"));
-    EXPECT_EQ(window_->intake()->RecordsProcessed(), 0);
-    EXPECT_TRUE(OutputLines().empty()) << OutputLines().front();
-}
-
 TEST_F(EndToEnd, TestLockAndUnlockFlagsReachTheMonitor) {
     StartHub(1);
     HubMember monitor(port_, "m01");
-    ASSERT_TRUE(WaitUntil([&] { return monitor.engine.Connected(); })) << "the monitor logs in";
+    ASSERT_TRUE(WaitUntil([&] { return monitor.host.connection().Connected(); })) << "the monitor logs in";
     // The Setup pane with the TEST button and the password lock is the administrator's.
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, 100, "ADMIN05"));
     auto* test = window_->findChild<QAbstractButton*>(QStringLiteral("cmdMonitorTest"));
@@ -366,38 +332,6 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     EXPECT_NE(counts.str().find("type 00: 7\n"), std::string::npos) << counts.str();
     EXPECT_NE(counts.str().find("type 02: 53\n"), std::string::npos)
         << "the field definitions: " << counts.str();
-}
-
-TEST_F(EndToEnd, GarbageFromTheHubLeavesTheWindowRunningAndRetrying) {
-    // Something that is no hub listens on the port and answers every connection with garbage.
-    QTcpServer garbage;
-    ASSERT_TRUE(garbage.listen(QHostAddress::LocalHost, 0));
-    port_ = garbage.serverPort();
-    int connections = 0;
-    QObject::connect(&garbage, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* s = garbage.nextPendingConnection()) {
-            ++connections;
-            static const char kJunk[] = "\x01\xff#### not a packet 9999 ~~~~ \x00\n";
-            std::string junk;
-            for (int i = 0; i < 2000; ++i)
-                junk.append(kJunk, sizeof kJunk - 1);
-            s->write(junk.data(), qint64(junk.size()));
-        }
-    });
-    ASSERT_NO_FATAL_FAILURE(OpenWindow({{"Setup\\TCP\\Hub Inter Retry Wait", "1"}}));
-    // The login never completes; the connection timer says so and tries again by itself.
-    ASSERT_TRUE(WaitUntil([&] {
-        return TitleIndex("Failed to Connect") >= 0 && TitleIndex("Retry in 00 seconds") >= 0;
-    })) << window_->windowTitle().toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return connections >= 2; }, 30000)) << "no second attempt";
-    EXPECT_FALSE(window_->station().HubConnected());
-    EXPECT_EQ(ProcessedLabel(), QStringLiteral("0"));
-    EXPECT_TRUE(OutputLines().empty());
-    EXPECT_TRUE(messages_.shown.empty());
-    // Still responsive: a close request goes through the connection timer and unloads.
-    EXPECT_FALSE(window_->close());
-    EXPECT_TRUE(WaitUntil([&] { return window_->IsUnloaded(); }, 15000))
-        << window_->windowTitle().toStdString();
 }
 
 } // namespace

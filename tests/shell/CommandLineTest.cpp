@@ -5,61 +5,71 @@
 using namespace zeva;
 
 namespace {
+
 struct Case {
+    const char* name;
     const char* commandLine;
     bool admin;
     const char* userid;
     const char* message;
     bool critical;
 };
+
+constexpr const char* kForce = "Forcing client to S99 ADMIN MODE";
+#define ZEVA_BAD(text) "Bad command line parameters -> [" text "]. Forcing client to S99"
+#define ZEVA_ADMIN_RANGE(text)                                                                               \
+    "ADMIN Mode: user is outside range [1-99] - > [" text "]\r\nForcing client to S99 ADMIN MODE"
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << '[' << c.commandLine << ']';
+}
+
+class CommandLineForm : public ::testing::TestWithParam<Case> {};
+
+TEST_P(CommandLineForm, GivesTheUserModeAndMessage) {
+    const Case& c = GetParam();
+    const CommandLineResult r = ParseCommandLine(c.commandLine);
+    EXPECT_EQ(r.AdminMode, c.admin);
+    EXPECT_EQ(r.Userid, c.userid);
+    EXPECT_EQ(r.Message, c.message);
+    EXPECT_EQ(r.Critical, c.critical);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grammar, CommandLineForm,
+    ::testing::Values(
+        Case{"TwoDigits", "05", false, "s05", "", false}, Case{"OneDigit", "5", false, "s05", "", false},
+        Case{"Highest", "99", false, "s99", "", false},
+        // rounded half away from zero, as the "00" pattern does
+        Case{"HalfRoundsUp", "2.5", false, "s03", "", false},
+        Case{"LeadingBlank", " 7", false, "s07", "", false}, Case{"Admin", "ADMIN12", true, "s12", "", false},
+        Case{"AdminBlank", "admin 7", true, "s07", "", false},
+        Case{"AdminMixedCase", "AdMiN99", true, "s99", "", false},
+        // the integer value of the text: half to even
+        Case{"AdminHalfToEven", "ADMIN2.5", true, "s02", "", false},
+        Case{"AdminAlone", "ADMIN", true, "s99", kForce, true},
+        Case{"AdminNotNumeric", "adminX", true, "s99",
+             "ADMIN Mode: user number is not numeric - > [adminX]\r\nForcing client to S99 ADMIN MODE", true},
+        Case{"Admin100", "ADMIN100", true, "s99", ZEVA_ADMIN_RANGE("ADMIN100"), true},
+        Case{"Admin0", "ADMIN0", true, "s99", ZEVA_ADMIN_RANGE("ADMIN0"), true},
+        Case{"AdminNegative", "ADMIN-3", true, "s99", ZEVA_ADMIN_RANGE("ADMIN-3"), true},
+        Case{"AdminHalfAbove", "ADMIN99.5", true, "s99", ZEVA_ADMIN_RANGE("ADMIN99.5"), true},
+        Case{"AdminHalfBelow", "ADMIN0.5", true, "s99", ZEVA_ADMIN_RANGE("ADMIN0.5"), true},
+        Case{"AdminHuge", "ADMIN99999", true, "s99", ZEVA_ADMIN_RANGE("ADMIN99999"), true},
+        Case{"Empty", "", false, "s99", ZEVA_BAD(""), false},
+        Case{"Hundred", "100", false, "s99", ZEVA_BAD("100"), false},
+        Case{"Zero", "0", false, "s99", ZEVA_BAD("0"), false},
+        Case{"BelowHalf", "0.4", false, "s99", ZEVA_BAD("0.4"), false},
+        Case{"AboveHalf", "99.7", false, "s99", ZEVA_BAD("99.7"), false},
+        Case{"Negative", "-5", false, "s99", ZEVA_BAD("-5"), false},
+        Case{"Letters", "abcdefgh", false, "s99", ZEVA_BAD("abcde"), false},
+        Case{"Long", "1234567", false, "s99", ZEVA_BAD("12345"), false}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+#undef ZEVA_BAD
+#undef ZEVA_ADMIN_RANGE
+
 } // namespace
-
-TEST(CommandLine, EveryFormOfTheGrammar) {
-    const std::string force = "Forcing client to S99 ADMIN MODE";
-    const Case cases[] = {
-        {"05", false, "s05", "", false},
-        {"5", false, "s05", "", false},
-        {"99", false, "s99", "", false},
-        {"2.5", false, "s03", "", false}, // rounded half away from zero, as the "00" pattern does
-        {" 7", false, "s07", "", false},
-        {"ADMIN12", true, "s12", "", false},
-        {"admin 7", true, "s07", "", false},
-        {"AdMiN99", true, "s99", "", false},
-        {"ADMIN2.5", true, "s02", "", false}, // the integer value of the text: half to even
-        {"ADMIN", true, "s99", "Forcing client to S99 ADMIN MODE", true},
-        {"", false, "s99", "Bad command line parameters -> []. Forcing client to S99", false},
-        {"100", false, "s99", "Bad command line parameters -> [100]. Forcing client to S99", false},
-        {"0", false, "s99", "Bad command line parameters -> [0]. Forcing client to S99", false},
-        {"0.4", false, "s99", "Bad command line parameters -> [0.4]. Forcing client to S99", false},
-        {"99.7", false, "s99", "Bad command line parameters -> [99.7]. Forcing client to S99", false},
-        {"-5", false, "s99", "Bad command line parameters -> [-5]. Forcing client to S99", false},
-        {"abcdefgh", false, "s99", "Bad command line parameters -> [abcde]. Forcing client to S99", false},
-        {"1234567", false, "s99", "Bad command line parameters -> [12345]. Forcing client to S99", false},
-    };
-    for (const Case& c : cases) {
-        const CommandLineResult r = ParseCommandLine(c.commandLine);
-        EXPECT_EQ(r.AdminMode, c.admin) << c.commandLine;
-        EXPECT_EQ(r.Userid, c.userid) << c.commandLine;
-        EXPECT_EQ(r.Message, c.message) << c.commandLine;
-        EXPECT_EQ(r.Critical, c.critical) << c.commandLine;
-    }
-}
-
-TEST(CommandLine, AdminMessagesQuoteTheWholeCommandLine) {
-    CommandLineResult r = ParseCommandLine("adminX");
-    EXPECT_TRUE(r.AdminMode);
-    EXPECT_EQ(r.Userid, "s99");
-    EXPECT_TRUE(r.Critical);
-    EXPECT_EQ(r.Message,
-              "ADMIN Mode: user number is not numeric - > [adminX]\r\nForcing client to S99 ADMIN MODE");
-    for (const char* cmd : {"ADMIN100", "ADMIN0", "ADMIN-3", "ADMIN99.5", "ADMIN0.5", "ADMIN99999"}) {
-        r = ParseCommandLine(cmd);
-        EXPECT_EQ(r.Userid, "s99") << cmd;
-        EXPECT_EQ(r.Message, std::string("ADMIN Mode: user is outside range [1-99] - > [") + cmd +
-                                 "]\r\nForcing client to S99 ADMIN MODE")
-            << cmd;
-    }
-}
 
 TEST(CommandLine, AnyLengthAndAnyBytesAreSafe) {
     std::string junk(100000, '\xFF');

@@ -363,20 +363,6 @@ TEST_F(MainShellTest, ProcessedCounterWraps) {
     EXPECT_EQ(shell.RecordsProcessed(), 0);
 }
 
-TEST_F(MainShellTest, LostConnectionIsRetriedWithoutTheOperator) {
-    CreateSettings();
-    MainShell& shell = Shell();
-    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
-    port_.hubConnected = true;
-    for (int i = 0; i < 4; ++i)
-        shell.Timer2Tick();
-    const int before = port_.connectAttempts;
-    port_.hubConnected = false; // the hub went away
-    for (int i = 0; i < 4; ++i)
-        shell.Timer2Tick();
-    EXPECT_GT(port_.connectAttempts, before);
-}
-
 TEST_F(MainShellTest, ASecondHubTakesTheNextAttemptAfterAFailureOrALostLink) {
     CreateSettings({{"Setup\\WINDOW\\Load", "False"},
                     {"Setup\\TCP\\Remote Address", "10.0.0.5"},

@@ -1,9 +1,9 @@
 // The real main window on the offscreen platform, driven the way an operator meets it.
-#include "common/SqliteDatabase.h"
 #include "display/ui/DisplayFormatPage.h"
 #include "display/ui/FieldsWindow.h"
 #include "shell/ui/frmZVScreenClientMain.h"
 #include "tests/AccessibleNames.h"
+#include "tests/integration/EndToEndHarness.h"
 #include "tests/support/SiteFolder.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/memory/MemoryFileSystem.h"
@@ -30,44 +30,22 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace zeva;
 
 namespace {
 
-// The Output window's lines as they stand (the list view hears of them once per frame).
-QtLineListBox& OutputLines(const QWidget& w) {
-    return *QtLineListBox::Of(w.findChild<QListView*>(QStringLiteral("lstOutput")));
-}
-
 class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { test::EnsureApp(); }
-    // A settings database and, unless told otherwise, the sample field database beside it.
-    void CreateSettings(bool withFieldDatabase = true,
-                        const std::vector<std::pair<std::string, std::string>>& extra = {}) {
-        const std::string fieldPath = (dir_ / "ZEVAField.mdb").string();
-        ASSERT_TRUE(test::CreateSettingsDatabase(
-            path_, "INSERT INTO StartUp VALUES ('Setup\\WINDOW\\Load', 'False', '');"
-                   "INSERT INTO StartUp VALUES ('Setup\\TCP\\Auto Connect', 'False', '');"));
-        SqliteDatabase db;
-        ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadWrite));
-        ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('Setup\\FieldDataBaseFile', ?1, '')", {fieldPath}));
-        std::string map; // grid rows from the last up to row 1
-        for (int f = 153; f >= 101; --f)
-            map += std::to_string(f) + ":";
-        ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES ('FIELDS_Window\\QMapIndex', ?1, '')", {map}));
-        for (const auto& [key, value] : extra)
-            ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {key, value}));
-        if (!withFieldDatabase) return;
-        std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
-        std::stringstream text;
-        text << sql.rdbuf();
-        SqliteDatabase fields;
-        ASSERT_TRUE(fields.Open(fieldPath, SqliteDatabase::Mode::Create));
-        ASSERT_TRUE(fields.ExecScript(text.str()));
+    // A settings database that does not connect by itself, the sample field database beside it;
+    // otherwise a new site's defaults.
+    void CreateSettings(std::map<std::string, std::string> extra = {}) {
+        extra.insert({{"Setup\\TCP\\Auto Connect", "False"},
+                      {"Setup\\TCP\\Hub Connection Retries", "10"},
+                      {"Setup\\WINDOW\\WindowSelected", "2"}});
+        std::string error;
+        ASSERT_TRUE(e2e::WriteSettings(dir_, path_, 6000, extra, error)) << error;
     }
     std::unique_ptr<frmZVScreenClientMain> Window() {
         frmZVScreenClientMain::Options o;
@@ -87,7 +65,8 @@ class MainWindowTest : public ::testing::Test {
 } // namespace
 
 TEST_F(MainWindowTest, MissingFieldDatabaseIsACriticalStop) {
-    CreateSettings(false);
+    CreateSettings();
+    std::filesystem::remove(dir_ / "ZEVAField.mdb");
     auto w = Window();
     EXPECT_EQ(w->shell().Load("05"), MainShell::LoadResult::Unloaded);
     ASSERT_EQ(messages_.shown.size(), 1u);
@@ -96,25 +75,6 @@ TEST_F(MainWindowTest, MissingFieldDatabaseIsACriticalStop) {
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(messages_.shown[0].title, "ZEVA:ZEVA Screen Client");
     EXPECT_TRUE(w->IsUnloaded());
-}
-
-TEST_F(MainWindowTest, FieldsPaneShowsTheFieldTable) {
-    CreateSettings();
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("05"), MainShell::LoadResult::Running);
-    ASSERT_NE(w->fieldClass(), nullptr);
-    EXPECT_TRUE(w->fieldClass()->Connected());
-    EXPECT_EQ(w->fieldClass()->Count(), 53);
-    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("MemberFlexGrid"));
-    ASSERT_NE(grid, nullptr);
-    EXPECT_GT(grid->rowCount(), 50);
-    bool sawCli = false;
-    for (int r = 0; r < grid->rowCount(); ++r)
-        for (int c = 0; c < grid->columnCount(); ++c)
-            if (grid->item(r, c) && grid->item(r, c)->text() == QStringLiteral("CLI")) sawCli = true;
-    EXPECT_TRUE(sawCli) << "field 105's title is in the grid";
-    w->shell().Unload();
-    EXPECT_FALSE(w->fieldClass()->Connected());
 }
 
 TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
@@ -162,82 +122,9 @@ TEST_F(MainWindowTest, RunningWindowShowsCaptionStatusAndNamedControls) {
     EXPECT_TRUE(w->IsUnloaded());
 }
 
-TEST_F(MainWindowTest, OutputWindowShowsDatabaseErrorsOnTop) {
-    CreateSettings();
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
-    for (int i = 0; i < 60; ++i)
-        w->InsertOutputLine("line " + std::to_string(i));
-    const ListBox& output = OutputLines(*w);
-    EXPECT_EQ(output.ListCount(), 50);
-    EXPECT_EQ(output.List(0), "line 59");
-    EXPECT_EQ(output.ListIndex(), 0);
-}
-
-TEST_F(MainWindowTest, OutputTestRunsTheDefaultRecordThroughEveryDisplay) {
-    CreateSettings();
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("ADMIN07"), MainShell::LoadResult::Running); // the Setup pane is admin's
-    auto* def = w->findChild<QAbstractButton*>(QStringLiteral("txtDFTestDefault"));
-    auto* test = w->findChild<QAbstractButton*>(QStringLiteral("cmdDFTest"));
-    ASSERT_TRUE(def && test);
-    def->click();
-    test->click();
-    const ListBox& output = OutputLines(*w);
-    ASSERT_GT(output.ListCount(), 0);
-    bool sawCaller = false;
-    for (int i = 0; i < output.ListCount(); ++i)
-        if (output.List(i).find("0311112222") != std::string::npos &&
-            output.List(i).find("TOLE") != std::string::npos)
-            sawCaller = true;
-    EXPECT_TRUE(sawCaller) << "the calling number and the name on one line";
-    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
-    EXPECT_GE(grid->rowCount(), 2) << "the test record has its Records grid row";
-    EXPECT_EQ(w->recordClass()->LastIdentifier(), 0);
-    auto* processed = w->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
-    EXPECT_EQ(processed->text(), QStringLiteral("1"));
-}
-
-TEST_F(MainWindowTest, ImpossibleHubSettingsAreReportedNotHung) {
-    // Port 99999, unlimited retries, a watchdog of 0: the client keeps trying and says why.
-    CreateSettings(true, {{"Setup\\TCP\\Remote Port", "99999"},
-                          {"Setup\\TCP\\Hub Connection Retries", "-3"},
-                          {"Setup\\TCP\\CommClassWatchDog", "00:00:00"},
-                          {"Setup\\TCP\\Hub Inter Retry Wait", "1"}});
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("05"), MainShell::LoadResult::Running);
-    w->shell().ConnectCommand();
-    // Every caption shown, also those replaced within one tick (a refusal is reported at once).
-    std::vector<std::string> captions;
-    QObject::connect(w.get(), &QWidget::windowTitleChanged,
-                     [&](const QString& t) { captions.push_back(t.toStdString()); });
-    for (int i = 0; i < 12; ++i) {
-        w->shell().Timer2Tick();
-        w->client()->Tick();
-        QCoreApplication::processEvents();
-    }
-    const auto said = [&](const char* text) {
-        return std::any_of(captions.begin(), captions.end(),
-                           [&](const std::string& c) { return c.find(text) != std::string::npos; });
-    };
-    EXPECT_TRUE(said("Failed to Connect"));
-    EXPECT_GE(std::count_if(
-                  captions.begin(), captions.end(),
-                  [](const std::string& c) { return c.find("Attempting Connection") != std::string::npos; }),
-              2)
-        << "no retry limit: it keeps trying";
-    const ListBox& log = w->console()->LogLines();
-    ASSERT_GT(log.ListCount(), 0) << "the console says what went wrong";
-    bool failed = false;
-    for (int i = 0; i < log.ListCount(); ++i)
-        failed = failed || log.List(i).find("Failed to connect") != std::string::npos;
-    EXPECT_TRUE(failed);
-    EXPECT_FALSE(w->client()->Connected());
-}
-
 TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     // A capacity of 0 stored by hand is read as 1: the queue is trimmed and every record shows.
-    CreateSettings(true, {{"Setup\\OUTPUT\\MaxEntriesInRecords", "0"}, {"Setup\\X25TestData", "9|8|7"}});
+    CreateSettings({{"Setup\\OUTPUT\\MaxEntriesInRecords", "0"}, {"Setup\\X25TestData", "9|8|7"}});
     auto w = Window();
     ASSERT_EQ(w->shell().Load("ADMIN07"), MainShell::LoadResult::Running); // the Output Test is admin's
     w->show();
@@ -345,9 +232,11 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
 
         Click(*w, "imgOutput"); // leaving the setup applies and stores the list
         w->RunOutputTest();
-        const ListBox& output = OutputLines(*w);
+        const ListBox& output = *e2e::OutputList(*w);
         ASSERT_GE(output.ListCount(), 3);
         EXPECT_EQ(output.List(1).rfind("ZZ: 0311112222  WHO: CLI: ", 0), 0u) << output.List(1);
+        EXPECT_EQ(w->recordClass()->LastIdentifier(), 0) << "the test record takes no record key";
+        EXPECT_EQ(Find<QLabel>(*w, "labRecordsProcessed(0)")->text(), QStringLiteral("1"));
 
         Click(*w, "imgConfig3");
         // Edits the window is closed on: a deleted entry and a number typed, the box never left.
@@ -486,7 +375,7 @@ TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly)
 }
 
 TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereConfirmsOnce) {
-    CreateSettings(true, {{"Setup\\OUTPUT\\SetupLockState", "True"}});
+    CreateSettings({{"Setup\\OUTPUT\\SetupLockState", "True"}});
     auto w = Window();
     ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
     w->show();
@@ -519,8 +408,7 @@ TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereCo
 
 TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
     // Output lines of 20 characters, so one record's block has several lines.
-    CreateSettings(true,
-                   {{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
+    CreateSettings({{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
     auto w = Window();
     ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running); // operator mode: no menus
     w->show();
@@ -535,7 +423,7 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
     w->InsertOutputLine("a line of its own");
     w->ShowRecordText("001401050399990000");
     auto* output = w->findChild<QListView*>(QStringLiteral("lstOutput"));
-    QtLineListBox& lines = OutputLines(*w);
+    QtLineListBox& lines = *e2e::OutputList(*w);
     lines.Flush(); // what the operator sees, as after the next frame
     const auto block = [&](int first, int count) {
         QStringList text;
@@ -581,8 +469,7 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
 }
 
 TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores) {
-    CreateSettings(true,
-                   {{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
+    CreateSettings({{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
     auto w = Window();
     ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running); // operator mode
     w->show();
@@ -594,7 +481,7 @@ TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores)
                       "00070107Huber");
     w->ShowRecordText("001401050699123456");
     auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
-    QtLineListBox& output = OutputLines(*w);
+    QtLineListBox& output = *e2e::OutputList(*w);
     auto* bar = w->findChild<QWidget*>(QStringLiteral("frmFind"));
     auto* text = w->findChild<QLineEdit*>(QStringLiteral("txtFind"));
     ASSERT_TRUE(grid && bar && text);

@@ -7,6 +7,7 @@
 #include "common/Cp1252.h"
 #include "common/JetHeader.h"
 #include "common/SqliteDatabase.h"
+#include "common/WholeFile.h"
 #include "model/FieldDatabase.h"
 #include "model/FieldValue.h"
 #include "tools/ToolExit.h"
@@ -37,19 +38,15 @@ bool CreateFromScript(const std::string& path, const std::string& script, std::s
     const std::string temp = path + ".part" + std::to_string(::getpid());
     std::error_code ec;
     fs::remove(temp, ec);
-    zeva::SqliteDatabase db;
-    bool ok = db.Open(temp, zeva::SqliteDatabase::Mode::Create) && db.ExecScript(script);
-    if (!ok) error = db.LastError();
-    db.Close();
-    if (ok) {
-        fs::rename(temp, path, ec);
-        if (ec) {
-            ok = false;
-            error = "cannot rename " + temp + ": " + ec.message();
-        }
-    }
-    if (!ok) fs::remove(temp, ec);
-    return ok;
+    const zeva::WholeFileResult created = zeva::WriteThenRename(path, temp, [&](const std::string& part) {
+        zeva::SqliteDatabase db;
+        const bool ok = db.Open(part, zeva::SqliteDatabase::Mode::Create) && db.ExecScript(script);
+        if (!ok) error = db.LastError();
+        db.Close();
+        return ok;
+    });
+    if (created.step == zeva::WholeFileStep::Rename) error = "cannot rename " + temp + ": " + created.reason;
+    return created.Ok();
 }
 
 // Reads ZVFields from the Jet file and writes it into the SQLite file target, which must be
@@ -79,6 +76,46 @@ bool CopyJetFields(const std::string& jetPath, const std::string& target, bool s
     }
     if (rows) *rows = table.Rows.size();
     return true;
+}
+
+// Writes the field database path from table ZVFields of the Access file old; 0 when it did.
+int Import(const std::string& old, const std::string& path, bool force) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::equivalent(old, path, ec))
+        return Fail(zeva::tool::kUsage,
+                    path + ": is the Access file being read; name the new file with --file");
+    if (QFileInfo::exists(QString::fromStdString(path)) && !force)
+        return Fail(zeva::tool::kFailed, path + ": exists; use --force to replace it");
+    const std::string temp = path + ".part" + std::to_string(::getpid());
+    fs::remove(temp, ec);
+    std::size_t rows = 0;
+    std::string error;
+    const zeva::WholeFileResult imported = zeva::WriteThenRename(
+        path, temp, [&](const std::string& part) { return CopyJetFields(old, part, false, &rows, error); });
+    if (imported.step == zeva::WholeFileStep::Write)
+        return Fail(zeva::tool::kFailed, error + "; no file written");
+    if (!imported.Ok())
+        return Fail(zeva::tool::kFailed,
+                    "cannot rename " + temp + ": " + imported.reason + "; no file written");
+    std::printf("read %zu rows of table %s from %s (%s)\n", rows, zeva::FieldDatabase::kTable, old.c_str(),
+                zeva::JetVersionName(zeva::JetVersionOfFile(old)));
+    return 0;
+}
+
+// Prints the definitions of the field database path as the client loads them.
+int List(const std::string& path) {
+    zeva::FieldDatabase fields;
+    std::vector<zeva::ZVFieldType> rows;
+    if (!zeva::PXOpenDatabase(fields, path))
+        return Fail(zeva::tool::kFailed, path + ": " + fields.LastError());
+    if (!fields.ReadFields(rows)) return Fail(zeva::tool::kFailed, path + ": " + fields.LastError());
+    for (const auto& f : rows)
+        std::printf("%04d %-12s %-8s %-20s %s%s\n", f.Identifier, zeva::Cp1252ToUtf8(f.Title).c_str(),
+                    zeva::FieldValue::TypeName(f.VType).c_str(), zeva::Cp1252ToUtf8(f.DFormat).c_str(),
+                    zeva::Cp1252ToUtf8(f.Description).c_str(), f.DBase ? "" : "  (not stored)");
+    std::printf("%zu fields in %s\n", rows.size(), path.c_str());
+    return 0;
 }
 
 } // namespace
@@ -139,30 +176,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (args[0] == QLatin1String("import")) {
-        namespace fs = std::filesystem;
-        const std::string old = args[1].toStdString();
-        std::error_code ec;
-        if (fs::equivalent(old, path, ec))
-            return Fail(zeva::tool::kUsage,
-                        path + ": is the Access file being read; name the new file with --file");
-        if (QFileInfo::exists(qpath) && !parser.isSet(forceOption))
-            return Fail(zeva::tool::kFailed, path + ": exists; use --force to replace it");
-        const std::string temp = path + ".part" + std::to_string(::getpid());
-        fs::remove(temp, ec);
-        std::size_t rows = 0;
-        std::string error;
-        if (!CopyJetFields(old, temp, false, &rows, error)) {
-            fs::remove(temp, ec);
-            return Fail(zeva::tool::kFailed, error + "; no file written");
-        }
-        fs::rename(temp, path, ec);
-        if (ec) {
-            fs::remove(temp, ec);
-            return Fail(zeva::tool::kFailed,
-                        "cannot rename " + temp + ": " + ec.message() + "; no file written");
-        }
-        std::printf("read %zu rows of table %s from %s (%s)\n", rows, zeva::FieldDatabase::kTable,
-                    old.c_str(), zeva::JetVersionName(zeva::JetVersionOfFile(old)));
+        if (const int failed = Import(args[1].toStdString(), path, parser.isSet(forceOption))) return failed;
     } else if (args[0] == QLatin1String("create")) {
         std::string script = kSampleFieldsSql;
         if (parser.isSet(sqlOption)) {
@@ -180,15 +194,5 @@ int main(int argc, char* argv[]) {
         return Fail(zeva::tool::kUsage, "unknown command \"" + args[0].toStdString() + "\"; see --help");
     }
 
-    zeva::FieldDatabase fields;
-    std::vector<zeva::ZVFieldType> rows;
-    if (!zeva::PXOpenDatabase(fields, path))
-        return Fail(zeva::tool::kFailed, path + ": " + fields.LastError());
-    if (!fields.ReadFields(rows)) return Fail(zeva::tool::kFailed, path + ": " + fields.LastError());
-    for (const auto& f : rows)
-        std::printf("%04d %-12s %-8s %-20s %s%s\n", f.Identifier, zeva::Cp1252ToUtf8(f.Title).c_str(),
-                    zeva::FieldValue::TypeName(f.VType).c_str(), zeva::Cp1252ToUtf8(f.DFormat).c_str(),
-                    zeva::Cp1252ToUtf8(f.Description).c_str(), f.DBase ? "" : "  (not stored)");
-    std::printf("%zu fields in %s\n", rows.size(), path.c_str());
-    return 0;
+    return List(path);
 }

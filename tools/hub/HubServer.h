@@ -70,7 +70,7 @@ class HubServer : public QObject {
     void OnDisconnected(QTcpSocket* socket);
     void Handle(Session& s, const std::string& text);
     void HandleLogin(Session& s, const CommType& packet);
-    void Route(Session& s, const CommType& packet, const std::string& text);
+    void Route(Session& from, const CommType& packet, const std::string& text);
     void Pump(Session& s);
     void OnRateTimer();
     bool SendRecord(Session& s);

@@ -29,14 +29,15 @@ void LogLine(const std::string& line) {
     std::fflush(stdout);
 }
 
-} // namespace
+// A wrong option is a usage error; a record file that does not load or a port that does not listen
+// is a failure.
+int Fail(const std::string& what, int status = zeva::tool::kUsage) {
+    std::fprintf(stderr, "zeva-hub: %s\n", what.c_str());
+    return status;
+}
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("zeva-hub");
-    QCoreApplication::setApplicationVersion(ZEVA_PROJECT_VERSION);
-
-    QCommandLineParser parser;
+// The help text and the options zeva-hub takes.
+void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         QStringLiteral(
             "Test hub for the ZEVA Screen Client: logs clients in (1000/1003), answers requests (1006) with "
@@ -83,61 +84,63 @@ int main(int argc, char** argv) {
         "file");
     parser.addOptions({portOpt, bindOpt, recordsOpt, countOpt, rateOpt, sourceOpt, watchdogOpt, waitOpt,
                        quietOpt, badCheckOpt, writeTimesOpt});
-    parser.process(app);
+}
 
-    // A wrong option is a usage error; a record file that does not load or a port that does not
-    // listen is a failure.
-    auto fail = [](const std::string& what, int status = zeva::tool::kUsage) {
-        std::fprintf(stderr, "zeva-hub: %s\n", what.c_str());
-        return status;
+using WriteTimesFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// With --write-times, opens its file and has the hub note each record's write there. False when the
+// file cannot be written.
+bool NoteWriteTimes(const QCommandLineParser& parser, zeva::HubOptions& options, WriteTimesFile& file) {
+    if (!parser.isSet("write-times")) return true;
+    file.reset(std::fopen(parser.value("write-times").toStdString().c_str(), "w"));
+    if (!file) return false;
+    options.onRecordWritten = [f = file.get()](const std::string& client, std::uint64_t record) {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(f, "%s %llu %lld\n", client.c_str(), static_cast<unsigned long long>(record),
+                     static_cast<long long>(ns));
     };
+    return true;
+}
 
-    zeva::HubOptions options;
+// Reads the options into options and waitMs: 0, or the exit status of the first wrong one after
+// saying why.
+int ReadOptions(const QCommandLineParser& parser, zeva::HubOptions& options, int& waitMs) {
     bool ok = false;
-    const uint port = parser.value(portOpt).toUInt(&ok);
-    if (!ok || port > 65535) return fail("--port must be 0 to 65535");
+    const uint port = parser.value("port").toUInt(&ok);
+    if (!ok || port > 65535) return Fail("--port must be 0 to 65535");
     options.port = static_cast<quint16>(port);
-    if (!options.address.setAddress(parser.value(bindOpt))) return fail("--bind is not an address");
-    if (parser.isSet(recordsOpt)) {
+    if (!options.address.setAddress(parser.value("bind"))) return Fail("--bind is not an address");
+    if (parser.isSet("records")) {
         std::string error;
-        if (!options.records.LoadFile(parser.value(recordsOpt).toStdString(), error))
-            return fail(error, zeva::tool::kFailed);
+        if (!options.records.LoadFile(parser.value("records").toStdString(), error))
+            return Fail(error, zeva::tool::kFailed);
         options.count = options.records.FileRecords();
     }
-    if (parser.isSet(countOpt)) {
-        options.count = parser.value(countOpt).toULongLong(&ok);
-        if (!ok) return fail("--count must be a number");
+    if (parser.isSet("count")) {
+        options.count = parser.value("count").toULongLong(&ok);
+        if (!ok) return Fail("--count must be a number");
     }
-    options.rate = parser.value(rateOpt).toDouble(&ok);
-    if (!ok || options.rate < 0) return fail("--rate must be 0 or more");
-    options.source = parser.value(sourceOpt).toStdString();
-    if (options.source != "x01" && options.source != "x02") return fail("--source must be x01 or x02");
-    if (parser.isSet(watchdogOpt)) {
-        options.watchdogSeconds = parser.value(watchdogOpt).toDouble(&ok);
-        if (!ok || options.watchdogSeconds < 0) return fail("--watchdog must be 0 or more seconds");
+    options.rate = parser.value("rate").toDouble(&ok);
+    if (!ok || options.rate < 0) return Fail("--rate must be 0 or more");
+    options.source = parser.value("source").toStdString();
+    if (options.source != "x01" && options.source != "x02") return Fail("--source must be x01 or x02");
+    if (parser.isSet("watchdog")) {
+        options.watchdogSeconds = parser.value("watchdog").toDouble(&ok);
+        if (!ok || options.watchdogSeconds < 0) return Fail("--watchdog must be 0 or more seconds");
     }
-    const int waitMs = parser.value(waitOpt).toInt(&ok);
-    if (!ok || waitMs < 0) return fail("--shutdown-wait must be 0 or more");
-    options.quiet = parser.isSet(quietOpt);
-    options.badCheckEvery = parser.value(badCheckOpt).toULongLong(&ok);
-    if (!ok) return fail("--bad-check-every must be a number");
+    waitMs = parser.value("shutdown-wait").toInt(&ok);
+    if (!ok || waitMs < 0) return Fail("--shutdown-wait must be 0 or more");
+    options.quiet = parser.isSet("quiet");
+    options.badCheckEvery = parser.value("bad-check-every").toULongLong(&ok);
+    if (!ok) return Fail("--bad-check-every must be a number");
+    return 0;
+}
 
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> writeTimes(nullptr, &std::fclose);
-    if (parser.isSet(writeTimesOpt)) {
-        const std::string path = parser.value(writeTimesOpt).toStdString();
-        writeTimes.reset(std::fopen(path.c_str(), "w"));
-        if (!writeTimes) return fail("cannot write " + path + " (--write-times)", zeva::tool::kFailed);
-        options.onRecordWritten = [file = writeTimes.get()](const std::string& client, std::uint64_t record) {
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                std::chrono::steady_clock::now().time_since_epoch())
-                                .count();
-            std::fprintf(file, "%s %llu %lld\n", client.c_str(), static_cast<unsigned long long>(record),
-                         static_cast<long long>(ns));
-        };
-    }
-
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return fail("cannot set up signal handling", zeva::tool::kFailed);
+// SIGINT and SIGTERM write to signalPipe, which the event loop watches; SIGPIPE is ignored.
+bool CatchStopSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return false;
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
@@ -145,10 +148,31 @@ int main(int argc, char** argv) {
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("zeva-hub");
+    QCoreApplication::setApplicationVersion(ZEVA_PROJECT_VERSION);
+
+    QCommandLineParser parser;
+    AddOptions(parser);
+    parser.process(app);
+    zeva::HubOptions options;
+    int waitMs = 0;
+    if (const int wrong = ReadOptions(parser, options, waitMs)) return wrong;
+    WriteTimesFile writeTimes(nullptr, &std::fclose);
+    if (!NoteWriteTimes(parser, options, writeTimes))
+        return Fail("cannot write " + parser.value("write-times").toStdString() + " (--write-times)",
+                    zeva::tool::kFailed);
+    if (!CatchStopSignals()) return Fail("cannot set up signal handling", zeva::tool::kFailed);
 
     zeva::HubServer hub(std::move(options), LogLine);
     std::string error;
-    if (!hub.Listen(error)) return fail("cannot listen: " + error, zeva::tool::kFailed);
+    if (!hub.Listen(error)) return Fail("cannot listen: " + error, zeva::tool::kFailed);
 
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     bool stopping = false;

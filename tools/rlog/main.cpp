@@ -9,6 +9,34 @@
 #include "tools/ToolExit.h"
 #include "tools/rlog/RlogCommands.h"
 
+namespace {
+
+// The usage error for command: none given, unknown, or given the wrong arguments.
+int Usage(const QString& command) {
+    const bool known = command == "list" || command == "count" || command == "backup" || command == "convert";
+    if (command.isEmpty())
+        std::cerr << "zeva-rlog: no command given; see zeva-rlog --help\n";
+    else if (!known)
+        std::cerr << "zeva-rlog: unknown command \"" << command.toStdString() << "\"; see zeva-rlog --help\n";
+    else
+        std::cerr << "zeva-rlog: wrong arguments for " << command.toStdString() << "; see zeva-rlog --help\n";
+    return zeva::tool::kUsage;
+}
+
+// The log file's name without folder and .log, dots as _, then _.
+std::string DefaultPrefix(const std::string& log) {
+    std::string prefix = log;
+    const auto slash = prefix.find_last_of("/\\");
+    if (slash != std::string::npos) prefix.erase(0, slash + 1);
+    if (prefix.size() > 4 && prefix.ends_with(".log")) prefix.resize(prefix.size() - 4);
+    for (char& c : prefix)
+        if (c == '.') c = '_'; // a backup's name: keep the time digits apart from its parts
+    prefix += '_';
+    return prefix;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zeva-rlog");
@@ -49,26 +77,13 @@ int main(int argc, char* argv[]) {
 
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
-    auto usage = [&]() {
-        const bool known =
-            command == "list" || command == "count" || command == "backup" || command == "convert";
-        if (command.isEmpty())
-            std::cerr << "zeva-rlog: no command given; see zeva-rlog --help\n";
-        else if (!known)
-            std::cerr << "zeva-rlog: unknown command \"" << command.toStdString()
-                      << "\"; see zeva-rlog --help\n";
-        else
-            std::cerr << "zeva-rlog: wrong arguments for " << command.toStdString()
-                      << "; see zeva-rlog --help\n";
-        return zeva::tool::kUsage;
-    };
     zeva::SystemClock clock;
 
     if (command == "list" && args.size() == 2) {
         std::optional<std::int16_t> type;
         if (parser.isSet(typeOption)) {
             type = zeva::ToInt16(parser.value(typeOption).toStdString());
-            if (!type || *type < 0 || *type > 99) return usage();
+            if (!type || *type < 0 || *type > 99) return Usage(command);
         }
         return zeva::rlog::List(args[1].toStdString(), type, std::cout, std::cerr);
     }
@@ -78,16 +93,8 @@ int main(int argc, char* argv[]) {
         return zeva::rlog::Backup(args[1].toStdString(), args[2].toStdString(), clock, std::cout, std::cerr);
     if (command == "convert" && args.size() == 2) {
         std::string prefix = parser.value(prefixOption).toStdString();
-        if (prefix.empty()) {
-            prefix = args[1].toStdString();
-            const auto slash = prefix.find_last_of("/\\");
-            if (slash != std::string::npos) prefix.erase(0, slash + 1);
-            if (prefix.size() > 4 && prefix.ends_with(".log")) prefix.resize(prefix.size() - 4);
-            for (char& c : prefix)
-                if (c == '.') c = '_'; // a backup's name: keep the time digits apart from its parts
-            prefix += '_';
-        }
+        if (prefix.empty()) prefix = DefaultPrefix(args[1].toStdString());
         return zeva::rlog::Convert(args[1].toStdString(), prefix, clock, std::cout, std::cerr);
     }
-    return usage();
+    return Usage(command);
 }

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/JetHeader.h"
 #include "common/SqliteDatabase.h"
+#include "common/WholeFile.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsCatalog.h"
 #include "settings/SettingsDatabase.h"
@@ -221,35 +222,29 @@ int Import(const std::string& old, const std::string& path, const Options& o, st
     // Written under a temporary name and renamed into place, so a failure leaves no half file.
     const std::string temp = path + ".part" + std::to_string(::getpid());
     fs::remove(temp, ec);
-    SqliteDatabase db;
-    bool ok = Create(db, temp) && db.Exec("BEGIN");
     std::size_t read = 0, known = 0;
-    for (const auto& row : table.Rows) {
-        if (!ok) break;
-        auto cell = [&](int i) {
-            return i < 0 ? std::optional<std::string>() : row[static_cast<std::size_t>(i)];
-        };
-        ok = db.Exec("INSERT INTO StartUp (Key_Description, Key_Data, Description) VALUES (?1, ?2, ?3)",
-                     {cell(key), cell(data), cell(desc)});
-        ++read;
-        if (row[static_cast<std::size_t>(key)] &&
-            FindSettingKey(Utf8ToCp1252(*row[static_cast<std::size_t>(key)])))
-            ++known;
-    }
-    ok = ok && db.Exec("COMMIT");
-    if (!ok) error = db.LastError();
-    db.Close();
-    if (ok) {
-        fs::rename(temp, path, ec);
-        if (ec) {
-            ok = false;
-            error = "cannot rename " + temp + ": " + ec.message();
+    const WholeFileResult imported = WriteThenRename(path, temp, [&](const std::string& part) {
+        SqliteDatabase db;
+        bool ok = Create(db, part) && db.Exec("BEGIN");
+        for (const auto& row : table.Rows) {
+            if (!ok) break;
+            auto cell = [&](int i) {
+                return i < 0 ? std::optional<std::string>() : row[static_cast<std::size_t>(i)];
+            };
+            ok = db.Exec("INSERT INTO StartUp (Key_Description, Key_Data, Description) VALUES (?1, ?2, ?3)",
+                         {cell(key), cell(data), cell(desc)});
+            ++read;
+            if (row[static_cast<std::size_t>(key)] &&
+                FindSettingKey(Utf8ToCp1252(*row[static_cast<std::size_t>(key)])))
+                ++known;
         }
-    }
-    if (!ok) {
-        fs::remove(temp, ec);
-        return Fail(err, kFailed, path + ": " + error + "; no file written");
-    }
+        ok = ok && db.Exec("COMMIT");
+        if (!ok) error = db.LastError();
+        db.Close();
+        return ok;
+    });
+    if (imported.step == WholeFileStep::Rename) error = "cannot rename " + temp + ": " + imported.reason;
+    if (!imported.Ok()) return Fail(err, kFailed, path + ": " + error + "; no file written");
     out << "read " << read << " rows of table StartUp from " << old << " (" << JetVersionName(version)
         << ")\n"
         << "wrote " << path << ": " << known << " keys the client reads, " << read - known
