@@ -14,9 +14,13 @@
 // --max-entries sets MaxEntriesInOutput (the lines the Output window holds; default 50).
 // --size gives the main window W x H pixels (default 1000x730, a desk's window).
 //
+// With --hub-process the hub also notes when it wrote each record (zeva-hub --write-times, on the
+// same monotonic clock), and the time from the hub's write to the line on top is printed too, with
+// the gaps between the hub's writes beside the gaps between the client's reads.
+//
 // Besides the times it prints the client's CPU time per record (with --hub-process the process
 // holds the client alone), how often the Output window was painted, how long after the last record
-// the Output window's view had it on top, and the gaps between the socket reads that brought
+// the Output window painted it on top, and the gaps between the socket reads that brought
 // records (records that arrive in clumps show as long gaps).
 //
 // --hub-process runs zeva-hub as its own process (the client then has a core of its own, as on an
@@ -42,6 +46,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -55,6 +60,8 @@ struct RunResult {
     std::string error;
     std::uint64_t shown = 0, lost = 0, notOnTop = 0, unmeasured = 0;
     double seconds = 0, perSecond = 0, medianMs = 0, p99Ms = 0, maxMs = 0;
+    // From the hub's write (with --hub-process; negative when not measured).
+    double hubMedianMs = -1, hubP99Ms = -1, hubGapP99Ms = -1;
     std::size_t maxAt = 0; // the record whose line took longest
     double cpuUsPerRecord = 0, paintsPerSecond = 0, lastOnScreenMs = -1, gapMedianMs = 0, gapP99Ms = 0;
     int outputWidth = 0, outputHeight = 0, windowWidth = 0, windowHeight = 0;
@@ -80,10 +87,13 @@ double CpuSeconds() {
 class PaintCount final : public QObject {
   public:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
+        if (event->type() != QEvent::Paint) return false;
+        ++paints;
+        if (onPaint) onPaint();
         return false;
     }
     std::uint64_t paints = 0;
+    std::function<void()> onPaint;
 };
 
 // The reads of the hub connection's socket: a socket notification for a notifier that belongs to
@@ -136,11 +146,13 @@ long long RecordNumberOf(const std::string& callingNumber) {
     return std::atoll(callingNumber.c_str() + 2);
 }
 
-quint16 StartHubProcess(QProcess& hub, const std::string& recordsPath, std::uint64_t count, double rate) {
+quint16 StartHubProcess(QProcess& hub, const std::string& recordsPath, const std::string& timesPath,
+                        std::uint64_t count, double rate) {
     hub.setProcessChannelMode(QProcess::MergedChannels);
     hub.start(ZEVA_HUB_PATH,
               {"--bind", "127.0.0.1", "--port", "0", "--rate", QString::number(rate), "--count",
-               QString::number(count), "--records", QString::fromStdString(recordsPath), "--quiet"});
+               QString::number(count), "--records", QString::fromStdString(recordsPath), "--write-times",
+               QString::fromStdString(timesPath), "--quiet"});
     std::string out;
     quint16 port = 0;
     e2e::WaitUntil(
@@ -161,6 +173,7 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
     RunResult r;
     const std::string recordsPath = (dir / "records.txt").string();
     const std::string settingsPath = (dir / "ZEVARegistry.mdb").string();
+    const std::string timesPath = (dir / "write-times.txt").string();
     if (!e2e::WriteRecordsFile(recordsPath, records)) {
         r.error = "cannot write " + recordsPath;
         return r;
@@ -170,7 +183,7 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
     QProcess hubProc;
     quint16 port = 0;
     if (hubProcess) {
-        port = StartHubProcess(hubProc, recordsPath, records, rate);
+        port = StartHubProcess(hubProc, recordsPath, timesPath, records, rate);
         if (port == 0) {
             r.error = "zeva-hub did not start";
             return r;
@@ -230,18 +243,22 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
     std::uint64_t shownCount = 0;
     Clock::time_point lastShown{}, lastOnScreen{};
     std::string lastNumber;
-    // When the view hears of new lines on top: the last record's line reaches the screen then.
+    bool lastInView = false;
+    // The view hears of new lines on top; the last record's line is on screen at the next paint.
     QObject::connect(view->model(), &QAbstractItemModel::rowsInserted, view, [&] {
-        if (shownCount == records && lastOnScreen == Clock::time_point{} &&
+        if (shownCount == records && !lastInView &&
             view->model()->index(0, 0).data().toString().contains(QString::fromStdString(lastNumber)))
-            lastOnScreen = Clock::now();
+            lastInView = true;
     });
+    paints.onPaint = [&] {
+        if (lastInView && lastOnScreen == Clock::time_point{}) lastOnScreen = Clock::now();
+    };
     auto* processed = window->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
 
     // When the read that brought each record started. A record the hub connection takes in while no
     // notification is being handled comes from the socket's read-ahead, read when the intake resumes
     // after a full wait (a run of such arrivals with no record shown between them is one read).
-    std::vector<Clock::time_point> readAt(records);
+    std::vector<Clock::time_point> readAt(records), shownAt(records);
     std::vector<double> latencies;
     latencies.reserve(records);
     ReadWatch reads;
@@ -280,6 +297,7 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
             ++r.unmeasured;
             return;
         }
+        shownAt[static_cast<std::size_t>(n)] = shown;
         latencies.push_back(
             std::chrono::duration<double, std::milli>(shown - readAt[static_cast<std::size_t>(n)]).count());
         // The clock is read first: this very record's line must be on top by now.
@@ -330,6 +348,33 @@ RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
     if (hubProcess) {
         hubProc.terminate();
         hubProc.waitForFinished(10000);
+        // The hub's write times: "client record nanoseconds" per line, on the steady clock.
+        std::ifstream times(timesPath);
+        std::string client;
+        unsigned long long n = 0;
+        long long ns = 0;
+        std::vector<double> fromHub;
+        std::vector<long long> writes;
+        while (times >> client >> n >> ns) {
+            writes.push_back(ns);
+            if (n >= records || shownAt[n] == Clock::time_point{}) continue;
+            const Clock::time_point at{std::chrono::nanoseconds(ns)};
+            fromHub.push_back(std::chrono::duration<double, std::milli>(shownAt[n] - at).count());
+        }
+        if (fromHub.size() == records) {
+            r.hubMedianMs = Percentile(fromHub, 0.5);
+            r.hubP99Ms = Percentile(fromHub, 0.99);
+            std::sort(writes.begin(), writes.end());
+            writes.erase(std::unique(writes.begin(), writes.end()), writes.end());
+            std::vector<double> gaps;
+            for (std::size_t k = 1; k < writes.size(); ++k)
+                gaps.push_back(static_cast<double>(writes[k] - writes[k - 1]) / 1e6);
+            r.hubGapP99Ms = Percentile(gaps, 0.99);
+        } else {
+            r.ok = false;
+            r.error = "the hub noted " + std::to_string(fromHub.size()) + " of " + std::to_string(records) +
+                      " records written";
+        }
     }
     return r;
 }
@@ -391,7 +436,7 @@ int main(int argc, char** argv) {
     std::printf("%4s %8s %5s %8s %10s %8s | %9s %9s %9s | %6s %6s | %7s %8s | %6s\n", "run", "shown", "lost",
                 "seconds", "records/s", "cpu us", "median", "p99", "max", "median", "p99", "paints/s",
                 "screen ms", "max at");
-    std::vector<double> rates, medians, p99s, cpus, paints, lasts, gaps;
+    std::vector<double> rates, medians, p99s, cpus, paints, lasts, gaps, hubMedians, hubP99s, hubGaps;
     bool allOk = true;
     int outW = 0, outH = 0, winW = 0, winH = 0;
     for (int run = 1; run <= opt.runs; ++run) {
@@ -403,6 +448,10 @@ int main(int argc, char** argv) {
             run, static_cast<unsigned long long>(r.shown), static_cast<unsigned long long>(r.lost), r.seconds,
             r.perSecond, r.cpuUsPerRecord, r.medianMs, r.p99Ms, r.maxMs, r.gapMedianMs, r.gapP99Ms,
             r.paintsPerSecond, r.lastOnScreenMs, r.maxAt, r.error.empty() ? "" : "  ", r.error.c_str());
+        if (r.hubP99Ms >= 0)
+            std::printf("     from the hub's write to on top: median %.3f ms, p99 %.3f ms; hub write gaps "
+                        "p99 %.2f ms\n",
+                        r.hubMedianMs, r.hubP99Ms, r.hubGapP99Ms);
         if (r.notOnTop)
             std::printf("     %llu records were not on top when shown\n",
                         static_cast<unsigned long long>(r.notOnTop));
@@ -417,6 +466,9 @@ int main(int argc, char** argv) {
         paints.push_back(r.paintsPerSecond);
         lasts.push_back(r.lastOnScreenMs);
         gaps.push_back(r.gapP99Ms);
+        hubMedians.push_back(r.hubMedianMs);
+        hubP99s.push_back(r.hubP99Ms);
+        hubGaps.push_back(r.hubGapP99Ms);
         winW = r.windowWidth;
         winH = r.windowHeight;
         outW = r.outputWidth;
@@ -432,12 +484,22 @@ int main(int argc, char** argv) {
         "p99 %.2f ms\n",
         opt.runs, sustained, cpu, opt.hubProcess ? "" : " (hub included)", median, p99,
         Percentile(paints, 0.5), *std::max_element(lasts.begin(), lasts.end()), Percentile(gaps, 0.5));
+    if (opt.hubProcess)
+        std::printf(
+            "median of %d runs: hub's write to on top: median %.3f ms, p99 %.3f ms; hub write gaps p99 "
+            "%.2f ms\n",
+            opt.runs, Percentile(hubMedians, 0.5), Percentile(hubP99s, 0.5), Percentile(hubGaps, 0.5));
     // A paced hub caps the rate: then the client has to keep pace with it, and the time to the screen
     // is the client's own; as fast as the hub can, records queue and only the rate is a target.
     const bool fastEnough = opt.rate > 0 ? sustained >= 0.98 * opt.rate : sustained >= 2000;
-    const bool met = fastEnough && (opt.rate == 0 || p99 <= 5.0);
+    // The p99 from the hub's write where the hub noted its writes, else from the client's read.
+    const double p99Target = opt.hubProcess ? Percentile(hubP99s, 0.5) : p99;
+    const bool met = fastEnough && (opt.rate == 0 || p99Target <= 5.0);
     std::printf("%s; targets (%s): %s\n", allOk ? "every record shown, each on top in its turn" : "FAILED",
-                opt.rate > 0 ? "keeps pace with the hub, p99 at most 5 ms" : "at least 2000 records/s",
+                opt.rate > 0
+                    ? (opt.hubProcess ? "keeps pace with the hub, p99 from the hub's write at most 5 ms"
+                                      : "keeps pace with the hub, p99 at most 5 ms")
+                    : "at least 2000 records/s",
                 met ? "met" : "missed");
     return allOk ? 0 : 1;
 }

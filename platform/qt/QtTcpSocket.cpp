@@ -9,6 +9,7 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -131,8 +132,19 @@ bool QtTcpSocket::Write(std::string_view bytes, SocketError& err) {
         err = {10055, "No buffer space available (the hub is not reading)"};
         return false;
     }
-    if (socket_->write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
+    // With nothing queued before it, a packet goes to the system now rather than on the next turn of
+    // the event loop: a request reaches the hub while this client still shows the record before it.
+    // What the system does not take at once (or a failed send, which Qt then finds and reports from
+    // the event loop as always) is queued behind, in order.
+    std::size_t sent = 0;
+    if (socket_->bytesToWrite() == 0) {
+        const ssize_t n = ::send(static_cast<int>(socket_->socketDescriptor()), bytes.data(), bytes.size(),
+                                 MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) sent = static_cast<std::size_t>(n);
+    }
+    if (sent == bytes.size()) return true;
+    const qint64 rest = static_cast<qint64>(bytes.size() - sent);
+    if (socket_->write(bytes.data() + sent, rest) != rest) {
         err = {10053, socket_->errorString().toStdString()};
         return false;
     }
@@ -140,8 +152,11 @@ bool QtTcpSocket::Write(std::string_view bytes, SocketError& err) {
 }
 
 std::string QtTcpSocket::ReadAll() {
-    const QByteArray bytes = socket_->readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // Straight into the string: no QByteArray in between.
+    std::string bytes(static_cast<std::size_t>(std::max<qint64>(0, socket_->bytesAvailable())), '\0');
+    const qint64 n = bytes.empty() ? 0 : socket_->read(bytes.data(), static_cast<qint64>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<qint64>(0, n)));
+    return bytes;
 }
 
 TcpSocket::State QtTcpSocket::GetState() const {

@@ -7,6 +7,8 @@ ValueLabel::ValueLabel(const QString& caption, QWidget* parent) : QLabel(parent)
 }
 
 void ValueLabel::setText(const QString& value) {
+    // The same text again changes nothing: no new layout of the row and no repaint.
+    if (value == text()) return;
     QLabel::setText(value);
     const QString shown = value.trimmed();
     QString name = caption_;

@@ -17,6 +17,7 @@
 #include "model/RecordTrail.h"
 #include "platform/qt/QtAttention.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/RepaintPacer.h"
 #include "platform/qt/ValueLabel.h"
 #include "recordlog/RStoreRecordLog.h"
 #include "settings/SettingsCatalog.h"
@@ -110,6 +111,9 @@ frmZVScreenClientMain::frmZVScreenClientMain(Options options) : options_(std::mo
     }
     BuildWidgets();
     BuildMenu();
+    // Records that come one per turn of the event loop (a slow stream, synchronous mode) change the
+    // counts and the Output list every turn; the window is painted at the screen's rate all the same.
+    new RepaintPacer(this);
     qApp->installEventFilter(this);
     station_ = std::make_unique<Station>(
         *this, *options_.messages, files_, *options_.instanceLock,
@@ -807,8 +811,9 @@ void frmZVScreenClientMain::ShowProcessedStatus() {
     lbBufferInPtr_->setText(QString::number(intake()->BufferInPtr()));
     lbBufferOutPtr_->setText(QString::number(intake()->BufferOutPtr()));
     // The caption of the two counts is heard with them.
-    Label1_->setAccessibleName(
-        QStringLiteral("Buffer: %1 received, %2 shown").arg(lbBufferInPtr_->text(), lbBufferOutPtr_->text()));
+    const QString name =
+        QStringLiteral("Buffer: %1 received, %2 shown").arg(lbBufferInPtr_->text(), lbBufferOutPtr_->text());
+    if (name != Label1_->accessibleName()) Label1_->setAccessibleName(name);
 }
 
 void frmZVScreenClientMain::LoadClientSelection(const ClientSettings& settings) {

@@ -2,10 +2,14 @@
 #include "display/InsertInDisplay.h"
 #include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"
+#include "platform/qt/RepaintPacer.h"
+#include "platform/qt/ValueLabel.h"
 #include "tests/support/TestApp.h"
 
 #include <QAccessible>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QListView>
 #include <QListWidget>
 
@@ -97,6 +101,45 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
     EXPECT_EQ(top->text(QAccessible::Name), QStringLiteral("newest"));
     EXPECT_TRUE(top->state().selected);
     EXPECT_FALSE(reader->child(1)->state().selected);
+}
+
+// A window whose repaints are paced to the screen's rate: a value label changed at every turn of
+// the event loop is heard with each value at once, and its last value reaches the screen.
+TEST(DisplayWindow, PacedWindowPaintsTheLastValueAndHearsEveryOne) {
+    test::EnsureApp();
+    QWidget window;
+    window.resize(200, 40);
+    auto* label = new ValueLabel(QStringLiteral("Records shown"), &window);
+    label->setGeometry(0, 0, 150, 20);
+    auto* pacer = new RepaintPacer(&window);
+    struct LastPaint final : QObject {
+        QString text;
+        int paints = 0;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() != QEvent::Paint) return false;
+            text = static_cast<QLabel*>(o)->text();
+            ++paints;
+            return false;
+        }
+    } painted;
+    label->installEventFilter(&painted);
+    window.show();
+    QElapsedTimer wait;
+    wait.start();
+    while (painted.paints == 0 && wait.elapsed() < 2000)
+        QCoreApplication::processEvents();
+    for (int i = 1; i <= 300; ++i) {
+        label->setText(QString::number(i));
+        ASSERT_EQ(label->accessibleName(), QStringLiteral("Records shown: %1").arg(i));
+        QCoreApplication::processEvents();
+    }
+    wait.restart();
+    while (painted.text != QStringLiteral("300") && wait.elapsed() < 2000)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(painted.text, QStringLiteral("300"));
+    EXPECT_GT(pacer->Held(), 0u) << "repaints sooner than a frame apart were held back";
+    label->setText(QStringLiteral("300")); // the same text again: nothing to say or paint
+    EXPECT_EQ(label->accessibleName(), QStringLiteral("Records shown: 300"));
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <deque>
+#include <utility>
 
 namespace zeva {
 
@@ -40,6 +42,10 @@ struct HubServer::Session {
     std::uint64_t next = 0;
     double credit = 0;
     std::uint64_t badPackets = 0;
+    // With onRecordWritten: bytes queued and written so far, and the records not yet written whole
+    // (number, the queued count at their last byte).
+    std::uint64_t queued = 0, written = 0;
+    std::deque<std::pair<std::uint64_t, std::uint64_t>> unwritten;
     std::string Name() const { return id.empty() ? "#" + std::to_string(number) : id; }
 };
 
@@ -124,9 +130,16 @@ void HubServer::OnNewConnection() {
         s->peer = Peer(socket);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnDisconnected(socket); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket](qint64 bytes) {
             auto it = sessions_.find(socket);
-            if (it != sessions_.end() && !it->second->dead) Pump(*it->second);
+            if (it == sessions_.end()) return;
+            Session& w = *it->second;
+            w.written += static_cast<std::uint64_t>(bytes);
+            while (!w.unwritten.empty() && w.unwritten.front().second <= w.written) {
+                if (options_.onRecordWritten) options_.onRecordWritten(w.id, w.unwritten.front().first);
+                w.unwritten.pop_front();
+            }
+            if (!w.dead) Pump(w);
         });
         Log("connection #" + std::to_string(s->number) + " from " + s->peer);
         sessions_.emplace(socket, std::move(s));
@@ -277,7 +290,10 @@ bool HubServer::WriteRaw(Session& s, const std::string& text) {
         Drop(s, "not reading (" + std::to_string(s.socket->bytesToWrite()) + " bytes unsent)");
         return false;
     }
-    return s.socket->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    if (s.socket->write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+        return false;
+    s.queued += text.size();
+    return true;
 }
 
 void HubServer::SendControl(Session& s, std::int16_t code, const std::string& data) {
@@ -321,6 +337,7 @@ bool HubServer::SendRecord(Session& s) {
         text.replace(0, 4, digits);
     }
     if (!WriteRaw(s, text)) return false;
+    if (options_.onRecordWritten) s.unwritten.emplace_back(s.next, s.queued);
     ++s.next;
     ++recordsSent_;
     if (badCheck) ++badChecksSent_;

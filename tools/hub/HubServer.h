@@ -29,6 +29,9 @@ struct HubOptions {
     double watchdogSeconds = -1; // watchdog period given back in the accept; < 0 keeps the client's
     bool quiet = false;          // no line per record, watchdog or request
     std::uint64_t badCheckEvery = 0; // > 0: every Nth record of a client goes out with a wrong check
+    // Told when a caller record has been written to the connection (its last byte handed to the
+    // system), with the client and the record's number from 0; for timing the way to a client.
+    std::function<void(const std::string& client, std::uint64_t record)> onRecordWritten;
 };
 
 // The system's hub as far as the screen client needs one: accepts many clients, logs them in

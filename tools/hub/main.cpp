@@ -7,8 +7,10 @@
 #include <QDateTime>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -74,8 +76,32 @@ void AddOptions(QCommandLineParser& parser) {
                                    "Sends every Nth record of each client with a wrong check (the client "
                                    "must discard it); 0 = never.",
                                    "n", "0");
+    QCommandLineOption writeTimesOpt(
+        "write-times",
+        "Writes a line per caller record to file when the record has been written to its client: the "
+        "client, the record's number from 0 and the time on the system's monotonic clock in "
+        "nanoseconds (for timing the way to a client; the records sent are the same).",
+        "file");
     parser.addOptions({portOpt, bindOpt, recordsOpt, countOpt, rateOpt, sourceOpt, watchdogOpt, waitOpt,
-                       quietOpt, badCheckOpt});
+                       quietOpt, badCheckOpt, writeTimesOpt});
+}
+
+using WriteTimesFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// With --write-times, opens its file and has the hub note each record's write there. False when the
+// file cannot be written.
+bool NoteWriteTimes(const QCommandLineParser& parser, zeva::HubOptions& options, WriteTimesFile& file) {
+    if (!parser.isSet("write-times")) return true;
+    file.reset(std::fopen(parser.value("write-times").toStdString().c_str(), "w"));
+    if (!file) return false;
+    options.onRecordWritten = [f = file.get()](const std::string& client, std::uint64_t record) {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(f, "%s %llu %lld\n", client.c_str(), static_cast<unsigned long long>(record),
+                     static_cast<long long>(ns));
+    };
+    return true;
 }
 
 // Reads the options into options and waitMs: 0, or the exit status of the first wrong one after
@@ -138,6 +164,10 @@ int main(int argc, char** argv) {
     zeva::HubOptions options;
     int waitMs = 0;
     if (const int wrong = ReadOptions(parser, options, waitMs)) return wrong;
+    WriteTimesFile writeTimes(nullptr, &std::fclose);
+    if (!NoteWriteTimes(parser, options, writeTimes))
+        return Fail("cannot write " + parser.value("write-times").toStdString() + " (--write-times)",
+                    zeva::tool::kFailed);
     if (!CatchStopSignals()) return Fail("cannot set up signal handling", zeva::tool::kFailed);
 
     zeva::HubServer hub(std::move(options), LogLine);
