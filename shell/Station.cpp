@@ -32,7 +32,6 @@ constexpr double kCloseReadUntilMs = 1700;
 constexpr double kCloseReadMinMs = 300;
 constexpr double kCloseShowUntilMs = 1900;
 constexpr double kCloseShowMinMs = 100;
-constexpr double kMsPerDay = 86400000.0;
 
 } // namespace
 
@@ -199,7 +198,7 @@ bool Station::ServerTimerTick() {
 void Station::NoteCloseRequest() {
     if (receivedAtClose_ >= 0 || !intake_) return;
     receivedAtClose_ = intake_->Received();
-    closeAt_ = clock_.Now();
+    closeAt_ = clock_.SteadyMs();
 }
 
 bool Station::HubConnected() const {
@@ -245,14 +244,14 @@ std::string Station::HubLocalPort() const {
 }
 
 double Station::SinceCloseMs() const {
-    return (clock_.Now() - closeAt_) * kMsPerDay;
+    return clock_.SteadyMs() - closeAt_;
 }
 
 void Station::TakeTheLastRecords() {
     if (!intake_) return;
     // After the 1002 the hub sends what was under way and closes the link; dropped with the socket,
     // those records would count as delivered at the hub and never be seen here.
-    if (closeAt_ < 0) closeAt_ = clock_.Now();
+    if (closeAt_ < 0) closeAt_ = clock_.SteadyMs();
     if (client_ && client_->Disconnecting()) {
         intake_->TakeEverythingArrived();
         if (onReadToEnd) onReadToEnd(int(std::max(kCloseReadMinMs, kCloseReadUntilMs - SinceCloseMs())));

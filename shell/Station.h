@@ -154,7 +154,8 @@ class Station final : public StationPort {
     HubConnection* client_ = nullptr;
     CommMemberType member_;
     std::unique_ptr<RecordIntake> intake_;
-    // Records received when the first close request came (-1: none came yet), and when it came.
+    // Records received when the first close request came (-1: none came yet), and when it came
+    // (the steady clock's milliseconds).
     std::int64_t receivedAtClose_ = -1;
     double closeAt_ = -1.0;
 };
