@@ -5,9 +5,9 @@
 #include "comms/console/ConsoleLayout.h"
 #include "comms/console/MemberGridView.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/ValueLabel.h"
 
 #include <QFont>
-#include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -66,9 +66,9 @@ void CommDisplay::Detach() {
 void CommDisplay::BuildWidgets() {
     const QFont sans = NamedFont("MS Sans Serif", QFont::SansSerif);
 
-    lblError_ = new QLabel(this);
+    // Heard with what it shows: "Hub link: Connected to 10.1.1.1,6000".
+    lblError_ = new ValueLabel(QStringLiteral("Hub link"), this);
     lblError_->setObjectName(QStringLiteral("lblError"));
-    lblError_->setAccessibleName(QStringLiteral("Error"));
     lblError_->setAccessibleDescription(QStringLiteral("Hub link status"));
     lblError_->setFont(sans);
     lblError_->setGeometry(Pixels(ConsoleLayout::kErrorLabel));

@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-class QLabel;
 class QListView;
 class QPushButton;
 class QTableWidget;
@@ -19,6 +18,7 @@ class ClientLogView;
 class HubConnection;
 class ListBox;
 class MemberGridView;
+class ValueLabel;
 
 // The comms console: shows the hub connection's log, its member fields and its error label. Created
 // hidden and kept above other windows when shown; its Hide button hides it and the connection keeps
@@ -42,7 +42,7 @@ class CommDisplay final : public QWidget {
     // The log's lines as they stand (the list view hears of them once per frame).
     const ListBox& LogLines() const { return *logBox_; }
     QTableWidget* MemberGrid() const { return grid_; }
-    QLabel* ErrorLabel() const { return lblError_; }
+    ValueLabel* ErrorLabel() const { return lblError_; }
     QPushButton* HideButton() const { return cmdHide_; }
 
   protected:
@@ -57,7 +57,7 @@ class CommDisplay final : public QWidget {
     bool detached_ = false;
     QListView* lstClientLog_ = nullptr;
     QTableWidget* grid_ = nullptr;
-    QLabel* lblError_ = nullptr;
+    ValueLabel* lblError_ = nullptr;
     QPushButton* cmdHide_ = nullptr;
     QtLineListBox* logBox_ = nullptr; // owned by lstClientLog_
     std::unique_ptr<QtFlexGrid> gridBox_;
