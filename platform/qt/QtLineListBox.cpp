@@ -195,8 +195,9 @@ void QtLineListBox::HandOver(bool layOut) {
         endInsertRows();
     }
     syncing_ = false;
-    // The view would lay out the new rows at its next turn of the event loop, after the paint that
-    // follows at once: they are laid out now. (A view not shown lays out when it is shown.)
+    // The view lays out new rows at its next turn of the event loop, and a paint before that shows an
+    // empty list: for the paint that follows at once they are laid out now. (A view not shown lays
+    // out when it is shown.)
     if (layOut && rows && view_->isVisible()) view_->doItemsLayout();
     SyncCurrent();
 }
