@@ -1,6 +1,7 @@
 #include "platform/qt/QtLineListBox.h"
 
 #include "platform/qt/QtText.h"
+#include "platform/qt/RepaintPacer.h"
 
 #include <QGuiApplication>
 #include <QListView>
@@ -10,12 +11,20 @@
 
 namespace zeva {
 
+namespace {
+
+// In a paced window the lines wait for the window's next paint; should it not come (the window
+// hidden meanwhile), they go to the view after this many frames all the same.
+constexpr int kPaintWaitFrames = 4;
+
+} // namespace
+
 QtLineListBox::QtLineListBox(QListView* view) : QAbstractListModel(view), view_(view) {
     const QScreen* screen = view->screen() ? view->screen() : QGuiApplication::primaryScreen();
     const double rate = screen ? screen->refreshRate() : 60.0;
     frameMs_ = rate >= 1.0 ? std::max(1, static_cast<int>(1000.0 / rate)) : 16;
     frame_.setSingleShot(true);
-    connect(&frame_, &QTimer::timeout, this, &QtLineListBox::Flush);
+    connect(&frame_, &QTimer::timeout, this, [this] { HandOver(true); });
     sinceFlush_.start();
     // Rows of one height let the view place a row without measuring the others; a view that
     // scrolled after every new current line would lay out every row each time.
@@ -147,13 +156,30 @@ qint64 QtLineListBox::Tag(int index) const {
 
 void QtLineListBox::Schedule() {
     if (frame_.isActive()) return;
+    // In a paced window, one frame clock: the pacer's. The repaint asked for here comes at once after
+    // a quiet frame, else at the frame's end, and the lines are handed over just before it.
+    if (RepaintPacer* pacer = view_->isVisible() ? RepaintPacer::Of(view_) : nullptr) {
+        connect(pacer, &RepaintPacer::Painting, this, &QtLineListBox::HandOverForPaint, Qt::UniqueConnection);
+        view_->viewport()->update();
+        frame_.start(kPaintWaitFrames * frameMs_);
+        return;
+    }
     // At most one hand-over per frame; after a quiet spell the first change goes at once.
     const qint64 since = sinceFlush_.elapsed();
     frame_.start(since >= frameMs_ ? 0 : static_cast<int>(frameMs_ - since));
 }
 
+void QtLineListBox::HandOverForPaint() {
+    if (HasWaiting()) HandOver(true);
+}
+
 void QtLineListBox::Flush() {
+    HandOver(false);
+}
+
+void QtLineListBox::HandOver(bool layOut) {
     frame_.stop();
+    const bool rows = pendingTail_ > 0 || pendingTop_ > 0;
     sinceFlush_.restart();
     syncing_ = true;
     if (pendingTail_ > 0) {
@@ -169,6 +195,10 @@ void QtLineListBox::Flush() {
         endInsertRows();
     }
     syncing_ = false;
+    // The view lays out new rows at its next turn of the event loop, and a paint before that shows an
+    // empty list: for the paint that follows at once they are laid out now. (A view not shown lays
+    // out when it is shown.)
+    if (layOut && rows && view_->isVisible()) view_->doItemsLayout();
     SyncCurrent();
 }
 

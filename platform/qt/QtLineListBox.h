@@ -16,7 +16,11 @@ namespace zeva {
 // costs the same whether the list holds 50 or 10,000:
 // - the list answers at once (ListCount, List, ListIndex see every change as it is made), while the
 //   view hears of lines added at the top and taken from the bottom at most once per screen frame,
-//   in one insert and one removal, so it lays out and repaints at the screen's rate at most;
+//   in one insert and one removal, so it lays out and repaints at the screen's rate at most; in a
+//   window whose repaints are paced (RepaintPacer) that frame is the pacer's: the list asks for a
+//   repaint and hands its lines over, laid out, just before it, so they are painted in it (at once
+//   after a quiet frame, else at the frame's end) and not a frame later; elsewhere (a window not
+//   paced, a view not shown) on a timer of its own;
 // - the selected line is kept here and handed to the view with those changes (a line inserted
 //   above the selection moves it down, as in any list); when it was set through SetListIndex the
 //   view is scrolled to show it;
@@ -65,6 +69,13 @@ class QtLineListBox final : public QAbstractListModel, public ListBox {
         qint64 tag = 0;
     };
     void Schedule();
+    // Hands the view what is waiting; layOut: and has a view on screen lay out its rows now rather
+    // than at its next turn of the event loop, for a paint that follows at once.
+    void HandOver(bool layOut);
+    void HandOverForPaint();
+    bool HasWaiting() const {
+        return pendingTop_ > 0 || pendingTail_ > 0 || currentPending_ || scrollPending_;
+    }
     void SyncCurrent();
     void OnViewCurrentChanged(const QModelIndex& current);
     bool ValidRow(int index) const { return index >= 0 && index < ListCount(); }

@@ -20,11 +20,17 @@ RepaintPacer::RepaintPacer(QWidget* window) : QObject(window), window_(window) {
     window->installEventFilter(this);
 }
 
+RepaintPacer* RepaintPacer::Of(const QWidget* widget) {
+    const QWidget* window = widget ? widget->window() : nullptr;
+    return window ? window->findChild<RepaintPacer*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
 bool RepaintPacer::eventFilter(QObject* watched, QEvent* event) {
     if (watched != window_ || event->type() != QEvent::UpdateRequest || releasing_) return false;
     if (frame_.isActive()) return true; // the frame's end paints it
     if (!sincePaint_.isValid() || sincePaint_.elapsed() >= frameMs_) {
         sincePaint_.restart();
+        emit Painting();
         return false;
     }
     // Too soon after the last repaint. Qt asks for no other repaint of the window until one is
@@ -37,6 +43,7 @@ bool RepaintPacer::eventFilter(QObject* watched, QEvent* event) {
 void RepaintPacer::Release() {
     sincePaint_.restart();
     releasing_ = true;
+    emit Painting();
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(window_, &request);
     releasing_ = false;
