@@ -148,30 +148,6 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
                       CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount));
 }
 
-TEST_F(HubClients, FlagsReachEveryMonitorAndTheHubsDisconnectRequestEndsEveryLink) {
-    StartHub(0, 1);
-    Client screen(276, "s01"), m1(276, "m01"), m2(276, "m02");
-    for (Client* c : {&m1, &m2, &screen})
-        ASSERT_TRUE(c->Connect(hub->Port()));
-    ASSERT_TRUE(
-        WaitFor([&] { return screen.engine.Connected() && m1.engine.Connected() && m2.engine.Connected(); }));
-    CommType flag;
-    flag.Source = "s01";
-    flag.Destination = "m**";
-    flag.PacketType = "TEST";
-    flag.Data = "Test flag";
-    EXPECT_TRUE(screen.engine.Send(flag));
-    ASSERT_TRUE(WaitFor([&] { return !m1.records.empty() && !m2.records.empty(); }));
-    EXPECT_EQ(m1.records[0].PacketType, "TEST");
-    EXPECT_EQ(m2.records[0].Data, "Test flag");
-
-    hub->SendServerDisconnect();
-    ASSERT_TRUE(WaitFor([&] { return screen.disconnections + m1.disconnections + m2.disconnections == 3; }));
-    EXPECT_FALSE(screen.engine.Connected());
-    EXPECT_TRUE(HubLogged("s01 asks to disconnect (1002)"));
-    ASSERT_TRUE(WaitFor([&] { return hub->ClientCount() == 0; }));
-}
-
 TEST_F(HubClients, MisbehavingClientDoesNotHurtOthers) {
     StartHub(50);
     QTcpSocket rogue;

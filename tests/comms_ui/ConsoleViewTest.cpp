@@ -30,9 +30,6 @@ TEST(ConsoleLog, KeepsTheNewest199LinesOnTopWithTheirTime) {
     EXPECT_EQ(list.List(0), "14:07:09  line 250");
     EXPECT_EQ(list.List(198), "14:07:09  line 52");
     EXPECT_EQ(list.ListIndex(), 0);
-    // 250 lines have gone round the 201-slot ring once and nothing is left pending.
-    EXPECT_EQ(log.WriteIndex(), 49);
-    EXPECT_EQ(log.ReadIndex(), log.WriteIndex());
 
     // A refresh takes only the lines not yet shown.
     log.Refresh();

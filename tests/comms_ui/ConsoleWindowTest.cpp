@@ -1,5 +1,5 @@
 // The comms console window on the offscreen platform: caption, start hidden and on top, the Hide
-// button, the log cap through the real list, and the resize rules.
+// button, the log written without running events, and the resize rules.
 #include "comms/console/ConsoleLayout.h"
 #include "comms/ui/CommDisplay.h"
 #include "comms/ui/QtHubConnection.h"
@@ -80,7 +80,6 @@ TEST_F(ConsoleWindow, LogListNeverRunsTheEventLoop) {
     for (int i = 1; i <= 250; ++i)
         c.InsertClientLog("line " + std::to_string(i));
     EXPECT_FALSE(ran);
-    ASSERT_EQ(d.LogLines().ListCount(), 199);
     EXPECT_TRUE(QString::fromStdString(d.LogLines().List(0)).endsWith(QStringLiteral("  line 250")));
 }
 

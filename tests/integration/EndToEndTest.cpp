@@ -59,7 +59,6 @@ class EndToEnd : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { test::EnsureApp(); }
     void TearDown() override {
-        watched_ = nullptr;
         window_.reset();
         hub_.reset();
         // The console window of an unloaded window goes by deleteLater.
@@ -78,13 +77,8 @@ class EndToEnd : public ::testing::Test {
         o.rate = 0;
         o.source = source;
         o.quiet = true;
-        hub_ = std::make_unique<HubServer>(std::move(o), [this](const std::string& line) {
-            hubLog_.push_back(line);
-            if (line.find("(1002)") != std::string::npos) {
-                sawLogoff_ = true;
-                windowGoneAtLogoff_ = !watched_ || watched_->IsUnloaded();
-            }
-        });
+        hub_ =
+            std::make_unique<HubServer>(std::move(o), [this](const std::string& l) { hubLog_.push_back(l); });
         ASSERT_TRUE(hub_->Listen(error)) << error;
         port_ = hub_->Port();
     }
@@ -93,10 +87,10 @@ class EndToEnd : public ::testing::Test {
                            [&](const std::string& l) { return l.find(part) != std::string::npos; });
     }
 
-    // The real main window for operator s05, loaded with a settings database that points at the hub
-    // and connects at once; engineTickMs 0 keeps the engine's own 2-second step.
-    void OpenWindow(const std::map<std::string, std::string>& extra = {}, int engineTickMs = 100,
-                    const std::string& commandLine = "05") {
+    // The real main window for commandLine, loaded with a settings database that points at the hub
+    // and connects at once, then the login and `records` records processed, each within 20 s.
+    void OpenAndTake(std::uint64_t records, const std::map<std::string, std::string>& extra = {},
+                     const std::string& commandLine = "05") {
         std::string error;
         ASSERT_TRUE(e2e::WriteSettings(dir_, settingsPath_, port_, extra, error)) << error;
         frmZVScreenClientMain::Options o;
@@ -104,24 +98,14 @@ class EndToEnd : public ::testing::Test {
         o.instanceLock = &lock_;
         o.messages = &messages_;
         window_ = std::make_unique<frmZVScreenClientMain>(o);
-        watched_ = window_.get();
         QObject::connect(window_.get(), &QWidget::windowTitleChanged,
                          [this](const QString& t) { titles_.push_back(t.toStdString()); });
         ASSERT_EQ(window_->shell().Load(commandLine), MainShell::LoadResult::Running);
         ASSERT_TRUE(messages_.shown.empty()) << messages_.shown.front().text;
-        if (engineTickMs > 0) {
-            ASSERT_TRUE(e2e::SetEngineTick(*window_, engineTickMs));
-        }
+        ASSERT_TRUE(e2e::SetEngineTick(*window_, 100));
         window_->show();
-    }
-    // OpenWindow, then the login within connectMs, then `records` records processed within takeMs.
-    void OpenAndTake(std::uint64_t records, const std::map<std::string, std::string>& extra = {},
-                     int engineTickMs = 100, const std::string& commandLine = "05", int connectMs = 20000,
-                     int takeMs = 20000) {
-        ASSERT_NO_FATAL_FAILURE(OpenWindow(extra, engineTickMs, commandLine));
-        ASSERT_TRUE(WaitUntil([&] { return Connected(); }, connectMs))
-            << window_->windowTitle().toStdString();
-        ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QString::number(records); }, takeMs))
+        ASSERT_TRUE(WaitUntil([&] { return Connected(); })) << window_->windowTitle().toStdString();
+        ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QString::number(records); }))
             << "processed " << ProcessedLabel().toStdString() << ", hub sent " << hub_->RecordsSent()
             << ", link received " << window_->client()->Engine().Member().RPackets;
     }
@@ -169,21 +153,13 @@ class EndToEnd : public ::testing::Test {
     std::unique_ptr<HubServer> hub_;
     std::vector<std::string> hubLog_;
     std::unique_ptr<frmZVScreenClientMain> window_;
-    frmZVScreenClientMain* watched_ = nullptr;
     std::vector<std::string> titles_;
-    bool sawLogoff_ = false;
-    bool windowGoneAtLogoff_ = false;
 };
 
 TEST_F(EndToEnd, AsynchronousBurstShowsEveryRecordInOrderNewestOnTop) {
     constexpr std::uint64_t kRecords = 1000;
     StartHub(kRecords);
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(kRecords));
-    RecordIntake& intake = *window_->intake();
-    EXPECT_EQ(intake.BufferInPtr(), int(kRecords % 100));
-    EXPECT_EQ(intake.BufferOutPtr(), int(kRecords % 100));
-    EXPECT_EQ(window_->shell().RecordsProcessed(), std::int64_t(kRecords));
-    EXPECT_EQ(window_->client()->Engine().Member().RPackets, std::int32_t(kRecords));
     // MaxEntriesInOutput (50) caps the list: the newest 50, the last record on top.
     ExpectAllTaken(kRecords, kRecords - 50);
     EXPECT_FALSE(HubLogged("request next")) << "asynchronous intake never asks";
@@ -201,25 +177,12 @@ TEST_F(EndToEnd, AsynchronousBurstShowsEveryRecordInOrderNewestOnTop) {
     EXPECT_TRUE(view.selectionModel()->isSelected(view.model()->index(0, 0)));
 }
 
-TEST_F(EndToEnd, ConnectsAtTheEnginesOwnPaceWithAShortRetryWait) {
-    // A login takes four 2-second engine steps while the connection timer judges the attempt one
-    // second after starting it; a retry wait of 2 seconds must not restart the login under way.
-    StartHub(3);
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(3, {{"Setup\\TCP\\Hub Inter Retry Wait", "2"}}, 0, "05", 40000));
-    EXPECT_EQ(hub_->LoggedInCount(), 1);
-    // One login only: a restarted attempt shows as a second connection at the hub.
-    EXPECT_EQ(std::count_if(hubLog_.begin(), hubLog_.end(),
-                            [](const std::string& l) { return l.rfind("connection #", 0) == 0; }),
-              1);
-    ExpectAllTaken(3);
-}
-
 TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     // The hub holds the whole backlog before the client logs in and hands out one record per
     // request: each must be shown exactly once, in order, none lost between request and receive.
     // The backlog drains at once: at one record per server-timer second it would take 30 s.
     StartHub(30);
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(30, {{"Setup\\TCP\\Async Comms", "False"}}, 100, "05", 20000, 10000));
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(30, {{"Setup\\TCP\\Async Comms", "False"}}));
     EXPECT_TRUE(HubLogged("login s05 (sync")) << "the member asked for synchronous mode";
     // Let a few more server-timer requests go to the now empty hub: nothing more may show.
     RunFor(2500);
@@ -232,7 +195,7 @@ TEST_F(EndToEnd, TestLockAndUnlockFlagsReachTheMonitor) {
     HubMember monitor(port_, "m01");
     ASSERT_TRUE(WaitUntil([&] { return monitor.host.connection().Connected(); })) << "the monitor logs in";
     // The Setup pane with the TEST button and the password lock is the administrator's.
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, 100, "ADMIN05"));
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, "ADMIN05"));
     auto* test = window_->findChild<QAbstractButton*>(QStringLiteral("cmdMonitorTest"));
     auto* lockButton = window_->findChild<QAbstractButton*>(QStringLiteral("cmdSetupPassword(0)"));
     auto* box = window_->findChild<QLineEdit*>(QStringLiteral("txtSetupPassword(0)"));
@@ -261,26 +224,6 @@ TEST_F(EndToEnd, TestLockAndUnlockFlagsReachTheMonitor) {
     EXPECT_EQ(monitor.packets[1].Text1, "9");
     EXPECT_TRUE(HubLogged("from s05 to m** (1 client)"));
     EXPECT_TRUE(messages_.shown.empty());
-}
-
-TEST_F(EndToEnd, ClosingWhileConnectedLogsOffBeforeTheWindowGoes) {
-    StartHub(5);
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(5));
-    ASSERT_EQ(hub_->LoggedInCount(), 1);
-    const std::size_t before = titles_.size();
-    EXPECT_FALSE(window_->close()) << "a close request waits for the connection timer";
-    ASSERT_TRUE(WaitUntil([&] { return window_->IsUnloaded(); }, 15000))
-        << window_->windowTitle().toStdString();
-    const int disconnecting = TitleIndex("Disconnecting", before);
-    EXPECT_GE(disconnecting, 0);
-    EXPECT_GT(TitleIndex("Terminating", before), disconnecting);
-    // The hub heard the 1002 while the window was still there, and closed the link itself.
-    EXPECT_TRUE(sawLogoff_);
-    EXPECT_FALSE(windowGoneAtLogoff_) << "the 1002 must leave before the window unloads";
-    EXPECT_TRUE(WaitUntil([&] { return hub_->ClientCount() == 0; }, 5000));
-    EXPECT_FALSE(HubLogged("dropped")) << "a clean log-off, not a lost client";
-    EXPECT_FALSE(window_->isVisible());
-    EXPECT_EQ(window_->client(), nullptr) << "the hub connection is unloaded with the window";
 }
 
 TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {

@@ -1,14 +1,23 @@
 #include "shell/MainShell.h"
 #include "common/SqliteDatabase.h"
+#include "comms/HubConnection.h"
 #include "shell/MainWindowPort.h"
+#include "shell/Station.h"
 #include "shell/StationPort.h"
 #include "tests/support/SiteFolder.h"
+#include "tests/support/memory/FakeClock.h"
+#include "tests/support/memory/FakeEventPump.h"
+#include "tests/support/memory/FakeTcpSocket.h"
 #include "tests/support/memory/MemoryFileSystem.h"
+#include "tests/support/memory/MemoryFlexGrid.h"
+#include "tests/support/memory/MemoryListBox.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace zeva;
 
@@ -151,34 +160,28 @@ TEST_F(MainShellTest, NormalStartRunsEveryStepInOrder) {
     EXPECT_TRUE(output_.empty());
 }
 
-TEST_F(MainShellTest, MissingSettingsDatabaseShowsOneMessageAndUnloads) {
+TEST_F(MainShellTest, MissingSettingsDatabaseSaysWhatToDoAndUnloads) {
+    // A development machine changes to its own folder first, where no settings database is either.
+    files_.files.insert(MainShell::kDevelopmentMarker);
     MainShell& shell = Shell();
     std::vector<std::string> notices;
     shell.SetStopNotice([&](const std::string& reason) { notices.push_back(reason); });
     EXPECT_EQ(shell.Load("ADMIN"), MainShell::LoadResult::Unloaded);
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
-    EXPECT_EQ(messages_.shown[0].icon, MessageIcon::None);
+    EXPECT_EQ(files_.currentDirectory, "e:\\base\\zeva2017");
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[0].text, "Current directory changed to e:\\base\\zeva2017");
+    EXPECT_EQ(messages_.shown[1].text, "Unable to open Registry Database");
+    EXPECT_EQ(messages_.shown[1].icon, MessageIcon::None);
     EXPECT_TRUE(shell.SettingsFailed());
     // The remedy is told (standard error) and is the box's secondary text.
     EXPECT_EQ(notices, std::vector<std::string>{shell.StopReason()});
-    for (const std::string& remedy : {shell.StopReason(), messages_.shown[0].detail}) {
+    for (const std::string& remedy : {shell.StopReason(), messages_.shown[1].detail}) {
         EXPECT_NE(remedy.find(std::filesystem::current_path().string()), std::string::npos) << remedy;
         EXPECT_NE(remedy.find("zeva-settings site --hub-address"), std::string::npos) << remedy;
         EXPECT_NE(remedy.find("zeva-fielddb create"), std::string::npos) << remedy;
     }
     EXPECT_EQ(port_.calls, std::vector<std::string>{"Unload"}) << "nothing created, nothing undone";
     EXPECT_FALSE(std::filesystem::exists(path_)) << "opening never creates the file";
-}
-
-TEST_F(MainShellTest, DevelopmentMarkerChangesDirectoryFirst) {
-    files_.files.insert(MainShell::kDevelopmentMarker);
-    MainShell& shell = Shell();
-    EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::Unloaded);
-    EXPECT_EQ(files_.currentDirectory, "e:\\base\\zeva2017");
-    ASSERT_EQ(messages_.shown.size(), 2u);
-    EXPECT_EQ(messages_.shown[0].text, "Current directory changed to e:\\base\\zeva2017");
-    EXPECT_EQ(messages_.shown[1].text, "Unable to open Registry Database");
 }
 
 TEST_F(MainShellTest, SecondInstanceShowsTheMessageAndTouchesNothing) {
@@ -233,13 +236,15 @@ TEST_F(MainShellTest, AdminShutdownThatCannotSaveSaysSoBeforeTheWindowGoes) {
     EXPECT_NE(shell.SaveFailure().find("disk full"), std::string::npos) << shell.SaveFailure();
     EXPECT_EQ(port_.calls.back(), "Unload") << "the message comes before the window goes";
 
-    // An operator's shutdown saves nothing, so nothing can fail.
+    // An operator's start and shutdown write nothing (a write would fail here), so nothing can fail.
     messages_.shown.clear();
+    output_.clear();
     MainShell& op = Shell();
     ASSERT_EQ(op.Load("07"), MainShell::LoadResult::Running);
     op.Unload();
     EXPECT_TRUE(op.SaveFailure().empty());
     EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_TRUE(output_.empty()) << output_.front();
 }
 
 TEST_F(MainShellTest, BadIdentifierFromSetupStopsIdleAndCloseStillEnds) {
@@ -285,17 +290,6 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Failed to load ModuleClass");
     EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
-}
-
-TEST_F(MainShellTest, OperatorRunReadsWithoutWritingOrErrors) {
-    CreateSettings({{"Setup\\WINDOW\\Load", "False"}, {"Setup\\TCP\\Remote Port", ""}});
-    MainShell& shell = Shell();
-    ASSERT_EQ(shell.Load("05"), MainShell::LoadResult::Running);
-    shell.Unload();
-    EXPECT_TRUE(output_.empty()) << output_.front();
-    EXPECT_EQ(Stored("Setup\\TCP\\Remote Port"), "") << "the empty row stays as it was";
-    EXPECT_EQ(Stored("Setup\\Version"), "<missing>");
-    EXPECT_EQ(Stored("Setup\\TCP\\Remote Address"), "<missing>");
 }
 
 TEST_F(MainShellTest, AdminShutdownSavesInOrder) {
@@ -353,12 +347,11 @@ TEST_F(MainShellTest, RetryCountdownAndGivingUp) {
     EXPECT_EQ(port_.connectAttempts, 4) << "a drop of that link is retried by itself";
 }
 
-TEST_F(MainShellTest, ProcessedCounterWraps) {
+TEST_F(MainShellTest, ProcessedCounterWrapsAfterNineDigits) {
     MainShell& shell = Shell();
-    for (int i = 0; i < 3; ++i)
-        shell.CountRecord();
-    EXPECT_EQ(shell.RecordsProcessed(), 3);
-    shell.SetRecordsProcessed(999999999);
+    shell.SetRecordsProcessed(999999998);
+    shell.CountRecord();
+    EXPECT_EQ(shell.RecordsProcessed(), 999999999);
     shell.CountRecord();
     EXPECT_EQ(shell.RecordsProcessed(), 0);
 }
@@ -449,4 +442,45 @@ TEST_F(MainShellTest, TerminateWaitsForTheLogOffButNotForever) {
         EXPECT_LE(ticks, MainShell::kTerminateWaitTicks) << "a dead hub holds the window a second at most";
         std::filesystem::remove(path_);
     }
+}
+
+// The station on the in-memory lists, grids and socket: the field database it opens at start-up,
+// and the hub connection it drives for the connection timer.
+TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay) {
+    const std::string fields = site_.File("ZEVAField.mdb");
+    CreateSettings({{"Setup\\WINDOW\\Load", "False"},
+                    {"Setup\\TCP\\Hub Inter Retry Wait", "0"},
+                    {"Setup\\FieldDataBaseFile", fields}});
+    MemoryListBox output, fullFields, clients, recordList, fieldList;
+    MemoryFlexGrid memberGrid, recordGrid;
+    FakeClock clock;
+    FakeTcpSocket socket;
+    FakeEventPump pump;
+    HubConnection hub(socket, clock, pump);
+    FakeInstanceLock lock;
+    const auto station = [&] {
+        auto s = std::make_unique<Station>(
+            port_, messages_, files_, lock, ProgramVersion{4, 0, 1}, path_, clock,
+            Station::Views{output, fullFields, clients, recordList, memberGrid, recordGrid, fieldList});
+        s->onCreateHubConnection = [&] { return &hub; };
+        return s;
+    };
+    EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Failed to Open the Field DataBase (" + fields + ")");
+
+    std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
+    std::stringstream text;
+    text << sql.rdbuf();
+    SqliteDatabase db;
+    ASSERT_TRUE(db.Open(fields, SqliteDatabase::Mode::Create) && db.ExecScript(text.str()));
+    db.Close();
+    auto running = station();
+    ASSERT_EQ(running->shell().Load("05"), MainShell::LoadResult::Running);
+    // A login takes several engine steps, but the connection timer judges the attempt at its next
+    // tick and, with no retry wait, tries again at once: the login under way is not restarted.
+    for (int i = 0; i < 6; ++i)
+        running->shell().Timer2Tick();
+    EXPECT_EQ(socket.connectCalls, 1);
+    EXPECT_TRUE(hub.Connecting());
 }
