@@ -4,6 +4,7 @@
 #include "comms/ui/CommDisplay.h"
 #include "comms/ui/QtHubConnection.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/ValueLabel.h"
 #include "tests/support/TestApp.h"
 
 #include <QLabel>
@@ -52,6 +53,9 @@ TEST_F(ConsoleWindow, StartsHiddenOnTopAndHideKeepsTheEngineRunning) {
     ASSERT_TRUE(
         test::WaitFor([&] { return c.Engine().Member().SystemStateDES == "APPL: Disconnected"; }, 3000));
     EXPECT_EQ(d.LogLines().List(0).substr(10), "APPL: Disconnected");
+    // The link line is heard with what it shows.
+    c.onErrorLabel("Socket: Closed");
+    EXPECT_EQ(d.ErrorLabel()->accessibleName(), QStringLiteral("Hub link: Socket: Closed"));
 }
 
 TEST_F(ConsoleWindow, BadCheckPacketsShowInTheLogTheMemberRowAndToTheOwner) {
