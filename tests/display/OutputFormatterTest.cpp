@@ -190,6 +190,7 @@ TEST_F(Output, PostLinesInsertionOrderAndTheEntryCap) {
         Show(list, "R" + std::to_string(i));
     EXPECT_EQ(output.ListCount(), 5);
     EXPECT_EQ(output.List(0), "R19");
+    EXPECT_EQ(output.List(4), "R15") << "the oldest lines go";
     EXPECT_EQ(output.ListIndex(), 0);
     formatter->SingleRecord = true;
     Show(list, "LAST");

@@ -189,7 +189,7 @@ TEST(LogEntry, BadCountedFieldsReadAsEmptyAndEndTheLine) {
         {"00 0005451230003abcTRAILING", 0, true, "abc"}, // extra bytes after the count are ignored
         {"01 00x5451230003abc", 1, false, ""},           // time digits do not convert
         {"01 0099451230003abc", 1, false, ""},           // time count runs past the line
-        {"02 0005451230009abc", 2, true, ""},            // data count runs past the line
+        {"02 0005451230005abc", 2, true, ""},            // data count runs two bytes past the line
         {"02 00054512300-3abc", 2, true, ""},
         {"03 0005x51230003abc", 3, false, "abc"}, // time text that is not a number: no date, data read
         {"xx 0005451230003abc", -1, true, "abc"},
