@@ -1,9 +1,14 @@
 #include "display/RecordFinder.h"
 #include "display/RecordsCsv.h"
+#include "tests/support/SiteFolder.h"
 #include "tests/support/memory/MemoryFlexGrid.h"
 #include "tests/support/memory/MemoryListBox.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace zeva;
 
@@ -71,4 +76,24 @@ TEST(RecordsCsv, TitlesEveryRowQuotingAndUtf8) {
     EXPECT_EQ(RecordsCsv(grid), "Id,\"Name, first\",Note\r\n"
                                 "0001,Ren\xC3\xA9 \xC5\xA0,\"said \"\"help\"\"\"\r\n"
                                 "0000,\"two\r\nlines\",\r\n");
+}
+
+// Saving the grid: the operator's messages when the file cannot be written or put in place. The
+// whole-file write itself is the common library's.
+TEST(RecordsCsv, SaveNamesWhatFailedAndWhatToDo) {
+    test::SiteFolder folder("csv");
+    const std::string path = folder.File("records.csv");
+    std::string error;
+    ASSERT_TRUE(SaveFileWhole(path, "a,b\r\n", error)) << error;
+    std::ifstream saved(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "a,b\r\n");
+
+    const std::string blocked = folder.File("blocked.csv"); // a folder in the file's place
+    std::filesystem::create_directories(std::filesystem::path(blocked) / "inside");
+    EXPECT_FALSE(SaveFileWhole(blocked, "x", error));
+    EXPECT_TRUE(error.starts_with("Cannot save " + blocked + ": ")) << error;
+    EXPECT_TRUE(error.ends_with(". Choose another name or folder.")) << error;
+    const std::string nowhere = folder.File("no/such/folder/r.csv");
+    EXPECT_FALSE(SaveFileWhole(nowhere, "x", error));
+    EXPECT_EQ(error, "Cannot write " + nowhere + ".part: choose a folder you may write to.");
 }

@@ -26,6 +26,7 @@ TEST_F(LogStoreFixture, ConnectWritesTheHeaderAndRefusesWhatCannotBeReadBack) {
     // A comma is stored as a blank with its count; a line break would split the entry in two.
     ASSERT_TRUE(store.AddLog(0, "a,b"));
     EXPECT_EQ(ReadFile(store.LogPath()), before + "00 000845123.250003a b\r\n");
+    EXPECT_EQ(RStoreClass::CheckDelimiter("x,,y"), "x  y");
     ASSERT_TRUE(store.AddLog(0, "one\r\ntwo\nthree"));
     EXPECT_EQ(store.Sizeof(-1), 7);
     EXPECT_EQ(ReadFrom(5), (Lines{"0:a b", "0:one  two three"}));

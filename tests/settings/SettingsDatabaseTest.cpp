@@ -87,6 +87,7 @@ TEST_F(SettingsDatabaseTest, AFileThatCannotBeUsedReadsDefaultsAndSaysWhy) {
     EXPECT_FALSE(std::filesystem::exists(path_)) << "a missing file is not created";
     std::ofstream(path_) << "Standard Jet DB - this is not an SQLite file at all, just text\n";
     EXPECT_EQ(Db(false).GetText("S", "K", "d"), "d");
+    EXPECT_FALSE(db_->IsOpen());
     ASSERT_EQ(errors_.size(), 3u) << "one line for each failed open";
     for (const auto& e : errors_)
         EXPECT_EQ(e.rfind("Dbase Error[306]  ", 0), 0u) << e;

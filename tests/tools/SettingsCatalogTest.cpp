@@ -211,6 +211,7 @@ TEST(SettingsCatalog, FindsKeysAsTheClientFormsThemAndComparesValuesByKind) {
     ASSERT_NE(FindSettingKey("Setup\\WINDOW\\S99XWindowWidth5", &n), nullptr);
     EXPECT_EQ(n, 5);
     EXPECT_EQ(FindSettingKey("Setup\\WINDOW\\XWindowWidth4"), nullptr); // mode 4 keeps no size
+    EXPECT_EQ(FindSettingKey("Setup\\WINDOW\\XWindowWidth"), nullptr);
     ASSERT_NE(FindSettingKey("Setup\\OUTPUT\\Fields\\Field012", &n), nullptr);
     EXPECT_EQ(n, 12);
     EXPECT_EQ(FindSettingKey("Setup\\OUTPUT\\Fields\\Field12"), nullptr);

@@ -85,12 +85,15 @@ TEST_F(SettingsToolTest, ListAllShowsWhatTheClientWillUseAndWhereItComesFrom) {
     ASSERT_EQ(Run({"set", "Setup\\TCP\\Hub Inter Retry Wait", "abc"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\MaxEntriesInRecords", "5000"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\MONITOR\\Poll", "x"}), tool::kDone);
+    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\NoOfFields", "2"}), tool::kDone); // one entry, closing line
+    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\Field001", "105"}), tool::kDone);
     EXPECT_EQ(AllLine("Setup\\TCP\\Remote Port"), "Setup\\TCP\\Remote Port = 6001  (file)");
     EXPECT_EQ(
         AllLine("Setup\\TCP\\Hub Inter Retry Wait"),
         "Setup\\TCP\\Hub Inter Retry Wait = 10  (default; the file's \"abc\" does not read as integer)");
     EXPECT_EQ(AllLine("Setup\\OUTPUT\\MaxEntriesInRecords"),
               "Setup\\OUTPUT\\MaxEntriesInRecords = 1000  (file's \"5000\" as the client takes it)");
+    EXPECT_EQ(AllLine("Setup\\OUTPUT\\Fields\\Field001"), "Setup\\OUTPUT\\Fields\\Field001 = 105  (file)");
     EXPECT_EQ(AllLine("Setup\\MONITOR\\Poll"), "Setup\\MONITOR\\Poll = x  (file; not read by the client)");
 }
 
