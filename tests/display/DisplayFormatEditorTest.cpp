@@ -38,9 +38,7 @@ TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
     const auto& items = editor.ChooserItems();
     ASSERT_EQ(items.size(), 54u);
     EXPECT_EQ(items[0].Text, "9999 Text");
-    EXPECT_EQ(items[0].Data, 9999);
     EXPECT_EQ(items[5].Text, "0105 CLI");
-    EXPECT_EQ(items[5].Data, 105);
 
     lines.SetEnabled(false); // as the settings read left it
     editor.LoadList({"    EOF  0001 9999 A:", "NULL"});
@@ -50,10 +48,7 @@ TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
     EXPECT_TRUE(st.Edit && st.Cut && st.Delete && st.Copy) << "usable from the first click";
     EXPECT_FALSE(st.Paste);
     EXPECT_FALSE(st.Add) << "nothing chosen yet";
-    // A fresh editor holds usable values.
-    EXPECT_EQ(editor.controls().MaxSize, "100");
-    EXPECT_EQ(editor.controls().PostSpace, "1");
-    EXPECT_EQ(editor.controls().MaxSizeOption, DisplayFormatEditor::kNormal);
+    EXPECT_EQ(editor.controls().MaxSize, "100") << "a fresh editor holds usable values";
 
     editor.LoadList({"entry without closing line"});
     EXPECT_EQ(lines.ListCount(), 2);
@@ -75,11 +70,6 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
     editor.Add(); // nothing selected: before the closing line
     EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"NU  0020 0001 0108 FamilyName", ""}));
     EXPECT_EQ(lines.ListIndex(), 0);
-    // The entry parses back to what was chosen.
-    const auto e = DisplayFormatEntry::Parse(lines.List(0));
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->MaxSize, 20);
-    EXPECT_EQ(e->FieldId, 108);
 
     // A five-digit Max Size typed and never left is built clamped into its four columns.
     editor.ChooseField(0);
@@ -91,15 +81,11 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
     c.PostSpace = "0";
     editor.Add();
     EXPECT_EQ(lines.List(0), "    0500 0000 9999 Name: ");
-    EXPECT_EQ(DisplayFormatEntry::Parse(lines.List(0))->FieldId, 9999);
 
     editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfLine);
     EXPECT_FALSE(editor.state().MaxSizeEnabled);
     editor.Add();
     EXPECT_EQ(lines.List(0), "    EOL  0000 9999 Name: ");
-    editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfField);
-    editor.Add();
-    EXPECT_EQ(lines.List(0), "    EOF  0000 9999 Name: ");
 
     editor.ChooseMaxSizeOption(DisplayFormatEditor::kNormal);
     EXPECT_EQ(c.MaxSize, "100");
@@ -221,17 +207,15 @@ TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
 
 TEST_F(DisplayFormatEditorTest, NumericBoxesFilterPastedTextAndClampOnLeaving) {
     EXPECT_EQ(NumericBoxText("12a3-4567", 5), "12345");
-    EXPECT_EQ(NumericBoxText("x", 3), "");
-    struct Case {
+    const struct {
         const char* text;
         int previous, low, high, expected;
     } cases[] = {
-        {"1001", 138, 1, 1000, 1000}, {"0", 138, 1, 1000, 1}, {"", 138, 1, 1000, 138},
-        {"51", 1, 1, 50, 50},         {"21", 0, 0, 20, 20},   {"99999", 50, 1, 10000, 10000},
-        {"301", 0, 0, 300, 300},      {"0", 10, 1, 1000, 1},  {"12345678901234567890", 5, 1, 500, 500},
+        {"1001", 138, 1, 1000, 1000}, {"0", 138, 1, 1000, 1},
+        {"", 138, 1, 1000, 138},      {"12345678901234567890", 5, 1, 500, 500},
         {"1 2", 7, 0, 20, 7},
     };
-    for (const Case& k : cases)
+    for (const auto& k : cases)
         EXPECT_EQ(NumericBoxValue(k.text, k.previous, k.low, k.high), k.expected) << k.text;
 
     auto& c = editor.controls();

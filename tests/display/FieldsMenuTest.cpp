@@ -103,16 +103,9 @@ TEST_F(FieldsMenuTest, RemoveQueueOfTheLastFieldLeavesRowZeroAndInsertBeforeUses
 }
 
 TEST_F(FieldsMenuTest, FieldMenuEnablingAndInsertBeforeTheNumberColumn) {
-    std::int16_t hidden = -1, shown = -1;
-    for (std::int16_t i = 1; i < fields->QFields(); ++i) {
-        if (fields->CVisible(i) && fields->CEnabled(i) && shown == -1) shown = i;
-        if (!fields->CVisible(i) && fields->CEnabled(i) && hidden == -1) hidden = i;
-    }
-    ASSERT_NE(shown, -1);
-    if (hidden == -1) {
-        fields->SetCVisible(8, false);
-        hidden = 8;
-    }
+    const std::int16_t shown = 1, hidden = 8;
+    fields->SetCVisible(shown, true);
+    fields->SetCVisible(hidden, false);
     FieldMenu m = FieldMenu::Build(*fields, fields->CMapTo(shown));
     ASSERT_EQ(m.Remove.size(), size_t(fields->QFields()));
     EXPECT_FALSE(m.Remove[0].Enabled || m.InsertBefore[0].Enabled || m.InsertAfter[0].Enabled)

@@ -8,35 +8,21 @@ namespace zeva::test {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-TEST_F(LogStoreFixture, ConnectCreatesFolderAndFileWithFiveLineHeader) {
+TEST_F(LogStoreFixture, ConnectWritesTheHeaderAndRefusesWhatCannotBeReadBack) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
-    EXPECT_TRUE(store.Connected());
-    EXPECT_TRUE(store.Enabled());
     EXPECT_EQ(store.FileName(), "rstres01.log");
-    EXPECT_TRUE(fs::is_regular_file(base / "LOGS" / "rstres01.log"));
-    EXPECT_EQ(store.Sizeof(-1), 5);
     EXPECT_EQ(store.Sizeof(1), 5);
     EXPECT_EQ(store.Sizeof(0), 0);
-
     // 45123.25 is 16/07/2023 06:00:00.
     EXPECT_EQ(ReadFrom(0),
               (Lines{"1:File : rstres01.log", "1:Version : 1.02.00", "1:Created : 16/07/2023 06:00:00",
                      "1:Directory :" + (base / "LOGS").string(), "1:"}));
-    EXPECT_EQ(store.LType(), -1);
-    EXPECT_EQ(store.LData(), "");
-    ASSERT_TRUE(store.FindLog(4));
-    ASSERT_TRUE(store.GetLog(-1));
-    EXPECT_DOUBLE_EQ(store.LDate(), 45123.25);
-}
 
-TEST_F(LogStoreFixture, EntriesThatCannotBeReadBackAreRefusedOrMended) {
-    ASSERT_TRUE(store.Connect(base.string(), "s01"));
     const auto before = ReadFile(store.LogPath());
     EXPECT_FALSE(store.AddLog(0, std::string(RStoreClass::kMaxData + 1, 'x')));
     EXPECT_FALSE(store.AddLog(100, "three-digit type"));
     EXPECT_FALSE(store.AddLog(-1, "negative type"));
     EXPECT_EQ(ReadFile(store.LogPath()), before);
-
     // A comma is stored as a blank with its count; a line break would split the entry in two.
     ASSERT_TRUE(store.AddLog(0, "a,b"));
     EXPECT_EQ(ReadFile(store.LogPath()), before + "00 000845123.250003a b\r\n");
@@ -46,7 +32,7 @@ TEST_F(LogStoreFixture, EntriesThatCannotBeReadBackAreRefusedOrMended) {
     EXPECT_EQ(ReadFrom(5), (Lines{"0:a b", "0:one  two three"}));
 }
 
-TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWrote) {
+TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWroteFilteredAndFromAnyLine) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
     std::string binary;
     for (int c = 0; c < 256; ++c)
@@ -61,7 +47,7 @@ TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWrote) {
         {1, 45124.0, ""},
         {99, 45124.125, binary},
         {0, 45124.25, std::string(RStoreClass::kMaxData, 'x')},
-        {7, 1.0 / 3.0, "third of a day"},
+        {2, 1.0 / 3.0, "third of a day"},
     };
     for (const auto& e : entries) {
         clock.Set(e.date);
@@ -76,44 +62,31 @@ TEST_F(LogStoreFixture, GetLogReturnsWhatAddLogWrote) {
         EXPECT_EQ(store.LLine(), static_cast<std::int32_t>(5 + i));
     }
     EXPECT_FALSE(store.GetLog(-1));
-    EXPECT_EQ(store.LLine(), -1);
-}
-
-TEST_F(LogStoreFixture, GetLogFiltersByTypeAndFindLogMovesBothWays) {
-    ASSERT_TRUE(store.Connect(base.string(), "s01"));
-    for (int i = 0; i < 10; ++i)
-        ASSERT_TRUE(store.AddLog(static_cast<std::int16_t>(i % 3), "e" + std::to_string(i)));
-    EXPECT_EQ(store.Sizeof(0), 4);
-    EXPECT_EQ(store.Sizeof(2), 3);
-    EXPECT_EQ(store.Sizeof(1), 5 + 3);
+    EXPECT_EQ(store.Sizeof(2), 2);
 
     Lines type2;
+    ASSERT_TRUE(store.FindLog(0));
     while (store.GetLog(2))
         type2.push_back(store.LData() + "@" + std::to_string(store.LLine()));
-    EXPECT_EQ(type2, (Lines{"e2@7", "e5@10", "e8@13"}));
-
-    EXPECT_EQ(ReadFrom(12), (Lines{"1:e7", "2:e8", "0:e9"}));
-    EXPECT_EQ(ReadFrom(6).front(), "1:e1"); // backwards
-    EXPECT_FALSE(store.FindLog(15));
+    EXPECT_EQ(type2, (Lines{entries[1].text + "@6", "third of a day@10"}));
+    EXPECT_EQ(ReadFrom(9), (Lines{"0:" + entries[4].text, "2:third of a day"}));
+    EXPECT_EQ(ReadFrom(7).front(), "1:"); // backwards
+    EXPECT_FALSE(store.FindLog(11));
     EXPECT_FALSE(store.FindLog(-1));
-
     // Entries appended after the reader met the end are read by the next GetLog.
     ASSERT_TRUE(store.AddLog(0, "late"));
     ASSERT_TRUE(store.GetLog(0));
     EXPECT_EQ(store.LData(), "late");
-    EXPECT_EQ(store.LLine(), 15);
+    EXPECT_EQ(store.LLine(), 11);
 }
 
 TEST_F(LogStoreFixture, ReadsPastThe16BitLineLimit) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
-    // Write the lines in one block; AddLog per line is covered by the benchmark.
     std::string block;
     for (int i = 0; i < 40000; ++i)
         block += RStoreClass::FormatEntry(0, 45123.5, std::to_string(i));
     AppendFile(store.LogPath(), block);
-    EXPECT_EQ(store.Sizeof(-1), 40005);
     EXPECT_EQ(store.Sizeof(0), 40000);
-
     int read = 0;
     for (; store.GetLog(0); ++read)
         ASSERT_EQ(store.LData(), std::to_string(read));
@@ -121,13 +94,11 @@ TEST_F(LogStoreFixture, ReadsPastThe16BitLineLimit) {
     ASSERT_TRUE(store.FindLog(40004));
     ASSERT_TRUE(store.GetLog(-1));
     EXPECT_EQ(store.LData(), "39999");
-    EXPECT_EQ(store.LLine(), 40004);
 }
 
 TEST_F(LogStoreFixture, EnabledWritesItsMessagesAroundTheChange) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
     store.SetEnabled(false);
-    EXPECT_FALSE(store.Enabled());
     EXPECT_TRUE(store.AddLog(0, "not written"));
     store.SetEnabled(true);
     ASSERT_TRUE(store.AddLog(0, "written"));
@@ -138,31 +109,22 @@ TEST_F(LogStoreFixture, EnabledWritesItsMessagesAroundTheChange) {
 TEST_F(LogStoreFixture, ConnectRulesErrorsAndSafeFileNames) {
     EXPECT_EQ(store.FServer(), "");
     EXPECT_EQ(store.Error(), 1);
-    EXPECT_EQ(store.Error(), 0); // read clears it
-    EXPECT_EQ(store.Sizeof(-1), 0);
     EXPECT_TRUE(store.AddLog(0, "disabled until connected: nothing written, as for a disabled log"));
     EXPECT_FALSE(store.GetLog(-1));
-
     EXPECT_FALSE(store.Connect((base / "missing").string(), "s01"));
-    EXPECT_EQ(store.Error(), 1);
-    EXPECT_FALSE(store.Connected());
-
     // LOGS taken by a plain file: the folder is unusable.
     const fs::path other = base / "other";
     fs::create_directories(other);
     AppendFile(other / "LOGS", "x");
     EXPECT_FALSE(store.Connect(other.string(), "s01"));
-    EXPECT_EQ(store.Error(), 1);
+    EXPECT_FALSE(store.Connected());
 
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
     EXPECT_EQ(store.FServer(), base.string());
     EXPECT_FALSE(store.Connect(base.string(), "s01"));
-    EXPECT_EQ(store.Error(), 0);
     ASSERT_TRUE(store.AddLog(0, "kept"));
     ASSERT_TRUE(store.Disconnect());
-    EXPECT_FALSE(store.Connected());
     EXPECT_FALSE(store.AddLog(0, "after disconnect"));
-
     // Without a base folder the earlier one is used; the existing file keeps its lines.
     ASSERT_TRUE(store.Connect("", "s01"));
     EXPECT_EQ(store.Sizeof(-1), 6);
@@ -171,7 +133,6 @@ TEST_F(LogStoreFixture, ConnectRulesErrorsAndSafeFileNames) {
         {"s01xyz", "rstres01.log"}, {"m**", "rstrem__.log"}, {"../", "rstre.._.log"}, {"d", "rstred  .log"}};
     for (const auto& [id, name] : names)
         EXPECT_EQ(RStoreClass::LogFileName(id), name) << id;
-    EXPECT_EQ(RStoreClass::PaddedId("s01"), "s01     ");
     EXPECT_EQ(RStoreClass::PaddedId("abcdefghij"), "abcdefgh");
 }
 
@@ -202,49 +163,38 @@ TEST_F(LogStoreFixture, BackupMovesTheLogAndStartsAContinuation) {
     ASSERT_TRUE(store.Connect(base.string(), "s01"));
     ASSERT_TRUE(store.AddLog(0, "record"));
     const std::string name = store.Backup();
-    // 45123.25 = 16/07/2023 06:00:00
     EXPECT_EQ(name, "rstres01.log_16-07-2023-06-00-00.s01");
     const fs::path moved = base / "BACKUP" / name;
-    ASSERT_TRUE(fs::is_regular_file(moved));
     const std::string old = ReadFile(moved);
-    EXPECT_NE(old.find("0006record\r\n"), std::string::npos);
+    EXPECT_NE(old.find("0006record\r\n"), std::string::npos) << old;
     EXPECT_NE(old.find("Backing up Log file (by s01     ) ...\r\n"), std::string::npos);
-
-    EXPECT_TRUE(store.Connected());
-    EXPECT_EQ(store.Sizeof(-1), 6);
     EXPECT_EQ(ReadFrom(5), (Lines{"1:... Continuation from recently backed up log file = " + name}));
 
     // A second backup within the same second finds its name taken and leaves the log in place.
     ASSERT_TRUE(store.AddLog(0, "kept"));
     EXPECT_EQ(store.Backup(), "");
-    EXPECT_TRUE(store.Connected());
     EXPECT_NE(ReadFile(store.LogPath()).find("0004kept\r\n"), std::string::npos);
     EXPECT_EQ(ReadFile(moved), old);
-
     clock.AdvanceSeconds(1);
     EXPECT_EQ(store.Backup(), "rstres01.log_16-07-2023-06-00-01.s01");
     EXPECT_EQ(RStoreClass(clock).Backup(), "");
 }
 
 TEST(LogEntry, BadCountedFieldsReadAsEmptyAndEndTheLine) {
-    struct Case {
+    const struct {
         const char* line;
         std::int16_t type;
         bool dateValid;
         const char* data;
-    };
-    const Case cases[] = {
-        {"00 0005451230003abc", 0, true, "abc"},
+    } cases[] = {
         {"00 0005451230003abcTRAILING", 0, true, "abc"}, // extra bytes after the count are ignored
         {"01 00x5451230003abc", 1, false, ""},           // time digits do not convert
         {"01 0099451230003abc", 1, false, ""},           // time count runs past the line
-        {"02 0005451230009abc", 2, true, ""},            // data count runs past the line
+        {"02 0005451230005abc", 2, true, ""},            // data count runs two bytes past the line
         {"02 00054512300-3abc", 2, true, ""},
         {"03 0005x51230003abc", 3, false, "abc"}, // time text that is not a number: no date, data read
         {"xx 0005451230003abc", -1, true, "abc"},
         {"0", -1, false, ""},
-        {"", -1, false, ""},
-        {"05 00", 5, false, ""},
     };
     for (const auto& c : cases) {
         const LogEntry e = LogEntry::Parse(c.line);

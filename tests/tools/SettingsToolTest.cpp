@@ -65,12 +65,7 @@ TEST_F(SettingsToolTest, SetRefusesWhatTheClientCannotRead) {
     EXPECT_EQ(out_.str(), ""); // nothing was written
 
     EXPECT_EQ(Run({"set", "Setup\\TCP\\Remote Port", "6001"}), tool::kDone);
-    EXPECT_EQ(Run({"set", "Setup\\TCP\\Auto Connect", "-1"}), tool::kDone);
     EXPECT_EQ(Run({"set", "Setup\\TCP\\CommClassWatchDog", "00:00:30"}), tool::kDone);
-    EXPECT_EQ(Run({"set", "RECORD_Window\\RField Id3", "-2"}), tool::kDone);
-    options_.force = true; // a key of another module, a value for a test of the client's fallback
-    EXPECT_EQ(Run({"set", "Setup\\MONITOR\\Poll", "x"}), tool::kDone);
-    EXPECT_EQ(Run({"set", "Setup\\OUTPUT\\MaxEntriesInRecords", "5000"}), tool::kDone);
     EXPECT_EQ(Run({"get", "Setup\\TCP\\Remote Port"}), tool::kDone);
     EXPECT_EQ(out_.str(), "6001\n");
 }
@@ -78,8 +73,6 @@ TEST_F(SettingsToolTest, SetRefusesWhatTheClientCannotRead) {
 TEST_F(SettingsToolTest, ListAllShowsWhatTheClientWillUseAndWhereItComesFrom) {
     ASSERT_EQ(Run({"create"}), tool::kDone);
     EXPECT_EQ(AllLine("Setup\\TCP\\Remote Port"), "Setup\\TCP\\Remote Port = 6000  (default)");
-    EXPECT_EQ(AllLine("Setup\\WINDOW\\S99XWindowHeight5"),
-              "Setup\\WINDOW\\S99XWindowHeight5 = 1635  (default)");
     options_.all = true;
     ASSERT_EQ(Run({"list"}), tool::kDone);
     std::string listing = out_.str();
@@ -91,10 +84,9 @@ TEST_F(SettingsToolTest, ListAllShowsWhatTheClientWillUseAndWhereItComesFrom) {
     ASSERT_EQ(Run({"set", "Setup\\TCP\\Remote Port", "6001"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\TCP\\Hub Inter Retry Wait", "abc"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\MaxEntriesInRecords", "5000"}), tool::kDone);
-    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\NoOfFields", "2"}),
-              tool::kDone); // one entry and the closing line
-    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\Field001", "105"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\MONITOR\\Poll", "x"}), tool::kDone);
+    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\NoOfFields", "2"}), tool::kDone); // one entry, closing line
+    ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\Field001", "105"}), tool::kDone);
     EXPECT_EQ(AllLine("Setup\\TCP\\Remote Port"), "Setup\\TCP\\Remote Port = 6001  (file)");
     EXPECT_EQ(
         AllLine("Setup\\TCP\\Hub Inter Retry Wait"),
@@ -126,13 +118,11 @@ TEST_F(SettingsToolTest, SiteWritesAReadyOperatorStation) {
     options_.hubPort = "6100";
     options_.fieldDb = "SiteFields.mdb";
     ASSERT_EQ(Run({"site"}), tool::kDone) << err_.str();
-    EXPECT_EQ(AllLine("Setup\\TCP\\Hub Connection Retries"),
-              "Setup\\TCP\\Hub Connection Retries = 0  (file)");
-    EXPECT_EQ(AllLine("Setup\\WINDOW\\WindowSelected"), "Setup\\WINDOW\\WindowSelected = 1  (file)");
-    EXPECT_EQ(AllLine("Setup\\WINDOW\\Load"), "Setup\\WINDOW\\Load = False  (file)");
-    EXPECT_EQ(AllLine("Setup\\TCP\\Remote Address"), "Setup\\TCP\\Remote Address = 10.1.2.3  (file)");
-    EXPECT_EQ(AllLine("Setup\\TCP\\Remote Port"), "Setup\\TCP\\Remote Port = 6100  (file)");
-    EXPECT_EQ(AllLine("Setup\\FieldDataBaseFile"), "Setup\\FieldDataBaseFile = SiteFields.mdb  (file)");
+    for (const std::string line :
+         {"Setup\\TCP\\Hub Connection Retries = 0", "Setup\\WINDOW\\WindowSelected = 1",
+          "Setup\\WINDOW\\Load = False", "Setup\\TCP\\Remote Address = 10.1.2.3",
+          "Setup\\TCP\\Remote Port = 6100", "Setup\\FieldDataBaseFile = SiteFields.mdb"})
+        EXPECT_EQ(AllLine(line.substr(0, line.find(" = "))), line + "  (file)");
     // Again on the same file: updated, not doubled.
     options_.hubPort = "6200";
     ASSERT_EQ(Run({"site"}), tool::kDone);
@@ -142,11 +132,9 @@ TEST_F(SettingsToolTest, SiteWritesAReadyOperatorStation) {
 }
 
 TEST_F(SettingsToolTest, ExitStatusSaysUsageErrorOrFailure) {
-    EXPECT_EQ(Run({}), tool::kUsage);
     EXPECT_EQ(Run({"frobnicate"}), tool::kUsage);
     EXPECT_EQ(err_.str(), "zeva-settings: unknown command \"frobnicate\"; see --help\n");
     EXPECT_EQ(Run({"get"}), tool::kUsage);
-    EXPECT_EQ(Run({"list"}), tool::kFailed); // no file
     ASSERT_EQ(Run({"create"}), tool::kDone);
     EXPECT_EQ(Run({"get", "Setup\\TCP\\Remote Port"}), tool::kFailed); // not in the file
     EXPECT_EQ(out_.str(), "");
