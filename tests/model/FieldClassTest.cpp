@@ -6,6 +6,7 @@
 #include "common/SqliteDatabase.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsDatabase.h"
+#include "tests/model/FieldLine.h"
 #include "tests/support/SiteFolder.h"
 #include "tests/support/memory/MemoryFlexGrid.h"
 #include "tests/support/memory/MemoryListBox.h"
@@ -22,6 +23,7 @@ namespace zeva {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FieldLine;
 
 // Records every line it is given; the connect line as type -1. While *full is true it takes nothing.
 class FakeLog : public RecordLogChannel {
@@ -156,12 +158,8 @@ TEST_F(FieldClass, ConnectLoadsSoundRowsAndSkipsBrokenOnes) {
     EXPECT_EQ(c->Userid(), "s01");
     ASSERT_EQ(c->Count(), 3);
     // Null title and description read as empty: the field stays.
-    EXPECT_EQ(c->FField(1).Identifier, 101);
-    EXPECT_EQ(c->FField(1).Title, "");
-    EXPECT_FALSE(c->FField(1).DBase);
-    const ZVFieldType& f = c->FField("106");
-    EXPECT_EQ(f.Title + "|" + f.Description + "|" + f.Default + "|" + f.DFormat + "|" + f.Maxsize,
-              "\xDCn\xEF|x|dflt|fmt|2"); // CP1252 in the program
+    EXPECT_EQ(FieldLine(c->FField(1)), "101|2|||||||False");
+    EXPECT_EQ(FieldLine(c->FField("106")), "106|8|\xDCn\xEF|x|dflt|fmt|1|2|True"); // CP1252 in the program
     // Each loaded line goes on top of the list.
     EXPECT_EQ(list.Lines(), (std::vector<std::string>{"0106 \xDCn\xEF", "0103 C", "0101 "}));
     EXPECT_EQ(c->ListItemData(), (std::vector<std::int16_t>{106, 103, 101}));
@@ -254,13 +252,10 @@ TEST_F(FieldClass, AttributeChangesSetFFieldAndTheirEvents) {
     d.Default = "3000";
     c->SetFField(137, d);
     EXPECT_TRUE(c->Valid());
-    EXPECT_EQ(c->FTitle(137), "Postcode");
     EXPECT_EQ(c->FVType(137), 2);
     EXPECT_FALSE(c->FDBase(137));
     // The copy keeps its limits and default although the field starts as a text field.
-    EXPECT_EQ(c->FField("137").Maxsize, "9999");
-    EXPECT_EQ(c->FField("137").Minsize, "200");
-    EXPECT_EQ(c->FField("137").Default, "3000");
+    EXPECT_EQ(FieldLine(c->FField("137")), "137|2|Postcode|Four digits|3000|0000|200|9999|False");
     EXPECT_EQ(c->FFormatField(137, "300"), "0300");
     EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{137, 9}, {137, 4}, {137, 5}, {137, 1}}));
     c->SetFField(70000, d);
@@ -296,10 +291,8 @@ TEST_F(FieldClass, WriteBacksAreRefusedQuietlyByTheSharedDatabaseOnly) {
     w.SetFIdentifier(-1, 150);
     ASSERT_TRUE(db.ReadFields(rows));
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].Identifier, 140);
-    EXPECT_EQ(rows[0].Title, "It's typed");
-    EXPECT_EQ(rows[0].VType, 2);
-    EXPECT_EQ(rows[1].Identifier, 150);
+    EXPECT_EQ(FieldLine(rows[0]), "140|2|It's typed|Field 101||||9|True");
+    EXPECT_EQ(FieldLine(rows[1]), "150|8|||||||True");
     EXPECT_EQ(db.WritesRefused(), 0);
 }
 

@@ -3,6 +3,7 @@
 // process, whole and damaged.
 #include "model/FieldDatabase.h"
 
+#include "tests/model/FieldLine.h"
 #include "tests/support/JetWriter.h"
 #include "tests/support/SiteFolder.h"
 
@@ -80,13 +81,10 @@ std::vector<ZVFieldType> Expected(const JetTable& t) {
     return out;
 }
 
-// Each definition as one line of its fields, so a difference names the field and its row.
 std::vector<std::string> Lines(const std::vector<ZVFieldType>& fields) {
     std::vector<std::string> out;
     for (const ZVFieldType& f : fields)
-        out.push_back(std::to_string(f.Identifier) + "|" + f.Title + "|" + std::to_string(f.VType) + "|" +
-                      f.Description + "|" + f.Default + "|" + f.DFormat + "|" + f.Minsize + "|" + f.Maxsize +
-                      "|" + (f.DBase ? "1" : "0"));
+        out.push_back(test::FieldLine(f));
     return out;
 }
 

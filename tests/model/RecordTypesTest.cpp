@@ -2,8 +2,8 @@
 #include "model/ZVFieldType.h"
 #include "model/ZVRecordType.h"
 
-#include "common/Convert.h"
 #include "settings/ClientSettings.h"
+#include "tests/model/FieldLine.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,9 @@
 namespace zeva {
 namespace {
 
-const std::string kTab = "\t";
+using test::FieldLine;
 
-// What a field definition packet carries, joined by "|": Identifier, VType, the six texts, DBase.
-std::string Carried(const ZVFieldType& f) {
-    return std::to_string(f.Identifier) + "|" + std::to_string(f.VType) + "|" + f.Title + "|" +
-           f.Description + "|" + f.Default + "|" + f.DFormat + "|" + f.Minsize + "|" + f.Maxsize + "|" +
-           BoolText(f.DBase);
-}
+const std::string kTab = "\t";
 
 TEST(FieldPacket, ClearedDefinitionWritesItsPiecesAndCopyClearsBack) {
     ZVFieldType f;
@@ -33,10 +28,10 @@ TEST(FieldPacket, ClearedDefinitionWritesItsPiecesAndCopyClearsBack) {
     a.QMapTo = 3;
     a.DBase = false;
     ASSERT_TRUE(a.Copy(f));
-    EXPECT_EQ(Carried(f), "9|8|||||||False");
+    EXPECT_EQ(FieldLine(f), "9|8|||||||False");
     EXPECT_EQ(f.QMapTo, 3);
     f.Clear();
-    EXPECT_EQ(Carried(f), "0|8|||||||True");
+    EXPECT_EQ(FieldLine(f), "0|8|||||||True");
     EXPECT_EQ(f.QMapTo, -1);
 }
 
@@ -58,7 +53,7 @@ TEST(FieldPacket, RoundTripKeepsEveryCarriedMember) {
 
     ZVFieldType back;
     ASSERT_TRUE(back.ExtractPacket(packet));
-    EXPECT_EQ(Carried(back), Carried(f));
+    EXPECT_EQ(FieldLine(back), FieldLine(f));
     EXPECT_EQ(back.QMapTo, -1); // not carried
 }
 
@@ -67,14 +62,14 @@ TEST(FieldPacket, BadOrCutShortPacketsReadTheirSoundFront) {
     f.Title = "OLD";
     // A wrong check field leaves the object cleared.
     EXPECT_FALSE(f.ExtractPacket("0001101" + kTab + "8" + kTab + "0004NAME"));
-    EXPECT_EQ(Carried(f), Carried(ZVFieldType{}));
+    EXPECT_EQ(FieldLine(f), FieldLine(ZVFieldType{}));
     for (const char* bad : {"abcd", "00", "", "0000abc"}) // without a TAB the rest is the value
         EXPECT_FALSE(f.ExtractPacket(bad)) << bad;
     EXPECT_FALSE(f.ExtractPacket("0000101" + kTab + "x" + kTab));
 
     // Title complete, Description's count runs past the end: the rest stays cleared.
     EXPECT_TRUE(f.ExtractPacket("0000101" + kTab + "2" + kTab + "0004NAME0010abc"));
-    EXPECT_EQ(Carried(f), "101|2|NAME||||||True");
+    EXPECT_EQ(FieldLine(f), "101|2|NAME||||||True");
     // A count that is not four digits (a sign) ends the read too.
     EXPECT_TRUE(f.ExtractPacket("0000101" + kTab + "2" + kTab + "-004NAME"));
     EXPECT_EQ(f.Title, "");
