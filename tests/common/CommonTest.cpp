@@ -80,10 +80,11 @@ TEST(FormatValue, PatternsGiveTheirText) {
         {"h:m", newYear, "23:59"}, {"nn:ss", newYear, "59:58"}, {"\"at\" hh", newYear, "at 23"},
         {"dd/mm/yyyy", -657434, "01/01/0100"}, {"dd/mm/yyyy hh:mm:ss", 2958465.99998, "31/12/9999 23:59:58"},
         // Not applied: FormatValue shows the standard text, or nothing for a date out of range.
-        {"\"open", 12.5, "12.5", NotApplied}, {"0\\", 12.5, "12.5", NotApplied}, {"0;0;0;0;0", 12.5, "12.5", NotApplied},
-        {"0.0.0", 12.5, "12.5", NotApplied}, {"---", 12.5, "12.5", NotApplied}, {"\"text\"", 12.5, "12.5", NotApplied},
+        {"\"open", 12.5, "12.5", NotApplied}, {"0\\", 12.5, "12.5", NotApplied},
+        {"0;0;0;0;0", 12.5, "12.5", NotApplied}, {"0.0.0", 12.5, "12.5", NotApplied},
+        {"---", 12.5, "12.5", NotApplied}, {"\"text\"", 12.5, "12.5", NotApplied},
         {"0", std::numeric_limits<double>::infinity(), "0", NotApplied}, {"dd/mm/yyyy", 1e9, "", OutOfRange},
-        {"Short Date", -700000, "", OutOfRange}, {"hh:mm", 2958465.9999999, "", OutOfRange} /* the year 10000 */,
+        {"Short Date", -700000, "", OutOfRange}, {"hh:mm", 2958465.9999999, "", OutOfRange} /* year 10000 */,
     };
     // clang-format on
     for (const auto& c : cases) {
