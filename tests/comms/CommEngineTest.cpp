@@ -88,6 +88,15 @@ class CommEngineTest : public ::testing::Test {
         ASSERT_EQ(engine.Member().SystemState, 0);
     }
 
+    // The client's own log-off: 1002 out, the hub closes the socket.
+    void LogOff() {
+        engine.Disconnect();
+        Tick();
+        socket.PeerClose();
+        Tick(2);
+        ASSERT_FALSE(engine.Connected());
+    }
+
     std::vector<CommType> Sent() const {
         std::vector<CommType> out;
         for (const auto& w : socket.written) {
@@ -232,11 +241,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     EXPECT_EQ(engine.Member().SystemStateDES, "APPL: Idle");
 
     // A hub that accepts the TCP connection but never answers: the same ten-tick wait as before.
-    engine.Disconnect();
-    Tick();
-    socket.PeerClose();
-    Tick(2);
-    ASSERT_FALSE(engine.Connected());
+    LogOff();
     log.clear();
     socket.keepAliveError = {10042, "Bad option"};
     ASSERT_TRUE(engine.Connect(t));
@@ -296,11 +301,7 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_TRUE(engine.Answering());
     EXPECT_FALSE(engine.StalledSinceAnswer());
     EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: answering again");
-    engine.Disconnect();
-    Tick();
-    socket.PeerClose();
-    Tick(2);
-    ASSERT_FALSE(engine.Connected());
+    LogOff();
 
     // Asynchronous intake has no such time-out: the hub pushes when it has something.
     Login(276);
@@ -321,11 +322,10 @@ TEST_F(CommEngineTest, ASecondConnectAndALateAcceptChangeNothing) {
     EXPECT_EQ(t.Mode & kModePEN, kModePEN);
     // An accept outside the login state is ignored.
     socket.Deliver(Accept(279, 50, "s09"));
-    EXPECT_EQ(engine.Member().ServerAddress, before.ServerAddress);
-    EXPECT_EQ(engine.Member().Mode, before.Mode);
-    EXPECT_EQ(engine.Member().Identifier, before.Identifier);
-    EXPECT_EQ(engine.Member().BufferMax, before.BufferMax);
-    EXPECT_EQ(engine.Member().SystemState, 0);
+    std::string was, is;
+    ASSERT_TRUE(before.CreatePacket(was));
+    ASSERT_TRUE(engine.Member().CreatePacket(is));
+    EXPECT_EQ(is, was);
 }
 
 TEST_F(CommEngineTest, ParseIdentifierCases) {
@@ -362,10 +362,7 @@ TEST_F(CommEngineTest, WatchdogEveryHalfPeriodPostponedByData) {
     EXPECT_EQ(CountSent("1007"), 3);
 
     // A watchdog period of 0 sends none.
-    engine.Disconnect();
-    Tick();
-    socket.PeerClose();
-    Tick(2);
+    LogOff();
     const int before = CountSent("1007");
     Login(276, 0.0);
     Tick(100);
@@ -442,7 +439,7 @@ TEST_F(CommEngineTest, DataRightBehindAcceptKeepsTheLogin) {
     EXPECT_EQ(engine.Member().SystemState, 0);
 }
 
-TEST_F(CommEngineTest, DataDoesNotCancelDisconnection) {
+TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelIt) {
     Login();
     engine.Disconnect();
     Tick(); // 8: 1002 out
@@ -454,18 +451,18 @@ TEST_F(CommEngineTest, DataDoesNotCancelDisconnection) {
     EXPECT_EQ(disconnections, 1);
     EXPECT_FALSE(engine.Connected());
     EXPECT_EQ(CountSent("1002"), 1);
-}
 
-TEST_F(CommEngineTest, HubDisconnectRequestRunsTheDisconnection) {
+    // The hub's own disconnect request runs the same log-off; a hub that then never closes the
+    // socket is closed here after the wait.
     Login();
     socket.Deliver(HubPacket(kPktServerDisconnect));
     EXPECT_TRUE(Logged("RXD: DISCONNECT RQST"));
     Tick();
-    EXPECT_EQ(CountSent("1002"), 1);
-    Tick(12); // the hub never closes: local close after the wait
+    EXPECT_EQ(CountSent("1002"), 2);
+    Tick(12);
     EXPECT_TRUE(Logged("Failed to Disconnect - Remote host did not close port"));
     EXPECT_FALSE(engine.Connected());
-    EXPECT_EQ(disconnections, 1);
+    EXPECT_EQ(disconnections, 2);
 }
 
 TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
@@ -498,20 +495,30 @@ TEST_F(CommEngineTest, HostileAcceptCannotStopFlagsOrIntake) {
     EXPECT_EQ(engine.Userid(), "s01");
 }
 
-TEST_F(CommEngineTest, SendWhileDownThenOnePacketPerTick) {
-    for (int i = 0; i < 3; ++i)
+TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
+    // A packet that cannot be sent is refused, not queued where it would block the FIFO.
+    CommType bad = Flag();
+    bad.Destination = "m";
+    EXPECT_FALSE(engine.Send(bad));
+    EXPECT_EQ(engine.Member().BufferSize(), 0);
+    for (int i = 0; i < 10; ++i)
         EXPECT_TRUE(engine.Send(Flag()));
-    EXPECT_EQ(engine.Member().BufferSize(), 3);
+    EXPECT_EQ(overflows, 0);
+    EXPECT_FALSE(engine.Send(Flag()));
+    EXPECT_EQ(overflows, 1);
+    EXPECT_EQ(engine.Member().OPackets, 1);
+    EXPECT_EQ(engine.Member().BufferSize(), 10);
+
     Login(276, 0.0);
     EXPECT_EQ(CountSent("FLAG"), 0);
-    for (int n = 1; n <= 3; ++n) {
+    for (int n = 1; n <= 10; ++n) {
         Tick();
         EXPECT_EQ(CountSent("FLAG"), n);
     }
-    EXPECT_EQ(engine.Member().Packets, 3);
+    EXPECT_EQ(engine.Member().Packets, 10);
     // On a ready link with an empty FIFO a packet leaves at once.
     EXPECT_TRUE(engine.Send(Flag()));
-    EXPECT_EQ(CountSent("FLAG"), 4);
+    EXPECT_EQ(CountSent("FLAG"), 11);
 }
 
 TEST_F(CommEngineTest, PacketsAtTheSizeLimitLeaveAndOneByteMoreIsRefusedWithoutBlocking) {
@@ -539,21 +546,6 @@ TEST_F(CommEngineTest, PacketsAtTheSizeLimitLeaveAndOneByteMoreIsRefusedWithoutB
     }
 }
 
-TEST_F(CommEngineTest, OverflowCountsAndUnsendablePacketIsRefusedNotQueued) {
-    CommType bad = Flag();
-    bad.Destination = "m";
-    EXPECT_FALSE(engine.Send(bad));
-    EXPECT_EQ(engine.Member().BufferSize(), 0);
-    EXPECT_EQ(overflows, 0);
-
-    for (int i = 0; i < 10; ++i)
-        EXPECT_TRUE(engine.Send(Flag()));
-    EXPECT_FALSE(engine.Send(Flag()));
-    EXPECT_EQ(overflows, 1);
-    EXPECT_EQ(engine.Member().OPackets, 1);
-    EXPECT_EQ(engine.Member().BufferSize(), 10);
-}
-
 TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
     Login(276);
     CommType got;
@@ -565,6 +557,14 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
     EXPECT_EQ(CountSent("1006"), 0);
     EXPECT_EQ(pump.calls, 0);
     EXPECT_EQ(engine.ReceiveCounter(), 1);
+
+    // A paused read keeps what arrives until it resumes, then hands it over at once.
+    engine.PauseReceive(true);
+    socket.Deliver(HubPacket(0, "held", "DATA"));
+    ASSERT_EQ(received.size(), 1u);
+    engine.PauseReceive(false);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[1].Data, "held");
 }
 
 TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
@@ -612,16 +612,6 @@ TEST_F(CommEngineTest, SyncWaitEndsWhenNoAnswerComes) {
     EXPECT_LE(pump.calls, 2);
 }
 
-TEST_F(CommEngineTest, APausedReadKeepsItsPacketsUntilItResumes) {
-    Login(276);
-    engine.PauseReceive(true);
-    socket.Deliver(HubPacket(0, "held", "DATA"));
-    EXPECT_TRUE(received.empty());
-    engine.PauseReceive(false); // what arrived meanwhile is handled at once
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].Data, "held");
-}
-
 TEST_F(CommEngineTest, NestedFramingHandlesEachPacketOnce) {
     Login(276);
     // The handler of the first packet pulls the buffer again (as a waiting Receive would).
@@ -644,11 +634,7 @@ TEST_F(CommEngineTest, GarbageStaysBoundedAndANewConnectionStartsWithAnEmptyBuff
 
     // Half a packet left at the disconnection is not glued to the next link's first packet.
     socket.Deliver(HubPacket(0, "half", "DATA").substr(0, 20));
-    engine.Disconnect();
-    Tick();
-    socket.PeerClose();
-    Tick();
-    ASSERT_FALSE(engine.Connected());
+    LogOff();
     Login(276);
     socket.Deliver(HubPacket(0, "whole", "DATA"));
     ASSERT_EQ(received.size(), 2u);

@@ -340,26 +340,19 @@ TEST(PacketFraming, ANestedReadKeepsTheOrderAndOutlivesTheOuterRead) {
 TEST(CommMember, BufferAddDropsOldestWhenFull) {
     CommMemberType m;
     ASSERT_EQ(m.BufferMax, 10);
-    for (int i = 0; i < 10; ++i) {
-        CommType p;
+    CommType p;
+    for (int i = 0; i <= 10; ++i) {
         p.Number1 = static_cast<std::int16_t>(i);
-        EXPECT_TRUE(m.BufferAdd(p));
+        EXPECT_EQ(m.BufferAdd(p), i < 10) << i;
     }
-    CommType eleventh;
-    eleventh.Number1 = 10;
-    EXPECT_FALSE(m.BufferAdd(eleventh));
-    EXPECT_EQ(m.BufferSize(), 10);
+    p.Number1 = 99; // the FIFO holds its own copies
     const CommType* oldest = nullptr;
     ASSERT_TRUE(m.BufferRetrieve(oldest));
     EXPECT_EQ(oldest->Number1, 1);
-    eleventh.Number1 = 99; // the FIFO holds its own copy
-    CommType removed;
-    for (int i = 0; i < 9; ++i)
-        ASSERT_TRUE(m.BufferDelete(&removed));
-    EXPECT_EQ(removed.Number1, 9);
-    ASSERT_TRUE(m.BufferDelete(&removed));
-    EXPECT_EQ(removed.Number1, 10);
-    EXPECT_FALSE(m.BufferDelete());
+    std::vector<int> left;
+    for (CommType removed; m.BufferDelete(&removed);)
+        left.push_back(removed.Number1);
+    EXPECT_EQ(left, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_FALSE(m.BufferRetrieve(oldest));
 }
 

@@ -16,6 +16,12 @@ double At(int y, int mo, int d, int h, int mi, int s) {
     return OleFromCalendar({y, mo, d, h, mi, s}).value();
 }
 
+// A flag's texts as the monitor reads them: Text1 (the flag number) to Text8, joined by "|".
+std::string Texts(const CommType& p) {
+    return p.Text1 + "|" + p.Text2 + "|" + p.Text3 + "|" + p.Text4 + "|" + p.Text5 + "|" + p.Text6 + "|" +
+           p.Text7 + "|" + p.Text8;
+}
+
 class FlagPacketTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(modules.Connect("S07")); }
@@ -42,16 +48,8 @@ TEST_F(FlagPacketTest, TestFlagFields) {
 }
 
 TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
-    CommType p = modules.GenerateError(9, "setup", "", true);
-    EXPECT_EQ(p.Text1, "9");
-    EXPECT_EQ(p.Text2, "setup");
-    EXPECT_EQ(p.Text3, "s07");
-    EXPECT_EQ(p.Text8, "True");
-    EXPECT_EQ(p.Text6, "0");
-    p = modules.GenerateError(8, "", "two", false);
-    EXPECT_EQ(p.Text2, "s07");
-    EXPECT_EQ(p.Text3, "two");
-    EXPECT_EQ(p.Text8, "False");
+    EXPECT_EQ(Texts(modules.GenerateError(9, "setup", "", true)), "9|setup|s07|||0||True");
+    EXPECT_EQ(Texts(modules.GenerateError(8, "", "two", false)), "8|s07|two|||0||False");
 
     int calls = 0;
     auto send = [&](const CommType&) { return ++calls, true; };
@@ -72,11 +70,8 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
     // As the screen client sends it: Text2 and Text3 already hold the identifier and stay.
     CommType p = modules.GenerateError(modules.GetActionNo("PWLOCK"), "", "");
     EXPECT_EQ(modules.PostGenerateError(p), 9);
-    EXPECT_EQ(p.Text3, "s07");
-    EXPECT_EQ(p.Text4, "Module setup has been locked by user.");
-    EXPECT_EQ(p.Text5, modules.EDescription(9));
-    EXPECT_EQ(p.Text6, "2");
-    EXPECT_EQ(p.Text7, "SCREEN ");
+    EXPECT_EQ(Texts(p),
+              "9|s07|s07|Module setup has been locked by user.|" + modules.EDescription(9) + "|2|SCREEN |");
     EXPECT_EQ(p.Data,
               "29/02/24 13:05:09 (s07) SCREEN      s07      Module setup has been locked by user. (s07)");
 
@@ -86,9 +81,8 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
     q.Created = At(2006, 8, 25, 7, 0, 0);
     q.Text1 = "3";
     EXPECT_EQ(modules.PostGenerateError(q), 3);
-    EXPECT_EQ(q.Text2, "p01");
-    EXPECT_EQ(q.Text3, "PRNT_OFF");
-    EXPECT_EQ(q.Text6, "3");
+    EXPECT_EQ(Texts(q),
+              "3|p01|PRNT_OFF|Printer has been placed Off-Line|" + modules.EDescription(3) + "|3|PRINT  |");
     EXPECT_EQ(q.Data, "25/08/06 07:00:00 (p01) PRINT     PRNT_OFF   Printer has been placed Off-Line (p01)");
     q.Text3.clear();
     q.Text1 = "24";
@@ -104,18 +98,12 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
         r.Text1 = bad;
         EXPECT_EQ(modules.PostGenerateError(r), -1) << bad;
         EXPECT_EQ(r.Data, "- error -");
-        EXPECT_EQ(r.Text2, "z01");
-        EXPECT_EQ(r.Text3, "");
-        EXPECT_EQ(r.Text6, "-1");
-        EXPECT_EQ(r.Text7, "");
+        EXPECT_EQ(Texts(r), std::string(bad) + "|z01||||-1||");
     }
 }
 
 TEST_F(FlagPacketTest, MonitorLineShowsCodeAndTitleFromTheFlagTable) {
-    CommType p = modules.GenerateError(modules.GetActionNo("TEST"), "", "");
-    EXPECT_EQ(MonitorFlagLine(modules, p),
-              "29/02/24 13:05:09 (s07) SCREEN      TEST     TEST Only from Client (s07)");
-    p = modules.GenerateError(modules.GetActionNo("PWLOCK"), "", "desk 4");
+    CommType p = modules.GenerateError(modules.GetActionNo("PWLOCK"), "", "desk 4");
     EXPECT_EQ(
         MonitorFlagLine(modules, p),
         "29/02/24 13:05:09 (s07) SCREEN     PWLOCK    Module setup has been locked by user. (s07) | desk 4");

@@ -3,6 +3,7 @@
 #include "model/ZVRecordType.h"
 
 #include "settings/ClientSettings.h"
+#include "tests/model/FieldLine.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 
 namespace zeva {
 namespace {
+
+using test::FieldLine;
 
 const std::string kTab = "\t";
 
@@ -25,13 +28,11 @@ TEST(FieldPacket, ClearedDefinitionWritesItsPiecesAndCopyClearsBack) {
     a.QMapTo = 3;
     a.DBase = false;
     ASSERT_TRUE(a.Copy(f));
-    EXPECT_EQ(f.Identifier, 9);
+    EXPECT_EQ(FieldLine(f), "9|8|||||||False");
     EXPECT_EQ(f.QMapTo, 3);
-    EXPECT_FALSE(f.DBase);
     f.Clear();
-    EXPECT_EQ(f.VType, 8);
+    EXPECT_EQ(FieldLine(f), "0|8|||||||True");
     EXPECT_EQ(f.QMapTo, -1);
-    EXPECT_TRUE(f.DBase);
 }
 
 TEST(FieldPacket, RoundTripKeepsEveryCarriedMember) {
@@ -52,12 +53,7 @@ TEST(FieldPacket, RoundTripKeepsEveryCarriedMember) {
 
     ZVFieldType back;
     ASSERT_TRUE(back.ExtractPacket(packet));
-    EXPECT_EQ(back.Identifier, 101);
-    EXPECT_EQ(back.VType, 7);
-    EXPECT_EQ(back.Title + "|" + back.Description + "|" + back.Default + "|" + back.DFormat + "|" +
-                  back.Minsize + "|" + back.Maxsize,
-              "NAME|Call date\twith a tab|01/02/2001|dd/mm/yyyy|1|99");
-    EXPECT_FALSE(back.DBase);
+    EXPECT_EQ(FieldLine(back), FieldLine(f));
     EXPECT_EQ(back.QMapTo, -1); // not carried
 }
 
@@ -66,19 +62,14 @@ TEST(FieldPacket, BadOrCutShortPacketsReadTheirSoundFront) {
     f.Title = "OLD";
     // A wrong check field leaves the object cleared.
     EXPECT_FALSE(f.ExtractPacket("0001101" + kTab + "8" + kTab + "0004NAME"));
-    EXPECT_EQ(f.Title, "");
-    EXPECT_EQ(f.Identifier, 0);
+    EXPECT_EQ(FieldLine(f), FieldLine(ZVFieldType{}));
     for (const char* bad : {"abcd", "00", "", "0000abc"}) // without a TAB the rest is the value
         EXPECT_FALSE(f.ExtractPacket(bad)) << bad;
     EXPECT_FALSE(f.ExtractPacket("0000101" + kTab + "x" + kTab));
 
     // Title complete, Description's count runs past the end: the rest stays cleared.
     EXPECT_TRUE(f.ExtractPacket("0000101" + kTab + "2" + kTab + "0004NAME0010abc"));
-    EXPECT_EQ(f.Identifier, 101);
-    EXPECT_EQ(f.VType, 2);
-    EXPECT_EQ(f.Title, "NAME");
-    EXPECT_EQ(f.Description, "");
-    EXPECT_TRUE(f.DBase);
+    EXPECT_EQ(FieldLine(f), "101|2|NAME||||||True");
     // A count that is not four digits (a sign) ends the read too.
     EXPECT_TRUE(f.ExtractPacket("0000101" + kTab + "2" + kTab + "-004NAME"));
     EXPECT_EQ(f.Title, "");

@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 
@@ -13,13 +14,16 @@ constexpr std::size_t kPage = kJet4PageSize;
 constexpr std::size_t kDataHeader = 14; // type, 1, free space, table page, 4 unknown, row count
 constexpr std::size_t kMapBytes = 64;   // page usage bitmap: pages 0 to 511
 
+// Little-endian numbers of `bytes` bytes, written in place or appended.
+void Put(std::string& b, std::size_t at, unsigned long long v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
 void Put16(std::string& b, std::size_t at, unsigned v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+    Put(b, at, v, 2);
 }
 void Put32(std::string& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    Put(b, at, v, 4);
 }
 void Append16(std::string& b, unsigned v) {
     b.append(2, '\0');
@@ -68,16 +72,7 @@ std::string JetText(const std::string& cp1252) {
 }
 
 int FixedSize(JetType t) {
-    switch (t) {
-    case JetType::Byte:
-        return 1;
-    case JetType::Integer:
-        return 2;
-    case JetType::Long:
-        return 4;
-    default:
-        return 0;
-    }
+    return t == JetType::Byte ? 1 : t == JetType::Integer ? 2 : t == JetType::Long ? 4 : 0;
 }
 
 bool IsFixed(JetType t) {
@@ -103,13 +98,10 @@ Layout LayoutOf(const std::vector<JetColumn>& columns) {
 }
 
 std::optional<long long> Number(const std::string& text) {
-    try {
-        std::size_t used = 0;
-        const long long v = std::stoll(text, &used);
-        if (used == text.size()) return v;
-    } catch (...) {
-    }
-    return std::nullopt;
+    long long v = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return v;
 }
 
 // One row: column count, fixed area, variable data, end offset, the variable offsets last first,
@@ -137,9 +129,7 @@ std::optional<std::string> Row(const std::vector<JetColumn>& columns,
             const long long lo = t == JetType::Byte ? 0 : size == 2 ? -32768 : INT32_MIN;
             const long long hi = t == JetType::Byte ? 255 : size == 2 ? 32767 : INT32_MAX;
             if (!n || *n < lo || *n > hi) return std::nullopt;
-            for (int k = 0; k < size; ++k)
-                row[2 + l.fixedOffset[i] + k] =
-                    static_cast<char>((static_cast<unsigned long long>(*n) >> (8 * k)) & 0xFF);
+            Put(row, 2 + l.fixedOffset[i], static_cast<unsigned long long>(*n), size);
         } else {
             const std::string data = JetText(*v);
             if (t == JetType::Ole) return std::nullopt;
