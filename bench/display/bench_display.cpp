@@ -2,11 +2,13 @@
 // with a 30-entry list, TextFormat on, 138 characters, 5 lines, into the plain list and into the
 // Output list (offscreen). And how the costs grow with their inputs: display-format entries, the
 // fields of a record (Full fields), the rows of the Records grid and the lines the Output list holds.
+#include "comms/console/ClientLogView.h"
 #include "display/InsertInDisplay.h"
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
 #include "model/RecordText.h"
 #include "settings/ClientSettings.h"
+#include "tests/support/memory/FakeClock.h"
 #include "tests/support/memory/MemoryListBox.h"
 
 #include <memory>
@@ -225,6 +227,29 @@ BENCHMARK(BM_OutputLines)
     ->Args({100, 1})
     ->Args({1000, 1})
     ->Args({10000, 1});
+
+// The comms console's log in a burst: one line into the log, refreshed into its list at once (the
+// engine logs from inside packet handling), the list at its cap of 199 lines. Arg 1: the console
+// shown at a desk's size; 0: hidden, as it starts.
+void BM_ConsoleLog(benchmark::State& state) {
+    QListView view;
+    if (state.range(0) == 1) ShowOnDesk(view);
+    QtLineListBox& list = *new QtLineListBox(&view);
+    const FakeClock clock;
+    ClientLogView log(list, clock);
+    const std::string text = "RXD: " + std::string(60, 'X');
+    for (int i = 0; i < ClientLogView::kMaxLines; ++i) {
+        log.InsertClientLog(text);
+        log.Refresh();
+    }
+    RunFrames(state, [&] {
+        log.InsertClientLog(text);
+        log.Refresh();
+    });
+    state.counters["lines"] = list.ListCount();
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ConsoleLog)->Arg(0)->Arg(1);
 #endif
 
 } // namespace
