@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,7 +27,6 @@ class CommEngineTest : public ::testing::Test {
         engine.onOverflow = [this] { ++overflows; };
         engine.onLinkReport = [this](const std::string& r) { reports.push_back(r); };
     }
-
     CommMemberType Target(std::int16_t mode = 276, double watchdog = 60 * kSec) {
         CommMemberType t;
         t.Identifier = "s01";
@@ -38,7 +38,6 @@ class CommEngineTest : public ::testing::Test {
         t.Description = "Screen Client";
         return t;
     }
-
     // Advances the fake time by one tick period (a timer tick is never early) and runs the tick.
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
@@ -46,7 +45,6 @@ class CommEngineTest : public ::testing::Test {
             engine.Tick();
         }
     }
-
     std::string HubPacket(std::int16_t code, const std::string& data = {}, const std::string& type = {}) {
         CommType p;
         p.Source = "h01";
@@ -59,7 +57,6 @@ class CommEngineTest : public ::testing::Test {
         EXPECT_TRUE(BuildPacket(p, text));
         return text;
     }
-
     std::string Accept(std::int16_t mode = 276, std::int16_t bufferMax = 10, const std::string& id = "s01") {
         CommMemberType hubCopy(clock.Now());
         hubCopy.Identifier = id;
@@ -71,7 +68,6 @@ class CommEngineTest : public ::testing::Test {
         EXPECT_TRUE(hubCopy.CreatePacket(member));
         return HubPacket(kPktConnectAccept, member);
     }
-
     // TCP connect and 1000 out: the engine waits for the hub's accept.
     void StartLogin(std::int16_t mode = 276, double watchdog = 60 * kSec) {
         CommMemberType t = Target(mode, watchdog);
@@ -87,7 +83,6 @@ class CommEngineTest : public ::testing::Test {
         ASSERT_TRUE(engine.Connected());
         ASSERT_EQ(engine.Member().SystemState, 0);
     }
-
     // The client's own log-off: 1002 out, the hub closes the socket.
     void LogOff() {
         engine.Disconnect();
@@ -96,7 +91,6 @@ class CommEngineTest : public ::testing::Test {
         Tick(2);
         ASSERT_FALSE(engine.Connected());
     }
-
     std::vector<CommType> Sent() const {
         std::vector<CommType> out;
         for (const auto& w : socket.written) {
@@ -106,15 +100,19 @@ class CommEngineTest : public ::testing::Test {
         }
         return out;
     }
+    std::vector<std::string> SentTypes() const {
+        std::vector<std::string> out;
+        for (const CommType& p : Sent())
+            out.push_back(p.PacketType);
+        return out;
+    }
     int CountSent(const std::string& type) const {
-        auto s = Sent();
-        return static_cast<int>(
-            std::count_if(s.begin(), s.end(), [&](const CommType& p) { return p.PacketType == type; }));
+        const auto t = SentTypes();
+        return static_cast<int>(std::count(t.begin(), t.end(), type));
     }
     bool Logged(const std::string& line) const {
         return std::find(log.begin(), log.end(), line) != log.end();
     }
-
     FakeClock clock{45000.5};
     FakeTcpSocket socket;
     FakeEventPump pump;
@@ -148,9 +146,8 @@ TEST_F(CommEngineTest, UnreachableHubLogSequence) {
                                                "APPL: Hub 10.1.1.1 port 6000: could not connect - no answer "
                                                "within 5 seconds"};
     EXPECT_EQ(log, expected);
-    EXPECT_EQ(engine.Member().SystemState, 0);
-    EXPECT_FALSE(engine.Connected());
-    EXPECT_EQ(engine.ErrorLabel(), "Socket: Closed");
+    EXPECT_EQ(std::tuple(engine.Member().SystemState, engine.Connected(), engine.ErrorLabel()),
+              std::tuple(0, false, "Socket: Closed"));
 }
 
 TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed) {
@@ -187,7 +184,6 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     socket.Fail(errors[3]);
     EXPECT_EQ(reports.size(), 4u);
     ++n;
-
     // Once logged in, a reset or a keepalive that found the hub gone is a lost connection.
     Login();
     log.clear();
@@ -224,22 +220,16 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     EXPECT_TRUE(engine.Connected());
     EXPECT_EQ(engine.Member().SystemState, 0);
     EXPECT_EQ(log, tickTrace);
-    const auto sent = Sent();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0].PacketType, "1000");
-    EXPECT_EQ(sent[1].PacketType, "1007");
+    ASSERT_EQ(SentTypes(), (std::vector<std::string>{"1000", "1007"}));
     CommMemberType m;
-    ASSERT_TRUE(m.ExtractPacket(sent[0].Data));
-    EXPECT_EQ(m.Identifier, "s01");
-    EXPECT_EQ(m.Mode & kModeOUT, kModeOUT);
-    EXPECT_EQ(m.SystemState, 11);
+    ASSERT_TRUE(m.ExtractPacket(Sent()[0].Data));
+    EXPECT_EQ(std::tuple(m.Identifier, m.Mode & kModeOUT, m.SystemState), std::tuple("s01", kModeOUT, 11));
     // The hub connection carries the keepalive that notices a vanished hub within a minute.
-    EXPECT_EQ(socket.keepAliveIdle, CommEngine::kKeepAliveIdleSeconds);
-    EXPECT_EQ(socket.keepAliveInterval, CommEngine::kKeepAliveIntervalSeconds);
-    EXPECT_EQ(socket.keepAliveCount, CommEngine::kKeepAliveCount);
+    EXPECT_EQ(std::tuple(socket.keepAliveIdle, socket.keepAliveInterval, socket.keepAliveCount),
+              std::tuple(CommEngine::kKeepAliveIdleSeconds, CommEngine::kKeepAliveIntervalSeconds,
+                         CommEngine::kKeepAliveCount));
     Tick(); // the tick after the accept: idle, as before
     EXPECT_EQ(engine.Member().SystemStateDES, "APPL: Idle");
-
     // A hub that accepts the TCP connection but never answers: the same ten-tick wait as before.
     LogOff();
     log.clear();
@@ -285,7 +275,6 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
                           "within 10 seconds");
     EXPECT_TRUE(engine.StalledSinceAnswer());
     ASSERT_EQ(reports.size(), 1u);
-
     // Logged in again, the link is not up until the hub answers a request; a second stall of the
     // same kind is not reported again.
     Login(279);
@@ -302,7 +291,6 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_FALSE(engine.StalledSinceAnswer());
     EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: answering again");
     LogOff();
-
     // Asynchronous intake has no such time-out: the hub pushes when it has something.
     Login(276);
     engine.SetRequest(holder, true);
@@ -312,8 +300,8 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
 
 TEST_F(CommEngineTest, ASecondConnectAndALateAcceptChangeNothing) {
     Login();
-    EXPECT_EQ(engine.ErrorLabel(), "Connected to 10.1.1.1,6000");
-    EXPECT_EQ(engine.Member().Socket, 12);
+    EXPECT_EQ(std::tuple(engine.ErrorLabel(), engine.Member().Socket),
+              std::tuple("Connected to 10.1.1.1,6000", 12));
     // A Connect while connected only marks the caller's target as pending.
     const CommMemberType before = engine.Member();
     CommMemberType t = Target();
@@ -360,7 +348,6 @@ TEST_F(CommEngineTest, WatchdogEveryHalfPeriodPostponedByData) {
     EXPECT_EQ(CountSent("1007"), 2);
     Tick(5);
     EXPECT_EQ(CountSent("1007"), 3);
-
     // A watchdog period of 0 sends none.
     LogOff();
     const int before = CountSent("1007");
@@ -404,8 +391,7 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     clock.AdvanceSeconds(0.5);
     socket.Deliver(bad);
     EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(engine.BadCheckPackets(), 4);
-    EXPECT_EQ(engine.Member().BadChecks, 4);
+    EXPECT_EQ(std::tuple(engine.BadCheckPackets(), engine.Member().BadChecks), std::tuple(4, 4));
     EXPECT_EQ(shown, (std::vector<std::int32_t>{1, 2, 3, 4}));
     Tick();
     EXPECT_EQ(log.back(), "RXD: packet with a bad check discarded (3)");
@@ -418,7 +404,6 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     socket.Deliver(field);
     EXPECT_EQ(engine.BadCheckPackets(), 4);
     EXPECT_TRUE(received.empty());
-
     socket.Deliver(HubPacket(kPktWatchdog) + HubPacket(0, "0005010130", "RECORD") + HubPacket(0, "", "12x"));
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(received[1].Data, "0005010130");
@@ -451,7 +436,6 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     EXPECT_EQ(disconnections, 1);
     EXPECT_FALSE(engine.Connected());
     EXPECT_EQ(CountSent("1002"), 1);
-
     // The hub's own disconnect request runs the same log-off; a hub that then never closes the
     // socket is closed here after the wait.
     Login();
@@ -476,7 +460,6 @@ TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
     EXPECT_FALSE(engine.Connected());
     socket.Deliver(Accept());
     EXPECT_FALSE(engine.Connected());
-
     // Disconnect after the 1000 went out: goodbye, not a login.
     StartLogin();
     engine.Disconnect();
@@ -489,10 +472,9 @@ TEST_F(CommEngineTest, HostileAcceptCannotStopFlagsOrIntake) {
     socket.Deliver(Accept(kModeFLH, 0, ""));
     Tick();
     const auto mode = engine.Member().Mode;
-    EXPECT_EQ(mode & (kModeOUT | kModeSYN | kModeNWT), kModeOUT | kModeSYN | kModeNWT);
-    EXPECT_EQ(mode & kModeFLH, kModeFLH);
-    EXPECT_EQ(engine.Member().BufferMax, 10);
-    EXPECT_EQ(engine.Userid(), "s01");
+    const auto kept = kModeOUT | kModeSYN | kModeNWT | kModeFLH;
+    EXPECT_EQ(std::tuple(mode & kept, engine.Member().BufferMax, engine.Userid()),
+              std::tuple(kept, 10, "s01"));
 }
 
 TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
@@ -508,7 +490,6 @@ TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
     EXPECT_EQ(overflows, 1);
     EXPECT_EQ(engine.Member().OPackets, 1);
     EXPECT_EQ(engine.Member().BufferSize(), 10);
-
     Login(276, 0.0);
     EXPECT_EQ(CountSent("FLAG"), 0);
     for (int n = 1; n <= 10; ++n) {
@@ -554,10 +535,7 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "rec");
     EXPECT_FALSE(engine.Receive(got));
-    EXPECT_EQ(CountSent("1006"), 0);
-    EXPECT_EQ(pump.calls, 0);
-    EXPECT_EQ(engine.ReceiveCounter(), 1);
-
+    EXPECT_EQ(std::tuple(CountSent("1006"), pump.calls, engine.ReceiveCounter()), std::tuple(0, 0, 1));
     // A paused read keeps what arrives until it resumes, then hands it over at once.
     engine.PauseReceive(true);
     socket.Deliver(HubPacket(0, "held", "DATA"));
@@ -576,7 +554,6 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "first");
     EXPECT_EQ(CountSent("1006"), 0);
-
     pump.calls = 0;
     pump.onPump = [this](int) {
         if (pump.calls == 2) socket.Deliver(HubPacket(0, "answer", "DATA"));
@@ -585,12 +562,10 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     EXPECT_EQ(got.Data, "answer");
     EXPECT_EQ(CountSent("1006"), 1);
     EXPECT_EQ(pump.calls, 2);
-
     // A buffer-empty answer ends the wait with nothing.
     pump.onPump = [this](int) { socket.Deliver(HubPacket(kPktBufferEmpty)); };
     EXPECT_FALSE(engine.Receive(got));
     EXPECT_TRUE(Logged("RXD: BUFFER EMPTY"));
-
     // While a Receive waits, a nested one (from the data handler) is refused.
     int nested = 0;
     engine.onReceivedData = [&](const CommType&) {
@@ -631,7 +606,6 @@ TEST_F(CommEngineTest, GarbageStaysBoundedAndANewConnectionStartsWithAnEmptyBuff
     socket.Deliver(std::string("\x01") + HubPacket(0, "ok", "DATA"));
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].Data, "ok");
-
     // Half a packet left at the disconnection is not glued to the next link's first packet.
     socket.Deliver(HubPacket(0, "half", "DATA").substr(0, 20));
     LogOff();
@@ -657,8 +631,8 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
     socket.Deliver(HubPacket(kPktBufferEmpty));
     EXPECT_FALSE(engine.Request(read)); // answered
     engine.SetRequest(req, false);
-    EXPECT_EQ(Sent().back().PacketType, "1004");
-    EXPECT_EQ(Sent().back().Data, "KILL Request next packet");
+    EXPECT_EQ(std::tuple(Sent().back().PacketType, Sent().back().Data),
+              std::tuple(std::string("1004"), std::string("KILL Request next packet")));
 }
 
 } // namespace
