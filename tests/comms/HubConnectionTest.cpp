@@ -44,12 +44,10 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
             ++nothing;
     };
     c.onClientLog = [&](const std::string& line) { log.push_back(line); };
-
     // Not logged in: the engine keeps the packet from the owner.
     socket.Deliver(HubPacket(clock.Now(), "DATA", "early"));
     EXPECT_EQ(nothing, 1);
     EXPECT_TRUE(got.empty());
-
     CommMemberType target;
     target.Identifier = "s01";
     target.ServerAddress = "10.1.1.1";
@@ -72,14 +70,12 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     socket.Deliver(HubPacket(clock.Now(), "1003", member));
     ASSERT_TRUE(c.Connected());
     EXPECT_FALSE(c.Connecting());
-
     socket.Deliver(HubPacket(clock.Now(), "DATA", "r1") + HubPacket(clock.Now(), "DATA", "r2"));
     EXPECT_EQ(got, (std::vector<std::string>{"r1", "r2"}));
     EXPECT_EQ(nothing, 1);
     EXPECT_TRUE(busy);
     EXPECT_FALSE(c.Busy());
     EXPECT_EQ(log.back(), "RXD: Data pkt from Hub");
-
     // A quiet console hears nothing; the records still come.
     c.SetConsoleQuiet(true);
     const std::size_t before = log.size();
@@ -87,7 +83,6 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     EXPECT_EQ(log.size(), before);
     EXPECT_EQ(got.back(), "r3");
     c.SetConsoleQuiet(false);
-
     EXPECT_TRUE(c.Disconnect());
     c.Tick();
     EXPECT_TRUE(c.Disconnecting());

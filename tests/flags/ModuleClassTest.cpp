@@ -49,7 +49,6 @@ TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
     EXPECT_FALSE(modules.Connect("s**"));
     EXPECT_FALSE(modules.Connected());
     EXPECT_EQ(modules.GetActionNo("TEST"), -1);
-
     ASSERT_TRUE(modules.Connect("S05"));
     EXPECT_TRUE(modules.Connected());
     EXPECT_EQ(modules.Userid(), "s05");
@@ -57,7 +56,6 @@ TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
     EXPECT_EQ(modules.GetActionNo("PWLOCK"), 9);
     // The screen client keeps the built-in table and saves nothing.
     EXPECT_FALSE(modules.SaveModuleRegistryMonitorOnly());
-
     // Only the first call counts, even with another identifier.
     modules.SetState(2, 7);
     EXPECT_TRUE(modules.Connect("m01"));
@@ -65,7 +63,6 @@ TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
     EXPECT_EQ(modules.State(2), 7);
     EXPECT_TRUE(modules.Disconnect());
     EXPECT_FALSE(modules.Connected());
-
     // A group without a module row connects without an index.
     ModuleClass other(clock);
     ASSERT_TRUE(other.Connect("z01"));
@@ -80,7 +77,6 @@ TEST_F(ModuleTables, LookupsCompareExactlyAndIndexesOutsideTheTablesAreRefused) 
         EXPECT_EQ(modules.GetActionNo(modules.EId(n)), n);
     for (const char* miss : {"pwlock", "PWLOCK ", ""})
         EXPECT_EQ(modules.GetActionNo(miss), -1) << miss;
-
     EXPECT_EQ(modules.Title(10), "");
     EXPECT_FALSE(modules.Valid());
     EXPECT_EQ(modules.Title(9), "IHub");
@@ -90,7 +86,6 @@ TEST_F(ModuleTables, LookupsCompareExactlyAndIndexesOutsideTheTablesAreRefused) 
     EXPECT_FALSE(modules.SetTitle(10, "X"));
     EXPECT_FALSE(modules.SetState(-1, 1));
     EXPECT_FALSE(modules.SetETitle(25, "X"));
-
     // A mask must keep one place per flag; a group must stay one letter an identifier can start with.
     for (const std::string& bad : {std::string("011"), std::string(25, '2'), std::string(26, '1')})
         EXPECT_FALSE(modules.SetError(2, bad)) << bad;
@@ -125,7 +120,6 @@ TEST(ModuleSettingsStore, StoredRowsOverrideAndUnusableValuesKeepDefaults) {
     EXPECT_EQ(modules.group(8), "m");
     EXPECT_EQ(modules.Description(2), "The Screen display client ");
     EXPECT_DOUBLE_EQ(modules.Updated(), 40000.0);
-
     // The monitor's save writes every row under the numbered keys, and a fresh class reads it back.
     MapModuleSettings saved;
     ModuleClass writer(clock, &saved);

@@ -125,7 +125,6 @@ class JetFieldDatabase : public ::testing::Test {
             n += e.path().filename().string().starts_with("zeva-fielddb-");
         return n;
     }
-
     test::SiteFolder site_{"zeva_jetfields"};
     const std::string path_ = site_.File("ZEVAField.mdb");
     Value oldTmp_;
@@ -139,7 +138,6 @@ TEST_F(JetFieldDatabase, LoadsLikeTheSqliteFileAndImportsToOne) {
     const JetTable fields = Fields(300);
     WriteProven({fields, JetTable{"Other", {{"Name", JetType::Text}}, {{"x"}}}});
     if (HasFatalFailure()) return;
-
     ASSERT_TRUE(PXOpenDatabase(database_, path_)) << database_.LastError();
     EXPECT_EQ(database_.Path(), path_);
     std::vector<ZVFieldType> got;
@@ -151,7 +149,6 @@ TEST_F(JetFieldDatabase, LoadsLikeTheSqliteFileAndImportsToOne) {
     PXCloseDatabase(database_);
     EXPECT_EQ(Leftovers(), 0u);
     EXPECT_FALSE(database_.Open(path_, true)); // nothing here writes an Access file
-
     const std::string sqlite = site_.File("new.sqlite");
     const auto said = test::CommandOutput(std::string(ZEVA_FIELDDB_PATH) + " import " + Quoted(path_) +
                                           " --file " + Quoted(sqlite) + " 2>&1");
@@ -214,7 +211,6 @@ TEST_F(JetFieldDatabase, DamagedFilesEndWithinBoundsAndNeverReachTheStation) {
     const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
     ::setenv("ASAN_OPTIONS", (asan + ":detect_leaks=0").c_str(), 1);
     constexpr int kMutations = 200;
-
     std::mt19937 random(24);
     auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
     auto put32 = [](std::string& b, std::size_t at, std::uint32_t v) {

@@ -22,7 +22,6 @@ TEST(FieldPacket, ClearedDefinitionWritesItsPiecesAndCopyClearsBack) {
     std::string packet;
     ASSERT_TRUE(f.CreatePacket(packet));
     EXPECT_EQ(packet, "00000" + kTab + "8" + kTab + "000000000000000000000000" + "0004True");
-
     ZVFieldType a;
     a.Identifier = 9;
     a.QMapTo = 3;
@@ -50,7 +49,6 @@ TEST(FieldPacket, RoundTripKeepsEveryCarriedMember) {
     std::string packet;
     ASSERT_TRUE(f.CreatePacket(packet));
     EXPECT_EQ(packet.substr(0, 18), "0000101" + kTab + "7" + kTab + "0004NAME");
-
     ZVFieldType back;
     ASSERT_TRUE(back.ExtractPacket(packet));
     EXPECT_EQ(FieldLine(back), FieldLine(f));
@@ -66,7 +64,6 @@ TEST(FieldPacket, BadOrCutShortPacketsReadTheirSoundFront) {
     for (const char* bad : {"abcd", "00", "", "0000abc"}) // without a TAB the rest is the value
         EXPECT_FALSE(f.ExtractPacket(bad)) << bad;
     EXPECT_FALSE(f.ExtractPacket("0000101" + kTab + "x" + kTab));
-
     // Title complete, Description's count runs past the end: the rest stays cleared.
     EXPECT_TRUE(f.ExtractPacket("0000101" + kTab + "2" + kTab + "0004NAME0010abc"));
     EXPECT_EQ(FieldLine(f), "101|2|NAME||||||True");
@@ -83,7 +80,6 @@ TEST(FieldPacket, TextTooLongForItsCountFailsAndOverlongPacketIsCut) {
     std::string packet;
     EXPECT_FALSE(f.CreatePacket(packet));
     EXPECT_EQ(packet, "00005" + kTab + "8" + kTab + "0001T");
-
     f.Clear();
     f.Title = std::string(9980, 'a');
     ASSERT_TRUE(f.CreatePacket(packet));
@@ -110,7 +106,6 @@ TEST(RecordText, SettingAgainMovesTheFieldToTheEndAndReplacesEveryCopy) {
     EXPECT_EQ(r.RawData(), "00050102B00050101C");
     EXPECT_EQ(Iterate(r), (std::vector<std::pair<int, std::string>>{{102, "B"}, {101, "C"}}));
     EXPECT_EQ(r.field(101), "C");
-
     r.SetRawData("000501013"
                  "00060102xy"
                  "00050101z");
@@ -134,7 +129,6 @@ TEST(RecordText, EmptyValuesAbsentFieldsAndValuesThatDoNotFit) {
     gap.SetField(7, "seven");
     gap.SetField(9, "nine");
     EXPECT_EQ(gap.field(8), ""); // absent between two present fields: not the next one's value
-
     EXPECT_FALSE(r.SetField(10000, "x"));
     EXPECT_FALSE(r.SetField(-1, "x"));
     EXPECT_FALSE(r.SetField(5, std::string(9996, 'v')));
@@ -183,7 +177,6 @@ TEST(RecordText, ImportPipeRecordNumbersEveryValueFrom101UpTo9999) {
     EXPECT_EQ(r.field(151), "");
     EXPECT_EQ(r.field(153), "F");
     EXPECT_EQ(r.RawData().substr(0, 27), "000501013001001021234560014");
-
     const std::string text = RecordText::ImportPipeRecord(std::string(10000, '|')); // 10001 values
     EXPECT_EQ(text.size(), (9999u - 100u) * 8u);
     EXPECT_TRUE(RecordText::Find(text, 9999).has_value());
