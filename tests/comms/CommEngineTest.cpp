@@ -1,6 +1,7 @@
 #include "comms/CommEngine.h"
 #include "common/Convert.h"
 #include "common/FormatValue.h"
+#include "comms/HubConnection.h"
 #include "comms/PacketCodec.h"
 #include "tests/support/memory/FakeClock.h"
 #include "tests/support/memory/FakeEventPump.h"
@@ -18,6 +19,47 @@ namespace {
 
 constexpr double kSec = 1.0 / 86400.0;
 
+// The client s01's hub: 10.1.1.1 port 6000, a FIFO of ten.
+CommMemberType ClientTarget(std::int16_t mode = 276, double watchdog = 60 * kSec) {
+    CommMemberType t;
+    t.Identifier = "s01";
+    t.ServerAddress = "10.1.1.1";
+    t.ServerPort = 6000;
+    t.Mode = mode;
+    t.BufferMax = 10;
+    t.WatchDog = watchdog;
+    t.Description = "Screen Client";
+    return t;
+}
+
+// A packet from the hub h01 to s01, made at `now`.
+std::string PacketFromHub(double now, const std::string& type, const std::string& data = {}) {
+    CommType p;
+    p.Source = "h01";
+    p.Destination = "s01";
+    p.Created = now;
+    p.Expire = 10 * kSec;
+    p.PacketType = type;
+    p.Data = data;
+    std::string text;
+    EXPECT_TRUE(BuildPacket(p, text));
+    return text;
+}
+
+// The hub's accept of a login: its copy of the member, on its socket 12.
+std::string AcceptFromHub(double now, double watchdog, std::int16_t mode = 276, std::int16_t bufferMax = 10,
+                          const std::string& id = "s01") {
+    CommMemberType hubCopy(now);
+    hubCopy.Identifier = id;
+    hubCopy.Mode = mode;
+    hubCopy.BufferMax = bufferMax;
+    hubCopy.WatchDog = watchdog;
+    hubCopy.Socket = 12;
+    std::string member;
+    EXPECT_TRUE(hubCopy.CreatePacket(member));
+    return PacketFromHub(now, IntText(kPktConnectAccept), member);
+}
+
 class CommEngineTest : public ::testing::Test {
   protected:
     CommEngineTest() {
@@ -27,17 +69,6 @@ class CommEngineTest : public ::testing::Test {
         engine.onOverflow = [this] { ++overflows; };
         engine.onLinkReport = [this](const std::string& r) { reports.push_back(r); };
     }
-    CommMemberType Target(std::int16_t mode = 276, double watchdog = 60 * kSec) {
-        CommMemberType t;
-        t.Identifier = "s01";
-        t.ServerAddress = "10.1.1.1";
-        t.ServerPort = 6000;
-        t.Mode = mode;
-        t.BufferMax = 10;
-        t.WatchDog = watchdog;
-        t.Description = "Screen Client";
-        return t;
-    }
     // Advances the fake time by one tick period (a timer tick is never early) and runs the tick.
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
@@ -46,31 +77,14 @@ class CommEngineTest : public ::testing::Test {
         }
     }
     std::string HubPacket(std::int16_t code, const std::string& data = {}, const std::string& type = {}) {
-        CommType p;
-        p.Source = "h01";
-        p.Destination = "s01";
-        p.Created = clock.Now();
-        p.Expire = 10 * kSec;
-        p.PacketType = type.empty() ? IntText(code) : type;
-        p.Data = data;
-        std::string text;
-        EXPECT_TRUE(BuildPacket(p, text));
-        return text;
+        return PacketFromHub(clock.Now(), type.empty() ? IntText(code) : type, data);
     }
     std::string Accept(std::int16_t mode = 276, std::int16_t bufferMax = 10, const std::string& id = "s01") {
-        CommMemberType hubCopy(clock.Now());
-        hubCopy.Identifier = id;
-        hubCopy.Mode = mode;
-        hubCopy.BufferMax = bufferMax;
-        hubCopy.WatchDog = engine.Member().WatchDog;
-        hubCopy.Socket = 12;
-        std::string member;
-        EXPECT_TRUE(hubCopy.CreatePacket(member));
-        return HubPacket(kPktConnectAccept, member);
+        return AcceptFromHub(clock.Now(), engine.Member().WatchDog, mode, bufferMax, id);
     }
     // TCP connect and 1000 out: the engine waits for the hub's accept.
     void StartLogin(std::int16_t mode = 276, double watchdog = 60 * kSec) {
-        CommMemberType t = Target(mode, watchdog);
+        CommMemberType t = ClientTarget(mode, watchdog);
         ASSERT_TRUE(engine.Connect(t)); // 1: connect
         Tick();
         socket.AcceptConnection(); // 3, then 11: sends 1000
@@ -132,7 +146,7 @@ CommType Flag() {
 }
 
 TEST_F(CommEngineTest, UnreachableHubLogSequence) {
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     ASSERT_TRUE(engine.Connect(t));
     Tick(8);
     const std::vector<std::string> expected = {"Socket: Connection Request to 10.1.1.1,6000",
@@ -161,7 +175,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     for (const SocketError& e : errors) {
         log.clear();
         if (n == 0) socket.connectError = e;
-        CommMemberType t = Target();
+        CommMemberType t = ClientTarget();
         ASSERT_TRUE(engine.Connect(t));
         if (n > 0) socket.Fail(e);
         socket.connectError = {};
@@ -179,7 +193,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     }
     EXPECT_TRUE(socket.written.empty());
     // The same failure again (a retry) is not reported again.
-    CommMemberType again = Target();
+    CommMemberType again = ClientTarget();
     ASSERT_TRUE(engine.Connect(again));
     socket.Fail(errors[3]);
     EXPECT_EQ(reports.size(), 4u);
@@ -212,7 +226,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
                                                 "PKT: WATCHDOG PKT 1",
                                                 "APPL: Send data pkt to Hub",
                                                 "APPL: Connected to 10.1.1.1,6000"};
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     ASSERT_TRUE(engine.Connect(t));
     socket.AcceptConnection();
     socket.Deliver(Accept());
@@ -304,7 +318,7 @@ TEST_F(CommEngineTest, ASecondConnectAndALateAcceptChangeNothing) {
               std::tuple("Connected to 10.1.1.1,6000", 12));
     // A Connect while connected only marks the caller's target as pending.
     const CommMemberType before = engine.Member();
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     t.ServerAddress = "elsewhere";
     EXPECT_FALSE(engine.Connect(t));
     EXPECT_EQ(t.Mode & kModePEN, kModePEN);
@@ -450,7 +464,7 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
 }
 
 TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     ASSERT_TRUE(engine.Connect(t));
     Tick();
     EXPECT_TRUE(engine.Disconnect());
@@ -633,6 +647,57 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
     engine.SetRequest(req, false);
     EXPECT_EQ(std::tuple(Sent().back().PacketType, Sent().back().Data),
               std::tuple(std::string("1004"), std::string("KILL Request next packet")));
+}
+
+// The hub connection on the in-memory socket: each data packet is handed over once, with the
+// notification, while the engine is on the stack; one the engine holds back comes as nothing; the
+// link states the connection timer asks about; a quiet console hears nothing.
+TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) {
+    FakeClock clock{45000.5};
+    FakeTcpSocket socket;
+    FakeEventPump pump;
+    HubConnection c(socket, clock, pump);
+    std::vector<std::string> got, log;
+    int nothing = 0;
+    bool busy = true;
+    c.onReceivedData = [&](const CommType* p) {
+        busy = busy && c.Busy();
+        if (p)
+            got.push_back(p->Data);
+        else
+            ++nothing;
+    };
+    c.onClientLog = [&](const std::string& line) { log.push_back(line); };
+    // Not logged in: the engine keeps the packet from the owner.
+    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "early"));
+    EXPECT_EQ(nothing, 1);
+    EXPECT_TRUE(got.empty());
+    CommMemberType target = ClientTarget();
+    ASSERT_TRUE(c.Connect(target));
+    EXPECT_TRUE(c.Connecting());
+    clock.AdvanceSeconds(2.001);
+    c.Tick();
+    socket.AcceptConnection();
+    socket.Deliver(AcceptFromHub(clock.Now(), target.WatchDog));
+    ASSERT_TRUE(c.Connected());
+    EXPECT_FALSE(c.Connecting());
+    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r1") + PacketFromHub(clock.Now(), "DATA", "r2"));
+    EXPECT_EQ(got, (std::vector<std::string>{"r1", "r2"}));
+    EXPECT_EQ(nothing, 1);
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(c.Busy());
+    EXPECT_EQ(log.back(), "RXD: Data pkt from Hub");
+    // A quiet console hears nothing; the records still come.
+    c.SetConsoleQuiet(true);
+    const std::size_t before = log.size();
+    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r3"));
+    EXPECT_EQ(log.size(), before);
+    EXPECT_EQ(got.back(), "r3");
+    c.SetConsoleQuiet(false);
+    EXPECT_TRUE(c.Disconnect());
+    c.Tick();
+    EXPECT_TRUE(c.Disconnecting());
+    EXPECT_EQ(log.back(), "APPL: Sending Disconnection notice (server)");
 }
 
 } // namespace
