@@ -18,6 +18,7 @@
 #include <fstream>
 #include <limits>
 #include <optional>
+#include <tuple>
 
 using namespace zeva;
 
@@ -145,13 +146,13 @@ TEST(OleDate, CalendarRoundTripAndEpoch) {
 }
 
 TEST(OleDate, ImpossibleDatesAreRefused) {
-    EXPECT_FALSE(OleFromCalendar({2023, 2, 29}).has_value());
-    EXPECT_TRUE(OleFromCalendar({2024, 2, 29}).has_value());
-    EXPECT_FALSE(OleFromCalendar({2100, 2, 29}).has_value()); // a century is no leap year
-    EXPECT_TRUE(OleFromCalendar({2000, 2, 29}).has_value());  // unless it divides by 400
-    EXPECT_FALSE(OleFromCalendar({2024, 4, 31}).has_value());
-    EXPECT_FALSE(OleFromCalendar({2024, 13, 1}).has_value());
-    EXPECT_FALSE(OleFromCalendar({2024, 1, 1, 24}).has_value());
+    // A century is no leap year unless it divides by 400.
+    for (const CalendarTime& day : {CalendarTime{2024, 2, 29}, {2000, 2, 29}})
+        EXPECT_TRUE(OleFromCalendar(day).has_value()) << day.year;
+    for (const CalendarTime& no :
+         {CalendarTime{2023, 2, 29}, {2100, 2, 29}, {2024, 4, 31}, {2024, 13, 1}, {2024, 1, 1, 24}})
+        EXPECT_FALSE(OleFromCalendar(no).has_value())
+            << no.year << "-" << no.month << "-" << no.day << " " << no.hour;
     EXPECT_GT(OleNow(), Date(2020, 1, 1));
 }
 
@@ -167,7 +168,6 @@ TEST(Convert, NumbersIntegersAndBooleans) {
     EXPECT_EQ(ToInt32("2147483647"), 2147483647);
     EXPECT_FALSE(ToInt32("2147483648").has_value());
     EXPECT_EQ(ToInt32("1E3"), 1000);
-
     for (const char* bad :
          {"", " ", "abc", "1a", "1.2.3", "--1", "1e", ".", "+", "1 2", "0x10", "nan", "inf", "1e999"}) {
         EXPECT_FALSE(ToDouble(bad).has_value()) << bad;
@@ -176,7 +176,6 @@ TEST(Convert, NumbersIntegersAndBooleans) {
     EXPECT_EQ(ToDouble(".5"), 0.5);
     EXPECT_EQ(ToDouble("5."), 5.0);
     EXPECT_EQ(ToDouble("-1.5D2"), -150.0);
-
     for (const char* yes : {"True", "-1", "2"})
         EXPECT_EQ(ToBool(yes), true) << yes;
     for (const char* no : {"false", "0"})
@@ -290,8 +289,7 @@ TEST(SqliteDatabase, BoundParametersKeepAnyText) {
     std::vector<SqliteDatabase::Row> rows;
     ASSERT_TRUE(db.Exec("SELECT a, b FROM t", {}, &rows));
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][0], tricky);
-    EXPECT_FALSE(rows[0][1].has_value());
+    EXPECT_EQ(rows[0], (SqliteDatabase::Row{tricky, std::nullopt}));
     EXPECT_FALSE(db.Exec("SELECT * FROM missing"));
     EXPECT_NE(db.LastError().find("missing"), std::string::npos);
     EXPECT_TRUE(db.ExecScript("CREATE TABLE " + QuoteIdentifier("we\"ird name") + " (x)"));
@@ -335,34 +333,25 @@ TEST(ChildProcess, BoundsTimeAndMemoryAndTellsHowItEnded) {
     limits.TimeoutMs = 300;
     limits.MemoryBytes = std::size_t(64) << 20;
     auto sh = [&](const std::string& script) { return RunChild({"/bin/sh", "-c", script}, limits); };
-
     const ChildResult done = sh("echo hidden; echo said >&2");
-    EXPECT_TRUE(done.Succeeded());
-    EXPECT_EQ(done.Errors, "said\n"); // standard output is not kept
-
+    EXPECT_EQ(std::tuple(done.Succeeded(), done.Errors), std::tuple(true, "said\n")); // stdout is not kept
     const ChildResult failed = sh("echo first >&2; echo no such table >&2; exit 2");
-    EXPECT_EQ(failed.How, ChildResult::Outcome::Exited);
-    EXPECT_EQ(failed.Status, 2);
-    EXPECT_EQ(failed.Describe("tool"), "no such table");
-
+    EXPECT_EQ(std::tuple(failed.How, failed.Status, failed.Describe("tool")),
+              std::tuple(ChildResult::Outcome::Exited, 2, "no such table"));
     const ChildResult crashed = sh("kill -SEGV $$");
-    EXPECT_EQ(crashed.How, ChildResult::Outcome::Signalled);
-    EXPECT_EQ(crashed.Status, SIGSEGV);
-    EXPECT_EQ(crashed.Describe("tool"), "tool ended abnormally (signal 11)");
-
+    EXPECT_EQ(std::tuple(crashed.How, crashed.Status, crashed.Describe("tool")),
+              std::tuple(ChildResult::Outcome::Signalled, SIGSEGV, "tool ended abnormally (signal 11)"));
     const auto start = std::chrono::steady_clock::now();
     const ChildResult hung = sh("exec sleep 30");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(hung.How, ChildResult::Outcome::TimedOut);
-    EXPECT_EQ(hung.Describe("tool"), "tool did not finish in time and was stopped");
-
+    EXPECT_EQ(std::tuple(hung.How, hung.Describe("tool")),
+              std::tuple(ChildResult::Outcome::TimedOut, "tool did not finish in time and was stopped"));
     // Grows without end: stopped by the bound (resident size under the sanitizers, address space
     // otherwise, where the shell's allocation fails), never a success.
     limits.TimeoutMs = 10000;
     const ChildResult greedy = sh("a=xxxxxxxxxxxxxxxx; while :; do a=$a$a; done");
     EXPECT_FALSE(greedy.Succeeded());
     EXPECT_NE(greedy.How, ChildResult::Outcome::TimedOut);
-
     const ChildResult missing = RunChild({"/nonexistent/zeva-fielddb"}, limits);
     EXPECT_EQ(missing.How, ChildResult::Outcome::NotStarted);
     EXPECT_EQ(missing.Describe("zeva-fielddb"),
@@ -422,13 +411,11 @@ TEST(WholeFile, OnlyAWholeWriteReplacesTheFileAndAFailureLeavesNoTemporary) {
         EXPECT_EQ(r.tempLeft, c.tempLeft);
         EXPECT_EQ(fs::exists(temp), c.tempLeft);
     }
-
     // A folder in the file's place: the rename fails with the system's reason.
     const std::string blocked = folder.File("blocked");
     fs::create_directories(fs::path(blocked) / "inside");
     const WholeFileResult r = WriteThenRename(blocked, blocked + ".part", whole);
-    EXPECT_EQ(r.step, WholeFileStep::Rename);
-    EXPECT_FALSE(r.reason.empty());
-    EXPECT_FALSE(fs::exists(blocked + ".part"));
+    EXPECT_EQ(std::tuple(r.step, r.reason.empty(), fs::exists(blocked + ".part")),
+              std::tuple(WholeFileStep::Rename, false, false));
     EXPECT_TRUE(fs::is_directory(fs::path(blocked) / "inside"));
 }

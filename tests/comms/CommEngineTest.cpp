@@ -1,6 +1,7 @@
 #include "comms/CommEngine.h"
 #include "common/Convert.h"
 #include "common/FormatValue.h"
+#include "comms/HubConnection.h"
 #include "comms/PacketCodec.h"
 #include "tests/support/memory/FakeClock.h"
 #include "tests/support/memory/FakeEventPump.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -16,6 +18,47 @@ namespace zeva {
 namespace {
 
 constexpr double kSec = 1.0 / 86400.0;
+
+// The client s01's hub: 10.1.1.1 port 6000, a FIFO of ten.
+CommMemberType ClientTarget(std::int16_t mode = 276, double watchdog = 60 * kSec) {
+    CommMemberType t;
+    t.Identifier = "s01";
+    t.ServerAddress = "10.1.1.1";
+    t.ServerPort = 6000;
+    t.Mode = mode;
+    t.BufferMax = 10;
+    t.WatchDog = watchdog;
+    t.Description = "Screen Client";
+    return t;
+}
+
+// A packet from the hub h01 to s01, made at `now`.
+std::string PacketFromHub(double now, const std::string& type, const std::string& data = {}) {
+    CommType p;
+    p.Source = "h01";
+    p.Destination = "s01";
+    p.Created = now;
+    p.Expire = 10 * kSec;
+    p.PacketType = type;
+    p.Data = data;
+    std::string text;
+    EXPECT_TRUE(BuildPacket(p, text));
+    return text;
+}
+
+// The hub's accept of a login: its copy of the member, on its socket 12.
+std::string AcceptFromHub(double now, double watchdog, std::int16_t mode = 276, std::int16_t bufferMax = 10,
+                          const std::string& id = "s01") {
+    CommMemberType hubCopy(now);
+    hubCopy.Identifier = id;
+    hubCopy.Mode = mode;
+    hubCopy.BufferMax = bufferMax;
+    hubCopy.WatchDog = watchdog;
+    hubCopy.Socket = 12;
+    std::string member;
+    EXPECT_TRUE(hubCopy.CreatePacket(member));
+    return PacketFromHub(now, IntText(kPktConnectAccept), member);
+}
 
 class CommEngineTest : public ::testing::Test {
   protected:
@@ -26,19 +69,6 @@ class CommEngineTest : public ::testing::Test {
         engine.onOverflow = [this] { ++overflows; };
         engine.onLinkReport = [this](const std::string& r) { reports.push_back(r); };
     }
-
-    CommMemberType Target(std::int16_t mode = 276, double watchdog = 60 * kSec) {
-        CommMemberType t;
-        t.Identifier = "s01";
-        t.ServerAddress = "10.1.1.1";
-        t.ServerPort = 6000;
-        t.Mode = mode;
-        t.BufferMax = 10;
-        t.WatchDog = watchdog;
-        t.Description = "Screen Client";
-        return t;
-    }
-
     // Advances the fake time by one tick period (a timer tick is never early) and runs the tick.
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
@@ -46,35 +76,15 @@ class CommEngineTest : public ::testing::Test {
             engine.Tick();
         }
     }
-
     std::string HubPacket(std::int16_t code, const std::string& data = {}, const std::string& type = {}) {
-        CommType p;
-        p.Source = "h01";
-        p.Destination = "s01";
-        p.Created = clock.Now();
-        p.Expire = 10 * kSec;
-        p.PacketType = type.empty() ? IntText(code) : type;
-        p.Data = data;
-        std::string text;
-        EXPECT_TRUE(BuildPacket(p, text));
-        return text;
+        return PacketFromHub(clock.Now(), type.empty() ? IntText(code) : type, data);
     }
-
     std::string Accept(std::int16_t mode = 276, std::int16_t bufferMax = 10, const std::string& id = "s01") {
-        CommMemberType hubCopy(clock.Now());
-        hubCopy.Identifier = id;
-        hubCopy.Mode = mode;
-        hubCopy.BufferMax = bufferMax;
-        hubCopy.WatchDog = engine.Member().WatchDog;
-        hubCopy.Socket = 12;
-        std::string member;
-        EXPECT_TRUE(hubCopy.CreatePacket(member));
-        return HubPacket(kPktConnectAccept, member);
+        return AcceptFromHub(clock.Now(), engine.Member().WatchDog, mode, bufferMax, id);
     }
-
     // TCP connect and 1000 out: the engine waits for the hub's accept.
     void StartLogin(std::int16_t mode = 276, double watchdog = 60 * kSec) {
-        CommMemberType t = Target(mode, watchdog);
+        CommMemberType t = ClientTarget(mode, watchdog);
         ASSERT_TRUE(engine.Connect(t)); // 1: connect
         Tick();
         socket.AcceptConnection(); // 3, then 11: sends 1000
@@ -87,7 +97,6 @@ class CommEngineTest : public ::testing::Test {
         ASSERT_TRUE(engine.Connected());
         ASSERT_EQ(engine.Member().SystemState, 0);
     }
-
     // The client's own log-off: 1002 out, the hub closes the socket.
     void LogOff() {
         engine.Disconnect();
@@ -96,7 +105,6 @@ class CommEngineTest : public ::testing::Test {
         Tick(2);
         ASSERT_FALSE(engine.Connected());
     }
-
     std::vector<CommType> Sent() const {
         std::vector<CommType> out;
         for (const auto& w : socket.written) {
@@ -106,15 +114,19 @@ class CommEngineTest : public ::testing::Test {
         }
         return out;
     }
+    std::vector<std::string> SentTypes() const {
+        std::vector<std::string> out;
+        for (const CommType& p : Sent())
+            out.push_back(p.PacketType);
+        return out;
+    }
     int CountSent(const std::string& type) const {
-        auto s = Sent();
-        return static_cast<int>(
-            std::count_if(s.begin(), s.end(), [&](const CommType& p) { return p.PacketType == type; }));
+        const auto t = SentTypes();
+        return static_cast<int>(std::count(t.begin(), t.end(), type));
     }
     bool Logged(const std::string& line) const {
         return std::find(log.begin(), log.end(), line) != log.end();
     }
-
     FakeClock clock{45000.5};
     FakeTcpSocket socket;
     FakeEventPump pump;
@@ -134,7 +146,7 @@ CommType Flag() {
 }
 
 TEST_F(CommEngineTest, UnreachableHubLogSequence) {
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     ASSERT_TRUE(engine.Connect(t));
     Tick(8);
     const std::vector<std::string> expected = {"Socket: Connection Request to 10.1.1.1,6000",
@@ -148,9 +160,8 @@ TEST_F(CommEngineTest, UnreachableHubLogSequence) {
                                                "APPL: Hub 10.1.1.1 port 6000: could not connect - no answer "
                                                "within 5 seconds"};
     EXPECT_EQ(log, expected);
-    EXPECT_EQ(engine.Member().SystemState, 0);
-    EXPECT_FALSE(engine.Connected());
-    EXPECT_EQ(engine.ErrorLabel(), "Socket: Closed");
+    EXPECT_EQ(std::tuple(engine.Member().SystemState, engine.Connected(), engine.ErrorLabel()),
+              std::tuple(0, false, "Socket: Closed"));
 }
 
 TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed) {
@@ -164,7 +175,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     for (const SocketError& e : errors) {
         log.clear();
         if (n == 0) socket.connectError = e;
-        CommMemberType t = Target();
+        CommMemberType t = ClientTarget();
         ASSERT_TRUE(engine.Connect(t));
         if (n > 0) socket.Fail(e);
         socket.connectError = {};
@@ -182,12 +193,11 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     }
     EXPECT_TRUE(socket.written.empty());
     // The same failure again (a retry) is not reported again.
-    CommMemberType again = Target();
+    CommMemberType again = ClientTarget();
     ASSERT_TRUE(engine.Connect(again));
     socket.Fail(errors[3]);
     EXPECT_EQ(reports.size(), 4u);
     ++n;
-
     // Once logged in, a reset or a keepalive that found the hub gone is a lost connection.
     Login();
     log.clear();
@@ -216,7 +226,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
                                                 "PKT: WATCHDOG PKT 1",
                                                 "APPL: Send data pkt to Hub",
                                                 "APPL: Connected to 10.1.1.1,6000"};
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     ASSERT_TRUE(engine.Connect(t));
     socket.AcceptConnection();
     socket.Deliver(Accept());
@@ -224,22 +234,16 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     EXPECT_TRUE(engine.Connected());
     EXPECT_EQ(engine.Member().SystemState, 0);
     EXPECT_EQ(log, tickTrace);
-    const auto sent = Sent();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0].PacketType, "1000");
-    EXPECT_EQ(sent[1].PacketType, "1007");
+    ASSERT_EQ(SentTypes(), (std::vector<std::string>{"1000", "1007"}));
     CommMemberType m;
-    ASSERT_TRUE(m.ExtractPacket(sent[0].Data));
-    EXPECT_EQ(m.Identifier, "s01");
-    EXPECT_EQ(m.Mode & kModeOUT, kModeOUT);
-    EXPECT_EQ(m.SystemState, 11);
+    ASSERT_TRUE(m.ExtractPacket(Sent()[0].Data));
+    EXPECT_EQ(std::tuple(m.Identifier, m.Mode & kModeOUT, m.SystemState), std::tuple("s01", kModeOUT, 11));
     // The hub connection carries the keepalive that notices a vanished hub within a minute.
-    EXPECT_EQ(socket.keepAliveIdle, CommEngine::kKeepAliveIdleSeconds);
-    EXPECT_EQ(socket.keepAliveInterval, CommEngine::kKeepAliveIntervalSeconds);
-    EXPECT_EQ(socket.keepAliveCount, CommEngine::kKeepAliveCount);
+    EXPECT_EQ(std::tuple(socket.keepAliveIdle, socket.keepAliveInterval, socket.keepAliveCount),
+              std::tuple(CommEngine::kKeepAliveIdleSeconds, CommEngine::kKeepAliveIntervalSeconds,
+                         CommEngine::kKeepAliveCount));
     Tick(); // the tick after the accept: idle, as before
     EXPECT_EQ(engine.Member().SystemStateDES, "APPL: Idle");
-
     // A hub that accepts the TCP connection but never answers: the same ten-tick wait as before.
     LogOff();
     log.clear();
@@ -285,7 +289,6 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
                           "within 10 seconds");
     EXPECT_TRUE(engine.StalledSinceAnswer());
     ASSERT_EQ(reports.size(), 1u);
-
     // Logged in again, the link is not up until the hub answers a request; a second stall of the
     // same kind is not reported again.
     Login(279);
@@ -302,7 +305,6 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_FALSE(engine.StalledSinceAnswer());
     EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: answering again");
     LogOff();
-
     // Asynchronous intake has no such time-out: the hub pushes when it has something.
     Login(276);
     engine.SetRequest(holder, true);
@@ -312,11 +314,11 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
 
 TEST_F(CommEngineTest, ASecondConnectAndALateAcceptChangeNothing) {
     Login();
-    EXPECT_EQ(engine.ErrorLabel(), "Connected to 10.1.1.1,6000");
-    EXPECT_EQ(engine.Member().Socket, 12);
+    EXPECT_EQ(std::tuple(engine.ErrorLabel(), engine.Member().Socket),
+              std::tuple("Connected to 10.1.1.1,6000", 12));
     // A Connect while connected only marks the caller's target as pending.
     const CommMemberType before = engine.Member();
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     t.ServerAddress = "elsewhere";
     EXPECT_FALSE(engine.Connect(t));
     EXPECT_EQ(t.Mode & kModePEN, kModePEN);
@@ -360,7 +362,6 @@ TEST_F(CommEngineTest, WatchdogEveryHalfPeriodPostponedByData) {
     EXPECT_EQ(CountSent("1007"), 2);
     Tick(5);
     EXPECT_EQ(CountSent("1007"), 3);
-
     // A watchdog period of 0 sends none.
     LogOff();
     const int before = CountSent("1007");
@@ -404,8 +405,7 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     clock.AdvanceSeconds(0.5);
     socket.Deliver(bad);
     EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(engine.BadCheckPackets(), 4);
-    EXPECT_EQ(engine.Member().BadChecks, 4);
+    EXPECT_EQ(std::tuple(engine.BadCheckPackets(), engine.Member().BadChecks), std::tuple(4, 4));
     EXPECT_EQ(shown, (std::vector<std::int32_t>{1, 2, 3, 4}));
     Tick();
     EXPECT_EQ(log.back(), "RXD: packet with a bad check discarded (3)");
@@ -418,7 +418,6 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     socket.Deliver(field);
     EXPECT_EQ(engine.BadCheckPackets(), 4);
     EXPECT_TRUE(received.empty());
-
     socket.Deliver(HubPacket(kPktWatchdog) + HubPacket(0, "0005010130", "RECORD") + HubPacket(0, "", "12x"));
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(received[1].Data, "0005010130");
@@ -451,7 +450,6 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     EXPECT_EQ(disconnections, 1);
     EXPECT_FALSE(engine.Connected());
     EXPECT_EQ(CountSent("1002"), 1);
-
     // The hub's own disconnect request runs the same log-off; a hub that then never closes the
     // socket is closed here after the wait.
     Login();
@@ -466,7 +464,7 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
 }
 
 TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
-    CommMemberType t = Target();
+    CommMemberType t = ClientTarget();
     ASSERT_TRUE(engine.Connect(t));
     Tick();
     EXPECT_TRUE(engine.Disconnect());
@@ -476,7 +474,6 @@ TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
     EXPECT_FALSE(engine.Connected());
     socket.Deliver(Accept());
     EXPECT_FALSE(engine.Connected());
-
     // Disconnect after the 1000 went out: goodbye, not a login.
     StartLogin();
     engine.Disconnect();
@@ -489,10 +486,9 @@ TEST_F(CommEngineTest, HostileAcceptCannotStopFlagsOrIntake) {
     socket.Deliver(Accept(kModeFLH, 0, ""));
     Tick();
     const auto mode = engine.Member().Mode;
-    EXPECT_EQ(mode & (kModeOUT | kModeSYN | kModeNWT), kModeOUT | kModeSYN | kModeNWT);
-    EXPECT_EQ(mode & kModeFLH, kModeFLH);
-    EXPECT_EQ(engine.Member().BufferMax, 10);
-    EXPECT_EQ(engine.Userid(), "s01");
+    const auto kept = kModeOUT | kModeSYN | kModeNWT | kModeFLH;
+    EXPECT_EQ(std::tuple(mode & kept, engine.Member().BufferMax, engine.Userid()),
+              std::tuple(kept, 10, "s01"));
 }
 
 TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
@@ -508,7 +504,6 @@ TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
     EXPECT_EQ(overflows, 1);
     EXPECT_EQ(engine.Member().OPackets, 1);
     EXPECT_EQ(engine.Member().BufferSize(), 10);
-
     Login(276, 0.0);
     EXPECT_EQ(CountSent("FLAG"), 0);
     for (int n = 1; n <= 10; ++n) {
@@ -554,10 +549,7 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "rec");
     EXPECT_FALSE(engine.Receive(got));
-    EXPECT_EQ(CountSent("1006"), 0);
-    EXPECT_EQ(pump.calls, 0);
-    EXPECT_EQ(engine.ReceiveCounter(), 1);
-
+    EXPECT_EQ(std::tuple(CountSent("1006"), pump.calls, engine.ReceiveCounter()), std::tuple(0, 0, 1));
     // A paused read keeps what arrives until it resumes, then hands it over at once.
     engine.PauseReceive(true);
     socket.Deliver(HubPacket(0, "held", "DATA"));
@@ -576,7 +568,6 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "first");
     EXPECT_EQ(CountSent("1006"), 0);
-
     pump.calls = 0;
     pump.onPump = [this](int) {
         if (pump.calls == 2) socket.Deliver(HubPacket(0, "answer", "DATA"));
@@ -585,12 +576,10 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     EXPECT_EQ(got.Data, "answer");
     EXPECT_EQ(CountSent("1006"), 1);
     EXPECT_EQ(pump.calls, 2);
-
     // A buffer-empty answer ends the wait with nothing.
     pump.onPump = [this](int) { socket.Deliver(HubPacket(kPktBufferEmpty)); };
     EXPECT_FALSE(engine.Receive(got));
     EXPECT_TRUE(Logged("RXD: BUFFER EMPTY"));
-
     // While a Receive waits, a nested one (from the data handler) is refused.
     int nested = 0;
     engine.onReceivedData = [&](const CommType&) {
@@ -631,7 +620,6 @@ TEST_F(CommEngineTest, GarbageStaysBoundedAndANewConnectionStartsWithAnEmptyBuff
     socket.Deliver(std::string("\x01") + HubPacket(0, "ok", "DATA"));
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].Data, "ok");
-
     // Half a packet left at the disconnection is not glued to the next link's first packet.
     socket.Deliver(HubPacket(0, "half", "DATA").substr(0, 20));
     LogOff();
@@ -657,8 +645,59 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
     socket.Deliver(HubPacket(kPktBufferEmpty));
     EXPECT_FALSE(engine.Request(read)); // answered
     engine.SetRequest(req, false);
-    EXPECT_EQ(Sent().back().PacketType, "1004");
-    EXPECT_EQ(Sent().back().Data, "KILL Request next packet");
+    EXPECT_EQ(std::tuple(Sent().back().PacketType, Sent().back().Data),
+              std::tuple(std::string("1004"), std::string("KILL Request next packet")));
+}
+
+// The hub connection on the in-memory socket: each data packet is handed over once, with the
+// notification, while the engine is on the stack; one the engine holds back comes as nothing; the
+// link states the connection timer asks about; a quiet console hears nothing.
+TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) {
+    FakeClock clock{45000.5};
+    FakeTcpSocket socket;
+    FakeEventPump pump;
+    HubConnection c(socket, clock, pump);
+    std::vector<std::string> got, log;
+    int nothing = 0;
+    bool busy = true;
+    c.onReceivedData = [&](const CommType* p) {
+        busy = busy && c.Busy();
+        if (p)
+            got.push_back(p->Data);
+        else
+            ++nothing;
+    };
+    c.onClientLog = [&](const std::string& line) { log.push_back(line); };
+    // Not logged in: the engine keeps the packet from the owner.
+    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "early"));
+    EXPECT_EQ(nothing, 1);
+    EXPECT_TRUE(got.empty());
+    CommMemberType target = ClientTarget();
+    ASSERT_TRUE(c.Connect(target));
+    EXPECT_TRUE(c.Connecting());
+    clock.AdvanceSeconds(2.001);
+    c.Tick();
+    socket.AcceptConnection();
+    socket.Deliver(AcceptFromHub(clock.Now(), target.WatchDog));
+    ASSERT_TRUE(c.Connected());
+    EXPECT_FALSE(c.Connecting());
+    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r1") + PacketFromHub(clock.Now(), "DATA", "r2"));
+    EXPECT_EQ(got, (std::vector<std::string>{"r1", "r2"}));
+    EXPECT_EQ(nothing, 1);
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(c.Busy());
+    EXPECT_EQ(log.back(), "RXD: Data pkt from Hub");
+    // A quiet console hears nothing; the records still come.
+    c.SetConsoleQuiet(true);
+    const std::size_t before = log.size();
+    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r3"));
+    EXPECT_EQ(log.size(), before);
+    EXPECT_EQ(got.back(), "r3");
+    c.SetConsoleQuiet(false);
+    EXPECT_TRUE(c.Disconnect());
+    c.Tick();
+    EXPECT_TRUE(c.Disconnecting());
+    EXPECT_EQ(log.back(), "APPL: Sending Disconnection notice (server)");
 }
 
 } // namespace

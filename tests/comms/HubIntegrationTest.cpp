@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -73,7 +74,6 @@ struct Client {
         target.Description = "Screen Client on \"test\" (ASYNC)";
         return engine.Connect(target);
     }
-
     std::string id_;
     std::int16_t mode_;
     QtTcpSocket socket;
@@ -125,7 +125,6 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
     EXPECT_EQ(refused.engine.Member().SystemState, 0);
     EXPECT_NE(std::find(log.begin(), log.end(), "Socket: Failed to connect - [10061] : Connection refused"),
               log.end());
-
     // A login, also without ticks, leaves the keepalive options on the real socket.
     StartHub(1);
     Client c(276, "s01", 600000);
@@ -139,13 +138,14 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
         EXPECT_EQ(::getsockopt(fd, level, name, &value, &size), 0);
         return value;
     };
-    EXPECT_EQ(option(SOL_SOCKET, SO_KEEPALIVE), 1);
-    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPIDLE), CommEngine::kKeepAliveIdleSeconds);
-    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPINTVL), CommEngine::kKeepAliveIntervalSeconds);
-    EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPCNT), CommEngine::kKeepAliveCount);
-    EXPECT_EQ(option(IPPROTO_TCP, TCP_USER_TIMEOUT),
-              1000 * (CommEngine::kKeepAliveIdleSeconds +
-                      CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount));
+    // On, idle, interval, count, and the user time-out that ends a write to a vanished hub.
+    EXPECT_EQ(std::tuple(option(SOL_SOCKET, SO_KEEPALIVE), option(IPPROTO_TCP, TCP_KEEPIDLE),
+                         option(IPPROTO_TCP, TCP_KEEPINTVL), option(IPPROTO_TCP, TCP_KEEPCNT),
+                         option(IPPROTO_TCP, TCP_USER_TIMEOUT)),
+              std::tuple(1, CommEngine::kKeepAliveIdleSeconds, CommEngine::kKeepAliveIntervalSeconds,
+                         CommEngine::kKeepAliveCount,
+                         1000 * (CommEngine::kKeepAliveIdleSeconds +
+                                 CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount)));
 }
 
 TEST_F(HubClients, MisbehavingClientDoesNotHurtOthers) {
@@ -264,8 +264,7 @@ TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
     ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
     output += hub->readAll().toStdString();
-    EXPECT_EQ(hub->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(hub->exitCode(), 0) << output;
+    EXPECT_EQ(std::tuple(hub->exitStatus(), hub->exitCode()), std::tuple(QProcess::NormalExit, 0)) << output;
     EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
     EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
 }

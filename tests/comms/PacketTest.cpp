@@ -13,6 +13,7 @@
 #include <bit>
 #include <memory>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace zeva {
@@ -81,8 +82,7 @@ TEST(PacketCodec, IdentifiersAreCutAndPadded) {
     p.Destination = "m";
     CommType back;
     ASSERT_TRUE(ParsePacket(Built(p), back));
-    EXPECT_EQ(back.Source, "NOT");
-    EXPECT_EQ(back.Destination, "m  ");
+    EXPECT_EQ(std::tuple(back.Source, back.Destination), std::tuple("NOT", "m  "));
 }
 
 TEST(PacketCodec, RoundTripKeepsEveryField) {
@@ -132,9 +132,7 @@ TEST(PacketCodec, NumbersThatDoNotConvertOrOverflowFailTheParse) {
     ASSERT_TRUE(ParsePacket(WithCheck("0\t00000\ts01h01"
                                       "1\t1\t0004100699991234\x01"),
                             back));
-    EXPECT_EQ(back.PacketType, "1006");
-    EXPECT_EQ(back.Data, "");
-    EXPECT_EQ(back.Text1, "");
+    EXPECT_EQ(std::tuple(back.PacketType, back.Data, back.Text1), std::tuple("1006", "", ""));
 }
 
 TEST(PacketCodec, DatesReadBitForBitAsTheGeneralConversion) {
@@ -178,8 +176,7 @@ TEST(PacketCodec, OversizedTextsAreRefusedNotTruncated) {
     p.Data.assign(10000, 'a');
     EXPECT_FALSE(BuildPacket(p, text));
     p.Data.assign(9000, 'a');
-    ASSERT_TRUE(BuildPacket(p, text));
-    EXPECT_TRUE(PacketFits(p));
+    ASSERT_TRUE(BuildPacket(p, text) && PacketFits(p));
     CommType back;
     ASSERT_TRUE(ParsePacket(text, back));
     EXPECT_EQ(back.Data.size(), 9000u);
@@ -228,14 +225,10 @@ TEST(PacketFraming, TwoInOneReadAndOneOverTwoReads) {
     const std::string b = Built(other);
     PacketFramer f;
     f.Append(a + b.substr(0, 3000));
-    auto p1 = f.Next();
-    ASSERT_TRUE(p1);
-    EXPECT_EQ(*p1, a);
+    EXPECT_EQ(f.Next(), a);
     EXPECT_FALSE(f.Next());
     f.Append(b.substr(3000));
-    auto p2 = f.Next();
-    ASSERT_TRUE(p2);
-    EXPECT_EQ(*p2, b);
+    EXPECT_EQ(f.Next(), b);
     EXPECT_FALSE(f.Next());
     EXPECT_EQ(f.Pending(), 0u);
 }
@@ -246,7 +239,6 @@ TEST(PacketFraming, BoundKeepsNewestBytesAfterFramingABurst) {
     EXPECT_FALSE(f.Next());
     f.Bound();
     EXPECT_EQ(f.Pending(), 100000u);
-
     // A burst larger than the bound still yields every packet: framing comes first.
     PacketFramer g;
     const std::string one = Built(Sample());
@@ -388,17 +380,14 @@ TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
     ASSERT_TRUE(back.CreatePacket(again));
     EXPECT_EQ(again, text); // every field read back where it was written
     EXPECT_EQ(back.Description, m.Description);
-
     text[3] = '1';
     EXPECT_FALSE(back.ExtractPacket(text));
     EXPECT_FALSE(back.ExtractPacket(""));
-
     // Copy hands over the fields and leaves the target's FIFO alone.
     CommMemberType target;
     target.BufferAdd(CommType{});
     ASSERT_TRUE(m.Copy(target));
-    EXPECT_EQ(target.Identifier, "s07");
-    EXPECT_EQ(target.BufferSize(), 1);
+    EXPECT_EQ(std::tuple(target.Identifier, target.BufferSize()), std::tuple("s07", 1));
 }
 
 TEST(CommLog, ABurstBeyondTheRingKeepsTheNewest199LinesWithoutAGap) {
@@ -439,8 +428,7 @@ TEST(PacketSend, BadDestinationAndSocketErrorSendNothing) {
     EXPECT_EQ(quiet.TakeNext(), "APPL: Send data pkt to Hub");
     CommType back;
     ASSERT_TRUE(ParsePacket(socket.written.back(), back));
-    EXPECT_EQ(back.PacketType, "1234");
-    EXPECT_EQ(back.Data, "");
+    EXPECT_EQ(std::tuple(back.PacketType, back.Data), std::tuple("1234", ""));
 }
 
 } // namespace

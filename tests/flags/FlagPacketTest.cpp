@@ -25,7 +25,6 @@ std::string Texts(const CommType& p) {
 class FlagPacketTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(modules.Connect("S07")); }
-
     FakeClock clock{At(2024, 2, 29, 13, 5, 9)};
     ModuleClass modules{clock};
 };
@@ -50,7 +49,6 @@ TEST_F(FlagPacketTest, TestFlagFields) {
 TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
     EXPECT_EQ(Texts(modules.GenerateError(9, "setup", "", true)), "9|setup|s07|||0||True");
     EXPECT_EQ(Texts(modules.GenerateError(8, "", "two", false)), "8|s07|two|||0||False");
-
     int calls = 0;
     auto send = [&](const CommType&) { return ++calls, true; };
     for (const char* unknown : {"NOSUCH", "test"})
@@ -59,7 +57,6 @@ TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
     // The link's answer is passed on.
     EXPECT_FALSE(SendToMonitor(
         modules, [](const CommType&) { return false; }, "PWLOCK", "", ""));
-
     FakeClock other;
     ModuleClass unconnected(other);
     EXPECT_FALSE(SendToMonitor(unconnected, send, "TEST", "", ""));
@@ -74,7 +71,6 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
               "9|s07|s07|Module setup has been locked by user.|" + modules.EDescription(9) + "|2|SCREEN |");
     EXPECT_EQ(p.Data,
               "29/02/24 13:05:09 (s07) SCREEN      s07      Module setup has been locked by user. (s07)");
-
     // Empty texts come from the tables; the code is centred in twelve places or cut to them.
     CommType q;
     q.Source = "p01";
@@ -90,7 +86,6 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
     q.Text2.clear();
     EXPECT_EQ(modules.PostGenerateError(q), 24);
     EXPECT_EQ(q.Data.substr(18), "(t01) TCP   TELSTRA_IPFA Printer has been placed Off-Line (t01)");
-
     // No flag number, or one past the table: marked, never shown as a flag line.
     for (const char* bad : {"abc", "", "25", "-1"}) {
         CommType r;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace zeva {
@@ -49,23 +50,18 @@ TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
     EXPECT_FALSE(modules.Connect("s**"));
     EXPECT_FALSE(modules.Connected());
     EXPECT_EQ(modules.GetActionNo("TEST"), -1);
-
     ASSERT_TRUE(modules.Connect("S05"));
-    EXPECT_TRUE(modules.Connected());
-    EXPECT_EQ(modules.Userid(), "s05");
-    EXPECT_EQ(modules.ModuleIndex(), 2);
-    EXPECT_EQ(modules.GetActionNo("PWLOCK"), 9);
+    EXPECT_EQ(std::tuple(modules.Connected(), modules.Userid(), modules.ModuleIndex(),
+                         modules.GetActionNo("PWLOCK")),
+              std::tuple(true, "s05", 2, 9));
     // The screen client keeps the built-in table and saves nothing.
     EXPECT_FALSE(modules.SaveModuleRegistryMonitorOnly());
-
     // Only the first call counts, even with another identifier.
     modules.SetState(2, 7);
     EXPECT_TRUE(modules.Connect("m01"));
-    EXPECT_EQ(modules.Userid(), "s05");
-    EXPECT_EQ(modules.State(2), 7);
+    EXPECT_EQ(std::tuple(modules.Userid(), modules.State(2)), std::tuple("s05", 7));
     EXPECT_TRUE(modules.Disconnect());
     EXPECT_FALSE(modules.Connected());
-
     // A group without a module row connects without an index.
     ModuleClass other(clock);
     ASSERT_TRUE(other.Connect("z01"));
@@ -80,7 +76,6 @@ TEST_F(ModuleTables, LookupsCompareExactlyAndIndexesOutsideTheTablesAreRefused) 
         EXPECT_EQ(modules.GetActionNo(modules.EId(n)), n);
     for (const char* miss : {"pwlock", "PWLOCK ", ""})
         EXPECT_EQ(modules.GetActionNo(miss), -1) << miss;
-
     EXPECT_EQ(modules.Title(10), "");
     EXPECT_FALSE(modules.Valid());
     EXPECT_EQ(modules.Title(9), "IHub");
@@ -90,14 +85,13 @@ TEST_F(ModuleTables, LookupsCompareExactlyAndIndexesOutsideTheTablesAreRefused) 
     EXPECT_FALSE(modules.SetTitle(10, "X"));
     EXPECT_FALSE(modules.SetState(-1, 1));
     EXPECT_FALSE(modules.SetETitle(25, "X"));
-
     // A mask must keep one place per flag; a group must stay one letter an identifier can start with.
     for (const std::string& bad : {std::string("011"), std::string(25, '2'), std::string(26, '1')})
         EXPECT_FALSE(modules.SetError(2, bad)) << bad;
     EXPECT_TRUE(modules.SetError(2, std::string(25, '1')));
     EXPECT_EQ(modules.Error(2), std::string(25, '1'));
-    EXPECT_FALSE(modules.Setgroup(2, "S"));
-    EXPECT_FALSE(modules.Setgroup(2, "ss"));
+    for (const char* bad : {"S", "ss"})
+        EXPECT_FALSE(modules.Setgroup(2, bad)) << bad;
     EXPECT_TRUE(modules.Setgroup(2, "q"));
     EXPECT_EQ(modules.id("q01"), 2);
     EXPECT_TRUE(modules.SetEId(2, "TST"));
@@ -117,15 +111,12 @@ TEST(ModuleSettingsStore, StoredRowsOverrideAndUnusableValuesKeepDefaults) {
                     {"Updated", "40000"}};
     ModuleClass modules(clock, &store);
     ASSERT_TRUE(modules.Connect("s01"));
-    EXPECT_EQ(modules.Title(2), "DISPLAY");
-    EXPECT_EQ(modules.Maximum(2), 20);
-    EXPECT_EQ(modules.Minimum(2), 1);
-    EXPECT_EQ(modules.Error(2), "0110011100000000000000000");
-    EXPECT_EQ(modules.Error(3), std::string(25, '1'));
-    EXPECT_EQ(modules.group(8), "m");
-    EXPECT_EQ(modules.Description(2), "The Screen display client ");
+    // Title, maximum, minimum, two error masks, a group, a description.
+    EXPECT_EQ(std::tuple(modules.Title(2), modules.Maximum(2), modules.Minimum(2), modules.Error(2),
+                         modules.Error(3), modules.group(8), modules.Description(2)),
+              std::tuple("DISPLAY", 20, 1, "0110011100000000000000000", std::string(25, '1'), "m",
+                         "The Screen display client "));
     EXPECT_DOUBLE_EQ(modules.Updated(), 40000.0);
-
     // The monitor's save writes every row under the numbered keys, and a fresh class reads it back.
     MapModuleSettings saved;
     ModuleClass writer(clock, &saved);
@@ -133,13 +124,12 @@ TEST(ModuleSettingsStore, StoredRowsOverrideAndUnusableValuesKeepDefaults) {
     ASSERT_TRUE(writer.SetMaximum(9, 3));
     ASSERT_TRUE(writer.SaveModuleRegistryMonitorOnly());
     EXPECT_EQ(saved.values.size(), 51u);
-    EXPECT_EQ(saved.values.at("Group09"), "i");
-    EXPECT_EQ(saved.values.at("Title06"), "TCP  ");
-    EXPECT_EQ(saved.values.at("Error Enabled00"), "0110011100011111100000001");
+    EXPECT_EQ(std::tuple(saved.values.at("Group09"), saved.values.at("Title06"),
+                         saved.values.at("Error Enabled00")),
+              std::tuple("i", "TCP  ", "0110011100011111100000001"));
     ModuleClass reader(clock, &saved);
     ASSERT_TRUE(reader.Connect("m01"));
-    EXPECT_EQ(reader.Maximum(9), 3);
-    EXPECT_EQ(reader.Title(6), "TCP  ");
+    EXPECT_EQ(std::tuple(reader.Maximum(9), reader.Title(6)), std::tuple(3, "TCP  "));
 }
 
 } // namespace

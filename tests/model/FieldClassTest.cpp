@@ -18,6 +18,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 namespace zeva {
 namespace {
@@ -58,7 +59,6 @@ class FieldClass : public ::testing::Test {
         session.AdminMode = true;
         settings = std::make_unique<SettingsDatabase>(settingsPath, session);
     }
-
     void Sql(const std::string& path, const std::string& script) {
         SqliteDatabase db;
         ASSERT_TRUE(db.Open(path, SqliteDatabase::Mode::Create));
@@ -124,7 +124,6 @@ class FieldClass : public ::testing::Test {
             s.insert(i);
         return s;
     }
-
     test::SiteFolder site{"zeva-model"};
     const fs::path dir = site.Path();
     std::string settingsPath = site.File("ZEVARegistry.mdb"), fieldsPath = site.File("ZEVAField.mdb");
@@ -154,9 +153,7 @@ TEST_F(FieldClass, ConnectLoadsSoundRowsAndSkipsBrokenOnes) {
                     "INSERT INTO ZVFields VALUES (106, 'Ünï', 8, 'x', 'dflt', 'fmt', '1', '2', 1);");
     auto c = Start();
     ASSERT_TRUE(connected);
-    EXPECT_TRUE(c->Connected());
-    EXPECT_EQ(c->Userid(), "s01");
-    ASSERT_EQ(c->Count(), 3);
+    ASSERT_EQ(std::tuple(c->Connected(), c->Userid(), c->Count()), std::tuple(true, "s01", 3));
     // Null title and description read as empty: the field stays.
     EXPECT_EQ(FieldLine(c->FField(1)), "101|2|||||||False");
     EXPECT_EQ(FieldLine(c->FField("106")), "106|8|\xDCn\xEF|x|dflt|fmt|1|2|True"); // CP1252 in the program
@@ -172,14 +169,13 @@ TEST_F(FieldClass, ConnectNormalisesTheIdentifierAndRefusesBadDatabases) {
     EXPECT_EQ(c->Userid(), "x07");
     for (const char* bad : {"s??", "m**", "sab", "", "s-1"}) {
         ZVFieldClass other;
-        EXPECT_FALSE(other.Connect(bad)) << bad;
-        EXPECT_EQ(other.Userid(), "NOTINIT");
-        EXPECT_FALSE(other.Connected());
+        const bool ok = other.Connect(bad);
+        EXPECT_EQ(std::tuple(ok, other.Userid(), other.Connected()), std::tuple(false, "NOTINIT", false))
+            << bad;
     }
     ZVFieldClass star;
     EXPECT_TRUE(star.Connect("#5"));
     EXPECT_EQ(star.Userid(), " 05");
-
     FieldDatabase db;
     EXPECT_FALSE(PXOpenDatabase(db, (dir / "absent.mdb").string()));
     EXPECT_FALSE(fs::exists(dir / "absent.mdb"));
@@ -229,31 +225,26 @@ TEST_F(FieldClass, AttributeChangesSetFFieldAndTheirEvents) {
     c->SetFDescription(101, "Family name");
     c->SetFVType(101, 7); // unchanged: no event
     EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{101, 1}, {101, 5}, {101, 4}, {101, 9}}));
-    EXPECT_EQ(list.List(0), "0101 Surname");
-    EXPECT_EQ(list.ListCount(), 1);
+    EXPECT_EQ(list.Lines(), std::vector<std::string>{"0101 Surname"});
     EXPECT_EQ(Row(1), "101|Surname|Date|Family name||dd/mm/yyyy|||NO");
-    EXPECT_EQ(grid.CellBackColor(1, 8), 65535u);
-    EXPECT_EQ(c->CellState(1, 8), 1);
+    EXPECT_EQ(std::tuple(grid.CellBackColor(1, 8), c->CellState(1, 8)), std::tuple(65535u, std::int16_t{1}));
     c->SetFDBase(101, true);
-    EXPECT_EQ(grid.TextMatrix(1, 8), " ");
-    EXPECT_EQ(grid.CellBackColor(1, 8), 0xFFFFFFu);
+    EXPECT_EQ(std::tuple(grid.TextMatrix(1, 8), grid.CellBackColor(1, 8)),
+              std::tuple(std::string(" "), 0xFFFFFFu));
     EXPECT_EQ(c->FFormatField(101, "2001-02-03 04:00:00"), "03/02/2001");
-
     // SetFField adds a field through the setters, each with its event.
     events.clear();
-    ZVFieldType d;
-    d.Title = "Postcode";
-    d.VType = 2;
-    d.Description = "Four digits";
-    d.DFormat = "0000";
-    d.DBase = false;
-    d.Maxsize = "9999";
-    d.Minsize = "200";
-    d.Default = "3000";
+    const ZVFieldType d{.Title = "Postcode",
+                        .VType = 2,
+                        .Description = "Four digits",
+                        .Default = "3000",
+                        .DFormat = "0000",
+                        .Minsize = "200",
+                        .Maxsize = "9999",
+                        .DBase = false};
     c->SetFField(137, d);
     EXPECT_TRUE(c->Valid());
-    EXPECT_EQ(c->FVType(137), 2);
-    EXPECT_FALSE(c->FDBase(137));
+    EXPECT_EQ(std::tuple(c->FVType(137), c->FDBase(137)), std::tuple(2, false));
     // The copy keeps its limits and default although the field starts as a text field.
     EXPECT_EQ(FieldLine(c->FField("137")), "137|2|Postcode|Four digits|3000|0000|200|9999|False");
     EXPECT_EQ(c->FFormatField(137, "300"), "0300");
@@ -279,7 +270,6 @@ TEST_F(FieldClass, WriteBacksAreRefusedQuietlyByTheSharedDatabaseOnly) {
     ASSERT_TRUE(db.ReadFields(rows));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].Title, "F101");
-
     // A writable database takes them.
     ZVFieldClass w;
     w.SetupFDBase(&db);
@@ -308,7 +298,6 @@ TEST_F(FieldClass, AddingRenumberingAndDeleting) {
     EXPECT_FALSE(c->Valid());
     EXPECT_EQ(c->FTitle(101), "F101");
     EXPECT_EQ(c->FTitle(102), "F102");
-
     c->SetQMapTo(101, 1);
     c->SetFIdentifier(101, 1234);
     EXPECT_TRUE(c->Valid());
@@ -316,17 +305,13 @@ TEST_F(FieldClass, AddingRenumberingAndDeleting) {
     EXPECT_EQ(c->FField(3).Identifier, 1234); // back in at the end
     EXPECT_EQ(c->QMapTo(1234), 1);
     EXPECT_EQ(grid.TextMatrix(1, 0), "1234");
-    EXPECT_EQ(list.List(0), "1234 F101");
-    EXPECT_EQ(list.ListCount(), 3);
-
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"1234 F101", "0103 F103", "0102 F102"}));
     c->SetQMapTo(103, 2);
     c->SetFIdentifier(1234, -1);
     EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{1234, 2}}));
-    EXPECT_EQ(c->Count(), 2);
-    EXPECT_EQ(c->QMapTo(103), 1); // the later row moved up
-    EXPECT_EQ(grid.Rows(), 2);
-    EXPECT_EQ(grid.TextMatrix(1, 0), "103");
-    EXPECT_EQ(list.ListCount(), 2);
+    // The later row moved up.
+    EXPECT_EQ(std::tuple(c->Count(), c->QMapTo(103), grid.Rows(), grid.TextMatrix(1, 0), list.ListCount()),
+              std::tuple(2, 1, 2, "103", 2));
     c->SetFIdentifier(1234, -1);
     EXPECT_FALSE(c->Valid());
 }
@@ -374,24 +359,19 @@ TEST_F(FieldClass, FieldMapAndLayoutAreSavedOnceAndComeBack) {
             grid.SetColWidth(c->CMapTo(1), 2222);
         }
         ASSERT_TRUE(c->Disconnect());
-        EXPECT_FALSE(c->Connected());
-        EXPECT_EQ(grid.Rows(), 1);
-        EXPECT_EQ(list.ListCount(), 0);
+        EXPECT_EQ(std::tuple(c->Connected(), grid.Rows(), list.ListCount()), std::tuple(false, 1, 0));
     }
     // Saved with update-or-insert: one row per key however often it is saved.
     EXPECT_EQ(Setting("QMapIndex"), "1234:102:101:");
-    EXPECT_EQ(SettingRows("Field Title1"), 1);
-    EXPECT_EQ(SettingRows("QMapIndex"), 1);
+    EXPECT_EQ(std::tuple(SettingRows("Field Title1"), SettingRows("QMapIndex")), std::tuple(1, 1));
     auto c = Start();
     EXPECT_EQ(c->GridOrder(), (std::vector<std::int16_t>{101, 102, 1234}));
     EXPECT_EQ(c->ctitle(1), "Name");
     EXPECT_EQ(c->CMapTo(3), -1);
     EXPECT_EQ(ShownColumns(*c), Dense(8));
-    EXPECT_EQ(grid.Cols(), 8);
-    EXPECT_EQ(grid.ColWidth(c->CMapTo(1)), 2222);
+    EXPECT_EQ(std::tuple(grid.Cols(), grid.ColWidth(c->CMapTo(1))), std::tuple(8, 2222));
     EXPECT_EQ(grid.TextMatrix(0, c->CMapTo(1)), "Name");
     EXPECT_EQ(grid.TextMatrix(3, c->CMapTo(1)), "Big");
-
     // Unknown numbers, junk groups and the stored form of an empty value.
     settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "QMapIndex", "102:777:xx:101:");
     c->LoadFieldMapFromReg();
@@ -412,8 +392,7 @@ TEST_F(FieldClass, ColumnMapStaysDense) {
     EXPECT_EQ(c->CMapTo(3), 8);
     EXPECT_EQ(ShownColumns(*c), Dense(9));
     c->SetCMapTo(3, 0); // directly after grid column 0
-    EXPECT_EQ(c->CMapTo(3), 1);
-    EXPECT_EQ(c->CMapTo(1), 2);
+    EXPECT_EQ(std::tuple(c->CMapTo(3), c->CMapTo(1)), std::tuple(1, 2));
     c->SetCMapTo(5, 60); // far past the end: placed last
     EXPECT_EQ(c->CMapTo(5), 8);
     c->SetCMapTo(5, 100); // out of range: refused
@@ -428,7 +407,6 @@ TEST_F(FieldClass, ColumnMapStaysDense) {
     EXPECT_EQ(grid.TextMatrix(1, c->CMapTo(3)), "Field 101");
     EXPECT_EQ(c->ctitle(9), "");
     EXPECT_EQ(c->CMapTo(-1), -1);
-
     // A stored layout with gaps and clashes is laid out densely.
     c->Disconnect(); // saves the layout: break it afterwards
     for (const auto& [key, to] : {std::pair{"Field MapTo2", 40}, {"Field MapTo4", 1}, {"Field MapTo7", 1}})
@@ -447,7 +425,6 @@ TEST_F(FieldClass, RecordLogChannelSeam) {
     // A log that cannot be made or cannot write leaves the log off, not the field class down.
     EXPECT_TRUE(off.Connect("s01"));
     EXPECT_FALSE(off.RecordLogOn());
-
     auto c = std::make_unique<ZVFieldClass>(settings.get(), &messages);
     c->SetRecordLogFactory([&] { return std::make_unique<FakeLog>(logged); });
     EXPECT_FALSE(c->SetupRLogging("trail"));
@@ -482,7 +459,6 @@ TEST_F(FieldClass, RecordTrailRollsAFullFileOverWithTheFieldDefinitions) {
     RecordTrail none(off);
     EXPECT_FALSE(none.Start()) << "no log: the trail says so and stores nothing";
     none.Store("x");
-
     auto c = StartLogged();
     RecordTrail trail(*c, 9); // the fake file already holds 7 records
     ASSERT_TRUE(trail.Start());
@@ -538,8 +514,7 @@ TEST_F(FieldClass, SampleDatabaseFitsTheDefaultTestRecord) {
     auto c = Start();
     ASSERT_TRUE(connected);
     ASSERT_EQ(c->Count(), 53);
-    EXPECT_EQ(c->FField(1).Identifier, 101);
-    EXPECT_EQ(c->FField(53).Identifier, 153);
+    EXPECT_EQ(std::tuple(c->FField(1).Identifier, c->FField(53).Identifier), std::tuple(101, 153));
     const std::string record = RecordText::ImportPipeRecord(kDefaultTestRecord);
     for (std::int16_t n = 101; n <= 153; ++n) {
         const std::string value = RecordText::Get(record, n);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace zeva {
 namespace {
 
@@ -96,28 +98,26 @@ TEST_F(FieldFormat, EveryTypeWithAndWithoutAPattern) {
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.pattern + "' '" + c.value + "'");
-        EXPECT_EQ(Format(c.vtype, c.pattern, c.value), c.expected);
-        EXPECT_EQ(fields.Valid(), c.valid);
+        const std::string shown = Format(c.vtype, c.pattern, c.value);
+        EXPECT_EQ(std::tuple(shown, fields.Valid()), std::tuple(c.expected, c.valid));
     }
 }
 
 TEST_F(FieldFormat, DateTextsDayFirstAndTwoDigitYears) {
-    auto d = FieldValue::ParseDateTime("03/02/29");
-    ASSERT_TRUE(d);
-    EXPECT_EQ(OleToCalendar(*d).year, 2029);
-    d = FieldValue::ParseDateTime("03/02/30");
-    ASSERT_TRUE(d);
-    EXPECT_EQ(OleToCalendar(*d).year, 1930);
-    d = FieldValue::ParseDateTime("13-12-2001 1:02 PM");
-    ASSERT_TRUE(d);
-    EXPECT_EQ(OleToCalendar(*d).day, 13);
-    EXPECT_EQ(OleToCalendar(*d).hour, 13);
-    for (const auto& [text, hour] : {std::pair{"12:30 AM", 0}, {"12:30 PM", 12}, {"1:00 am", 1}})
-        EXPECT_EQ(OleToCalendar(FieldValue::ParseDateTime(text).value_or(-1)).hour, hour) << text;
-    EXPECT_FALSE(FieldValue::ParseDateTime("13/13/2001"));
-    EXPECT_FALSE(FieldValue::ParseDateTime("25:00"));
-    EXPECT_FALSE(FieldValue::ParseDateTime("2001-02-03x"));
-    EXPECT_FALSE(FieldValue::ParseDateTime(""));
+    // Year, day and hour read; a two-digit year up to 29 is this century's.
+    const auto read = [](const char* text) {
+        const CalendarTime c = OleToCalendar(FieldValue::ParseDateTime(text).value_or(-1e9));
+        return std::tuple(c.year, c.day, c.hour);
+    };
+    for (const auto& [text, year, day, hour] : {std::tuple{"03/02/29", 2029, 3, 0},
+                                                {"03/02/30", 1930, 3, 0},
+                                                {"13-12-2001 1:02 PM", 2001, 13, 13},
+                                                {"12:30 AM", 1899, 30, 0},
+                                                {"12:30 PM", 1899, 30, 12},
+                                                {"1:00 am", 1899, 30, 1}})
+        EXPECT_EQ(read(text), std::tuple(year, day, hour)) << text;
+    for (const char* bad : {"13/13/2001", "25:00", "2001-02-03x", ""})
+        EXPECT_FALSE(FieldValue::ParseDateTime(bad)) << bad;
     // The Fields grid names the types; an undefined field formats to nothing.
     for (const auto& [vtype, name] :
          {std::pair{13, "DataObject"}, {17, "Byte"}, {8192, "Array"}, {15, "Unknown"}, {-1, "Unknown"}})
@@ -132,18 +132,15 @@ TEST_F(FieldFormat, TypedDefaultAndLimits) {
     fields.SetFDefault(300, FieldValue("12")); // a text is not an Integer: refused
     EXPECT_EQ(fields.FDefault(300).Text(), "0");
     fields.SetFDefault(300, FieldValue(std::int16_t{12}));
-    EXPECT_EQ(fields.FDefault(300).VType(), 2);
-    EXPECT_EQ(fields.FDefault(300).Int(), 12);
+    EXPECT_EQ(std::tuple(fields.FDefault(300).VType(), fields.FDefault(300).Int()), std::tuple(2, 12));
     fields.SetFMinsize(300, FieldValue(std::int16_t{1}));
     fields.SetFMaxsize(300, FieldValue(std::int16_t{99}));
     EXPECT_EQ(fields.FMaxsize(300).Int(), 99);
     EXPECT_EQ(fields.FMinsize(300).VType(), 2);
-
     // Text fields keep lengths as 16-bit limits, and take no limits through the setters.
     fields.SetFIdentifier(-1, 301);
     fields.SetFMaxsize(301, FieldValue(std::int16_t{40}));
-    EXPECT_EQ(fields.FMaxsize(301).VType(), 2);
-    EXPECT_EQ(fields.FMaxsize(301).Int(), 0);
+    EXPECT_EQ(std::tuple(fields.FMaxsize(301).VType(), fields.FMaxsize(301).Int()), std::tuple(2, 0));
     fields.SetFDefault(301, FieldValue("abc"));
     EXPECT_EQ(fields.FDefault(301).String(), "abc");
     EXPECT_EQ(fields.FDefault(999).VType(), 0);

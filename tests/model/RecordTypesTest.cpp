@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace zeva {
@@ -22,35 +23,30 @@ TEST(FieldPacket, ClearedDefinitionWritesItsPiecesAndCopyClearsBack) {
     std::string packet;
     ASSERT_TRUE(f.CreatePacket(packet));
     EXPECT_EQ(packet, "00000" + kTab + "8" + kTab + "000000000000000000000000" + "0004True");
-
     ZVFieldType a;
     a.Identifier = 9;
     a.QMapTo = 3;
     a.DBase = false;
     ASSERT_TRUE(a.Copy(f));
-    EXPECT_EQ(FieldLine(f), "9|8|||||||False");
-    EXPECT_EQ(f.QMapTo, 3);
+    EXPECT_EQ(std::tuple(FieldLine(f), f.QMapTo), std::tuple("9|8|||||||False", 3));
     f.Clear();
-    EXPECT_EQ(FieldLine(f), "0|8|||||||True");
-    EXPECT_EQ(f.QMapTo, -1);
+    EXPECT_EQ(std::tuple(FieldLine(f), f.QMapTo), std::tuple("0|8|||||||True", -1));
 }
 
 TEST(FieldPacket, RoundTripKeepsEveryCarriedMember) {
-    ZVFieldType f;
-    f.Identifier = 101;
-    f.Title = "NAME";
-    f.VType = 7;
-    f.Description = "Call date\twith a tab";
-    f.Default = "01/02/2001";
-    f.DFormat = "dd/mm/yyyy";
-    f.Minsize = "1";
-    f.Maxsize = "99";
-    f.DBase = false;
-    f.QMapTo = 4;
+    const ZVFieldType f{.Identifier = 101,
+                        .Title = "NAME",
+                        .VType = 7,
+                        .Description = "Call date\twith a tab",
+                        .Default = "01/02/2001",
+                        .DFormat = "dd/mm/yyyy",
+                        .Minsize = "1",
+                        .Maxsize = "99",
+                        .DBase = false,
+                        .QMapTo = 4};
     std::string packet;
     ASSERT_TRUE(f.CreatePacket(packet));
     EXPECT_EQ(packet.substr(0, 18), "0000101" + kTab + "7" + kTab + "0004NAME");
-
     ZVFieldType back;
     ASSERT_TRUE(back.ExtractPacket(packet));
     EXPECT_EQ(FieldLine(back), FieldLine(f));
@@ -66,7 +62,6 @@ TEST(FieldPacket, BadOrCutShortPacketsReadTheirSoundFront) {
     for (const char* bad : {"abcd", "00", "", "0000abc"}) // without a TAB the rest is the value
         EXPECT_FALSE(f.ExtractPacket(bad)) << bad;
     EXPECT_FALSE(f.ExtractPacket("0000101" + kTab + "x" + kTab));
-
     // Title complete, Description's count runs past the end: the rest stays cleared.
     EXPECT_TRUE(f.ExtractPacket("0000101" + kTab + "2" + kTab + "0004NAME0010abc"));
     EXPECT_EQ(FieldLine(f), "101|2|NAME||||||True");
@@ -83,15 +78,14 @@ TEST(FieldPacket, TextTooLongForItsCountFailsAndOverlongPacketIsCut) {
     std::string packet;
     EXPECT_FALSE(f.CreatePacket(packet));
     EXPECT_EQ(packet, "00005" + kTab + "8" + kTab + "0001T");
-
     f.Clear();
     f.Title = std::string(9980, 'a');
     ASSERT_TRUE(f.CreatePacket(packet));
     ASSERT_GT(packet.size(), ZVFieldType::kMaxPacket);
     ZVFieldType back;
     EXPECT_TRUE(back.ExtractPacket(packet));
-    EXPECT_EQ(back.Title.size(), 9980u);
-    EXPECT_EQ(back.Description, ""); // the cut fell inside the later pieces
+    // The cut fell inside the later pieces.
+    EXPECT_EQ(std::tuple(back.Title.size(), back.Description), std::tuple(9980u, ""));
 }
 
 std::vector<std::pair<int, std::string>> Iterate(ZVRecordType& r) {
@@ -110,7 +104,6 @@ TEST(RecordText, SettingAgainMovesTheFieldToTheEndAndReplacesEveryCopy) {
     EXPECT_EQ(r.RawData(), "00050102B00050101C");
     EXPECT_EQ(Iterate(r), (std::vector<std::pair<int, std::string>>{{102, "B"}, {101, "C"}}));
     EXPECT_EQ(r.field(101), "C");
-
     r.SetRawData("000501013"
                  "00060102xy"
                  "00050101z");
@@ -134,7 +127,6 @@ TEST(RecordText, EmptyValuesAbsentFieldsAndValuesThatDoNotFit) {
     gap.SetField(7, "seven");
     gap.SetField(9, "nine");
     EXPECT_EQ(gap.field(8), ""); // absent between two present fields: not the next one's value
-
     EXPECT_FALSE(r.SetField(10000, "x"));
     EXPECT_FALSE(r.SetField(-1, "x"));
     EXPECT_FALSE(r.SetField(5, std::string(9996, 'v')));
@@ -157,14 +149,12 @@ TEST(RecordText, MalformedTextsReadTheirSoundFrontAndEnd) {
         SCOPED_TRACE(name);
         ZVRecordType r;
         r.SetRawData(good + tail);
-        EXPECT_EQ(r.field(101), "3");
-        EXPECT_EQ(r.field(102), "");
-        EXPECT_EQ(Iterate(r).size(), 1u);
-        EXPECT_EQ(RecordText::SoundLength(r.RawData()), good.size());
+        EXPECT_EQ(
+            std::tuple(r.field(101), r.field(102), Iterate(r).size(), RecordText::SoundLength(r.RawData())),
+            std::tuple("3", "", 1u, good.size()));
         // Setting a field drops the unreadable tail so the new entry can be read back.
         ASSERT_TRUE(r.SetField(103, "new"));
-        EXPECT_EQ(r.RawData(), good + "00070103new");
-        EXPECT_EQ(r.field(103), "new");
+        EXPECT_EQ(std::tuple(r.RawData(), r.field(103)), std::tuple(good + "00070103new", "new"));
     }
 }
 
@@ -175,15 +165,14 @@ TEST(RecordText, ImportPipeRecordNumbersEveryValueFrom101UpTo9999) {
     r.SetRawData(RecordText::ImportPipeRecord(kDefaultTestRecord));
     auto all = Iterate(r);
     ASSERT_EQ(all.size(), 53u);
-    EXPECT_EQ(all.front().first, 101);
-    EXPECT_EQ(all.back().first, 153);
-    EXPECT_EQ(r.field(105), "0311112222");
-    EXPECT_EQ(r.field(128), "WATERLOO");
-    EXPECT_EQ(r.field(146), "2001-02-03 04:00:00");
-    EXPECT_EQ(r.field(151), "");
-    EXPECT_EQ(r.field(153), "F");
+    EXPECT_EQ(std::tuple(all.front().first, all.back().first), std::tuple(101, 153));
+    for (const auto& [n, value] : {std::pair<int, const char*>{105, "0311112222"},
+                                   {128, "WATERLOO"},
+                                   {146, "2001-02-03 04:00:00"},
+                                   {151, ""},
+                                   {153, "F"}})
+        EXPECT_EQ(r.field(n), value) << n;
     EXPECT_EQ(r.RawData().substr(0, 27), "000501013001001021234560014");
-
     const std::string text = RecordText::ImportPipeRecord(std::string(10000, '|')); // 10001 values
     EXPECT_EQ(text.size(), (9999u - 100u) * 8u);
     EXPECT_TRUE(RecordText::Find(text, 9999).has_value());
@@ -194,11 +183,9 @@ TEST(RecordText, CopyAndClearOfARecord) {
     a.SetField(1, "x");
     ZVRecordType b;
     ASSERT_TRUE(a.Copy(b));
-    EXPECT_EQ(b.RawData(), a.RawData());
-    EXPECT_EQ(b.field(1), "x");
+    EXPECT_EQ(std::tuple(b.RawData(), b.field(1)), std::tuple(a.RawData(), "x"));
     b.Clear();
-    EXPECT_EQ(b.RawData(), "");
-    EXPECT_EQ(b.field(1), "");
+    EXPECT_EQ(std::tuple(b.RawData(), b.field(1)), std::tuple("", ""));
 }
 
 } // namespace
