@@ -2,7 +2,6 @@
 // it: command-line information, and the termination signals against a hub in this test process.
 #include "tests/integration/EndToEndHarness.h"
 
-#include "common/SqliteDatabase.h"
 #include "logstore/LogFileReader.h"
 #include "tests/support/SiteFolder.h"
 #include "tools/hub/HubServer.h"
@@ -82,11 +81,7 @@ class ClientProcess : public ::testing::Test {
         return WaitUntil([&] { return client_.state() == QProcess::NotRunning; }, ms);
     }
     std::string Stored(const std::string& key) {
-        SqliteDatabase db;
-        EXPECT_TRUE(db.Open((dir_ / "ZEVARegistry.mdb").string(), SqliteDatabase::Mode::ReadOnly));
-        std::vector<SqliteDatabase::Row> rows;
-        EXPECT_TRUE(db.Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1", {key}, &rows));
-        return rows.empty() ? "<missing>" : rows[0][0].value_or("<null>");
+        return test::StoredSetting(site_.File("ZEVARegistry.mdb"), key);
     }
 
     test::SiteFolder site_{"zeva_process"};
