@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace zeva {
 namespace {
 
@@ -139,23 +141,16 @@ TEST(HubSetupForm, OkTakesTheBoxesAsTyped) {
     std::string ident = "s01", address = "hub1";
     std::int32_t port = 6000;
     HubSetupForm form(ident, address, port);
-    EXPECT_EQ(form.Text(0), "s01");
-    EXPECT_EQ(form.Text(1), "hub1");
-    EXPECT_EQ(form.Text(2), "6000");
+    EXPECT_EQ(std::tuple(form.Text(0), form.Text(1), form.Text(2)), std::tuple("s01", "hub1", "6000"));
     RecordingMessageBox mb;
     // Unchanged: the same values go back.
     ASSERT_TRUE(form.Ok(ident, address, port, mb));
-    EXPECT_EQ(ident, "s01");
-    EXPECT_EQ(address, "hub1");
-    EXPECT_EQ(port, 6000);
-
+    EXPECT_EQ(std::tuple(ident, address, port), std::tuple("s01", "hub1", 6000));
     form.SetText(0, "Sx12345");   // any identifier is taken; the engine checks it when connecting
     form.SetText(1, "10.0.0.9 "); // and any address
     form.SetText(2, " 6001 ");
     ASSERT_TRUE(form.Ok(ident, address, port, mb));
-    EXPECT_EQ(ident, "Sx12345");
-    EXPECT_EQ(address, "10.0.0.9 ");
-    EXPECT_EQ(port, 6001);
+    EXPECT_EQ(std::tuple(ident, address, port), std::tuple("Sx12345", "10.0.0.9 ", 6001));
     EXPECT_TRUE(mb.shown.empty());
 }
 
@@ -169,12 +164,10 @@ TEST(HubSetupForm, PortThatIsNotAWholeNumberChangesNothing) {
         form.SetText(2, bad);
         RecordingMessageBox mb;
         EXPECT_FALSE(form.Ok(ident, address, port, mb)) << bad;
-        EXPECT_EQ(ident, "s01");
-        EXPECT_EQ(address, "hub1");
-        EXPECT_EQ(port, 6000);
+        EXPECT_EQ(std::tuple(ident, address, port), std::tuple("s01", "hub1", 6000)) << bad;
         ASSERT_EQ(mb.shown.size(), 1u) << bad;
-        EXPECT_EQ(mb.shown[0].text, HubSetupForm::BadPortMessage(bad));
-        EXPECT_EQ(mb.shown[0].title, "HUB Setup");
+        EXPECT_EQ(std::tuple(mb.shown[0].text, mb.shown[0].title),
+                  std::tuple(HubSetupForm::BadPortMessage(bad), "HUB Setup"));
     }
 }
 

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace zeva {
 namespace {
 
@@ -35,16 +37,14 @@ TEST_F(HubSetupDialog, ShowsTheValuesUnderItsOwnCaptionsAndCancelChangesNothing)
     QStringList labels;
     for (const QLabel* l : dlg.findChildren<QLabel*>())
         labels << l->text();
-    EXPECT_TRUE(labels.contains(QStringLiteral("Client Identifer")));
-    EXPECT_TRUE(labels.contains(QStringLiteral("Server Address")));
-    EXPECT_TRUE(labels.contains(QStringLiteral("Server Port")));
+    for (const char* caption : {"Client Identifer", "Server Address", "Server Port"})
+        EXPECT_TRUE(labels.contains(QString::fromLatin1(caption))) << caption;
     EXPECT_EQ(test::UnspokenControls(dlg), std::vector<std::string>{});
     dlg.txtHubSetup(0)->setText(QStringLiteral("s77"));
     dlg.txtHubSetup(2)->setText(QStringLiteral("7000"));
     dlg.cmdControl(1)->click();
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
-    EXPECT_EQ(ident, "s05");
-    EXPECT_EQ(port, 6000);
+    EXPECT_EQ(std::tuple(ident, port), std::tuple("s05", 6000));
 }
 
 TEST_F(HubSetupDialog, TheSecondHubIsShownNamedAndTakenWithItsPortChecked) {
@@ -85,9 +85,7 @@ TEST_F(HubSetupDialog, RunIsModalTakesTheOwnersCaptionAndOkTakesTheEdits) {
     });
     EXPECT_TRUE(frmHubSetup::Run(nullptr, ident, address, port, "ZEVA Screen Client V4.0(1)", mb));
     EXPECT_EQ(shownCaption, QStringLiteral("ZEVA Screen Client V4.0(1)"));
-    EXPECT_EQ(ident, "s77");
-    EXPECT_EQ(address, "hub.example");
-    EXPECT_EQ(port, 6200);
+    EXPECT_EQ(std::tuple(ident, address, port), std::tuple("s77", "hub.example", 6200));
     EXPECT_TRUE(mb.shown.empty());
 }
 

@@ -4,6 +4,8 @@
 #include "display/DisplayFormatEntry.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 
+#include <tuple>
+
 namespace zeva::test {
 namespace {
 
@@ -158,11 +160,10 @@ TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
     EXPECT_FALSE(st.Add || st.Cut || st.Delete || st.Paste || st.Edit);
     const auto& c = editor.controls();
     EXPECT_TRUE(c.NewLine && c.UpperCase && c.FixedSize);
-    EXPECT_EQ(c.MaxSize, "0020") << "loading never runs the Normal option's 100";
-    EXPECT_EQ(c.MaxSizeOption, DisplayFormatEditor::kNormal);
-    EXPECT_EQ(c.PostSpace, "0001");
-    EXPECT_EQ(c.Chooser, Item(108));
-    EXPECT_EQ(c.LiteralText, "");
+    // Max Size, its option, Post Space, the chosen item and the literal; loading never runs the
+    // Normal option's 100.
+    EXPECT_EQ(std::tuple(c.MaxSize, c.MaxSizeOption, c.PostSpace, c.Chooser, c.LiteralText),
+              std::tuple("0020", DisplayFormatEditor::kNormal, "0001", Item(108), ""));
 
     // The list commands do nothing while an entry is edited.
     lines.SetListIndex(2);
@@ -178,9 +179,8 @@ TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
 
     lines.SetListIndex(1);
     editor.Edit();
-    EXPECT_EQ(editor.controls().MaxSizeOption, DisplayFormatEditor::kEndOfLine);
-    EXPECT_EQ(editor.controls().LiteralText, "Tail");
-    EXPECT_EQ(editor.controls().Chooser, 0);
+    EXPECT_EQ(std::tuple(c.MaxSizeOption, c.LiteralText, c.Chooser),
+              std::tuple(DisplayFormatEditor::kEndOfLine, "Tail", 0));
     editor.controls().LiteralText = "changed";
     editor.Escape();
     EXPECT_EQ(lines.List(1), "    EOL  0000 9999 Tail");

@@ -61,20 +61,20 @@ TEST(OutputEntry, ParsesColumnsSkipsBadLinesAndKeepsAtMostHundred) {
         "    0x20 0001 0101 X",  // not numeric
         "    0020 0001",         // short
         "",                      // empty
-        "    0020 0001 99999 X", // field number 9999 followed by "9": text "X" from column 20
+        "    0020 0001 99999 X", // field number 9999 followed by "9": the text " X" from column 20
         "closing line never parsed 0000 0000 0000"};
     const auto e = ParseDisplayFormatList(lines);
-    ASSERT_EQ(e.size(), 4u);
-    EXPECT_TRUE(e[0].NewLine && e[0].UpperCase && e[0].FixedSize);
-    EXPECT_EQ(e[0].MaxSize, 20);
-    EXPECT_EQ(e[0].PostSpace, 1);
-    EXPECT_EQ(e[0].FieldId, 101);
-    EXPECT_EQ(e[0].Text, "Surname");
-    EXPECT_EQ(e[1].MaxSize, DisplayFormatEntry::kEof);
-    EXPECT_EQ(e[1].Text, "literal text ");
-    EXPECT_EQ(e[2].MaxSize, DisplayFormatEntry::kEol);
-    EXPECT_EQ(e[2].Text, "");
-    EXPECT_EQ(e[3].FieldId, 9999);
+    // Flags, size, post space, field and text of each entry, as one line.
+    std::vector<std::string> parsed;
+    for (const auto& x : e)
+        parsed.push_back(std::string(x.NewLine ? "N" : "-") + (x.UpperCase ? "U" : "-") +
+                         (x.FixedSize ? "V" : "-") + " " + std::to_string(x.MaxSize) + " " +
+                         std::to_string(x.PostSpace) + " " + std::to_string(x.FieldId) + " [" + x.Text + "]");
+    const std::string eof = std::to_string(DisplayFormatEntry::kEof),
+                      eol = std::to_string(DisplayFormatEntry::kEol);
+    EXPECT_EQ(parsed,
+              (std::vector<std::string>{"NUV 20 1 101 [Surname]", "--- " + eof + " 0 9999 [literal text ]",
+                                        "--- " + eol + " 2 105 []", "--- 20 1 9999 [ X]"}));
     // Lines are written back in the same columns.
     EXPECT_EQ(e[0].Line(), lines[0]);
     EXPECT_EQ(e[1].Line(), lines[1]);
@@ -180,17 +180,14 @@ TEST_F(Output, PostLinesInsertionOrderAndTheEntryCap) {
     EXPECT_EQ(Block(output), "CCCCC|\nDD|\n|\nAAAAA|\nBB|\n|\n");
     // A record with no text gives only its post lines.
     Show(list, "");
-    EXPECT_EQ(output.List(0), "");
-    EXPECT_EQ(output.ListCount(), 7);
+    EXPECT_EQ(Block(output), "|\nCCCCC|\nDD|\n|\nAAAAA|\nBB|\n|\n");
 
     // MaxEntriesInOutput caps the window; "Single Record" clears it first.
     cs.NoOfPostLines = 0;
     cs.MaxEntriesInOutput = 5;
     for (int i = 0; i < 20; ++i)
         Show(list, "R" + std::to_string(i));
-    EXPECT_EQ(output.ListCount(), 5);
-    EXPECT_EQ(output.List(0), "R19");
-    EXPECT_EQ(output.List(4), "R15") << "the oldest lines go";
+    EXPECT_EQ(Block(output), "R19|\nR18|\nR17|\nR16|\nR15|\n") << "the oldest lines go";
     EXPECT_EQ(output.ListIndex(), 0);
     formatter->SingleRecord = true;
     Show(list, "LAST");
@@ -233,7 +230,6 @@ TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
     cs.FullFieldsJustify = 3;
     formatter->ShowFullFields(records->LastIdentifier());
     EXPECT_EQ(full.List(1), "Rec = 3");
-
     // "&Auto Update FF" shows the last record at once and every presented one; "&Beep" beeps.
     cs.FullFieldsJustify = 0;
     int beeps = 0;
@@ -284,7 +280,6 @@ TEST_F(Output, DefaultListShowsTheTestRecordAndTheLongestValuesOnOneLine) {
     // The Records grid shows the record on row 1.
     EXPECT_EQ(grid.TextMatrix(1, 0), "0000");
     EXPECT_EQ(grid.TextMatrix(1, 1), RecordText::ImportPipeRecord(kDefaultTestRecord));
-
     // The longest values still fit on one line.
     std::string pipe;
     for (int n = 101; n <= 153; ++n)
@@ -295,16 +290,13 @@ TEST_F(Output, DefaultListShowsTheTestRecordAndTheLongestValuesOnOneLine) {
     ASSERT_EQ(output.ListCount(), 1);
     EXPECT_EQ(output.List(0).find("{more}"), std::string::npos);
     EXPECT_LE(output.List(0).size(), 138u);
-
     // "Single Record" clears the end line too.
     formatter->SingleRecord = true;
     cs.NoOfPostLines = 1;
     box = "3|123456|x|y|0399998888";
     test.Run(box);
-    ASSERT_EQ(output.ListCount(), 3);
-    EXPECT_EQ(output.List(0), "********** USER TEST DATA ONLY (12:00:00 15/03/2023) - NOT VALID ***********");
-    EXPECT_EQ(output.List(1), "CLI: 0399998888  NAME:     ADDR:");
-    EXPECT_EQ(output.List(2), "");
+    EXPECT_EQ(Block(output), "********** USER TEST DATA ONLY (12:00:00 15/03/2023) - NOT VALID ***********|\n"
+                             "CLI: 0399998888  NAME:     ADDR:|\n|\n");
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // it: command-line information, and the termination signals against a hub in this test process.
 #include "tests/integration/EndToEndHarness.h"
 
-#include "common/SqliteDatabase.h"
 #include "logstore/LogFileReader.h"
 #include "tests/support/SiteFolder.h"
 #include "tools/hub/HubServer.h"
@@ -14,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 
@@ -59,15 +60,28 @@ class ClientProcess : public ::testing::Test {
         client_.start(QStringLiteral(ZEVA_CLIENT_PATH), arguments);
         ASSERT_TRUE(client_.waitForStarted(10000));
     }
+    // A hub on an ephemeral loopback port sending records without end, `rate` a second (0: as fast
+    // as it can), and a settings database in the folder that points at it.
+    void StartHub(int rate, const std::map<std::string, std::string>& extra,
+                  std::function<void(const std::string&)> log) {
+        HubOptions o;
+        o.address = QHostAddress::LocalHost;
+        o.port = 0;
+        o.count = 0;
+        o.rate = rate;
+        o.quiet = true;
+        hub_ = std::make_unique<HubServer>(std::move(o), std::move(log));
+        std::string error;
+        ASSERT_TRUE(hub_->Listen(error)) << error;
+        ASSERT_TRUE(
+            e2e::WriteSettings(dir_, (dir_ / "ZEVARegistry.mdb").string(), hub_->Port(), extra, error))
+            << error;
+    }
     bool Finished(int ms) {
         return WaitUntil([&] { return client_.state() == QProcess::NotRunning; }, ms);
     }
     std::string Stored(const std::string& key) {
-        SqliteDatabase db;
-        EXPECT_TRUE(db.Open((dir_ / "ZEVARegistry.mdb").string(), SqliteDatabase::Mode::ReadOnly));
-        std::vector<SqliteDatabase::Row> rows;
-        EXPECT_TRUE(db.Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1", {key}, &rows));
-        return rows.empty() ? "<missing>" : rows[0][0].value_or("<null>");
+        return test::StoredSetting(site_.File("ZEVARegistry.mdb"), key);
     }
 
     test::SiteFolder site_{"zeva_process"};
@@ -153,23 +167,11 @@ TEST_F(ClientProcess, TerminationSignalIsACloseRequest) {
     // The hub floods while the signal arrives. After the 1002 it sends what was under way and
     // closes the link; the client reads to the end, so every record the hub sent is accounted for:
     // shown (and so in the record trail) or, when there was no time to show it, in the trail.
-    HubOptions o;
-    o.address = QHostAddress::LocalHost;
-    o.port = 0;
-    o.count = 0;
-    o.rate = 0;
-    o.quiet = true;
     bool logoff = false;
-    hub_ = std::make_unique<HubServer>(std::move(o), [&](const std::string& line) {
+    ASSERT_NO_FATAL_FAILURE(StartHub(0, {{"Setup\\RecordLog", "True"}}, [&](const std::string& line) {
         if (line.find("(1002)") != std::string::npos) logoff = true;
-    });
-    std::string error;
-    ASSERT_TRUE(hub_->Listen(error)) << error;
-    ASSERT_TRUE(e2e::WriteSettings(dir_, (dir_ / "ZEVARegistry.mdb").string(), hub_->Port(),
-                                   {{"Setup\\RecordLog", "True"}}, error))
-        << error;
+    }));
     ASSERT_EQ(Stored("Setup\\OUTPUT\\MaxEntriesInRecords"), "<missing>");
-
     Start({QStringLiteral("ADMIN05")});
     ASSERT_TRUE(WaitUntil([&] { return hub_->LoggedInCount() == 1; }, 30000))
         << client_.readAllStandardError().toStdString();
@@ -215,17 +217,7 @@ TEST_F(ClientProcess, ARecordBehindAnotherWindowSetsTheUrgencyHintUntilActivated
         },
         10000));
 
-    HubOptions o;
-    o.address = QHostAddress::LocalHost;
-    o.port = 0;
-    o.count = 0;
-    o.rate = 5;
-    o.quiet = true;
-    hub_ = std::make_unique<HubServer>(std::move(o), [](const std::string&) {});
-    std::string error;
-    ASSERT_TRUE(hub_->Listen(error)) << error;
-    ASSERT_TRUE(e2e::WriteSettings(dir_, (dir_ / "ZEVARegistry.mdb").string(), hub_->Port(), {}, error))
-        << error;
+    ASSERT_NO_FATAL_FAILURE(StartHub(5, {}, [](const std::string&) {}));
     // libxkbcommon-x11 reads a keymap name with strndup past its end at start-up on X11, which
     // AddressSanitizer's strict string checks report; the client's own code is checked elsewhere.
     const QByteArray asan = qgetenv("ASAN_OPTIONS");
@@ -234,7 +226,6 @@ TEST_F(ClientProcess, ARecordBehindAnotherWindowSetsTheUrgencyHintUntilActivated
     qputenv("ASAN_OPTIONS", asan);
     ASSERT_TRUE(WaitUntil([&] { return hub_->RecordsSent() > 2; }, 30000))
         << client_.readAllStandardError().toStdString();
-
     std::string window;
     ASSERT_TRUE(WaitUntil(
         [&] {

@@ -106,13 +106,7 @@ class MainShellTest : public ::testing::Test {
         for (auto& [k, v] : rows)
             ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {k, v}));
     }
-    std::string Stored(const std::string& key) {
-        SqliteDatabase db;
-        EXPECT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadOnly));
-        std::vector<SqliteDatabase::Row> rows;
-        EXPECT_TRUE(db.Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1", {key}, &rows));
-        return rows.empty() ? "<missing>" : rows[0][0].value_or("<null>");
-    }
+    std::string Stored(const std::string& key) { return test::StoredSetting(path_, key); }
     MainShell& Shell(bool otherInstance = false) {
         lock_ = std::make_unique<FakeInstanceLock>(otherInstance);
         shell_ = std::make_unique<MainShell>(port_, port_, messages_, files_, *lock_, ProgramVersion{4, 0, 1},

@@ -35,6 +35,23 @@ using namespace zeva;
 
 namespace {
 
+template <typename W> W* Find(const QWidget& w, const char* name) {
+    auto* found = w.findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+void Click(const QWidget& w, const char* name) {
+    if (auto* b = Find<QAbstractButton>(w, name)) {
+        ASSERT_TRUE(b->isEnabled() && b->isVisibleTo(b->window())) << name;
+        b->click();
+    }
+}
+
+// Output lines of 20 characters and blocks of four lines.
+const std::map<std::string, std::string> kNarrowOutput = {{"Setup\\OUTPUT\\CharactersPerPage", "20"},
+                                                          {"Setup\\OUTPUT\\LinesPerRecord", "4"}};
+
 class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { test::EnsureApp(); }
@@ -54,22 +71,28 @@ class MainWindowTest : public ::testing::Test {
         o.messages = &messages_;
         return std::make_unique<frmZVScreenClientMain>(o);
     }
+    // The window of a new site with `extra` settings, loaded for `user` and shown, in w_.
+    void Start(const char* user, std::map<std::string, std::string> extra = {}) {
+        ASSERT_NO_FATAL_FAILURE(CreateSettings(std::move(extra)));
+        w_ = Window();
+        ASSERT_EQ(w_->shell().Load(user), MainShell::LoadResult::Running);
+        w_->show();
+    }
 
     test::SiteFolder site_{"zeva_ui"};
     const std::filesystem::path dir_ = site_.Path();
     std::string path_ = site_.File("ZEVARegistry.mdb");
     FakeInstanceLock lock_;
     RecordingMessageBox messages_;
+    std::unique_ptr<frmZVScreenClientMain> w_;
 };
 
 } // namespace
 
 TEST_F(MainWindowTest, RunningWindowShowsTheClientsAndNamesEveryControl) {
-    CreateSettings();
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running);
-    w->show();
-    auto* clients = w->findChild<QListWidget*>(QStringLiteral("lstClients"));
+    ASSERT_NO_FATAL_FAILURE(Start("07"));
+    auto& w = w_;
+    auto* clients = Find<QListWidget>(*w, "lstClients");
     ASSERT_NE(clients, nullptr);
     ASSERT_EQ(clients->count(), 2);
     EXPECT_EQ(clients->item(0)->text(), QStringLiteral("x01"));
@@ -78,24 +101,20 @@ TEST_F(MainWindowTest, RunningWindowShowsTheClientsAndNamesEveryControl) {
     EXPECT_EQ(test::UnspokenControls(*w), std::vector<std::string>{});
     ASSERT_NE(w->client(), nullptr);
     EXPECT_EQ(test::UnspokenControls(*w->console()), std::vector<std::string>{});
-    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("lstOutput"))->accessibleName(),
-              QStringLiteral("Output"));
-    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("cmdDFTest"))->accessibleName(),
-              QStringLiteral("Output Test"));
     // Every label that shows a value is heard with it, and no two buttons share a name.
     w->ShowRecordText("001401050311112222");
     w->client()->onBadCheckCount(3);
     EXPECT_EQ(test::UnheardValuesAndSharedNames(*w), std::vector<std::string>{});
-    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("lbBufferOutPtr"))->accessibleName(),
-              QStringLiteral("Records shown: 0"));
-    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("lblBadPackets"))->accessibleName(),
-              QStringLiteral("Bad packets discarded: 3"));
-    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("txtDFCharWidth"))->accessibleName(),
-              QStringLiteral("Characters/Line"));
-    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("imgOutput"))->accessibleName(),
-              QStringLiteral("Output display"));
+    const std::pair<const char*, const char*> names[] = {{"lstOutput", "Output"},
+                                                         {"cmdDFTest", "Output Test"},
+                                                         {"lbBufferOutPtr", "Records shown: 0"},
+                                                         {"lblBadPackets", "Bad packets discarded: 3"},
+                                                         {"txtDFCharWidth", "Characters/Line"},
+                                                         {"imgOutput", "Output display"}};
+    for (const auto& [name, spoken] : names)
+        EXPECT_EQ(Find<QWidget>(*w, name)->accessibleName().toStdString(), spoken) << name;
     // Outside admin mode the setup images are hidden and the main menu is out of reach.
-    auto* setup = w->findChild<QAbstractButton*>(QStringLiteral("imgConfig3"));
+    auto* setup = Find<QAbstractButton>(*w, "imgConfig3");
     ASSERT_NE(setup, nullptr);
     EXPECT_FALSE(setup->isVisible());
     // Without a link to log off, the close request is carried out at once (once the connection
@@ -107,20 +126,20 @@ TEST_F(MainWindowTest, RunningWindowShowsTheClientsAndNamesEveryControl) {
 
 TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     // A capacity of 0 stored by hand is read as 1: the queue is trimmed and every record shows.
-    CreateSettings({{"Setup\\OUTPUT\\MaxEntriesInRecords", "0"}, {"Setup\\X25TestData", "9|8|7"}});
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("ADMIN07"), MainShell::LoadResult::Running); // the Output Test is admin's
-    w->show();
+    // the Output Test is admin's
+    ASSERT_NO_FATAL_FAILURE(
+        Start("ADMIN07", {{"Setup\\OUTPUT\\MaxEntriesInRecords", "0"}, {"Setup\\X25TestData", "9|8|7"}}));
+    auto& w = w_;
     EXPECT_EQ(w->recordClass()->DisplayRows(), 1);
-    auto* test = w->findChild<QLineEdit*>(QStringLiteral("txtDFTest"));
+    auto* test = Find<QLineEdit>(*w, "txtDFTest");
     ASSERT_NE(test, nullptr);
     EXPECT_EQ(test->text(), QStringLiteral("9|8|7")) << "the Output Test starts with the stored record";
-
     // Number keys work with the focus in a list; in a text box the digit is typed instead.
-    auto* output = w->findChild<QListView*>(QStringLiteral("lstOutput"));
-    auto* ok = w->findChild<QPushButton*>(QStringLiteral("cmdFOk"));
-    auto* full = w->findChild<QListWidget*>(QStringLiteral("lstFullFields"));
-    ASSERT_TRUE(output && ok && full);
+    auto* output = Find<QListView>(*w, "lstOutput");
+    auto* ok = Find<QPushButton>(*w, "cmdFOk");
+    auto* full = Find<QListWidget>(*w, "lstFullFields");
+    auto* records = Find<QWidget>(*w, "frmRecords");
+    ASSERT_TRUE(output && ok && full && records);
     const auto press = [](QWidget* target, Qt::Key key) {
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar('0' + (key - Qt::Key_0))));
         QApplication::sendEvent(target, &down);
@@ -131,22 +150,18 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     EXPECT_TRUE(full->isVisibleTo(w.get())) << "the key reached the window through the list";
     EXPECT_FALSE(ok->isVisibleTo(w.get())) << "OK belongs to a record chosen in the Records window";
     press(full, Qt::Key_4);
-    auto* records = w->findChild<QWidget*>(QStringLiteral("frmRecords"));
-    ASSERT_NE(records, nullptr);
     EXPECT_TRUE(records->isVisibleTo(w.get()));
     test->setText(QString());
     press(test, Qt::Key_3);
     EXPECT_EQ(test->text(), QStringLiteral("3"));
     EXPECT_TRUE(records->isVisibleTo(w.get())) << "a digit typed into a box changes no display";
-
     // With Auto Update FF, a click on a Records grid row opens that record's fields with OK.
     for (int i = 0; i < 3; ++i)
         w->ShowRecordText("00140105031111000" + std::to_string(i));
     EXPECT_EQ(w->recordClass()->QRecords(), 1);
-    auto* processed = w->findChild<QLabel*>(QStringLiteral("labRecordsProcessed(0)"));
-    EXPECT_EQ(processed->text(), QStringLiteral("3"));
+    EXPECT_EQ(Find<QLabel>(*w, "labRecordsProcessed(0)")->text(), QStringLiteral("3"));
     w->formatter()->SetAutoUpdateFF(true);
-    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
+    auto* grid = Find<QTableWidget>(*w, "RecordFlexGrid");
     ASSERT_GE(grid->rowCount(), 2);
     emit grid->cellClicked(1, 1);
     EXPECT_TRUE(full->isVisibleTo(w.get()));
@@ -160,30 +175,11 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     EXPECT_FALSE(ok->isVisibleTo(w.get()));
 }
 
-namespace {
-
-template <typename W> W* Find(const frmZVScreenClientMain& w, const char* name) {
-    auto* found = w.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void Click(const frmZVScreenClientMain& w, const char* name) {
-    if (auto* b = Find<QAbstractButton>(w, name)) {
-        ASSERT_TRUE(b->isEnabled() && b->isVisibleTo(b->window())) << name;
-        b->click();
-    }
-}
-
-} // namespace
-
 TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARestartToo) {
-    CreateSettings();
+    ASSERT_NO_FATAL_FAILURE(Start("ADMIN05"));
     std::vector<std::string> edited;
     {
-        auto w = Window();
-        ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
-        w->show();
+        auto& w = w_;
         Click(*w, "imgConfig3");
         auto* list = Find<QListWidget>(*w, "lstDFields");
         auto* chooser = Find<QComboBox>(*w, "cmbDFields");
@@ -233,6 +229,7 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
         EXPECT_TRUE(Find<QAbstractButton>(*w, "cmdSetupPassword(0)")->isEnabled()) << "never locked out";
         edited = w->displayFormatPage()->Lines();
         w->shell().Unload();
+        w_.reset();
     }
     auto w = Window();
     ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
@@ -290,10 +287,8 @@ TEST(DisplayFormatPageKeys, TheEditorTakesWhatTheNumericBoxesShow) {
 // A new site has no stored geometry: the window's normal size fits an Output line and is as high as
 // the Setup display, and the Setup page fits its pane's width.
 TEST_F(MainWindowTest, AFirstStartOpensAtASizeEachPageFits) {
-    CreateSettings();
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
-    w->show();
+    ASSERT_NO_FATAL_FAILURE(Start("ADMIN05"));
+    auto& w = w_;
     QApplication::processEvents();
     const QRect screen = w->screen()->availableGeometry();
     const QRect normal = w->isMaximized() ? w->normalGeometry() : w->geometry();
@@ -301,7 +296,6 @@ TEST_F(MainWindowTest, AFirstStartOpensAtASizeEachPageFits) {
     const int line = QFontMetrics(output->font()).horizontalAdvance(QString(138, QLatin1Char('0')));
     EXPECT_GE(normal.width(), std::min(line, screen.width() - 40)) << normal.width();
     EXPECT_GE(normal.height(), std::min(437, screen.height())) << normal.height();
-
     Click(*w, "imgConfig3");
     QApplication::processEvents();
     ASSERT_EQ(w->size(), QSize(625, 437)) << "the Setup display's fixed size";
@@ -313,10 +307,8 @@ TEST_F(MainWindowTest, AFirstStartOpensAtASizeEachPageFits) {
 }
 
 TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly) {
-    CreateSettings();
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
-    w->show();
+    ASSERT_NO_FATAL_FAILURE(Start("ADMIN05"));
+    auto& w = w_;
     Click(*w, "imgSetup");
     auto* grid = Find<QTableWidget>(*w, "MemberFlexGrid");
     auto* members = Find<QComboBox>(*w, "MemberListBox");
@@ -336,7 +328,6 @@ TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly)
     remove->trigger();
     EXPECT_EQ(w->fieldClass()->QMapTo(second), -1);
     EXPECT_EQ(members->currentText().left(4).toInt(), second);
-
     auto op = Window();
     ASSERT_EQ(op->shell().Load("06"), MainShell::LoadResult::Running);
     auto* opGrid = Find<QTableWidget>(*op, "MemberFlexGrid");
@@ -344,10 +335,8 @@ TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly)
 }
 
 TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereConfirmsOnce) {
-    CreateSettings({{"Setup\\OUTPUT\\SetupLockState", "True"}});
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
-    w->show();
+    ASSERT_NO_FATAL_FAILURE(Start("ADMIN05", {{"Setup\\OUTPUT\\SetupLockState", "True"}}));
+    auto& w = w_;
     w->activateWindow();
     Click(*w, "imgConfig3");
     Click(*w, "cmdSetupPassword(0)"); // UnLock: the box takes the focus
@@ -359,7 +348,6 @@ TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereCo
     cancel->setFocus(Qt::MouseFocusReason); // pressing Cancel takes the focus first
     cancel->click();
     EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->text(), QStringLiteral("LOCKED"));
-
     Click(*w, "cmdSetupPassword(0)");
     QApplication::processEvents();
     box->setText(QStringLiteral("wrong"));
@@ -367,7 +355,6 @@ TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereCo
     Find<QWidget>(*w, "imgOutput")->setFocus(Qt::TabFocusReason); // Enter, then the focus leaves
     ASSERT_EQ(messages_.shown.size(), 1u) << "one attempt, one message";
     EXPECT_EQ(messages_.shown[0].text, "Incorrect password");
-
     Click(*w, "cmdSetupPassword(0)");
     QApplication::processEvents();
     EXPECT_EQ(box->echoMode(), QLineEdit::Password);
@@ -382,11 +369,9 @@ TEST_F(MainWindowTest, PasswordBoxLeftForCancelConfirmsNothingButLeftElsewhereCo
 }
 
 TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
-    // Output lines of 20 characters, so one record's block has several lines.
-    CreateSettings({{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running); // operator mode: no menus
-    w->show();
+    // Output lines of 20 characters, so one record's block has several lines; operator mode: no menus.
+    ASSERT_NO_FATAL_FAILURE(Start("07", kNarrowOutput));
+    auto& w = w_;
     const auto copy = [](QWidget* target) {
         QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("c"));
         QApplication::sendEvent(target, &ctrlC);
@@ -397,7 +382,7 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
                       "00070107ZO\xCB");
     w->InsertOutputLine("a line of its own");
     w->ShowRecordText("001401050399990000");
-    auto* output = w->findChild<QListView*>(QStringLiteral("lstOutput"));
+    auto* output = Find<QListView>(*w, "lstOutput");
     QtLineListBox& lines = *e2e::OutputList(*w);
     lines.Flush(); // what the operator sees, as after the next frame
     const auto block = [&](int first, int count) {
@@ -418,17 +403,15 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
     EXPECT_EQ(copy(output), block(0, n));
     click(n);
     EXPECT_EQ(copy(output), QStringLiteral("a line of its own"));
-
     w->formatter()->ShowFullFields(w->recordClass()->LastIdentifier() == 1 ? 0 : 1);
-    auto* full = w->findChild<QListWidget*>(QStringLiteral("lstFullFields"));
+    auto* full = Find<QListWidget>(*w, "lstFullFields");
     ASSERT_GE(full->count(), 3);
     full->clearSelection();
     full->item(1)->setSelected(true);
     full->item(2)->setSelected(true);
     EXPECT_EQ(copy(full), full->item(1)->text() + QLatin1Char('\n') + full->item(2)->text());
     EXPECT_TRUE(copy(full).contains(QStringLiteral("ZO\u00CB")));
-
-    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
+    auto* grid = Find<QTableWidget>(*w, "RecordFlexGrid");
     ASSERT_GE(grid->rowCount(), 3);
     grid->clearSelection();
     grid->selectRow(2);
@@ -444,21 +427,16 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
 }
 
 TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores) {
-    CreateSettings({{"Setup\\OUTPUT\\CharactersPerPage", "20"}, {"Setup\\OUTPUT\\LinesPerRecord", "4"}});
-    auto w = Window();
-    ASSERT_EQ(w->shell().Load("07"), MainShell::LoadResult::Running); // operator mode
-    w->show();
-    const auto key = [](QWidget* target, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-        QTest::keyClick(target, k, m);
-    };
-    key(w.get(), Qt::Key_4); // the Records display
+    ASSERT_NO_FATAL_FAILURE(Start("07", kNarrowOutput)); // operator mode
+    auto& w = w_;
+    QTest::keyClick(w.get(), Qt::Key_4); // the Records display
     w->ShowRecordText("001401050311112222"
                       "00070107Huber");
     w->ShowRecordText("001401050699123456");
-    auto* grid = w->findChild<QTableWidget*>(QStringLiteral("RecordFlexGrid"));
+    auto* grid = Find<QTableWidget>(*w, "RecordFlexGrid");
     QtLineListBox& output = *e2e::OutputList(*w);
-    auto* bar = w->findChild<QWidget*>(QStringLiteral("frmFind"));
-    auto* text = w->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+    auto* bar = Find<QWidget>(*w, "frmFind");
+    auto* text = Find<QLineEdit>(*w, "txtFind");
     ASSERT_TRUE(grid && bar && text);
     const int n = int(w->formatter()->LastBlockLines());
     output.SetListIndex(1);
@@ -468,7 +446,6 @@ TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores)
             if (!grid->isRowHidden(r)) ids << grid->item(r, 0)->text();
         return ids;
     };
-
     Click(*w, "cmdFind");
     ASSERT_TRUE(bar->isVisibleTo(w.get()));
     EXPECT_LE(grid->geometry().bottom(), bar->geometry().top()) << "the bar does not cover the grid";
@@ -478,17 +455,15 @@ TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores)
     w->ShowRecordText("001401050777000000");
     QTest::qWait(20);
     EXPECT_EQ(shownRows().size(), 2) << "a matching record that arrives is shown";
-
     // Enter: the first line of the next block below holding the text, wrapping to the top.
     output.SetListIndex(0);
-    key(text, Qt::Key_Return);
+    QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(output.ListIndex(), n) << "the newest match, below the block selected";
-    key(text, Qt::Key_Return);
+    QTest::keyClick(text, Qt::Key_Return);
     EXPECT_EQ(output.ListIndex(), 3 * n) << "the oldest match";
     if (const char* shot = std::getenv("ZEVA_FIND_SHOT")) w->grab().save(QString::fromLocal8Bit(shot));
-
     output.SetListIndex(2);
-    key(text, Qt::Key_Escape);
+    QTest::keyClick(text, Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisibleTo(w.get()));
     EXPECT_EQ(shownRows().size(), 4) << "Escape shows every record again";
     EXPECT_EQ(output.ListIndex(), 1 + 2 * n) << "the selection the operator had, moved down by the arrivals";

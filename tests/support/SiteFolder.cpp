@@ -30,4 +30,13 @@ bool CreateSettingsDatabase(const std::string& path, const std::string& extraSql
            (extraSql.empty() || db.ExecScript(extraSql));
 }
 
+std::string StoredSetting(const std::string& path, const std::string& key) {
+    SqliteDatabase db;
+    std::vector<SqliteDatabase::Row> rows;
+    if (!db.Open(path, SqliteDatabase::Mode::ReadOnly) ||
+        !db.Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1", {key}, &rows))
+        return "<unreadable>";
+    return rows.empty() ? "<missing>" : rows[0][0].value_or("<null>");
+}
+
 } // namespace zeva::test

@@ -26,4 +26,8 @@ class SiteFolder {
 // (rows to start with). False when either fails.
 [[nodiscard]] bool CreateSettingsDatabase(const std::string& path, const std::string& extraSql = "");
 
+// The stored value of a settings key in the database at path: "<missing>" without its row, "<null>"
+// for a NULL value, "<unreadable>" when the database cannot be read.
+std::string StoredSetting(const std::string& path, const std::string& key);
+
 } // namespace zeva::test
