@@ -346,6 +346,7 @@ TEST(ChildProcess, BoundsTimeAndMemoryAndTellsHowItEnded) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(std::tuple(hung.How, hung.Describe("tool")),
               std::tuple(ChildResult::Outcome::TimedOut, "tool did not finish in time and was stopped"));
+
     // Grows without end: stopped by the bound (resident size under the sanitizers, address space
     // otherwise, where the shell's allocation fails), never a success.
     limits.TimeoutMs = 10000;
@@ -411,6 +412,7 @@ TEST(WholeFile, OnlyAWholeWriteReplacesTheFileAndAFailureLeavesNoTemporary) {
         EXPECT_EQ(r.tempLeft, c.tempLeft);
         EXPECT_EQ(fs::exists(temp), c.tempLeft);
     }
+
     // A folder in the file's place: the rename fails with the system's reason.
     const std::string blocked = folder.File("blocked");
     fs::create_directories(fs::path(blocked) / "inside");

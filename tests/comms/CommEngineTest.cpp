@@ -69,6 +69,7 @@ class CommEngineTest : public ::testing::Test {
         engine.onOverflow = [this] { ++overflows; };
         engine.onLinkReport = [this](const std::string& r) { reports.push_back(r); };
     }
+
     // Advances the fake time by one tick period (a timer tick is never early) and runs the tick.
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
@@ -82,6 +83,7 @@ class CommEngineTest : public ::testing::Test {
     std::string Accept(std::int16_t mode = 276, std::int16_t bufferMax = 10, const std::string& id = "s01") {
         return AcceptFromHub(clock.Now(), engine.Member().WatchDog, mode, bufferMax, id);
     }
+
     // TCP connect and 1000 out: the engine waits for the hub's accept.
     void StartLogin(std::int16_t mode = 276, double watchdog = 60 * kSec) {
         CommMemberType t = ClientTarget(mode, watchdog);
@@ -97,6 +99,7 @@ class CommEngineTest : public ::testing::Test {
         ASSERT_TRUE(engine.Connected());
         ASSERT_EQ(engine.Member().SystemState, 0);
     }
+
     // The client's own log-off: 1002 out, the hub closes the socket.
     void LogOff() {
         engine.Disconnect();
@@ -198,6 +201,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     socket.Fail(errors[3]);
     EXPECT_EQ(reports.size(), 4u);
     ++n;
+
     // Once logged in, a reset or a keepalive that found the hub gone is a lost connection.
     Login();
     log.clear();
@@ -244,6 +248,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
                          CommEngine::kKeepAliveCount));
     Tick(); // the tick after the accept: idle, as before
     EXPECT_EQ(engine.Member().SystemStateDES, "APPL: Idle");
+
     // A hub that accepts the TCP connection but never answers: the same ten-tick wait as before.
     LogOff();
     log.clear();
@@ -289,6 +294,7 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
                           "within 10 seconds");
     EXPECT_TRUE(engine.StalledSinceAnswer());
     ASSERT_EQ(reports.size(), 1u);
+
     // Logged in again, the link is not up until the hub answers a request; a second stall of the
     // same kind is not reported again.
     Login(279);
@@ -305,6 +311,7 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_FALSE(engine.StalledSinceAnswer());
     EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: answering again");
     LogOff();
+
     // Asynchronous intake has no such time-out: the hub pushes when it has something.
     Login(276);
     engine.SetRequest(holder, true);
@@ -362,6 +369,7 @@ TEST_F(CommEngineTest, WatchdogEveryHalfPeriodPostponedByData) {
     EXPECT_EQ(CountSent("1007"), 2);
     Tick(5);
     EXPECT_EQ(CountSent("1007"), 3);
+
     // A watchdog period of 0 sends none.
     LogOff();
     const int before = CountSent("1007");
@@ -450,6 +458,7 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     EXPECT_EQ(disconnections, 1);
     EXPECT_FALSE(engine.Connected());
     EXPECT_EQ(CountSent("1002"), 1);
+
     // The hub's own disconnect request runs the same log-off; a hub that then never closes the
     // socket is closed here after the wait.
     Login();
@@ -474,6 +483,7 @@ TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
     EXPECT_FALSE(engine.Connected());
     socket.Deliver(Accept());
     EXPECT_FALSE(engine.Connected());
+
     // Disconnect after the 1000 went out: goodbye, not a login.
     StartLogin();
     engine.Disconnect();
@@ -550,6 +560,7 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
     EXPECT_EQ(got.Data, "rec");
     EXPECT_FALSE(engine.Receive(got));
     EXPECT_EQ(std::tuple(CountSent("1006"), pump.calls, engine.ReceiveCounter()), std::tuple(0, 0, 1));
+
     // A paused read keeps what arrives until it resumes, then hands it over at once.
     engine.PauseReceive(true);
     socket.Deliver(HubPacket(0, "held", "DATA"));
@@ -576,10 +587,12 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     EXPECT_EQ(got.Data, "answer");
     EXPECT_EQ(CountSent("1006"), 1);
     EXPECT_EQ(pump.calls, 2);
+
     // A buffer-empty answer ends the wait with nothing.
     pump.onPump = [this](int) { socket.Deliver(HubPacket(kPktBufferEmpty)); };
     EXPECT_FALSE(engine.Receive(got));
     EXPECT_TRUE(Logged("RXD: BUFFER EMPTY"));
+
     // While a Receive waits, a nested one (from the data handler) is refused.
     int nested = 0;
     engine.onReceivedData = [&](const CommType&) {
@@ -620,6 +633,7 @@ TEST_F(CommEngineTest, GarbageStaysBoundedAndANewConnectionStartsWithAnEmptyBuff
     socket.Deliver(std::string("\x01") + HubPacket(0, "ok", "DATA"));
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].Data, "ok");
+
     // Half a packet left at the disconnection is not glued to the next link's first packet.
     socket.Deliver(HubPacket(0, "half", "DATA").substr(0, 20));
     LogOff();

@@ -125,6 +125,7 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
     EXPECT_EQ(refused.engine.Member().SystemState, 0);
     EXPECT_NE(std::find(log.begin(), log.end(), "Socket: Failed to connect - [10061] : Connection refused"),
               log.end());
+
     // A login, also without ticks, leaves the keepalive options on the real socket.
     StartHub(1);
     Client c(276, "s01", 600000);

@@ -239,6 +239,7 @@ TEST(PacketFraming, BoundKeepsNewestBytesAfterFramingABurst) {
     EXPECT_FALSE(f.Next());
     f.Bound();
     EXPECT_EQ(f.Pending(), 100000u);
+
     // A burst larger than the bound still yields every packet: framing comes first.
     PacketFramer g;
     const std::string one = Built(Sample());
@@ -383,6 +384,7 @@ TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
     text[3] = '1';
     EXPECT_FALSE(back.ExtractPacket(text));
     EXPECT_FALSE(back.ExtractPacket(""));
+
     // Copy hands over the fields and leaves the target's FIFO alone.
     CommMemberType target;
     target.BufferAdd(CommType{});

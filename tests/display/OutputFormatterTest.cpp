@@ -230,6 +230,7 @@ TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
     cs.FullFieldsJustify = 3;
     formatter->ShowFullFields(records->LastIdentifier());
     EXPECT_EQ(full.List(1), "Rec = 3");
+
     // "&Auto Update FF" shows the last record at once and every presented one; "&Beep" beeps.
     cs.FullFieldsJustify = 0;
     int beeps = 0;
@@ -280,6 +281,7 @@ TEST_F(Output, DefaultListShowsTheTestRecordAndTheLongestValuesOnOneLine) {
     // The Records grid shows the record on row 1.
     EXPECT_EQ(grid.TextMatrix(1, 0), "0000");
     EXPECT_EQ(grid.TextMatrix(1, 1), RecordText::ImportPipeRecord(kDefaultTestRecord));
+
     // The longest values still fit on one line.
     std::string pipe;
     for (int n = 101; n <= 153; ++n)
@@ -290,6 +292,7 @@ TEST_F(Output, DefaultListShowsTheTestRecordAndTheLongestValuesOnOneLine) {
     ASSERT_EQ(output.ListCount(), 1);
     EXPECT_EQ(output.List(0).find("{more}"), std::string::npos);
     EXPECT_LE(output.List(0).size(), 138u);
+
     // "Single Record" clears the end line too.
     formatter->SingleRecord = true;
     cs.NoOfPostLines = 1;

@@ -71,6 +71,7 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
               "9|s07|s07|Module setup has been locked by user.|" + modules.EDescription(9) + "|2|SCREEN |");
     EXPECT_EQ(p.Data,
               "29/02/24 13:05:09 (s07) SCREEN      s07      Module setup has been locked by user. (s07)");
+
     // Empty texts come from the tables; the code is centred in twelve places or cut to them.
     CommType q;
     q.Source = "p01";
@@ -86,6 +87,7 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
     q.Text2.clear();
     EXPECT_EQ(modules.PostGenerateError(q), 24);
     EXPECT_EQ(q.Data.substr(18), "(t01) TCP   TELSTRA_IPFA Printer has been placed Off-Line (t01)");
+
     // No flag number, or one past the table: marked, never shown as a flag line.
     for (const char* bad : {"abc", "", "25", "-1"}) {
         CommType r;

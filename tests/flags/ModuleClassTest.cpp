@@ -56,12 +56,14 @@ TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
               std::tuple(true, "s05", 2, 9));
     // The screen client keeps the built-in table and saves nothing.
     EXPECT_FALSE(modules.SaveModuleRegistryMonitorOnly());
+
     // Only the first call counts, even with another identifier.
     modules.SetState(2, 7);
     EXPECT_TRUE(modules.Connect("m01"));
     EXPECT_EQ(std::tuple(modules.Userid(), modules.State(2)), std::tuple("s05", 7));
     EXPECT_TRUE(modules.Disconnect());
     EXPECT_FALSE(modules.Connected());
+
     // A group without a module row connects without an index.
     ModuleClass other(clock);
     ASSERT_TRUE(other.Connect("z01"));
@@ -85,6 +87,7 @@ TEST_F(ModuleTables, LookupsCompareExactlyAndIndexesOutsideTheTablesAreRefused) 
     EXPECT_FALSE(modules.SetTitle(10, "X"));
     EXPECT_FALSE(modules.SetState(-1, 1));
     EXPECT_FALSE(modules.SetETitle(25, "X"));
+
     // A mask must keep one place per flag; a group must stay one letter an identifier can start with.
     for (const std::string& bad : {std::string("011"), std::string(25, '2'), std::string(26, '1')})
         EXPECT_FALSE(modules.SetError(2, bad)) << bad;
@@ -117,6 +120,7 @@ TEST(ModuleSettingsStore, StoredRowsOverrideAndUnusableValuesKeepDefaults) {
               std::tuple("DISPLAY", 20, 1, "0110011100000000000000000", std::string(25, '1'), "m",
                          "The Screen display client "));
     EXPECT_DOUBLE_EQ(modules.Updated(), 40000.0);
+
     // The monitor's save writes every row under the numbered keys, and a fresh class reads it back.
     MapModuleSettings saved;
     ModuleClass writer(clock, &saved);

@@ -232,6 +232,7 @@ TEST_F(FieldClass, AttributeChangesSetFFieldAndTheirEvents) {
     EXPECT_EQ(std::tuple(grid.TextMatrix(1, 8), grid.CellBackColor(1, 8)),
               std::tuple(std::string(" "), 0xFFFFFFu));
     EXPECT_EQ(c->FFormatField(101, "2001-02-03 04:00:00"), "03/02/2001");
+
     // SetFField adds a field through the setters, each with its event.
     events.clear();
     const ZVFieldType d{.Title = "Postcode",
@@ -270,6 +271,7 @@ TEST_F(FieldClass, WriteBacksAreRefusedQuietlyByTheSharedDatabaseOnly) {
     ASSERT_TRUE(db.ReadFields(rows));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].Title, "F101");
+
     // A writable database takes them.
     ZVFieldClass w;
     w.SetupFDBase(&db);
@@ -372,6 +374,7 @@ TEST_F(FieldClass, FieldMapAndLayoutAreSavedOnceAndComeBack) {
     EXPECT_EQ(std::tuple(grid.Cols(), grid.ColWidth(c->CMapTo(1))), std::tuple(8, 2222));
     EXPECT_EQ(grid.TextMatrix(0, c->CMapTo(1)), "Name");
     EXPECT_EQ(grid.TextMatrix(3, c->CMapTo(1)), "Big");
+
     // Unknown numbers, junk groups and the stored form of an empty value.
     settings->RegSaveSetting(3, "ZEVA", "FIELDS_Window", "QMapIndex", "102:777:xx:101:");
     c->LoadFieldMapFromReg();
@@ -407,6 +410,7 @@ TEST_F(FieldClass, ColumnMapStaysDense) {
     EXPECT_EQ(grid.TextMatrix(1, c->CMapTo(3)), "Field 101");
     EXPECT_EQ(c->ctitle(9), "");
     EXPECT_EQ(c->CMapTo(-1), -1);
+
     // A stored layout with gaps and clashes is laid out densely.
     c->Disconnect(); // saves the layout: break it afterwards
     for (const auto& [key, to] : {std::pair{"Field MapTo2", 40}, {"Field MapTo4", 1}, {"Field MapTo7", 1}})

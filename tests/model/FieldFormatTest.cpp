@@ -137,6 +137,7 @@ TEST_F(FieldFormat, TypedDefaultAndLimits) {
     fields.SetFMaxsize(300, FieldValue(std::int16_t{99}));
     EXPECT_EQ(fields.FMaxsize(300).Int(), 99);
     EXPECT_EQ(fields.FMinsize(300).VType(), 2);
+
     // Text fields keep lengths as 16-bit limits, and take no limits through the setters.
     fields.SetFIdentifier(-1, 301);
     fields.SetFMaxsize(301, FieldValue(std::int16_t{40}));

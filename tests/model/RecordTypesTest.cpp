@@ -62,6 +62,7 @@ TEST(FieldPacket, BadOrCutShortPacketsReadTheirSoundFront) {
     for (const char* bad : {"abcd", "00", "", "0000abc"}) // without a TAB the rest is the value
         EXPECT_FALSE(f.ExtractPacket(bad)) << bad;
     EXPECT_FALSE(f.ExtractPacket("0000101" + kTab + "x" + kTab));
+
     // Title complete, Description's count runs past the end: the rest stays cleared.
     EXPECT_TRUE(f.ExtractPacket("0000101" + kTab + "2" + kTab + "0004NAME0010abc"));
     EXPECT_EQ(FieldLine(f), "101|2|NAME||||||True");

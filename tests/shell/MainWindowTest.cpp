@@ -134,6 +134,7 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     auto* test = Find<QLineEdit>(*w, "txtDFTest");
     ASSERT_NE(test, nullptr);
     EXPECT_EQ(test->text(), QStringLiteral("9|8|7")) << "the Output Test starts with the stored record";
+
     // Number keys work with the focus in a list; in a text box the digit is typed instead.
     auto* output = Find<QListView>(*w, "lstOutput");
     auto* ok = Find<QPushButton>(*w, "cmdFOk");
@@ -155,6 +156,7 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     press(test, Qt::Key_3);
     EXPECT_EQ(test->text(), QStringLiteral("3"));
     EXPECT_TRUE(records->isVisibleTo(w.get())) << "a digit typed into a box changes no display";
+
     // With Auto Update FF, a click on a Records grid row opens that record's fields with OK.
     for (int i = 0; i < 3; ++i)
         w->ShowRecordText("00140105031111000" + std::to_string(i));
@@ -455,6 +457,7 @@ TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores)
     w->ShowRecordText("001401050777000000");
     QTest::qWait(20);
     EXPECT_EQ(shownRows().size(), 2) << "a matching record that arrives is shown";
+
     // Enter: the first line of the next block below holding the text, wrapping to the top.
     output.SetListIndex(0);
     QTest::keyClick(text, Qt::Key_Return);
