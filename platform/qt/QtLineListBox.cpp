@@ -3,11 +3,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/RepaintPacer.h"
 
-#include <QGuiApplication>
 #include <QListView>
-#include <QScreen>
-
-#include <algorithm>
 
 namespace zeva {
 
@@ -20,9 +16,7 @@ constexpr int kPaintWaitFrames = 4;
 } // namespace
 
 QtLineListBox::QtLineListBox(QListView* view) : QAbstractListModel(view), view_(view) {
-    const QScreen* screen = view->screen() ? view->screen() : QGuiApplication::primaryScreen();
-    const double rate = screen ? screen->refreshRate() : 60.0;
-    frameMs_ = rate >= 1.0 ? std::max(1, static_cast<int>(1000.0 / rate)) : 16;
+    frameMs_ = ScreenFrameMs(view);
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, [this] { HandOver(true); });
     sinceFlush_.start();

@@ -10,10 +10,14 @@
 
 namespace zeva {
 
-RepaintPacer::RepaintPacer(QWidget* window) : QObject(window), window_(window) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+int ScreenFrameMs(const QWidget* widget) {
+    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     const double rate = screen ? screen->refreshRate() : 60.0;
-    frameMs_ = rate >= 1.0 ? std::max(1, static_cast<int>(1000.0 / rate)) : 16;
+    return rate >= 1.0 ? std::max(1, static_cast<int>(1000.0 / rate)) : 16;
+}
+
+RepaintPacer::RepaintPacer(QWidget* window)
+    : QObject(window), window_(window), frameMs_(ScreenFrameMs(window)) {
     frame_.setSingleShot(true);
     frame_.setTimerType(Qt::PreciseTimer);
     connect(&frame_, &QTimer::timeout, this, &RepaintPacer::Release);

@@ -7,6 +7,9 @@ class QWidget;
 
 namespace zeva {
 
+// The time between two frames of the screen a widget is on (16 ms when the screen gives no rate).
+int ScreenFrameMs(const QWidget* widget);
+
 // Holds a window's repaints to the screen's rate. Qt repaints a window at every turn of the event
 // loop that follows a change; a window that takes a record per turn (a slow stream, one request and
 // answer per record) would repaint its labels and lists thousands of times a second. The pacer lets
