@@ -68,8 +68,9 @@ TEST_F(RecordClass, AllIdentifiersInUseGivesMinusOne) {
     auto rc = std::make_unique<ZVRecordClass>(settings.get()); // no capacity: nothing is trimmed
     for (int i = 0; i <= 9999; ++i)
         ASSERT_EQ(rc->NewRecord(), i);
-    EXPECT_EQ(std::tuple(rc->NewRecord(), rc->Valid(), rc->ImportPipeRecord("1|2")),
-              std::tuple(-1, false, ""));
+    EXPECT_EQ(rc->NewRecord(), -1);
+    EXPECT_FALSE(rc->Valid());
+    EXPECT_EQ(rc->ImportPipeRecord("1|2"), "");
     rc->SetFIdentifier(1234, -1);
     EXPECT_EQ(rc->NewRecord(), 1234);
 }

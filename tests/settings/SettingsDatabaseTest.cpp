@@ -30,10 +30,9 @@ TEST_F(SettingsDatabaseTest, BooleansStoreTrueFalseAndReadMinusOne) {
     EXPECT_EQ(Rows("Setup\\TCP\\New Flag"),
               (std::vector<std::pair<std::string, std::string>>{{"True", "Automatic Insertion"}}));
     // A kind 0 default reads as True or False.
-    EXPECT_EQ(std::tuple(db.RegGetSetting(0, "ZEVA", "S", "K", "-1"),
-                         db.RegGetSetting(0, "ZEVA", "S", "K", false),
-                         db.RegGetSetting(0, "ZEVA", "S", "K", "maybe")),
-              std::tuple("True", "False", ""));
+    EXPECT_EQ(db.RegGetSetting(0, "ZEVA", "S", "K", "-1"), "True");
+    EXPECT_EQ(db.RegGetSetting(0, "ZEVA", "S", "K", false), "False");
+    EXPECT_EQ(db.RegGetSetting(0, "ZEVA", "S", "K", "maybe"), "");
 }
 
 TEST_F(SettingsDatabaseTest, AnyTextRoundTripsAndTheFileHoldsUtf8) {
