@@ -10,7 +10,6 @@
 #include <fstream>
 #include <sys/wait.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace zeva::test {
 namespace {
