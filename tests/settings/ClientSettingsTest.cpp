@@ -42,11 +42,7 @@ TEST_F(ClientSettingsTest, TheClosingLineLoadsEmptyWhateverAnOlderLongerListLeft
     ReadOutputSettings(Db(false), s);
     EXPECT_EQ(s.DisplayFormatList, (std::vector<std::string>{"first", "", ""}));
     // A count far beyond what is ever used reads the 100 entries and the closing line.
-    SqliteDatabase raw;
-    ASSERT_TRUE(raw.Open(path_, SqliteDatabase::Mode::ReadWrite));
-    ASSERT_TRUE(raw.Exec("UPDATE StartUp SET Key_Data = '30000' WHERE Key_Description = ?1",
-                         {std::string("Setup\\OUTPUT\\Fields\\NoOfFields")}));
-    raw.Close();
+    ASSERT_TRUE(Db(true).Put("Setup\\OUTPUT\\Fields", "NoOfFields", "30000"));
     ReadOutputSettings(Db(false), s);
     EXPECT_EQ(s.DisplayFormatList.size(), 101u);
 }
