@@ -10,12 +10,23 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace zeva::test {
+
+// A pop-up menu's items as one line: each caption, "+" when the item is enabled, "*" when checked.
+template <class Item> std::string MenuLine(const std::vector<Item>& items) {
+    std::string s;
+    for (const auto& i : items) {
+        s += (s.empty() ? "" : ", ") + i.Caption + (i.Enabled ? "+" : "");
+        if constexpr (requires { i.Checked; }) s += i.Checked ? "*" : "";
+    }
+    return s;
+}
 
 // A settings database in a fresh temporary folder, a field class with the sample titles of fields
 // 101 to 153 (no field database) and a record class on memory controls.
@@ -57,7 +68,6 @@ class DisplayFixture : public ::testing::Test {
     }
 
     SiteFolder site{"zeva-display"};
-    const std::filesystem::path dir = site.Path();
     std::string settingsPath = site.File(SettingsDatabase::kFileName);
     Session session;
     std::unique_ptr<SettingsDatabase> settings;

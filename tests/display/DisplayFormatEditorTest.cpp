@@ -1,7 +1,6 @@
 #include "display/DisplayFormatEditor.h"
 
 #include "DisplayFixture.h"
-#include "display/DisplayFormatEntry.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 
 #include <tuple>
@@ -48,8 +47,7 @@ TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
     EXPECT_TRUE(lines.Enabled());
     const auto st = editor.state();
     EXPECT_TRUE(st.Edit && st.Cut && st.Delete && st.Copy) << "usable from the first click";
-    EXPECT_FALSE(st.Paste);
-    EXPECT_FALSE(st.Add) << "nothing chosen yet";
+    EXPECT_FALSE(st.Paste || st.Add) << "nothing to paste, nothing chosen yet";
     EXPECT_EQ(editor.controls().MaxSize, "100") << "a fresh editor holds usable values";
 
     editor.LoadList({"entry without closing line"});
@@ -126,7 +124,6 @@ TEST_F(DisplayFormatEditorTest, HundredEntriesRefuseAddAndPasteAndARefusedPasteK
     longer.emplace_back();
     editor.LoadList(longer);
     EXPECT_EQ(editor.Lines().size(), 131u);
-    EXPECT_EQ(ParseDisplayFormatList(editor.Lines()).size(), 100u);
 }
 
 TEST_F(DisplayFormatEditorTest, CutCopyDeleteSelectTheLineNowThereAndRefuseTheClosingLine) {
@@ -218,23 +215,22 @@ TEST_F(DisplayFormatEditorTest, NumericBoxesFilterPastedTextAndClampOnLeaving) {
     for (const auto& k : cases)
         EXPECT_EQ(NumericBoxValue(k.text, k.previous, k.low, k.high), k.expected) << k.text;
 
+    // Leaving a box: what it holds after. A post space of 0 turns into 1, a click in and out keeps the
+    // value, and a character the box refuses never counts: read as the box keeps it, left or not.
     auto& c = editor.controls();
-    c.MaxSize = "0600";
-    editor.LeaveMaxSize();
-    EXPECT_EQ(c.MaxSize, "500");
-    c.PostSpace = "0";
-    editor.LeavePostSpace(); // leaving turns a post space of 0 into 1
-    EXPECT_EQ(c.PostSpace, "1");
-    c.PostSpace = "0007";
-    editor.LeavePostSpace();
-    EXPECT_EQ(c.PostSpace, "7") << "a click in and out keeps the value";
-    // A character the box refuses never counts: read as the box keeps it, left or not.
-    c.MaxSize = "25a";
-    editor.LeaveMaxSize();
-    EXPECT_EQ(c.MaxSize, "25");
-    c.PostSpace = "3;";
-    editor.LeavePostSpace();
-    EXPECT_EQ(c.PostSpace, "3");
+    const auto maxSize = [&](const char* typed) {
+        c.MaxSize = typed;
+        editor.LeaveMaxSize();
+        return c.MaxSize;
+    };
+    const auto postSpace = [&](const char* typed) {
+        c.PostSpace = typed;
+        editor.LeavePostSpace();
+        return c.PostSpace;
+    };
+    EXPECT_EQ(
+        (std::vector{maxSize("0600"), postSpace("0"), postSpace("0007"), maxSize("25a"), postSpace("3;")}),
+        (std::vector<std::string>{"500", "1", "7", "25", "3"}));
     c.PostSpace = "0;";
     editor.ChooseField(0);
     EXPECT_EQ(editor.BuildEntry().value_or(""), "    0025 0000 9999 ");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace zeva {
 namespace {
 
@@ -71,12 +73,10 @@ TEST_F(Mode, OneSharedSlotWhenNotMultisized) {
 TEST_F(Mode, NoneAndSetupHaveFixedSizes) {
     s.XWindowState.fill(DisplayModes::kMaximised);
     auto v = modes.Select(0);
-    EXPECT_EQ(Shown(v), "9375x1635");
-    EXPECT_FALSE(v->MaximizeEnabled);
+    EXPECT_EQ(std::tuple(Shown(v), v->MaximizeEnabled), std::tuple("9375x1635", false));
     v = modes.Select(4);
-    EXPECT_EQ(Shown(v), "9375x6555");
-    EXPECT_TRUE(v->ShowSetup);
-    EXPECT_FALSE(v->ClearOutputEnabled);
+    EXPECT_EQ(std::tuple(Shown(v), v->ShowSetup, v->ClearOutputEnabled),
+              std::tuple("9375x6555", true, false));
     // Any resize puts them back.
     EXPECT_EQ(*modes.Resize(Window(20000, 9000)).WindowSize, (std::array<std::int32_t, 2>{9375, 6555}));
     EXPECT_FALSE(modes.Resize(Window(9375, 6555)).WindowSize);
@@ -90,20 +90,15 @@ TEST_F(Mode, WindowDraggedTooSmallSnapsBackAndPanesFollow) {
     auto r = modes.Resize(Window(5000, 1000));
     ASSERT_TRUE(r.WindowSize);
     EXPECT_EQ(*r.WindowSize, (std::array<std::int32_t, 2>{9375, 1635}));
-    EXPECT_EQ(s.XWindowWidth[1], 9375);
-    EXPECT_EQ(s.XWindowHeight[1], 1635);
+    EXPECT_EQ(std::tuple(s.XWindowWidth[1], s.XWindowHeight[1]), std::tuple(9375, 1635));
     r = modes.Resize(Window(12000, 6000));
     EXPECT_FALSE(r.WindowSize);
     ASSERT_TRUE(r.Layout);
-    EXPECT_EQ(r.Output.Left, 40);
-    EXPECT_EQ(r.Output.Width, 12000 - 80);
-    EXPECT_EQ(r.Output.Height, 6000 - 40 - 450);
-    EXPECT_EQ(r.FullFields.Height, r.Output.Height);
-    EXPECT_EQ(r.Records.Height, r.Output.Height - 40);
-    EXPECT_EQ(r.Records.Width, r.Output.Width);
-    EXPECT_EQ(r.RecordGrid.Height, r.Output.Height - 300 - 80);
-    EXPECT_EQ(r.RecordGrid.Width, r.Output.Width - 240);
-    EXPECT_EQ(r.MemberGrid.Height, r.Output.Height - 240 - 80);
+    const int w = 12000 - 80, h = 6000 - 40 - 450; // the Output pane's width and height
+    EXPECT_EQ(std::tuple(r.Output.Left, r.Output.Width, r.Output.Height, r.FullFields.Height,
+                         r.Records.Height, r.Records.Width, r.RecordGrid.Height, r.RecordGrid.Width,
+                         r.MemberGrid.Height),
+              std::tuple(40, w, h, h, h - 40, w, h - 300 - 80, w - 240, h - 240 - 80));
     // A minimised window changes nothing.
     auto in = Window(100, 100);
     in.Minimised = true;
@@ -120,9 +115,8 @@ TEST_F(Mode, PanesMenuItemsKeysAndLeavingSetup) {
     EXPECT_FALSE(v->ShowOutput || v->ShowFields || v->ShowRecords || v->ShowSetup);
     EXPECT_EQ(v->Checked, (std::array<bool, 6>{false, false, false, false, false, true}));
     EXPECT_TRUE(modes.Select(1)->ClearOutputEnabled);
-    EXPECT_EQ(modes.ModeForKey('1'), 0);
-    EXPECT_EQ(modes.ModeForKey('5'), 5);
-    EXPECT_FALSE(modes.ModeForKey('6'));
+    EXPECT_EQ(std::tuple(modes.ModeForKey('1'), modes.ModeForKey('5'), modes.ModeForKey('6')),
+              std::tuple(0, 5, std::nullopt));
     EXPECT_FALSE(modes.Select(4)->LeftSetup);
     EXPECT_FALSE(modes.ModeForKey('2')); // keys do nothing on the Setup pane
     EXPECT_TRUE(modes.Select(2)->LeftSetup);
@@ -136,9 +130,8 @@ TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotState) {
     s.WindowSelected = 1;
     s.MultiWindowState = 1;
     s.XWindowState[1] = DisplayModes::kMaximised;
-    auto v = modes.StartUp();
-    EXPECT_EQ(v->Mode, 1);
-    EXPECT_EQ(Shown(v), "max"); // reset to 0 first, so not a toggle
+    auto v = modes.StartUp(); // reset to 0 first, so not a toggle
+    EXPECT_EQ(std::tuple(v->Mode, Shown(v)), std::tuple(1, "max"));
     s.WindowSelected = 4;
     EXPECT_FALSE(modes.StartUp()->LeftSetup);
     s.WindowSelected = 77; // a damaged setting shows None
@@ -163,21 +156,18 @@ TEST(ModeFonts, TargetDialogsAndTheNullRule) {
     chosen.ForeColor = 99; // the font dialog does not carry colours
     f.ApplyFont(chosen);
     f.ApplyBackColor(0x00FFFF);
-    EXPECT_EQ(f.Font(FontSetup::kRecords).Name, "Arial");
-    EXPECT_TRUE(f.Font(FontSetup::kRecords).Bold);
-    EXPECT_EQ(f.Font(FontSetup::kRecords).ForeColor, 0u);
-    EXPECT_EQ(f.Font(FontSetup::kRecords).BackColor, 0x00FFFFu);
-    EXPECT_EQ(f.Font(FontSetup::kOutput).Name, "Courier New");
     f.SetTarget(9);
     EXPECT_EQ(f.Target(), FontSetup::kOutput);
 
+    // The Records font as chosen, without the dialog's colour, on the chosen back colour.
     ClientSettings s;
     f.Store(s);
     EXPECT_EQ(s.RecordWindowFont, "True|False|Arial|12|False|False|0|65535");
+    EXPECT_EQ(s.OutputWindowFont, "False|False|Courier New|8.25|False|False|255|16777215");
     FontSetup g;
     EXPECT_EQ(g.LoadStored(s), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(g.Font(FontSetup::kRecords).Name, "Arial");
-    EXPECT_EQ(g.Font(FontSetup::kOutput).ForeColor, 255u);
+    EXPECT_EQ(std::tuple(g.Font(FontSetup::kRecords).Name, g.Font(FontSetup::kOutput).ForeColor),
+              std::tuple("Arial", 255u));
     // "NULL" in OutputWindowFont: none of the three is applied.
     s.OutputWindowFont = "NULL";
     FontSetup h;

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -94,14 +95,14 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
     EXPECT_EQ(view.selectionModel()->selectedRows().size(), 1);
     QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&view);
     ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(reader->role(), QAccessible::List);
-    EXPECT_EQ(reader->text(QAccessible::Name), QStringLiteral("Output"));
+    EXPECT_EQ(std::tuple(reader->role(), reader->text(QAccessible::Name)),
+              std::tuple(QAccessible::List, QStringLiteral("Output")));
     ASSERT_EQ(reader->childCount(), lines.ListCount());
     QAccessibleInterface* top = reader->child(0);
     ASSERT_NE(top, nullptr);
-    EXPECT_EQ(top->text(QAccessible::Name), QStringLiteral("newest"));
-    EXPECT_TRUE(top->state().selected);
-    EXPECT_FALSE(reader->child(1)->state().selected);
+    EXPECT_EQ(
+        std::tuple(top->text(QAccessible::Name), top->state().selected, reader->child(1)->state().selected),
+        std::tuple(QStringLiteral("newest"), true, false));
 }
 
 // A window whose repaints are paced to the screen's rate: a value label changed at every turn of

@@ -26,6 +26,11 @@ class FieldsMenuTest : public DisplayFixture {
         flist.SetListIndex(FieldsMenu::FindItemData(fields->ListItemData(), id));
     }
     MemberMenu Menu() { return MemberMenu::Build(*fields, records.get(), fgrid, flist); }
+    // The items whose captions and enabling follow the row and the selected field.
+    std::string MenuText() {
+        const MemberMenu m = Menu();
+        return MenuLine(std::vector{m.RemoveQueue, m.InsertBefore, m.InsertAfter, m.AddToRecords});
+    }
     std::string Run(MemberMenu::Command c) {
         return MemberMenu::Run(c, *fields, records.get(), fgrid, flist);
     }
@@ -39,15 +44,9 @@ TEST_F(FieldsMenuTest, NoFieldPlacedGivesTheMemberMenuWithOnlyInsertAfterToOffer
     ASSERT_EQ(fgrid.Rows(), 1);
     EXPECT_EQ(FieldsMenu::ContextMenuFor(true, fgrid.Rows(), 0), FieldsMenu::Kind::Member);
     EXPECT_EQ(FieldsMenu::ContextMenuFor(false, 5, 2), FieldsMenu::Kind::None) << "admin mode only";
-    MemberMenu m = Menu();
-    EXPECT_EQ(m.RemoveQueue.Caption, "&Remove Queue");
-    EXPECT_FALSE(m.RemoveQueue.Enabled || m.InsertBefore.Enabled || m.InsertAfter.Enabled ||
-                 m.AddToRecords.Enabled);
-    EXPECT_EQ(m.AddToRecords.Caption, "&Add Field to Record List");
+    EXPECT_EQ(MenuText(), "&Remove Queue, &Insert Before, &Insert After, &Add Field to Record List");
     SelectField(104);
-    m = Menu();
-    EXPECT_TRUE(m.InsertAfter.Enabled);
-    EXPECT_FALSE(m.InsertBefore.Enabled || m.RemoveQueue.Enabled);
+    EXPECT_EQ(MenuText(), "&Remove Queue, &Insert Before, &Insert After+, &Add Field to Record List");
     // Inserting with the header current places the field at row 1, never in the header.
     EXPECT_EQ(Run(MemberMenu::Command::InsertAfter), "");
     EXPECT_EQ(fields->GridOrder(), std::vector<std::int16_t>{104});
@@ -63,21 +62,15 @@ TEST_F(FieldsMenuTest, ShowAllReversesTheListOrderAndTheMenuNamesTheRowsField) {
     fgrid.SetRow(3);
     const std::int16_t r = fields->GridOrder()[2];
     SelectField(105);
-    MemberMenu m = Menu();
-    EXPECT_EQ(m.RemoveQueue.Caption, "&Remove Queue (" + std::to_string(r) + ")");
-    EXPECT_TRUE(m.RemoveQueue.Enabled);
-    EXPECT_EQ(m.InsertBefore.Caption, "&Insert Before (105)");
-    EXPECT_EQ(m.InsertAfter.Caption, "&Insert After (105)");
-    EXPECT_FALSE(m.InsertBefore.Enabled || m.InsertAfter.Enabled) << "105 is placed already";
-    EXPECT_EQ(m.AddToRecords.Caption, "&Add Field to Record List (" + std::to_string(r) + ")");
-    EXPECT_TRUE(m.AddToRecords.Enabled);
+    const std::string row = std::to_string(r); // 105 is placed already
+    EXPECT_EQ(MenuText(), "&Remove Queue (" + row + ")+, &Insert Before (105), &Insert After (105), " +
+                              "&Add Field to Record List (" + row + ")+");
 
     // Add Field to Record List shows the new column at the end of the Records grid.
     const int cols = grid.Cols();
     Run(MemberMenu::Command::AddToRecords);
-    EXPECT_TRUE(records->CRVisible(r));
-    EXPECT_EQ(grid.Cols(), cols + 1);
-    EXPECT_EQ(records->CRMapTo(r), cols);
+    EXPECT_EQ(std::tuple(records->CRVisible(r), grid.Cols(), records->CRMapTo(r)),
+              std::tuple(true, cols + 1, cols));
     EXPECT_FALSE(Menu().AddToRecords.Enabled) << "already a Records column";
 
     FieldsMenu::DoubleClick(*fields, fgrid, flist);
@@ -94,9 +87,8 @@ TEST_F(FieldsMenuTest, RemoveQueueOfTheLastFieldLeavesRowZeroAndInsertBeforeUses
     fgrid.SetCol(2);
     Run(MemberMenu::Command::RemoveQueue);
     EXPECT_TRUE(fields->GridOrder().empty());
-    EXPECT_EQ(fgrid.Row(), 0);
-    EXPECT_EQ(fgrid.Col(), 0);
-    EXPECT_EQ(FieldsMenu::SelectedField(*fields, flist), 107);
+    EXPECT_EQ(std::tuple(fgrid.Row(), fgrid.Col(), FieldsMenu::SelectedField(*fields, flist)),
+              std::tuple(0, 0, 107));
     EXPECT_EQ(Run(MemberMenu::Command::InsertBefore), "");
     EXPECT_EQ(fields->GridOrder(), std::vector<std::int16_t>{107});
     EXPECT_EQ(fgrid.TextMatrix(1, 0), "107");
@@ -106,20 +98,18 @@ TEST_F(FieldsMenuTest, FieldMenuEnablingAndInsertBeforeTheNumberColumn) {
     const std::int16_t shown = 1, hidden = 8;
     fields->SetCVisible(shown, true);
     fields->SetCVisible(hidden, false);
-    FieldMenu m = FieldMenu::Build(*fields, fields->CMapTo(shown));
-    ASSERT_EQ(m.Remove.size(), size_t(fields->QFields()));
-    EXPECT_FALSE(m.Remove[0].Enabled || m.InsertBefore[0].Enabled || m.InsertAfter[0].Enabled)
-        << "the field number is not enabled";
-    EXPECT_TRUE(m.Remove[size_t(shown)].Enabled);
-    EXPECT_FALSE(m.InsertBefore[size_t(shown)].Enabled || m.InsertAfter[size_t(shown)].Enabled);
-    EXPECT_TRUE(m.Remove[size_t(shown)].Checked && m.InsertAfter[size_t(shown)].Checked);
-    EXPECT_FALSE(m.Remove[size_t(hidden)].Enabled);
-    EXPECT_TRUE(m.InsertBefore[size_t(hidden)].Enabled && m.InsertAfter[size_t(hidden)].Enabled);
-    EXPECT_EQ(m.Remove[size_t(shown)].Caption, fields->ctitle(shown));
+    // The field number is not enabled; the items of the column under the pointer are checked.
+    const FieldMenu m = FieldMenu::Build(*fields, fields->CMapTo(shown));
+    EXPECT_EQ(MenuLine(m.Remove),
+              "Identifier, Title+*, VType+, Description+, Default Value+, Format+, Minimum+, "
+              "Maximum+, DBase");
+    EXPECT_EQ(MenuLine(m.InsertBefore),
+              "Identifier, Title*, VType, Description, Default Value, Format, Minimum, Maximum, DBase+");
+    EXPECT_EQ(MenuLine(m.InsertAfter), MenuLine(m.InsertBefore));
 
     FieldMenu::Run(FieldMenu::List::InsertBefore, hidden, *fields, 0);
-    EXPECT_EQ(fields->CMapTo(0), 0) << "the field number stays first";
-    EXPECT_EQ(fields->CMapTo(hidden), 1);
+    // The field number stays first.
+    EXPECT_EQ(std::tuple(fields->CMapTo(0), fields->CMapTo(hidden)), std::tuple(0, 1));
     FieldMenu::Run(FieldMenu::List::Remove, hidden, *fields, 1);
     EXPECT_FALSE(fields->CVisible(hidden));
     FieldMenu::Run(FieldMenu::List::InsertAfter, hidden, *fields, 1);

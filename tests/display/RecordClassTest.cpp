@@ -16,33 +16,36 @@ std::vector<std::string> GridIds(const MemoryFlexGrid& g) {
     return ids;
 }
 
+// One grid row's cells joined by "|".
+std::string GridRow(const MemoryFlexGrid& g, int row) {
+    std::string s;
+    for (int c = 0; c < g.Cols(); ++c)
+        s += (c ? "|" : "") + g.TextMatrix(row, c);
+    return s;
+}
+
 TEST_F(RecordClass, IdentifiersAreReusedAndTheOldestIsTrimmedWithItsRowAndLineOverManyRecords) {
     auto rc = Start(10);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(rc->NewRecord(), i);
     // The eleventh takes 10 (0..9 are in use), then 0 goes as the oldest.
     EXPECT_EQ(rc->NewRecord(), 10);
-    EXPECT_FALSE(rc->Exists(0));
-    EXPECT_EQ(rc->QRecords(), 10);
+    EXPECT_EQ(std::tuple(rc->Exists(0), rc->QRecords()), std::tuple(false, 10));
     EXPECT_EQ(rc->NewRecord(), 0);
     EXPECT_EQ(rc->LastIdentifier(), 0);
     // The grid holds exactly the queued records, newest on row 1; the list matches.
-    EXPECT_EQ(grid.Rows(), 11);
     const std::vector<std::string> expected = {"0000", "0010", "0009", "0008", "0007",
                                                "0006", "0005", "0004", "0003", "0002"};
     EXPECT_EQ(GridIds(grid), expected);
     EXPECT_EQ(list.Lines(), expected);
-    EXPECT_EQ(rc->RecordAtRow(1), 0);
-    EXPECT_EQ(rc->QMapTo(2), 10);
+    EXPECT_EQ(std::tuple(rc->RecordAtRow(1), rc->QMapTo(2)), std::tuple(0, 10));
 
     // Over many records the grid stays bounded and rows show their own records, not stale ones
     // under a reused identifier.
     rc->SetDisplayRows(3);
     for (int i = 0; i < 500; ++i)
         rc->SetRRawData(rc->NewRecord(), RecordText::ImportPipeRecord("3|" + std::to_string(i)));
-    EXPECT_EQ(rc->QRecords(), 3);
-    EXPECT_EQ(grid.Rows(), 4);
-    EXPECT_EQ(list.ListCount(), 3);
+    EXPECT_EQ(std::tuple(rc->QRecords(), grid.Rows(), list.ListCount()), std::tuple(3, 4, 3));
     for (int r = 1; r < grid.Rows(); ++r)
         EXPECT_EQ(grid.TextMatrix(r, 1),
                   rc->RRawData(static_cast<std::int16_t>(std::stoi(grid.TextMatrix(r, 0)))));
@@ -58,8 +61,7 @@ TEST_F(RecordClass, TrimDeletesAtMost300PerCall) {
     rc->NewRecord();
     EXPECT_EQ(rc->QRecords(), 401);
     rc->SetDisplayRows(0); // refused
-    EXPECT_FALSE(rc->Valid());
-    EXPECT_EQ(rc->DisplayRows(), 1);
+    EXPECT_EQ(std::tuple(rc->Valid(), rc->DisplayRows()), std::tuple(false, 1));
 }
 
 TEST_F(RecordClass, AllIdentifiersInUseGivesMinusOne) {
@@ -79,9 +81,8 @@ TEST_F(RecordClass, DeleteRekeyAndFieldAccess) {
     const auto b = rc->NewRecord();
     rc->SetRField(a, 105, "0311112222");
     rc->SetRField(a, 101, "3");
-    EXPECT_EQ(rc->RField(a, 105), "0311112222");
-    EXPECT_EQ(rc->RField(a, 999), "");
-    EXPECT_EQ(rc->RField(77, 105), "");
+    EXPECT_EQ(std::tuple(rc->RField(a, 105), rc->RField(a, 999), rc->RField(77, 105)),
+              std::tuple("0311112222", "", ""));
     // Iteration walks the entries in stored order.
     std::int16_t id = -2;
     std::vector<std::pair<int, std::string>> seen;
@@ -92,16 +93,13 @@ TEST_F(RecordClass, DeleteRekeyAndFieldAccess) {
     rc->SetFIdentifier(a, b); // target in use
     EXPECT_FALSE(rc->Valid());
     rc->SetFIdentifier(a, 42);
-    EXPECT_TRUE(rc->Valid());
-    EXPECT_EQ(rc->RField(42, 101), "3");
-    EXPECT_FALSE(rc->Exists(a));
-    EXPECT_EQ(grid.TextMatrix(2, 0), "0042");
-    EXPECT_EQ(list.List(1), "0042");
+    EXPECT_EQ(
+        std::tuple(rc->Valid(), rc->RField(42, 101), rc->Exists(a), grid.TextMatrix(2, 0), list.List(1)),
+        std::tuple(true, "3", false, "0042", "0042"));
     EXPECT_EQ(rc->NewRecord(), a); // the old identifier is free again
 
     rc->SetFIdentifier(42, -1);
     EXPECT_FALSE(rc->Exists(42));
-    EXPECT_EQ(grid.Rows(), 3);
     EXPECT_EQ(GridIds(grid), (std::vector<std::string>{"0000", "0001"}));
 }
 
@@ -114,21 +112,17 @@ TEST_F(RecordClass, RawDataRewritesTheRowWithFormattedFieldColumns) {
     rc->SetCVisible(rc->SearchRField(103), true);
     rc->SetCVisible(rc->SearchRField(105), true);
     const std::string raw = rc->ImportPipeRecord(kDefaultTestRecord);
-    EXPECT_EQ(grid.Cols(), 4);
-    EXPECT_EQ(grid.TextMatrix(0, 2), "CallDate");
-    EXPECT_EQ(grid.TextMatrix(1, 1), raw);
-    EXPECT_EQ(grid.TextMatrix(1, 2), "03/02/2001");
-    EXPECT_EQ(grid.TextMatrix(1, 3), "0311112222");
+    EXPECT_EQ(GridRow(grid, 0), "Identifier|RawData|CallDate|CLI");
+    EXPECT_EQ(GridRow(grid, 1), "0000|" + raw + "|03/02/2001|0311112222");
     // A title change reaches the header; a deleted field loses its column.
     fields->SetFTitle(105, "Calling");
     rc->ZVFClass_FieldChange(fields->FField("105"), 1);
-    EXPECT_EQ(grid.TextMatrix(0, 3), "Calling");
+    EXPECT_EQ(GridRow(grid, 0), "Identifier|RawData|CallDate|Calling");
     ZVFieldType gone;
     gone.Identifier = 103;
     rc->ZVFClass_FieldChange(gone, 2);
     EXPECT_EQ(rc->SearchRField(103), -1);
-    EXPECT_EQ(grid.Cols(), 3);
-    EXPECT_EQ(grid.TextMatrix(0, 2), "Calling");
+    EXPECT_EQ(GridRow(grid, 0), "Identifier|RawData|Calling");
 }
 
 TEST_F(RecordClass, ColumnMapStaysDenseThroughShowHideMoveDeleteAndTheFiftyColumnLimit) {
@@ -149,8 +143,7 @@ TEST_F(RecordClass, ColumnMapStaysDenseThroughShowHideMoveDeleteAndTheFiftyColum
     EXPECT_TRUE(dense());
     EXPECT_EQ(rc->CMapTo(5), 5);
     rc->SetCMapTo(5, 0); // after grid column 0
-    EXPECT_EQ(rc->CMapTo(5), 1);
-    EXPECT_EQ(rc->CMapTo(1), 2);
+    EXPECT_EQ(std::tuple(rc->CMapTo(5), rc->CMapTo(1)), std::tuple(1, 2));
     EXPECT_TRUE(dense());
     rc->SetCVisible(3, false);
     EXPECT_TRUE(dense());
@@ -158,8 +151,7 @@ TEST_F(RecordClass, ColumnMapStaysDenseThroughShowHideMoveDeleteAndTheFiftyColum
     EXPECT_TRUE(dense());
     EXPECT_FALSE(rc->RFieldDelete(1)); // built-in columns stay
     rc->SetCMapTo(0, -1);              // "Identifier" is not Enabled
-    EXPECT_FALSE(rc->Valid());
-    EXPECT_EQ(rc->CMapTo(0), 0);
+    EXPECT_EQ(std::tuple(rc->Valid(), rc->CMapTo(0)), std::tuple(false, 0));
     rc->SetCMapTo(2, 50); // past the 50-column grid
     EXPECT_FALSE(rc->Valid());
     EXPECT_TRUE(dense());
@@ -168,8 +160,7 @@ TEST_F(RecordClass, ColumnMapStaysDenseThroughShowHideMoveDeleteAndTheFiftyColum
         rc->RFieldAdd(f);
     for (std::int16_t i = 2; i < rc->NumberOfColumns(); ++i)
         rc->SetCVisible(i, true);
-    EXPECT_EQ(grid.Cols(), 50);
-    EXPECT_EQ(rc->CMapTo(rc->NumberOfColumns() - 1), -1);
+    EXPECT_EQ(std::tuple(grid.Cols(), rc->CMapTo(rc->NumberOfColumns() - 1)), std::tuple(50, -1));
     EXPECT_TRUE(dense());
 }
 
@@ -186,11 +177,10 @@ TEST_F(RecordClass, ColumnMapAndRowOrderPersistWithUpdateOrInsert) {
         rc->Connect("s01", fields.get());
         rc->Disconnect(); // a second save must update the rows, not add more
     }
-    EXPECT_EQ(Setting("RECORD_Window", "NumberofFields"), "4");
-    EXPECT_EQ(Setting("RECORD_Window", "RField Id2"), "105");
-    EXPECT_EQ(Setting("RECORD_Window", "Record Width2"), "2345");
-    EXPECT_EQ(Setting("RECORD_Window", "Record MapTo3"), "-1");
-    EXPECT_EQ(Setting("RECORD_Window", "QMapIndex"), "000:001:002:");
+    std::vector<std::string> stored;
+    for (const char* key : {"NumberofFields", "RField Id2", "Record Width2", "Record MapTo3", "QMapIndex"})
+        stored.push_back(Setting("RECORD_Window", key));
+    EXPECT_EQ(stored, (std::vector<std::string>{"4", "105", "2345", "-1", "000:001:002:"}));
     SqliteDatabase db;
     std::vector<SqliteDatabase::Row> rows;
     ASSERT_TRUE(db.Open(settingsPath, SqliteDatabase::Mode::ReadOnly));
@@ -201,10 +191,8 @@ TEST_F(RecordClass, ColumnMapAndRowOrderPersistWithUpdateOrInsert) {
     // Field 107 is gone from the definitions: its column is "Invalid666" and dropped at connect.
     fields->SetFIdentifier(107, -1);
     auto rc = Start(10);
-    EXPECT_EQ(rc->NumberOfColumns(), 3);
-    EXPECT_EQ(rc->ctitle(2), "CLI");
-    EXPECT_EQ(grid.TextMatrix(0, 2), "CLI");
-    EXPECT_EQ(grid.ColWidth(2), 2345);
+    EXPECT_EQ(std::tuple(rc->NumberOfColumns(), rc->ctitle(2), grid.TextMatrix(0, 2), grid.ColWidth(2)),
+              std::tuple(3, "CLI", "CLI", 2345));
 }
 
 TEST_F(RecordClass, RowOrderLoadsIdentifiersAboveThreeDigitsAndNull) {
@@ -214,12 +202,10 @@ TEST_F(RecordClass, RowOrderLoadsIdentifiersAboveThreeDigitsAndNull) {
     // Rows 1..: 1299 at the top. Keep a custom order: 5, 1205, 7 and the rest below.
     settings->RegSaveSetting(3, "ZEVA", "RECORD_Window", "QMapIndex", "007:1205:005:");
     rc->LoadFieldMapFromReg();
-    EXPECT_EQ(rc->QMapTo(5), 1);
-    EXPECT_EQ(rc->QMapTo(1205), 2);
-    EXPECT_EQ(rc->QMapTo(7), 3);
-    EXPECT_EQ(rc->QMapTo(1299), 4); // unnamed records follow, newest first
-    EXPECT_EQ(grid.Rows(), 1301);
-    EXPECT_EQ(grid.TextMatrix(2, 0), "1205");
+    // Unnamed records follow, newest first.
+    EXPECT_EQ(std::tuple(rc->QMapTo(5), rc->QMapTo(1205), rc->QMapTo(7), rc->QMapTo(1299), grid.Rows(),
+                         grid.TextMatrix(2, 0)),
+              std::tuple(1, 2, 3, 4, 1301, "1205"));
     rc->SaveFieldMapToReg();
     EXPECT_EQ(Setting("RECORD_Window", "QMapIndex").substr(0, 8), "000:001:");
     settings->RegSaveSetting(3, "ZEVA", "RECORD_Window", "QMapIndex", "NULL");
@@ -236,8 +222,8 @@ TEST_F(RecordClass, StoredLayoutWithGapsAndDuplicatesIsMadeDense) {
     auto rc = Start(10);
     EXPECT_EQ((std::vector<int>{rc->CMapTo(0), rc->CMapTo(1), rc->CMapTo(2), rc->CMapTo(3)}),
               (std::vector<int>{0, -1, 1, 2}));
-    EXPECT_EQ(grid.Cols(), 3);
-    EXPECT_EQ(rc->ctitle(2), "CLI"); // titles of field columns come from the definitions
+    // Titles of field columns come from the definitions.
+    EXPECT_EQ(std::tuple(grid.Cols(), rc->ctitle(2)), std::tuple(3, "CLI"));
 }
 
 TEST_F(RecordClass, MenuRulesAndCommands) {
@@ -248,17 +234,12 @@ TEST_F(RecordClass, MenuRulesAndCommands) {
     rc->NewRecord();
     EXPECT_TRUE(RecordMenu::Opens(grid.Rows()));
 
-    RecordMenu m = RecordMenu::Build(*rc, 1);
-    ASSERT_EQ(m.Remove.size(), 4u);
-    EXPECT_EQ(m.Remove[0].Caption, "Identifier");
-    EXPECT_FALSE(m.Remove[0].Enabled); // not Enabled
-    EXPECT_TRUE(m.Remove[1].Enabled);
-    EXPECT_FALSE(m.InsertBefore[1].Enabled); // already shown
-    EXPECT_TRUE(m.InsertBefore[2].Enabled);
-    EXPECT_FALSE(m.Delete[1].Enabled); // built-in
-    EXPECT_TRUE(m.Delete[2].Enabled);
-    EXPECT_TRUE(m.Remove[1].Checked && m.InsertAfter[1].Checked && m.Delete[1].Checked);
-    EXPECT_FALSE(m.Remove[0].Checked);
+    // "Identifier" is not Enabled; RawData is shown and built in, and under the current column.
+    const RecordMenu m = RecordMenu::Build(*rc, 1);
+    EXPECT_EQ(MenuLine(m.Remove), "Identifier, RawData+*, CLI, GivenName");
+    EXPECT_EQ(MenuLine(m.InsertBefore), "Identifier, RawData*, CLI+, GivenName+");
+    EXPECT_EQ(MenuLine(m.InsertAfter), MenuLine(m.InsertBefore));
+    EXPECT_EQ(MenuLine(m.Delete), "Identifier, RawData*, CLI+, GivenName+");
 
     RunRecordMenuCommand(*rc, RecordMenu::List::InsertAfter, 2, 0);
     EXPECT_EQ(rc->CMapTo(2), 1);

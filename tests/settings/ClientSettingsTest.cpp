@@ -24,14 +24,10 @@ TEST_F(ClientSettingsTest, AdminShutdownWritesAndTheNextStartReadsBack) {
     ClientSettings r;
     LoadAllSettings(Db(false), "s05", r);
     ReadOutputSettings(*db_, r);
-    EXPECT_FALSE(r.Load);
-    EXPECT_EQ(r.RemoteAddress, "hub.site");
-    EXPECT_FALSE(r.AsyncComms);
-    EXPECT_NEAR(r.CommClassWatchDog, 75.0 / 86400.0, 1e-12);
-    EXPECT_EQ(r.SetUpPassword, "it's secret");
-    EXPECT_EQ(r.DisplayFormatList, s.DisplayFormatList);
-    EXPECT_EQ(r.OutputWindowFont, s.OutputWindowFont);
-    EXPECT_EQ(r.XWindowWidth[3], 12000);
+    EXPECT_EQ(std::tuple(r.Load, r.RemoteAddress, r.AsyncComms, TimeText(r.CommClassWatchDog),
+                         r.SetUpPassword, r.DisplayFormatList, r.OutputWindowFont, r.XWindowWidth[3]),
+              std::tuple(false, s.RemoteAddress, false, "00:01:15", s.SetUpPassword, s.DisplayFormatList,
+                         s.OutputWindowFont, 12000));
     SaveAllSettings(Db(true), "s05", s);
     EXPECT_EQ(Rows("Setup\\TCP\\Remote Port").size(), 1u) << "a second shutdown updates in place";
     EXPECT_TRUE(errors_.empty());
@@ -46,11 +42,7 @@ TEST_F(ClientSettingsTest, TheClosingLineLoadsEmptyWhateverAnOlderLongerListLeft
     ReadOutputSettings(Db(false), s);
     EXPECT_EQ(s.DisplayFormatList, (std::vector<std::string>{"first", "", ""}));
     // A count far beyond what is ever used reads the 100 entries and the closing line.
-    SqliteDatabase raw;
-    ASSERT_TRUE(raw.Open(path_, SqliteDatabase::Mode::ReadWrite));
-    ASSERT_TRUE(raw.Exec("UPDATE StartUp SET Key_Data = '30000' WHERE Key_Description = ?1",
-                         {std::string("Setup\\OUTPUT\\Fields\\NoOfFields")}));
-    raw.Close();
+    ASSERT_TRUE(Db(true).Put("Setup\\OUTPUT\\Fields", "NoOfFields", "30000"));
     ReadOutputSettings(Db(false), s);
     EXPECT_EQ(s.DisplayFormatList.size(), 101u);
 }
@@ -70,16 +62,13 @@ TEST_F(ClientSettingsTest, ThePasswordReadsBackExactlyAsStoredAtTheChange) {
 }
 
 TEST_F(ClientSettingsTest, WindowKeysOfS99AreItsOwnAndZeroSizesReadAsTheDefault) {
-    Row("Setup\\WINDOW\\XWindowWidth2", "0");
-    Row("Setup\\WINDOW\\XWindowHeight2", "0");
-    Row("Setup\\WINDOW\\XWindowState5", "0");
-    Row("Setup\\WINDOW\\XWindowState1", "0");
+    for (const char* key : {"XWindowWidth2", "XWindowHeight2", "XWindowState5", "XWindowState1"})
+        Row(std::string("Setup\\WINDOW\\") + key, "0");
     ClientSettings s;
     LoadAllSettings(Db(false), "s05", s);
-    EXPECT_EQ(s.XWindowWidth[2], 9375);
-    EXPECT_EQ(s.XWindowHeight[2], 1635);
-    EXPECT_EQ(s.XWindowState[5], 2);
-    EXPECT_EQ(s.XWindowState[1], 0) << "only mode 5 turns a normal state into maximised";
+    // Only mode 5 turns a normal state into maximised.
+    EXPECT_EQ(std::tuple(s.XWindowWidth[2], s.XWindowHeight[2], s.XWindowState[5], s.XWindowState[1]),
+              std::tuple(9375, 1635, 2, 0));
 
     ClientSettings numbered, shared;
     numbered.WindowSelected = 3;
@@ -94,10 +83,8 @@ TEST_F(ClientSettingsTest, WindowKeysOfS99AreItsOwnAndZeroSizesReadAsTheDefault)
     ClientSettings a, b;
     ReadWindowKeys(db, "s07", a);
     ReadWindowKeys(db, "s99", b);
-    EXPECT_EQ(a.WindowSelected, 3);
-    EXPECT_EQ(a.XWindowWidth[1], 11111);
-    EXPECT_EQ(b.WindowSelected, 5);
-    EXPECT_EQ(b.XWindowWidth[1], 22222);
+    EXPECT_EQ(std::tuple(a.WindowSelected, a.XWindowWidth[1], b.WindowSelected, b.XWindowWidth[1]),
+              std::tuple(3, 11111, 5, 22222));
 }
 
 TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
@@ -105,14 +92,15 @@ TEST_F(ClientSettingsTest, FormPositionOffScreenIsResetOnRestore) {
     EXPECT_TRUE(SaveFormPosition(db, 3, "frmZVScreenClientMain", {20000, 300, 1635, 9375}, false));
     EXPECT_FALSE(SaveFormPosition(db, 3, "frmOther", {1, 2, 3, 4}, true)) << "a minimised window";
     EXPECT_TRUE(Rows("frmOther\\Left").empty());
-    FormPosition p = RestoreFormPosition(db, "frmZVScreenClientMain", 19200, 14400);
-    EXPECT_EQ(p.Left, 0);
-    EXPECT_EQ(p.Top, 300);
-    EXPECT_EQ(RestoreFormPosition(db, "frmZVScreenClientMain", 30000, 14400).Left, 20000);
+    // Left and top as restored on a screen 19200 twips wide, then 30000 wide.
+    const auto at = [&](double screenWidth) {
+        const FormPosition p = RestoreFormPosition(db, "frmZVScreenClientMain", screenWidth, 14400);
+        return std::pair(p.Left, p.Top);
+    };
+    EXPECT_EQ(at(19200), std::pair(0.0, 300.0));
+    EXPECT_EQ(at(30000), std::pair(20000.0, 300.0));
     EXPECT_TRUE(SaveFormPosition(db, 3, "frmZVScreenClientMain", {-50, -50, 1, 1}, false));
-    p = RestoreFormPosition(db, "frmZVScreenClientMain", 30000, 14400);
-    EXPECT_EQ(p.Left, 0);
-    EXPECT_EQ(p.Top, 0);
+    EXPECT_EQ(at(30000), std::pair(0.0, 0.0));
 }
 
 TEST(SettingTexts, TimeOfDayAndFontRoundTripAndTolerantRead) {
@@ -133,10 +121,7 @@ TEST(SettingTexts, TimeOfDayAndFontRoundTripAndTolerantRead) {
     EXPECT_FALSE(TextToFont("", g));
     FontStyle partial;
     EXPECT_TRUE(TextToFont("True|x|Arial", partial));
-    EXPECT_TRUE(partial.Bold);
-    EXPECT_FALSE(partial.Italic);
-    EXPECT_EQ(partial.Name, "Arial");
+    EXPECT_EQ(FontToText(partial), "True|False|Arial|8.25|False|False|0|16777215");
     EXPECT_TRUE(TextToFont("|||-5|||99999999999|-1", partial));
-    EXPECT_EQ(partial.Size, 8.25);
-    EXPECT_EQ(partial.BackColor, 16777215u);
+    EXPECT_EQ(std::tuple(partial.Size, partial.BackColor), std::tuple(8.25, 16777215u));
 }

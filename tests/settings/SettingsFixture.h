@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace zeva::test {
@@ -27,10 +28,10 @@ class SettingsFixture : public ::testing::Test {
             path_, session_, [this](const std::string& line) { errors_.push_back(line); });
         return *db_;
     }
-    void Row(const std::string& key, const std::optional<std::string>& data, const std::string& desc = "") {
+    void Row(const std::string& key, const std::optional<std::string>& data) {
         SqliteDatabase db;
         ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadWrite));
-        ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES (?1, ?2, ?3)", {key, data, desc}));
+        ASSERT_TRUE(db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {key, data}));
     }
     // All rows of a key: Key_Data and Description (NULL as "<null>").
     std::vector<std::pair<std::string, std::string>> Rows(const std::string& key) {
@@ -47,7 +48,6 @@ class SettingsFixture : public ::testing::Test {
     }
 
     SiteFolder site_{"zeva_settings"};
-    const std::filesystem::path dir_ = site_.Path();
     std::string path_ = site_.File("ZEVARegistry.mdb");
     Session session_;
     std::unique_ptr<SettingsDatabase> db_;

@@ -41,17 +41,14 @@ class SetupLockTest : public SettingsFixture {
 TEST_F(SetupLockTest, LockAndUnlockSendTheirFlagsAndStoreTheStateAtOnce) {
     EXPECT_EQ(lock->view().ButtonCaption[0], "&Lock");
     lock->Button(0); // locking asks for no password
-    EXPECT_TRUE(lock->Locked());
-    EXPECT_FALSE(framesEnabled);
-    EXPECT_EQ(lock->view().Status, "LOCKED");
-    EXPECT_EQ(lock->view().ButtonCaption[0], "&UnLock");
+    EXPECT_EQ(std::tuple(lock->Locked(), framesEnabled, lock->view().Status, lock->view().ButtonCaption[0]),
+              std::tuple(true, false, "LOCKED", "&UnLock"));
     EXPECT_EQ(sent, std::vector<std::string>{"PWLOCK"});
     EXPECT_TRUE(Restart().SetupLockState) << "stored at the change, not at shutdown";
 
     lock->Button(0);
-    EXPECT_EQ(lock->view().BoxLabel[0], "Enter Password");
-    EXPECT_TRUE(lock->view().ClearBoxes);
-    EXPECT_EQ(lock->view().ButtonCaption[2], "&Cancel");
+    EXPECT_EQ(std::tuple(lock->view().BoxLabel[0], lock->view().ClearBoxes, lock->view().ButtonCaption[2]),
+              std::tuple("Enter Password", true, "&Cancel"));
     lock->Confirm(0, "Keystone"); // compared exactly
     lock->Confirm(0, "Keystone"); // Enter, then the focus leaving the box: one attempt
     EXPECT_EQ(Messages(), std::vector<std::string>{"Incorrect password"});
@@ -59,9 +56,8 @@ TEST_F(SetupLockTest, LockAndUnlockSendTheirFlagsAndStoreTheStateAtOnce) {
 
     lock->Button(0);
     lock->Confirm(0, "keystone");
-    EXPECT_FALSE(lock->Locked());
-    EXPECT_TRUE(framesEnabled);
-    EXPECT_EQ(lock->view().Status, "UNLOCKED");
+    EXPECT_EQ(std::tuple(lock->Locked(), framesEnabled, lock->view().Status),
+              std::tuple(false, true, "UNLOCKED"));
     EXPECT_EQ(sent, (std::vector<std::string>{"PWLOCK", "PWUNLOCK"}));
     EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(Restart().SetupLockState);
@@ -123,8 +119,7 @@ TEST_F(SetupLockTest, PasswordChangeWhileLockedStepsAndMismatch) {
 TEST_F(SetupLockTest, StartUpAppliesTheStoredStateWithoutSendingOrStoring) {
     settings.SetupLockState = true;
     lock->ApplyStoredState();
-    EXPECT_FALSE(framesEnabled);
-    EXPECT_EQ(lock->view().Status, "LOCKED");
+    EXPECT_EQ(std::tuple(framesEnabled, lock->view().Status), std::tuple(false, "LOCKED"));
     EXPECT_TRUE(sent.empty());
     EXPECT_FALSE(Restart().SetupLockState);
 }

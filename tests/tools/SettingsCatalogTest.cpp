@@ -10,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <type_traits>
-#include <unistd.h>
 
 namespace zeva::test {
 namespace {
@@ -34,7 +32,6 @@ class SettingsCatalogTest : public ::testing::Test {
     }
 
     test::SiteFolder site_{"zeva_catalog"};
-    const std::filesystem::path dir_ = site_.Path();
     std::string path_ = site_.File("ZEVARegistry.mdb");
 };
 

@@ -13,7 +13,6 @@
 
 #include <filesystem>
 #include <sstream>
-#include <unistd.h>
 
 namespace zeva::test {
 namespace {

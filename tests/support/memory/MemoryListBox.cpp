@@ -25,26 +25,4 @@ void MemoryListBox::Clear() {
     listIndex_ = -1;
 }
 
-std::string MemoryListBox::List(int index) const {
-    if (index < 0 || index >= ListCount()) return {};
-    return lines_[static_cast<size_t>(index)];
-}
-
-void MemoryListBox::SetList(int index, const std::string& text) {
-    if (index >= 0 && index < ListCount()) lines_[static_cast<size_t>(index)] = text;
-}
-
-void MemoryListBox::SetListIndex(int index) {
-    listIndex_ = (index >= 0 && index < ListCount()) ? index : -1;
-}
-
-bool MemoryListBox::Selected(int index) const {
-    if (index < 0 || index >= ListCount()) return false;
-    return selected_[static_cast<size_t>(index)];
-}
-
-void MemoryListBox::SetSelected(int index, bool selected) {
-    if (index >= 0 && index < ListCount()) selected_[static_cast<size_t>(index)] = selected;
-}
-
 } // namespace zeva
