@@ -35,17 +35,12 @@ using namespace zeva;
 
 namespace {
 
-template <typename W> W* Find(const QWidget& w, const char* name) {
-    auto* found = w.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using test::Find;
 
 void Click(const QWidget& w, const char* name) {
-    if (auto* b = Find<QAbstractButton>(w, name)) {
-        ASSERT_TRUE(b->isEnabled() && b->isVisibleTo(b->window())) << name;
-        b->click();
-    }
+    auto* b = Find<QAbstractButton>(w, name);
+    ASSERT_TRUE(b->isEnabled() && b->isVisibleTo(b->window())) << name;
+    b->click();
 }
 
 // Output lines of 20 characters and blocks of four lines.
@@ -92,7 +87,6 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, RunningWindowShowsTheClientsAndNamesEveryControl) {
     ASSERT_NO_FATAL_FAILURE(Start("07"));
     auto* clients = Find<QListWidget>(*w_, "lstClients");
-    ASSERT_NE(clients, nullptr);
     ASSERT_EQ(clients->count(), 2);
     EXPECT_EQ(clients->item(0)->text(), QStringLiteral("x01"));
     EXPECT_TRUE(clients->item(1)->isSelected());
@@ -113,9 +107,7 @@ TEST_F(MainWindowTest, RunningWindowShowsTheClientsAndNamesEveryControl) {
     for (const auto& [name, spoken] : names)
         EXPECT_EQ(Find<QWidget>(*w_, name)->accessibleName().toStdString(), spoken) << name;
     // Outside admin mode the setup images are hidden and the main menu is out of reach.
-    auto* setup = Find<QAbstractButton>(*w_, "imgConfig3");
-    ASSERT_NE(setup, nullptr);
-    EXPECT_FALSE(setup->isVisible());
+    EXPECT_FALSE(Find<QAbstractButton>(*w_, "imgConfig3")->isVisible());
     // Without a link to log off, the close request is carried out at once (once the connection
     // timer has made its first step).
     w_->shell().Timer2Tick();
@@ -127,7 +119,6 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     ASSERT_NO_FATAL_FAILURE(
         Start("ADMIN07", {{"Setup\\X25TestData", "9|8|7"}})); // the Output Test is admin's
     auto* test = Find<QLineEdit>(*w_, "txtDFTest");
-    ASSERT_NE(test, nullptr);
     EXPECT_EQ(test->text(), QStringLiteral("9|8|7")) << "the Output Test starts with the stored record";
 
     // Number keys work with the focus in a list; in a text box the digit is typed instead.
@@ -135,7 +126,6 @@ TEST_F(MainWindowTest, OperatorReachesEveryDisplayAndChosenRecords) {
     auto* ok = Find<QPushButton>(*w_, "cmdFOk");
     auto* full = Find<QListWidget>(*w_, "lstFullFields");
     auto* records = Find<QWidget>(*w_, "frmRecords");
-    ASSERT_TRUE(output && ok && full && records);
     const auto press = [](QWidget* target, Qt::Key key) {
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar('0' + (key - Qt::Key_0))));
         QApplication::sendEvent(target, &down);
@@ -240,8 +230,8 @@ TEST(DisplayFormatPageKeys, TheEditorTakesWhatTheNumericBoxesShow) {
     page.SetChooserItems({{"9999 Text", DisplayFormatEditor::kLiteralItem}});
     page.LoadList({""});
     page.show();
-    auto* size = page.findChild<QLineEdit*>(QStringLiteral("txtDFMaxSize"));
-    auto* space = page.findChild<QLineEdit*>(QStringLiteral("txtDFSpace"));
+    auto* size = Find<QLineEdit>(page, "txtDFMaxSize");
+    auto* space = Find<QLineEdit>(page, "txtDFSpace");
     const auto type = [](QLineEdit* box, const char* keys) {
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Backspace);
@@ -261,7 +251,7 @@ TEST(DisplayFormatPageKeys, TheEditorTakesWhatTheNumericBoxesShow) {
     type(space, "3;");
     page.editor().ChooseField(0);
     page.Refresh();
-    page.findChild<QPushButton*>(QStringLiteral("cmdDFAdd"))->click();
+    Find<QPushButton>(page, "cmdDFAdd")->click();
     ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
     EXPECT_EQ(page.Lines().front(), "    0042 0003 9999 ");
 }
@@ -406,7 +396,6 @@ TEST_F(MainWindowTest, FindBarNarrowsTheRecordsFollowsArrivalsAndEscapeRestores)
     QtLineListBox& output = *e2e::OutputList(*w_);
     auto* bar = Find<QWidget>(*w_, "frmFind");
     auto* text = Find<QLineEdit>(*w_, "txtFind");
-    ASSERT_TRUE(grid && bar && text);
     const int n = int(w_->formatter()->LastBlockLines());
     output.SetListIndex(1);
     const auto shownRows = [&] {
