@@ -10,6 +10,7 @@
 #include "tests/support/memory/MemoryFileSystem.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 #include "tools/hub/HubServer.h"
+#include "tools/rlog/RlogCommands.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -204,7 +205,9 @@ TEST_F(EndToEnd, TestLockAndUnlockFlagsReachTheMonitor) {
 TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     StartHub(3);
     const quint16 port = port_;
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(3));
+    // The record trail is on: every record shown lands in its log, read back as zeva-rlog does.
+    ASSERT_NO_FATAL_FAILURE(OpenAndTake(
+        3, {{"Setup\\RecordLog", "True"}, {"Setup\\RecordLogFolder", (dir_ / "trail").string()}}));
     auto* alarm = test::Find<QLabel>(*window_, "lblLinkAlarm");
     EXPECT_FALSE(alarm->text().startsWith(QStringLiteral("HUB LINK DOWN")));
     const std::size_t before = titles_.size();
@@ -241,6 +244,13 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
     ASSERT_TRUE(
         WaitUntil([&] { return alarm->text().startsWith(QStringLiteral("Hub link restored at ")); }, 5000))
         << alarm->text().toStdString();
+
+    std::ostringstream counts, errors;
+    EXPECT_EQ(rlog::Count((dir_ / "trail" / "LOGS" / "rstres05.log").string(), counts, errors), 0)
+        << errors.str();
+    EXPECT_NE(counts.str().find("type 00: 7\n"), std::string::npos) << counts.str();
+    EXPECT_NE(counts.str().find("type 02: 53\n"), std::string::npos)
+        << "the field definitions: " << counts.str();
 }
 
 } // namespace
