@@ -214,8 +214,6 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
     ASSERT_EQ(w->shell().Load("ADMIN05"), MainShell::LoadResult::Running);
     EXPECT_EQ(w->displayFormatPage()->Lines(), edited);
     EXPECT_EQ(Find<QLineEdit>(*w, "txtDFCharWidth")->text(), QStringLiteral("100"));
-    EXPECT_EQ(Find<QLabel>(*w, "lblSetupPasswordD")->accessibleName(),
-              QStringLiteral("Setup lock state: LOCKED"));
     EXPECT_FALSE(w->displayFormatPage()->isEnabled());
     EXPECT_FALSE(Find<QWidget>(*w, "frmDFGlobal")->isEnabled());
     EXPECT_TRUE(messages_.shown.empty());
