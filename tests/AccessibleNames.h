@@ -17,13 +17,17 @@
 
 namespace zeva::test {
 
-// The controls under root (root included) whose accessible name is missing or is their code name,
-// as "class objectName" lines.
+// A control as "class objectName [accessible name]".
+inline std::string ControlLine(const QWidget* w) {
+    return std::string(w->metaObject()->className()) + " " + w->objectName().toStdString() + " [" +
+           w->accessibleName().toStdString() + "]";
+}
+
+// The controls under root (root included) whose accessible name is missing or is their code name.
 inline std::vector<std::string> UnspokenControls(const QWidget& root) {
     std::vector<std::string> bad;
-    QList<const QWidget*> widgets{&root};
-    for (const QWidget* w : root.findChildren<const QWidget*>())
-        widgets.push_back(w);
+    QList<const QWidget*> widgets = root.findChildren<const QWidget*>();
+    widgets.prepend(&root);
     for (const QWidget* w : widgets) {
         if (w->objectName().startsWith(QLatin1String("qt_")) || w->inherits("QTableCornerButton") ||
             qobject_cast<const QHeaderView*>(w))
@@ -38,29 +42,24 @@ inline std::vector<std::string> UnspokenControls(const QWidget& root) {
         if (qobject_cast<const QLineEdit*>(w) && qobject_cast<const QComboBox*>(w->parentWidget())) continue;
         const QString name = w->accessibleName();
         if (name.isEmpty() || name == w->objectName() || name.contains(QLatin1Char('&')))
-            bad.push_back(std::string(w->metaObject()->className()) + " " + w->objectName().toStdString() +
-                          " [" + name.toStdString() + "]");
+            bad.push_back(ControlLine(w));
     }
     return bad;
 }
 
 // Labels that show a value but are heard without it (a name that does not hold the text shown), and
-// push buttons that share a name with another under root, as "class objectName [name]" lines.
+// push buttons that share a name with another under root.
 inline std::vector<std::string> UnheardValuesAndSharedNames(const QWidget& root) {
     std::vector<std::string> bad;
-    const auto line = [](const QWidget* w) {
-        return std::string(w->metaObject()->className()) + " " + w->objectName().toStdString() + " [" +
-               w->accessibleName().toStdString() + "]";
-    };
     for (const QLabel* l : root.findChildren<const QLabel*>()) {
         const QString shown = l->text().trimmed();
         if (!l->accessibleName().isEmpty() && !shown.isEmpty() && !l->accessibleName().contains(shown))
-            bad.push_back(line(l));
+            bad.push_back(ControlLine(l));
     }
     QStringList names;
     for (const QAbstractButton* b : root.findChildren<const QAbstractButton*>()) {
         if (!b->inherits("QPushButton")) continue;
-        if (names.contains(b->accessibleName())) bad.push_back(line(b));
+        if (names.contains(b->accessibleName())) bad.push_back(ControlLine(b));
         names << b->accessibleName();
     }
     return bad;

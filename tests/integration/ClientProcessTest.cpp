@@ -4,6 +4,7 @@
 
 #include "logstore/LogFileReader.h"
 #include "tests/support/SiteFolder.h"
+#include "tests/support/TestApp.h"
 #include "tools/hub/HubServer.h"
 
 #include <QCoreApplication>
@@ -29,12 +30,7 @@ using e2e::WaitUntil;
 
 class ClientProcess : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "test_client_process";
-        static char* argv[] = {arg0, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { test::EnsureApp(); }
     void TearDown() override {
         if (client_.state() != QProcess::NotRunning) {
             client_.kill();
@@ -138,9 +134,6 @@ TEST_F(ClientProcess, StopSignalClosesTheStartupBoxAndEndsTheProcess) {
             return error.find("zeva-settings site") != std::string::npos;
         },
         20000))
-        << error;
-    EXPECT_NE(error.find("no usable settings database ZEVARegistry.mdb in " + dir_.string()),
-              std::string::npos)
         << error;
     EXPECT_FALSE(Finished(300)) << "the box waits for an answer";
     ::kill(static_cast<pid_t>(client_.processId()), SIGTERM);

@@ -4,8 +4,8 @@
 // records with distinct calling numbers, and bounded waits on the event loop.
 #include "common/SqliteDatabase.h"
 #include "comms/ui/QtHubConnection.h"
-#include "settings/SettingsSchema.h"
 #include "shell/ui/frmZVScreenClientMain.h"
+#include "tests/support/SiteFolder.h"
 #include "tools/hub/RecordSource.h"
 
 #include <QCoreApplication>
@@ -105,17 +105,10 @@ inline bool WriteSettings(const std::filesystem::path& dir, const std::string& s
         keys[k] = v;
 
     std::filesystem::remove(settingsPath);
-    SqliteDatabase db;
-    if (!db.Open(settingsPath, SqliteDatabase::Mode::Create) || !db.ExecScript(kSettingsSchema)) {
+    if (!test::CreateSettingsDatabase(settingsPath, {keys.begin(), keys.end()})) {
         error = "cannot create " + settingsPath;
         return false;
     }
-    for (const auto& [k, v] : keys)
-        if (!db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {k, v})) {
-            error = "cannot write " + k;
-            return false;
-        }
-    db.Close();
 
     std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
     std::stringstream text;

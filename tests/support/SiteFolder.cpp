@@ -24,10 +24,13 @@ SiteFolder::~SiteFolder() {
     std::filesystem::remove_all(path_, ec);
 }
 
-bool CreateSettingsDatabase(const std::string& path, const std::string& extraSql) {
+bool CreateSettingsDatabase(const std::string& path,
+                            const std::vector<std::pair<std::string, std::string>>& rows) {
     SqliteDatabase db;
-    return db.Open(path, SqliteDatabase::Mode::Create) && db.ExecScript(kSettingsSchema) &&
-           (extraSql.empty() || db.ExecScript(extraSql));
+    if (!db.Open(path, SqliteDatabase::Mode::Create) || !db.ExecScript(kSettingsSchema)) return false;
+    for (const auto& [key, value] : rows)
+        if (!db.Exec("INSERT INTO StartUp VALUES (?1, ?2, '')", {key, value})) return false;
+    return true;
 }
 
 std::string StoredSetting(const std::string& path, const std::string& key) {

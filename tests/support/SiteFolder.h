@@ -1,6 +1,8 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zeva::test {
 
@@ -22,9 +24,10 @@ class SiteFolder {
     std::filesystem::path path_;
 };
 
-// Creates a settings database at path with the table zeva-settings creates, then runs extraSql
-// (rows to start with). False when either fails.
-[[nodiscard]] bool CreateSettingsDatabase(const std::string& path, const std::string& extraSql = "");
+// Creates a settings database at path with the table zeva-settings creates and the given rows
+// (key, value). False when that fails.
+[[nodiscard]] bool CreateSettingsDatabase(const std::string& path,
+                                          const std::vector<std::pair<std::string, std::string>>& rows = {});
 
 // The stored value of a settings key in the database at path: "<missing>" without its row, "<null>"
 // for a NULL value, "<unreadable>" when the database cannot be read.

@@ -1,5 +1,9 @@
 #pragma once
+#include <QWidget>
+
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 namespace zeva::test {
 
@@ -8,5 +12,12 @@ namespace zeva::test {
 void EnsureApp();
 // Processes events until done() or ms pass; false on time-out.
 bool WaitFor(const std::function<bool()>& done, int ms = 10000);
+
+// The child of parent with the object name; a missing one ends the test, naming it.
+template <typename W> W* Find(const QWidget& parent, const char* name) {
+    auto* found = parent.findChild<W*>(QString::fromLatin1(name));
+    if (!found) throw std::logic_error(std::string("no ") + name);
+    return found;
+}
 
 } // namespace zeva::test
