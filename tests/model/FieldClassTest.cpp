@@ -26,7 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::FieldLine;
 
-// Records every line it is given; the connect line as type -1. While *full is true it takes nothing.
+// Records every line it is given; the connect line as type -1, the disconnect as type -2. While
+// *full is true it takes nothing.
 class FakeLog : public RecordLogChannel {
   public:
     explicit FakeLog(std::vector<std::pair<int, std::string>>& lines, const bool* full = nullptr)
@@ -34,7 +35,7 @@ class FakeLog : public RecordLogChannel {
     bool Connect(const std::string& server, const std::string& userid) override {
         return AddLog(-1, server + userid);
     }
-    bool Disconnect() override { return true; }
+    bool Disconnect() override { return AddLog(-2, ""); }
     bool AddLog(std::int16_t type, const std::string& text) override {
         if (full_ && *full_) return false;
         lines_.emplace_back(type, text);
@@ -442,7 +443,7 @@ TEST_F(FieldClass, RecordLogChannelSeam) {
     c->RLog_NewFile();
     EXPECT_EQ(c->RLSizeof(0), 7);
     c->Disconnect();
-    ASSERT_EQ(logged.size(), 7u);
+    ASSERT_EQ(logged.size(), 8u);
     ZVFieldType f;
     ASSERT_TRUE(f.ExtractPacket(logged[1].second));
     EXPECT_EQ(f.Title, "T");
@@ -454,7 +455,8 @@ TEST_F(FieldClass, RecordLogChannelSeam) {
                                                         {1, "Dumping current field information ..."},
                                                         {2, "packet"},
                                                         {1, "Finished dump of current field information ..."},
-                                                        {1, "Calling ZVFieldClass disconnecting..."}}));
+                                                        {1, "Calling ZVFieldClass disconnecting..."},
+                                                        {-2, ""}}));
 }
 
 TEST_F(FieldClass, RecordTrailRollsAFullFileOverWithTheFieldDefinitions) {
