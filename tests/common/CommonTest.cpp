@@ -160,12 +160,12 @@ TEST(Convert, NumbersIntegersAndBooleans) {
     EXPECT_EQ(ToDouble(".5"), 0.5);
     EXPECT_EQ(ToDouble("5."), 5.0);
     EXPECT_EQ(ToDouble("-1.5D2"), -150.0);
-    for (const char* yes : {"True", "-1", "2"})
-        EXPECT_EQ(ToBool(yes), true) << yes;
-    for (const char* no : {"false", "0"})
-        EXPECT_EQ(ToBool(no), false) << no;
-    for (const char* bad : {"yes", ""})
-        EXPECT_FALSE(ToBool(bad).has_value()) << bad;
+    // clang-format off
+    const std::pair<const char*, std::optional<bool>> bools[] = {
+        {"True", true}, {"-1", true}, {"2", true}, {"false", false}, {"0", false}, {"yes", std::nullopt}, {"", std::nullopt}};
+    // clang-format on
+    for (const auto& [text, value] : bools)
+        EXPECT_EQ(ToBool(text), value) << text;
     EXPECT_EQ(BoolText(true), "True");
 }
 
@@ -379,11 +379,8 @@ TEST(WholeFile, OnlyAWholeWriteReplacesTheFileAndAFailureLeavesNoTemporary) {
         fs::remove_all(temp);
         ASSERT_TRUE(WriteText(path, "old"));
         const WholeFileResult r = WriteThenRename(path, temp, c.write, c.replace);
-        EXPECT_EQ(r.step, c.step);
-        EXPECT_EQ(r.Ok(), c.step == WholeFileStep::Done);
-        EXPECT_EQ(FileText(path), c.text);
-        EXPECT_EQ(r.tempLeft, c.tempLeft);
-        EXPECT_EQ(fs::exists(temp), c.tempLeft);
+        EXPECT_EQ(std::tuple(r.step, FileText(path), r.tempLeft, fs::exists(temp)),
+                  std::tuple(c.step, c.text, c.tempLeft, c.tempLeft));
     }
 
     // A folder in the file's place: the rename fails with the system's reason.
