@@ -11,25 +11,10 @@
 
 namespace zeva::test {
 
-// The field class writes its log into "./LOGS": run it in the test's own folder.
-class FieldClassLogTest : public RecordLogFixture {
-  protected:
-    void SetUp() override {
-        RecordLogFixture::SetUp();
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        RecordLogFixture::TearDown();
-    }
-    std::filesystem::path previous;
-};
-
-TEST_F(FieldClassLogTest, FieldClassLogsChangesRecordsConvertsAndBacksUp) {
+TEST_F(RecordLogFixture, FieldClassLogsChangesRecordsConvertsAndBacksUp) {
     ZVFieldClass fields;
     fields.SetRecordLogFactory(RStoreRecordLog::MakeFactory(clock));
-    fields.SetupRLogging(); // asked for before the connect
+    fields.SetupRLogging(dir.string()); // asked for before the connect
     ASSERT_TRUE(fields.Connect("s01"));
 
     fields.SetFIdentifier(-1, 101);
