@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -165,27 +164,14 @@ TEST_F(JetFieldDatabase, LoadsLikeTheSqliteFileAndImportsToOne) {
         << "replaced the Access file it reads";
 }
 
-// Each way the reader fails gives a failed open with the reason, and no file left behind.
+// A reader that fails gives a failed open with its reason, and no file left behind (how a helper
+// that fails, crashes or hangs is told apart is ChildProcess' own test).
 TEST_F(JetFieldDatabase, FailedReadsSayWhy) {
     WriteProven({JetTable{"StartUp", {{"Key_Description", JetType::Text}}, {{"a"}}}});
     if (HasFatalFailure()) return;
-    // ChildProcess' own test tells every way a helper can end apart; here the reader's own refusal
-    // and a crash that said something first.
-    const std::string crash = site_.File("crash");
-    std::ofstream(crash) << "#!/bin/sh\necho reading >&2\nkill -SEGV $$\n";
-    fs::permissions(crash, fs::perms::owner_all);
-    const struct {
-        std::string tool, reason;
-    } rows[] = {
-        {ZEVA_FIELDDB_PATH, "zeva-fielddb: " + path_ + ": no table ZVFields"},
-        {crash, "zeva-fielddb ended abnormally (signal 11): reading"},
-    };
-    for (const auto& row : rows) {
-        database_.SetJetReader(row.tool, limits_);
-        EXPECT_FALSE(PXOpenDatabase(database_, path_)) << row.tool;
-        EXPECT_EQ(std::tuple(database_.LastError(), database_.IsOpen(), Leftovers()),
-                  std::tuple(row.reason, false, 0u));
-    }
+    EXPECT_FALSE(PXOpenDatabase(database_, path_));
+    EXPECT_EQ(std::tuple(database_.LastError(), database_.IsOpen(), Leftovers()),
+              std::tuple("zeva-fielddb: " + path_ + ": no table ZVFields", false, 0u));
 }
 
 // A few hundred damaged copies of a fixture (bytes flipped, the file cut, page numbers and row
@@ -214,7 +200,6 @@ TEST_F(JetFieldDatabase, DamagedFilesEndWithinBoundsAndNeverReachTheStation) {
         for (int i = 0; i < 4; ++i)
             b[at + i] = static_cast<char>(v >> (8 * i));
     };
-    int opened = 0, refused = 0;
     for (int k = 0; k < kMutations; ++k) {
         std::string bad = good;
         switch (k % 4) {
@@ -244,25 +229,15 @@ TEST_F(JetFieldDatabase, DamagedFilesEndWithinBoundsAndNeverReachTheStation) {
             std::ofstream out(path_, std::ios::binary | std::ios::trunc);
             out.write(bad.data(), static_cast<std::streamsize>(bad.size()));
         }
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = database_.Open(path_);
-        EXPECT_LT(std::chrono::steady_clock::now() - start,
-                  std::chrono::milliseconds(limits_.TimeoutMs + 2000))
-            << "mutation " << k;
-        if (ok) {
+        if (database_.Open(path_)) {
             std::vector<ZVFieldType> fields;
             (void)database_.ReadFields(fields); // any rows, or a reason: both are answers
-            ++opened;
         } else {
             EXPECT_FALSE(database_.LastError().empty()) << "mutation " << k;
-            ++refused;
         }
         database_.Close();
         EXPECT_EQ(Leftovers(), 0u) << "mutation " << k;
     }
-    EXPECT_EQ(opened + refused, kMutations);
-    RecordProperty("opened", opened);
-    RecordProperty("refused", refused);
     ::setenv("ASAN_OPTIONS", asan.c_str(), 1);
 }
 

@@ -2,7 +2,6 @@
 #include "model/ZVFieldType.h"
 #include "model/ZVRecordType.h"
 
-#include "settings/ClientSettings.h"
 #include "tests/model/FieldLine.h"
 
 #include <gtest/gtest.h>
@@ -162,18 +161,6 @@ TEST(RecordText, MalformedTextsReadTheirSoundFrontAndEnd) {
 TEST(RecordText, ImportPipeRecordNumbersEveryValueFrom101UpTo9999) {
     EXPECT_EQ(RecordText::ImportPipeRecord(""), "00040101");
     EXPECT_EQ(RecordText::ImportPipeRecord("a||b|"), "00050101a0004010200050103b00040104");
-    ZVRecordType r;
-    r.SetRawData(RecordText::ImportPipeRecord(kDefaultTestRecord));
-    auto all = Iterate(r);
-    ASSERT_EQ(all.size(), 53u);
-    EXPECT_EQ(std::tuple(all.front().first, all.back().first), std::tuple(101, 153));
-    for (const auto& [n, value] : {std::pair<int, const char*>{105, "0311112222"},
-                                   {128, "WATERLOO"},
-                                   {146, "2001-02-03 04:00:00"},
-                                   {151, ""},
-                                   {153, "F"}})
-        EXPECT_EQ(r.field(n), value) << n;
-    EXPECT_EQ(r.RawData().substr(0, 27), "000501013001001021234560014");
     const std::string text = RecordText::ImportPipeRecord(std::string(10000, '|')); // 10001 values
     EXPECT_EQ(text.size(), (9999u - 100u) * 8u);
     EXPECT_TRUE(RecordText::Find(text, 9999).has_value());

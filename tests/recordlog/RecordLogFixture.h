@@ -43,12 +43,7 @@ class FileSizeLimit {
 class RecordLogFixture : public ::testing::Test {
   protected:
     static LogEntry Line(std::int16_t type, std::string data, double date = 45123.5) {
-        LogEntry e;
-        e.type = type;
-        e.date = date;
-        e.dateValid = true;
-        e.data = std::move(data);
-        return e;
+        return {.type = type, .date = date, .dateValid = true, .data = std::move(data)};
     }
     static LogEntry Definition(std::int16_t id, std::int16_t vtype, const std::string& title,
                                bool dbase = true) {

@@ -15,23 +15,13 @@ constexpr std::size_t kDataHeader = 14; // type, 1, free space, table page, 4 un
 constexpr std::size_t kMapBytes = 64;   // page usage bitmap: pages 0 to 511
 
 // Little-endian numbers of `bytes` bytes, written in place or appended.
-void Put(std::string& b, std::size_t at, unsigned long long v, int bytes) {
+void Put(std::string& b, std::size_t at, unsigned long long v, int bytes = 2) {
     for (int i = 0; i < bytes; ++i)
         b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
-void Put16(std::string& b, std::size_t at, unsigned v) {
-    Put(b, at, v, 2);
-}
-void Put32(std::string& b, std::size_t at, std::uint32_t v) {
-    Put(b, at, v, 4);
-}
-void Append16(std::string& b, unsigned v) {
-    b.append(2, '\0');
-    Put16(b, b.size() - 2, v);
-}
-void Append32(std::string& b, std::uint32_t v) {
-    b.append(4, '\0');
-    Put32(b, b.size() - 4, v);
+void Append(std::string& b, unsigned long long v, int bytes = 2) {
+    b.append(bytes, '\0');
+    Put(b, b.size() - bytes, v, bytes);
 }
 
 // CP1252 bytes to UTF-16 code units (every CP1252 character lies in the basic plane).
@@ -53,7 +43,7 @@ std::u16string Units(const std::string& cp1252) {
 std::string Ucs2(const std::u16string& units) {
     std::string out;
     for (char16_t u : units)
-        Append16(out, u);
+        Append(out, u);
     return out;
 }
 
@@ -111,7 +101,7 @@ std::optional<std::string> Row(const std::vector<JetColumn>& columns,
     if (values.size() != columns.size()) return std::nullopt;
     const Layout l = LayoutOf(columns);
     std::string row;
-    Append16(row, static_cast<unsigned>(columns.size()));
+    Append(row, columns.size());
     row.append(l.fixedBytes, '\0');
     std::string mask((columns.size() + 7) / 8, '\0');
     std::vector<unsigned> varStart(l.varCount, 0);
@@ -129,7 +119,7 @@ std::optional<std::string> Row(const std::vector<JetColumn>& columns,
             const long long lo = t == JetType::Byte ? 0 : size == 2 ? -32768 : INT32_MIN;
             const long long hi = t == JetType::Byte ? 255 : size == 2 ? 32767 : INT32_MAX;
             if (!n || *n < lo || *n > hi) return std::nullopt;
-            Put(row, 2 + l.fixedOffset[i], static_cast<unsigned long long>(*n), size);
+            Put(row, 2 + l.fixedOffset[i], *n, size);
         } else {
             const std::string data = JetText(*v);
             if (t == JetType::Ole) return std::nullopt;
@@ -137,39 +127,37 @@ std::optional<std::string> Row(const std::vector<JetColumn>& columns,
                 if (data.size() > 510) return std::nullopt;
                 row += data;
             } else {
-                Append32(row, static_cast<std::uint32_t>(data.size()) | 0x80000000u); // held in the row
-                Append32(row, 0);
-                Append32(row, 0);
+                Append(row, data.size() | 0x80000000u, 4); // held in the row
+                Append(row, 0, 4);
+                Append(row, 0, 4);
                 row += data;
             }
         }
         if (bit) mask[i / 8] = static_cast<char>(mask[i / 8] | (1 << (i % 8)));
     }
     const unsigned eod = static_cast<unsigned>(row.size());
-    Append16(row, eod);
+    Append(row, eod);
     for (int k = l.varCount - 1; k >= 0; --k)
-        Append16(row, varStart[k]);
-    Append16(row, static_cast<unsigned>(l.varCount));
+        Append(row, varStart[k]);
+    Append(row, l.varCount);
     return row + mask;
 }
 
-struct Built {
-    std::vector<std::vector<std::string>> pages; // rows of each data page
-};
+using Pages = std::vector<std::vector<std::string>>; // the rows of each data page
 
-std::optional<Built> Pack(const JetTable& table) {
-    Built b;
+std::optional<Pages> Pack(const JetTable& table) {
+    Pages b;
     std::size_t used = kDataHeader;
-    b.pages.emplace_back();
+    b.emplace_back();
     for (const auto& values : table.Rows) {
         auto row = Row(table.Columns, values);
         if (!row || row->size() + 2 + kDataHeader > kPage) return std::nullopt;
         if (used + row->size() + 2 > kPage) {
-            b.pages.emplace_back();
+            b.emplace_back();
             used = kDataHeader;
         }
         used += row->size() + 2;
-        b.pages.back().push_back(std::move(*row));
+        b.back().push_back(std::move(*row));
     }
     return b;
 }
@@ -178,15 +166,15 @@ std::string DataPage(std::uint32_t tablePage, const std::vector<std::string>& ro
     std::string page(kPage, '\0');
     page[0] = 0x01;
     page[1] = 0x01;
-    Put32(page, 4, tablePage);
-    Put16(page, 12, static_cast<unsigned>(rows.size()));
+    Put(page, 4, tablePage, 4);
+    Put(page, 12, rows.size());
     std::size_t end = kPage;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         end -= rows[i].size();
         page.replace(end, rows[i].size(), rows[i]);
-        Put16(page, kDataHeader + 2 * i, static_cast<unsigned>(end));
+        Put(page, kDataHeader + 2 * i, end);
     }
-    Put16(page, 2, static_cast<unsigned>(end - kDataHeader - 2 * rows.size()));
+    Put(page, 2, end - kDataHeader - 2 * rows.size());
     return page;
 }
 
@@ -195,39 +183,39 @@ std::string TablePage(const JetTable& table, bool system, std::uint32_t usedMap,
     std::string page(63, '\0');
     page[0] = 0x02;
     page[1] = 0x01;
-    Put32(page, 16, static_cast<std::uint32_t>(table.Rows.size()));
+    Put(page, 16, table.Rows.size(), 4);
     page[40] = static_cast<char>(system ? 0x53 : 0x4E);
-    Put16(page, 41, static_cast<unsigned>(table.Columns.size()));
-    Put16(page, 43, static_cast<unsigned>(l.varCount));
-    Put16(page, 45, static_cast<unsigned>(table.Columns.size()));
-    Put32(page, 55, usedMap);
-    Put32(page, 59, freeMap);
+    Put(page, 41, table.Columns.size());
+    Put(page, 43, l.varCount);
+    Put(page, 45, table.Columns.size());
+    Put(page, 55, usedMap, 4);
+    Put(page, 59, freeMap, 4);
     for (std::size_t i = 0; i < table.Columns.size(); ++i) {
         const JetType t = table.Columns[i].Type;
         std::string c(25, '\0');
         c[0] = static_cast<char>(t);
-        Put16(c, 5, static_cast<unsigned>(i));
-        Put16(c, 7, static_cast<unsigned>(l.varIndex[i]));
-        Put16(c, 9, static_cast<unsigned>(i));
-        if (!IsFixed(t)) Put16(c, 11, 0x409); // General sort order
+        Put(c, 5, i);
+        Put(c, 7, l.varIndex[i]);
+        Put(c, 9, i);
+        if (!IsFixed(t)) Put(c, 11, 0x409); // General sort order
         c[15] = static_cast<char>((IsFixed(t) ? 0x01 : 0x00) | 0x02);
         if (!IsFixed(t)) c[16] = 0x01; // compressed text allowed
-        Put16(c, 21, static_cast<unsigned>(l.fixedOffset[i]));
-        Put16(c, 23,
-              t == JetType::Text      ? 510
-              : t == JetType::Memo    ? 0
-              : t == JetType::Boolean ? 1
-                                      : FixedSize(t));
+        Put(c, 21, l.fixedOffset[i]);
+        Put(c, 23,
+            t == JetType::Text      ? 510
+            : t == JetType::Memo    ? 0
+            : t == JetType::Boolean ? 1
+                                    : FixedSize(t));
         page += c;
     }
     for (const auto& c : table.Columns) {
         const std::string name = Ucs2(Units(c.Name));
-        Append16(page, static_cast<unsigned>(name.size()));
+        Append(page, name.size());
         page += name;
     }
-    Append16(page, 0xFFFF);
-    Put32(page, 8, static_cast<std::uint32_t>(page.size() - 8));
-    Put16(page, 2, static_cast<unsigned>(kPage - page.size() - 8));
+    Append(page, 0xFFFF);
+    Put(page, 8, page.size() - 8, 4);
+    Put(page, 2, kPage - page.size() - 8);
     page.resize(kPage, '\0');
     return page;
 }
@@ -254,20 +242,19 @@ std::string HeaderPage() {
     std::string page(kPage, '\0');
     page[1] = 0x01;
     page.replace(4, 16, std::string("Standard Jet DB\0", 16));
-    Put32(page, 0x14, 1); // Jet 4
-    Put16(page, 0x3C, 1252);
-    Put32(page, 0x3E, 0); // no database key: pages are not scrambled
-    Put16(page, 0x6E, 0x409);
+    Put(page, 0x14, 1, 4); // Jet 4
+    Put(page, 0x3C, 1252);
+    Put(page, 0x3E, 0, 4); // no database key: pages are not scrambled
+    Put(page, 0x6E, 0x409);
     Rc4(page, 0x18, 128);
     return page;
 }
 
-} // namespace
-
+// The file's bytes; empty when a row does not fit on a page or a value does not fit its column.
 std::string Jet4Bytes(const std::vector<JetTable>& tables) {
     // Page 0 the header, page 1 the usage maps (two rows per table: its pages, its pages with
     // room), page 2 the catalogue's definition, then its data, then each table's definition and data.
-    std::vector<Built> built;
+    std::vector<Pages> built;
     for (const auto& t : tables) {
         auto b = Pack(t);
         if (!b) return {};
@@ -278,7 +265,7 @@ std::string Jet4Bytes(const std::vector<JetTable>& tables) {
     for (const auto& b : built) {
         tablePage.push_back(next);
         firstData.push_back(next + 1);
-        next += 1 + static_cast<std::uint32_t>(b.pages.size());
+        next += 1 + static_cast<std::uint32_t>(b.size());
     }
     if (next > kMapBytes * 8) return {};
 
@@ -294,7 +281,7 @@ std::string Jet4Bytes(const std::vector<JetTable>& tables) {
         catalogue.Rows.push_back(
             {std::to_string(tablePage[i]), "251658241", tables[i].Name, "1", "0", std::nullopt});
     auto catalogueRows = Pack(catalogue);
-    if (!catalogueRows || catalogueRows->pages.size() != 1) return {};
+    if (!catalogueRows || catalogueRows->size() != 1) return {};
 
     auto map = [](std::uint32_t first, std::size_t count) {
         std::string row(5 + kMapBytes, '\0');
@@ -304,7 +291,7 @@ std::string Jet4Bytes(const std::vector<JetTable>& tables) {
     };
     std::vector<std::string> maps{map(3, 1), map(0, 0)};
     for (std::size_t i = 0; i < tables.size(); ++i) {
-        maps.push_back(map(firstData[i], built[i].pages.size()));
+        maps.push_back(map(firstData[i], built[i].size()));
         maps.push_back(map(0, 0));
     }
     auto pointer = [](std::uint32_t page, std::uint32_t row) { return (page << 8) | row; };
@@ -312,15 +299,17 @@ std::string Jet4Bytes(const std::vector<JetTable>& tables) {
     std::string file = HeaderPage();
     file += DataPage(0, maps);
     file += TablePage(catalogue, true, pointer(1, 0), pointer(1, 1));
-    file += DataPage(2, catalogueRows->pages[0]);
+    file += DataPage(2, (*catalogueRows)[0]);
     for (std::size_t i = 0; i < tables.size(); ++i) {
         const auto k = static_cast<std::uint32_t>(2 + 2 * i);
         file += TablePage(tables[i], false, pointer(1, k), pointer(1, k + 1));
-        for (const auto& rows : built[i].pages)
+        for (const auto& rows : built[i])
             file += DataPage(tablePage[i], rows);
     }
     return file;
 }
+
+} // namespace
 
 bool WriteJet4File(const std::string& path, const std::vector<JetTable>& tables) {
     const std::string bytes = Jet4Bytes(tables);

@@ -37,8 +37,7 @@ struct JetTable {
     std::vector<std::vector<std::optional<std::string>>> Rows;
 };
 
-// The file's bytes; empty when a row does not fit on a page or a value does not fit its column.
-std::string Jet4Bytes(const std::vector<JetTable>& tables);
+// False when a row does not fit on a page or a value does not fit its column.
 [[nodiscard]] bool WriteJet4File(const std::string& path, const std::vector<JetTable>& tables);
 
 inline constexpr std::size_t kJet4PageSize = 4096;
