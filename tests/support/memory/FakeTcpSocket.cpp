@@ -2,10 +2,8 @@
 
 namespace zeva {
 
-bool FakeTcpSocket::ConnectToHost(const std::string& host, int port, SocketError& err) {
+bool FakeTcpSocket::ConnectToHost(const std::string&, int, SocketError& err) {
     ++connectCalls;
-    lastHost = host;
-    lastPort = port;
     if (connectError.number != 0) {
         err = connectError;
         return false;
@@ -14,19 +12,13 @@ bool FakeTcpSocket::ConnectToHost(const std::string& host, int port, SocketError
     return true;
 }
 
-bool FakeTcpSocket::Close(SocketError& err) {
-    ++closeCalls;
-    if (closeError.number != 0) {
-        err = closeError;
-        return false;
-    }
+bool FakeTcpSocket::Close(SocketError&) {
     state = State::Closed;
     inbound_.clear();
-    keepAliveIdle = keepAliveInterval = keepAliveCount = 0;
     return true;
 }
 
-bool FakeTcpSocket::SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) {
+bool FakeTcpSocket::SetKeepAlive(int, int, int, SocketError& err) {
     if (keepAliveError.number != 0) {
         err = keepAliveError;
         return false;
@@ -35,9 +27,6 @@ bool FakeTcpSocket::SetKeepAlive(int idleSeconds, int intervalSeconds, int count
         err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
         return false;
     }
-    keepAliveIdle = idleSeconds;
-    keepAliveInterval = intervalSeconds;
-    keepAliveCount = count;
     return true;
 }
 
