@@ -53,29 +53,6 @@ TEST(PacketCodec, ChecksumSumsBytesAndWraps) {
     EXPECT_EQ(PacketChecksum("\xE9"), 233);
 }
 
-TEST(PacketCodec, RequestNextControlPacketBytes) {
-    FakeClock clock(45000.25);
-    FakeTcpSocket socket;
-    socket.state = TcpSocket::State::Connected;
-    CommLogRing log;
-    PacketSender sender(socket, log, clock);
-    ASSERT_TRUE(sender.SendControlPacket("s01", "h01", kPktRequestNext, "ignored"));
-    ASSERT_EQ(socket.written.size(), 1u);
-    const std::string& w = socket.written[0];
-    const std::string body = "0\t00000\ts01h01"
-                             "45000.25\t" +
-                             DoubleText(10.0 / 86400.0) +
-                             "\t"
-                             "00041006"
-                             "0019Request next packet"
-                             "00000000000000000000000000000000\x01";
-    EXPECT_EQ(w, WithCheck(body));
-    EXPECT_EQ(sender.SentPacketCounter(), 1);
-    ASSERT_TRUE(log.HasUnread());
-    EXPECT_EQ(log.TakeNext(), "PKT: RQST NEXT PKT 0");
-    EXPECT_EQ(log.TakeNext(), "APPL: Send data pkt to Hub");
-}
-
 TEST(PacketCodec, IdentifiersAreCutAndPadded) {
     CommType p;
     p.Source = "NOTINIT";
@@ -165,21 +142,6 @@ TEST(PacketCodec, DatesReadBitForBitAsTheGeneralConversion) {
             EXPECT_EQ(std::bit_cast<std::uint64_t>(back.Created), std::bit_cast<std::uint64_t>(*expected));
         }
     }
-}
-
-TEST(PacketCodec, OversizedTextsAreRefusedNotTruncated) {
-    CommType p = Sample();
-    p.Data.assign(9999, 'a');
-    std::string text;
-    EXPECT_FALSE(BuildPacket(p, text)); // fits its count but not the 10000-byte packet
-    EXPECT_FALSE(PacketFits(p));
-    p.Data.assign(10000, 'a');
-    EXPECT_FALSE(BuildPacket(p, text));
-    p.Data.assign(9000, 'a');
-    ASSERT_TRUE(BuildPacket(p, text) && PacketFits(p));
-    CommType back;
-    ASSERT_TRUE(ParsePacket(text, back));
-    EXPECT_EQ(back.Data.size(), 9000u);
 }
 
 TEST(PacketFields, ReadersStayInsideTheText) {
@@ -380,7 +342,6 @@ TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
     std::string again;
     ASSERT_TRUE(back.CreatePacket(again));
     EXPECT_EQ(again, text); // every field read back where it was written
-    EXPECT_EQ(back.Description, m.Description);
     text[3] = '1';
     EXPECT_FALSE(back.ExtractPacket(text));
     EXPECT_FALSE(back.ExtractPacket(""));
@@ -392,42 +353,57 @@ TEST(CommMember, PacketRoundTripInWireOrderAndCheck) {
     EXPECT_EQ(std::tuple(target.Identifier, target.BufferSize()), std::tuple("s07", 1));
 }
 
+// Every line a log ring holds unread, oldest first.
+std::vector<std::string> Drain(CommLogRing& ring) {
+    std::vector<std::string> lines;
+    while (ring.HasUnread())
+        lines.push_back(ring.TakeNext());
+    return lines;
+}
+
 TEST(CommLog, ABurstBeyondTheRingKeepsTheNewest199LinesWithoutAGap) {
     CommLogRing ring;
     for (int i = 0; i < 250; ++i)
         ring.AddCommLog("line " + std::to_string(i));
-    std::vector<std::string> lines;
-    while (ring.HasUnread())
-        lines.push_back(ring.TakeNext());
+    const std::vector<std::string> lines = Drain(ring);
     ASSERT_EQ(lines.size(), 199u);
     for (std::size_t k = 0; k < lines.size(); ++k)
         EXPECT_EQ(lines[k], "line " + std::to_string(51 + k));
     ring.AddCommLog("after");
-    ASSERT_TRUE(ring.HasUnread());
-    EXPECT_EQ(ring.TakeNext(), "after");
-    EXPECT_FALSE(ring.HasUnread());
+    EXPECT_EQ(Drain(ring), std::vector<std::string>{"after"});
 }
 
-TEST(PacketSend, BadDestinationAndSocketErrorSendNothing) {
-    FakeClock clock;
+TEST(PacketSend, ControlPacketBytesAndWhatSendsNothing) {
+    FakeClock clock(45000.25);
     FakeTcpSocket socket;
     socket.state = TcpSocket::State::Connected;
     CommLogRing log;
     PacketSender sender(socket, log, clock);
+    ASSERT_TRUE(sender.SendControlPacket("s01", "h01", kPktRequestNext, "ignored"));
+    const std::string body = "0\t00000\ts01h01"
+                             "45000.25\t" +
+                             DoubleText(10.0 / 86400.0) +
+                             "\t"
+                             "00041006"
+                             "0019Request next packet"
+                             "00000000000000000000000000000000\x01";
+    EXPECT_EQ(socket.written, std::vector<std::string>{WithCheck(body)});
+
+    // A bad destination and a socket error send nothing and count nothing.
     CommType p = Sample();
     p.Destination = "h1";
     EXPECT_FALSE(sender.SendPacket(p));
-    EXPECT_TRUE(socket.written.empty());
     p.Destination = "h01";
     socket.writeError = {10053, "aborted"};
     EXPECT_FALSE(sender.SendPacket(p));
-    EXPECT_EQ(sender.SentPacketCounter(), 0);
+    EXPECT_EQ(std::tuple(socket.written.size(), sender.SentPacketCounter()), std::tuple(1u, 1));
+
     // Codes outside 1000..1007 go out with no data and no PKT line.
     socket.writeError = {};
-    CommLogRing quiet;
-    PacketSender s2(socket, quiet, clock);
-    ASSERT_TRUE(s2.SendControlPacket("s01", "h01", 1234, "data"));
-    EXPECT_EQ(quiet.TakeNext(), "APPL: Send data pkt to Hub");
+    ASSERT_TRUE(sender.SendControlPacket("s01", "h01", 1234, "data"));
+    EXPECT_EQ(Drain(log),
+              (std::vector<std::string>{"PKT: RQST NEXT PKT 0", "APPL: Send data pkt to Hub",
+                                        "APPL: Send data pkt to Hub", "APPL: Send data pkt to Hub"}));
     CommType back;
     ASSERT_TRUE(ParsePacket(socket.written.back(), back));
     EXPECT_EQ(std::tuple(back.PacketType, back.Data), std::tuple("1234", ""));
