@@ -190,8 +190,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
                                              "APPL: Hub 10.1.1.1 port 6000: could not connect - " + why};
         if (n == 0) expected.erase(expected.begin());
         EXPECT_EQ(log, expected) << e.number;
-        EXPECT_EQ(engine.Member().SystemState, 0);
-        EXPECT_EQ(disconnections, ++n);
+        EXPECT_EQ(std::tuple(engine.Member().SystemState, disconnections), std::tuple(0, ++n));
         EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: could not connect - " + why);
     }
     EXPECT_TRUE(socket.written.empty());
@@ -206,8 +205,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
     Login();
     log.clear();
     socket.Fail({10060, "Connection timed out"});
-    EXPECT_FALSE(engine.Connected());
-    EXPECT_EQ(disconnections, n + 1);
+    EXPECT_EQ(std::tuple(engine.Connected(), disconnections), std::tuple(false, n + 1));
     const std::vector<std::string> lost = {"Socket: Connection lost - [10060] : Connection timed out",
                                            "Socket: Closing Port - 10.1.1.1,6000",
                                            "APPL: Hub 10.1.1.1 port 6000: connection lost - [10060] : "
@@ -235,8 +233,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     socket.AcceptConnection();
     socket.Deliver(Accept());
     // No tick ran: each step followed the event it waited for.
-    EXPECT_TRUE(engine.Connected());
-    EXPECT_EQ(engine.Member().SystemState, 0);
+    EXPECT_EQ(std::tuple(engine.Connected(), engine.Member().SystemState), std::tuple(true, 0));
     EXPECT_EQ(log, tickTrace);
     ASSERT_EQ(SentTypes(), (std::vector<std::string>{"1000", "1007"}));
     CommMemberType m;
@@ -282,20 +279,17 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     ASSERT_TRUE(engine.Connected());
     engine.SetRequest(holder, true);
     Tick(); // 10.005 s
-    EXPECT_FALSE(engine.Connected());
-    EXPECT_EQ(disconnections, 1);
+    EXPECT_EQ(std::tuple(engine.Connected(), disconnections), std::tuple(false, 1));
     EXPECT_TRUE(
         Logged("APPL: No answer to the data request within 10 seconds - link stalled, closing to reconnect"));
     EXPECT_EQ(log.back(), "APPL: Hub 10.1.1.1 port 6000: not answering - no answer to the data request "
                           "within 10 seconds");
-    EXPECT_TRUE(engine.StalledSinceAnswer());
-    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(std::tuple(engine.StalledSinceAnswer(), reports.size()), std::tuple(true, 1u));
 
     // Logged in again, the link is not up until the hub answers a request; a second stall of the
     // same kind is not reported again.
     Login(279);
-    EXPECT_FALSE(engine.Answering());
-    EXPECT_TRUE(engine.StalledSinceAnswer());
+    EXPECT_EQ(std::tuple(engine.Answering(), engine.StalledSinceAnswer()), std::tuple(false, true));
     engine.SetRequest(holder, true);
     Tick(6);
     EXPECT_FALSE(engine.Connected());
@@ -303,9 +297,8 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_EQ(reports.size(), 1u);
     engine.SetRequest(holder, true);
     socket.Deliver(HubPacket(kPktBufferEmpty));
-    EXPECT_TRUE(engine.Answering());
-    EXPECT_FALSE(engine.StalledSinceAnswer());
-    EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: answering again");
+    EXPECT_EQ(std::tuple(engine.Answering(), engine.StalledSinceAnswer(), reports.back()),
+              std::tuple(true, false, "hub 10.1.1.1 port 6000: answering again"));
     LogOff();
 
     // Asynchronous intake has no such time-out: the hub pushes when it has something.
@@ -350,8 +343,7 @@ TEST_F(CommEngineTest, ParseIdentifierCases) {
 TEST_F(CommEngineTest, WatchdogEveryHalfPeriodPostponedByData) {
     Login(276, 60 * kSec);
     // The accept tick finds LastWDog long past: one watchdog at once, shown for one tick.
-    EXPECT_EQ(CountSent("1007"), 1);
-    EXPECT_NE(engine.Member().Mode & kModeWDG, 0);
+    EXPECT_EQ(std::tuple(CountSent("1007"), engine.Member().Mode & kModeWDG), std::tuple(1, kModeWDG));
     Tick();
     EXPECT_EQ(engine.Member().Mode & kModeWDG, 0);
     Tick(13); // 28 s: none due yet
@@ -383,8 +375,8 @@ TEST_F(CommEngineTest, TwoFailedWatchdogsInOneTickDisconnectOnce) {
         Tick();
         ++ticks;
     }
-    EXPECT_EQ(ticks, 14); // the first due watchdog, 30 s after the one at login
-    EXPECT_EQ(engine.Member().SystemState, 8);
+    // The first due watchdog, 30 s after the one at login.
+    EXPECT_EQ(std::tuple(ticks, engine.Member().SystemState), std::tuple(14, 8));
     // While latched, due watchdogs are still tried but start no second disconnection.
     Tick();
     EXPECT_EQ(engine.Member().SystemState, 9);
@@ -408,9 +400,8 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     socket.Deliver(bad + bad);
     clock.AdvanceSeconds(0.5);
     socket.Deliver(bad);
-    EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(std::tuple(engine.BadCheckPackets(), engine.Member().BadChecks), std::tuple(4, 4));
-    EXPECT_EQ(shown, (std::vector<std::int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(std::tuple(log.size(), engine.BadCheckPackets(), engine.Member().BadChecks, shown),
+              std::tuple(1u, 4, 4, std::vector<std::int32_t>{1, 2, 3, 4}));
     Tick();
     EXPECT_EQ(log.back(), "RXD: packet with a bad check discarded (3)");
     Tick(3);
@@ -420,13 +411,11 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     field[4] = 'z';
     field.replace(0, 4, FormatValue(PacketChecksum(field.substr(4)), "0000"));
     socket.Deliver(field);
-    EXPECT_EQ(engine.BadCheckPackets(), 4);
-    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(std::tuple(engine.BadCheckPackets(), received.size()), std::tuple(4, 0u));
     socket.Deliver(HubPacket(kPktWatchdog) + HubPacket(0, "0005010130", "RECORD") + HubPacket(0, "", "12x"));
     ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[1].Data, "0005010130");
-    EXPECT_EQ(engine.Member().RPackets, 3);
-    EXPECT_TRUE(engine.DataWaiting());
+    EXPECT_EQ(std::tuple(received[1].Data, engine.Member().RPackets, engine.DataWaiting()),
+              std::tuple("0005010130", 3, true));
 }
 
 TEST_F(CommEngineTest, DataRightBehindAcceptKeepsTheLogin) {
@@ -438,8 +427,7 @@ TEST_F(CommEngineTest, DataRightBehindAcceptKeepsTheLogin) {
     EXPECT_TRUE(engine.Receive(got)); // logged in already: the intake is not lost
     EXPECT_EQ(got.Data, "r2");
     Tick();
-    EXPECT_TRUE(engine.Connected());
-    EXPECT_EQ(engine.Member().SystemState, 0);
+    EXPECT_EQ(std::tuple(engine.Connected(), engine.Member().SystemState), std::tuple(true, 0));
 }
 
 TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelIt) {
@@ -451,9 +439,7 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     EXPECT_EQ(engine.Member().SystemState, 9);
     socket.PeerClose();
     Tick();
-    EXPECT_EQ(disconnections, 1);
-    EXPECT_FALSE(engine.Connected());
-    EXPECT_EQ(CountSent("1002"), 1);
+    EXPECT_EQ(std::tuple(disconnections, engine.Connected(), CountSent("1002")), std::tuple(1, false, 1));
 
     // The hub's own disconnect request runs the same log-off; a hub that then never closes the
     // socket is closed here after the wait.
@@ -464,8 +450,7 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     EXPECT_EQ(CountSent("1002"), 2);
     Tick(12);
     EXPECT_TRUE(Logged("Failed to Disconnect - Remote host did not close port"));
-    EXPECT_FALSE(engine.Connected());
-    EXPECT_EQ(disconnections, 2);
+    EXPECT_EQ(std::tuple(engine.Connected(), disconnections), std::tuple(false, 2));
 }
 
 TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
@@ -507,9 +492,8 @@ TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
         EXPECT_TRUE(engine.Send(Flag()));
     EXPECT_EQ(overflows, 0);
     EXPECT_FALSE(engine.Send(Flag()));
-    EXPECT_EQ(overflows, 1);
-    EXPECT_EQ(engine.Member().OPackets, 1);
-    EXPECT_EQ(engine.Member().BufferSize(), 10);
+    EXPECT_EQ(std::tuple(overflows, engine.Member().OPackets, engine.Member().BufferSize()),
+              std::tuple(1, 1, 10));
     Login(276, 0.0);
     EXPECT_EQ(CountSent("FLAG"), 0);
     for (int n = 1; n <= 10; ++n) {
@@ -677,8 +661,7 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     c.onClientLog = [&](const std::string& line) { log.push_back(line); };
     // Not logged in: the engine keeps the packet from the owner.
     socket.Deliver(PacketFromHub(clock.Now(), "DATA", "early"));
-    EXPECT_EQ(nothing, 1);
-    EXPECT_TRUE(got.empty());
+    EXPECT_EQ(std::tuple(nothing, got.size()), std::tuple(1, 0u));
     CommMemberType target = ClientTarget();
     ASSERT_TRUE(c.Connect(target));
     EXPECT_TRUE(c.Connecting());
@@ -689,22 +672,18 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     ASSERT_TRUE(c.Connected());
     EXPECT_FALSE(c.Connecting());
     socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r1") + PacketFromHub(clock.Now(), "DATA", "r2"));
-    EXPECT_EQ(got, (std::vector<std::string>{"r1", "r2"}));
-    EXPECT_EQ(nothing, 1);
-    EXPECT_TRUE(busy);
-    EXPECT_FALSE(c.Busy());
-    EXPECT_EQ(log.back(), "RXD: Data pkt from Hub");
+    EXPECT_EQ(std::tuple(got, nothing, busy, c.Busy(), log.back()),
+              std::tuple(std::vector<std::string>{"r1", "r2"}, 1, true, false, "RXD: Data pkt from Hub"));
     // A quiet console hears nothing; the records still come.
     c.SetConsoleQuiet(true);
     const std::size_t before = log.size();
     socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r3"));
-    EXPECT_EQ(log.size(), before);
-    EXPECT_EQ(got.back(), "r3");
+    EXPECT_EQ(std::tuple(log.size(), got.back()), std::tuple(before, "r3"));
     c.SetConsoleQuiet(false);
     EXPECT_TRUE(c.Disconnect());
     c.Tick();
-    EXPECT_TRUE(c.Disconnecting());
-    EXPECT_EQ(log.back(), "APPL: Sending Disconnection notice (server)");
+    EXPECT_EQ(std::tuple(c.Disconnecting(), log.back()),
+              std::tuple(true, "APPL: Sending Disconnection notice (server)"));
 }
 
 } // namespace
