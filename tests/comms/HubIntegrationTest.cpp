@@ -121,8 +121,6 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
     refused.engine.onClientLog = [&](const std::string& l) { log.push_back(l); };
     ASSERT_TRUE(refused.Connect(port));
     ASSERT_TRUE(WaitFor([&] { return refused.disconnections == 1; }, 5000));
-    EXPECT_FALSE(refused.engine.Connected());
-    EXPECT_EQ(refused.engine.Member().SystemState, 0);
     EXPECT_NE(std::find(log.begin(), log.end(), "Socket: Failed to connect - [10061] : Connection refused"),
               log.end());
 
@@ -149,23 +147,6 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
                                  CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount)));
 }
 
-TEST_F(HubClients, MisbehavingClientDoesNotHurtOthers) {
-    StartHub(50);
-    QTcpSocket rogue;
-    rogue.connectToHost(QHostAddress::LocalHost, hub->Port());
-    ASSERT_TRUE(rogue.waitForConnected(5000));
-    rogue.write(QByteArray(2'000'000, 'x'));
-    rogue.write("9999garbage\x01"
-                "0000\x01"
-                "12");
-    Client c(276);
-    ASSERT_TRUE(c.Connect(hub->Port()));
-    ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 50; }));
-    // The good client's records need not wait for the hub to reach the rogue's garbage.
-    EXPECT_TRUE(WaitFor([&] { return HubLogged("bad packet"); }));
-    rogue.abort();
-}
-
 // A bare connection logged in as id, for a client that misbehaves on purpose.
 std::unique_ptr<QTcpSocket> RawLogin(quint16 port, const std::string& id) {
     auto socket = std::make_unique<QTcpSocket>();
@@ -186,8 +167,15 @@ std::unique_ptr<QTcpSocket> RawLogin(quint16 port, const std::string& id) {
     return socket;
 }
 
-TEST_F(HubClients, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
+TEST_F(HubClients, ClientsThatSendGarbageOrStopReadingDoNotHurtTheOthers) {
     StartHub(50);
+    QTcpSocket rogue;
+    rogue.connectToHost(QHostAddress::LocalHost, hub->Port());
+    ASSERT_TRUE(rogue.waitForConnected(5000));
+    rogue.write(QByteArray(2'000'000, 'x'));
+    rogue.write("9999garbage\x01"
+                "0000\x01"
+                "12");
     auto stalled = RawLogin(hub->Port(), "m01");
     ASSERT_TRUE(stalled);
     stalled->setReadBufferSize(4096); // Qt stops taking its bytes from the system: the hub's side fills
@@ -211,6 +199,8 @@ TEST_F(HubClients, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
     Client c(276);
     ASSERT_TRUE(c.Connect(hub->Port()));
     ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 50; }));
+    EXPECT_TRUE(WaitFor([&] { return HubLogged("bad packet"); }));
+    rogue.abort();
 }
 
 // ---- zeva-hub as a separate process ----
@@ -218,16 +208,13 @@ TEST_F(HubClients, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
 class HubProcess : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { App(); } // before any client's timer starts
-    quint16 Start(quint16 port) {
+    // Starts the hub on an ephemeral port; the port it listens on, 0 when it does not.
+    quint16 Start() {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::MergedChannels);
-        output.clear(); // a port found is this process's, not the last one's
-        p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
-                                 "--count", "0", "--quiet", "--shutdown-wait", "3000"});
+        p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", "0", "--rate", "20", "--count", "0",
+                                 "--quiet", "--shutdown-wait", "3000"});
         EXPECT_TRUE(p->waitForStarted(5000));
-        // A restarted hub is read from its own first line: the previous one's "listening" would
-        // let the client connect before the new hub listens.
-        output.clear();
         quint16 found = 0;
         WaitFor(
             [&] {
@@ -246,21 +233,16 @@ class HubProcess : public ::testing::Test {
             hub->waitForFinished(5000);
         }
     }
-    // Starts the hub on an ephemeral port and logs a client in.
-    void StartAndConnect(Client& c) {
-        port = Start(0);
-        ASSERT_NE(port, 0);
-        ASSERT_TRUE(c.Connect(port));
-        ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
-    }
     std::unique_ptr<QProcess> hub;
     std::string output;
-    quint16 port = 0;
 };
 
 TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     Client c(276, "s01", 50);
-    ASSERT_NO_FATAL_FAILURE(StartAndConnect(c));
+    const quint16 port = Start();
+    ASSERT_NE(port, 0);
+    ASSERT_TRUE(c.Connect(port));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
     hub->terminate();
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
     ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
