@@ -30,7 +30,6 @@ class FlagPacketTest : public ::testing::Test {
 };
 
 TEST_F(FlagPacketTest, TestFlagFields) {
-    clock.Set(45351.5); // 29/02/2024 12:00:00
     std::vector<CommType> sent;
     ASSERT_TRUE(SendToMonitor(
         modules, [&](const CommType& p) { return sent.push_back(p), true; }, "TEST", "", ""));
@@ -57,8 +56,7 @@ TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
     // The link's answer is passed on.
     EXPECT_FALSE(SendToMonitor(
         modules, [](const CommType&) { return false; }, "PWLOCK", "", ""));
-    FakeClock other;
-    ModuleClass unconnected(other);
+    ModuleClass unconnected(clock);
     EXPECT_FALSE(SendToMonitor(unconnected, send, "TEST", "", ""));
     EXPECT_EQ(calls, 0);
 }

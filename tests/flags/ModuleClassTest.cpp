@@ -25,14 +25,6 @@ class MapModuleSettings final : public ModuleSettings {
     std::map<std::string, std::string> values;
 };
 
-// The built-in tables, loaded for a screen client.
-class ModuleTables : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(modules.Connect("s01")); }
-    FakeClock clock;
-    ModuleClass modules{clock};
-};
-
 TEST(ModuleIdentifier, NormalisesCaseAndRejectsWildcards) {
     // A one-digit number is written with two places; characters after the third are not read.
     for (const auto& [in, out] :
@@ -70,7 +62,11 @@ TEST(ModuleConnect, LoadsTablesOnceForAValidIdentifier) {
     EXPECT_EQ(other.ModuleIndex(), -1);
 }
 
-TEST_F(ModuleTables, LookupsCompareExactlyAndIndexesOutsideTheTablesAreRefused) {
+TEST(ModuleTables, LookupsCompareExactlyAndIndexesOutsideTheTablesAreRefused) {
+    // The built-in tables, loaded for a screen client.
+    FakeClock clock;
+    ModuleClass modules(clock);
+    ASSERT_TRUE(modules.Connect("s01"));
     EXPECT_EQ(modules.id("x01"), 0);
     EXPECT_EQ(modules.id("i01"), modules.Sizeof() - 1);
     EXPECT_EQ(modules.id("S01"), -1); // group letters compare exactly
