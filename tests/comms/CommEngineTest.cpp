@@ -32,35 +32,41 @@ CommMemberType ClientTarget(std::int16_t mode = 276, double watchdog = 60 * kSec
     return t;
 }
 
-// A packet from the hub h01 to s01, made at `now`.
-std::string PacketFromHub(double now, const std::string& type, const std::string& data = {}) {
-    CommType p;
-    p.Source = "h01";
-    p.Destination = "s01";
-    p.Created = now;
-    p.Expire = 10 * kSec;
-    p.PacketType = type;
-    p.Data = data;
-    std::string text;
-    EXPECT_TRUE(BuildPacket(p, text));
-    return text;
-}
+// The in-memory surroundings of a hub link, and what the hub h01 sends s01 now.
+struct FakeHubSide {
+    // A packet of a type such as DATA, or of a control code's number.
+    std::string Packet(const std::string& type, const std::string& data = {}) const {
+        CommType p;
+        p.Source = "h01";
+        p.Destination = "s01";
+        p.Created = clock.Now();
+        p.Expire = 10 * kSec;
+        p.PacketType = type;
+        p.Data = data;
+        std::string text;
+        EXPECT_TRUE(BuildPacket(p, text));
+        return text;
+    }
+    std::string Control(std::int16_t code) const { return Packet(IntText(code)); }
+    // The hub's accept of a login: its copy of the member, on its socket 12.
+    std::string AcceptWith(double watchdog, std::int16_t mode = 276, std::int16_t bufferMax = 10,
+                           const std::string& id = "s01") const {
+        CommMemberType hubCopy(clock.Now());
+        hubCopy.Identifier = id;
+        hubCopy.Mode = mode;
+        hubCopy.BufferMax = bufferMax;
+        hubCopy.WatchDog = watchdog;
+        hubCopy.Socket = 12;
+        std::string member;
+        EXPECT_TRUE(hubCopy.CreatePacket(member));
+        return Packet(IntText(kPktConnectAccept), member);
+    }
+    FakeClock clock{45000.5};
+    FakeTcpSocket socket;
+    FakeEventPump pump;
+};
 
-// The hub's accept of a login: its copy of the member, on its socket 12.
-std::string AcceptFromHub(double now, double watchdog, std::int16_t mode = 276, std::int16_t bufferMax = 10,
-                          const std::string& id = "s01") {
-    CommMemberType hubCopy(now);
-    hubCopy.Identifier = id;
-    hubCopy.Mode = mode;
-    hubCopy.BufferMax = bufferMax;
-    hubCopy.WatchDog = watchdog;
-    hubCopy.Socket = 12;
-    std::string member;
-    EXPECT_TRUE(hubCopy.CreatePacket(member));
-    return PacketFromHub(now, IntText(kPktConnectAccept), member);
-}
-
-class CommEngineTest : public ::testing::Test {
+class CommEngineTest : public ::testing::Test, protected FakeHubSide {
   protected:
     CommEngineTest() {
         engine.onClientLog = [this](const std::string& l) { log.push_back(l); };
@@ -77,11 +83,8 @@ class CommEngineTest : public ::testing::Test {
             engine.Tick();
         }
     }
-    std::string HubPacket(std::int16_t code, const std::string& data = {}, const std::string& type = {}) {
-        return PacketFromHub(clock.Now(), type.empty() ? IntText(code) : type, data);
-    }
     std::string Accept(std::int16_t mode = 276, std::int16_t bufferMax = 10, const std::string& id = "s01") {
-        return AcceptFromHub(clock.Now(), engine.Member().WatchDog, mode, bufferMax, id);
+        return AcceptWith(engine.Member().WatchDog, mode, bufferMax, id);
     }
 
     // TCP connect and 1000 out: the engine waits for the hub's accept.
@@ -130,9 +133,6 @@ class CommEngineTest : public ::testing::Test {
     bool Logged(const std::string& line) const {
         return std::find(log.begin(), log.end(), line) != log.end();
     }
-    FakeClock clock{45000.5};
-    FakeTcpSocket socket;
-    FakeEventPump pump;
     CommEngine engine{socket, clock, pump};
     std::vector<std::string> log;
     std::vector<CommType> received;
@@ -268,7 +268,7 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     for (int i = 0; i < 10; ++i) {
         engine.SetRequest(holder, true);
         Tick();
-        socket.Deliver(i % 2 ? HubPacket(kPktBufferEmpty) : HubPacket(0, "rec", "DATA"));
+        socket.Deliver(i % 2 ? Control(kPktBufferEmpty) : Packet("DATA", "rec"));
     }
     ASSERT_TRUE(engine.Connected());
     // Then it stops answering while the owner keeps asking every second.
@@ -296,7 +296,7 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     Login(279);
     EXPECT_EQ(reports.size(), 1u);
     engine.SetRequest(holder, true);
-    socket.Deliver(HubPacket(kPktBufferEmpty));
+    socket.Deliver(Control(kPktBufferEmpty));
     EXPECT_EQ(std::tuple(engine.Answering(), engine.StalledSinceAnswer(), reports.back()),
               std::tuple(true, false, "hub 10.1.1.1 port 6000: answering again"));
     LogOff();
@@ -390,7 +390,7 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     engine.onMemberChanged = [&](CommEngine::MemberField f) {
         if (f == CommEngine::MemberField::BadChecks) shown.push_back(engine.BadCheckPackets());
     };
-    std::string bad = HubPacket(0, "x", "DATA");
+    std::string bad = Packet("DATA", "x");
     bad[1] = bad[1] == '9' ? '0' : static_cast<char>(bad[1] + 1);
     log.clear();
     socket.Deliver(bad);
@@ -407,12 +407,12 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
     Tick(3);
     EXPECT_EQ(log.back(), "RXD: packet with a bad check discarded (3)"); // nothing new, nothing said
     // A packet whose check is right but whose number does not convert is not a bad check.
-    std::string field = HubPacket(0, "x", "DATA");
+    std::string field = Packet("DATA", "x");
     field[4] = 'z';
     field.replace(0, 4, FormatValue(PacketChecksum(field.substr(4)), "0000"));
     socket.Deliver(field);
     EXPECT_EQ(std::tuple(engine.BadCheckPackets(), received.size()), std::tuple(4, 0u));
-    socket.Deliver(HubPacket(kPktWatchdog) + HubPacket(0, "0005010130", "RECORD") + HubPacket(0, "", "12x"));
+    socket.Deliver(Control(kPktWatchdog) + Packet("RECORD", "0005010130") + Packet("12x"));
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(std::tuple(received[1].Data, engine.Member().RPackets, engine.DataWaiting()),
               std::tuple("0005010130", 3, true));
@@ -421,7 +421,7 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
 TEST_F(CommEngineTest, DataRightBehindAcceptKeepsTheLogin) {
     StartLogin();
     // The hub pushes its backlog in the same read as the accept.
-    socket.Deliver(Accept() + HubPacket(0, "r1", "DATA") + HubPacket(0, "r2", "DATA"));
+    socket.Deliver(Accept() + Packet("DATA", "r1") + Packet("DATA", "r2"));
     EXPECT_EQ(received.size(), 2u);
     CommType got;
     EXPECT_TRUE(engine.Receive(got)); // logged in already: the intake is not lost
@@ -435,7 +435,7 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     engine.Disconnect();
     Tick(); // 8: 1002 out
     ASSERT_EQ(engine.Member().SystemState, 9);
-    socket.Deliver(HubPacket(0, "late", "DATA"));
+    socket.Deliver(Packet("DATA", "late"));
     EXPECT_EQ(engine.Member().SystemState, 9);
     socket.PeerClose();
     Tick();
@@ -444,7 +444,7 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     // The hub's own disconnect request runs the same log-off; a hub that then never closes the
     // socket is closed here after the wait.
     Login();
-    socket.Deliver(HubPacket(kPktServerDisconnect));
+    socket.Deliver(Control(kPktServerDisconnect));
     EXPECT_TRUE(Logged("RXD: DISCONNECT RQST"));
     Tick();
     EXPECT_EQ(CountSent("1002"), 2);
@@ -536,7 +536,7 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
     Login(276);
     CommType got;
     EXPECT_FALSE(engine.Receive(got));
-    socket.Deliver(HubPacket(0, "rec", "DATA"));
+    socket.Deliver(Packet("DATA", "rec"));
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "rec");
     EXPECT_FALSE(engine.Receive(got));
@@ -544,7 +544,7 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
 
     // A paused read keeps what arrives until it resumes, then hands it over at once.
     engine.PauseReceive(true);
-    socket.Deliver(HubPacket(0, "held", "DATA"));
+    socket.Deliver(Packet("DATA", "held"));
     ASSERT_EQ(received.size(), 1u);
     engine.PauseReceive(false);
     ASSERT_EQ(received.size(), 2u);
@@ -556,7 +556,7 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
         received.push_back(p);
         engine.GetNextPktBuffer();
     };
-    socket.Deliver(HubPacket(0, "a", "DATA") + HubPacket(0, "b", "DATA") + HubPacket(0, "c", "DATA"));
+    socket.Deliver(Packet("DATA", "a") + Packet("DATA", "b") + Packet("DATA", "c"));
     ASSERT_EQ(received.size(), 5u);
     EXPECT_EQ(received[2].Data + received[3].Data + received[4].Data, "abc");
 }
@@ -565,14 +565,14 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     Login(279);
     // A packet that has already arrived is handed over without a request.
     engine.onReceivedData = nullptr;
-    socket.Deliver(HubPacket(0, "first", "DATA"));
+    socket.Deliver(Packet("DATA", "first"));
     CommType got;
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "first");
     EXPECT_EQ(CountSent("1006"), 0);
     pump.calls = 0;
     pump.onPump = [this](int) {
-        if (pump.calls == 2) socket.Deliver(HubPacket(0, "answer", "DATA"));
+        if (pump.calls == 2) socket.Deliver(Packet("DATA", "answer"));
     };
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "answer");
@@ -580,7 +580,7 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     EXPECT_EQ(pump.calls, 2);
 
     // A buffer-empty answer ends the wait with nothing.
-    pump.onPump = [this](int) { socket.Deliver(HubPacket(kPktBufferEmpty)); };
+    pump.onPump = [this](int) { socket.Deliver(Control(kPktBufferEmpty)); };
     EXPECT_FALSE(engine.Receive(got));
     EXPECT_TRUE(Logged("RXD: BUFFER EMPTY"));
 
@@ -590,7 +590,7 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
         CommType inner;
         if (!engine.Receive(inner)) ++nested;
     };
-    pump.onPump = [this](int) { socket.Deliver(HubPacket(0, "second", "DATA")); };
+    pump.onPump = [this](int) { socket.Deliver(Packet("DATA", "second")); };
     EXPECT_TRUE(engine.Receive(got));
     EXPECT_EQ(got.Data, "second");
     EXPECT_EQ(nested, 1);
@@ -607,15 +607,15 @@ TEST_F(CommEngineTest, GarbageStaysBoundedAndANewConnectionStartsWithAnEmptyBuff
     Login(276);
     socket.Deliver(std::string(3'000'000, 'q'));
     EXPECT_LE(engine.ReceiveBufferSize(), 100000u);
-    socket.Deliver(std::string("\x01") + HubPacket(0, "ok", "DATA"));
+    socket.Deliver(std::string("\x01") + Packet("DATA", "ok"));
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].Data, "ok");
 
     // Half a packet left at the disconnection is not glued to the next link's first packet.
-    socket.Deliver(HubPacket(0, "half", "DATA").substr(0, 20));
+    socket.Deliver(Packet("DATA", "half").substr(0, 20));
     LogOff();
     Login(276);
-    socket.Deliver(HubPacket(0, "whole", "DATA"));
+    socket.Deliver(Packet("DATA", "whole"));
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[1].Data, "whole");
 }
@@ -633,7 +633,7 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
     EXPECT_EQ(read.Data, "mine");
     EXPECT_FALSE(engine.RequestDataHub(req)); // still outstanding
     EXPECT_EQ(CountSent("1006"), 1);
-    socket.Deliver(HubPacket(kPktBufferEmpty));
+    socket.Deliver(Control(kPktBufferEmpty));
     EXPECT_FALSE(engine.Request(read)); // answered
     engine.SetRequest(req, false);
     EXPECT_EQ(std::tuple(Sent().back().PacketType, Sent().back().Data),
@@ -643,10 +643,9 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
 // The hub connection on the in-memory socket: each data packet is handed over once, with the
 // notification, while the engine is on the stack; one the engine holds back comes as nothing; the
 // link states the connection timer asks about; a quiet console hears nothing.
-TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) {
-    FakeClock clock{45000.5};
-    FakeTcpSocket socket;
-    FakeEventPump pump;
+class HubConnectionTest : public ::testing::Test, protected FakeHubSide {};
+
+TEST_F(HubConnectionTest, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) {
     HubConnection c(socket, clock, pump);
     std::vector<std::string> got, log;
     int nothing = 0;
@@ -660,7 +659,7 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     };
     c.onClientLog = [&](const std::string& line) { log.push_back(line); };
     // Not logged in: the engine keeps the packet from the owner.
-    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "early"));
+    socket.Deliver(Packet("DATA", "early"));
     EXPECT_EQ(std::tuple(nothing, got.size()), std::tuple(1, 0u));
     CommMemberType target = ClientTarget();
     ASSERT_TRUE(c.Connect(target));
@@ -668,16 +667,16 @@ TEST(HubConnection, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) 
     clock.AdvanceSeconds(2.001);
     c.Tick();
     socket.AcceptConnection();
-    socket.Deliver(AcceptFromHub(clock.Now(), target.WatchDog));
+    socket.Deliver(AcceptWith(target.WatchDog));
     ASSERT_TRUE(c.Connected());
     EXPECT_FALSE(c.Connecting());
-    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r1") + PacketFromHub(clock.Now(), "DATA", "r2"));
+    socket.Deliver(Packet("DATA", "r1") + Packet("DATA", "r2"));
     EXPECT_EQ(std::tuple(got, nothing, busy, c.Busy(), log.back()),
               std::tuple(std::vector<std::string>{"r1", "r2"}, 1, true, false, "RXD: Data pkt from Hub"));
     // A quiet console hears nothing; the records still come.
     c.SetConsoleQuiet(true);
     const std::size_t before = log.size();
-    socket.Deliver(PacketFromHub(clock.Now(), "DATA", "r3"));
+    socket.Deliver(Packet("DATA", "r3"));
     EXPECT_EQ(std::tuple(log.size(), got.back()), std::tuple(before, "r3"));
     c.SetConsoleQuiet(false);
     EXPECT_TRUE(c.Disconnect());
