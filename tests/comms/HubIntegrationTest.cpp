@@ -51,11 +51,10 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
     return true;
 }
 
-// One client as the station drives it: the hub connection on its socket, a fast engine timer, and
-// an intake that keeps every data packet the notification hands over.
+// The asynchronous client s01 as the station drives it: the hub connection on its socket, a fast
+// engine timer, and an intake that keeps every data packet the notification hands over.
 struct Client {
-    explicit Client(std::int16_t mode, std::string id = "s01", int tickMs = 25)
-        : id_(std::move(id)), mode_(mode) {
+    explicit Client(int tickMs = 25) {
         link.onReceivedData = [this](const CommType* packet) {
             if (packet) records.push_back(*packet);
         };
@@ -65,17 +64,15 @@ struct Client {
     }
     bool Connect(quint16 port) {
         CommMemberType target(OleNow());
-        target.Identifier = id_;
+        target.Identifier = "s01";
         target.ServerAddress = "127.0.0.1";
         target.ServerPort = port;
-        target.Mode = mode_;
+        target.Mode = 276;
         target.BufferMax = 10;
         target.WatchDog = 60.0 / 86400.0;
         target.Description = "Screen Client on \"test\" (ASYNC)";
         return engine.Connect(target);
     }
-    std::string id_;
-    std::int16_t mode_;
     QtTcpSocket socket;
     SystemClock clock;
     QtEventPump pump;
@@ -116,7 +113,7 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
     {
         std::unique_ptr<HubServer> gone = std::move(hub); // nothing listens there any more
     }
-    Client refused(276, "s01", 600000); // no engine tick comes while we wait
+    Client refused(600000); // no engine tick comes while we wait
     std::vector<std::string> log;
     refused.engine.onClientLog = [&](const std::string& l) { log.push_back(l); };
     ASSERT_TRUE(refused.Connect(port));
@@ -126,7 +123,7 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
 
     // A login, also without ticks, leaves the keepalive options on the real socket.
     StartHub(1);
-    Client c(276, "s01", 600000);
+    Client c(600000);
     ASSERT_TRUE(c.Connect(hub->Port()));
     ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }, 5000));
     const int fd = static_cast<int>(c.socket.NativeDescriptor());
@@ -196,7 +193,7 @@ TEST_F(HubClients, ClientsThatSendGarbageOrStopReadingDoNotHurtTheOthers) {
         WaitFor([&] { return sender->bytesToWrite() == 0; }, 2000);
     }
     ASSERT_TRUE(WaitFor([&] { return HubLogged("m01 dropped: not reading"); }));
-    Client c(276);
+    Client c;
     ASSERT_TRUE(c.Connect(hub->Port()));
     ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 50; }));
     EXPECT_TRUE(WaitFor([&] { return HubLogged("bad packet"); }));
@@ -238,7 +235,7 @@ class HubProcess : public ::testing::Test {
 };
 
 TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
-    Client c(276, "s01", 50);
+    Client c(50);
     const quint16 port = Start();
     ASSERT_NE(port, 0);
     ASSERT_TRUE(c.Connect(port));
