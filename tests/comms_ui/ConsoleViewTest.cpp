@@ -105,10 +105,7 @@ TEST(ConsoleGrid, ModeColourTellsWatchdogThenLoginThenNothing) {
 
 TEST(ConsoleGrid, DateTextsDropTheZeroDayAndMidnight) {
     EXPECT_EQ(MemberGridView::GeneralDateText(0.0), "00:00:00");
-    EXPECT_EQ(MemberGridView::GeneralDateText(3600.0 / 86400.0), "01:00:00");
     EXPECT_EQ(MemberGridView::GeneralDateText(*OleFromCalendar({2024, 3, 5, 0, 0, 0})), "05/03/2024");
-    EXPECT_EQ(MemberGridView::GeneralDateText(*OleFromCalendar({2024, 3, 5, 9, 8, 7})),
-              "05/03/2024 09:08:07");
     EXPECT_EQ(MemberGridView::GeneralDateText(-1.0), "29/12/1899");
     // A date no calendar holds (a damaged accept) shows as its number rather than as nonsense.
     EXPECT_EQ(MemberGridView::GeneralDateText(1e300), "1E+300");
@@ -137,9 +134,6 @@ TEST(HubSetupForm, OkTakesTheBoxesAsTyped) {
     HubSetupForm form(ident, address, port);
     EXPECT_EQ(std::tuple(form.Text(0), form.Text(1), form.Text(2)), std::tuple("s01", "hub1", "6000"));
     RecordingMessageBox mb;
-    // Unchanged: the same values go back.
-    ASSERT_TRUE(form.Ok(ident, address, port, mb));
-    EXPECT_EQ(std::tuple(ident, address, port), std::tuple("s01", "hub1", 6000));
     form.SetText(0, "Sx12345");   // any identifier is taken; the engine checks it when connecting
     form.SetText(1, "10.0.0.9 "); // and any address
     form.SetText(2, " 6001 ");
