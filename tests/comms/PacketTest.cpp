@@ -1,4 +1,5 @@
 #include "common/Convert.h"
+#include "common/FormatValue.h"
 #include "comms/CommLogRing.h"
 #include "comms/CommMemberType.h"
 #include "comms/PacketCodec.h"
@@ -34,9 +35,7 @@ CommType Sample() {
 
 // A packet body with its four-digit check in front.
 std::string WithCheck(const std::string& body) {
-    char check[8];
-    std::snprintf(check, sizeof check, "%04d", PacketChecksum(body));
-    return check + body;
+    return FormatValue(PacketChecksum(body), "0000") + body;
 }
 
 std::string Built(const CommType& p) {
@@ -51,15 +50,6 @@ TEST(PacketCodec, ChecksumSumsBytesAndWraps) {
     EXPECT_EQ(PacketChecksum(std::string(102, 'd') + '^'), 294); // 10200 + 94 = 10294
     // Bytes above 127 count with their unsigned code.
     EXPECT_EQ(PacketChecksum("\xE9"), 233);
-}
-
-TEST(PacketCodec, IdentifiersAreCutAndPadded) {
-    CommType p;
-    p.Source = "NOTINIT";
-    p.Destination = "m";
-    CommType back;
-    ASSERT_TRUE(ParsePacket(Built(p), back));
-    EXPECT_EQ(std::tuple(back.Source, back.Destination), std::tuple("NOT", "m  "));
 }
 
 TEST(PacketCodec, RoundTripKeepsEveryField) {
@@ -81,6 +71,13 @@ TEST(PacketCodec, RoundTripKeepsEveryField) {
         back.Created = sent.Created;
         EXPECT_EQ(back, sent);
     }
+
+    // Identifiers are cut or padded to their three characters.
+    p.Source = "NOTINIT";
+    p.Destination = "m";
+    CommType back;
+    ASSERT_TRUE(ParsePacket(Built(p), back));
+    EXPECT_EQ(std::tuple(back.Source, back.Destination), std::tuple("NOT", "m  "));
 }
 
 TEST(PacketCodec, WrongOrMissingCheckIsRefusedAndLeavesPacketCleared) {
