@@ -15,6 +15,7 @@
 #include <memory>
 #include <random>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace zeva {
@@ -42,6 +43,13 @@ std::string Built(const CommType& p) {
     std::string text;
     EXPECT_TRUE(BuildPacket(p, text));
     return text;
+}
+
+// The sample packet with other data, built.
+std::string BuiltWith(std::string data) {
+    CommType p = Sample();
+    p.Data = std::move(data);
+    return Built(p);
 }
 
 TEST(PacketCodec, ChecksumSumsBytesAndWraps) {
@@ -178,10 +186,9 @@ TEST(PacketFields, ReadersStayInsideTheText) {
 }
 
 TEST(PacketFraming, TwoInOneReadAndOneOverTwoReads) {
+    // b's rest makes the buffer grow while a is still in front of it.
     const std::string a = Built(Sample());
-    CommType other = Sample();
-    other.Data.assign(5000, 's'); // its rest makes the buffer grow while a is still in front of it
-    const std::string b = Built(other);
+    const std::string b = BuiltWith(std::string(5000, 's'));
     PacketFramer f;
     f.Append(a + b.substr(0, 3000));
     EXPECT_EQ(f.Next(), a);
@@ -213,22 +220,18 @@ TEST(PacketFraming, BoundKeepsNewestBytesAfterFramingABurst) {
     EXPECT_EQ(n, burst.size() / one.size());
 }
 
-// Every packet a framer hands out, with its byte sum, in order.
-std::vector<std::pair<std::string, std::uint64_t>> Drain(PacketFramer& f) {
-    std::vector<std::pair<std::string, std::uint64_t>> out;
+// Appends every packet a framer hands out, with its byte sum, in order.
+void Drain(PacketFramer& f, std::vector<std::pair<std::string, std::uint64_t>>& out) {
     std::string_view packet;
     std::uint64_t sum = 0;
     while (f.NextInPlace(packet, sum))
         out.emplace_back(std::string(packet), sum);
-    return out;
 }
 
 TEST(PacketFraming, BorrowedReadsHandOutWhatCopiedReadsDo) {
     std::string stream;
     for (int k = 0; k < 12; ++k) {
-        CommType p = Sample();
-        p.Data.assign(static_cast<std::size_t>(k * 37), static_cast<char>('a' + k));
-        stream += Built(p);
+        stream += BuiltWith(std::string(static_cast<std::size_t>(k * 37), static_cast<char>('a' + k)));
         if (k % 4 == 1) stream += "junk without an end";
     }
     std::mt19937 random(5);
@@ -241,10 +244,8 @@ TEST(PacketFraming, BorrowedReadsHandOutWhatCopiedReadsDo) {
             auto read = std::make_unique<std::string>(stream.substr(at, length));
             copied.Append(*read);
             borrowed.Frame(*read);
-            for (auto& p : Drain(copied))
-                fromCopies.push_back(p);
-            for (auto& p : Drain(borrowed))
-                fromBorrowed.push_back(p);
+            Drain(copied, fromCopies);
+            Drain(borrowed, fromBorrowed);
             copied.Bound();
             borrowed.Bound();
             read.reset();
@@ -263,11 +264,8 @@ TEST(PacketFraming, BorrowedReadsHandOutWhatCopiedReadsDo) {
 
 TEST(PacketFraming, ANestedReadKeepsTheOrderAndOutlivesTheOuterRead) {
     const std::string a = Built(Sample());
-    CommType other = Sample();
-    other.Data = "b";
-    const std::string b = Built(other);
-    other.Data = "c";
-    const std::string c = Built(other);
+    const std::string b = BuiltWith("b");
+    const std::string c = BuiltWith("c");
     PacketFramer f;
     auto outer = std::make_unique<std::string>(a + b + c.substr(0, 5));
     f.Frame(*outer);
