@@ -2,6 +2,19 @@
 
 namespace zeva {
 
+namespace {
+
+// The error the test scripted, else the real socket's complaint about a socket not connected.
+bool Ready(TcpSocket::State state, const SocketError& scripted, SocketError& err) {
+    if (scripted.number != 0)
+        err = scripted;
+    else if (state != TcpSocket::State::Connected)
+        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
+    return scripted.number == 0 && state == TcpSocket::State::Connected;
+}
+
+} // namespace
+
 bool FakeTcpSocket::ConnectToHost(const std::string&, int, SocketError& err) {
     ++connectCalls;
     if (connectError.number != 0) {
@@ -19,26 +32,11 @@ bool FakeTcpSocket::Close(SocketError&) {
 }
 
 bool FakeTcpSocket::SetKeepAlive(int, int, int, SocketError& err) {
-    if (keepAliveError.number != 0) {
-        err = keepAliveError;
-        return false;
-    }
-    if (state != State::Connected) {
-        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
-        return false;
-    }
-    return true;
+    return Ready(state, keepAliveError, err);
 }
 
 bool FakeTcpSocket::Write(std::string_view bytes, SocketError& err) {
-    if (writeError.number != 0) {
-        err = writeError;
-        return false;
-    }
-    if (state != State::Connected) {
-        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
-        return false;
-    }
+    if (!Ready(state, writeError, err)) return false;
     written.emplace_back(bytes);
     return true;
 }
