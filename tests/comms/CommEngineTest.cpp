@@ -679,6 +679,11 @@ TEST_F(HubConnectionTest, HandsEachPacketOverOnceAndNothingForWhatTheEngineHolds
     c.Tick();
     EXPECT_EQ(std::tuple(c.Disconnecting(), log.back()),
               std::tuple(true, "APPL: Sending Disconnection notice (server)"));
+    // The owner hears the count of packets with a bad check ("0000" cannot be this one's).
+    std::vector<std::int32_t> badChecks;
+    c.onBadCheckCount = [&](std::int32_t n) { badChecks.push_back(n); };
+    socket.Deliver(std::string("0000") + "0\t0000" + '\x01');
+    EXPECT_EQ(std::tuple(c.BadCheckPackets(), badChecks), std::tuple(1, std::vector<std::int32_t>{1}));
 }
 
 } // namespace

@@ -15,9 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-#include <vector>
-
 namespace zeva {
 namespace {
 
@@ -55,20 +52,6 @@ TEST_F(ConsoleWindow, StartsHiddenOnTopAndHideKeepsTheEngineRunning) {
     // The link line is heard with what it shows.
     c.onErrorLabel("Socket: Closed");
     EXPECT_EQ(d.ErrorLabel()->accessibleName(), QStringLiteral("Hub link: Socket: Closed"));
-}
-
-TEST_F(ConsoleWindow, BadCheckPacketsShowInTheMemberRowAndToTheOwner) {
-    Console con(60000);
-    auto& [host, c, d] = con;
-    std::vector<std::int32_t> told;
-    c.onBadCheckCount = [&](std::int32_t n) { told.push_back(n); };
-    // "0000" cannot be the check of this text.
-    const std::string bad = std::string("0000") + "0\t0000" + '\x01';
-    c.Engine().InterigatePacket(bad);
-    c.Engine().InterigatePacket(bad);
-    EXPECT_EQ(std::tuple(c.BadCheckPackets(), told), std::tuple(2, std::vector<std::int32_t>{1, 2}));
-    EXPECT_EQ(std::tuple(d.MemberGrid()->item(31, 0)->text(), d.MemberGrid()->item(31, 1)->text()),
-              std::tuple(QStringLiteral("BadChecks"), QStringLiteral("2")));
 }
 
 TEST_F(ConsoleWindow, LogListNeverRunsTheEventLoop) {
