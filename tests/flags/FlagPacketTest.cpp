@@ -30,19 +30,17 @@ class FlagPacketTest : public ::testing::Test {
 };
 
 TEST_F(FlagPacketTest, TestFlagFields) {
-    std::vector<CommType> sent;
-    ASSERT_TRUE(SendToMonitor(
-        modules, [&](const CommType& p) { return sent.push_back(p), true; }, "TEST", "", ""));
-    ASSERT_EQ(sent.size(), 1u);
-    const CommType& p = sent[0];
-    CommType expected;
+    CommType expected; // PacketType, Data and the rest stay cleared
     expected.Source = "s07";
     expected.Destination = "m**";
     expected.Created = clock.Now();
     expected.Text1 = "2";
     expected.Text2 = "s07";
     expected.Text3 = "s07";
-    EXPECT_EQ(p, expected); // PacketType, Data and the rest stay cleared
+    std::vector<CommType> sent;
+    ASSERT_TRUE(SendToMonitor(
+        modules, [&](const CommType& p) { return sent.push_back(p), true; }, "TEST", "", ""));
+    EXPECT_EQ(sent, std::vector<CommType>{expected});
 }
 
 TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
