@@ -304,8 +304,14 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     EXPECT_TRUE(engine.Connected());
 }
 
-TEST_F(CommEngineTest, ASecondConnectAndALateAcceptChangeNothing) {
-    Login();
+TEST_F(CommEngineTest, AHostileAcceptCannotStopFlagsOrIntakeAndASecondConnectOrALateAcceptChangeNothing) {
+    StartLogin(279);
+    // The hub answers with OUT, SYN and NWT clear, FLH set, a zero FIFO and a blank identifier.
+    socket.Deliver(Accept(kModeFLH, 0, ""));
+    Tick();
+    const auto kept = kModeOUT | kModeSYN | kModeNWT | kModeFLH;
+    EXPECT_EQ(std::tuple(engine.Member().Mode & kept, engine.Member().BufferMax, engine.Userid()),
+              std::tuple(kept, 10, "s01"));
     EXPECT_EQ(std::tuple(engine.ErrorLabel(), engine.Member().Socket),
               std::tuple("Connected to 10.1.1.1,6000", 12));
     // A Connect while connected only marks the caller's target as pending.
@@ -465,17 +471,6 @@ TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
     StartLogin();
     engine.Disconnect();
     EXPECT_EQ(engine.Member().SystemState, 8);
-}
-
-TEST_F(CommEngineTest, HostileAcceptCannotStopFlagsOrIntake) {
-    StartLogin(279);
-    // The hub answers with OUT, SYN and NWT clear, FLH set, a zero FIFO and a blank identifier.
-    socket.Deliver(Accept(kModeFLH, 0, ""));
-    Tick();
-    const auto mode = engine.Member().Mode;
-    const auto kept = kModeOUT | kModeSYN | kModeNWT | kModeFLH;
-    EXPECT_EQ(std::tuple(mode & kept, engine.Member().BufferMax, engine.Userid()),
-              std::tuple(kept, 10, "s01"));
 }
 
 TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
