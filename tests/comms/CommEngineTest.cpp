@@ -566,9 +566,7 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
         if (pump.calls == 2) socket.Deliver(Packet("DATA", "answer"));
     };
     EXPECT_TRUE(engine.Receive(got));
-    EXPECT_EQ(got.Data, "answer");
-    EXPECT_EQ(CountSent("1006"), 1);
-    EXPECT_EQ(pump.calls, 2);
+    EXPECT_EQ(std::tuple(got.Data, CountSent("1006"), pump.calls), std::tuple("answer", 1, 2));
 
     // A buffer-empty answer ends the wait with nothing.
     pump.onPump = [this](int) { socket.Deliver(Control(kPktBufferEmpty)); };
@@ -583,8 +581,7 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     };
     pump.onPump = [this](int) { socket.Deliver(Packet("DATA", "second")); };
     EXPECT_TRUE(engine.Receive(got));
-    EXPECT_EQ(got.Data, "second");
-    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(std::tuple(got.Data, nested), std::tuple("second", 1));
 
     // A wait that no answer ends gives up within two pumps, the link left as it was.
     pump.calls = 0;
