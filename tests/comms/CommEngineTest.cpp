@@ -473,7 +473,7 @@ TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
     EXPECT_EQ(engine.Member().SystemState, 8);
 }
 
-TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
+TEST_F(CommEngineTest, SendQueuesUpToTheFifoWhileDownAndPacketsAtTheSizeLimitLeaveWithoutBlocking) {
     // A packet that cannot be sent is refused, not queued where it would block the FIFO.
     CommType bad = Flag();
     bad.Destination = "m";
@@ -495,10 +495,7 @@ TEST_F(CommEngineTest, SendWhileDownQueuesUpToTheFifoThenOnePacketPerTick) {
     // On a ready link with an empty FIFO a packet leaves at once.
     EXPECT_TRUE(engine.Send(Flag()));
     EXPECT_EQ(CountSent("FLAG"), 11);
-}
 
-TEST_F(CommEngineTest, PacketsAtTheSizeLimitLeaveAndOneByteMoreIsRefusedWithoutBlocking) {
-    Login(276, 0.0);
     // The largest packet is 10000 bytes: find the Data size that makes exactly that (a Data of
     // 10000 bytes is also more than its four-digit count can say).
     CommType big = Flag();
