@@ -199,51 +199,34 @@ TEST_F(HubClients, ClientsThatSendGarbageOrStopReadingDoNotHurtTheOthers) {
     rogue.abort();
 }
 
-// ---- zeva-hub as a separate process ----
-
-class HubProcess : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { App(); } // before any client's timer starts
-    // Starts the hub on an ephemeral port; the port it listens on, 0 when it does not.
-    quint16 Start() {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::MergedChannels);
-        p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", "0", "--rate", "20", "--count", "0",
-                                 "--quiet", "--shutdown-wait", "3000"});
-        EXPECT_TRUE(p->waitForStarted(5000));
-        quint16 found = 0;
-        WaitFor(
-            [&] {
-                output += p->readAll().toStdString();
-                const auto at = output.find("listening on port ");
-                if (at != std::string::npos) found = static_cast<quint16>(std::stoi(output.substr(at + 18)));
-                return found != 0 || p->state() == QProcess::NotRunning;
-            },
-            15000);
-        hub = std::move(p);
-        return found;
-    }
-    void TearDown() override {
-        if (hub && hub->state() != QProcess::NotRunning) {
-            hub->kill();
-            hub->waitForFinished(5000);
-        }
-    }
-    std::unique_ptr<QProcess> hub;
+// zeva-hub as a separate process, on a free port: told to stop, it asks its clients to disconnect
+// (1001), takes their 1002 and exits cleanly. (The QProcess ends the hub however the test ends.)
+TEST(HubProcess, SigtermSendsDisconnectRequestAndExits) {
+    App(); // before the client's timer starts
+    QProcess hub;
+    hub.setProcessChannelMode(QProcess::MergedChannels);
+    hub.start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", "0", "--rate", "20", "--count", "0", "--quiet",
+                              "--shutdown-wait", "3000"});
+    ASSERT_TRUE(hub.waitForStarted(5000));
     std::string output;
-};
-
-TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
+    quint16 port = 0;
+    WaitFor(
+        [&] {
+            output += hub.readAll().toStdString();
+            const auto at = output.find("listening on port ");
+            if (at != std::string::npos) port = static_cast<quint16>(std::stoi(output.substr(at + 18)));
+            return port != 0 || hub.state() == QProcess::NotRunning;
+        },
+        15000);
+    ASSERT_NE(port, 0) << output;
     Client c(50);
-    const quint16 port = Start();
-    ASSERT_NE(port, 0);
     ASSERT_TRUE(c.Connect(port));
     ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
-    hub->terminate();
+    hub.terminate();
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
-    ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
-    output += hub->readAll().toStdString();
-    EXPECT_EQ(std::tuple(hub->exitStatus(), hub->exitCode()), std::tuple(QProcess::NormalExit, 0)) << output;
+    ASSERT_TRUE(WaitFor([&] { return hub.state() == QProcess::NotRunning; }));
+    output += hub.readAll().toStdString();
+    EXPECT_EQ(std::tuple(hub.exitStatus(), hub.exitCode()), std::tuple(QProcess::NormalExit, 0)) << output;
     EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
     EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
 }
