@@ -48,6 +48,7 @@ struct FakeHubSide {
         return text;
     }
     std::string Control(std::int16_t code) const { return Packet(IntText(code)); }
+
     // The hub's accept of a login: its copy of the member, on its socket 12.
     std::string AcceptWith(double watchdog, std::int16_t mode = 276, std::int16_t bufferMax = 10,
                            const std::string& id = "s01") const {
@@ -668,6 +669,7 @@ TEST_F(HubConnectionTest, HandsEachPacketOverOnceAndNothingForWhatTheEngineHolds
     c.Tick();
     EXPECT_EQ(std::tuple(c.Disconnecting(), log.back()),
               std::tuple(true, "APPL: Sending Disconnection notice (server)"));
+
     // The owner hears the count of packets with a bad check ("0000" cannot be this one's).
     std::vector<std::int32_t> badChecks;
     c.onBadCheckCount = [&](std::int32_t n) { badChecks.push_back(n); };

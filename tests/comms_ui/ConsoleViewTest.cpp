@@ -80,6 +80,7 @@ TEST(ConsoleGrid, SettersShowValues) {
     EXPECT_EQ(g.TextMatrix(15, 1), "2");
     e.engine.TBufferSize(99);
     EXPECT_EQ(g.TextMatrix(15, 1), "2");
+
     // Packets with a bad check ("0000" cannot be this one's) are counted on their own row.
     const std::string bad = std::string("0000") + "0\t0000" + '\x01';
     e.engine.InterigatePacket(bad);

@@ -59,6 +59,7 @@ TEST_F(ConsoleWindow, TheLogNeverRunsTheEventLoopAndAResizeKeepsTheMinimumAndFil
     Console con;
     auto& [host, c, d] = con;
     d.ShowConsole(true);
+
     // A log line is written from inside packet handling: events run there would re-enter the engine.
     bool ran = false;
     QTimer::singleShot(0, &d, [&] { ran = true; });
