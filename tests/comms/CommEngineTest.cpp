@@ -281,7 +281,7 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
         Logged("APPL: No answer to the data request within 10 seconds - link stalled, closing to reconnect"));
     EXPECT_EQ(log.back(), "APPL: Hub 10.1.1.1 port 6000: not answering - no answer to the data request "
                           "within 10 seconds");
-    EXPECT_EQ(std::tuple(engine.StalledSinceAnswer(), reports.size()), std::tuple(true, 1u));
+    ASSERT_EQ(std::tuple(engine.StalledSinceAnswer(), reports.size()), std::tuple(true, 1u));
 
     // Logged in again, the link is not up until the hub answers a request; a second stall of the
     // same kind is not reported again.
@@ -628,7 +628,8 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
 
 // The hub connection on the in-memory socket: each data packet is handed over once, with the
 // notification, while the engine is on the stack; one the engine holds back comes as nothing; the
-// link states the connection timer asks about; a quiet console hears nothing.
+// link states the connection timer asks about; a quiet console hears nothing; the owner hears the
+// count of packets with a bad check.
 class HubConnectionTest : public ::testing::Test, protected FakeHubSide {};
 
 TEST_F(HubConnectionTest, HandsEachPacketOverOnceAndNothingForWhatTheEngineHoldsBack) {
