@@ -655,8 +655,9 @@ TEST_F(HubConnectionTest, HandsEachPacketOverOnceAndNothingForWhatTheEngineHolds
     ASSERT_TRUE(c.Connected());
     EXPECT_FALSE(c.Connecting());
     socket.Deliver(Packet("DATA", "r1") + Packet("DATA", "r2"));
-    EXPECT_EQ(std::tuple(got, nothing, busy, c.Busy(), log.back()),
-              std::tuple(std::vector<std::string>{"r1", "r2"}, 1, true, false, "RXD: Data pkt from Hub"));
+    EXPECT_EQ(
+        std::tuple(got, nothing, busy, c.Busy(), log.back(), c.Userid()),
+        std::tuple(std::vector<std::string>{"r1", "r2"}, 1, true, false, "RXD: Data pkt from Hub", "s01"));
     // A quiet console hears nothing; the records still come.
     c.SetConsoleQuiet(true);
     const std::size_t before = log.size();
