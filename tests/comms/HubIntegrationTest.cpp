@@ -51,11 +51,10 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
     return true;
 }
 
-// One client as the station drives it: the hub connection on its socket, a fast engine timer, and
-// an intake that keeps every data packet the notification hands over.
+// The asynchronous client s01 as the station drives it: the hub connection on its socket, a fast
+// engine timer, and an intake that keeps every data packet the notification hands over.
 struct Client {
-    explicit Client(std::int16_t mode, std::string id = "s01", int tickMs = 25)
-        : id_(std::move(id)), mode_(mode) {
+    explicit Client(int tickMs = 25) {
         link.onReceivedData = [this](const CommType* packet) {
             if (packet) records.push_back(*packet);
         };
@@ -65,17 +64,15 @@ struct Client {
     }
     bool Connect(quint16 port) {
         CommMemberType target(OleNow());
-        target.Identifier = id_;
+        target.Identifier = "s01";
         target.ServerAddress = "127.0.0.1";
         target.ServerPort = port;
-        target.Mode = mode_;
+        target.Mode = 276;
         target.BufferMax = 10;
         target.WatchDog = 60.0 / 86400.0;
         target.Description = "Screen Client on \"test\" (ASYNC)";
         return engine.Connect(target);
     }
-    std::string id_;
-    std::int16_t mode_;
     QtTcpSocket socket;
     SystemClock clock;
     QtEventPump pump;
@@ -88,13 +85,14 @@ struct Client {
 
 class HubClients : public ::testing::Test {
   protected:
-    void StartHub(std::uint64_t count, double rate = 0) {
+    // A hub on a free loopback port that sends each client count records as fast as it can.
+    void StartHub(std::uint64_t count) {
         App();
         HubOptions o;
         o.address = QHostAddress::LocalHost;
         o.port = 0;
         o.count = count;
-        o.rate = rate;
+        o.rate = 0;
         o.quiet = true;
         hub =
             std::make_unique<HubServer>(std::move(o), [this](const std::string& l) { hubLog.push_back(l); });
@@ -111,24 +109,9 @@ class HubClients : public ::testing::Test {
 };
 
 TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepalive) {
+    // A login without ticks (none comes while we wait) leaves the keepalive options on the real socket.
     StartHub(1);
-    const quint16 port = hub->Port();
-    {
-        std::unique_ptr<HubServer> gone = std::move(hub); // nothing listens there any more
-    }
-    Client refused(276, "s01", 600000); // no engine tick comes while we wait
-    std::vector<std::string> log;
-    refused.engine.onClientLog = [&](const std::string& l) { log.push_back(l); };
-    ASSERT_TRUE(refused.Connect(port));
-    ASSERT_TRUE(WaitFor([&] { return refused.disconnections == 1; }, 5000));
-    EXPECT_FALSE(refused.engine.Connected());
-    EXPECT_EQ(refused.engine.Member().SystemState, 0);
-    EXPECT_NE(std::find(log.begin(), log.end(), "Socket: Failed to connect - [10061] : Connection refused"),
-              log.end());
-
-    // A login, also without ticks, leaves the keepalive options on the real socket.
-    StartHub(1);
-    Client c(276, "s01", 600000);
+    Client c(600000);
     ASSERT_TRUE(c.Connect(hub->Port()));
     ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }, 5000));
     const int fd = static_cast<int>(c.socket.NativeDescriptor());
@@ -147,23 +130,17 @@ TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepali
                          CommEngine::kKeepAliveCount,
                          1000 * (CommEngine::kKeepAliveIdleSeconds +
                                  CommEngine::kKeepAliveIntervalSeconds * CommEngine::kKeepAliveCount)));
-}
 
-TEST_F(HubClients, MisbehavingClientDoesNotHurtOthers) {
-    StartHub(50);
-    QTcpSocket rogue;
-    rogue.connectToHost(QHostAddress::LocalHost, hub->Port());
-    ASSERT_TRUE(rogue.waitForConnected(5000));
-    rogue.write(QByteArray(2'000'000, 'x'));
-    rogue.write("9999garbage\x01"
-                "0000\x01"
-                "12");
-    Client c(276);
-    ASSERT_TRUE(c.Connect(hub->Port()));
-    ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 50; }));
-    // The good client's records need not wait for the hub to reach the rogue's garbage.
-    EXPECT_TRUE(WaitFor([&] { return HubLogged("bad packet"); }));
-    rogue.abort();
+    // With the hub gone nothing listens on its port: the next attempt is refused at once.
+    const quint16 port = hub->Port();
+    hub.reset();
+    Client refused(600000);
+    std::vector<std::string> log;
+    refused.engine.onClientLog = [&](const std::string& l) { log.push_back(l); };
+    ASSERT_TRUE(refused.Connect(port));
+    ASSERT_TRUE(WaitFor([&] { return refused.disconnections == 1; }, 5000));
+    EXPECT_NE(std::find(log.begin(), log.end(), "Socket: Failed to connect - [10061] : Connection refused"),
+              log.end());
 }
 
 // A bare connection logged in as id, for a client that misbehaves on purpose.
@@ -186,8 +163,15 @@ std::unique_ptr<QTcpSocket> RawLogin(quint16 port, const std::string& id) {
     return socket;
 }
 
-TEST_F(HubClients, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
+TEST_F(HubClients, ClientsThatSendGarbageOrStopReadingDoNotHurtTheOthers) {
     StartHub(50);
+    QTcpSocket rogue;
+    rogue.connectToHost(QHostAddress::LocalHost, hub->Port());
+    ASSERT_TRUE(rogue.waitForConnected(5000));
+    rogue.write(QByteArray(2'000'000, 'x'));
+    rogue.write("9999garbage\x01"
+                "0000\x01"
+                "12");
     auto stalled = RawLogin(hub->Port(), "m01");
     ASSERT_TRUE(stalled);
     stalled->setReadBufferSize(4096); // Qt stops taking its bytes from the system: the hub's side fills
@@ -208,64 +192,41 @@ TEST_F(HubClients, AClientThatStopsReadingIsDroppedAndTheOthersAreServed) {
         WaitFor([&] { return sender->bytesToWrite() == 0; }, 2000);
     }
     ASSERT_TRUE(WaitFor([&] { return HubLogged("m01 dropped: not reading"); }));
-    Client c(276);
+    Client c;
     ASSERT_TRUE(c.Connect(hub->Port()));
     ASSERT_TRUE(WaitFor([&] { return c.records.size() >= 50; }));
+    EXPECT_TRUE(WaitFor([&] { return HubLogged("bad packet"); }));
+    rogue.abort();
 }
 
-// ---- zeva-hub as a separate process ----
-
-class HubProcess : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { App(); } // before any client's timer starts
-    quint16 Start(quint16 port) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::MergedChannels);
-        output.clear(); // a port found is this process's, not the last one's
-        p->start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
-                                 "--count", "0", "--quiet", "--shutdown-wait", "3000"});
-        EXPECT_TRUE(p->waitForStarted(5000));
-        // A restarted hub is read from its own first line: the previous one's "listening" would
-        // let the client connect before the new hub listens.
-        output.clear();
-        quint16 found = 0;
-        WaitFor(
-            [&] {
-                output += p->readAll().toStdString();
-                const auto at = output.find("listening on port ");
-                if (at != std::string::npos) found = static_cast<quint16>(std::stoi(output.substr(at + 18)));
-                return found != 0 || p->state() == QProcess::NotRunning;
-            },
-            15000);
-        hub = std::move(p);
-        return found;
-    }
-    void TearDown() override {
-        if (hub && hub->state() != QProcess::NotRunning) {
-            hub->kill();
-            hub->waitForFinished(5000);
-        }
-    }
-    // Starts the hub on an ephemeral port and logs a client in.
-    void StartAndConnect(Client& c) {
-        port = Start(0);
-        ASSERT_NE(port, 0);
-        ASSERT_TRUE(c.Connect(port));
-        ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
-    }
-    std::unique_ptr<QProcess> hub;
+// zeva-hub as a separate process, on a free port: told to stop, it asks its clients to disconnect
+// (1001), takes their 1002 and exits cleanly. (The QProcess ends the hub however the test ends.)
+TEST(HubProcess, SigtermSendsDisconnectRequestAndExits) {
+    App(); // before the client's timer starts
+    QProcess hub;
+    hub.setProcessChannelMode(QProcess::MergedChannels);
+    hub.start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", "0", "--rate", "20", "--count", "0", "--quiet",
+                              "--shutdown-wait", "3000"});
+    ASSERT_TRUE(hub.waitForStarted(5000));
     std::string output;
     quint16 port = 0;
-};
-
-TEST_F(HubProcess, SigtermSendsDisconnectRequestAndExits) {
-    Client c(276, "s01", 50);
-    ASSERT_NO_FATAL_FAILURE(StartAndConnect(c));
-    hub->terminate();
+    WaitFor(
+        [&] {
+            output += hub.readAll().toStdString();
+            const auto at = output.find("listening on port ");
+            if (at != std::string::npos) port = static_cast<quint16>(std::stoi(output.substr(at + 18)));
+            return port != 0 || hub.state() == QProcess::NotRunning;
+        },
+        15000);
+    ASSERT_NE(port, 0) << output;
+    Client c(50);
+    ASSERT_TRUE(c.Connect(port));
+    ASSERT_TRUE(WaitFor([&] { return c.engine.Connected() && !c.records.empty(); }, 20000));
+    hub.terminate();
     ASSERT_TRUE(WaitFor([&] { return c.disconnections == 1; }));
-    ASSERT_TRUE(WaitFor([&] { return hub->state() == QProcess::NotRunning; }));
-    output += hub->readAll().toStdString();
-    EXPECT_EQ(std::tuple(hub->exitStatus(), hub->exitCode()), std::tuple(QProcess::NormalExit, 0)) << output;
+    ASSERT_TRUE(WaitFor([&] { return hub.state() == QProcess::NotRunning; }));
+    output += hub.readAll().toStdString();
+    EXPECT_EQ(std::tuple(hub.exitStatus(), hub.exitCode()), std::tuple(QProcess::NormalExit, 0)) << output;
     EXPECT_NE(output.find("server disconnect request (1001) to s01"), std::string::npos) << output;
     EXPECT_NE(output.find("s01 asks to disconnect (1002)"), std::string::npos) << output;
 }

@@ -30,20 +30,17 @@ class FlagPacketTest : public ::testing::Test {
 };
 
 TEST_F(FlagPacketTest, TestFlagFields) {
-    clock.Set(45351.5); // 29/02/2024 12:00:00
-    std::vector<CommType> sent;
-    ASSERT_TRUE(SendToMonitor(
-        modules, [&](const CommType& p) { return sent.push_back(p), true; }, "TEST", "", ""));
-    ASSERT_EQ(sent.size(), 1u);
-    const CommType& p = sent[0];
-    CommType expected;
+    CommType expected; // PacketType, Data and the rest stay cleared
     expected.Source = "s07";
     expected.Destination = "m**";
     expected.Created = clock.Now();
     expected.Text1 = "2";
     expected.Text2 = "s07";
     expected.Text3 = "s07";
-    EXPECT_EQ(p, expected); // PacketType, Data and the rest stay cleared
+    std::vector<CommType> sent;
+    ASSERT_TRUE(SendToMonitor(
+        modules, [&](const CommType& p) { return sent.push_back(p), true; }, "TEST", "", ""));
+    EXPECT_EQ(sent, std::vector<CommType>{expected});
 }
 
 TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
@@ -57,8 +54,7 @@ TEST_F(FlagPacketTest, TextsOptionalFlagAndUnknownCodes) {
     // The link's answer is passed on.
     EXPECT_FALSE(SendToMonitor(
         modules, [](const CommType&) { return false; }, "PWLOCK", "", ""));
-    FakeClock other;
-    ModuleClass unconnected(other);
+    ModuleClass unconnected(clock);
     EXPECT_FALSE(SendToMonitor(unconnected, send, "TEST", "", ""));
     EXPECT_EQ(calls, 0);
 }

@@ -2,10 +2,21 @@
 
 namespace zeva {
 
-bool FakeTcpSocket::ConnectToHost(const std::string& host, int port, SocketError& err) {
+namespace {
+
+// The error the test scripted, else the real socket's complaint about a socket not connected.
+bool Ready(TcpSocket::State state, const SocketError& scripted, SocketError& err) {
+    if (scripted.number != 0)
+        err = scripted;
+    else if (state != TcpSocket::State::Connected)
+        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
+    return scripted.number == 0 && state == TcpSocket::State::Connected;
+}
+
+} // namespace
+
+bool FakeTcpSocket::ConnectToHost(const std::string&, int, SocketError& err) {
     ++connectCalls;
-    lastHost = host;
-    lastPort = port;
     if (connectError.number != 0) {
         err = connectError;
         return false;
@@ -14,42 +25,18 @@ bool FakeTcpSocket::ConnectToHost(const std::string& host, int port, SocketError
     return true;
 }
 
-bool FakeTcpSocket::Close(SocketError& err) {
-    ++closeCalls;
-    if (closeError.number != 0) {
-        err = closeError;
-        return false;
-    }
+bool FakeTcpSocket::Close(SocketError&) {
     state = State::Closed;
     inbound_.clear();
-    keepAliveIdle = keepAliveInterval = keepAliveCount = 0;
     return true;
 }
 
-bool FakeTcpSocket::SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) {
-    if (keepAliveError.number != 0) {
-        err = keepAliveError;
-        return false;
-    }
-    if (state != State::Connected) {
-        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
-        return false;
-    }
-    keepAliveIdle = idleSeconds;
-    keepAliveInterval = intervalSeconds;
-    keepAliveCount = count;
-    return true;
+bool FakeTcpSocket::SetKeepAlive(int, int, int, SocketError& err) {
+    return Ready(state, keepAliveError, err);
 }
 
 bool FakeTcpSocket::Write(std::string_view bytes, SocketError& err) {
-    if (writeError.number != 0) {
-        err = writeError;
-        return false;
-    }
-    if (state != State::Connected) {
-        err = {40006, "Wrong protocol or connection state for the requested transaction or request"};
-        return false;
-    }
+    if (!Ready(state, writeError, err)) return false;
     written.emplace_back(bytes);
     return true;
 }

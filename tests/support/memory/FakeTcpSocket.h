@@ -15,9 +15,9 @@ class FakeTcpSocket final : public TcpSocket {
     bool Write(std::string_view bytes, SocketError& err) override;
     std::string ReadAll() override;
     State GetState() const override { return state; }
-    std::string LocalAddress() const override { return localAddress; }
-    int LocalPort() const override { return localPort; }
-    std::string LocalHostName() const override { return localHostName; }
+    std::string LocalAddress() const override { return {}; }
+    int LocalPort() const override { return 0; }
+    std::string LocalHostName() const override { return {}; }
     bool SetKeepAlive(int idleSeconds, int intervalSeconds, int count, SocketError& err) override;
 
     // Script: the pending connection comes up / the peer sends bytes / the peer closes.
@@ -28,26 +28,14 @@ class FakeTcpSocket final : public TcpSocket {
     void Fail(const SocketError& err);
 
     State state = State::Closed;
-    std::string localAddress = "127.0.0.1";
-    int localPort = 50123;
-    std::string localHostName = "testhost";
 
     // Errors to raise on the next calls (number 0 = no error).
     SocketError connectError;
-    SocketError closeError;
     SocketError writeError;
     SocketError keepAliveError;
 
-    // The keepalive asked for on the current connection (all 0 until SetKeepAlive succeeds).
-    int keepAliveIdle = 0;
-    int keepAliveInterval = 0;
-    int keepAliveCount = 0;
-
     std::vector<std::string> written; // one entry per Write
-    std::string lastHost;
-    int lastPort = 0;
     int connectCalls = 0;
-    int closeCalls = 0;
 
   private:
     std::string inbound_;
