@@ -159,7 +159,8 @@ TEST(Convert, NumbersIntegersAndBooleans) {
     EXPECT_EQ(ToDouble("-1.5D2"), -150.0);
     // clang-format off
     const std::pair<const char*, std::optional<bool>> bools[] = {
-        {"True", true}, {"-1", true}, {"2", true}, {"false", false}, {"0", false}, {"yes", std::nullopt}, {"", std::nullopt}};
+        {"True", true}, {"-1", true}, {"2", true}, {"false", false}, {"0", false},
+        {"yes", std::nullopt}, {"", std::nullopt}};
     // clang-format on
     for (const auto& [text, value] : bools)
         EXPECT_EQ(ToBool(text), value) << text;
