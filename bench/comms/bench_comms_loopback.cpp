@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
+#include "tests/support/HubProcess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,20 +34,11 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 }
 
 quint16 StartHub(QProcess& hub) {
-    hub.setProcessChannelMode(QProcess::MergedChannels);
-    hub.start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", "0", "--rate", "0", "--count",
-                              QString::number(kRecords), "--quiet"});
     std::string out;
-    quint16 port = 0;
-    WaitFor(
-        [&] {
-            out += hub.readAll().toStdString();
-            const auto at = out.find("listening on port ");
-            if (at != std::string::npos) port = static_cast<quint16>(std::stoi(out.substr(at + 18)));
-            return port != 0;
-        },
-        15000);
-    return port;
+    return test::StartHubProcess(hub, ZEVA_HUB_PATH,
+                                 {"--bind", "127.0.0.1", "--port", "0", "--rate", "0", "--count",
+                                  QString::number(kRecords), "--quiet"},
+                                 out);
 }
 
 void BM_HubToEngineAsync(benchmark::State& state) {

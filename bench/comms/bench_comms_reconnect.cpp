@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
+#include "tests/support/HubProcess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,20 +46,11 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 
 // Starts zeva-hub on port (0: a free one); the port it listens on, 0 when it did not start.
 quint16 StartHub(QProcess& hub, quint16 port) {
-    hub.setProcessChannelMode(QProcess::MergedChannels);
-    hub.start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
-                              "--count", "0", "--quiet", "--shutdown-wait", "0"});
     std::string out;
-    quint16 found = 0;
-    WaitFor(
-        [&] {
-            out += hub.readAll().toStdString();
-            const auto at = out.find("listening on port ");
-            if (at != std::string::npos) found = static_cast<quint16>(std::stoi(out.substr(at + 18)));
-            return found != 0 || hub.state() == QProcess::NotRunning;
-        },
-        15000);
-    return found;
+    return test::StartHubProcess(hub, ZEVA_HUB_PATH,
+                                 {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
+                                  "--count", "0", "--quiet", "--shutdown-wait", "0"},
+                                 out);
 }
 
 struct Figures {

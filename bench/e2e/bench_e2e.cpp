@@ -28,6 +28,7 @@
 #include "tests/integration/EndToEndHarness.h"
 
 #include "comms/CommType.h"
+#include "tests/support/HubProcess.h"
 #include "tests/support/memory/MemoryFileSystem.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 #include "tools/hub/HubServer.h"
@@ -148,22 +149,13 @@ long long RecordNumberOf(const std::string& callingNumber) {
 
 quint16 StartHubProcess(QProcess& hub, const std::string& recordsPath, const std::string& timesPath,
                         std::uint64_t count, double rate) {
-    hub.setProcessChannelMode(QProcess::MergedChannels);
-    hub.start(ZEVA_HUB_PATH,
-              {"--bind", "127.0.0.1", "--port", "0", "--rate", QString::number(rate), "--count",
-               QString::number(count), "--records", QString::fromStdString(recordsPath), "--write-times",
-               QString::fromStdString(timesPath), "--quiet"});
     std::string out;
-    quint16 port = 0;
-    e2e::WaitUntil(
-        [&] {
-            out += hub.readAll().toStdString();
-            const auto at = out.find("listening on port ");
-            if (at != std::string::npos) port = static_cast<quint16>(std::atoi(out.c_str() + at + 18));
-            return port != 0;
-        },
-        15000);
-    return port;
+    return test::StartHubProcess(hub, ZEVA_HUB_PATH,
+                                 {"--bind", "127.0.0.1", "--port", "0", "--rate", QString::number(rate),
+                                  "--count", QString::number(count), "--records",
+                                  QString::fromStdString(recordsPath), "--write-times",
+                                  QString::fromStdString(timesPath), "--quiet"},
+                                 out);
 }
 
 RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {

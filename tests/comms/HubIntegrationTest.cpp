@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
+#include "tests/support/HubProcess.h"
 #include "tools/hub/HubServer.h"
 #include "tools/hub/RecordSource.h"
 
@@ -204,20 +205,11 @@ TEST_F(HubClients, ClientsThatSendGarbageOrStopReadingDoNotHurtTheOthers) {
 TEST(HubProcess, SigtermSendsDisconnectRequestAndExits) {
     App(); // before the client's timer starts
     QProcess hub;
-    hub.setProcessChannelMode(QProcess::MergedChannels);
-    hub.start(ZEVA_HUB_PATH, {"--bind", "127.0.0.1", "--port", "0", "--rate", "20", "--count", "0", "--quiet",
-                              "--shutdown-wait", "3000"});
-    ASSERT_TRUE(hub.waitForStarted(5000));
     std::string output;
-    quint16 port = 0;
-    WaitFor(
-        [&] {
-            output += hub.readAll().toStdString();
-            const auto at = output.find("listening on port ");
-            if (at != std::string::npos) port = static_cast<quint16>(std::stoi(output.substr(at + 18)));
-            return port != 0 || hub.state() == QProcess::NotRunning;
-        },
-        15000);
+    const quint16 port = test::StartHubProcess(hub, ZEVA_HUB_PATH,
+                                               {"--bind", "127.0.0.1", "--port", "0", "--rate", "20",
+                                                "--count", "0", "--quiet", "--shutdown-wait", "3000"},
+                                               output);
     ASSERT_NE(port, 0) << output;
     Client c(50);
     ASSERT_TRUE(c.Connect(port));
