@@ -61,6 +61,8 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : QObject(parent), socket_(new QTcpSoc
     connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         // The peer's orderly close (and its reset, which Qt reads as one) arrive as disconnected.
         if (closing_ || e == QAbstractSocket::RemoteHostClosedError || errorPending_) return;
+        // A wait that saw nothing in time leaves the connection as it was.
+        if (waiting_ && e == QAbstractSocket::SocketTimeoutError) return;
         if (socket_->state() == QAbstractSocket::ConnectedState && e != QAbstractSocket::NetworkError &&
             e != QAbstractSocket::SocketTimeoutError)
             return; // not fatal to an open connection
@@ -194,7 +196,10 @@ bool QtTcpSocket::WaitForData(int msecs) {
     if (socket_->state() != QAbstractSocket::ConnectedState) return false;
     // What the owner wrote last (the 1002) leaves first: waiting to read does not write it.
     if (socket_->bytesToWrite() > 0) socket_->flush();
-    return socket_->waitForReadyRead(msecs);
+    waiting_ = true;
+    const bool arrived = socket_->waitForReadyRead(msecs);
+    waiting_ = false;
+    return arrived;
 }
 
 qintptr QtTcpSocket::NativeDescriptor() const {

@@ -48,6 +48,8 @@ class QtTcpSocket final : public QObject, public TcpSocket {
     void FlushAndAbort();
 
     bool closing_ = false;
+    // Inside WaitForData: Qt reports the end of the wait as a time-out error.
+    bool waiting_ = false;
     // Counts attempts and closes, so a late error report of an earlier one is dropped.
     unsigned generation_ = 0;
     bool errorPending_ = false;

@@ -278,6 +278,12 @@ TEST(QtSocketClose, WaitingToReadSendsTheLastWriteAndSeesThePeersClose) {
     EXPECT_EQ(read, "tail");
     ASSERT_TRUE(peer->waitForReadyRead(5000)) << "the last write left with the wait";
     EXPECT_EQ(peer->readAll().toStdString(), "goodbye\x01");
+    // A hub that has not closed yet when the wait ends has not lost the link.
+    bool failed = false;
+    socket.onError = [&](const SocketError&) { failed = true; };
+    EXPECT_FALSE(socket.WaitForData(20));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(std::tuple(failed, socket.GetState()), std::tuple(false, TcpSocket::State::Connected));
     peer->disconnectFromHost();
     EXPECT_FALSE(socket.WaitForData(5000));
     EXPECT_TRUE(closed);
