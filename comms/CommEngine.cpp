@@ -13,12 +13,14 @@ namespace zeva {
 namespace {
 
 constexpr std::int32_t kCounterWrap = 100000000;
-constexpr double kSecond = 1.0 / 86400.0;
+// Waits are measured on the clock that never jumps (milliseconds): the wall clock goes back an
+// hour when daylight saving ends, and a wait measured on it would last an hour longer.
 // The synchronous wait ends on the next tick at the latest; this only guards against a stopped timer.
-constexpr double kReceiveWaitLimit = 10.0 * kSecond;
+constexpr double kReceiveWaitLimitMs = 10000.0;
 constexpr int kPumpSliceMs = 50;
 // At most one bad-check line a second.
-constexpr double kBadCheckLineGap = 1.0 * kSecond;
+constexpr double kBadCheckLineGapMs = 1000.0;
+constexpr double kControlExpireMs = kControlExpire * 86400000.0;
 // The bits the hub's accept may not change: the client's own receive mode, its sending switch and
 // the link's local state.
 constexpr std::int16_t kClientOwnedModeBits =
@@ -196,7 +198,7 @@ bool CommEngine::Connect(CommMemberType& target) {
             member_.BufferClear();
             TBufferSize();
         }
-        requestSince_ = 0.0;
+        requestSince_ = -1.0;
         result = true;
     }
     SetModeBits(kModePEN, false);
@@ -302,7 +304,10 @@ bool CommEngine::KickDog() {
 }
 
 bool CommEngine::WatchdogDue() {
-    if (member_.LastWDog + member_.WatchDog / 2.0 <= clock_.Now()) return KickDog();
+    // A last watchdog later than now means the clock was set back: one is due now, not once the
+    // clock has caught up with it (an hour of silence at the end of daylight saving).
+    const double now = clock_.Now();
+    if (member_.LastWDog > now || member_.LastWDog + member_.WatchDog / 2.0 <= now) return KickDog();
     return true;
 }
 
@@ -322,7 +327,7 @@ void CommEngine::SetRequest(CommType& packet, bool flag) {
     if (flag) {
         sender_.SendControlPacket(member_.Identifier, kHubIdentifier, kPktRequestNext, {});
         // In synchronous mode the hub answers every request; the oldest one unanswered times the link.
-        if ((member_.Mode & kModeSYN) && requestSince_ == 0.0) requestSince_ = clock_.Now();
+        if ((member_.Mode & kModeSYN) && requestSince_ < 0) requestSince_ = clock_.SteadyMs();
         if ((member_.Mode & kModeSYN) && !(member_.Mode & kModeNWT)) {
             SetModeBits(kModeLTH, true);
             InsertClientLog(std::string(35, ' ') + "LATCH SET");
@@ -351,8 +356,8 @@ bool CommEngine::Receive(CommType& packet) {
     if (sync && !dataWaiting_) {
         SetRequest(packet, true);
         MoveTo(LinkState::RequestingData, 0);
-        const double deadline = clock_.Now() + kReceiveWaitLimit;
-        while (!InState(LinkState::Idle) && clock_.Now() < deadline)
+        const double deadline = clock_.SteadyMs() + kReceiveWaitLimitMs;
+        while (!InState(LinkState::Idle) && clock_.SteadyMs() < deadline)
             pump_.ProcessEvents(kPumpSliceMs);
     }
     bool result = false;
@@ -406,7 +411,7 @@ bool CommEngine::HandleReadPacket(bool parsed, std::string_view text) {
         InsertClientLog("RXD: BUFFER EMPTY");
         HubAnswered();
         SetModeBits(kModeLTH, false); // the request is answered
-        requestSince_ = 0.0;
+        requestSince_ = -1.0;
         if (InState(LinkState::RequestingData) || InState(LinkState::AwaitingData)) {
             MoveTo(LinkState::Idle, 2);
             dataWaiting_ = false;
@@ -443,7 +448,7 @@ void CommEngine::TakeAccept() {
     MoveTo(LinkState::Accepted, 0);
     // Logged in from now on: data the hub pushes right behind its accept is taken, not dropped.
     watchdogLatch_ = false;
-    requestSince_ = 0.0;
+    requestSince_ = -1.0;
     SetModeBits(kModeCON, true);
     InsertClientLog("RXD: ACCEPT CONN");
     failure_.clear();
@@ -459,7 +464,7 @@ void CommEngine::TakeData() {
     rxPacket_.Copy(lastData_);
     dataWaiting_ = true;
     SetModeBits(kModeLTH, false); // the request is answered
-    requestSince_ = 0.0;
+    requestSince_ = -1.0;
     // Only the idle and request states end here; a data packet must not cancel a login or a
     // disconnection under way.
     const LinkState state = CurrentState();
@@ -480,8 +485,8 @@ void CommEngine::CountBadCheck() {
 
 void CommEngine::ReportBadChecks() {
     if (badSinceLine_ == 0) return;
-    const double now = clock_.Now();
-    if (lastBadLine_ >= 0.0 && now - lastBadLine_ < kBadCheckLineGap) return;
+    const double now = clock_.SteadyMs();
+    if (lastBadLine_ >= 0.0 && now - lastBadLine_ < kBadCheckLineGapMs) return;
     std::string line = "RXD: packet with a bad check discarded";
     if (badSinceLine_ > 1) line += " (" + IntText(badSinceLine_) + ")";
     badSinceLine_ = 0;
@@ -490,11 +495,11 @@ void CommEngine::ReportBadChecks() {
 }
 
 bool CommEngine::StalledRequest() const {
-    if (!Connected() || !(member_.Mode & kModeSYN) || requestSince_ == 0.0) return false;
+    if (!Connected() || !(member_.Mode & kModeSYN) || requestSince_ < 0) return false;
     const LinkState state = CurrentState();
     if (state != LinkState::Idle && state != LinkState::RequestingData && state != LinkState::AwaitingData)
         return false; // a disconnection is under way
-    return clock_.Now() - requestSince_ > kControlExpire;
+    return clock_.SteadyMs() - requestSince_ > kControlExpireMs;
 }
 
 void CommEngine::MoveTo(LinkState state, std::int16_t timeOut) {
@@ -691,7 +696,7 @@ CommEngine::StepOutcome CommEngine::StepWaitingForDisconnect(std::int16_t t) {
 CommEngine::StepOutcome CommEngine::StepClosingPort() {
     StepOutcome out{"Socket: Closing Port - " + AddressText()};
     SocketError err;
-    requestSince_ = 0.0;
+    requestSince_ = -1.0;
     answered_ = false;
     if (!failure_.empty()) {
         // Which hub failed goes with the close, so a wrong address or port shows at once.

@@ -162,8 +162,6 @@ class CommEngine {
     std::size_t ReceiveBufferSize() const { return framer_.Pending(); }
     // Received packets discarded for a wrong check since the engine was made.
     std::int32_t BadCheckPackets() const { return member_.BadChecks; }
-    // When the oldest data request still unanswered went out (0: none outstanding).
-    double RequestOutstandingSince() const { return requestSince_; }
     // Whether records can arrive: logged in and, in synchronous mode, the hub has answered a data
     // request since the login (a hub that accepts the login but answers nothing is not a link).
     bool Answering() const;
@@ -261,9 +259,9 @@ class CommEngine {
     std::int32_t receiveCounter_ = 0;
     std::string errorLabel_;
     bool receivePaused_ = false;
-    double requestSince_ = 0.0;
+    double requestSince_ = -1.0; // steady ms the oldest unanswered request went out; -1: none
     std::int32_t badSinceLine_ = 0;
-    double lastBadLine_ = -1.0;
+    double lastBadLine_ = -1.0; // steady ms
     bool answered_ = false;
     bool stalled_ = false;
     std::string failure_;    // why the link or attempt now closing failed

@@ -6,19 +6,15 @@
 
 namespace zeva {
 
-namespace {
-constexpr double kSecond = 1.0 / 86400.0;
-}
-
-bool LinkAlarm::Update(double now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
+bool LinkAlarm::Update(Time now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
                        const std::string& hub) {
     const State before = state_;
     const std::string textBefore = text_;
     const bool up = link == Link::Up;
     // A login alone does not end the alarm: the link is back once records can arrive.
     if (up || !wanted)
-        downSince_ = -1.0;
-    else if (downSince_ < 0)
+        downSince_.steadyMs = -1.0;
+    else if (downSince_.steadyMs < 0)
         downSince_ = now;
 
     if (!enabled || (!wanted && !up)) {
@@ -28,16 +24,18 @@ bool LinkAlarm::Update(double now, bool enabled, bool wanted, Link link, int ret
         if (state_ == State::Down) {
             state_ = State::Restored;
             restoredAt_ = now;
-        } else if (state_ == State::Restored && now - restoredAt_ >= kRestoredSeconds * kSecond) {
+        } else if (state_ == State::Restored &&
+                   now.steadyMs - restoredAt_.steadyMs >= kRestoredSeconds * 1000.0) {
             state_ = State::Quiet;
         }
-    } else if (now - downSince_ > std::max(retryWaitSeconds, 0) * kSecond) {
+    } else if (now.steadyMs - downSince_.steadyMs > std::max(retryWaitSeconds, 0) * 1000.0) {
         state_ = State::Down;
     }
 
     switch (state_) {
     case State::Down: {
-        text_ = "HUB LINK DOWN since " + FormatValue(downSince_, "hh:mm:ss") + " - records are not arriving";
+        text_ =
+            "HUB LINK DOWN since " + FormatValue(downSince_.wall, "hh:mm:ss") + " - records are not arriving";
         const std::string which = hub.empty() ? std::string("the hub") : "hub " + hub;
         if (link == Link::NotAnswering)
             text_ += " - " + which + " is not answering";
@@ -46,7 +44,7 @@ bool LinkAlarm::Update(double now, bool enabled, bool wanted, Link link, int ret
         break;
     }
     case State::Restored:
-        text_ = "Hub link restored at " + FormatValue(restoredAt_, "hh:mm:ss");
+        text_ = "Hub link restored at " + FormatValue(restoredAt_.wall, "hh:mm:ss");
         break;
     case State::Quiet:
         text_.clear();

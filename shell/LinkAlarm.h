@@ -6,7 +6,7 @@ namespace zeva {
 // The link-down alarm the operator cannot miss. While the client wants the hub link and records
 // have not been able to arrive for longer than the retry wait, the window shows the alarm line on
 // top of the Output window until they can again, then the restored line for a while. Updated at
-// every connection-timer tick; times are date-time doubles.
+// every connection-timer tick.
 class LinkAlarm {
   public:
     enum class State { Quiet, Down, Restored };
@@ -15,10 +15,16 @@ class LinkAlarm {
     enum class Link { Down, Up, NotAnswering };
     // How long the restored line stays, seconds.
     static constexpr double kRestoredSeconds = 60.0;
+    // The wall clock (a date-time double) for the times the lines show; the clock that never jumps
+    // (milliseconds) for how long: the wall clock goes back an hour when daylight saving ends.
+    struct Time {
+        double wall;
+        double steadyMs;
+    };
 
     // enabled: the site's "LinkAlarm" setting; hub: the hub being tried ("10.0.0.5 port 5000").
     // Returns true when State or Text changed.
-    bool Update(double now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
+    bool Update(Time now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
                 const std::string& hub = {});
 
     State GetState() const { return state_; }
@@ -30,8 +36,9 @@ class LinkAlarm {
   private:
     State state_ = State::Quiet;
     std::string text_;
-    double downSince_ = -1.0; // when records first could not arrive while wanted; -1 while they can
-    double restoredAt_ = 0.0;
+    // When records first could not arrive while wanted; steadyMs -1 while they can.
+    Time downSince_{0.0, -1.0};
+    Time restoredAt_{0.0, 0.0};
 };
 
 } // namespace zeva

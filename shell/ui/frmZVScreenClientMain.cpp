@@ -686,8 +686,8 @@ void frmZVScreenClientMain::UpdateLinkAlarm() {
             link = LinkAlarm::Link::NotAnswering;
         if (!engine.Member().ServerAddress.empty()) hub = engine.HubText();
     }
-    if (!linkAlarm_.Update(clock_.Now(), s.LinkAlarm, shell().ConnectRequested(), link, s.HubInterRetryWait,
-                           hub))
+    if (!linkAlarm_.Update({clock_.Now(), clock_.SteadyMs()}, s.LinkAlarm, shell().ConnectRequested(), link,
+                           s.HubInterRetryWait, hub))
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
     lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));

@@ -366,6 +366,21 @@ TEST_F(CommEngineTest, WatchdogEveryHalfPeriodPostponedByData) {
     EXPECT_EQ(CountSent("1007"), before);
 }
 
+TEST_F(CommEngineTest, AWallClockSetBackNeitherSilencesTheWatchdogNorHidesAStall) {
+    Login(279);
+    clock.SetBackSeconds(3600);
+    Tick();
+    EXPECT_EQ(CountSent("1007"), 2);
+    Tick(15); // the next half period later
+    EXPECT_EQ(CountSent("1007"), 3);
+    CommType holder;
+    engine.SetRequest(holder, true);
+    Tick(2);
+    clock.SetBackSeconds(3600);
+    Tick(4);
+    EXPECT_FALSE(engine.Connected());
+}
+
 TEST_F(CommEngineTest, TwoFailedWatchdogsInOneTickDisconnectOnce) {
     Login();
     Tick();

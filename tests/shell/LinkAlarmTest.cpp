@@ -6,8 +6,9 @@ using namespace zeva;
 
 namespace {
 constexpr double kT0 = 45000.5; // 12:00:00
-double At(int seconds) {
-    return kT0 + seconds / 86400.0;
+// The wall clock set back by setBack seconds, the steady clock not.
+LinkAlarm::Time At(int seconds, int setBack = 0) {
+    return {kT0 + (seconds - setBack) / 86400.0, seconds * 1000.0};
 }
 constexpr auto kUp = LinkAlarm::Link::Up;
 constexpr auto kDown = LinkAlarm::Link::Down;
@@ -21,15 +22,15 @@ TEST(LinkAlarm, DownAfterTheRetryWaitUntilBackThenRestoredForAMinute) {
     EXPECT_FALSE(a.Update(At(0), true, true, kUp, wait, kHub)) << "connected: nothing to say";
     EXPECT_FALSE(a.Update(At(1), true, true, kDown, wait, kHub)) << "down, but a retry may bring it back";
     EXPECT_FALSE(a.Update(At(11), true, true, kDown, wait, kHub));
-    EXPECT_TRUE(a.Update(At(12), true, true, kDown, wait, kHub));
+    EXPECT_TRUE(a.Update(At(12, 3600), true, true, kDown, wait, kHub)) << "the wall clock set back an hour";
     EXPECT_EQ(a.GetState(), LinkAlarm::State::Down);
     EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:00:01 - records are not arriving - link to hub 10.0.0.5 port "
                         "5000 is down");
     EXPECT_FALSE(a.Update(At(300), true, true, kDown, wait, kHub)) << "the line stays as it is while down";
     EXPECT_TRUE(a.Update(At(301), true, true, kUp, wait, kHub));
     EXPECT_EQ(a.Text(), "Hub link restored at 12:05:01");
-    EXPECT_FALSE(a.Update(At(360), true, true, kUp, wait, kHub));
-    EXPECT_TRUE(a.Update(At(361), true, true, kUp, wait, kHub));
+    EXPECT_FALSE(a.Update(At(360, 3600), true, true, kUp, wait, kHub));
+    EXPECT_TRUE(a.Update(At(361, 3600), true, true, kUp, wait, kHub));
     EXPECT_EQ(a.GetState(), LinkAlarm::State::Quiet);
     EXPECT_EQ(a.Text(), "");
 }
