@@ -71,7 +71,7 @@ std::string QtFlexGrid::TextMatrix(int row, int col) const {
 }
 
 void QtFlexGrid::SetTextMatrix(int row, int col, const std::string& text) {
-    if (auto* item = Item(row, col, true)) item->setText(ToQt(text));
+    if (auto* item = Item(row, col, true)) item->setText(ToQtLine(text));
 }
 
 int QtFlexGrid::ColWidth(int col) const {

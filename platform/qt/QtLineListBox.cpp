@@ -37,13 +37,13 @@ void QtLineListBox::AddItem(const std::string& text, int index) {
     const int count = ListCount();
     if (index < 0 || index > count) index = count;
     if (index == 0) {
-        lines_.push_front({ToQt(text), 0});
+        lines_.push_front({ToQtLine(text), 0});
         ++pendingTop_;
     } else {
         Flush();
         syncing_ = true;
         beginInsertRows(QModelIndex(), index, index);
-        lines_.insert(lines_.begin() + index, Line{ToQt(text), 0});
+        lines_.insert(lines_.begin() + index, Line{ToQtLine(text), 0});
         endInsertRows();
         syncing_ = false;
     }
@@ -103,7 +103,7 @@ std::string QtLineListBox::List(int index) const {
 
 void QtLineListBox::SetList(int index, const std::string& text) {
     if (!ValidRow(index)) return;
-    lines_[static_cast<std::size_t>(index)].text = ToQt(text);
+    lines_[static_cast<std::size_t>(index)].text = ToQtLine(text);
     if (index >= pendingTop_) {
         const QModelIndex row = this->index(index - pendingTop_);
         emit dataChanged(row, row);

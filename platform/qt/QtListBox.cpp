@@ -8,7 +8,7 @@ namespace zeva {
 
 void QtListBox::AddItem(const std::string& text, int index) {
     if (index < 0 || index > list_->count()) index = list_->count();
-    list_->insertItem(index, ToQt(text));
+    list_->insertItem(index, ToQtLine(text));
 }
 
 void QtListBox::RemoveItem(int index) {
@@ -29,7 +29,7 @@ std::string QtListBox::List(int index) const {
 }
 
 void QtListBox::SetList(int index, const std::string& text) {
-    if (auto* item = list_->item(index)) item->setText(ToQt(text));
+    if (auto* item = list_->item(index)) item->setText(ToQtLine(text));
 }
 
 int QtListBox::ListIndex() const {

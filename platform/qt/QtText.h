@@ -16,6 +16,14 @@ inline QString ToQt(const std::string& cp1252) {
 inline std::string FromQt(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
 }
+// A text shown as one line of a list or a grid cell. A control character (a line break or a tab in
+// a value from the hub) shows as one blank: the line stays one line of the list's height, and what
+// follows stays in the column the layout counted for it.
+inline QString ToQtLine(std::string cp1252) {
+    for (char& c : cp1252)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return ToQt(cp1252);
+}
 
 // Settings keep colours as BGR (0x00BBGGRR), as the legacy controls did.
 inline QColor FromBgr(std::uint32_t c) {

@@ -90,7 +90,10 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
         InsertInDisplay(plain, "burst " + std::to_string(i), 40);
     }
     ASSERT_NO_FATAL_FAILURE(agree(-2));
-    InsertInDisplay(lines, "newest", 40);
+    // A line break and a tab in a value from the hub: one line still, each a blank.
+    InsertInDisplay(lines, "new\r\nest\t", 40);
+    InsertInDisplay(plain, "new\r\nest\t", 40);
+    ASSERT_NO_FATAL_FAILURE(agree(-1));
     ASSERT_NO_FATAL_FAILURE(onScreen(-1));
     EXPECT_EQ(view.selectionModel()->selectedRows().size(), 1);
     QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&view);
@@ -102,7 +105,7 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
     ASSERT_NE(top, nullptr);
     EXPECT_EQ(
         std::tuple(top->text(QAccessible::Name), top->state().selected, reader->child(1)->state().selected),
-        std::tuple(QStringLiteral("newest"), true, false));
+        std::tuple(QStringLiteral("new  est "), true, false));
 }
 
 // A window whose repaints are paced to the screen's rate: a value label changed at every turn of
