@@ -38,7 +38,8 @@ const char* const kCommandHelp =
     "  import OLD.mdb       write the settings database from table StartUp of an old station's\n"
     "                       Access (Jet) settings file: every row, its texts as stored; replaces an\n"
     "                       existing file only with --force, never the file it reads\n\n"
-    "KEY is section and key name joined by a backslash, e.g. \"Setup\\TCP\\Remote Port\".";
+    "KEY is section and key name joined by a backslash, e.g. \"Setup\\TCP\\Remote Port\".\n"
+    "A VALUE that begins with - goes after --, e.g. zeva-settings set KEY -- -120.";
 
 namespace {
 

@@ -37,7 +37,22 @@ int main(int argc, char* argv[]) {
     parser.addOptions({fileOption, allOption, forceOption, addressOption, portOption, fieldOption});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("create, list, defaults, get, set, delete, site or import"));
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::string error = parser.errorText().toStdString();
+        // A negative value ("-120") reads as the options -1, -2 and -0.
+        for (const QString& a : QCoreApplication::arguments().mid(1))
+            if (a.size() > 1 && a[0] == u'-' && a[1].isDigit()) {
+                error = "\"" + a.toStdString() +
+                        "\" is no option: a value that begins with - goes after --, "
+                        "e.g. zeva-settings set KEY -- " +
+                        a.toStdString();
+                break;
+            }
+        std::cerr << "zeva-settings: " << error << "\n";
+        return zeva::tool::kUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
 
     zeva::settingstool::Options options;
     options.file = parser.value(fileOption).toStdString();
