@@ -136,6 +136,11 @@ TEST_F(SettingsToolTest, ExitStatusSaysUsageErrorOrFailure) {
     ASSERT_EQ(Run({"create"}), tool::kDone);
     EXPECT_EQ(Run({"get", "Setup\\TCP\\Remote Port"}), tool::kFailed); // not in the file
     EXPECT_EQ(out_.str(), "");
+    // A negative value before -- reads as options: the refusal says where it goes.
+    EXPECT_EQ(settingstool::UsageErrorText("Unknown options: 1, 2, 0.", {"set", "KEY", "-120"}),
+              "\"-120\" is no option: a value that begins with - goes after --, e.g. zeva-settings set KEY "
+              "-- -120");
+    EXPECT_EQ(settingstool::UsageErrorText("Unknown option 'x'.", {"-x"}), "Unknown option 'x'.");
 }
 
 // An old station's Access settings file comes over whole: every row in its order, duplicates and

@@ -65,13 +65,6 @@ TEST_F(ToolProcessTest, EveryToolShowsTheProjectVersionAndItsExitStatus) {
     }
 }
 
-TEST_F(ToolProcessTest, ANegativeValueIsToldToGoAfterTheOptions) {
-    const Result r = Sh(kSettings + " set 'frmZVScreenClientMain\\Left' -120");
-    EXPECT_EQ(std::tuple(r.status, r.output),
-              std::tuple(1, "zeva-settings: \"-120\" is no option: a value that begins with - goes after --, "
-                            "e.g. zeva-settings set KEY -- -120\n"));
-}
-
 TEST_F(ToolProcessTest, FieldDatabaseScriptThatFailsLeavesNoFile) {
     const std::string fielddb = ZEVA_FIELDDB_PATH;
     Write("bad.sql", "CREATE TABLE ZVFields (Identifier INTEGER);\nINSERT INTO Nowhere VALUES (1);\n");

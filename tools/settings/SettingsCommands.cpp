@@ -323,4 +323,14 @@ int Run(const std::vector<std::string>& args, const Options& o, std::ostream& ou
     return kDone;
 }
 
+std::string UsageErrorText(const std::string& parserError, const std::vector<std::string>& args) {
+    for (const std::string& a : args)
+        if (a.size() > 1 && a[0] == '-' && a[1] >= '0' && a[1] <= '9')
+            return "\"" + a +
+                   "\" is no option: a value that begins with - goes after --, e.g. zeva-settings set KEY "
+                   "-- " +
+                   a;
+    return parserError;
+}
+
 } // namespace zeva::settingstool

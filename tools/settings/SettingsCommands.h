@@ -19,6 +19,11 @@ struct Options {
 // args[0] is the command: create, list, defaults, get, set, delete, site or import.
 int Run(const std::vector<std::string>& args, const Options& options, std::ostream& out, std::ostream& err);
 
+// What zeva-settings says of a command line its parser refused (without the program name): the
+// parser's error, or for a negative value before -- (read as the options -1, -2, ...) where the
+// value goes. args are the arguments after the program name.
+std::string UsageErrorText(const std::string& parserError, const std::vector<std::string>& args);
+
 // The commands as --help lists them.
 extern const char* const kCommandHelp;
 

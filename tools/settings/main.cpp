@@ -37,18 +37,17 @@ int main(int argc, char* argv[]) {
     parser.addOptions({fileOption, allOption, forceOption, addressOption, portOption, fieldOption});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("create, list, defaults, get, set, delete, site or import"));
+    const auto toStd = [](const QStringList& list) {
+        std::vector<std::string> out;
+        for (const QString& a : list)
+            out.push_back(a.toStdString());
+        return out;
+    };
     if (!parser.parse(QCoreApplication::arguments())) {
-        std::string error = parser.errorText().toStdString();
-        // A negative value ("-120") reads as the options -1, -2 and -0.
-        for (const QString& a : QCoreApplication::arguments().mid(1))
-            if (a.size() > 1 && a[0] == u'-' && a[1].isDigit()) {
-                error = "\"" + a.toStdString() +
-                        "\" is no option: a value that begins with - goes after --, "
-                        "e.g. zeva-settings set KEY -- " +
-                        a.toStdString();
-                break;
-            }
-        std::cerr << "zeva-settings: " << error << "\n";
+        std::cerr << "zeva-settings: "
+                  << zeva::settingstool::UsageErrorText(parser.errorText().toStdString(),
+                                                        toStd(QCoreApplication::arguments().mid(1)))
+                  << "\n";
         return zeva::tool::kUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
@@ -61,8 +60,5 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(addressOption)) options.hubAddress = parser.value(addressOption).toStdString();
     if (parser.isSet(portOption)) options.hubPort = parser.value(portOption).toStdString();
     if (parser.isSet(fieldOption)) options.fieldDb = parser.value(fieldOption).toStdString();
-    std::vector<std::string> args;
-    for (const QString& a : parser.positionalArguments())
-        args.push_back(a.toStdString());
-    return zeva::settingstool::Run(args, options, std::cout, std::cerr);
+    return zeva::settingstool::Run(toStd(parser.positionalArguments()), options, std::cout, std::cerr);
 }
