@@ -52,4 +52,20 @@ std::string ZeroPadded(long long n, int width) {
     return buffer;
 }
 
+std::string TerminalSafe(std::string_view text) {
+    std::string safe;
+    safe.reserve(text.size());
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\t') || u == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            safe += hex;
+        } else {
+            safe += c;
+        }
+    }
+    return safe;
+}
+
 } // namespace zeva

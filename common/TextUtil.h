@@ -16,5 +16,8 @@ std::string Right(std::string_view text, std::size_t n);
 std::string Mid(std::string_view text, std::size_t start1, std::size_t n = std::string::npos);
 // n in decimal, zero-filled to width digits: identifiers in lists ("0042") and user ids ("s07").
 std::string ZeroPadded(long long n, int width);
+// The text for a terminal line: each control byte but TAB (below 32, and DEL) written as \xNN, so
+// a value from a file can neither move the cursor nor break the one-line-per-entry listing.
+std::string TerminalSafe(std::string_view text);
 
 } // namespace zeva

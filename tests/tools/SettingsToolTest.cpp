@@ -82,7 +82,7 @@ TEST_F(SettingsToolTest, ListAllShowsWhatTheClientWillUseAndWhereItComesFrom) {
     ASSERT_EQ(Run({"set", "Setup\\TCP\\Remote Port", "6001"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\TCP\\Hub Inter Retry Wait", "abc"}), tool::kDone);
     ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\MaxEntriesInRecords", "5000"}), tool::kDone);
-    ASSERT_EQ(Run({"set", "Setup\\MONITOR\\Poll", "x"}), tool::kDone);
+    ASSERT_EQ(Run({"set", "Setup\\MONITOR\\Poll", "x\x1b[2J\ny"}), tool::kDone);    // a hand-edited value
     ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\NoOfFields", "2"}), tool::kDone); // one entry, closing line
     ASSERT_EQ(Run({"set", "Setup\\OUTPUT\\Fields\\Field001", "105"}), tool::kDone);
     EXPECT_EQ(AllLine("Setup\\TCP\\Remote Port"), "Setup\\TCP\\Remote Port = 6001  (file)");
@@ -92,7 +92,11 @@ TEST_F(SettingsToolTest, ListAllShowsWhatTheClientWillUseAndWhereItComesFrom) {
     EXPECT_EQ(AllLine("Setup\\OUTPUT\\MaxEntriesInRecords"),
               "Setup\\OUTPUT\\MaxEntriesInRecords = 1000  (file's \"5000\" as the client takes it)");
     EXPECT_EQ(AllLine("Setup\\OUTPUT\\Fields\\Field001"), "Setup\\OUTPUT\\Fields\\Field001 = 105  (file)");
-    EXPECT_EQ(AllLine("Setup\\MONITOR\\Poll"), "Setup\\MONITOR\\Poll = x  (file; not read by the client)");
+    // Control bytes are written out, so a value can neither drive the terminal nor break a line.
+    EXPECT_EQ(AllLine("Setup\\MONITOR\\Poll"),
+              "Setup\\MONITOR\\Poll = x\\x1B[2J\\x0Ay  (file; not read by the client)");
+    ASSERT_EQ(Run({"list"}), tool::kDone);
+    EXPECT_NE(out_.str().find("\nSetup\\MONITOR\\Poll = x\\x1B[2J\\x0Ay\n"), std::string::npos) << out_.str();
 }
 
 TEST_F(SettingsToolTest, DefaultsListEveryKeyWithItsMeaning) {

@@ -1,6 +1,5 @@
 #include "tools/rlog/RlogCommands.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -9,6 +8,7 @@
 
 #include "common/Cp1252.h"
 #include "common/FormatValue.h"
+#include "common/TextUtil.h"
 #include "logstore/LogFileReader.h"
 #include "logstore/RStoreClass.h"
 #include "model/ZVFieldType.h"
@@ -66,16 +66,7 @@ std::string ListLine(const LogEntry& entry) {
                 ? FormatValue(entry.date, "dd/mm/yyyy") + " " + FormatValue(entry.date, "hh:mm:ss")
                 : std::string(19, ' ');
     line += ' ';
-    for (char c : Cp1252ToUtf8(entry.data)) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && c != '\t') || u == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            line += hex;
-        } else {
-            line += c;
-        }
-    }
+    line += TerminalSafe(Cp1252ToUtf8(entry.data));
     return line;
 }
 

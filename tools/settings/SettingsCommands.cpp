@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/JetHeader.h"
 #include "common/SqliteDatabase.h"
+#include "common/TextUtil.h"
 #include "common/WholeFile.h"
 #include "settings/ClientSettings.h"
 #include "settings/SettingsCatalog.h"
@@ -39,7 +40,9 @@ const char* const kCommandHelp =
     "                       Access (Jet) settings file: every row, its texts as stored; replaces an\n"
     "                       existing file only with --force, never the file it reads\n\n"
     "KEY is section and key name joined by a backslash, e.g. \"Setup\\TCP\\Remote Port\".\n"
-    "A VALUE that begins with - goes after --, e.g. zeva-settings set KEY -- -120.";
+    "A VALUE that begins with - goes after --, e.g. zeva-settings set KEY -- -120.\n"
+    "The listings write a control character in a value as \\xNN (a line break as \\x0A); get prints\n"
+    "the value as stored.";
 
 namespace {
 
@@ -139,7 +142,7 @@ int ListAll(const std::string& path, SqliteDatabase& db, std::ostream& out, std:
             else
                 source = "file's \"" + it->second + "\" as the client takes it";
         }
-        out << key << " = " << Shown(value) << "  (" << source << ")\n";
+        out << TerminalSafe(key + " = " + Shown(value) + "  (" + source + ")") << "\n";
     };
     for (const auto& k : SettingsCatalog()) {
         if (!k.Open()) {
@@ -160,7 +163,8 @@ int ListAll(const std::string& path, SqliteDatabase& db, std::ostream& out, std:
             out << k.Pattern() << " = " << Shown(k.Default) << "  (default; none in the file)\n";
     }
     for (const auto& key : order)
-        if (!FindSettingKey(key)) out << key << " = " << stored[key] << "  (file; not read by the client)\n";
+        if (!FindSettingKey(key))
+            out << TerminalSafe(key + " = " + stored[key]) << "  (file; not read by the client)\n";
     return kDone;
 }
 
@@ -302,7 +306,7 @@ int Run(const std::vector<std::string>& args, const Options& o, std::ostream& ou
         if (!db.Exec("SELECT Key_Description, Key_Data FROM StartUp ORDER BY rowid", {}, &rows))
             return Fail(err, kFailed, path + ": " + db.LastError());
         for (const auto& row : rows)
-            out << row[0].value_or("") << " = " << row[1].value_or("") << "\n";
+            out << TerminalSafe(row[0].value_or("") + " = " + row[1].value_or("")) << "\n";
         return kDone;
     }
     if (command == "get") {
