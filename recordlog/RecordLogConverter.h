@@ -16,7 +16,9 @@ class Clock;
 // Sections: definitions written after records start a new section, whose records go to the next
 // data table ("Data0000", "Data0001", ...) with the columns known by then, so every record of
 // every section lands in a data table. A later definition of a field number replaces the earlier
-// one. Before any definition is known records stay in "RawRecords" only.
+// one, also within one section: the field class logs every change of a field (its number, then its
+// title, then its type) as a definition, so the last one met is the field as it was. Before any
+// definition is known records stay in "RawRecords" only.
 //
 // Columns are named by field titles, quoted as identifiers. A title used twice (SQLite compares
 // names without case), empty, or equal to "ID"/"Date" gets "_" and the field number appended.

@@ -2,10 +2,12 @@
 
 #include "common/Convert.h"
 #include "common/FormatValue.h"
+#include "common/TextUtil.h"
 #include "settings/SettingsCatalog.h"
 #include "settings/SettingsDatabase.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <type_traits>
@@ -159,12 +161,34 @@ std::string TimeText(double value) {
 }
 
 bool ParseTimeText(const std::string& text, double& value) {
-    int h = 0, m = 0, s = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%d:%d:%d%c", &h, &m, &s, &tail) == 3 && h >= 0 && h < 24 && m >= 0 &&
-        m < 60 && s >= 0 && s < 60) {
-        value = (h * 3600 + m * 60 + s) / 86400.0;
-        return true;
+    // h:mm or h:mm:ss, and the 12-hour form a Windows station writes ("12:05:00 AM" is five past
+    // midnight), blanks around it allowed.
+    int h = 0, m = 0, s = 0, used = 0;
+    const char* t = text.c_str();
+    while (*t == ' ')
+        ++t;
+    if (std::sscanf(t, "%2d:%2d%n", &h, &m, &used) == 2 && std::isdigit(static_cast<unsigned char>(*t))) {
+        const char* rest = t + used;
+        if (rest[0] == ':' && std::isdigit(static_cast<unsigned char>(rest[1]))) {
+            used = 0;
+            if (std::sscanf(rest, ":%2d%n", &s, &used) != 1) return false;
+            rest += used;
+        }
+        while (*rest == ' ')
+            ++rest;
+        const std::string half = ToUpper(rest);
+        if (half == "AM" || half == "PM") {
+            if (h < 1 || h > 12) return false;
+            h = h % 12 + (half == "PM" ? 12 : 0);
+            rest += 2;
+        }
+        while (*rest == ' ')
+            ++rest;
+        if (*rest == 0 && h >= 0 && h < 24 && m >= 0 && m < 60 && s >= 0 && s < 60) {
+            value = (h * 3600 + m * 60 + s) / 86400.0;
+            return true;
+        }
+        return false;
     }
     if (const auto d = ToDouble(text); d && *d >= 0 && *d < 1) {
         value = *d;

@@ -108,6 +108,16 @@ TEST(SettingTexts, TimeOfDayAndFontRoundTripAndTolerantRead) {
     EXPECT_TRUE(ParseTimeText("23:59:59", v));
     EXPECT_EQ(TimeText(v), "23:59:59");
     EXPECT_FALSE(ParseTimeText("24:00:00", v)); // a day and more is no time of day
+    // The forms an old Windows station stores: 12-hour with AM/PM, minutes without seconds.
+    for (const auto& [text, shown] : {std::pair{"12:05:00 AM", "00:05:00"},
+                                      {"1:30:00 pm", "13:30:00"},
+                                      {" 00:05 ", "00:05:00"},
+                                      {"12:00 PM", "12:00:00"}}) {
+        EXPECT_TRUE(ParseTimeText(text, v)) << text;
+        EXPECT_EQ(TimeText(v), shown) << text;
+    }
+    for (const char* bad : {"13:00:00 PM", "0:05:00 AM", "12:05:00 AMX", "5:", "1:2:3:4", "-1:00:00"})
+        EXPECT_FALSE(ParseTimeText(bad, v)) << bad;
 
     FontStyle f;
     f.Bold = true;
