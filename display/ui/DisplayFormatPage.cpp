@@ -36,7 +36,7 @@ DisplayFormatPage::DisplayFormatPage(QWidget* parent, MessageBox& messages)
       list_(std::make_unique<QtListBox>(lstDFields_)), editor_(*list_, messages) {
     setObjectName(QStringLiteral("frmDFFields"));
     setAccessibleName(title());
-    Named(lstDFields_, "lstDFields", QStringLiteral("Formatted Field Display List"));
+    Named(lstDFields_, "lstDFields", QStringLiteral("Formated Field Display List"));
     lstDFields_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // Each row lays out on its own, so the widths of one row never add to another's: the page
     // fits the Setup pane's fixed width.

@@ -65,6 +65,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <tuple>
 #include <type_traits>
@@ -386,6 +387,8 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     auto* global = new QGridLayout(frmDFGlobal_);
     const auto box = [&](const char* name, const char* caption, int row) {
         auto* label = new QLabel(QString::fromLatin1(caption), frmDFGlobal_);
+        // "Maximum Records in Record Display" takes two lines so the page fits the Setup display.
+        label->setWordWrap(std::strlen(caption) > 24);
         auto* edit = Named(new QLineEdit(frmDFGlobal_), name, QString::fromLatin1(caption));
         edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
         label->setBuddy(edit);
@@ -399,7 +402,7 @@ QGroupBox* frmZVScreenClientMain::BuildGlobalFormat() {
     txtDFPostLines_ = box("txtDFPostLines", "Post Lines", 3);
     txtMaxDFDisplayEntries_ = box("txtMaxDFDisplayEntries", "Max Display Entries", 4);
     txtFFJustify_ = box("txtFFJustify", "Justify Full Fields", 5);
-    txtMaxRecords_ = box("txtMaxRecords", "Max Records", 6);
+    txtMaxRecords_ = box("txtMaxRecords", "Maximum Records in Record Display", 6);
     const auto check = [&](const char* name, const char* caption, int row) {
         auto* c = Named(new QCheckBox(QString::fromLatin1(caption), frmDFGlobal_), name);
         global->addWidget(c, row, 2);

@@ -98,12 +98,15 @@ TEST_F(MainWindowTest, RunningWindowShowsTheClientsAndNamesEveryControl) {
     w_->ShowRecordText("001401050311112222");
     w_->client()->onBadCheckCount(3);
     EXPECT_EQ(test::UnheardValuesAndSharedNames(*w_), std::vector<std::string>{});
-    const std::pair<const char*, const char*> names[] = {{"lstOutput", "Output"},
-                                                         {"cmdDFTest", "Output Test"},
-                                                         {"lbBufferOutPtr", "Records shown: 0"},
-                                                         {"lblBadPackets", "Bad packets discarded: 3"},
-                                                         {"txtDFCharWidth", "Characters/Line"},
-                                                         {"imgOutput", "Output display"}};
+    const std::pair<const char*, const char*> names[] = {
+        {"lstOutput", "Output"},
+        {"cmdDFTest", "Output Test"},
+        {"lbBufferOutPtr", "Records shown: 0"},
+        {"lblBadPackets", "Bad packets discarded: 3"},
+        {"txtDFCharWidth", "Characters/Line"},
+        {"txtMaxRecords", "Maximum Records in Record Display"},
+        {"lstDFields", "Formated Field Display List"},
+        {"imgOutput", "Output display"}};
     for (const auto& [name, spoken] : names)
         EXPECT_EQ(Find<QWidget>(*w_, name)->accessibleName().toStdString(), spoken) << name;
     // Outside admin mode the setup images are hidden and the main menu is out of reach.
