@@ -86,8 +86,8 @@ std::string MemberMenu::Run(Command command, ZVFieldClass& fields, ZVRecordClass
         return {};
     case Command::AddToRecords:
         if (!records || r == -1 || records->SearchRField(r) != -1) return {};
-        // The new column shows at once, at the end of the Records grid.
-        if (records->RFieldAdd(r)) records->SetCRVisible(r, true);
+        // The new column starts hidden; the Records grid's Insert (Before) and Insert (After) place it.
+        records->RFieldAdd(r);
         return {};
     }
     return {};
