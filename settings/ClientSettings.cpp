@@ -98,7 +98,9 @@ void WriteKey(SettingsDatabase& db, const SettingKey& k, int n, const ClientSett
     std::visit(
         [&](auto m) {
             using M = decltype(m);
-            if constexpr (kIs<M, bool> || kIs<M, std::string>)
+            if constexpr (kIs<M, std::string>)
+                k.Exact ? db.PutStored(k.Section, name, s.*m) : db.Put(k.Section, name, s.*m);
+            else if constexpr (kIs<M, bool>)
                 db.Put(k.Section, name, s.*m);
             else if constexpr (kIs<M, std::array<bool, 2>>)
                 db.Put(k.Section, name, (s.*m)[i - 1]);

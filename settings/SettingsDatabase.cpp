@@ -175,9 +175,22 @@ std::optional<std::string> SettingsDatabase::ReadStored(const std::string& secti
     if (!ok) Report(309, db_->LastError());
     CloseSettingsDb();
     if (!ok || rows.empty()) return std::nullopt;
-    const std::string text = rows[0][0] ? Utf8ToCp1252(*rows[0][0]) : std::string();
-    // InsertKey stores an empty text as "NULL".
-    return text == "NULL" ? std::string() : text;
+    return rows[0][0] ? Utf8ToCp1252(*rows[0][0]) : std::string();
+}
+
+bool SettingsDatabase::PutStored(const std::string& section, const std::string& key,
+                                 const std::string& text) {
+    if (!Writable() || !OpenSettingsDb()) return false;
+    const std::string fullKey = section + "\\" + key;
+    const std::string updated = UpdateKeyData(fullKey, text);
+    bool ok = updated.empty();
+    if (updated == "EMPTY") {
+        ok = db_->Exec("INSERT INTO StartUp (Key_Description, Key_Data, Description) VALUES (?1, ?2, ?3)",
+                       {Cp1252ToUtf8(fullKey), Cp1252ToUtf8(text), "Automatic Insertion"});
+        if (!ok) Report(315, db_->LastError());
+    }
+    CloseSettingsDb();
+    return ok;
 }
 
 bool SettingsDatabase::Put(const std::string& section, const std::string& key, const SettingValue& value) {

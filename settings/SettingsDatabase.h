@@ -67,10 +67,13 @@ class SettingsDatabase {
     double GetDouble(const std::string& section, const std::string& key, double def, std::int16_t kind = 4);
     std::string GetText(const std::string& section, const std::string& key, const std::string& def);
 
-    // The text a key holds exactly as stored (an empty text the client inserted reads back empty,
-    // not as "NULL"); nullopt when the key has no row or the database does not open. For texts
-    // whose default must never stand in for what was stored, such as the setup password.
+    // The text a key holds exactly as stored ("NULL" is the text NULL); nullopt when the key has no
+    // row or the database does not open. For texts whose default must never stand in for what was
+    // stored, such as the setup password.
     std::optional<std::string> ReadStored(const std::string& section, const std::string& key);
+    // Update or insert the text exactly, an empty one too (an ordinary insert stores it as "NULL",
+    // which would read back as a password NULL). False outside admin mode or on a database error.
+    bool PutStored(const std::string& section, const std::string& key, const std::string& text);
 
     // Writes with kind 3 (update or insert). False outside admin mode.
     bool Put(const std::string& section, const std::string& key, const SettingValue& value);
