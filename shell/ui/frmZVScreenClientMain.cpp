@@ -887,9 +887,12 @@ void frmZVScreenClientMain::SetupDisplayFormatList() {
 
 void frmZVScreenClientMain::RunOutputTest() {
     if (!station_->outputTest()) return;
-    formatter()->ParseDisplayFormatList(dfPage_->Lines()); // the layout on screen, edits included
+    // The test shows the layout on screen, edits included; records from the hub keep the stored
+    // layout until the Setup display is left.
+    formatter()->ParseDisplayFormatList(dfPage_->Lines());
     std::string text = FromQt(txtDFTest_->text());
     station_->outputTest()->Run(text);
+    formatter()->ParseDisplayFormatList(shell().settings().DisplayFormatList);
     txtDFTest_->setText(ToQt(text));
 }
 

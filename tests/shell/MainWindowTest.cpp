@@ -191,12 +191,16 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
     // The controls keep what the last Edit loaded: an "End of Field" literal.
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("    EOF  0001 9999 ZZ:"));
 
+    const ListBox& output = *e2e::OutputList(*w_);
+    w_->RunOutputTest(); // shows the edits; a record from the hub keeps the stored layout
+    EXPECT_EQ(output.List(1).rfind("ZZ: 0311112222  WHO: CLI: ", 0), 0u) << output.List(1);
+    w_->ShowRecordText("001401050311112222");
+    EXPECT_EQ(output.List(0), "CLI: 0311112222  NAME:     ADDR:");
     Click(*w_, "imgOutput"); // leaving the setup applies and stores the list
     w_->RunOutputTest();
-    const ListBox& output = *e2e::OutputList(*w_);
     ASSERT_GE(output.ListCount(), 3);
     EXPECT_EQ(output.List(1).rfind("ZZ: 0311112222  WHO: CLI: ", 0), 0u) << output.List(1);
-    EXPECT_EQ(Find<QLabel>(*w_, "labRecordsProcessed(0)")->text(), QStringLiteral("1"));
+    EXPECT_EQ(Find<QLabel>(*w_, "labRecordsProcessed(0)")->text(), QStringLiteral("3"));
 
     Click(*w_, "imgConfig3");
     // Edits the window is closed on: a deleted entry and a number typed, the box never left.
