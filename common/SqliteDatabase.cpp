@@ -50,6 +50,11 @@ void SqliteDatabase::Close() {
     }
 }
 
+bool SqliteDatabase::LastErrorWasLock() const {
+    const int primary = lastCode_ & 0xff; // SQLITE_BUSY_SNAPSHOT and the like count too
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
 void SqliteDatabase::SetError(int code) {
     lastCode_ = code;
     lastError_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);

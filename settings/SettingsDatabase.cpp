@@ -27,6 +27,10 @@ void SettingsDatabase::Report(int number, const std::string& description) {
     if (sink_) sink_("Dbase Error[" + std::to_string(number) + "]  " + Utf8ToCp1252(description));
 }
 
+bool SettingsDatabase::LockedByAnother() const {
+    return db_->LastErrorWasLock();
+}
+
 bool SettingsDatabase::IsOpen() const {
     return db_->IsOpen();
 }

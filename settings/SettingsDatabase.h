@@ -78,14 +78,22 @@ class SettingsDatabase {
     // Writes with kind 3 (update or insert). False outside admin mode.
     bool Put(const std::string& section, const std::string& key, const SettingValue& value);
 
+    // True when the last failure was another program holding the file locked (an open sqlite3
+    // session's transaction, a running zeva-settings), not a fault of the file itself.
+    bool LockedByAnother() const;
+    // Every write fails at once from now on: a save of many keys that met a lock would otherwise
+    // wait on it key by key, and the closing window would hang for a minute.
+    void StopWrites() { writesStopped_ = true; }
+
   private:
     void Report(int number, const std::string& description);
-    bool Writable() const { return session_.AdminMode; }
+    bool Writable() const { return session_.AdminMode && !writesStopped_; }
 
     std::string path_;
     const Session& session_;
     ErrorSink sink_;
     std::unique_ptr<SqliteDatabase> db_;
+    bool writesStopped_ = false;
 };
 
 } // namespace zeva

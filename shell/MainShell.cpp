@@ -116,11 +116,21 @@ bool MainShell::OpenAlone() {
     settingsFailed_ = false;
     if (!db_->OpenSettingsDb()) {
         settingsFailed_ = true;
-        Stop("Unable to open Registry Database",
-             "no usable settings database " + db_->Path() + " in " + CurrentFolder(),
-             "make the station's site there with: zeva-settings site --hub-address ADDRESS --hub-port PORT, "
-             "then zeva-fielddb create",
-             MessageIcon::None, {});
+        if (db_->LockedByAnother())
+            Stop(
+                "Unable to open Registry Database",
+                "the settings database " + db_->Path() + " in " + CurrentFolder() +
+                    " is locked by another program",
+                "close the program that holds it (an sqlite3 session, a running zeva-settings) and start the "
+                "client again",
+                MessageIcon::None, {});
+        else
+            Stop("Unable to open Registry Database",
+                 "no usable settings database " + db_->Path() + " in " + CurrentFolder(),
+                 "make the station's site there with: zeva-settings site --hub-address ADDRESS --hub-port "
+                 "PORT, "
+                 "then zeva-fielddb create",
+                 MessageIcon::None, {});
         Unload();
         return false;
     }
@@ -386,38 +396,40 @@ void MainShell::Unload() {
         window_.EnableTimers(false);
         timersRunning_ = false;
     }
-    if (!prevInstance_) {
-        if (classesConnected_) station_.DisconnectClasses();
-        if (fieldDatabaseTouched_) station_.CloseFieldDatabase();
-    }
-    if (!settingsFailed_ && !prevInstance_) {
-        // The writes take effect in admin mode only.
-        window_.StoreWindowSettings();
-        SaveSettingsAtShutdown();
-        if (hubConnectionCreated_) station_.UnloadHubConnection();
-    }
-    window_.Unload();
-}
-
-void MainShell::SaveSettingsAtShutdown() {
-    // The Output window is closing: a write that fails must be said where the administrator
-    // still sees it, or the changes of the whole session are lost without a word.
+    // The window is closing: a write that fails must be said where the administrator still sees
+    // it, or the changes of the whole session are lost without a word; and once a write meets a
+    // file another program holds, the others would each wait on it in vain.
     std::string firstError;
     const SettingsDatabase::ErrorSink outputSink = db_->Sink();
     db_->SetErrorSink([&](const std::string& line) {
         if (firstError.empty()) firstError = line;
         if (outputSink) outputSink(line);
+        if (db_->LockedByAnother()) db_->StopWrites();
     });
-    SaveAllSettings(*db_, session_.Userid, settings_);
-    SaveOutputSettings(*db_, settings_);
-    if (moduleFlagsConnected_) station_.DisconnectModuleFlags();
-    window_.SaveWindowPosition();
+    if (!prevInstance_) {
+        if (classesConnected_) station_.DisconnectClasses(); // the Records and Fields grids' columns
+        if (fieldDatabaseTouched_) station_.CloseFieldDatabase();
+    }
+    if (!settingsFailed_ && !prevInstance_) {
+        // The writes take effect in admin mode only.
+        window_.StoreWindowSettings();
+        SaveAllSettings(*db_, session_.Userid, settings_);
+        SaveOutputSettings(*db_, settings_);
+        if (moduleFlagsConnected_) station_.DisconnectModuleFlags();
+        window_.SaveWindowPosition();
+        if (hubConnectionCreated_) station_.UnloadHubConnection();
+    }
     db_->SetErrorSink(outputSink);
-    if (!session_.AdminMode || firstError.empty()) return;
+    if (session_.AdminMode && !firstError.empty() && !settingsFailed_) ReportSaveFailure(firstError);
+    window_.Unload();
+}
+
+void MainShell::ReportSaveFailure(const std::string& firstError) {
     std::error_code ec;
     const std::filesystem::path file = std::filesystem::absolute(db_->Path(), ec);
     saveFailure_ =
         "The settings could not be saved to " + (ec ? db_->Path() : file.string()) + ": " + firstError;
+    if (stopNotice_) stopNotice_(saveFailure_); // standard error at once, not after the box
     messages_.Show(saveFailure_, MessageIcon::Critical, kClientTitle);
 }
 

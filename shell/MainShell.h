@@ -73,8 +73,9 @@ class MainShell {
 
     // Lines for the top of the Output window (database errors and the like).
     void SetOutputSink(std::function<void(const std::string&)> sink);
-    // Told why start-up stops, with the remedy, before the box that says so is shown (the program
-    // writes it on standard error, where a terminal sees it at once).
+    // Told why start-up stops, with the remedy, or that the settings could not be saved at the
+    // close, before the box that says so is shown (the program writes it on standard error, where a
+    // terminal sees it at once).
     void SetStopNotice(std::function<void(const std::string&)> notice) { stopNotice_ = std::move(notice); }
 
     const Session& session() const { return session_; }
@@ -113,7 +114,8 @@ class MainShell {
     void TickWantingLink();
     void TickAfterAttempt();
     void TickLinked();
-    void SaveSettingsAtShutdown();
+    // "The settings could not be saved to ...", on standard error and in a box.
+    void ReportSaveFailure(const std::string& firstError);
     void AttemptConnection();
     // After a failed attempt or a lost link: the other hub next, when there is a second one.
     void SwitchHub();

@@ -255,6 +255,6 @@ int main(int argc, char* argv[]) {
         });
     }
     const int status = app.exec();
-    if (!window.shell().SaveFailure().empty()) return Fail(window.shell().SaveFailure());
+    if (!window.shell().SaveFailure().empty()) return 2; // told on standard error when it happened
     return status;
 }

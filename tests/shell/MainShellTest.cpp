@@ -222,14 +222,40 @@ TEST_F(MainShellTest, AdminShutdownThatCannotSaveSaysSoBeforeTheWindowGoes) {
     }
     MainShell& shell = Shell();
     ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
+    std::vector<std::string> notices;
+    shell.SetStopNotice([&](const std::string& reason) { notices.push_back(reason); });
     messages_.shown.clear();
     shell.Unload();
+    EXPECT_EQ(notices, std::vector<std::string>{shell.SaveFailure()}) << "standard error at once";
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(messages_.shown[0].text, shell.SaveFailure());
     EXPECT_NE(shell.SaveFailure().find(path_), std::string::npos) << shell.SaveFailure();
     EXPECT_NE(shell.SaveFailure().find("disk full"), std::string::npos) << shell.SaveFailure();
     EXPECT_EQ(port_.calls.back(), "Unload") << "the message comes before the window goes";
+}
+
+TEST_F(MainShellTest, AFileAnotherProgramHoldsStopsTheSaveAtOnceAndIsToldAtTheNextStart) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
+    SqliteDatabase other; // an sqlite3 session in a transaction
+    ASSERT_TRUE(other.Open(path_, SqliteDatabase::Mode::ReadWrite));
+    ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+    output_.clear();
+    shell.Unload();
+    // One failed write, not one wait per key (about a minute for the window before).
+    EXPECT_EQ(output_.size(), 1u);
+    EXPECT_NE(shell.SaveFailure().find("database is locked"), std::string::npos) << shell.SaveFailure();
+
+    messages_.shown.clear();
+    EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, "Unable to open Registry Database");
+    EXPECT_EQ(messages_.shown[0].detail,
+              "The settings database " + path_ + " in " + std::filesystem::current_path().string() +
+                  " is locked by another program.\nClose the program that holds it (an sqlite3 session, a "
+                  "running zeva-settings) and start the client again.");
 }
 
 TEST_F(MainShellTest, BadIdentifierFromSetupStopsIdleAndCloseStillEnds) {
