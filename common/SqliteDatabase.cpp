@@ -50,9 +50,13 @@ void SqliteDatabase::Close() {
     }
 }
 
-bool SqliteDatabase::LastErrorWasLock() const {
-    const int primary = lastCode_ & 0xff; // SQLITE_BUSY_SNAPSHOT and the like count too
+bool IsLockCode(int code) {
+    const int primary = code & 0xff; // SQLITE_BUSY_SNAPSHOT and the like count too
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+bool SqliteDatabase::LastErrorWasLock() const {
+    return IsLockCode(lastCode_);
 }
 
 void SqliteDatabase::SetError(int code) {

@@ -55,6 +55,10 @@ class SqliteDatabase {
     std::string lastError_;
 };
 
+// True for SQLite's result codes of a lock another connection holds (SQLITE_BUSY, SQLITE_LOCKED and
+// their extended forms).
+bool IsLockCode(int code);
+
 // Quotes a name as an SQL identifier ("a""b"), so any text can name a table or column safely.
 std::string QuoteIdentifier(const std::string& name);
 

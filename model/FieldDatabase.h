@@ -58,6 +58,8 @@ class FieldDatabase {
     bool DeleteField(std::int16_t identifier);
 
     int LastErrorCode() const { return errorCode_; }
+    // The last failure was another program holding the file locked, not a fault of the file.
+    bool LockedByAnother() const { return IsLockCode(errorCode_); }
     const std::string& LastError() const { return error_; }
     int WritesRefused() const { return writesRefused_; }
 

@@ -65,9 +65,15 @@ MainShell::LoadResult MainShell::Fail(const std::string& message) {
         const std::string& file = settings_.FieldDataBaseFile;
         std::error_code ec;
         const std::filesystem::path where = std::filesystem::absolute(file, ec);
-        reason = "no readable field database " + (ec ? file : where.string());
-        remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +
-                 (file == ClientSettings{}.FieldDataBaseFile ? "" : " -f " + file);
+        if (station_.FieldDatabaseLocked()) {
+            reason = "the field database " + (ec ? file : where.string()) + " is locked by another program";
+            remedy = "close the program that holds it (an sqlite3 session, a running zeva-fielddb) and start "
+                     "the client again";
+        } else {
+            reason = "no readable field database " + (ec ? file : where.string());
+            remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +
+                     (file == ClientSettings{}.FieldDataBaseFile ? "" : " -f " + file);
+        }
     }
     Stop(message, reason, remedy, MessageIcon::Critical, kClientTitle);
     Unload();

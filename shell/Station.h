@@ -88,6 +88,7 @@ class Station final : public StationPort {
     // StationPort
     void CreateHubConnection() override;
     std::string ConnectClasses(const std::string& userid) override;
+    bool FieldDatabaseLocked() const override { return fieldDb_.LockedByAnother(); }
     bool ConnectModuleFlags(const std::string& userid) override;
     bool HubConnected() const override;
     void ConnectToHub() override;

@@ -15,6 +15,8 @@ class StationPort {
     // Once the identifier checks: open the field database, connect the field and record classes,
     // close the database. "" on success, else the message to show.
     virtual std::string ConnectClasses(const std::string& userid) = 0;
+    // After ConnectClasses failed to open the field database: another program holds it locked.
+    virtual bool FieldDatabaseLocked() const = 0;
     // Connect the module flag class; false stops start-up with "Failed to load ModuleClass".
     virtual bool ConnectModuleFlags(const std::string& userid) = 0;
 

@@ -50,6 +50,7 @@ class RecordingPort final : public MainWindowPort, public StationPort {
         calls.push_back("ConnectClasses(" + userid + ")");
         return connectMessage;
     }
+    bool FieldDatabaseLocked() const override { return false; }
     bool ConnectModuleFlags(const std::string&) override {
         calls.push_back("ConnectModuleFlags");
         return moduleFlagsOk;
@@ -464,6 +465,18 @@ TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay
     SqliteDatabase db;
     ASSERT_TRUE(db.Open(fields, SqliteDatabase::Mode::Create) && db.ExecScript(text.str()));
     db.Close();
+    {
+        SqliteDatabase other; // another program holds the file: no new sample is suggested
+        ASSERT_TRUE(other.Open(fields, SqliteDatabase::Mode::ReadWrite) && other.Exec("BEGIN EXCLUSIVE"));
+        messages_.shown.clear();
+        EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
+        ASSERT_EQ(messages_.shown.size(), 1u);
+        EXPECT_EQ(
+            messages_.shown[0].detail,
+            "The field database " + fields +
+                " is locked by another program.\nClose the program that holds it (an sqlite3 session, a "
+                "running zeva-fielddb) and start the client again.");
+    }
     auto running = station();
     ASSERT_EQ(running->shell().Load("05"), MainShell::LoadResult::Running);
     // A login takes several engine steps, but the connection timer judges the attempt at its next
