@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -34,9 +35,13 @@ inline std::uint32_t ToBgr(const QColor& c) {
 }
 
 // Twips to pixels at 96 dpi, to the nearest pixel; the caller scales by the screen's logical dpi
-// where it matters.
+// where it matters. A stored value beyond what a widget can be (a damaged settings file) gives the
+// largest widget size, never an overflow.
 inline int TwipsToPixels(double twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
+    constexpr double kMaxPixels = 16777215; // QWIDGETSIZE_MAX
+    const double pixels = std::round(twips / 15.0);
+    if (!(pixels > -kMaxPixels)) return pixels < 0 ? -int(kMaxPixels) : 0; // NaN reads as 0
+    return static_cast<int>(std::min(pixels, kMaxPixels));
 }
 inline double PixelsToTwips(int pixels) {
     return pixels * 15.0;

@@ -1015,14 +1015,19 @@ void frmZVScreenClientMain::ApplyModeView(const ModeView& view) {
         mnuDisplayMode_[size_t(i)]->setChecked(view.Checked[size_t(i)]);
     mnuMaximize_->setEnabled(view.MaximizeEnabled);
     mnuClearOutput_->setEnabled(view.ClearOutputEnabled);
+    // A stored size is cut to the screen: a window as large as a damaged settings value asks for
+    // (2147483647 twips) needs a picture of many gigabytes, and the client would die making it.
+    const QSize room = screen() ? screen()->availableGeometry().size() : QSize(4096, 4096);
+    const QSize size(std::min(TwipsToPixels(view.Width), std::max(room.width(), minimumWidth())),
+                     std::min(TwipsToPixels(view.Height), std::max(room.height(), minimumHeight())));
     if (view.Maximised) {
         // The normal size first: it is what the window has where nothing maximises it (a screen
         // without a window manager) and when it is restored.
-        if (!isMaximized()) resize(TwipsToPixels(view.Width), TwipsToPixels(view.Height));
+        if (!isMaximized()) resize(size);
         showMaximized();
     } else {
         showNormal();
-        resize(TwipsToPixels(view.Width), TwipsToPixels(view.Height));
+        resize(size);
     }
     LayoutPanes();
 }

@@ -280,6 +280,19 @@ TEST_F(MainWindowTest, AFirstStartOpensAtASizeEachPageFits) {
     EXPECT_FALSE(pages->horizontalScrollBar()->isVisible());
 }
 
+// A damaged settings file's size is cut to the screen: a window of 2147483647 twips would need a
+// picture of gigabytes, and the client died making it.
+TEST_F(MainWindowTest, AStoredSizeBeyondTheScreenOpensWithinIt) {
+    ASSERT_NO_FATAL_FAILURE(Start("05", {{"Setup\\WINDOW\\WindowSelected", "3"},
+                                         {"Setup\\WINDOW\\XWindowState3", "0"},
+                                         {"Setup\\WINDOW\\XWindowWidth3", "2147483647"},
+                                         {"Setup\\WINDOW\\XWindowHeight3", "2147483647"}}));
+    QApplication::processEvents();
+    const QSize room = w_->screen()->availableGeometry().size();
+    EXPECT_TRUE(w_->width() <= room.width() && w_->height() <= room.height())
+        << w_->width() << "x" << w_->height();
+}
+
 TEST_F(MainWindowTest, FieldsWindowMenusOpenOnTheHeaderAndOnRowsInAdminModeOnly) {
     ASSERT_NO_FATAL_FAILURE(Start("ADMIN05"));
     Click(*w_, "imgSetup");
