@@ -47,6 +47,19 @@ std::string Sentence(std::string clause) {
     return clause + '.';
 }
 
+constexpr const char* kMakeASite =
+    "make the station's site there with: zeva-settings site --hub-address ADDRESS --hub-port PORT, then "
+    "zeva-fielddb create";
+
+// A database file another program holds (an open sqlite3 session's transaction, one of the tools
+// writing it) is no fault of the file, and making a new one is no remedy.
+std::string LockedReason() {
+    return " is locked by another program";
+}
+std::string CloseTheHolder(const std::string& tool) {
+    return "close the program that holds it (an sqlite3 session, a running " + tool +
+           ") and start the client again";
+}
 } // namespace
 
 void MainShell::Stop(const std::string& message, const std::string& reason, const std::string& remedy,
@@ -66,9 +79,8 @@ MainShell::LoadResult MainShell::Fail(const std::string& message) {
         std::error_code ec;
         const std::filesystem::path where = std::filesystem::absolute(file, ec);
         if (station_.FieldDatabaseLocked()) {
-            reason = "the field database " + (ec ? file : where.string()) + " is locked by another program";
-            remedy = "close the program that holds it (an sqlite3 session, a running zeva-fielddb) and start "
-                     "the client again";
+            reason = "the field database " + (ec ? file : where.string()) + LockedReason();
+            remedy = CloseTheHolder("zeva-fielddb");
         } else {
             reason = "no readable field database " + (ec ? file : where.string());
             remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +
@@ -122,20 +134,12 @@ bool MainShell::OpenAlone() {
     settingsFailed_ = false;
     if (!db_->OpenSettingsDb()) {
         settingsFailed_ = true;
+        const std::string where = db_->Path() + " in " + CurrentFolder();
         if (db_->LockedByAnother())
-            Stop(
-                "Unable to open Registry Database",
-                "the settings database " + db_->Path() + " in " + CurrentFolder() +
-                    " is locked by another program",
-                "close the program that holds it (an sqlite3 session, a running zeva-settings) and start the "
-                "client again",
-                MessageIcon::None, {});
+            Stop("Unable to open Registry Database", "the settings database " + where + LockedReason(),
+                 CloseTheHolder("zeva-settings"), MessageIcon::None, {});
         else
-            Stop("Unable to open Registry Database",
-                 "no usable settings database " + db_->Path() + " in " + CurrentFolder(),
-                 "make the station's site there with: zeva-settings site --hub-address ADDRESS --hub-port "
-                 "PORT, "
-                 "then zeva-fielddb create",
+            Stop("Unable to open Registry Database", "no usable settings database " + where, kMakeASite,
                  MessageIcon::None, {});
         Unload();
         return false;
