@@ -145,13 +145,17 @@ std::string Station::ConnectClasses(const std::string& userid) {
 void Station::StartRecordTrail() {
     if (!shell_->settings().RecordLog || !fields_) return;
     trail_ = std::make_unique<RecordTrail>(*fields_, 10000, trailFolder_);
-    // A trail that stops writing (a full disk) or writes again is said where the operator and
-    // the administrator look; the station runs on either way.
+    // A trail that cannot write (a full disk, a folder that is none) or writes again is said where
+    // the operator, the administrator and a terminal look; the station runs on either way.
     trail_->onNotice = [this](const std::string& line) {
         InsertOutputLine(line);
         ClientLog("APPL: " + line);
+        std::fprintf(stderr, "zeva-screen-client: %s\n", line.c_str());
     };
-    if (!trail_->Start()) InsertOutputLine(RecordTrail::CannotWriteLine(trailFolder_));
+    if (!trail_->Start())
+        trail_->onNotice(
+            RecordTrail::CannotWriteLine(trailFolder_) +
+            " (make it a folder the client can write, or name another in Setup\\RecordLogFolder)");
 }
 
 bool Station::ConnectModuleFlags(const std::string& userid) {

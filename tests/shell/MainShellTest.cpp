@@ -440,7 +440,9 @@ TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay
     const std::string fields = site_.File("ZEVAField.mdb");
     CreateSettings({{"Setup\\WINDOW\\Load", "False"},
                     {"Setup\\TCP\\Hub Inter Retry Wait", "0"},
-                    {"Setup\\FieldDataBaseFile", fields}});
+                    {"Setup\\FieldDataBaseFile", fields},
+                    {"Setup\\RecordLog", "True"},
+                    {"Setup\\RecordLogFolder", fields}}); // a file, where a folder belongs
     MemoryListBox output, fullFields, clients, recordList, fieldList;
     MemoryFlexGrid memberGrid, recordGrid;
     FakeClock clock;
@@ -479,6 +481,10 @@ TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay
     }
     auto running = station();
     ASSERT_EQ(running->shell().Load("05"), MainShell::LoadResult::Running);
+    EXPECT_EQ(output.List(0),
+              "Record log: cannot write in " + fields +
+                  " - calls are not being recorded (make it a folder the client can write, or "
+                  "name another in Setup\\RecordLogFolder)");
     // A login takes several engine steps, but the connection timer judges the attempt at its next
     // tick and, with no retry wait, tries again at once: the login under way is not restarted.
     for (int i = 0; i < 6; ++i)
