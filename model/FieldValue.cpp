@@ -6,8 +6,8 @@
 #include "common/TextUtil.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace zeva {
 
@@ -246,10 +246,12 @@ std::string FieldValue::Text() const {
     case 11:
         return BoolText(int_ != 0);
     case 4: {
-        // A Single shows the digits it holds (7), not the noise of its double widening.
+        // A Single shows the digits it holds (7), not the noise of its double widening; written
+        // without the C library, whose decimal point follows the desk's locale.
         char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.7g", real_);
-        return DoubleText(ToDouble(buffer).value_or(real_));
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(real_),
+                                           std::chars_format::general, 7);
+        return DoubleText(ToDouble(std::string_view(buffer, written.ptr)).value_or(real_));
     }
     case 5:
     case 14:

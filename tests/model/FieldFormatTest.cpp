@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <tuple>
 
 namespace zeva {
@@ -96,6 +97,12 @@ TEST_F(FieldFormat, EveryTypeWithAndWithoutAPattern) {
         SCOPED_TRACE(std::to_string(c.vtype) + " '" + c.pattern + "' '" + c.value + "'");
         const std::string shown = Format(c.vtype, c.pattern, c.value);
         EXPECT_EQ(std::tuple(shown, fields.Valid()), std::tuple(c.expected, c.valid));
+    }
+    // The window library switches the C library to the desk's locale: one that writes a decimal
+    // comma must not change a Single's digits (where such a locale is installed).
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") || std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
+        EXPECT_EQ(Format(4, "", "0.1"), "0.1");
+        std::setlocale(LC_NUMERIC, "C");
     }
 }
 
