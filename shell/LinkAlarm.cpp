@@ -7,7 +7,7 @@
 namespace zeva {
 
 bool LinkAlarm::Update(Time now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
-                       const std::string& hub) {
+                       const std::string& hub, const std::string& gaveUp) {
     const State before = state_;
     const std::string textBefore = text_;
     const bool up = link == Link::Up;
@@ -41,6 +41,7 @@ bool LinkAlarm::Update(Time now, bool enabled, bool wanted, Link link, int retry
             text_ += " - " + which + " is not answering";
         else
             text_ += " - link to " + which + " is down";
+        if (!gaveUp.empty()) text_ += " - " + gaveUp;
         break;
     }
     case State::Restored:

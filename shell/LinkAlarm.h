@@ -24,8 +24,10 @@ class LinkAlarm {
 
     // enabled: the site's "LinkAlarm" setting; hub: the hub being tried ("10.0.0.5 port 5000").
     // Returns true when State or Text changed.
+    // gaveUp: why nothing tries any more (the connection timer ran out of attempts), said after
+    // the hub; the link is still wanted then.
     bool Update(Time now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
-                const std::string& hub = {});
+                const std::string& hub = {}, const std::string& gaveUp = {});
 
     State GetState() const { return state_; }
     // "HUB LINK DOWN since hh:mm:ss - records are not arriving - link to hub 10.0.0.5 port 5000 is

@@ -62,6 +62,12 @@ std::string CloseTheHolder(const std::string& tool) {
 }
 } // namespace
 
+std::string MainShell::GaveUpText(int attempts) {
+    return "the station stopped trying to reach the hub after " + std::to_string(attempts) +
+           " attempts (Setup\\TCP\\Hub Connection Retries; 0 keeps trying): Comms > Connect or a restart "
+           "tries again";
+}
+
 void MainShell::Stop(const std::string& message, const std::string& reason, const std::string& remedy,
                      MessageIcon icon, const std::string& title) {
     stopReason_ = remedy.empty() ? reason : reason + "; " + remedy;
@@ -210,10 +216,12 @@ void MainShell::StartRunning() {
 void MainShell::ConnectCommand() {
     connectRequested_ = true;
     disconnectRequest_ = 0;
+    gaveUpAfter_ = 0;
 }
 
 void MainShell::DisconnectCommand() {
     disconnectRequest_ = 1;
+    gaveUpAfter_ = 0;
 }
 
 std::string MainShell::StatusCaption(const std::string& status) const {
@@ -308,6 +316,7 @@ void MainShell::TickWantingLink() {
         }
         // A login that completes after the last attempt was given up is still a link to keep.
         connectRequested_ = true;
+        gaveUpAfter_ = 0;
         if (station_.HubConnected()) {
             ConnectedNow();
             connState_ = 5;
@@ -335,10 +344,13 @@ void MainShell::TickAfterAttempt() {
         // The attempt is counted at once (no tick of its own), and the countdown starts.
         connState_ = 1;
         if (retries > 0 && --retriesLeft_ < 1) {
-            // Out of attempts: stay disconnected until the next Connect command.
+            // Out of attempts: stay disconnected until the next Connect command, and say so: the
+            // link is still down, and nothing brings it back by itself now.
             connectRequested_ = false;
             retryCountdown_ = 0;
             retriesLeft_ = retries;
+            gaveUpAfter_ = retries;
+            if (stopNotice_) stopNotice_(GaveUpText(retries));
         }
     }
 }

@@ -53,6 +53,12 @@ class MainShell {
     void ConnectAttemptEnded();
     int ConnState() const { return connState_; }
     bool ConnectRequested() const { return connectRequested_; }
+    // The attempts made when the connection timer gave up (Hub Connection Retries); 0 while it
+    // has not, or once a Connect or Disconnect command or a late login followed.
+    int GaveUpAfter() const { return gaveUpAfter_; }
+    // "the station stopped trying to reach the hub after 10 attempts (...)": standard error and
+    // the link alarm say it.
+    static std::string GaveUpText(int attempts);
     int RetryCountdown() const { return retryCountdown_; }
     int RetriesLeft() const { return retriesLeft_; }
     // The caption for a status text: MainTitle + "  -  (attempt/retries) " + status, and with a
@@ -154,6 +160,7 @@ class MainShell {
     std::int64_t recordsProcessed_ = 0;
     int connState_ = 0;
     bool connectRequested_ = false;
+    int gaveUpAfter_ = 0;
     int retryCountdown_ = 0;
     int retriesLeft_ = 0;
     bool onBackup_ = false; // the next attempt goes to the second hub

@@ -228,6 +228,7 @@ void frmZVScreenClientMain::BuildDisplayPanes() {
     output_ = std::make_unique<OutputPane>(this);
     lblLinkAlarm_ = Named(new ValueLabel(QStringLiteral("Hub link"), this), "lblLinkAlarm");
     lblLinkAlarm_->setIndent(6);
+    lblLinkAlarm_->setWordWrap(true); // the whole alarm is read, however narrow the window
     lblLinkAlarm_->hide();
     lstFullFields_ = Named(new QListWidget(this), "lstFullFields", QStringLiteral("Full fields"));
     lstFullFields_->setSelectionMode(QAbstractItemView::ExtendedSelection); // lines to copy
@@ -670,7 +671,7 @@ void frmZVScreenClientMain::PlaceLinkAlarm() {
     // newest record stays in sight.
     QRect pane = output_->view()->geometry();
     pane.adjust(0, -alarmShiftPx_, 0, 0);
-    alarmShiftPx_ = lblLinkAlarm_->isHidden() ? 0 : lblLinkAlarm_->sizeHint().height() + 4;
+    alarmShiftPx_ = lblLinkAlarm_->isHidden() ? 0 : lblLinkAlarm_->heightForWidth(pane.width()) + 4;
     lblLinkAlarm_->setGeometry(pane.x(), pane.y(), pane.width(), alarmShiftPx_);
     output_->view()->setGeometry(pane.adjusted(0, alarmShiftPx_, 0, 0));
     lblLinkAlarm_->raise();
@@ -689,8 +690,11 @@ void frmZVScreenClientMain::UpdateLinkAlarm() {
             link = LinkAlarm::Link::NotAnswering;
         if (!engine.Member().ServerAddress.empty()) hub = engine.HubText();
     }
-    if (!linkAlarm_.Update({clock_.Now(), clock_.SteadyMs()}, s.LinkAlarm, shell().ConnectRequested(), link,
-                           s.HubInterRetryWait, hub))
+    // Attempts that ran out leave the link wanted: records are still not arriving.
+    const int gaveUp = shell().GaveUpAfter();
+    if (!linkAlarm_.Update({clock_.Now(), clock_.SteadyMs()}, s.LinkAlarm,
+                           shell().ConnectRequested() || gaveUp > 0, link, s.HubInterRetryWait, hub,
+                           gaveUp > 0 ? MainShell::GaveUpText(gaveUp) : std::string()))
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
     lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));

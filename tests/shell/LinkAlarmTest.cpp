@@ -64,4 +64,8 @@ TEST(LinkAlarm, NoAlarmWhenNobodyWantsTheLinkOrTheSiteSwitchedItOff) {
     // did not want it does not count).
     a.Update(At(200), true, true, kDown, 1);
     EXPECT_EQ(a.Text(), "HUB LINK DOWN since 12:01:40 - records are not arriving - link to the hub is down");
+    a.Update(At(201), true, true, kDown, 1, "", "the station stopped trying"); // out of attempts
+    EXPECT_EQ(a.Text(),
+              "HUB LINK DOWN since 12:01:40 - records are not arriving - link to the hub is down - the "
+              "station stopped trying");
 }

@@ -319,7 +319,8 @@ TEST_F(MainShellTest, AdminShutdownSavesInOrder) {
 TEST_F(MainShellTest, RetryCountdownAndGivingUp) {
     MainShell& shell =
         Running({{"Setup\\TCP\\Hub Connection Retries", "3"}, {"Setup\\TCP\\Hub Inter Retry Wait", "10"}});
-    std::vector<std::string> statuses;
+    std::vector<std::string> statuses, notices;
+    shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
     for (int i = 0; i < 80; ++i) {
         shell.Timer2Tick();
         const std::string status = port_.caption.substr(shell.MainTitle().size());
@@ -334,11 +335,18 @@ TEST_F(MainShellTest, RetryCountdownAndGivingUp) {
     EXPECT_EQ(statuses.back(), "  -  (03/03) Failed to Connect");
     EXPECT_EQ(port_.connectAttempts, 3);
     EXPECT_FALSE(shell.ConnectRequested());
+    // Giving up is said (standard error, and the link alarm stays up with it), not left to silence.
+    EXPECT_EQ(shell.GaveUpAfter(), 3);
+    EXPECT_EQ(notices,
+              std::vector<std::string>{"the station stopped trying to reach the hub after 3 attempts "
+                                       "(Setup\\TCP\\Hub Connection Retries; 0 keeps trying): Comms > "
+                                       "Connect or a restart tries again"});
     // The last login completes after all: the link is kept and watched, not ignored.
     port_.hubConnected = true;
     shell.Timer2Tick();
     EXPECT_NE(port_.caption.find("Connected"), std::string::npos);
     EXPECT_TRUE(shell.ConnectRequested());
+    EXPECT_EQ(shell.GaveUpAfter(), 0);
     port_.hubConnected = false;
     for (int i = 0; i < 3; ++i)
         shell.Timer2Tick();
