@@ -31,6 +31,10 @@ bool SettingsDatabase::LockedByAnother() const {
     return db_->LastErrorWasLock();
 }
 
+const std::string& SettingsDatabase::LastError() const {
+    return db_->LastError();
+}
+
 bool SettingsDatabase::IsOpen() const {
     return db_->IsOpen();
 }

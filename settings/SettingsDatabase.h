@@ -81,6 +81,8 @@ class SettingsDatabase {
     // True when the last failure was another program holding the file locked (an open sqlite3
     // session's transaction, a running zeva-settings), not a fault of the file itself.
     bool LockedByAnother() const;
+    // Why the last call failed, as SQLite said it ("file is not a database").
+    const std::string& LastError() const;
     // Every write fails at once from now on: a save of many keys that met a lock would otherwise
     // wait on it key by key, and the closing window would hang for a minute.
     void StopWrites() { writesStopped_ = true; }

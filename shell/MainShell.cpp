@@ -1,6 +1,7 @@
 #include "shell/MainShell.h"
 
 #include "common/FormatValue.h"
+#include "common/JetHeader.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
@@ -87,6 +88,11 @@ MainShell::LoadResult MainShell::Fail(const std::string& message) {
         if (station_.FieldDatabaseLocked()) {
             reason = "the field database " + (ec ? file : where.string()) + LockedReason();
             remedy = CloseTheHolder("zeva-fielddb");
+        } else if (std::filesystem::exists(file, ec)) {
+            // The sample would replace the site's own definitions: no advice to make it here.
+            reason = "the field database " + (ec ? file : where.string()) + " cannot be read (" +
+                     station_.FieldDatabaseError() + ")";
+            remedy = "restore the site's copy, or name another file in Setup\\FieldDataBaseFile";
         } else {
             reason = "no readable field database " + (ec ? file : where.string());
             remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +
@@ -140,13 +146,27 @@ bool MainShell::OpenAlone() {
     settingsFailed_ = false;
     if (!db_->OpenSettingsDb()) {
         settingsFailed_ = true;
-        const std::string where = db_->Path() + " in " + CurrentFolder();
-        if (db_->LockedByAnother())
-            Stop("Unable to open Registry Database", "the settings database " + where + LockedReason(),
-                 CloseTheHolder("zeva-settings"), MessageIcon::None, {});
-        else
-            Stop("Unable to open Registry Database", "no usable settings database " + where, kMakeASite,
-                 MessageIcon::None, {});
+        // The remedy follows the cause: a file that is missing, held, an old station's Access file, or
+        // damaged; making a new site is no answer to the last three.
+        const std::string& path = db_->Path();
+        const std::string where = path + " in " + CurrentFolder();
+        std::error_code ec;
+        const bool exists = std::filesystem::exists(path, ec);
+        std::string reason = "no usable settings database " + where, remedy = kMakeASite;
+        if (db_->LockedByAnother()) {
+            reason = "the settings database " + where + LockedReason();
+            remedy = CloseTheHolder("zeva-settings");
+        } else if (exists && JetVersionOfFile(path) != JetVersion::None) {
+            reason = "the settings database " + where + " is an old station's Access file";
+            remedy = "convert it with: mv " + path +
+                     " old-registry.mdb && zeva-settings import old-registry.mdb -f " + path;
+        } else if (exists) {
+            reason = "the settings database " + where + " cannot be read (" + db_->LastError() + ")";
+            remedy =
+                "restore the station's copy, or move it away and make a new site there with: zeva-settings "
+                "site --hub-address ADDRESS --hub-port PORT";
+        }
+        Stop("Unable to open Registry Database", reason, remedy, MessageIcon::None, {});
         Unload();
         return false;
     }

@@ -89,6 +89,7 @@ class Station final : public StationPort {
     void CreateHubConnection() override;
     std::string ConnectClasses(const std::string& userid) override;
     bool FieldDatabaseLocked() const override { return fieldDb_.LockedByAnother(); }
+    std::string FieldDatabaseError() const override { return fieldDb_.LastError(); }
     bool ConnectModuleFlags(const std::string& userid) override;
     bool HubConnected() const override;
     void ConnectToHub() override;

@@ -17,6 +17,8 @@ class StationPort {
     virtual std::string ConnectClasses(const std::string& userid) = 0;
     // After ConnectClasses failed to open the field database: another program holds it locked.
     virtual bool FieldDatabaseLocked() const = 0;
+    // Why it failed to open ("file is not a database").
+    virtual std::string FieldDatabaseError() const = 0;
     // Connect the module flag class; false stops start-up with "Failed to load ModuleClass".
     virtual bool ConnectModuleFlags(const std::string& userid) = 0;
 

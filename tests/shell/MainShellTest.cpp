@@ -51,6 +51,7 @@ class RecordingPort final : public MainWindowPort, public StationPort {
         return connectMessage;
     }
     bool FieldDatabaseLocked() const override { return false; }
+    std::string FieldDatabaseError() const override { return {}; }
     bool ConnectModuleFlags(const std::string&) override {
         calls.push_back("ConnectModuleFlags");
         return moduleFlagsOk;
@@ -178,6 +179,22 @@ TEST_F(MainShellTest, MissingSettingsDatabaseSaysWhatToDoAndUnloads) {
         EXPECT_NE(remedy.find("zeva-fielddb create"), std::string::npos) << remedy;
     }
     EXPECT_EQ(port_.calls, std::vector<std::string>{"Unload"}) << "nothing created, nothing undone";
+}
+
+TEST_F(MainShellTest, ASettingsFileThatIsNoneIsToldWhatItIsNotSentToMakeANewSite) {
+    std::string jet(0x80, '\0'); // an old station's Access 2000 file
+    jet.replace(0, 20, std::string("\0\1\0\0Standard Jet DB\0", 20));
+    jet[0x14] = 1;
+    const std::pair<std::string, std::string> files[] = {
+        {std::string(200, 'x'), "cannot be read (file is not a database); restore the station's copy"},
+        {jet, "is an old station's Access file; convert it with: mv " + path_ +
+                  " old-registry.mdb && zeva-settings import old-registry.mdb -f " + path_}};
+    for (const auto& [bytes, told] : files) {
+        std::ofstream(path_, std::ios::binary) << bytes;
+        MainShell& shell = Shell();
+        EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::Unloaded);
+        EXPECT_NE(shell.StopReason().find(told), std::string::npos) << shell.StopReason();
+    }
 }
 
 TEST_F(MainShellTest, SecondInstanceShowsTheMessageAndTouchesNothing) {
@@ -468,6 +485,13 @@ TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay
     EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Failed to Open the Field DataBase (" + fields + ")");
+    std::ofstream(fields) << std::string(200, 'x'); // damaged: the sample would replace the site's own
+    EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
+    EXPECT_EQ(messages_.shown.back().detail,
+              "The field database " + fields +
+                  " cannot be read (file is not a database).\nRestore the site's "
+                  "copy, or name another file in Setup\\FieldDataBaseFile.");
+    std::filesystem::remove(fields);
 
     std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
     std::stringstream text;
