@@ -180,6 +180,14 @@ void MainShell::ApplyCommandLine(const std::string& commandLine) {
     session_.AdminMode = cmd.AdminMode;
     session_.Userid = cmd.Userid;
     if (!cmd.Message.empty()) {
+        // A station a service starts now runs as s99: the journal says so, with the forms taken.
+        std::string line = cmd.Message;
+        for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;)
+            line.replace(at, 2, " - ");
+        if (stopNotice_)
+            stopNotice_(line +
+                        " (start it as zeva-screen-client NN, the operator's number 01 to 99, or ADMINNN; "
+                        "zeva-screen-client --help)");
         if (cmd.Critical)
             messages_.Show(cmd.Message, MessageIcon::Critical, kClientTitle);
         else

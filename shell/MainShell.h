@@ -79,9 +79,9 @@ class MainShell {
 
     // Lines for the top of the Output window (database errors and the like).
     void SetOutputSink(std::function<void(const std::string&)> sink);
-    // Told why start-up stops, with the remedy, or that the settings could not be saved at the
-    // close, before the box that says so is shown (the program writes it on standard error, where a
-    // terminal sees it at once).
+    // Told what a person must act on, before any box that says it too: why start-up stops, with the
+    // remedy; a command line not taken; connection attempts run out; settings not saved at the
+    // close (the program writes it on standard error, where a terminal sees it at once).
     void SetStopNotice(std::function<void(const std::string&)> notice) { stopNotice_ = std::move(notice); }
 
     const Session& session() const { return session_; }

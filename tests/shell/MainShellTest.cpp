@@ -197,6 +197,18 @@ TEST_F(MainShellTest, ASettingsFileThatIsNoneIsToldWhatItIsNotSentToMakeANewSite
     }
 }
 
+TEST_F(MainShellTest, ACommandLineNotTakenIsToldOnStandardErrorWithTheFormsThatAre) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    std::vector<std::string> notices;
+    shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
+    EXPECT_EQ(shell.Load("s05"), MainShell::LoadResult::Running);
+    EXPECT_EQ(notices,
+              std::vector<std::string>{"Bad command line parameters -> [s05]. Forcing client to S99 (start "
+                                       "it as zeva-screen-client NN, the operator's number 01 to 99, or "
+                                       "ADMINNN; zeva-screen-client --help)"});
+}
+
 TEST_F(MainShellTest, SecondInstanceShowsTheMessageAndTouchesNothing) {
     CreateSettings();
     MainShell& shell = Shell(true);
