@@ -450,11 +450,15 @@ void MainShell::Unload() {
     // it, or the changes of the whole session are lost without a word; and once a write meets a
     // file another program holds, the others would each wait on it in vain.
     std::string firstError;
+    bool locked = false;
     const SettingsDatabase::ErrorSink outputSink = db_->Sink();
     db_->SetErrorSink([&](const std::string& line) {
         if (firstError.empty()) firstError = line;
         if (outputSink) outputSink(line);
-        if (db_->LockedByAnother()) db_->StopWrites();
+        if (db_->LockedByAnother()) {
+            locked = true;
+            db_->StopWrites();
+        }
     });
     if (!prevInstance_) {
         if (classesConnected_) station_.DisconnectClasses(); // the Records and Fields grids' columns
@@ -470,15 +474,20 @@ void MainShell::Unload() {
         if (hubConnectionCreated_) station_.UnloadHubConnection();
     }
     db_->SetErrorSink(outputSink);
-    if (session_.AdminMode && !firstError.empty() && !settingsFailed_) ReportSaveFailure(firstError);
+    if (session_.AdminMode && !firstError.empty() && !settingsFailed_) ReportSaveFailure(firstError, locked);
     window_.Unload();
 }
 
-void MainShell::ReportSaveFailure(const std::string& firstError) {
+void MainShell::ReportSaveFailure(const std::string& firstError, bool locked) {
     std::error_code ec;
     const std::filesystem::path file = std::filesystem::absolute(db_->Path(), ec);
     saveFailure_ =
-        "The settings could not be saved to " + (ec ? db_->Path() : file.string()) + ": " + firstError;
+        "The settings could not be saved to " + (ec ? db_->Path() : file.string()) + ": " + firstError +
+        " - this session's changes are lost; " +
+        (locked ? std::string("close the program that holds the file (an sqlite3 session, a running "
+                              "zeva-settings)")
+                : std::string("make the file one this user can write")) +
+        " and make them again in an admin run";
     if (stopNotice_) stopNotice_(saveFailure_); // standard error at once, not after the box
     messages_.Show(saveFailure_, MessageIcon::Critical, kClientTitle);
 }

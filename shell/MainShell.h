@@ -121,7 +121,7 @@ class MainShell {
     void TickAfterAttempt();
     void TickLinked();
     // "The settings could not be saved to ...", on standard error and in a box.
-    void ReportSaveFailure(const std::string& firstError);
+    void ReportSaveFailure(const std::string& firstError, bool locked);
     void AttemptConnection();
     // After a failed attempt or a lost link: the other hub next, when there is a second one.
     void SwitchHub();

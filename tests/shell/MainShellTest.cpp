@@ -261,7 +261,11 @@ TEST_F(MainShellTest, AdminShutdownThatCannotSaveSaysSoBeforeTheWindowGoes) {
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(messages_.shown[0].text, shell.SaveFailure());
     EXPECT_NE(shell.SaveFailure().find(path_), std::string::npos) << shell.SaveFailure();
-    EXPECT_NE(shell.SaveFailure().find("disk full"), std::string::npos) << shell.SaveFailure();
+    EXPECT_NE(
+        shell.SaveFailure().find("disk full - this session's changes are lost; make the file one this user "
+                                 "can write and make them again in an admin run"),
+        std::string::npos)
+        << shell.SaveFailure();
     EXPECT_EQ(port_.calls.back(), "Unload") << "the message comes before the window goes";
 }
 
@@ -276,7 +280,11 @@ TEST_F(MainShellTest, AFileAnotherProgramHoldsStopsTheSaveAtOnceAndIsToldAtTheNe
     shell.Unload();
     // One failed write, not one wait per key (about a minute for the window before).
     EXPECT_EQ(output_.size(), 1u);
-    EXPECT_NE(shell.SaveFailure().find("database is locked"), std::string::npos) << shell.SaveFailure();
+    EXPECT_NE(
+        shell.SaveFailure().find("database is locked - this session's changes are lost; close the program "
+                                 "that holds the file"),
+        std::string::npos)
+        << shell.SaveFailure();
 
     messages_.shown.clear();
     EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
