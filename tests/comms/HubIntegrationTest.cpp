@@ -112,6 +112,14 @@ class HubClients : public ::testing::Test {
 TEST_F(HubClients, RefusedConnectionFailsAtOnceAndTheHubConnectionCarriesKeepalive) {
     // A login without ticks (none comes while we wait) leaves the keepalive options on the real socket.
     StartHub(1);
+    HubOptions second; // a second hub on the same port is told where and what to do
+    second.address = QHostAddress::LocalHost;
+    second.port = hub->Port();
+    std::string error;
+    EXPECT_FALSE(HubServer(std::move(second), {}).Listen(error));
+    EXPECT_EQ(error, "cannot listen on 127.0.0.1 port " + std::to_string(hub->Port()) +
+                         ": The bound address is already in use - stop the program that holds it (another "
+                         "zeva-hub?) or choose another with --port");
     Client c(600000);
     ASSERT_TRUE(c.Connect(hub->Port()));
     ASSERT_TRUE(WaitFor([&] { return c.engine.Connected(); }, 5000));

@@ -81,7 +81,10 @@ void HubServer::Event(const std::string& line) const {
 
 bool HubServer::Listen(std::string& error) {
     if (!server_->listen(options_.address, options_.port)) {
-        error = server_->errorString().toStdString();
+        error = "cannot listen on " + options_.address.toString().toStdString() + " port " +
+                std::to_string(options_.port) + ": " + server_->errorString().toStdString();
+        if (server_->serverError() == QAbstractSocket::AddressInUseError)
+            error += " - stop the program that holds it (another zeva-hub?) or choose another with --port";
         return false;
     }
     std::string what = options_.records.Generated()

@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
 
     zeva::HubServer hub(std::move(options), LogLine);
     std::string error;
-    if (!hub.Listen(error)) return Fail("cannot listen: " + error, zeva::tool::kFailed);
+    if (!hub.Listen(error)) return Fail(error, zeva::tool::kFailed);
 
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
     bool stopping = false;
