@@ -55,10 +55,6 @@ bool IsLockCode(int code) {
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
-bool SqliteDatabase::LastErrorWasLock() const {
-    return IsLockCode(lastCode_);
-}
-
 void SqliteDatabase::SetError(int code) {
     lastCode_ = code;
     lastError_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);

@@ -41,8 +41,6 @@ class SqliteDatabase {
     long long LastInsertRowId() const;
 
     int LastErrorCode() const { return lastCode_; }
-    // The last failure was a lock another connection holds (SQLITE_BUSY or SQLITE_LOCKED).
-    bool LastErrorWasLock() const;
     const std::string& LastError() const { return lastError_; }
 
     sqlite3* Handle() const { return db_; }

@@ -28,7 +28,7 @@ void SettingsDatabase::Report(int number, const std::string& description) {
 }
 
 bool SettingsDatabase::LockedByAnother() const {
-    return db_->LastErrorWasLock();
+    return IsLockCode(db_->LastErrorCode());
 }
 
 const std::string& SettingsDatabase::LastError() const {
@@ -94,7 +94,11 @@ std::string SettingsDatabase::UpdateKeyData(const std::string& fullKey, const st
 bool SettingsDatabase::InsertKey(const std::string& fullKey, const std::string& value,
                                  const std::string& description) {
     if (!db_->IsOpen() && !OpenSettingsDb()) return false;
-    const std::string data = value.empty() ? "NULL" : value;
+    return InsertRow(fullKey, value.empty() ? "NULL" : value, description);
+}
+
+bool SettingsDatabase::InsertRow(const std::string& fullKey, const std::string& data,
+                                 const std::string& description) {
     const std::string desc = description.empty() ? "Automatic Insertion" : description;
     if (!db_->Exec("INSERT INTO StartUp (Key_Description, Key_Data, Description) VALUES (?1, ?2, ?3)",
                    {Cp1252ToUtf8(fullKey), Cp1252ToUtf8(data), Cp1252ToUtf8(desc)})) {
@@ -191,12 +195,7 @@ bool SettingsDatabase::PutStored(const std::string& section, const std::string& 
     if (!Writable() || !OpenSettingsDb()) return false;
     const std::string fullKey = section + "\\" + key;
     const std::string updated = UpdateKeyData(fullKey, text);
-    bool ok = updated.empty();
-    if (updated == "EMPTY") {
-        ok = db_->Exec("INSERT INTO StartUp (Key_Description, Key_Data, Description) VALUES (?1, ?2, ?3)",
-                       {Cp1252ToUtf8(fullKey), Cp1252ToUtf8(text), "Automatic Insertion"});
-        if (!ok) Report(315, db_->LastError());
-    }
+    const bool ok = updated != "EMPTY" || InsertRow(fullKey, text, "");
     CloseSettingsDb();
     return ok;
 }

@@ -89,6 +89,8 @@ class SettingsDatabase {
 
   private:
     void Report(int number, const std::string& description);
+    // One row as given (InsertKey turns an empty value into "NULL" first).
+    bool InsertRow(const std::string& fullKey, const std::string& data, const std::string& description);
     bool Writable() const { return session_.AdminMode && !writesStopped_; }
 
     std::string path_;
