@@ -168,6 +168,9 @@ class CommEngine {
     // The link was last given up because the hub left a data request unanswered, and nothing has
     // been answered since.
     bool StalledSinceAnswer() const { return stalled_; }
+    // The last failure reported through onLinkReport ("hub 10.0.0.5 port 6000: connection lost - ..."),
+    // or empty once the link was reported up again.
+    const std::string& LastFailureReport() const { return lastReport_; }
     // The hub being tried, "address port n", as the failure lines name it.
     std::string HubText() const;
 

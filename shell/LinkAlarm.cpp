@@ -7,7 +7,7 @@
 namespace zeva {
 
 bool LinkAlarm::Update(Time now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
-                       const std::string& hub, const std::string& gaveUp) {
+                       const Detail& detail) {
     const State before = state_;
     const std::string textBefore = text_;
     const bool up = link == Link::Up;
@@ -36,12 +36,19 @@ bool LinkAlarm::Update(Time now, bool enabled, bool wanted, Link link, int retry
     case State::Down: {
         text_ =
             "HUB LINK DOWN since " + FormatValue(downSince_.wall, "hh:mm:ss") + " - records are not arriving";
-        const std::string which = hub.empty() ? std::string("the hub") : "hub " + hub;
+        const std::string which = detail.hub.empty() ? std::string("the hub") : "hub " + detail.hub;
         if (link == Link::NotAnswering)
             text_ += " - " + which + " is not answering";
+        else if (!detail.failure.empty())
+            text_ += " - " + detail.failure;
         else
             text_ += " - link to " + which + " is down";
-        if (!gaveUp.empty()) text_ += " - " + gaveUp;
+        // What happens next, and what the operator does about it.
+        if (!detail.gaveUp.empty())
+            text_ += " - " + detail.gaveUp;
+        else
+            text_ += " - the station tries again every " + std::to_string(std::max(retryWaitSeconds, 1)) +
+                     " s; if it stays down, tell the administrator";
         break;
     }
     case State::Restored:

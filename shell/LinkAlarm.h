@@ -22,16 +22,22 @@ class LinkAlarm {
         double steadyMs;
     };
 
-    // enabled: the site's "LinkAlarm" setting; hub: the hub being tried ("10.0.0.5 port 5000").
-    // Returns true when State or Text changed.
-    // gaveUp: why nothing tries any more (the connection timer ran out of attempts), said after
-    // the hub; the link is still wanted then.
+    // What the line says about the link besides its state.
+    struct Detail {
+        std::string hub;     // the hub being tried ("10.0.0.5 port 5000")
+        std::string failure; // the last failure reported ("hub 10.0.0.5 port 5000: connection lost - ..."),
+                             // said in place of the hub while no link is up
+        std::string gaveUp;  // why nothing tries any more (the connection timer ran out of attempts);
+                             // the link is still wanted then
+    };
+    // enabled: the site's "LinkAlarm" setting. Returns true when State or Text changed.
     bool Update(Time now, bool enabled, bool wanted, Link link, int retryWaitSeconds,
-                const std::string& hub = {}, const std::string& gaveUp = {});
+                const Detail& detail = {});
 
     State GetState() const { return state_; }
-    // "HUB LINK DOWN since hh:mm:ss - records are not arriving - link to hub 10.0.0.5 port 5000 is
-    // down" (or "- hub 10.0.0.5 port 5000 is not answering"), "Hub link restored at hh:mm:ss", or
+    // "HUB LINK DOWN since hh:mm:ss - records are not arriving - hub 10.0.0.5 port 5000: connection
+    // lost - ... - the station tries again every 10 s; if it stays down, tell the administrator"
+    // (or "- hub 10.0.0.5 port 5000 is not answering - ..."), "Hub link restored at hh:mm:ss", or
     // empty.
     const std::string& Text() const { return text_; }
 

@@ -4,9 +4,13 @@
 namespace zeva {
 
 // The standard-error line for a report of the hub link (a failure naming the hub, or up again after
-// one): a connection the hub's address refused or never answered says where that address is set.
+// one), with what to do next: where the hub's address is set when it cannot be reached, what to check
+// when the hub takes no login, and that a lost link comes back by itself.
 struct LinkReportLine {
-    static std::string Text(const std::string& report);
+    // backupHub: the report names the second hub (Setup\TCP\Backup Address); identifier: what the
+    // station logs in as.
+    static std::string Text(const std::string& report, bool backupHub = false,
+                            const std::string& identifier = {});
 };
 
 } // namespace zeva

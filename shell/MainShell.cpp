@@ -2,6 +2,7 @@
 
 #include "common/FormatValue.h"
 #include "common/JetHeader.h"
+#include "flags/ModuleClass.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
@@ -77,18 +78,21 @@ void MainShell::Stop(const std::string& message, const std::string& reason, cons
                    remedy.empty() ? std::string() : Sentence(reason) + '\n' + Sentence(remedy));
 }
 
-MainShell::LoadResult MainShell::Fail(const std::string& message) {
+MainShell::LoadResult MainShell::Fail(const std::string& message, std::string reason, std::string remedy) {
     // The field database is the one a new site most often lacks.
     static constexpr std::string_view kFieldDbFailure = "Failed to Open the Field DataBase (";
-    std::string reason = message, remedy;
-    if (message.starts_with(kFieldDbFailure)) {
+    // Opened, but its field table could not be read (an empty file, the settings file named instead).
+    const bool noFieldTable =
+        message == "Failed to connect to Field class (ZVFClass)" && !station_.FieldDatabaseError().empty();
+    if (reason.empty()) reason = message;
+    if (message.starts_with(kFieldDbFailure) || noFieldTable) {
         const std::string& file = settings_.FieldDataBaseFile;
         std::error_code ec;
         const std::filesystem::path where = std::filesystem::absolute(file, ec);
         if (station_.FieldDatabaseLocked()) {
             reason = "the field database " + (ec ? file : where.string()) + LockedReason();
             remedy = CloseTheHolder("zeva-fielddb");
-        } else if (std::filesystem::exists(file, ec)) {
+        } else if (noFieldTable || std::filesystem::exists(file, ec)) {
             // The sample would replace the site's own definitions: no advice to make it here.
             reason = "the field database " + (ec ? file : where.string()) + " cannot be read (" +
                      station_.FieldDatabaseError() + ")";
@@ -110,15 +114,29 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     LoadSettingsIntoWindow();
     // A fresh settings database asks for the hub first.
     if (settings_.Load) FirstLoadHubSetup();
-    // A bad identifier stops start-up silently; the window stays open and idle.
-    if (!CheckUserid(session_.Userid)) return LoadResult::StoppedIdle;
+    // Only the HUB Setup dialog can give an identifier that is not one.
+    const std::string typed = session_.Userid;
+    const std::string badIdentifier = "the client identifier \"" + typed +
+                                      "\" entered in the HUB Setup dialog is not a letter and two digits";
+    const std::string enterOne = "close the client, start it again and enter one such as s05 as its "
+                                 "Client Identifer";
+    // A bad identifier stops start-up without a box; the window stays open and idle. Standard error
+    // still says why, or a station started by a service would sit there without a trace.
+    if (!CheckUserid(session_.Userid)) {
+        if (stopNotice_) stopNotice_(badIdentifier + "; start-up stopped: " + enterOne);
+        return LoadResult::StoppedIdle;
+    }
     // Field and record classes.
     classesConnected_ = true;
     fieldDatabaseTouched_ = true;
     if (const std::string message = station_.ConnectClasses(session_.Userid); !message.empty())
         return Fail(message);
-    // Module flags.
-    if (!station_.ConnectModuleFlags(session_.Userid)) return Fail("Failed to load ModuleClass");
+    // Module flags. A bare number ("05") passes the check above as " 05", which no flag carries.
+    if (!station_.ConnectModuleFlags(session_.Userid)) {
+        if (!ModuleClass::NormaliseIdentifier(session_.Userid))
+            return Fail("Failed to load ModuleClass", badIdentifier, enterOne);
+        return Fail("Failed to load ModuleClass");
+    }
     moduleFlagsConnected_ = true;
     StartRunning();
     return LoadResult::Running;

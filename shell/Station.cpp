@@ -81,8 +81,12 @@ void Station::CreateHubConnection() {
         if (onBadCheckCount) onBadCheckCount(n);
     };
     // A failing link says which hub it tries on standard error too, once per change.
-    client_->onLinkReport = [](const std::string& text) {
-        std::fprintf(stderr, "%s\n", LinkReportLine::Text(text).c_str());
+    client_->onLinkReport = [this](const std::string& text) {
+        const ClientSettings& s = shell_->settings();
+        const CommMemberType& hub = client_->Engine().Member();
+        const bool backup =
+            s.HasBackupHub() && hub.ServerAddress == s.BackupAddress && hub.ServerPort == s.BackupPort;
+        std::fprintf(stderr, "%s\n", LinkReportLine::Text(text, backup, client_->Userid()).c_str());
     };
     client_->onDisconnection = [this] {
         if (onLinkEnded) onLinkEnded();

@@ -681,20 +681,22 @@ void frmZVScreenClientMain::UpdateLinkAlarm() {
     const ClientSettings& s = shell().settings();
     // A login alone is not a link: a hub that answers no data request leaves the alarm up.
     LinkAlarm::Link link = LinkAlarm::Link::Down;
-    std::string hub = shell().HubAddress() + " port " + std::to_string(shell().HubPort());
+    LinkAlarm::Detail detail;
+    detail.hub = shell().HubAddress() + " port " + std::to_string(shell().HubPort());
     if (client()) {
         const CommEngine& engine = client()->Engine();
         if (engine.Answering())
             link = LinkAlarm::Link::Up;
         else if (engine.Connected() || engine.StalledSinceAnswer())
             link = LinkAlarm::Link::NotAnswering;
-        if (!engine.Member().ServerAddress.empty()) hub = engine.HubText();
+        if (!engine.Member().ServerAddress.empty()) detail.hub = engine.HubText();
+        detail.failure = engine.LastFailureReport();
     }
     // Attempts that ran out leave the link wanted: records are still not arriving.
     const int gaveUp = shell().GaveUpAfter();
+    if (gaveUp > 0) detail.gaveUp = MainShell::GaveUpText(gaveUp);
     if (!linkAlarm_.Update({clock_.Now(), clock_.SteadyMs()}, s.LinkAlarm,
-                           shell().ConnectRequested() || gaveUp > 0, link, s.HubInterRetryWait, hub,
-                           gaveUp > 0 ? MainShell::GaveUpText(gaveUp) : std::string()))
+                           shell().ConnectRequested() || gaveUp > 0, link, s.HubInterRetryWait, detail))
         return;
     const bool down = linkAlarm_.GetState() == LinkAlarm::State::Down;
     lblLinkAlarm_->setText(ToQt(linkAlarm_.Text()));

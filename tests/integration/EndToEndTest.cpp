@@ -221,8 +221,12 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
         },
         10000))
         << alarm->text().toStdString();
-    EXPECT_TRUE(alarm->text().endsWith(
-        QStringLiteral(" - records are not arriving - link to hub 127.0.0.1 port %1 is down").arg(port)))
+    // Why, in the words of the failure (lost, then refused), and what happens next.
+    EXPECT_TRUE(
+        alarm->text().contains(
+            QStringLiteral(" - records are not arriving - hub 127.0.0.1 port %1: ").arg(port)) &&
+        alarm->text().endsWith(QStringLiteral(" - the station tries again every 1 s; if it stays down, tell "
+                                              "the administrator")))
         << alarm->text().toStdString();
     EXPECT_EQ(OutputLines().size(), 3u) << "the alarm is no Output line and no record";
     EXPECT_LE(alarm->geometry().bottom(), e2e::OutputList(*window_)->view()->geometry().top())

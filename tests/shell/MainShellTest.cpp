@@ -300,8 +300,14 @@ TEST_F(MainShellTest, BadIdentifierFromSetupStopsIdleAndCloseStillEnds) {
     CreateSettings({});
     MainShell& shell = Shell();
     port_.setupIdentAnswer = "m**";
+    std::vector<std::string> notices;
+    shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
     EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::StoppedIdle);
-    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_TRUE(messages_.shown.empty()) << "the window stays silent, as the site knows it";
+    EXPECT_EQ(notices,
+              std::vector<std::string>{"the client identifier \"m**\" entered in the HUB Setup dialog is "
+                                       "not a letter and two digits; start-up stopped: close the client, "
+                                       "start it again and enter one such as s05 as its Client Identifer"});
     EXPECT_FALSE(port_.timers);
     // No timer runs, so the close request is carried out at once; nothing was connected or opened.
     EXPECT_TRUE(shell.CloseRequested());
@@ -335,8 +341,20 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
     port_.moduleFlagsOk = false;
     EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
     ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, "Failed to load ModuleClass");
+    EXPECT_EQ(std::tuple(messages_.shown[0].text, messages_.shown[0].detail),
+              std::tuple("Failed to load ModuleClass", ""));
     EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
+    // A bare number typed into the HUB Setup dialog passes the first check (as " 05") and fails here.
+    std::filesystem::remove(path_);
+    CreateSettings({});
+    port_ = RecordingPort();
+    port_.moduleFlagsOk = false;
+    port_.setupIdentAnswer = "05";
+    EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
+    EXPECT_EQ(
+        messages_.shown.back().detail,
+        "The client identifier \"05\" entered in the HUB Setup dialog is not a letter and two digits.\nClose "
+        "the client, start it again and enter one such as s05 as its Client Identifer.");
 }
 
 TEST_F(MainShellTest, AdminShutdownSavesInOrder) {
@@ -511,6 +529,16 @@ TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay
               "The field database " + fields +
                   " cannot be read (file is not a database).\nRestore the site's "
                   "copy, or name another file in Setup\\FieldDataBaseFile.");
+    std::ofstream(fields, std::ios::trunc).flush(); // an interrupted copy: opens, but holds no field table
+    messages_.shown.clear();
+    EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(
+        std::tuple(messages_.shown[0].text, messages_.shown[1].text, messages_.shown[1].detail),
+        std::tuple("1:no such table: ZVFields", "Failed to connect to Field class (ZVFClass)",
+                   "The field database " + fields +
+                       " cannot be read (no such table: ZVFields).\nRestore the site's copy, or name another "
+                       "file in Setup\\FieldDataBaseFile."));
     std::filesystem::remove(fields);
 
     std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
