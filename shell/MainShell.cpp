@@ -2,6 +2,7 @@
 
 #include "common/FormatValue.h"
 #include "common/JetHeader.h"
+#include "common/TextUtil.h"
 #include "flags/ModuleClass.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
@@ -115,8 +116,7 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     // A fresh settings database asks for the hub first.
     if (settings_.Load) FirstLoadHubSetup();
     // Only the HUB Setup dialog can give an identifier that is not one.
-    const std::string typed = session_.Userid;
-    const std::string badIdentifier = "the client identifier \"" + typed +
+    const std::string badIdentifier = "the client identifier \"" + TerminalSafe(session_.Userid) +
                                       "\" entered in the HUB Setup dialog is not a letter and two digits";
     const std::string enterOne = "close the client, start it again and enter one such as s05 as its "
                                  "Client Identifer";
