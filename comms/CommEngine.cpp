@@ -8,6 +8,8 @@
 #include "platform/EventPump.h"
 #include "platform/TcpSocket.h"
 
+#include <algorithm>
+
 namespace zeva {
 
 namespace {
@@ -85,6 +87,7 @@ void CommEngine::HubAnswered() {
 void CommEngine::ReportUp(const std::string& what) {
     if (lastReport_.empty()) return; // nothing was reported down
     lastReport_.clear();
+    reportedDown_.clear();
     if (onLinkReport) onLinkReport("hub " + HubText() + ": " + what);
 }
 
@@ -539,9 +542,15 @@ void CommEngine::Tick() {
     if (!step.after.empty()) log_.AddCommLog(step.after);
     while (log_.HasUnread())
         InsertClientLog(log_.TakeNext());
-    if (!step.report.empty() && step.report != lastReport_) {
+    if (!step.report.empty()) {
         lastReport_ = step.report;
-        if (onLinkReport) onLinkReport(step.report);
+        // A few kinds at most, however long the outage; the bound only guards against texts that vary.
+        static constexpr std::size_t kKindsKept = 8;
+        if (std::find(reportedDown_.begin(), reportedDown_.end(), step.report) == reportedDown_.end()) {
+            if (reportedDown_.size() == kKindsKept) reportedDown_.erase(reportedDown_.begin());
+            reportedDown_.push_back(step.report);
+            if (onLinkReport) onLinkReport(step.report);
+        }
     }
     if (step.closeNow) Tick();
 }

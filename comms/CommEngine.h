@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zeva {
 
@@ -168,8 +169,8 @@ class CommEngine {
     // The link was last given up because the hub left a data request unanswered, and nothing has
     // been answered since.
     bool StalledSinceAnswer() const { return stalled_; }
-    // The last failure reported through onLinkReport ("hub 10.0.0.5 port 6000: connection lost - ..."),
-    // or empty once the link was reported up again.
+    // The last failure of the link ("hub 10.0.0.5 port 6000: connection lost - ..."), or empty once
+    // the link was reported up again.
     const std::string& LastFailureReport() const { return lastReport_; }
     // The hub being tried, "address port n", as the failure lines name it.
     std::string HubText() const;
@@ -184,7 +185,8 @@ class CommEngine {
     std::function<void(MemberField)> onMemberChanged;     // a member row to refresh
     std::function<void(const std::string&)> onErrorLabel; // the error label's new caption
     // The link's state changed for the worse ("hub 10.0.0.5 port 5000: could not connect - ..."),
-    // or it is up again after such a report. Raised once per change, not at every retry.
+    // or it is up again after such a report. Each failure is raised once until the link is up again,
+    // not at every retry, nor at every turn between a first and a second hub.
     std::function<void(const std::string&)> onLinkReport;
 
   private:
@@ -267,8 +269,9 @@ class CommEngine {
     double lastBadLine_ = -1.0; // steady ms
     bool answered_ = false;
     bool stalled_ = false;
-    std::string failure_;    // why the link or attempt now closing failed
-    std::string lastReport_; // the last onLinkReport text
+    std::string failure_;                   // why the link or attempt now closing failed
+    std::string lastReport_;                // the last failure report, raised or not
+    std::vector<std::string> reportedDown_; // the failures raised since the link was last up
 };
 
 } // namespace zeva

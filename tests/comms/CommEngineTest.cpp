@@ -188,12 +188,17 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
         EXPECT_EQ(reports.back(), "hub 10.1.1.1 port 6000: could not connect - " + why);
     }
     EXPECT_TRUE(socket.written.empty());
-    // The same failure again (a retry) is not reported again.
-    CommMemberType again = ClientTarget();
-    ASSERT_TRUE(engine.Connect(again));
-    socket.Fail(errors[1]);
-    EXPECT_EQ(reports.size(), 2u);
-    ++n;
+    // The same failure again (a retry) is not reported again, nor when attempts take turns with a
+    // second hub.
+    for (const char* hub : {"10.1.1.1", "10.1.1.2", "10.1.1.1", "10.1.1.2"}) {
+        CommMemberType again = ClientTarget();
+        again.ServerAddress = hub;
+        ASSERT_TRUE(engine.Connect(again));
+        socket.Fail(errors[1]);
+        ++n;
+    }
+    EXPECT_EQ(reports.size(), 3u);
+    EXPECT_EQ(engine.LastFailureReport(), reports.back());
 
     // Once logged in, a reset or a keepalive that found the hub gone is a lost connection.
     Login();
@@ -206,7 +211,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostLinkIsClosed)
                                            "Connection timed out"};
     EXPECT_EQ(log, lost);
     EXPECT_EQ(reports, (std::vector<std::string>{
-                           reports[0], reports[1], "hub 10.1.1.1 port 6000: logged in",
+                           reports[0], reports[1], reports[2], "hub 10.1.1.1 port 6000: logged in",
                            "hub 10.1.1.1 port 6000: connection lost - [10060] : Connection timed out"}));
 }
 
