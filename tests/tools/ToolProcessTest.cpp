@@ -84,6 +84,15 @@ TEST_F(ToolProcessTest, FieldDatabaseScriptThatFailsLeavesNoFile) {
     r = Sh(fielddb + " frob");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("unknown command \"frob\""), std::string::npos) << r.output;
+
+    // A missing file or a folder is told as such, with what to do; the client's line naming its
+    // setting for the file is not the tool's.
+    std::filesystem::create_directory(dir_ / "adir");
+    EXPECT_EQ(
+        std::tuple(Sh(fielddb + " list -f none.mdb").output, Sh(fielddb + " create -f adir --force").output),
+        std::tuple("zeva-fielddb: none.mdb: no such file (zeva-fielddb create makes the sample one)\n",
+                   "zeva-fielddb: adir is a folder, not a field database: name the file with --file, e.g. "
+                   "--file adir/ZEVAField.mdb; no file written\n"));
 }
 
 TEST_F(ToolProcessTest, RecordLogToolRefusesWhatIsNotALogAndNamesAnUnknownCommand) {
