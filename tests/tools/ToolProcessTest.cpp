@@ -105,9 +105,10 @@ TEST_F(ToolProcessTest, RecordLogToolRefusesWhatIsNotALogAndNamesAnUnknownComman
         EXPECT_NE(r.output.find("is not a record log"), std::string::npos) << r.output;
     }
     EXPECT_FALSE(std::filesystem::exists(dir_ / "notes_"));
-    const Result r = Sh(rlog + " frob notes.txt");
-    EXPECT_EQ(std::tuple(r.status, r.output, Sh(rlog + " count").status),
-              std::tuple(1, "zeva-rlog: unknown command \"frob\"; see zeva-rlog --help\n", 1));
+    const Result r = Sh(rlog + " frob notes.txt"), type = Sh(rlog + " list --type 200 notes.txt");
+    EXPECT_EQ(std::tuple(r.status, r.output, Sh(rlog + " count").status, type.status, type.output),
+              std::tuple(1, "zeva-rlog: unknown command \"frob\"; see zeva-rlog --help\n", 1, 1,
+                         "zeva-rlog: --type must be 0 to 99 (0 records, 1 messages, 2 field definitions)\n"));
 }
 
 TEST_F(ToolProcessTest, HubAndMonitorTellAWrongOptionFromAFailure) {
