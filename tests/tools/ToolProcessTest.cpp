@@ -117,6 +117,14 @@ TEST_F(ToolProcessTest, HubAndMonitorTellAWrongOptionFromAFailure) {
         std::vector({Sh(kHub + " --port 70000").status, Sh(kHub + " --port 0 --records missing.txt").status,
                      Sh(kMonitor + " --port x").status, Sh(kSettings + " list").status}),
         std::vector({1, 2, 1, 2}));
+    // A monitor that cannot reach the hub says so at once, with what to check; a wrong identifier
+    // gives the form.
+    EXPECT_EQ(
+        std::tuple(Sh("timeout -s INT 3 " + kMonitor + " --port 1").output, Sh(kMonitor + " --id m1").output),
+        std::tuple("zeva-monitor: hub 127.0.0.1 port 1: could not connect - [10061] : Connection refused - "
+                   "check --host and --port; trying again every 6 s\n",
+                   "zeva-monitor: \"m1\" is not a client identifier: give a letter and two digits, e.g. "
+                   "--id m01\n"));
 }
 
 } // namespace
