@@ -25,11 +25,13 @@ constexpr int kRetryTicks = 3; // a new attempt this many ticks after the link w
 
 // The standard-error line for the link's report: a failure (once per kind, not at every retry) says
 // what to check and that the monitor keeps trying; the link up again is said too.
-std::string LinkLine(const std::string& report, bool up) {
+std::string LinkLine(const std::string& report, bool up, const std::string& identifier) {
     std::string line = "zeva-monitor: " + report;
-    if (report.find(": could not connect") != std::string::npos ||
-        report.find("no login answer") != std::string::npos)
+    if (report.find(": could not connect") != std::string::npos)
         line += " - check --host and --port";
+    else if (report.find(": connected, but the hub sent no login answer") != std::string::npos)
+        line +=
+            " - check that --port is the ZEVA hub's port and that the hub takes the identifier " + identifier;
     if (!up) line += "; trying again every " + std::to_string(kTickMs * kRetryTicks / 1000) + " s";
     return line;
 }
@@ -84,7 +86,8 @@ int main(int argc, char** argv) {
         if (verbose) Print("link: " + line);
     };
     engine.onLinkReport = [&engine](const std::string& report) {
-        std::fprintf(stderr, "%s\n", LinkLine(report, engine.Connected()).c_str());
+        std::fprintf(stderr, "%s\n",
+                     LinkLine(report, engine.Connected(), engine.Member().Identifier).c_str());
     };
     zeva::ModuleClass modules(clock);
     if (!modules.Connect(parser.value(idOpt).toStdString())) return NotAnIdentifier(parser.value(idOpt));
