@@ -30,4 +30,23 @@ WholeFileResult WriteThenRename(const std::string& path, const std::string& temp
                                 const std::function<bool(const std::string& temp)>& write,
                                 WholeFileReplace replace = WholeFileReplace::Yes);
 
+// What stands in the way of a file at path, in a person's words, for a tool to say where the
+// library's own error would mislead (SQLite answers "disk I/O error" for a folder and "unable to
+// open database file" for a missing one). None when nothing about the path explains a failure; the
+// failing call's own error is then the one to give. The kind lets a tool choose its next step.
+struct PathProblem {
+    enum class Kind { None, NoFile, Folder, Other };
+    Kind kind = Kind::None;
+    std::string text; // "no such file", "is a folder, not a file", "the folder F does not exist", ...
+    explicit operator bool() const { return kind != Kind::None; }
+};
+// To read it: no such file, a folder, or "cannot be read (Permission denied)".
+PathProblem ReadProblem(const std::string& path);
+// To make it, or put another file in its place: a folder, or what FolderProblem says of its folder.
+// (A file that is there but read-only is left to the writer's own error, which says so.)
+PathProblem WriteProblem(const std::string& path);
+// To make files in folder (an empty folder is the current one): "the folder F does not exist",
+// "F is not a folder", "the folder F cannot be written (Permission denied)"; "" when nothing does.
+std::string FolderProblem(const std::string& folder);
+
 } // namespace zeva

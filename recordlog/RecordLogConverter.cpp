@@ -9,6 +9,7 @@
 #include <set>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/Convert.h"
@@ -186,6 +187,11 @@ class DataTable {
 
 } // namespace
 
+void RecordLogConverter::Failed(Failure failure, std::string error) {
+    failure_ = failure;
+    error_ = std::move(error);
+}
+
 std::string RecordLogConverter::NameFor(const std::string& source) const {
     const double now = clock_.Now();
     return source + FormatValue(now, "hhmmss") + FormatValue(now, "ddmmyyyy") + kExtension;
@@ -194,7 +200,7 @@ std::string RecordLogConverter::NameFor(const std::string& source) const {
 bool RecordLogConverter::CreateTables(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec) || ec) {
-        error_ = path + " exists already";
+        Failed(Failure::Exists, path + " exists already");
         return false;
     }
     SqliteDatabase db;
@@ -204,26 +210,29 @@ bool RecordLogConverter::CreateTables(const std::string& path) {
                       "\"Raw\" TEXT);"
                       "CREATE TABLE \"Log\" (\"ID\" INTEGER, \"Date\" DATETIME, \"LType\" INTEGER, "
                       "\"Log\" TEXT);");
-    if (!ok) error_ = "cannot create " + path + ": " + db.LastError();
+    // SQLite says "unable to open database file" for a folder that is missing or cannot be written.
+    const PathProblem problem = ok ? PathProblem{} : WriteProblem(path);
+    if (!ok)
+        Failed(Failure::Create, "cannot create " + path + ": " + (problem ? problem.text : db.LastError()));
     db.Close();
     if (!ok) RemoveDatabase(path);
     return ok;
 }
 
 std::string RecordLogConverter::RLCreateDBase(const std::string& source) {
-    error_.clear();
+    Failed(Failure::None, {});
     const std::string name = NameFor(source);
     return CreateTables(name) ? name : std::string();
 }
 
 std::string RecordLogConverter::ConvertRLogToDBase(const std::string& source, const LogSource& log) {
     totals_ = {};
-    error_.clear();
+    Failed(Failure::None, {});
     const std::string name = NameFor(source);
     const std::string part = name + ".part";
     std::error_code ec;
     if (std::filesystem::exists(name, ec) || ec) {
-        error_ = name + " exists already";
+        Failed(Failure::Exists, name + " exists already");
         return {};
     }
     if (!CreateTables(part)) return {};
@@ -232,9 +241,9 @@ std::string RecordLogConverter::ConvertRLogToDBase(const std::string& source, co
         name, part, [&](const std::string& temp) { return Fill(temp, log); }, WholeFileReplace::No);
     if (done.Ok()) return name;
     if (done.step == WholeFileStep::Exists)
-        error_ = "the finished database cannot be renamed to " + name + ": it exists already";
+        Failed(Failure::Exists, "the finished database cannot be renamed to " + name + ": it exists already");
     else if (done.step == WholeFileStep::Rename)
-        error_ = "the finished database cannot be renamed to " + name + ": " + done.reason;
+        Failed(Failure::Create, "the finished database cannot be renamed to " + name + ": " + done.reason);
     if (!RemoveDatabase(part)) error_ += "; the unfinished " + part + " could not be removed";
     return {};
 }
@@ -242,12 +251,12 @@ std::string RecordLogConverter::ConvertRLogToDBase(const std::string& source, co
 bool RecordLogConverter::Fill(const std::string& path, const LogSource& log) {
     SqliteDatabase db;
     if (!db.Open(path, SqliteDatabase::Mode::ReadWrite)) {
-        error_ = "cannot open " + path + ": " + db.LastError();
+        Failed(Failure::Create, "cannot open " + path + ": " + db.LastError());
         return false;
     }
     sqlite3* h = db.Handle();
     const auto failed = [&](const std::string& what) {
-        error_ = path + ": " + what + " failed (" + sqlite3_errmsg(h) + ")";
+        Failed(Failure::Write, path + ": " + what + " failed (" + sqlite3_errmsg(h) + ")");
         return false;
     };
     Statement raw, other;

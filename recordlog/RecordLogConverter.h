@@ -49,6 +49,14 @@ class RecordLogConverter {
     std::string ConvertRLogToDBase(const std::string& source, const LogSource& log);
     // Why the last RLCreateDBase or ConvertRLogToDBase gave "": the file and the write that failed.
     const std::string& LastError() const { return error_; }
+    // What kind of failure that was, for the caller to say what to do.
+    enum class Failure {
+        None,
+        Exists, // a database of the same name (the same second) is there
+        Create, // the database cannot be made where it goes (its folder is missing or cannot be written)
+        Write,  // a write failed part-way (a full disk, a file-size limit)
+    };
+    Failure LastFailure() const { return failure_; }
 
     // The line counter starts after this value (0 gives the first line the ID 1).
     void SetCounterStart(std::int32_t start) { counterStart_ = start % kCounterModulus; }
@@ -64,7 +72,11 @@ class RecordLogConverter {
     bool Fill(const std::string& path, const LogSource& log);
 
     const Clock& clock_;
+    // Keeps why and what kind the failure was.
+    void Failed(Failure failure, std::string error);
+
     std::string error_;
+    Failure failure_ = Failure::None;
     std::int32_t counterStart_ = 0;
     Totals totals_;
 };

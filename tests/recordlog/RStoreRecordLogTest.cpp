@@ -87,9 +87,33 @@ TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
                              "--prefix) and run it again.\n");
     for (const auto& f : std::filesystem::directory_iterator(dir))
         EXPECT_FALSE(f.path().filename().string().starts_with("full")) << f.path();
+    // The remedy follows the cause: a database of the same second, a --prefix folder that is missing.
+    const std::string d = dir.string();
+    const struct {
+        std::string prefix, why, remedy;
+    } failures[] = {
+        {"db", d + "/db13020316072023.sqlite exists already",
+         "a database of the same second is there: run it again in a second, or give another --prefix"},
+        {"none/db",
+         "cannot create " + d + "/none/db13020316072023.sqlite.part: the folder " + d +
+             "/none does not exist",
+         "give a --prefix in a folder that exists and can be written, and run it again"},
+    };
+    for (const auto& f : failures) {
+        err.str("");
+        EXPECT_EQ(rlog::Convert(log.string(), d + "/" + f.prefix, clock, out, err), 2);
+        EXPECT_EQ(err.str(), "zeva-rlog: " + log.string() + " was not converted: " + f.why +
+                                 ". No database was kept: " + f.remedy + ".\n");
+    }
 
     EXPECT_EQ(rlog::List((dir / "none.log").string(), std::nullopt, out, err), 2);
-    EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 2); // no LOGS/rstres01.log
+    err.str("");
+    EXPECT_EQ(rlog::Backup(dir.string(), "05", clock, out, err), 2); // no LOGS/rstre05 .log
+    EXPECT_EQ(err.str(),
+              "zeva-rlog: no log file " + (dir / "LOGS" / "rstre05 .log").string() +
+                  ": give the station's identifier of three characters (e.g. s05) and, as the base "
+                  "folder, the client's record trail folder (Setup\\RecordLogFolder, default "
+                  "RecordLog)\n");
 }
 
 TEST_F(RecordLogFixture, ToolBackupStartsTheNewLogWithTheLastDefinitions) {
@@ -103,6 +127,19 @@ TEST_F(RecordLogFixture, ToolBackupStartsTheNewLogWithTheLastDefinitions) {
     std::ostringstream out, err;
     ASSERT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 0) << err.str();
     EXPECT_EQ(out.str(), (dir / "BACKUP" / "rstres01.log_16-07-2023-13-02-03.s01").string() + "\n");
+    // Not made again in the same second, nor into a backup folder that is a file; each says what to do.
+    const std::string backup = (dir / "BACKUP").string();
+    EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 2);
+    std::filesystem::rename(dir / "BACKUP", dir / "BACKUP.old");
+    std::ofstream(dir / "BACKUP").flush();
+    EXPECT_EQ(rlog::Backup(dir.string(), "s01", clock, out, err), 2);
+    EXPECT_EQ(err.str(),
+              "zeva-rlog: backup not made: a backup made in the same second is in " + backup +
+                  ", or the log could not be moved there: run it again in a second; the log is left "
+                  "in place\nzeva-rlog: backup not made: " +
+                  backup +
+                  " is not a folder: move it away, the backups go into that folder; the log "
+                  "is left in place\n");
 
     // A record the client writes to the new log afterwards converts into a data row.
     const auto log = dir / "LOGS" / "rstres01.log";

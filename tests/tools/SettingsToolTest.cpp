@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace zeva::test {
@@ -145,6 +146,43 @@ TEST_F(SettingsToolTest, ExitStatusSaysUsageErrorOrFailure) {
               "\"-120\" is no option: a value that begins with - goes after --, e.g. zeva-settings set KEY "
               "-- -120");
     EXPECT_EQ(settingstool::UsageErrorText("Unknown option 'x'.", {"-x"}), "Unknown option 'x'.");
+}
+
+// A wrong --file is told by what it is, with what to do, instead of SQLite's "disk I/O error" (a
+// folder), "unable to open database file" (a missing folder) or a bare "no such table".
+TEST_F(SettingsToolTest, AFileThatIsNoSettingsDatabaseIsToldByWhatItIs) {
+    const std::string d = dir_.string();
+    std::filesystem::create_directories(dir_ / "adir");
+    std::ofstream(dir_ / "empty.mdb").flush();
+    ASSERT_TRUE(WriteJet4File(d + "/old.mdb", {{"StartUp", {{"Key_Description", JetType::Text}}, {}}}));
+    const struct {
+        std::vector<std::string> args;
+        std::string file, error;
+    } rows[] = {
+        {{"list"},
+         d + "/adir",
+         d + "/adir is a folder, not a settings database: name the file with --file, e.g. --file " + d +
+             "/adir/ZEVARegistry.mdb"},
+        {{"site"},
+         d + "/none/x.mdb",
+         d + "/none/x.mdb: the folder " + d + "/none does not exist (check --file)"},
+        {{"list"},
+         d + "/empty.mdb",
+         d + "/empty.mdb is not a settings database (no such table: StartUp): check --file; zeva-settings "
+             "create or site makes one"},
+        {{"site"},
+         d + "/old.mdb",
+         d + "/old.mdb is an old station's Access settings file: convert it with: mv " + d +
+             "/old.mdb old-registry.mdb && zeva-settings import old-registry.mdb -f " + d + "/old.mdb"},
+        {{"import", d + "/none.mdb"},
+         d + "/new.mdb",
+         d + "/none.mdb: no such file (name the old station's Access settings file)"},
+    };
+    for (const auto& row : rows) {
+        options_.file = row.file;
+        EXPECT_EQ(Run(row.args), tool::kFailed) << row.file;
+        EXPECT_EQ(err_.str(), "zeva-settings: " + row.error + "\n");
+    }
 }
 
 // An old station's Access settings file comes over whole: every row in its order, duplicates and

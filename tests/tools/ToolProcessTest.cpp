@@ -84,6 +84,15 @@ TEST_F(ToolProcessTest, FieldDatabaseScriptThatFailsLeavesNoFile) {
     r = Sh(fielddb + " frob");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("unknown command \"frob\""), std::string::npos) << r.output;
+
+    // A missing file or a folder is told as such, with what to do; the client's line naming its
+    // setting for the file is not the tool's.
+    std::filesystem::create_directory(dir_ / "adir");
+    EXPECT_EQ(
+        std::tuple(Sh(fielddb + " list -f none.mdb").output, Sh(fielddb + " create -f adir --force").output),
+        std::tuple("zeva-fielddb: none.mdb: no such file (zeva-fielddb create makes the sample one)\n",
+                   "zeva-fielddb: adir is a folder, not a field database: name the file with --file, e.g. "
+                   "--file adir/ZEVAField.mdb; no file written\n"));
 }
 
 TEST_F(ToolProcessTest, RecordLogToolRefusesWhatIsNotALogAndNamesAnUnknownCommand) {
@@ -96,9 +105,10 @@ TEST_F(ToolProcessTest, RecordLogToolRefusesWhatIsNotALogAndNamesAnUnknownComman
         EXPECT_NE(r.output.find("is not a record log"), std::string::npos) << r.output;
     }
     EXPECT_FALSE(std::filesystem::exists(dir_ / "notes_"));
-    const Result r = Sh(rlog + " frob notes.txt");
-    EXPECT_EQ(std::tuple(r.status, r.output, Sh(rlog + " count").status),
-              std::tuple(1, "zeva-rlog: unknown command \"frob\"; see zeva-rlog --help\n", 1));
+    const Result r = Sh(rlog + " frob notes.txt"), type = Sh(rlog + " list --type 200 notes.txt");
+    EXPECT_EQ(std::tuple(r.status, r.output, Sh(rlog + " count").status, type.status, type.output),
+              std::tuple(1, "zeva-rlog: unknown command \"frob\"; see zeva-rlog --help\n", 1, 1,
+                         "zeva-rlog: --type must be 0 to 99 (0 records, 1 messages, 2 field definitions)\n"));
 }
 
 TEST_F(ToolProcessTest, HubAndMonitorTellAWrongOptionFromAFailure) {
@@ -107,6 +117,14 @@ TEST_F(ToolProcessTest, HubAndMonitorTellAWrongOptionFromAFailure) {
         std::vector({Sh(kHub + " --port 70000").status, Sh(kHub + " --port 0 --records missing.txt").status,
                      Sh(kMonitor + " --port x").status, Sh(kSettings + " list").status}),
         std::vector({1, 2, 1, 2}));
+    // A monitor that cannot reach the hub says so at once, with what to check; a wrong identifier
+    // gives the form.
+    EXPECT_EQ(
+        std::tuple(Sh("timeout -s INT 3 " + kMonitor + " --port 1").output, Sh(kMonitor + " --id m1").output),
+        std::tuple("zeva-monitor: hub 127.0.0.1 port 1: could not connect - [10061] : Connection refused - "
+                   "check --host and --port; trying again every 6 s\n",
+                   "zeva-monitor: \"m1\" is not a client identifier: give a letter and two digits, e.g. "
+                   "--id m01\n"));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "common/WholeFile.h"
 #include "model/FieldDatabase.h"
 #include "model/FieldValue.h"
+#include "tools/DatabaseFileError.h"
 #include "tools/ToolExit.h"
 #include "tools/jet/JetTable.h"
 
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <unistd.h>
 
@@ -29,6 +31,17 @@ namespace {
 int Fail(int status, const std::string& message) {
     std::fprintf(stderr, "zeva-fielddb: %s\n", message.c_str());
     return status;
+}
+
+constexpr zeva::tool::DatabaseKind kFieldDatabase{"field database", zeva::FieldDatabase::kDefaultFile,
+                                                  zeva::FieldDatabase::kTable,
+                                                  "zeva-fielddb create makes the sample one"};
+
+// A file to be written (create, import) where none can be: a folder, or a folder that is missing or
+// cannot be written. Checked first, so a folder is not told "exists; use --force".
+std::optional<std::string> CannotWrite(const std::string& path) {
+    if (!zeva::WriteProblem(path)) return std::nullopt;
+    return zeva::tool::DatabaseFileError(kFieldDatabase, path, {}, true) + "; no file written";
 }
 
 // Writes the database under a temporary name beside path and renames it into place only when the
@@ -54,7 +67,10 @@ bool CreateFromScript(const std::string& path, const std::string& script, std::s
 bool CopyJetFields(const std::string& jetPath, const std::string& target, bool scratch, std::size_t* rows,
                    std::string& error) {
     if (zeva::JetVersionOfFile(jetPath) == zeva::JetVersion::None) {
-        error = jetPath + ": not an Access (Jet) database";
+        const zeva::PathProblem problem = zeva::ReadProblem(jetPath);
+        error =
+            jetPath + ": " +
+            (problem ? problem.text + " (name the Access field database)" : "not an Access (Jet) database");
         return false;
     }
     zeva::jet::Table table;
@@ -85,6 +101,7 @@ int Import(const std::string& old, const std::string& path, bool force) {
     if (fs::equivalent(old, path, ec))
         return Fail(zeva::tool::kUsage,
                     path + ": is the Access file being read; name the new file with --file");
+    if (const auto why = CannotWrite(path)) return Fail(zeva::tool::kFailed, *why);
     if (QFileInfo::exists(QString::fromStdString(path)) && !force)
         return Fail(zeva::tool::kFailed, path + ": exists; use --force to replace it");
     const std::string temp = path + ".part" + std::to_string(::getpid());
@@ -107,9 +124,10 @@ int Import(const std::string& old, const std::string& path, bool force) {
 int List(const std::string& path) {
     zeva::FieldDatabase fields;
     std::vector<zeva::ZVFieldType> rows;
-    if (!zeva::PXOpenDatabase(fields, path))
-        return Fail(zeva::tool::kFailed, path + ": " + fields.LastError());
-    if (!fields.ReadFields(rows)) return Fail(zeva::tool::kFailed, path + ": " + fields.LastError());
+    // Opened directly: the client's line naming its setting for the file is not for this tool.
+    if (!fields.Open(path) || !fields.ReadFields(rows))
+        return Fail(zeva::tool::kFailed,
+                    zeva::tool::DatabaseFileError(kFieldDatabase, path, fields.LastError(), false));
     for (const auto& f : rows)
         std::printf("%04d %-12s %-8s %-20s %s%s\n", f.Identifier, zeva::Cp1252ToUtf8(f.Title).c_str(),
                     zeva::FieldValue::TypeName(f.VType).c_str(), zeva::Cp1252ToUtf8(f.DFormat).c_str(),
@@ -185,6 +203,7 @@ int main(int argc, char* argv[]) {
                 return Fail(zeva::tool::kFailed, parser.value(sqlOption).toStdString() + ": cannot read");
             script = file.readAll().toStdString();
         }
+        if (const auto why = CannotWrite(path)) return Fail(zeva::tool::kFailed, *why);
         if (QFileInfo::exists(qpath) && !parser.isSet(forceOption))
             return Fail(zeva::tool::kFailed, path + ": exists; use --force to replace it");
         std::string error;

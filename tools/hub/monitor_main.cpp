@@ -20,6 +20,30 @@
 
 namespace {
 
+constexpr int kTickMs = 2000;
+constexpr int kRetryTicks = 3; // a new attempt this many ticks after the link went down or an attempt failed
+
+// The standard-error line for the link's report: a failure (once per kind, not at every retry) says
+// what to check and that the monitor keeps trying; the link up again is said too.
+std::string LinkLine(const std::string& report, bool up, const std::string& identifier) {
+    std::string line = "zeva-monitor: " + report;
+    if (report.find(": could not connect") != std::string::npos)
+        line += " - check --host and --port";
+    else if (report.find(": connected, but the hub sent no login answer") != std::string::npos)
+        line +=
+            " - check that --port is the ZEVA hub's port and that the hub takes the identifier " + identifier;
+    if (!up) line += "; trying again every " + std::to_string(kTickMs * kRetryTicks / 1000) + " s";
+    return line;
+}
+
+int NotAnIdentifier(const QString& id) {
+    std::fprintf(stderr,
+                 "zeva-monitor: \"%s\" is not a client identifier: give a letter and two digits, e.g. --id "
+                 "m01\n",
+                 id.toLocal8Bit().constData());
+    return zeva::tool::kUsage;
+}
+
 void Print(const std::string& line) {
     const QByteArray stamp = QDateTime::currentDateTime().toString("hh:mm:ss").toLatin1();
     std::fprintf(stdout, "%s  %s\n", stamp.constData(), line.c_str());
@@ -34,7 +58,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(ZEVA_PROJECT_VERSION);
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Logs in to the hub as a monitor and prints every flag packet it receives.\n\n") +
+        QStringLiteral("Logs in to the hub as a monitor and prints every flag packet it receives. While it\n"
+                       "cannot reach the hub it says why on standard error, once, and keeps trying.\n\n") +
         QString::fromUtf8(zeva::tool::kExitStatusHelp));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -60,12 +85,12 @@ int main(int argc, char** argv) {
     engine.onClientLog = [verbose](const std::string& line) {
         if (verbose) Print("link: " + line);
     };
+    engine.onLinkReport = [&engine](const std::string& report) {
+        std::fprintf(stderr, "%s\n",
+                     LinkLine(report, engine.Connected(), engine.Member().Identifier).c_str());
+    };
     zeva::ModuleClass modules(clock);
-    if (!modules.Connect(parser.value(idOpt).toStdString())) {
-        std::fprintf(stderr, "zeva-monitor: %s is not a client identifier\n",
-                     parser.value(idOpt).toLocal8Bit().constData());
-        return zeva::tool::kUsage;
-    }
+    if (!modules.Connect(parser.value(idOpt).toStdString())) return NotAnIdentifier(parser.value(idOpt));
     engine.onReceivedData = [&engine, &modules](const zeva::CommType&) {
         zeva::CommType flag;
         if (!engine.Receive(flag)) return;
@@ -79,10 +104,7 @@ int main(int argc, char** argv) {
     target.Mode = zeva::kModeOUT | zeva::kModeBUF | zeva::kModeSTC;
     target.Description = "Monitor";
     target.MemberExpire = 1.0 / 24;
-    if (!engine.Connect(target)) {
-        std::fprintf(stderr, "zeva-monitor: %s is not a client identifier\n", target.Identifier.c_str());
-        return zeva::tool::kUsage;
-    }
+    if (!engine.Connect(target)) return NotAnIdentifier(parser.value(idOpt));
     bool wasConnected = false;
     int idleTicks = 0;
     QTimer tick;
@@ -94,12 +116,12 @@ int main(int argc, char** argv) {
             idleTicks = 0;
         }
         // Try again a few ticks after the link went down or an attempt failed.
-        if (!engine.Connected() && engine.Member().SystemState == 0 && ++idleTicks >= 3) {
+        if (!engine.Connected() && engine.Member().SystemState == 0 && ++idleTicks >= kRetryTicks) {
             idleTicks = 0;
             engine.Connect(target);
         }
     });
-    tick.start(2000);
+    tick.start(kTickMs);
     engine.Tick();
     std::signal(SIGINT, [](int) { QCoreApplication::quit(); });
     std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });

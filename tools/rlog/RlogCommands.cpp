@@ -9,6 +9,7 @@
 #include "common/Cp1252.h"
 #include "common/FormatValue.h"
 #include "common/TextUtil.h"
+#include "common/WholeFile.h"
 #include "logstore/LogFileReader.h"
 #include "logstore/RStoreClass.h"
 #include "model/ZVFieldType.h"
@@ -57,6 +58,32 @@ std::vector<std::string> LastDefinitions(const fs::path& logFile) {
     return packets;
 }
 
+// What to do after a conversion failed, by what failed.
+const char* ConvertRemedy(RecordLogConverter::Failure failure) {
+    switch (failure) {
+    case RecordLogConverter::Failure::Exists:
+        return "a database of the same second is there: run it again in a second, or give another --prefix";
+    case RecordLogConverter::Failure::Create:
+        return "give a --prefix in a folder that exists and can be written, and run it again";
+    default:
+        return "make room on the disk (or choose another folder with --prefix) and run it again";
+    }
+}
+
+// Why the backup into folder (base/BACKUP) was not made: the folder, or a backup of the same second.
+std::string BackupProblem(const fs::path& base, const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::exists(folder, ec)) {
+        const std::string why = FolderProblem(base.string());
+        return "the folder " + folder.string() + " cannot be made" + (why.empty() ? "" : ": " + why);
+    }
+    if (const std::string why = FolderProblem(folder.string()); !why.empty())
+        return why + (fs::is_directory(folder, ec) ? ": let this user write in it"
+                                                   : ": move it away, the backups go into that folder");
+    return "a backup made in the same second is in " + folder.string() +
+           ", or the log could not be moved there: run it again in a second";
+}
+
 } // namespace
 
 std::string ListLine(const LogEntry& entry) {
@@ -100,7 +127,9 @@ int Backup(const std::string& baseFolder, const std::string& identifier, const C
     const fs::path log = fs::path(baseFolder) / "LOGS" / RStoreClass::LogFileName(identifier);
     std::error_code ec;
     if (!fs::is_regular_file(log, ec)) {
-        err << "zeva-rlog: no log file " << log.string() << "\n";
+        err << "zeva-rlog: no log file " << log.string()
+            << ": give the station's identifier of three characters (e.g. s05) and, as the base folder, the "
+               "client's record trail folder (Setup\\RecordLogFolder, default RecordLog)\n";
         return tool::kFailed;
     }
     RStoreClass store(clock);
@@ -112,8 +141,8 @@ int Backup(const std::string& baseFolder, const std::string& identifier, const C
     const std::string name = store.Backup();
     if (name.empty()) {
         store.Disconnect();
-        err << "zeva-rlog: backup not made (the backup folder is unusable, or a backup of the same "
-               "second exists); the log is left in place\n";
+        err << "zeva-rlog: backup not made: " << BackupProblem(baseFolder, store.BackupFolder())
+            << "; the log is left in place\n";
         return tool::kFailed;
     }
     out << (store.BackupFolder() / name).string() << '\n';
@@ -142,8 +171,7 @@ int Convert(const std::string& logFile, const std::string& prefix, const Clock& 
         converter.ConvertRLogToDBase(prefix, [&](LogEntry& e) { return reader.Next(e); });
     if (name.empty()) {
         err << "zeva-rlog: " << logFile << " was not converted: " << converter.LastError()
-            << ". No database was kept: make room on the disk (or choose another folder with --prefix) and "
-               "run it again.\n";
+            << ". No database was kept: " << ConvertRemedy(converter.LastFailure()) << ".\n";
         return tool::kFailed;
     }
     const auto& t = converter.LastTotals();

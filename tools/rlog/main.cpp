@@ -83,7 +83,11 @@ int main(int argc, char* argv[]) {
         std::optional<std::int16_t> type;
         if (parser.isSet(typeOption)) {
             type = zeva::ToInt16(parser.value(typeOption).toStdString());
-            if (!type || *type < 0 || *type > 99) return Usage(command);
+            if (!type || *type < 0 || *type > 99) {
+                std::cerr
+                    << "zeva-rlog: --type must be 0 to 99 (0 records, 1 messages, 2 field definitions)\n";
+                return zeva::tool::kUsage;
+            }
         }
         return zeva::rlog::List(args[1].toStdString(), type, std::cout, std::cerr);
     }

@@ -9,6 +9,7 @@
 #include "settings/SettingsCatalog.h"
 #include "settings/SettingsDatabase.h"
 #include "settings/SettingsSchema.h"
+#include "tools/DatabaseFileError.h"
 #include "tools/ToolExit.h"
 #include "tools/jet/JetTable.h"
 
@@ -60,6 +61,18 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(path, ec);
 }
 
+constexpr tool::DatabaseKind kSettingsDatabase{"settings database", "ZEVARegistry.mdb", "StartUp",
+                                               "zeva-settings create or site makes one"};
+
+// What is wrong with the settings database at path, and what to do: an old station's Access file
+// is told as one, since the settings tool only converts it.
+std::string FileError(const std::string& path, const std::string& sqliteError, bool making) {
+    if (!(making ? WriteProblem(path) : ReadProblem(path)) && JetVersionOfFile(path) != JetVersion::None)
+        return path + " is an old station's Access settings file: convert it with: mv " + path +
+               " old-registry.mdb && zeva-settings import old-registry.mdb -f " + path;
+    return tool::DatabaseFileError(kSettingsDatabase, path, sqliteError, making);
+}
+
 bool Create(SqliteDatabase& db, const std::string& path) {
     return db.Open(path, SqliteDatabase::Mode::Create) && db.ExecScript(kSettingsSchema);
 }
@@ -101,7 +114,7 @@ int Defaults(std::ostream& out) {
 int ListAll(const std::string& path, SqliteDatabase& db, std::ostream& out, std::ostream& err) {
     std::vector<SqliteDatabase::Row> rows;
     if (!db.Exec("SELECT Key_Description, Key_Data FROM StartUp ORDER BY rowid", {}, &rows))
-        return Fail(err, kFailed, path + ": " + db.LastError());
+        return Fail(err, kFailed, FileError(path, db.LastError(), false));
     std::map<std::string, std::string> stored; // the first row of a key is the one the client reads
     std::vector<std::string> order;
     for (const auto& r : rows) {
@@ -185,10 +198,10 @@ int Site(const std::string& path, const Options& o, std::ostream& out, std::ostr
                             "; nothing written");
     }
     SqliteDatabase db;
-    if (!Create(db, path)) return Fail(err, kFailed, path + ": " + db.LastError());
+    if (!Create(db, path)) return Fail(err, kFailed, FileError(path, db.LastError(), true));
     for (const auto& [key, value] : writes) {
         if (!Store(db, key, value, "zeva-settings site"))
-            return Fail(err, kFailed, path + ": " + db.LastError());
+            return Fail(err, kFailed, FileError(path, db.LastError(), true));
         out << key << " = " << value << "\n";
     }
     return kDone;
@@ -213,9 +226,16 @@ int Import(const std::string& old, const std::string& path, const Options& o, st
     std::error_code ec;
     if (fs::equivalent(old, path, ec))
         return Fail(err, kUsage, path + ": is the Access file being read; name the new file with --file");
+    if (WriteProblem(path)) return Fail(err, kFailed, FileError(path, {}, true) + "; no file written");
     if (Exists(path) && !o.force) return Fail(err, kFailed, path + ": exists; use --force to replace it");
     const JetVersion version = JetVersionOfFile(old);
-    if (version == JetVersion::None) return Fail(err, kFailed, old + ": not an Access (Jet) database");
+    if (version == JetVersion::None) {
+        const PathProblem problem = ReadProblem(old);
+        return Fail(err, kFailed,
+                    old + ": " +
+                        (problem ? problem.text + " (name the old station's Access settings file)"
+                                 : "not an Access (Jet) database"));
+    }
     jet::Table table;
     std::string error;
     if (!jet::ReadTable(old, "StartUp", table, error)) return Fail(err, kFailed, error + "; no file written");
@@ -268,7 +288,7 @@ int Run(const std::vector<std::string>& args, const Options& o, std::ostream& ou
 
     if (command == "defaults" && n == 1) return Defaults(out);
     if (command == "create" && n == 1) {
-        if (!Create(db, path)) return Fail(err, kFailed, path + ": " + db.LastError());
+        if (!Create(db, path)) return Fail(err, kFailed, FileError(path, db.LastError(), true));
         out << path << "\n";
         return kDone;
     }
@@ -294,17 +314,16 @@ int Run(const std::vector<std::string>& args, const Options& o, std::ostream& ou
                         args[1] + ": \"" + args[2] + "\" is " + why + " (the key is " + KindName(k->Kind) +
                             "); nothing written, --force writes it anyway");
     }
-    if (!Exists(path))
-        return Fail(err, kFailed, path + ": no such file (zeva-settings create or site makes one)");
+    if (!Exists(path)) return Fail(err, kFailed, FileError(path, {}, false));
     const bool writes = command == "set" || command == "delete";
     if (!db.Open(path, writes ? SqliteDatabase::Mode::ReadWrite : SqliteDatabase::Mode::ReadOnly))
-        return Fail(err, kFailed, path + ": " + db.LastError());
+        return Fail(err, kFailed, FileError(path, db.LastError(), writes));
 
     std::vector<SqliteDatabase::Row> rows;
     if (command == "list") {
         if (o.all) return ListAll(path, db, out, err);
         if (!db.Exec("SELECT Key_Description, Key_Data FROM StartUp ORDER BY rowid", {}, &rows))
-            return Fail(err, kFailed, path + ": " + db.LastError());
+            return Fail(err, kFailed, FileError(path, db.LastError(), false));
         for (const auto& row : rows)
             out << TerminalSafe(row[0].value_or("") + " = " + row[1].value_or("")) << "\n";
         return kDone;
@@ -312,18 +331,18 @@ int Run(const std::vector<std::string>& args, const Options& o, std::ostream& ou
     if (command == "get") {
         if (!db.Exec("SELECT Key_Data FROM StartUp WHERE Key_Description = ?1 ORDER BY rowid LIMIT 1",
                      {args[1]}, &rows))
-            return Fail(err, kFailed, path + ": " + db.LastError());
+            return Fail(err, kFailed, FileError(path, db.LastError(), false));
         if (rows.empty()) return kFailed; // a missing key: nothing printed, as scripts expect
         out << rows[0][0].value_or("") << "\n";
         return kDone;
     }
     if (command == "set") {
         if (!Store(db, args[1], args[2], n == 4 ? args[3] : "Automatic Insertion"))
-            return Fail(err, kFailed, path + ": " + db.LastError());
+            return Fail(err, kFailed, FileError(path, db.LastError(), true));
         return kDone;
     }
     if (!db.Exec("DELETE FROM StartUp WHERE Key_Description = ?1", {args[1]}))
-        return Fail(err, kFailed, path + ": " + db.LastError());
+        return Fail(err, kFailed, FileError(path, db.LastError(), true));
     return kDone;
 }
 
