@@ -404,6 +404,8 @@ bool CommEngine::HandleReadPacket(bool parsed, std::string_view text) {
     case kPktRequestNext:
         break;
     case kPktServerDisconnect:
+        // A hub that stops says so first: the link is down all the same.
+        LinkFailed("the hub sent a disconnect request");
         MoveTo(LinkState::SendingDisconnect, 0);
         InsertClientLog("RXD: DISCONNECT RQST");
         break;

@@ -20,7 +20,7 @@ std::string LinkReportLine::Text(const std::string& report, bool backupHub, cons
                 "the identifier \"" +
                 identifier + "\" (the hub's log says why it refused)";
     } else if (Says(report, ": connection lost") || Says(report, ": the hub closed the link") ||
-               Says(report, ": not answering")) {
+               Says(report, ": the hub sent a disconnect request") || Says(report, ": not answering")) {
         const std::string hub = report.substr(0, report.find(": "));
         line += " - the station connects again by itself; if this keeps happening, check that the " + hub +
                 " runs and the network to it";

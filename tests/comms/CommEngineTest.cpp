@@ -471,6 +471,8 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseAndDataMeanwhileDoesNotCancelI
     Tick(12);
     EXPECT_TRUE(Logged("Failed to Disconnect - Remote host did not close port"));
     EXPECT_EQ(std::tuple(engine.Connected(), disconnections), std::tuple(false, 2));
+    EXPECT_EQ(reports, std::vector<std::string>{"hub 10.1.1.1 port 6000: the hub sent a disconnect request"})
+        << "the station's own log-off is no failure; the hub's is";
 }
 
 TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {

@@ -39,9 +39,9 @@ TEST(LinkReport, EachFailureSaysWhatToDoNextAndNamesTheKeysOfTheHubThatFailed) {
         "zeva-screen-client: hub 10.0.0.5 port 5000: connected, but the hub sent no login answer within 10 "
         "seconds - check that Setup\\TCP\\Remote Port is the ZEVA hub's port and that the hub takes the "
         "identifier \"s05\" (the hub's log says why it refused)");
-    for (const char* lost :
-         {"connection lost - [10054] : Connection reset by peer", "the hub closed the link",
-          "not answering - no answer to the data request within 10 seconds"})
+    for (const char* lost : {"connection lost - [10054] : Connection reset by peer",
+                             "the hub closed the link", "the hub sent a disconnect request",
+                             "not answering - no answer to the data request within 10 seconds"})
         EXPECT_EQ(LinkReportLine::Text(std::string("hub 10.0.0.5 port 5000: ") + lost),
                   std::string("zeva-screen-client: hub 10.0.0.5 port 5000: ") + lost +
                       " - the station connects again by itself; if this keeps happening, check that the hub "
