@@ -155,6 +155,9 @@ TEST_F(SettingsToolTest, AFileThatIsNoSettingsDatabaseIsToldByWhatItIs) {
     std::filesystem::create_directories(dir_ / "adir");
     std::ofstream(dir_ / "empty.mdb").flush();
     ASSERT_TRUE(WriteJet4File(d + "/old.mdb", {{"StartUp", {{"Key_Description", JetType::Text}}, {}}}));
+    SqliteDatabase fields; // the field database named by mistake: not written into
+    ASSERT_TRUE(fields.Open(d + "/fields.mdb", SqliteDatabase::Mode::Create) &&
+                fields.Exec("CREATE TABLE ZVFields (Identifier INTEGER)"));
     const struct {
         std::vector<std::string> args;
         std::string file, error;
@@ -174,6 +177,10 @@ TEST_F(SettingsToolTest, AFileThatIsNoSettingsDatabaseIsToldByWhatItIs) {
          d + "/old.mdb",
          d + "/old.mdb is an old station's Access settings file: convert it with: mv " + d +
              "/old.mdb old-registry.mdb && zeva-settings import old-registry.mdb -f " + d + "/old.mdb"},
+        {{"site"},
+         d + "/fields.mdb",
+         d + "/fields.mdb is not a settings database (no such table: StartUp): check --file; a file that is "
+             "there is not replaced, move it away first"},
         {{"import", d + "/none.mdb"},
          d + "/new.mdb",
          d + "/none.mdb: no such file (name the old station's Access settings file)"},
@@ -183,6 +190,9 @@ TEST_F(SettingsToolTest, AFileThatIsNoSettingsDatabaseIsToldByWhatItIs) {
         EXPECT_EQ(Run(row.args), tool::kFailed) << row.file;
         EXPECT_EQ(err_.str(), "zeva-settings: " + row.error + "\n");
     }
+    std::vector<SqliteDatabase::Row> tables;
+    ASSERT_TRUE(fields.Exec("SELECT name FROM sqlite_master", {}, &tables));
+    EXPECT_EQ(tables.size(), 1u);
 }
 
 // An old station's Access settings file comes over whole: every row in its order, duplicates and

@@ -73,8 +73,18 @@ std::string FileError(const std::string& path, const std::string& sqliteError, b
     return tool::DatabaseFileError(kSettingsDatabase, path, sqliteError, making);
 }
 
-bool Create(SqliteDatabase& db, const std::string& path) {
-    return db.Open(path, SqliteDatabase::Mode::Create) && db.ExecScript(kSettingsSchema);
+// Opens path, made with its table when missing; "" when done, else the error for FileError. A
+// database of another kind (the field database named by mistake) is not written into.
+std::string Create(SqliteDatabase& db, const std::string& path) {
+    std::vector<SqliteDatabase::Row> tables;
+    if (!db.Open(path, SqliteDatabase::Mode::Create) ||
+        !db.Exec("SELECT name FROM sqlite_master WHERE type = 'table'", {}, &tables))
+        return db.LastError();
+    const bool otherKind = !tables.empty() && std::none_of(tables.begin(), tables.end(), [](const auto& row) {
+        return row[0] && EqualsNoCase(*row[0], "StartUp");
+    });
+    if (otherKind) return "no such table: StartUp";
+    return db.ExecScript(kSettingsSchema) ? std::string() : db.LastError();
 }
 
 // Update the key's rows, or insert one.
@@ -198,7 +208,8 @@ int Site(const std::string& path, const Options& o, std::ostream& out, std::ostr
                             "; nothing written");
     }
     SqliteDatabase db;
-    if (!Create(db, path)) return Fail(err, kFailed, FileError(path, db.LastError(), true));
+    if (const std::string error = Create(db, path); !error.empty())
+        return Fail(err, kFailed, FileError(path, error, true));
     for (const auto& [key, value] : writes) {
         if (!Store(db, key, value, "zeva-settings site"))
             return Fail(err, kFailed, FileError(path, db.LastError(), true));
@@ -250,7 +261,7 @@ int Import(const std::string& old, const std::string& path, const Options& o, st
     std::size_t read = 0, known = 0;
     const WholeFileResult imported = WriteThenRename(path, temp, [&](const std::string& part) {
         SqliteDatabase db;
-        bool ok = Create(db, part) && db.Exec("BEGIN");
+        bool ok = Create(db, part).empty() && db.Exec("BEGIN");
         for (const auto& row : table.Rows) {
             if (!ok) break;
             auto cell = [&](int i) {
@@ -288,7 +299,8 @@ int Run(const std::vector<std::string>& args, const Options& o, std::ostream& ou
 
     if (command == "defaults" && n == 1) return Defaults(out);
     if (command == "create" && n == 1) {
-        if (!Create(db, path)) return Fail(err, kFailed, FileError(path, db.LastError(), true));
+        if (const std::string error = Create(db, path); !error.empty())
+            return Fail(err, kFailed, FileError(path, error, true));
         out << path << "\n";
         return kDone;
     }
