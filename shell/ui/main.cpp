@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -188,6 +189,9 @@ void SavePicturesAndClose(zeva::frmZVScreenClientMain& window) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A standard output or error nobody reads any more (a logger that ended, a closed terminal's
+    // pipe) makes a write fail, not the station end mid-shift.
+    std::signal(SIGPIPE, SIG_IGN);
     // Asked before any window system is needed, so they work on a plain terminal too.
     const std::vector<std::string> raw(argv + (argc > 0 ? 1 : 0), argv + argc);
     switch (zeva::ProgramInfoRequest(raw)) {

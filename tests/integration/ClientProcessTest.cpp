@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -177,6 +178,29 @@ TEST_F(ClientProcess, TerminationSignalIsACloseRequest) {
     EXPECT_TRUE(logoff) << "the hub heard a 1002, not a crash";
     EXPECT_EQ(TrailRecords(dir_ / "RecordLog"), hub_->RecordsSent()) << errors;
     EXPECT_EQ(Stored("Setup\\OUTPUT\\MaxEntriesInRecords"), "10") << "admin settings saved at shutdown";
+}
+
+TEST_F(ClientProcess, AStandardErrorNobodyReadsAnyMoreDoesNotEndTheStation) {
+    // A log reader that went away (a pipe to a logger that ended): the link's "could not connect"
+    // line meets a broken pipe, which must not end the station.
+    ASSERT_NO_FATAL_FAILURE(StartHub(0, {}, {}));
+    hub_.reset(); // nobody listens on its port any more
+    const std::string status = (dir_ / "status").string();
+    const QString script = QStringLiteral("{ \"$0\" 05; echo $? > \"$1\"; } 2>&1 >/dev/null | true");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(dir_.string()));
+    env.insert(QStringLiteral("ZEVA_RUN_SECONDS"), QStringLiteral("3"));
+    QProcess shell;
+    shell.setProcessEnvironment(env);
+    shell.setWorkingDirectory(QString::fromStdString(dir_.string()));
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, QStringLiteral(ZEVA_CLIENT_PATH),
+                                            QString::fromStdString(status)});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    std::ifstream in(status);
+    std::string code;
+    in >> code;
+    EXPECT_EQ(code, "0") << "128 + 13 is SIGPIPE";
 }
 
 #ifdef ZEVA_HAVE_XCB
