@@ -25,7 +25,8 @@ class SqliteDatabase {
     [[nodiscard]] bool Open(const std::string& path, Mode mode);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
-    // How long a statement waits for another process's lock before failing (default 2000 ms).
+    // How long a statement waits for another process's lock before failing.
+    static constexpr int kDefaultBusyTimeoutMs = 2000;
     void SetBusyTimeout(int ms);
 
     using Row = std::vector<std::optional<std::string>>; // nullopt = SQL NULL
@@ -48,7 +49,7 @@ class SqliteDatabase {
   private:
     void SetError(int code);
     sqlite3* db_ = nullptr;
-    int busyTimeoutMs_ = 2000;
+    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
     int lastCode_ = 0;
     std::string lastError_;
 };

@@ -190,6 +190,24 @@ std::optional<std::string> SettingsDatabase::ReadStored(const std::string& secti
     return rows[0][0] ? Utf8ToCp1252(*rows[0][0]) : std::string();
 }
 
+bool SettingsDatabase::TakesWrites() {
+    if (!Writable()) return true;
+    if (!OpenSettingsDb()) return false;
+    // The header's user version written back unchanged, then rolled back: a write to the file and
+    // its journal that changes nothing. A lock held elsewhere is told after a short wait.
+    db_->SetBusyTimeout(200);
+    const bool begun = db_->Exec("BEGIN IMMEDIATE");
+    std::vector<SqliteDatabase::Row> version;
+    const bool ok = begun && db_->Exec("PRAGMA user_version", {}, &version) && !version.empty() &&
+                    version[0][0] &&
+                    db_->Exec("PRAGMA user_version = " + std::to_string(ToInt32(*version[0][0]).value_or(0)));
+    // After a failure the close rolls back, and the failed write's error is the one kept.
+    if (ok) static_cast<void>(db_->Exec("ROLLBACK"));
+    db_->SetBusyTimeout(SqliteDatabase::kDefaultBusyTimeoutMs);
+    CloseSettingsDb();
+    return ok;
+}
+
 bool SettingsDatabase::PutStored(const std::string& section, const std::string& key,
                                  const std::string& text) {
     if (!Writable() || !OpenSettingsDb()) return false;

@@ -83,6 +83,10 @@ class SettingsDatabase {
     bool LockedByAnother() const;
     // Why the last call failed, as SQLite said it ("file is not a database").
     const std::string& LastError() const;
+    // In admin mode: whether the file takes writes now, found by a write that is rolled back; false
+    // (LastError and LockedByAnother say why) when it cannot be written or another program holds it.
+    // True outside admin mode, where nothing is written.
+    bool TakesWrites();
     // Every write fails at once from now on: a save of many keys that met a lock would otherwise
     // wait on it key by key, and the closing window would hang for a minute.
     void StopWrites() { writesStopped_ = true; }

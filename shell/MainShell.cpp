@@ -139,7 +139,26 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
     }
     moduleFlagsConnected_ = true;
     StartRunning();
+    WarnWhenSettingsCannotBeSaved();
     return LoadResult::Running;
+}
+
+// An admin run saves its changes at the close; a settings file that takes no writes would lose them
+// all then. Said now, before the administrator makes them.
+void MainShell::WarnWhenSettingsCannotBeSaved() {
+    if (!session_.AdminMode || db_->TakesWrites()) return;
+    const std::string where = db_->Path() + " in " + CurrentFolder();
+    const bool locked = db_->LockedByAnother();
+    const std::string reason = "the settings database " + where +
+                               (locked ? LockedReason() : " cannot be written (" + db_->LastError() + ")") +
+                               ": the changes of this admin run would be lost at its close";
+    const std::string remedy =
+        locked ? "close the program that holds it (an sqlite3 session, a running zeva-settings) before this "
+                 "run ends"
+               : "make the file one this user can write, then start the admin run again";
+    if (stopNotice_) stopNotice_(reason + "; " + remedy);
+    messages_.Show("The settings cannot be saved", MessageIcon::Exclamation, kClientTitle,
+                   Sentence(reason) + '\n' + Sentence(remedy));
 }
 
 // A development machine's own folder, one copy per machine, and a settings database that opens;

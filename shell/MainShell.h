@@ -125,6 +125,7 @@ class MainShell {
     void AttemptConnection();
     // After a failed attempt or a lost link: the other hub next, when there is a second one.
     void SwitchHub();
+    void WarnWhenSettingsCannotBeSaved();
     LoadResult Fail(const std::string& message, std::string reason = {}, std::string remedy = {});
     // Start-up stops: the notice first, then the box with the remedy as its secondary text.
     void Stop(const std::string& message, const std::string& reason, const std::string& remedy,

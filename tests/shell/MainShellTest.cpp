@@ -269,6 +269,36 @@ TEST_F(MainShellTest, AdminShutdownThatCannotSaveSaysSoBeforeTheWindowGoes) {
     EXPECT_EQ(port_.calls.back(), "Unload") << "the message comes before the window goes";
 }
 
+TEST_F(MainShellTest, AnAdminRunOnAFileThatTakesNoWritesIsToldSoAtItsStart) {
+    CreateSettings();
+    {
+        // A write version SQLite does not know makes the file read-only, for root too.
+        std::fstream file(path_, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(18);
+        file.put(3);
+    }
+    for (const char* run : {"05", "ADMIN07"}) {
+        port_ = RecordingPort();
+        messages_.shown.clear();
+        std::vector<std::string> notices;
+        MainShell& shell = Shell();
+        shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
+        ASSERT_EQ(shell.Load(run), MainShell::LoadResult::Running);
+        if (run[0] == '0') {
+            EXPECT_TRUE(messages_.shown.empty()) << "an operator's run writes nothing";
+            continue;
+        }
+        ASSERT_EQ(std::tuple(messages_.shown.size(), notices.size()), std::tuple(1u, 1u));
+        EXPECT_EQ(
+            std::tuple(messages_.shown[0].text, messages_.shown[0].detail),
+            std::tuple("The settings cannot be saved",
+                       "The settings database " + path_ + " in " + std::filesystem::current_path().string() +
+                           " cannot be written (attempt to write a readonly database): the changes of this "
+                           "admin run would be lost at its close.\nMake the file one this user can write, "
+                           "then start the admin run again."));
+    }
+}
+
 TEST_F(MainShellTest, AFileAnotherProgramHoldsStopsTheSaveAtOnceAndIsToldAtTheNextStart) {
     CreateSettings();
     MainShell& shell = Shell();
