@@ -98,6 +98,11 @@ MainShell::LoadResult MainShell::Fail(const std::string& message, std::string re
             reason = "the field database " + (ec ? file : where.string()) + " cannot be read (" +
                      station_.FieldDatabaseError() + ")";
             remedy = "restore the site's copy, or name another file in Setup\\FieldDataBaseFile";
+            // An old site's Access file is read through zeva-fielddb, or converted once.
+            if (JetVersionOfFile(file) != JetVersion::None)
+                remedy = "the client reads an Access field database through zeva-fielddb, beside it or on "
+                         "PATH; or convert it once with: zeva-fielddb import " +
+                         file + " -f ZEVAField-converted.mdb, and name that file in Setup\\FieldDataBaseFile";
         } else {
             reason = "no readable field database " + (ec ? file : where.string());
             remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +

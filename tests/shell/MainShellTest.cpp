@@ -4,6 +4,7 @@
 #include "shell/MainWindowPort.h"
 #include "shell/Station.h"
 #include "shell/StationPort.h"
+#include "tests/support/JetWriter.h"
 #include "tests/support/SiteFolder.h"
 #include "tests/support/memory/FakeClock.h"
 #include "tests/support/memory/FakeEventPump.h"
@@ -29,6 +30,7 @@ class RecordingPort final : public MainWindowPort, public StationPort {
     std::vector<std::string> calls;
     std::string caption;
     std::string connectMessage;
+    std::string fieldDbError;
     bool moduleFlagsOk = true;
     bool autoConnect = true;
     bool hubConnected = false;
@@ -51,7 +53,7 @@ class RecordingPort final : public MainWindowPort, public StationPort {
         return connectMessage;
     }
     bool FieldDatabaseLocked() const override { return false; }
-    std::string FieldDatabaseError() const override { return {}; }
+    std::string FieldDatabaseError() const override { return fieldDbError; }
     bool ConnectModuleFlags(const std::string&) override {
         calls.push_back("ConnectModuleFlags");
         return moduleFlagsOk;
@@ -362,6 +364,24 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
               "HideDisplays, PlacePanes, CreateHubConnection, LoadClientSelection, ApplyOutputSettings, "
               "ConnectClasses(s05), DisconnectClasses, CloseFieldDatabase, StoreWindowSettings, "
               "SaveWindowPosition, UnloadHubConnection, Unload");
+
+    {
+        // An old site's Access field database on a desk without zeva-fielddb: read through it, or converted.
+        const std::string jet = site_.File("old.mdb");
+        ASSERT_TRUE(test::WriteJet4File(jet, {{"ZVFields", {{"Identifier", test::JetType::Long}}, {}}}));
+        std::filesystem::remove(path_);
+        CreateSettings({{"Setup\\FieldDataBaseFile", jet}});
+        port_ = RecordingPort();
+        port_.connectMessage = "Failed to Open the Field DataBase (" + jet + ")";
+        port_.fieldDbError =
+            "an Access database needs zeva-fielddb, found neither beside this program nor on PATH";
+        EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
+        EXPECT_EQ(messages_.shown.back().detail,
+                  "The field database " + jet + " cannot be read (" + port_.fieldDbError +
+                      ").\nThe client reads an Access field database through zeva-fielddb, beside it or on "
+                      "PATH; or convert it once with: zeva-fielddb import " +
+                      jet + " -f ZEVAField-converted.mdb, and name that file in Setup\\FieldDataBaseFile.");
+    }
 
     // The module flag table failing is the same kind of stop, with its own message.
     std::filesystem::remove(path_);
