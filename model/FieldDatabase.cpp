@@ -45,8 +45,7 @@ void FieldDatabase::SetJetReader(const std::string& tool, const ChildLimits& lim
 bool FieldDatabase::CopyJet(const std::string& path) {
     const std::string tool = jetTool_.empty() ? FindHelperProgram(kJetTool) : jetTool_;
     if (tool.empty()) {
-        KeepError(kCantOpen, std::string("an Access database needs ") + kJetTool +
-                                 ", found neither beside this program nor on PATH");
+        KeepError(kCantOpen, kNoJetReader);
         return false;
     }
     std::error_code ec;

@@ -26,6 +26,9 @@ class FieldDatabase {
     static constexpr const char* kTable = "ZVFields";
     static constexpr const char* kDefaultFile = "ZEVAField.mdb";
     static constexpr const char* kJetTool = "zeva-fielddb";
+    // Why an Access file did not open on a desk without the program that reads it.
+    static constexpr const char* kNoJetReader =
+        "an Access database needs zeva-fielddb, found neither beside this program nor on PATH";
 
     FieldDatabase() = default;
     ~FieldDatabase();

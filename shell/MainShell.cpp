@@ -4,6 +4,7 @@
 #include "common/JetHeader.h"
 #include "common/TextUtil.h"
 #include "flags/ModuleClass.h"
+#include "model/FieldDatabase.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageBox.h"
@@ -99,10 +100,14 @@ MainShell::LoadResult MainShell::Fail(const std::string& message, std::string re
                      station_.FieldDatabaseError() + ")";
             remedy = "restore the site's copy, or name another file in Setup\\FieldDataBaseFile";
             // An old site's Access file is read through zeva-fielddb, or converted once.
-            if (JetVersionOfFile(file) != JetVersion::None)
-                remedy = "the client reads an Access field database through zeva-fielddb, beside it or on "
-                         "PATH; or convert it once with: zeva-fielddb import " +
-                         file + " -f ZEVAField-converted.mdb, and name that file in Setup\\FieldDataBaseFile";
+            if (JetVersionOfFile(file) != JetVersion::None) {
+                remedy =
+                    "convert it once with: zeva-fielddb import " + file +
+                    " -f ZEVAField-converted.mdb (it says what is wrong with the file), and name that file "
+                    "in Setup\\FieldDataBaseFile";
+                if (station_.FieldDatabaseError() == FieldDatabase::kNoJetReader)
+                    remedy = "put zeva-fielddb beside zeva-screen-client or on PATH; or " + remedy;
+            }
         } else {
             reason = "no readable field database " + (ec ? file : where.string());
             remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +

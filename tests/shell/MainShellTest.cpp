@@ -1,6 +1,7 @@
 #include "shell/MainShell.h"
 #include "common/SqliteDatabase.h"
 #include "comms/HubConnection.h"
+#include "model/FieldDatabase.h"
 #include "shell/MainWindowPort.h"
 #include "shell/Station.h"
 #include "shell/StationPort.h"
@@ -373,14 +374,17 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
         CreateSettings({{"Setup\\FieldDataBaseFile", jet}});
         port_ = RecordingPort();
         port_.connectMessage = "Failed to Open the Field DataBase (" + jet + ")";
-        port_.fieldDbError =
-            "an Access database needs zeva-fielddb, found neither beside this program nor on PATH";
+        port_.fieldDbError = FieldDatabase::kNoJetReader;
         EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
-        EXPECT_EQ(messages_.shown.back().detail,
-                  "The field database " + jet + " cannot be read (" + port_.fieldDbError +
-                      ").\nThe client reads an Access field database through zeva-fielddb, beside it or on "
-                      "PATH; or convert it once with: zeva-fielddb import " +
-                      jet + " -f ZEVAField-converted.mdb, and name that file in Setup\\FieldDataBaseFile.");
+        EXPECT_EQ(
+            messages_.shown.back().detail,
+            "The field database " + jet + " cannot be read (" + port_.fieldDbError +
+                ").\nPut zeva-fielddb beside zeva-screen-client or on PATH; or convert it once with: "
+                "zeva-fielddb "
+                "import " +
+                jet +
+                " -f ZEVAField-converted.mdb (it says what is wrong with the file), and name that file in "
+                "Setup\\FieldDataBaseFile.");
     }
 
     // The module flag table failing is the same kind of stop, with its own message.
