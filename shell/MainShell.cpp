@@ -99,15 +99,12 @@ MainShell::LoadResult MainShell::Fail(const std::string& message, std::string re
             reason = "the field database " + (ec ? file : where.string()) + " cannot be read (" +
                      station_.FieldDatabaseError() + ")";
             remedy = "restore the site's copy, or name another file in Setup\\FieldDataBaseFile";
-            // An old site's Access file is read through zeva-fielddb, or converted once.
-            if (JetVersionOfFile(file) != JetVersion::None) {
+            // An old site's Access file on a desk without the program that reads it.
+            if (station_.FieldDatabaseError() == FieldDatabase::kNoJetReader)
                 remedy =
-                    "convert it once with: zeva-fielddb import " + file +
-                    " -f ZEVAField-converted.mdb (it says what is wrong with the file), and name that file "
-                    "in Setup\\FieldDataBaseFile";
-                if (station_.FieldDatabaseError() == FieldDatabase::kNoJetReader)
-                    remedy = "put zeva-fielddb beside zeva-screen-client or on PATH; or " + remedy;
-            }
+                    "put zeva-fielddb beside zeva-screen-client or on PATH, or convert the file once with: "
+                    "zeva-fielddb import " +
+                    file + " -f ZEVAField-converted.mdb and name that file in Setup\\FieldDataBaseFile";
         } else {
             reason = "no readable field database " + (ec ? file : where.string());
             remedy = "make the sample one in " + CurrentFolder() + " with: zeva-fielddb create" +

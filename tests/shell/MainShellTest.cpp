@@ -379,12 +379,9 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
         EXPECT_EQ(
             messages_.shown.back().detail,
             "The field database " + jet + " cannot be read (" + port_.fieldDbError +
-                ").\nPut zeva-fielddb beside zeva-screen-client or on PATH; or convert it once with: "
-                "zeva-fielddb "
-                "import " +
-                jet +
-                " -f ZEVAField-converted.mdb (it says what is wrong with the file), and name that file in "
-                "Setup\\FieldDataBaseFile.");
+                ").\nPut zeva-fielddb beside zeva-screen-client or on PATH, or convert the file once with: "
+                "zeva-fielddb import " +
+                jet + " -f ZEVAField-converted.mdb and name that file in Setup\\FieldDataBaseFile.");
     }
 
     // The module flag table failing is the same kind of stop, with its own message.
