@@ -22,7 +22,10 @@ bool RecordTrail::Store(const std::string& recordText) {
         ++lostWhileFailing_;
         if (!failing_) {
             failing_ = true;
-            Notice(CannotWriteLine(folder_) + " (is the disk full?)");
+            Notice(
+                CannotWriteLine(folder_) +
+                " (make room on its disk, or make the folder one the client can write; recording goes on by "
+                "itself then)");
         }
         return false;
     }

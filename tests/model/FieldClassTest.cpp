@@ -477,9 +477,10 @@ TEST_F(FieldClass, RecordTrailThatCannotWriteSaysSoOnceCountsWhatItLostAndRunsOn
     logFull = true;
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(trail.Store("lost"));
-    EXPECT_EQ(notices,
-              (std::vector<std::string>{"Record log: cannot write in RecordLog - calls are not being "
-                                        "recorded (is the disk full?)"}))
+    EXPECT_EQ(notices, (std::vector<std::string>{
+                           "Record log: cannot write in RecordLog - calls are not being "
+                           "recorded (make room on its disk, or make the folder one the client can write; "
+                           "recording goes on by itself then)"}))
         << "said once, not once a record";
     logFull = false;
     EXPECT_TRUE(trail.Store("r2"));
