@@ -82,12 +82,11 @@ void MainShell::Stop(const std::string& message, const std::string& reason, cons
 
 MainShell::LoadResult MainShell::Fail(const std::string& message, std::string reason, std::string remedy) {
     // The field database is the one a new site most often lacks.
-    static constexpr std::string_view kFieldDbFailure = "Failed to Open the Field DataBase (";
     // Opened, but its field table could not be read (an empty file, the settings file named instead).
     const bool noFieldTable =
-        message == "Failed to connect to Field class (ZVFClass)" && !station_.FieldDatabaseError().empty();
+        message == StationPort::kFieldClassFailure && !station_.FieldDatabaseError().empty();
     if (reason.empty()) reason = message;
-    if (message.starts_with(kFieldDbFailure) || noFieldTable) {
+    if (message.starts_with(StationPort::kFieldDatabaseFailure) || noFieldTable) {
         const std::string& file = settings_.FieldDataBaseFile;
         std::error_code ec;
         const std::filesystem::path where = std::filesystem::absolute(file, ec);
@@ -140,9 +139,9 @@ MainShell::LoadResult MainShell::Load(const std::string& commandLine) {
         return Fail(message);
     // Module flags. A bare number ("05") passes the check above as " 05", which no flag carries.
     if (!station_.ConnectModuleFlags(session_.Userid)) {
-        if (!ModuleClass::NormaliseIdentifier(session_.Userid))
-            return Fail("Failed to load ModuleClass", badIdentifier, enterOne);
-        return Fail("Failed to load ModuleClass");
+        const bool notAnIdentifier = !ModuleClass::NormaliseIdentifier(session_.Userid);
+        return Fail("Failed to load ModuleClass", notAnIdentifier ? badIdentifier : std::string(),
+                    notAnIdentifier ? enterOne : std::string());
     }
     moduleFlagsConnected_ = true;
     StartRunning();

@@ -107,7 +107,7 @@ std::string Station::ConnectClasses(const std::string& userid) {
     // The field database is open only while the classes connect; every way out closes it again.
     ClientSettings& settings = shell_->settings();
     const std::string file = settings.FieldDataBaseFile;
-    if (!PXOpenDatabase(fieldDb_, file)) return "Failed to Open the Field DataBase (" + file + ")";
+    if (!PXOpenDatabase(fieldDb_, file)) return kFieldDatabaseFailure + file + ")";
     fields_ = std::make_unique<ZVFieldClass>(&shell_->settingsDb(), &messages_);
     fields_->SetupFDBase(&fieldDb_);
     fields_->SetupFGrid(&views_.memberGrid, &views_.fieldList);
@@ -121,7 +121,7 @@ std::string Station::ConnectClasses(const std::string& userid) {
     }
     if (!fields_->Connect(userid)) {
         PXCloseDatabase(fieldDb_);
-        return "Failed to connect to Field class (ZVFClass)";
+        return kFieldClassFailure;
     }
     StartRecordTrail();
     records_ = std::make_unique<ZVRecordClass>(&shell_->settingsDb());

@@ -13,8 +13,11 @@ class StationPort {
     // Create and load the hub connection `client`, its console hidden.
     virtual void CreateHubConnection() = 0;
     // Once the identifier checks: open the field database, connect the field and record classes,
-    // close the database. "" on success, else the message to show.
+    // close the database. "" on success, else the message to show: kFieldDatabaseFailure followed by
+    // the file name and ")", kFieldClassFailure, or the record class's.
     virtual std::string ConnectClasses(const std::string& userid) = 0;
+    static constexpr const char* kFieldDatabaseFailure = "Failed to Open the Field DataBase (";
+    static constexpr const char* kFieldClassFailure = "Failed to connect to Field class (ZVFClass)";
     // After ConnectClasses failed to open the field database: another program holds it locked.
     virtual bool FieldDatabaseLocked() const = 0;
     // Why it failed to open ("file is not a database").
