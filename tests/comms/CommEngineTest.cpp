@@ -406,6 +406,18 @@ TEST_F(CommEngineTest, HubWatchdogAndUnknownTypesAreDataButABadCheckIsDroppedAnd
               std::tuple("0005010130", 3, true));
 }
 
+TEST_F(CommEngineTest, DataRightBehindAcceptKeepsTheLogin) {
+    StartLogin();
+    // The hub pushes its backlog in the same read as the accept: no record of it may be lost.
+    socket.Deliver(Accept() + Packet("DATA", "r1") + Packet("DATA", "r2"));
+    EXPECT_EQ(received.size(), 2u);
+    CommType got;
+    EXPECT_TRUE(engine.Receive(got)); // logged in already: the intake is not lost
+    EXPECT_EQ(got.Data, "r2");
+    Tick();
+    EXPECT_EQ(std::tuple(engine.Connected(), engine.Member().SystemState), std::tuple(true, 0));
+}
+
 TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseOrGivesUpOnIt) {
     Login();
     engine.Disconnect();
