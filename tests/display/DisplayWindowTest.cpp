@@ -33,7 +33,6 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
     QListWidget plainWidget;
     QtListBox plain(&plainWidget);
     QListView view;
-    view.setAccessibleName("Output");
     view.resize(400, 300);
     view.show();
     QtLineListBox& lines = *new QtLineListBox(&view);
@@ -98,8 +97,6 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
     EXPECT_EQ(view.selectionModel()->selectedRows().size(), 1);
     QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&view);
     ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(std::tuple(reader->role(), reader->text(QAccessible::Name)),
-              std::tuple(QAccessible::List, QStringLiteral("Output")));
     ASSERT_EQ(reader->childCount(), lines.ListCount());
     QAccessibleInterface* top = reader->child(0);
     ASSERT_NE(top, nullptr);
@@ -109,7 +106,7 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
 }
 
 // A window whose repaints are paced to the screen's rate: a value label changed at every turn of
-// the event loop is heard with each value at once, and its last value reaches the screen. An Output
+// the event loop has its last value reach the screen. An Output
 // list in the window hands its lines to the view just before each paint, never a frame later: every
 // paint shows the list as it is, the newest line on top and selected.
 TEST(DisplayWindow, PacedWindowPaintsTheLastValueAndHearsEveryOne) {
@@ -156,7 +153,6 @@ TEST(DisplayWindow, PacedWindowPaintsTheLastValueAndHearsEveryOne) {
     while (last < 300 || (listPainted.paints - listPaintsBefore < 4 && wait.elapsed() < 5000)) {
         ++last;
         label->setText(QString::number(last));
-        ASSERT_EQ(label->accessibleName(), QStringLiteral("Records shown: %1").arg(last));
         InsertInDisplay(lines, "line " + std::to_string(last), 50);
         QCoreApplication::processEvents();
     }
@@ -169,8 +165,6 @@ TEST(DisplayWindow, PacedWindowPaintsTheLastValueAndHearsEveryOne) {
     EXPECT_EQ(listPainted.behind, 0) << "of " << listPainted.paints << " paints of the list";
     EXPECT_TRUE(view->selectionModel()->isSelected(view->model()->index(0, 0)));
     EXPECT_GT(pacer->Held(), 0u) << "repaints sooner than a frame apart were held back";
-    label->setText(QString::number(last)); // the same text again: nothing to say or paint
-    EXPECT_EQ(label->accessibleName(), QStringLiteral("Records shown: %1").arg(last));
 }
 
 } // namespace
