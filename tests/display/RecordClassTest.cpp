@@ -208,6 +208,19 @@ TEST_F(RecordClass, RowOrderLoadsIdentifiersAboveThreeDigitsAndNull) {
     EXPECT_EQ(rc->QMapTo(5), 1);
 }
 
+TEST_F(RecordClass, StoredLayoutWithGapsAndDuplicatesIsMadeDense) {
+    const char* keys[][2] = {{"NumberofFields", "4"}, {"Record Title2", "x"}, {"RField Id2", "105"},
+                             {"Record MapTo2", "7"},  {"Record Title3", "y"}, {"RField Id3", "101"},
+                             {"Record MapTo3", "7"},  {"Record MapTo1", "-5"}};
+    for (auto& k : keys)
+        settings->RegSaveSetting(3, "ZEVA", "RECORD_Window", k[0], k[1]);
+    auto rc = Start(10);
+    EXPECT_EQ((std::vector<int>{rc->CMapTo(0), rc->CMapTo(1), rc->CMapTo(2), rc->CMapTo(3)}),
+              (std::vector<int>{0, -1, 1, 2}));
+    // Titles of field columns come from the definitions.
+    EXPECT_EQ(std::tuple(grid.Cols(), rc->ctitle(2)), std::tuple(3, "CLI"));
+}
+
 TEST_F(RecordClass, MenuRulesAndCommands) {
     auto rc = Start(10);
     rc->RFieldAdd(105);
