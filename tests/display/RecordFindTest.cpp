@@ -36,7 +36,8 @@ TEST(RecordFinder, MatchesAcrossCaseAndDigitGroups) {
         {"0311  112", "x 0311112222", true},
         {"main 1", "Main1", false}, // a space beside a letter still counts
         {"12 main", "12main", false},
-        {"ZAR\x8A", "zar\x9A", true}, // S caron against s caron: the code page's own case rules
+        {"CAF\xC9", "caf\xE9", true}, // E acute against e acute
+        {"ZAR\x8A", "zar\x9A", true}, // S caron against s caron, beyond Latin-1
         {"0312", "0311112222", false},
         {"", "anything", true},
     };
