@@ -96,7 +96,7 @@ std::vector<std::pair<int, std::string>> Iterate(ZVRecordType& r) {
     return out;
 }
 
-TEST(RecordText, SettingAgainMovesTheFieldToTheEndAndReplacesEveryCopy) {
+TEST(RecordText, SettingAgainMovesTheFieldToTheEndReplacesEveryCopyAndACopyTakesTheResult) {
     ZVRecordType r;
     r.SetField(101, "A");
     r.SetField(102, "B");
