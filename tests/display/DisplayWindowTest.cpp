@@ -2,13 +2,18 @@
 #include "display/InsertInDisplay.h"
 #include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"
+#include "platform/qt/RepaintPacer.h"
+#include "platform/qt/ValueLabel.h"
 #include "tests/support/TestApp.h"
 
 #include <QAccessible>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QListView>
 #include <QListWidget>
 
+#include <functional>
 #include <random>
 #include <tuple>
 
@@ -98,6 +103,71 @@ TEST(DisplayWindow, OutputListAgreesWithAPlainListAndHandsTheViewWholeFrames) {
     EXPECT_EQ(
         std::tuple(top->text(QAccessible::Name), top->state().selected, reader->child(1)->state().selected),
         std::tuple(QStringLiteral("new  est "), true, false));
+}
+
+// A window whose repaints are paced to the screen's rate: a value label changed at every turn of
+// the event loop is heard with each value at once, and its last value reaches the screen. An Output
+// list in the window hands its lines to the view just before each paint, never a frame later: every
+// paint shows the list as it is, the newest line on top and selected.
+TEST(DisplayWindow, PacedWindowPaintsTheLastValueAndHearsEveryOne) {
+    test::EnsureApp();
+    QWidget window;
+    window.resize(200, 140);
+    auto* label = new ValueLabel(QStringLiteral("Records shown"), &window);
+    label->setGeometry(0, 0, 150, 20);
+    auto* view = new QListView(&window);
+    view->setGeometry(0, 20, 200, 120);
+    QtLineListBox& lines = *new QtLineListBox(view);
+    auto* pacer = new RepaintPacer(&window);
+    struct Paints final : QObject {
+        std::function<QString()> read;
+        std::function<bool()> current = [] { return true; };
+        QString text; // at the last paint
+        int paints = 0, behind = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() != QEvent::Paint) return false;
+            text = read();
+            behind += current() ? 0 : 1;
+            ++paints;
+            return false;
+        }
+    } painted, listPainted;
+    painted.read = [&] { return label->text(); };
+    listPainted.read = [&] { return view->model()->index(0, 0).data().toString(); };
+    listPainted.current = [&] {
+        return view->model()->rowCount() == lines.ListCount() &&
+               listPainted.read().toStdString() == lines.List(0) &&
+               view->currentIndex().row() == lines.ListIndex();
+    };
+    label->installEventFilter(&painted);
+    view->viewport()->installEventFilter(&listPainted);
+    window.show();
+    QElapsedTimer wait;
+    wait.start();
+    while (painted.paints == 0 && wait.elapsed() < 2000)
+        QCoreApplication::processEvents();
+    // A value and a line at every turn, for 300 turns and at least a few paints of the list.
+    const int listPaintsBefore = listPainted.paints;
+    int last = 0;
+    wait.restart();
+    while (last < 300 || (listPainted.paints - listPaintsBefore < 4 && wait.elapsed() < 5000)) {
+        ++last;
+        label->setText(QString::number(last));
+        ASSERT_EQ(label->accessibleName(), QStringLiteral("Records shown: %1").arg(last));
+        InsertInDisplay(lines, "line " + std::to_string(last), 50);
+        QCoreApplication::processEvents();
+    }
+    const QString lastLine = QStringLiteral("line %1").arg(last);
+    wait.restart();
+    while ((painted.text != QString::number(last) || listPainted.text != lastLine) && wait.elapsed() < 2000)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(painted.text, QString::number(last));
+    EXPECT_EQ(listPainted.text, lastLine);
+    EXPECT_EQ(listPainted.behind, 0) << "of " << listPainted.paints << " paints of the list";
+    EXPECT_TRUE(view->selectionModel()->isSelected(view->model()->index(0, 0)));
+    EXPECT_GT(pacer->Held(), 0u) << "repaints sooner than a frame apart were held back";
+    label->setText(QString::number(last)); // the same text again: nothing to say or paint
+    EXPECT_EQ(label->accessibleName(), QStringLiteral("Records shown: %1").arg(last));
 }
 
 } // namespace
