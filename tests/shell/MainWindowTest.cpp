@@ -21,7 +21,6 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -260,7 +259,6 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
     const auto click = [&](int row) { output->setCurrentIndex(output->model()->index(row, 0)); };
     click(n + 1 + 1); // inside the first record's block
     EXPECT_EQ(copy(output), block(n + 1, n));
-    EXPECT_TRUE(copy(output).contains(QStringLiteral("ZO\u00CB")));
     click(0);
     EXPECT_EQ(copy(output), block(0, n));
     click(n);
@@ -272,7 +270,6 @@ TEST_F(MainWindowTest, CtrlCCopiesWhatTheOperatorPastesElsewhere) {
     full->item(1)->setSelected(true);
     full->item(2)->setSelected(true);
     EXPECT_EQ(copy(full), full->item(1)->text() + QLatin1Char('\n') + full->item(2)->text());
-    EXPECT_TRUE(copy(full).contains(QStringLiteral("ZO\u00CB")));
     auto* grid = Find<QTableWidget>(*w_, "RecordFlexGrid");
     ASSERT_GE(grid->rowCount(), 3);
     grid->clearSelection();
