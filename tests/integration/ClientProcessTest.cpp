@@ -39,9 +39,9 @@ class ClientProcess : public ::testing::Test {
         }
         hub_.reset();
     }
-    // The client's environment: its own single-instance lock in the test's folder (TMPDIR), offscreen
+    // The client in the test's own folder, with its own single-instance lock (TMPDIR), offscreen
     // unless `display` names the X display to use ("" for none).
-    QProcessEnvironment Environment(const char* display = nullptr) const {
+    void Start(const QStringList& arguments, const char* display = nullptr) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("DISPLAY"));
@@ -52,11 +52,7 @@ class ClientProcess : public ::testing::Test {
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         }
         env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(dir_.string()));
-        return env;
-    }
-    // The client in the test's own folder.
-    void Start(const QStringList& arguments, const char* display = nullptr) {
-        client_.setProcessEnvironment(Environment(display));
+        client_.setProcessEnvironment(env);
         client_.setWorkingDirectory(QString::fromStdString(dir_.string()));
         client_.start(QStringLiteral(ZEVA_CLIENT_PATH), arguments);
         ASSERT_TRUE(client_.waitForStarted(10000));
@@ -191,7 +187,9 @@ TEST_F(ClientProcess, AStandardErrorNobodyReadsAnyMoreDoesNotEndTheStation) {
     hub_.reset(); // nobody listens on its port any more
     const std::string status = (dir_ / "status").string();
     const QString script = QStringLiteral("{ \"$0\" 05; echo $? > \"$1\"; } 2>&1 >/dev/null | true");
-    QProcessEnvironment env = Environment();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(dir_.string()));
     env.insert(QStringLiteral("ZEVA_RUN_SECONDS"), QStringLiteral("3"));
     QProcess shell;
     shell.setProcessEnvironment(env);
