@@ -55,26 +55,13 @@ inline std::string CallingNumber(std::uint64_t n) {
 // sequence number and field 105 the calling number of CallingNumber(n)).
 inline bool WriteRecordsFile(const std::string& path, std::uint64_t count) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const std::string& base = RecordSource::DefaultTestLine();
-    for (std::uint64_t n = 0; n < count; ++n) {
-        std::string line;
-        std::size_t p = 0;
-        for (int field = 101;; ++field) {
-            const std::size_t bar = base.find('|', p);
-            std::string value = base.substr(p, bar == std::string::npos ? std::string::npos : bar - p);
-            if (field == 102) {
-                char seq[16];
-                std::snprintf(seq, sizeof seq, "%06llu", static_cast<unsigned long long>(n % 1000000ULL));
-                value = seq;
-            } else if (field == 105) {
-                value = CallingNumber(n);
-            }
-            line += value;
-            if (bar == std::string::npos) break;
-            line += '|';
-            p = bar + 1;
-        }
+    std::string line = RecordSource::DefaultTestLine();
+    const std::size_t calling = line.find("|0311112222|") + 1; // field 105, ten digits
+    for (std::uint64_t n = 0; n < count && out; ++n) {
+        char seq[16];
+        std::snprintf(seq, sizeof seq, "%06llu", static_cast<unsigned long long>(n % 1000000ULL));
+        line.replace(2, 6, seq); // field 102, six digits
+        line.replace(calling, 10, CallingNumber(n));
         out << line << '\n';
     }
     return static_cast<bool>(out);

@@ -21,14 +21,11 @@ TEST(CommsMenu, EnablingFollowsLockAndConnection) {
     };
     for (const Row& r : rows) {
         const CommsMenuState s = CommsMenuEnabling(r.locked, r.lock, r.connected);
-        EXPECT_EQ(s.Connect, r.connect);
-        EXPECT_EQ(s.Setup, r.connect);
-        EXPECT_EQ(s.Disconnect, r.disconnect);
-        EXPECT_EQ(s.AutoConnect, r.disconnect);
-        EXPECT_EQ(s.AutoShow, r.disconnect);
-        EXPECT_EQ(s.ShowCommClass, r.show);
-        EXPECT_EQ(s.LockCommsSetup, r.show);
-        EXPECT_EQ(s.DisconnectCaption, r.caption);
+        EXPECT_EQ(std::tuple(s.Connect, s.Setup, s.Disconnect, s.AutoConnect, s.AutoShow, s.ShowCommClass,
+                             s.LockCommsSetup, s.DisconnectCaption),
+                  std::tuple(r.connect, r.connect, r.disconnect, r.disconnect, r.disconnect, r.show, r.show,
+                             r.caption))
+            << "row " << &r - rows;
     }
 }
 

@@ -112,6 +112,7 @@ class MainShellTest : public ::testing::Test {
   protected:
     using Rows = std::vector<std::pair<std::string, std::string>>;
     void CreateSettings(const Rows& rows = {{"Setup\\WINDOW\\Load", "False"}}) {
+        std::filesystem::remove(path_);
         ASSERT_TRUE(test::CreateSettingsDatabase(path_, rows));
     }
     std::string Stored(const std::string& key) { return test::StoredSetting(path_, key); }
@@ -128,6 +129,7 @@ class MainShellTest : public ::testing::Test {
         shell_ = std::make_unique<MainShell>(port_, port_, messages_, files_, *lock_, ProgramVersion{4, 0, 1},
                                              path_);
         shell_->SetOutputSink([this](const std::string& line) { output_.push_back(line); });
+        shell_->SetStopNotice([this](const std::string& line) { notices_.push_back(line); });
         return *shell_;
     }
 
@@ -139,7 +141,7 @@ class MainShellTest : public ::testing::Test {
     MemoryFileSystem files_;
     std::unique_ptr<FakeInstanceLock> lock_;
     std::unique_ptr<MainShell> shell_;
-    std::vector<std::string> output_;
+    std::vector<std::string> output_, notices_; // the Output window's lines; standard error's
 };
 
 } // namespace
@@ -151,8 +153,6 @@ TEST_F(MainShellTest, NormalStartRunsEveryStepInOrder) {
               "HideDisplays, PlacePanes, CreateHubConnection, LoadClientSelection, ApplyOutputSettings, "
               "ConnectClasses(s05), ConnectModuleFlags, SetupDisplayFormatList, RestoreFormPosition, "
               "Processed=0, TimersOn, ShowDisplayMode(2), ApplySetupLock");
-    EXPECT_EQ(shell.MainTitle(),
-              "ZEVA Screen Client - V4.0(1)  2018 (s05)               NORL Communications P/L");
     EXPECT_TRUE(shell.ConnectRequested()) << "Auto Connect is ticked by default";
     EXPECT_FALSE(shell.FirstLoad());
     EXPECT_TRUE(output_.empty());
@@ -162,8 +162,6 @@ TEST_F(MainShellTest, MissingSettingsDatabaseSaysWhatToDoAndUnloads) {
     // A development machine changes to its own folder first, where no settings database is either.
     files_.files.insert(MainShell::kDevelopmentMarker);
     MainShell& shell = Shell();
-    std::vector<std::string> notices;
-    shell.SetStopNotice([&](const std::string& reason) { notices.push_back(reason); });
     EXPECT_EQ(shell.Load("ADMIN"), MainShell::LoadResult::Unloaded);
     EXPECT_EQ(files_.currentDirectory, "e:\\base\\zeva2017");
     ASSERT_EQ(messages_.shown.size(), 2u);
@@ -172,7 +170,7 @@ TEST_F(MainShellTest, MissingSettingsDatabaseSaysWhatToDoAndUnloads) {
     EXPECT_EQ(messages_.shown[1].icon, MessageIcon::None);
     EXPECT_TRUE(shell.SettingsFailed());
     // The remedy is told (standard error) and is the box's secondary text.
-    EXPECT_EQ(notices, std::vector<std::string>{shell.StopReason()});
+    EXPECT_EQ(notices_, std::vector<std::string>{shell.StopReason()});
     for (const std::string& remedy : {shell.StopReason(), messages_.shown[1].detail}) {
         EXPECT_NE(remedy.find("usable settings database " + path_ + " in " +
                               std::filesystem::current_path().string()),
@@ -202,11 +200,8 @@ TEST_F(MainShellTest, ASettingsFileThatIsNoneIsToldWhatItIsNotSentToMakeANewSite
 
 TEST_F(MainShellTest, ACommandLineNotTakenIsToldOnStandardErrorWithTheFormsThatAre) {
     CreateSettings();
-    MainShell& shell = Shell();
-    std::vector<std::string> notices;
-    shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
-    EXPECT_EQ(shell.Load("s05"), MainShell::LoadResult::Running);
-    EXPECT_EQ(notices,
+    EXPECT_EQ(Shell().Load("s05"), MainShell::LoadResult::Running);
+    EXPECT_EQ(notices_,
               std::vector<std::string>{"Bad command line parameters -> [s05]. Forcing client to S99 (start "
                                        "it as zeva-screen-client NN, the operator's number 01 to 99, or "
                                        "ADMINNN; zeva-screen-client --help)"});
@@ -231,11 +226,9 @@ TEST_F(MainShellTest, FreshDatabaseOpensHubSetupBeforeTheClassesConnect) {
     port_.setupIdentAnswer = "s42";
     EXPECT_EQ(shell.Load("ADMIN12"), MainShell::LoadResult::Running);
     EXPECT_TRUE(shell.FirstLoad());
-    const auto setup = std::find(port_.calls.begin(), port_.calls.end(), "RunHubSetup(s99)");
-    const auto classes = std::find(port_.calls.begin(), port_.calls.end(), "ConnectClasses(s42)");
-    ASSERT_NE(setup, port_.calls.end()) << "admin first load forces s99 into the dialog";
-    ASSERT_NE(classes, port_.calls.end()) << "the dialog's identifier is used from then on";
-    EXPECT_LT(setup, classes);
+    // An admin first load forces s99 into the dialog; the dialog's identifier is used from then on.
+    EXPECT_NE(port_.Calls().find("RunHubSetup(s99), ConnectClasses(s42)"), std::string::npos)
+        << port_.Calls();
     EXPECT_EQ(Stored("Setup\\Version"), "V4.0(1)  ");
     shell.Unload();
     EXPECT_EQ(Stored("Setup\\WINDOW\\Load"), "False") << "the next start is no first load";
@@ -255,11 +248,9 @@ TEST_F(MainShellTest, AdminShutdownThatCannotSaveSaysSoBeforeTheWindowGoes) {
     }
     MainShell& shell = Shell();
     ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
-    std::vector<std::string> notices;
-    shell.SetStopNotice([&](const std::string& reason) { notices.push_back(reason); });
     messages_.shown.clear();
     shell.Unload();
-    EXPECT_EQ(notices, std::vector<std::string>{shell.SaveFailure()}) << "standard error at once";
+    EXPECT_EQ(notices_, std::vector<std::string>{shell.SaveFailure()}) << "standard error at once";
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(messages_.shown[0].text, shell.SaveFailure());
@@ -280,26 +271,17 @@ TEST_F(MainShellTest, AnAdminRunOnAFileThatTakesNoWritesIsToldSoAtItsStart) {
         file.seekp(18);
         file.put(3);
     }
-    for (const char* run : {"05", "ADMIN07"}) {
-        port_ = RecordingPort();
-        messages_.shown.clear();
-        std::vector<std::string> notices;
-        MainShell& shell = Shell();
-        shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
-        ASSERT_EQ(shell.Load(run), MainShell::LoadResult::Running);
-        if (run[0] == '0') {
-            EXPECT_TRUE(messages_.shown.empty()) << "an operator's run writes nothing";
-            continue;
-        }
-        ASSERT_EQ(std::tuple(messages_.shown.size(), notices.size()), std::tuple(1u, 1u));
-        EXPECT_EQ(
-            std::tuple(messages_.shown[0].text, messages_.shown[0].detail),
-            std::tuple("The settings cannot be saved",
-                       "The settings database " + path_ + " in " + std::filesystem::current_path().string() +
-                           " cannot be written (attempt to write a readonly database): the changes of this "
-                           "admin run would be lost at its close.\nMake the file one this user can write, "
-                           "then start the admin run again."));
-    }
+    ASSERT_EQ(Shell().Load("05"), MainShell::LoadResult::Running);
+    EXPECT_TRUE(messages_.shown.empty()) << "an operator's run writes nothing";
+    ASSERT_EQ(Shell().Load("ADMIN07"), MainShell::LoadResult::Running);
+    ASSERT_EQ(std::tuple(messages_.shown.size(), notices_.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(std::tuple(messages_.shown[0].text, messages_.shown[0].detail),
+              std::tuple("The settings cannot be saved",
+                         "The settings database " + path_ + " in " +
+                             std::filesystem::current_path().string() +
+                             " cannot be written (attempt to write a readonly database): the changes of this "
+                             "admin run would be lost at its close.\nMake the file one this user can write, "
+                             "then start the admin run again."));
 }
 
 TEST_F(MainShellTest, AFileAnotherProgramHoldsStopsTheSaveAtOnceAndIsToldAtTheNextStart) {
@@ -333,11 +315,9 @@ TEST_F(MainShellTest, BadIdentifierFromSetupStopsIdleAndCloseStillEnds) {
     CreateSettings({});
     MainShell& shell = Shell();
     port_.setupIdentAnswer = "m**";
-    std::vector<std::string> notices;
-    shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
     EXPECT_EQ(shell.Load("05"), MainShell::LoadResult::StoppedIdle);
     EXPECT_TRUE(messages_.shown.empty()) << "the window stays silent, as the site knows it";
-    EXPECT_EQ(notices,
+    EXPECT_EQ(notices_,
               std::vector<std::string>{"the client identifier \"m**\" entered in the HUB Setup dialog is "
                                        "not a letter and two digits; start-up stopped: close the client, "
                                        "start it again and enter one such as s05 as its Client Identifer"});
@@ -370,7 +350,6 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
         // An old site's Access field database on a desk without zeva-fielddb: read through it, or converted.
         const std::string jet = site_.File("old.mdb");
         ASSERT_TRUE(test::WriteJet4File(jet, {{"ZVFields", {{"Identifier", test::JetType::Long}}, {}}}));
-        std::filesystem::remove(path_);
         CreateSettings({{"Setup\\FieldDataBaseFile", jet}});
         port_ = RecordingPort();
         port_.connectMessage = "Failed to Open the Field DataBase (" + jet + ")";
@@ -385,7 +364,6 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
     }
 
     // The module flag table failing is the same kind of stop, with its own message.
-    std::filesystem::remove(path_);
     CreateSettings();
     port_ = RecordingPort();
     messages_.shown.clear();
@@ -396,7 +374,6 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
               std::tuple("Failed to load ModuleClass", ""));
     EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
     // A bare number typed into the HUB Setup dialog passes the first check (as " 05") and fails here.
-    std::filesystem::remove(path_);
     CreateSettings({});
     port_ = RecordingPort();
     port_.moduleFlagsOk = false;
@@ -414,19 +391,18 @@ TEST_F(MainShellTest, AdminShutdownSavesInOrder) {
     EXPECT_FALSE(shell.CloseRequested()) << "the connection timer ends the program";
     EXPECT_EQ(shell.DisconnectRequest(), 2);
     shell.Unload();
-    const std::string unloaded = "TimersOff, DisconnectClasses, CloseFieldDatabase, StoreWindowSettings, "
-                                 "DisconnectModuleFlags, SaveWindowPosition, UnloadHubConnection, Unload";
-    EXPECT_EQ(port_.Calls(), unloaded);
+    EXPECT_EQ(port_.Calls(), "TimersOff, DisconnectClasses, CloseFieldDatabase, StoreWindowSettings, "
+                             "DisconnectModuleFlags, SaveWindowPosition, UnloadHubConnection, Unload");
     EXPECT_EQ(Stored("Setup\\TCP\\Remote Port"), "6000") << "the settings are saved";
+    port_.calls.clear();
     shell.Unload();
-    EXPECT_EQ(port_.Calls(), unloaded) << "unload runs once";
+    EXPECT_TRUE(port_.calls.empty()) << "unload runs once";
 }
 
 TEST_F(MainShellTest, RetryCountdownAndGivingUp) {
     MainShell& shell =
         Running({{"Setup\\TCP\\Hub Connection Retries", "3"}, {"Setup\\TCP\\Hub Inter Retry Wait", "10"}});
-    std::vector<std::string> statuses, notices;
-    shell.SetStopNotice([&](const std::string& line) { notices.push_back(line); });
+    std::vector<std::string> statuses;
     for (int i = 0; i < 80; ++i) {
         shell.Timer2Tick();
         const std::string status = port_.caption.substr(shell.MainTitle().size());
@@ -443,7 +419,7 @@ TEST_F(MainShellTest, RetryCountdownAndGivingUp) {
     EXPECT_FALSE(shell.ConnectRequested());
     // Giving up is said (standard error, and the link alarm stays up with it), not left to silence.
     EXPECT_EQ(shell.GaveUpAfter(), 3);
-    EXPECT_EQ(notices,
+    EXPECT_EQ(notices_,
               std::vector<std::string>{"the station stopped trying to reach the hub after 3 attempts "
                                        "(Setup\\TCP\\Hub Connection Retries; 0 keeps trying): Comms > "
                                        "Connect or a restart tries again"});
@@ -544,7 +520,6 @@ TEST_F(MainShellTest, TerminateWaitsForTheLogOffButNotForever) {
         ASSERT_TRUE(port_.Called("Unload")) << answerAfter;
         EXPECT_NE(port_.caption.find("Terminating"), std::string::npos);
         EXPECT_LE(ticks, MainShell::kTerminateWaitTicks) << "a dead hub holds the window a second at most";
-        std::filesystem::remove(path_);
     }
 }
 
@@ -574,13 +549,7 @@ TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay
     EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, "Failed to Open the Field DataBase (" + fields + ")");
-    std::ofstream(fields) << std::string(200, 'x'); // damaged: the sample would replace the site's own
-    EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
-    EXPECT_EQ(messages_.shown.back().detail,
-              "The field database " + fields +
-                  " cannot be read (file is not a database).\nRestore the site's "
-                  "copy, or name another file in Setup\\FieldDataBaseFile.");
-    std::ofstream(fields, std::ios::trunc).flush(); // an interrupted copy: opens, but holds no field table
+    std::ofstream(fields).flush(); // an interrupted copy: opens, but holds no field table
     messages_.shown.clear();
     EXPECT_EQ(station()->shell().Load("05"), MainShell::LoadResult::Unloaded);
     ASSERT_EQ(messages_.shown.size(), 2u);

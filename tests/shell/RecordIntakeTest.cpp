@@ -78,33 +78,6 @@ TEST_F(RecordIntakeTest, TheClientSelectionFiltersAnUnknownSourceIsShownAndContr
     EXPECT_EQ(log[0], "RXD: record from source [x07] names no X25 client; shown");
 }
 
-TEST_F(RecordIntakeTest, BacklogBeyondAHundredLosesNothing) {
-    // While the first record is being shown, 250 more arrive (events processed underneath): the
-    // old 100-slot ring read as empty once 100 were waiting and lost them all.
-    std::unique_ptr<RecordIntake> intake;
-    bool burst = false;
-    intake = std::make_unique<RecordIntake>(hub, clients, [&](const std::string& t) {
-        shown.push_back(t);
-        if (burst) return;
-        burst = true;
-        for (int i = 1; i <= 250; ++i) {
-            hub.Arrive(i % 2 ? "x01" : "x02", "r" + std::to_string(i));
-            hub.Deliver(*intake);
-        }
-    });
-    hub.Arrive("x01", "r0");
-    hub.Deliver(*intake);
-    while (intake->ProcessNextRecord()) {
-    }
-    ASSERT_EQ(shown.size(), 251u);
-    for (int i = 0; i <= 250; ++i)
-        EXPECT_EQ(shown[size_t(i)], "r" + std::to_string(i));
-    EXPECT_EQ(intake->RecordsProcessed(), 251);
-    EXPECT_EQ(intake->Waiting(), 0u);
-    EXPECT_EQ(std::pair(intake->BufferInPtr(), intake->BufferOutPtr()), std::pair(51, 51))
-        << "the labels count to 99";
-}
-
 TEST_F(RecordIntakeTest, SynchronousIntakeKeepsAskingSoABacklogDrainsAsynchronousNeverAsks) {
     RecordIntake intake = Make();
     intake.SetAsync(false);
@@ -148,6 +121,8 @@ TEST_F(RecordIntakeTest, AFloodWaitsBoundedAtTheHubAndLosesNothing) {
     for (std::size_t i = 0; i < flood; i += 97)
         EXPECT_EQ(shown[i], "r" + std::to_string(i));
     EXPECT_EQ(intake.Waiting(), 0u);
+    const int label = int(flood % 100); // the labels count to 99
+    EXPECT_EQ(std::pair(intake.BufferInPtr(), intake.BufferOutPtr()), std::pair(label, label));
 
     // A synchronous client asks for nothing more while the bound is reached.
     intake.SetAsync(false);
