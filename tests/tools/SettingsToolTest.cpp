@@ -1,8 +1,6 @@
-// The administrators' settings: the key table held against the client's own readers and the Setup
-// boxes, so the keys zeva-settings checks and lists are the keys the client reads, with the same
-// defaults and ranges; and zeva-settings as an administrator meets it: the refusals that keep a
-// settings file readable by the client, the listings of what the client will use, a ready operator
-// site and the import of an old station's Access file.
+// The settings key table held against the client's own readers and the Setup boxes, and
+// zeva-settings as an administrator meets it: its refusals, its listings, a ready operator site and
+// the import of an old station's Access file.
 #include "common/Cp1252.h"
 #include "common/SqliteDatabase.h"
 #include "settings/ClientSettings.h"
