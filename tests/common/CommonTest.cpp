@@ -142,6 +142,18 @@ TEST(Convert, NumbersIntegersAndBooleans) {
     EXPECT_EQ(BoolText(true), "True");
 }
 
+TEST(Convert, DoubleTextHasFifteenDigits) {
+    // The fifteenth digit, and where the text turns to the E form.
+    const std::pair<double, const char*> texts[] = {{123456789012345.0, "123456789012345"},
+                                                    {1e15, "1E+15"},
+                                                    {1.5e15, "1.5E+15"},
+                                                    {0.00001, "0.00001"},
+                                                    {0.000001, "1E-06"},
+                                                    {1.0 / 3.0, "0.333333333333333"}};
+    for (const auto& [value, text] : texts)
+        EXPECT_EQ(DoubleText(value), text);
+}
+
 TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
     std::string all;
     for (int b = 1; b < 256; ++b)
@@ -299,4 +311,12 @@ TEST(WholeFile, OnlyAWholeWriteReplacesTheFileAndAFailureLeavesNoTemporary) {
         EXPECT_EQ(std::tuple(r.step, FileText(path), r.tempLeft, fs::exists(temp)),
                   std::tuple(c.step, c.text, c.tempLeft, c.tempLeft));
     }
+
+    // A folder in the file's place: the rename fails with the system's reason.
+    const std::string blocked = folder.File("blocked");
+    fs::create_directories(fs::path(blocked) / "inside");
+    const WholeFileResult r = WriteThenRename(blocked, blocked + ".part", whole);
+    EXPECT_EQ(std::tuple(r.step, r.reason.empty(), fs::exists(blocked + ".part")),
+              std::tuple(WholeFileStep::Rename, false, false));
+    EXPECT_TRUE(fs::is_directory(fs::path(blocked) / "inside"));
 }
