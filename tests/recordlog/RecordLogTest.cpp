@@ -263,6 +263,9 @@ TEST_F(RecordLogFixture, FieldClassLogsItsRecordsAndConvertsThem) {
     EXPECT_TRUE(fields.StoreRecord(Record({{101, "MARGARET"}, {102, "42"}})));
     const std::string db = fields.ConvertRLogToDBase((dir / "fields").string());
     EXPECT_EQ(Query(db, "SELECT NAME, COUNT FROM Data0000"), Rows{"text:MARGARET|integer:42"});
+    EXPECT_EQ(fields.RLBackup(), "rstres01.log_16-07-2023-13-02-03.s01");
+    EXPECT_EQ(fields.RLSizeof(-1), 6);
+    ASSERT_TRUE(fields.Disconnect());
 }
 
 TEST_F(RecordLogFixture, ToolListsCountsAndConverts) {
