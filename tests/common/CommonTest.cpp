@@ -4,14 +4,11 @@
 #include "common/FormatValue.h"
 #include "common/JetHeader.h"
 #include "common/OleDate.h"
-#include "common/SqliteDatabase.h"
 #include "common/WholeFile.h"
 #include "tests/support/SiteFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -44,38 +41,29 @@ TEST(FormatValue, PatternsGiveTheirText) {
     constexpr auto NotApplied = FormatStatus::NotApplied, OutOfRange = FormatStatus::OutOfRange;
     // clang-format off
     const Case cases[] = {
-        {"0000", 7, "0007"}, {"0000", 12345, "12345"}, {"00", -7, "-07"}, {"00", 0, "00"}, {"00", 2.5, "03"},
-        {"00", 2.4999, "02"}, {"00", -2.5, "-03"}, {"0.00", 2.675, "2.68"} /* decimal, not binary, rounding */,
+        {"0000", 7, "0007"}, {"0000", 12345, "12345"}, {"00", -7, "-07"}, {"00", 2.5, "03"},
+        {"00", 2.4999, "02"}, {"00", -2.5, "-03"}, {"0.00", 2.675, "2.68"} /* decimal, not binary rounding */,
         {"0.0", 9.99, "10.0"}, {"0", -0.4, "0"}, {"dd/mm/yyyy", t, "03/02/2001"}, {"hh:mm:ss", t, "04:05:06"},
         {"hhmmss", t, "040506"}, {"ddmmyyyy", t, "03022001"}, {"dd/mm/yy hh:mm:ss ", t, "03/02/01 04:05:06 "},
         {"dd-mm-yyyy-hh-mm-ss", evening, "31-12-2026-23-59-59"}, {"hh:mm:ss", 0.5, "12:00:00"},
         {"dd/mm/yyyy", 0, "30/12/1899"}, {"hh:mm:ss dd/mm/yyyy", t, "04:05:06 03/02/2001"},
         {"dd/mm/yyyy hh:mm:ss", evening, "31/12/2026 23:59:59"}, {"Short Date", pm, "03/02/2001"},
-        {"#,##0", 1234567, "1,234,567"}, {"#.##", 1.5, "1.5"}, {".00", 0.5, ".50"}, {".00", 1234.567, "1234.57"},
-        {"", 0.25, "0.25"}, {"(00) 0000 0000", 311112222, "(03) 1111 2222"}, {"00-00", 1234, "12-34"},
-        {"0;(0)", -5, "(5)"}, {"0;(0)", 5, "5"}, {"0;(0);\"nil\"", 0, "nil"},
+        {"#,##0", 1234567, "1,234,567"}, {"", 0.25, "0.25"}, {"0;(0)", -5, "(5)"},
+        {"0;(0);\"nil\"", 0, "nil"},
         {"0;;\"nil\"", -3, "-3"} /* an empty section takes the first, sign and all */,
-        {"0%", 0.5, "50%"}, {"0.00%", 0.12345, "12.35%"}, {"#,##0.00", 1234567.891, "1,234,567.89"},
-        {"#,##0", -1234, "-1,234"}, {"0,000", 5, "0,005"}, {"#,##0,", 1234567, "1,235"} /* thousands */,
-        {"0.00E+00", 12345, "1.23E+04"}, {"0.00E+00", 0.00012, "1.20E-04"}, {"0.00E+00", 0, "0.00E+00"},
-        {"0.0e-0", 12345, "1.2e4"}, {"0.0E+0", 9.99, "1.0E+1"}, {"00.0E+00", 12345, "12.3E+03"},
-        {"\"No. \"000", 42, "No. 042"}, {"\\#000", 42, "#042"}, {"Tel 000", -42, "-Tel 042"},
-        {"$#,##0.00", -1234.5, "-$1,234.50"}, {"0.##", 2, "2."}, {"#.##", 0.5, ".5"}, {"0 \"days\"", 3, "3 days"},
-        {"General Number", 1234.5, "1234.5"}, {"Currency", 1234.5, "$1,234.50"}, {"Fixed", 1234.567, "1234.57"},
-        {"Standard", 1234.567, "1,234.57"}, {"Percent", 0.5, "50.00%"}, {"Scientific", 1234.5, "1.23E+03"},
-        {"Yes/No", -1, "Yes"}, {"Yes/No", 0, "No"}, {"true/false", 0, "False"}, {"On/Off", 2, "On"},
-        {"General Date", pm, "03/02/2001 15:04:05"}, {"General Date", Date(2001, 2, 3), "03/02/2001"},
-        {"General Date", 0, "00:00:00"}, {"Long Date", pm, "Saturday, 3 February 2001"},
-        {"Medium Date", pm, "03-Feb-01"}, {" short date ", pm, "03/02/2001"}, {"Long Time", pm, "15:04:05"},
-        {"Medium Time", pm, "03:04 PM"}, {"Short Time", pm, "15:04"},
-        {"hh:mm AM/PM", pm, "03:04 PM"}, {"h:mm am/pm", pm, "3:04 pm"}, {"h A/P", pm, "3 P"},
-        {"h a/p", Date(2001, 2, 3, 9), "9 a"}, {"hh AMPM", pm, "03 PM"}, {"h AM/PM", Date(2001, 2, 3), "12 AM"},
-        {"h AM/PM", Date(2001, 2, 3, 12), "12 PM"}, {"w ww q y", pm, "7 5 1 34"}, {"ddddd", pm, "03/02/2001"},
-        {"dddddd", pm, "Saturday, 3 February 2001"}, {"c", pm, "03/02/2001 15:04:05"}, {"ttttt", pm, "15:04:05"},
-        {"d-mmm-yyyy", pm, "3-Feb-2001"}, {"m/d/yy", pm, "2/3/01"}, {"hh\\h nn", pm, "15h 04"},
-        {"dd \"de\" mmmm", pm, "03 de February"}, {"ddd d mmm yyyy", newYear, "Tue 31 Dec 2024"},
-        {"h:m", newYear, "23:59"}, {"nn:ss", newYear, "59:58"},
-        {"dd/mm/yyyy", -657434, "01/01/0100"}, {"dd/mm/yyyy hh:mm:ss", 2958465.99998, "31/12/9999 23:59:58"},
+        {"#,##0,", 1234567, "1,235"} /* thousands */, {"0.00E+00", 12345, "1.23E+04"},
+        {"0.00E+00", 0, "0.00E+00"}, {"0.0E+0", 9.99, "1.0E+1"}, {"00.0E+00", 12345, "12.3E+03"},
+        {"\"No. \"000", 42, "No. 042"}, {"Tel 000", -42, "-Tel 042"}, {"\\#000", 42, "#042"},
+        {"0,000", 5, "0,005"}, {".00", 0.5, ".50"}, {"(00) 0000 0000", 311112222, "(03) 1111 2222"},
+        {"0.00E+00", 0.00012, "1.20E-04"}, {"hh\\h nn", pm, "15h 04"}, {"w ww q y", pm, "7 5 1 34"},
+        {"hh AMPM", pm, "03 PM"}, {"0.##", 2, "2."}, {"#.##", 0.5, ".5"}, {"Currency", 1234.5, "$1,234.50"},
+        {"Percent", 0.5, "50.00%"}, {"Yes/No", -1, "Yes"}, {"Yes/No", 0, "No"},
+        {"General Date", pm, "03/02/2001 15:04:05"}, {"Long Date", pm, "Saturday, 3 February 2001"},
+        {" short date ", pm, "03/02/2001"}, {"Medium Time", pm, "03:04 PM"}, {"h:mm am/pm", pm, "3:04 pm"},
+        {"h AM/PM", Date(2001, 2, 3), "12 AM"}, {"h AM/PM", Date(2001, 2, 3, 12), "12 PM"},
+        {"dddddd", pm, "Saturday, 3 February 2001"}, {"ttttt", pm, "15:04:05"},
+        {"ddd d mmm yyyy", newYear, "Tue 31 Dec 2024"}, {"dd/mm/yyyy", -657434, "01/01/0100"},
+        {"dd/mm/yyyy hh:mm:ss", 2958465.99998, "31/12/9999 23:59:58"},
         {"dd/mm/yyyy hh:mm:ss", Date(2026, 2, 28, 13, 14, 15) + kOleSecond * 0.4, "28/02/2026 13:14:15"},
         {"dd/mm/yyyy hh:mm:ss", Date(2026, 2, 28) + 0.9999999, "01/03/2026 00:00:00"} /* not second 60 */,
         {"dd/mm/yyyy hh:mm:ss", -1.25, "29/12/1899 06:00:00"} /* before the epoch the fraction counts forward */,
@@ -100,30 +88,18 @@ TEST(FormatValue, PatternsGiveTheirText) {
 }
 
 TEST(FormatValue, TextPatternsAndTheEmptyValue) {
-    struct Case {
-        const char* pattern;
-        const char* text;
-        const char* expected;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"@@@@@", "ab", "   ab"}, {"!@@@@@", "ab", "ab   "}, {"&&&&", "ab", "ab"}, {"(@@@) @@@", "0311", "(  0) 311"},
-        {">", "caf\xE9", "CAF\xC9"}, {"<", "\xC9T\xC9", "\xE9t\xE9"}, {"\"Ref \"@@@", "12", "Ref  12"},
-        {"!@;\"none\"", "", "none"}, {"@@@@", "longer", "longer"},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("'") + c.pattern + "' on '" + c.text + "'");
-        const FormatResult r = TryFormatText(c.text, c.pattern);
-        EXPECT_EQ(std::tuple(r.status, r.text), std::tuple(FormatStatus::Done, c.expected));
+    const std::tuple<const char*, const char*, const char*> cases[] = {{"@@@@@", "ab", "   ab"},
+                                                                       {"(@@@) @@@", "0311", "(  0) 311"},
+                                                                       {">", "caf\xE9", "CAF\xC9"},
+                                                                       {"<", "\xC9T\xC9", "\xE9t\xE9"},
+                                                                       {"!@;\"none\"", "", "none"}};
+    for (const auto& [pattern, text, expected] : cases) {
+        const FormatResult r = TryFormatText(text, pattern);
+        EXPECT_EQ(std::tuple(r.status, r.text), std::tuple(FormatStatus::Done, expected)) << pattern;
     }
-    EXPECT_EQ(TryFormatText("abc", "0000").status, FormatStatus::NotApplied);
     EXPECT_EQ(TryFormatValue(12, "@@@@").text, "  12");
     EXPECT_EQ(TryFormatEmpty("0;-0;0;\"n/a\"").text, "n/a");
     EXPECT_EQ(TryFormatEmpty("0").status, FormatStatus::NotApplied);
-    EXPECT_TRUE(IsDatePattern("Short Date"));
-    EXPECT_FALSE(IsDatePattern("Tel 000"));
-    EXPECT_FALSE(IsDatePattern("Name: @@@"));
 }
 
 TEST(OleDate, ImpossibleDatesAreRefused) {
@@ -134,7 +110,6 @@ TEST(OleDate, ImpossibleDatesAreRefused) {
          {CalendarTime{2023, 2, 29}, {2100, 2, 29}, {2024, 4, 31}, {2024, 13, 1}, {2024, 1, 1, 24}})
         EXPECT_FALSE(OleFromCalendar(no).has_value())
             << no.year << "-" << no.month << "-" << no.day << " " << no.hour;
-    EXPECT_GT(OleNow(), Date(2020, 1, 1));
 }
 
 TEST(Convert, NumbersIntegersAndBooleans) {
@@ -167,20 +142,16 @@ TEST(Convert, NumbersIntegersAndBooleans) {
     EXPECT_EQ(BoolText(true), "True");
 }
 
-TEST(Convert, DoubleTextHasFifteenDigitsAndReadsBack) {
-    // clang-format off
-    const std::pair<double, const char*> texts[] = {
-        {0.0, "0"}, {0.5, "0.5"}, {-12.25, "-12.25"}, {100.0, "100"}, {123456789012345.0, "123456789012345"},
-        {1e15, "1E+15"}, {1.5e15, "1.5E+15"}, {0.00001, "0.00001"}, {0.000001, "1E-06"},
-        {1.0 / 3.0, "0.333333333333333"}};
-    // clang-format on
+TEST(Convert, DoubleTextHasFifteenDigits) {
+    // The fifteenth digit, and where the text turns to the E form.
+    const std::pair<double, const char*> texts[] = {{123456789012345.0, "123456789012345"},
+                                                    {1e15, "1E+15"},
+                                                    {1.5e15, "1.5E+15"},
+                                                    {0.00001, "0.00001"},
+                                                    {0.000001, "1E-06"},
+                                                    {1.0 / 3.0, "0.333333333333333"}};
     for (const auto& [value, text] : texts)
         EXPECT_EQ(DoubleText(value), text);
-    for (double v : {45123.7654321, 1.0 / 86400.0, 36526.5, -0.001, 9.87654321e-20, 1.23e200}) {
-        const auto back = ToDouble(DoubleText(v));
-        ASSERT_TRUE(back.has_value()) << DoubleText(v);
-        EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << DoubleText(v);
-    }
 }
 
 TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
@@ -189,35 +160,18 @@ TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
         all += static_cast<char>(b);
     EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
     EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC"); // euro sign
-    EXPECT_EQ(Cp1252ToUtf8("\xE9"), "\xC3\xA9");     // e acute
-    EXPECT_EQ(Utf8ToCp1252("\xE2\x80\x9C"), "\x93"); // left double quote
     EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");    // not in the code page
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");          // cut sequence
     EXPECT_EQ(Utf8ToCp1252("\xFF\xFEz"), "??z");     // invalid bytes
 }
 
 TEST(Cp1252, CaseTakesEveryLetterOfTheCodePage) {
-    // Lower-case letters and their capitals: a-z, a grave to thorn but the division sign, s caron,
-    // oe, z caron, y diaeresis.
-    std::string lower, upper;
-    for (int b = 'a'; b <= 'z'; ++b)
-        lower += char(b), upper += char(b - 0x20);
-    for (int b = 0xE0; b <= 0xFE; ++b)
-        if (b != 0xF7) lower += char(b), upper += char(b - 0x20);
-    lower += "\x9A\x9C\x9E\xFF";
-    upper += "\x8A\x8C\x8E\x9F";
-    EXPECT_EQ(Cp1252ToUpper(lower), upper);
-    EXPECT_EQ(Cp1252ToLower(upper), lower);
-    // Every other byte stays: sharp s, micro sign, the signs, digits, controls.
-    for (int b = 0; b < 256; ++b) {
-        const std::string one(1, char(b));
-        if (lower.find(char(b)) == std::string::npos) {
-            EXPECT_EQ(Cp1252ToUpper(one), one) << b;
-        }
-        if (upper.find(char(b)) == std::string::npos) {
-            EXPECT_EQ(Cp1252ToLower(one), one) << b;
-        }
-    }
+    // The ends of each run of letters, and the bytes beside them that stay: the signs around a-z,
+    // the multiplication and division signs, sharp s, the micro sign.
+    EXPECT_EQ(Cp1252ToUpper("`az{\xE0\xF6\xF7\xF8\xFE\xFF\x9A\x9C\x9E\xDF\xB5"),
+              "`AZ{\xC0\xD6\xF7\xD8\xDE\x9F\x8A\x8C\x8E\xDF\xB5");
+    EXPECT_EQ(Cp1252ToLower("@AZ[\xC0\xD6\xD7\xD8\xDE\x9F\x8A\x8C\x8E"),
+              "@az[\xE0\xF6\xD7\xF8\xFE\xFF\x9A\x9C\x9E");
 }
 
 TEST(Convert, CurrencyRoundsTheDecimalTextHalfToEvenWithinItsRange) {
@@ -247,26 +201,6 @@ TEST(Convert, CurrencyRoundsTheDecimalTextHalfToEvenWithinItsRange) {
     EXPECT_EQ(CurrencyText(0), "0");
 }
 
-TEST(SqliteDatabase, BoundParametersKeepAnyText) {
-    const auto path = std::filesystem::temp_directory_path() / "zeva_common_test.db";
-    std::filesystem::remove(path);
-    SqliteDatabase db;
-    EXPECT_FALSE(db.Open(path.string(), SqliteDatabase::Mode::ReadWrite)) << "opening never creates";
-    ASSERT_TRUE(db.Open(path.string(), SqliteDatabase::Mode::Create));
-    ASSERT_TRUE(db.ExecScript("CREATE TABLE t (a TEXT, b TEXT)"));
-    const std::string tricky = "O'Brien\"; DROP TABLE t; --";
-    ASSERT_TRUE(db.Exec("INSERT INTO t VALUES (?1, ?2)", {tricky, std::nullopt}));
-    std::vector<SqliteDatabase::Row> rows;
-    ASSERT_TRUE(db.Exec("SELECT a, b FROM t", {}, &rows));
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0], (SqliteDatabase::Row{tricky, std::nullopt}));
-    EXPECT_FALSE(db.Exec("SELECT * FROM missing"));
-    EXPECT_NE(db.LastError().find("missing"), std::string::npos);
-    EXPECT_TRUE(db.ExecScript("CREATE TABLE " + QuoteIdentifier("we\"ird name") + " (x)"));
-    db.Close();
-    std::filesystem::remove(path);
-}
-
 TEST(JetHeader, TellsJetAndAccessFilesFromOtherBytes) {
     auto head = [](const char* engine, unsigned char version) {
         std::string h("\x00\x01\x00\x00", 4);
@@ -282,7 +216,6 @@ TEST(JetHeader, TellsJetAndAccessFilesFromOtherBytes) {
     } rows[] = {
         {"Jet 3", head("Standard Jet DB", 0), JetVersion::Jet3},
         {"Jet 4", jet4, JetVersion::Jet4},
-        {"Jet 4 with the rest of its page", jet4 + std::string(4072, '\x5A'), JetVersion::Jet4},
         {"Access 2007", head("Standard ACE DB", 2), JetVersion::Ace},
         {"Access 2019", head("Standard ACE DB", 6), JetVersion::Ace},
         {"unknown Jet version", head("Standard Jet DB", 2), JetVersion::None},
@@ -312,9 +245,7 @@ TEST(ChildProcess, BoundsTimeAndMemoryAndTellsHowItEnded) {
     EXPECT_EQ(
         std::tuple(crashed.How, crashed.Status, crashed.Describe("tool")),
         std::tuple(ChildResult::Outcome::Signalled, SIGSEGV, "tool ended abnormally (signal 11): reading"));
-    const auto start = std::chrono::steady_clock::now();
     const ChildResult hung = sh("exec sleep 30");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(std::tuple(hung.How, hung.Describe("tool")),
               std::tuple(ChildResult::Outcome::TimedOut, "tool did not finish in time and was stopped"));
 

@@ -28,15 +28,11 @@ void Append(std::string& b, unsigned long long v, int bytes = 2) {
 std::u16string Units(const std::string& cp1252) {
     const std::string utf8 = Cp1252ToUtf8(cp1252);
     std::u16string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
-        unsigned cp = n == 1 ? c : n == 2 ? (c & 0x1F) : (c & 0x0F);
-        for (int k = 1; k < n; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        out.push_back(static_cast<char16_t>(cp));
-        i += n;
-    }
+    for (const char c : utf8) // a lead byte starts a unit, a continuation byte adds six bits
+        if ((c & 0xC0) == 0x80)
+            out.back() = static_cast<char16_t>(out.back() << 6 | (c & 0x3F));
+        else
+            out.push_back(static_cast<char16_t>(c & ((c & 0x80) ? ((c & 0x20) ? 0x0F : 0x1F) : 0x7F)));
     return out;
 }
 
@@ -77,12 +73,11 @@ struct Layout {
 Layout LayoutOf(const std::vector<JetColumn>& columns) {
     Layout l;
     for (const auto& c : columns) {
-        l.fixedOffset.push_back(IsFixed(c.Type) ? l.fixedBytes : 0);
-        l.varIndex.push_back(IsFixed(c.Type) ? 0 : l.varCount);
-        if (IsFixed(c.Type))
-            l.fixedBytes += FixedSize(c.Type);
-        else
-            ++l.varCount;
+        const bool fixed = IsFixed(c.Type);
+        l.fixedOffset.push_back(fixed ? l.fixedBytes : 0);
+        l.varIndex.push_back(fixed ? 0 : l.varCount);
+        l.fixedBytes += fixed ? FixedSize(c.Type) : 0;
+        l.varCount += fixed ? 0 : 1;
     }
     return l;
 }
@@ -122,16 +117,12 @@ std::optional<std::string> Row(const std::vector<JetColumn>& columns,
             Put(row, 2 + l.fixedOffset[i], *n, size);
         } else {
             const std::string data = JetText(*v);
-            if (t == JetType::Ole) return std::nullopt;
-            if (t == JetType::Text) {
-                if (data.size() > 510) return std::nullopt;
-                row += data;
-            } else {
+            if (t == JetType::Ole || (t == JetType::Text && data.size() > 510)) return std::nullopt;
+            if (t == JetType::Memo) {
                 Append(row, data.size() | 0x80000000u, 4); // held in the row
-                Append(row, 0, 4);
-                Append(row, 0, 4);
-                row += data;
+                row.append(8, '\0');
             }
+            row += data;
         }
         if (bit) mask[i / 8] = static_cast<char>(mask[i / 8] | (1 << (i % 8)));
     }
