@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
+#include <vector>
 
 namespace zeva {
 namespace {
@@ -110,8 +112,10 @@ TEST_F(Mode, PanesMenuItemsKeysAndLeavingSetup) {
     EXPECT_TRUE(chosen.ShowFullFields && chosen.ShowFullFieldsOk && chosen.Mode == 5);
     EXPECT_EQ(v->Checked, (std::array<bool, 6>{false, false, false, false, false, true}));
     EXPECT_TRUE(modes.Select(1)->ClearOutputEnabled);
-    EXPECT_EQ(std::tuple(modes.ModeForKey('1'), modes.ModeForKey('5'), modes.ModeForKey('6')),
-              std::tuple(0, 5, std::nullopt));
+    std::vector<std::optional<std::int16_t>> byKey;
+    for (char key = '1'; key <= '6'; ++key)
+        byKey.push_back(modes.ModeForKey(key));
+    EXPECT_EQ(byKey, (std::vector<std::optional<std::int16_t>>{0, 1, 2, 3, 5, std::nullopt}));
     EXPECT_FALSE(modes.Select(4)->LeftSetup);
     EXPECT_FALSE(modes.ModeForKey('2')); // keys do nothing on the Setup pane
     EXPECT_TRUE(modes.Select(2)->LeftSetup);
