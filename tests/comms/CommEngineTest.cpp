@@ -281,8 +281,6 @@ TEST_F(CommEngineTest, SynchronousRequestLeftUnansweredPastItsTimeOutClosesTheLi
     engine.SetRequest(holder, true);
     Tick(); // 10.005 s
     EXPECT_EQ(std::tuple(engine.Connected(), disconnections), std::tuple(false, 1));
-    EXPECT_TRUE(
-        Logged("APPL: No answer to the data request within 10 seconds - link stalled, closing to reconnect"));
     EXPECT_EQ(log.back(), "APPL: Hub 10.1.1.1 port 6000: not answering - no answer to the data request "
                           "within 10 seconds");
     ASSERT_EQ(std::tuple(engine.StalledSinceAnswer(), reports.size()), std::tuple(true, 1u));
@@ -431,11 +429,9 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseOrGivesUpOnIt) {
     // socket is closed here after the wait.
     Login();
     socket.Deliver(Control(kPktServerDisconnect));
-    EXPECT_TRUE(Logged("RXD: DISCONNECT RQST"));
     Tick();
     EXPECT_EQ(CountSent("1002"), 2);
     Tick(12);
-    EXPECT_TRUE(Logged("Failed to Disconnect - Remote host did not close port"));
     EXPECT_EQ(std::tuple(engine.Connected(), disconnections), std::tuple(false, 2));
     EXPECT_EQ(reports, std::vector<std::string>{"hub 10.1.1.1 port 6000: the hub sent a disconnect request"})
         << "the station's own log-off is no failure; the hub's is";
@@ -446,10 +442,8 @@ TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
     ASSERT_TRUE(engine.Connect(t));
     Tick();
     EXPECT_TRUE(engine.Disconnect());
-    socket.AcceptConnection(); // a late connect notification
-    // The late connection is still finished off properly, and no login is left running.
+    socket.AcceptConnection(); // a late connect notification: finished off, no login left running
     Tick(18);
-    EXPECT_FALSE(engine.Connected());
     socket.Deliver(Accept());
     EXPECT_FALSE(engine.Connected());
 
@@ -553,7 +547,6 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     // A buffer-empty answer ends the wait with nothing.
     pump.onPump = [this](int) { socket.Deliver(Control(kPktBufferEmpty)); };
     EXPECT_FALSE(engine.Receive(got));
-    EXPECT_TRUE(Logged("RXD: BUFFER EMPTY"));
 
     // While a Receive waits, a nested one (from the data handler) is refused.
     int nested = 0;

@@ -353,7 +353,6 @@ TEST(PacketSend, ControlPacketBytesAndWhatSendsNothing) {
     CommType back;
     ASSERT_TRUE(ParsePacket(socket.written.back(), back));
     EXPECT_EQ(std::tuple(back.PacketType, back.Data), std::tuple("1234", ""));
-    EXPECT_EQ(ControlDataText(kPktServerDisconnect), "Requesting Logoff ... (Server Disconnection Request)");
 }
 
 } // namespace

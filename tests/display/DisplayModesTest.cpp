@@ -42,18 +42,6 @@ class Mode : public ::testing::Test {
     DisplayModes modes{s};
 };
 
-TEST_F(Mode, OutputTwiceTogglesMaximisedAndBack) {
-    EXPECT_EQ(Shown(modes.Select(1)), "12000x5000"); // from None, slot normal: remembered size
-    EXPECT_EQ(Shown(modes.Select(1)), "max");
-    EXPECT_EQ(Shown(modes.Maximize()), "12000x5000");
-    // Switching modes keeps the slot's state.
-    modes.Select(1);
-    s.MultiWindowState = 1;
-    EXPECT_EQ(Shown(modes.Select(3)), "12000x5000"); // slot 3 is normal
-    s.XWindowState[1] = DisplayModes::kMaximised;
-    EXPECT_EQ(Shown(modes.Select(1)), "max");
-}
-
 TEST_F(Mode, OneSharedSlotWhenNotMultisized) {
     modes.SetMultiSized(false);
     modes.Select(3);
@@ -124,12 +112,15 @@ TEST_F(Mode, PanesMenuItemsKeysAndLeavingSetup) {
     EXPECT_EQ(modes.CurrentMode(), 3);
 }
 
-TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotState) {
+TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotStateAndTheSameModeAgainToggles) {
     s.WindowSelected = 1;
     s.MultiWindowState = 1;
     s.XWindowState[1] = DisplayModes::kMaximised;
     auto v = modes.StartUp(); // reset to 0 first, so not a toggle
     EXPECT_EQ(std::tuple(v->Mode, Shown(v)), std::tuple(1, "max"));
+    // The same mode again toggles between maximised and the slot's size.
+    EXPECT_EQ(Shown(modes.Select(1)), "12000x5000");
+    EXPECT_EQ(Shown(modes.Select(1)), "max");
     s.WindowSelected = 4;
     EXPECT_FALSE(modes.StartUp()->LeftSetup);
     s.WindowSelected = 77; // a damaged setting shows None

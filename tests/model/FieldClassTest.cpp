@@ -208,7 +208,6 @@ TEST_F(FieldClass, AttributeChangesSetFFieldTheirEventsAndLookupsThatMiss) {
     c->SetFDBase(101, true);
     EXPECT_EQ(std::tuple(grid.TextMatrix(1, 8), grid.CellBackColor(1, 8)),
               std::tuple(std::string(" "), 0xFFFFFFu));
-    EXPECT_EQ(c->FFormatField(101, "2001-02-03 04:00:00"), "03/02/2001");
 
     // SetFField adds a field through the setters, each with its event.
     events.clear();
