@@ -35,7 +35,6 @@ void Click(const QWidget& w, const char* name) {
     b->click();
 }
 
-// Output lines of 20 characters and blocks of four lines.
 const std::map<std::string, std::string> kNarrowOutput = {{"Setup\\OUTPUT\\CharactersPerPage", "20"},
                                                           {"Setup\\OUTPUT\\LinesPerRecord", "4"}};
 
@@ -90,7 +89,6 @@ TEST_F(MainWindowTest, RunningWindowShowsTheClientsAndNamesEveryControl) {
     w_->ShowRecordText("001401050311112222");
     w_->client()->onBadCheckCount(3);
     EXPECT_EQ(test::UnheardValuesAndSharedNames(*w_), std::vector<std::string>{});
-    // The labels' spoken names carry their values.
     EXPECT_EQ(Find<QWidget>(*w_, "lbBufferOutPtr")->accessibleName(), QStringLiteral("Records shown: 0"));
     EXPECT_EQ(Find<QWidget>(*w_, "lblBadPackets")->accessibleName(),
               QStringLiteral("Bad packets discarded: 3"));
@@ -129,7 +127,6 @@ TEST_F(MainWindowTest, AdministratorEditsTheListAndTheOutputTestShowsItAfterARes
     width->selectAll();
     QTest::keyClicks(width, QStringLiteral("100"));
     Click(*w_, "cmdSetupPassword(0)"); // Lock
-    EXPECT_FALSE(w_->displayFormatPage()->isEnabled());
     const std::vector<std::string> edited = w_->displayFormatPage()->Lines();
     w_->shell().Unload();
     w_.reset();
