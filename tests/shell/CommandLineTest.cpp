@@ -79,9 +79,6 @@ TEST(MainTitle, CaptionsCarryVersionUserAndMode) {
         "ZEVA Screen Client - V4.0(1)  2018 (s99)     A D M I N    M O D E         NORL Communications P/L");
     EXPECT_EQ(RunningTitle(false, "s05", 4, 2, 17),
               "ZEVA Screen Client - V4.2(17)  2018 (s05)               NORL Communications P/L");
-    EXPECT_EQ(
-        RunningTitle(true, "s12", 4, 0, 1),
-        "ZEVA Screen Client - V4.0(1)  2018 (s12)     A D M I N    M O D E         NORL Communications P/L");
 }
 
 TEST(CommandLine, OnlyALoneHelpOrVersionAsksForInformation) {

@@ -68,7 +68,6 @@ TEST(HubMember, AsynchronousAndSynchronousLogins) {
     FillHubMember(m, s, "s05", "DESK7");
     EXPECT_EQ(std::tuple(m.Mode, m.Description, m.Identifier, m.ServerAddress, m.ServerPort),
               std::tuple(276, std::string("Screen Client on \"DESK7\" (ASYNC)"), "s05", "10.1.2.3", 6001));
-    EXPECT_DOUBLE_EQ(m.MemberExpire * 24, 1.0);
     EXPECT_DOUBLE_EQ(m.WatchDog * 86400, 120.0);
     s.AsyncComms = false;
     FillHubMember(m, s, "s05", "DESK7");
