@@ -139,7 +139,6 @@ TEST(Convert, NumbersIntegersAndBooleans) {
     // clang-format on
     for (const auto& [text, value] : bools)
         EXPECT_EQ(ToBool(text), value) << text;
-    EXPECT_EQ(BoolText(true), "True");
 }
 
 TEST(Convert, DoubleTextHasFifteenDigits) {
