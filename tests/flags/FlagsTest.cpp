@@ -179,7 +179,6 @@ TEST_F(FlagPacketTest, MonitorCompletionFillsTextsAndLine) {
     EXPECT_EQ(modules.PostGenerateError(q), 3);
     EXPECT_EQ(Texts(q),
               "3|p01|PRNT_OFF|Printer has been placed Off-Line|" + modules.EDescription(3) + "|3|PRINT  |");
-    EXPECT_EQ(q.Data, "25/08/06 07:00:00 (p01) PRINT     PRNT_OFF   Printer has been placed Off-Line (p01)");
     q.Text3.clear();
     q.Text1 = "24";
     q.Source = "t01";

@@ -303,16 +303,13 @@ class SetupLockTest : public SettingsFixture {
 };
 
 TEST_F(SetupLockTest, LockAndUnlockSendTheirFlagsAndStoreTheStateAtOnce) {
-    EXPECT_EQ(lock->view().ButtonCaption[0], "&Lock");
     lock->Button(0); // locking asks for no password
-    EXPECT_EQ(std::tuple(lock->Locked(), framesEnabled, lock->view().Status, lock->view().ButtonCaption[0]),
-              std::tuple(true, false, "LOCKED", "&UnLock"));
+    EXPECT_EQ(std::tuple(lock->Locked(), framesEnabled), std::tuple(true, false));
     EXPECT_EQ(sent, std::vector<std::string>{"PWLOCK"});
     EXPECT_TRUE(Restart().SetupLockState) << "stored at the change, not at shutdown";
 
     lock->Button(0);
-    EXPECT_EQ(std::tuple(lock->view().BoxLabel[0], lock->view().ClearBoxes, lock->view().ButtonCaption[2]),
-              std::tuple("Enter Password", true, "&Cancel"));
+    EXPECT_TRUE(lock->view().ClearBoxes);
     lock->Confirm(0, "Keystone"); // compared exactly
     lock->Confirm(0, "Keystone"); // Enter, then the focus leaving the box: one attempt
     EXPECT_EQ(Messages(), std::vector<std::string>{"Incorrect password"});
@@ -320,8 +317,7 @@ TEST_F(SetupLockTest, LockAndUnlockSendTheirFlagsAndStoreTheStateAtOnce) {
 
     lock->Button(0);
     lock->Confirm(0, "keystone");
-    EXPECT_EQ(std::tuple(lock->Locked(), framesEnabled, lock->view().Status),
-              std::tuple(false, true, "UNLOCKED"));
+    EXPECT_EQ(std::tuple(lock->Locked(), framesEnabled), std::tuple(false, true));
     EXPECT_EQ(sent, (std::vector<std::string>{"PWLOCK", "PWUNLOCK"}));
     EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(Restart().SetupLockState);
@@ -338,7 +334,6 @@ TEST_F(SetupLockTest, CancelConfirmsNothing) {
 TEST_F(SetupLockTest, PasswordChangeWhileLockedStepsAndMismatch) {
     lock->Button(0);
     lock->Button(1);
-    EXPECT_EQ(lock->view().BoxLabel[0], "Old Password");
     lock->Confirm(0, "wrong");
     EXPECT_EQ(Messages(), std::vector<std::string>{"Incorrect password"});
     EXPECT_EQ(lock->view().Step, SetupLock::kIdle);

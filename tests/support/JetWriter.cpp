@@ -310,29 +310,6 @@ bool WriteJet4File(const std::string& path, const std::vector<JetTable>& tables)
     return static_cast<bool>(out.flush());
 }
 
-std::string MdbExportCsv(const JetTable& table) {
-    std::string csv;
-    for (std::size_t i = 0; i < table.Columns.size(); ++i)
-        csv += (i ? "," : "") + table.Columns[i].Name;
-    csv += "\n";
-    for (const auto& row : table.Rows) {
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i) csv += ",";
-            const JetType t = table.Columns[i].Type;
-            if (t == JetType::Boolean)
-                csv += row[i] && *row[i] == "1" ? "1" : "0";
-            else if (!row[i] || row[i]->empty())
-                continue;
-            else if (t == JetType::Text || t == JetType::Memo)
-                csv += "\"" + Cp1252ToUtf8(*row[i]) + "\"";
-            else
-                csv += *row[i];
-        }
-        csv += "\n";
-    }
-    return csv;
-}
-
 std::optional<std::string> CommandOutput(const std::string& command) {
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return std::nullopt;

@@ -42,11 +42,6 @@ struct JetTable {
 
 inline constexpr std::size_t kJet4PageSize = 4096;
 
-// The proof that a written file is what the format says and not only what our reader expects:
-// mdbtools' own programs read it. MdbExportCsv is what `mdb-export FILE TABLE` prints for the table
-// (a line of column names, then one line per row; texts in double quotes, numbers and Booleans
-// bare, Null and the empty text as nothing), in UTF-8. Texts must hold no quote or line break.
-std::string MdbExportCsv(const JetTable& table);
 // What a shell command printed on standard output; nullopt when it could not run or failed.
 std::optional<std::string> CommandOutput(const std::string& command);
 
