@@ -1,11 +1,11 @@
 // Records per second from a zeva-hub process through the engine on loopback, asynchronous intake:
 // each iteration logs in, takes a fixed number of records with Receive, and checks none was lost.
+#include "bench/HubProcess.h"
 #include "common/OleDate.h"
 #include "comms/CommEngine.h"
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
-#include "tests/support/HubProcess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -35,10 +35,10 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 
 quint16 StartHub(QProcess& hub) {
     std::string out;
-    return test::StartHubProcess(hub, ZEVA_HUB_PATH,
-                                 {"--bind", "127.0.0.1", "--port", "0", "--rate", "0", "--count",
-                                  QString::number(kRecords), "--quiet"},
-                                 out);
+    return bench::StartHubProcess(hub, ZEVA_HUB_PATH,
+                                  {"--bind", "127.0.0.1", "--port", "0", "--rate", "0", "--count",
+                                   QString::number(kRecords), "--quiet"},
+                                  out);
 }
 
 void BM_HubToEngineAsync(benchmark::State& state) {

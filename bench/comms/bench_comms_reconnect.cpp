@@ -9,12 +9,12 @@
 //
 // Usage: bench_comms_reconnect [cycles=10] [retry-wait-s=3] [down-s=3] [up-s=3]
 // Exit status 1 when any cycle misses a target or loses the link for good.
+#include "bench/HubProcess.h"
 #include "common/OleDate.h"
 #include "comms/CommEngine.h"
 #include "platform/Clock.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtTcpSocket.h"
-#include "tests/support/HubProcess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -47,10 +47,10 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 // Starts zeva-hub on port (0: a free one); the port it listens on, 0 when it did not start.
 quint16 StartHub(QProcess& hub, quint16 port) {
     std::string out;
-    return test::StartHubProcess(hub, ZEVA_HUB_PATH,
-                                 {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
-                                  "--count", "0", "--quiet", "--shutdown-wait", "0"},
-                                 out);
+    return bench::StartHubProcess(hub, ZEVA_HUB_PATH,
+                                  {"--bind", "127.0.0.1", "--port", QString::number(port), "--rate", "20",
+                                   "--count", "0", "--quiet", "--shutdown-wait", "0"},
+                                  out);
 }
 
 struct Figures {

@@ -27,8 +27,8 @@
 // operator's machine); without it the hub runs in-process and shares the client's thread.
 #include "tests/integration/EndToEndHarness.h"
 
+#include "bench/HubProcess.h"
 #include "comms/CommType.h"
-#include "tests/support/HubProcess.h"
 #include "tests/support/memory/MemoryFileSystem.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 #include "tools/hub/HubServer.h"
@@ -150,12 +150,12 @@ long long RecordNumberOf(const std::string& callingNumber) {
 quint16 StartHubProcess(QProcess& hub, const std::string& recordsPath, const std::string& timesPath,
                         std::uint64_t count, double rate) {
     std::string out;
-    return test::StartHubProcess(hub, ZEVA_HUB_PATH,
-                                 {"--bind", "127.0.0.1", "--port", "0", "--rate", QString::number(rate),
-                                  "--count", QString::number(count), "--records",
-                                  QString::fromStdString(recordsPath), "--write-times",
-                                  QString::fromStdString(timesPath), "--quiet"},
-                                 out);
+    return bench::StartHubProcess(hub, ZEVA_HUB_PATH,
+                                  {"--bind", "127.0.0.1", "--port", "0", "--rate", QString::number(rate),
+                                   "--count", QString::number(count), "--records",
+                                   QString::fromStdString(recordsPath), "--write-times",
+                                   QString::fromStdString(timesPath), "--quiet"},
+                                  out);
 }
 
 RunResult RunOnce(const std::filesystem::path& dir, const Options& opt) {
