@@ -121,6 +121,7 @@ TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotStateAndTheSameModeAgainToggles)
     // The same mode again toggles between maximised and the slot's size.
     EXPECT_EQ(Shown(modes.Select(1)), "12000x5000");
     EXPECT_EQ(Shown(modes.Select(1)), "max");
+    EXPECT_EQ(Shown(modes.Maximize()), "12000x5000"); // the window's maximise button toggles too
     s.WindowSelected = 4;
     EXPECT_FALSE(modes.StartUp()->LeftSetup);
     s.WindowSelected = 77; // a damaged setting shows None

@@ -247,6 +247,8 @@ TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
     records->ImportPipeRecord("9");
     formatter->PresentRecord(records->LastIdentifier());
     EXPECT_EQ(std::tuple(full.List(1), beeps), std::tuple("RecType = 8", 1));
+    formatter->SetAutoUpdateFF(true); // as the stored menu state is applied at start-up
+    EXPECT_TRUE(formatter->AutoUpdateFF());
 }
 
 TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindow) {

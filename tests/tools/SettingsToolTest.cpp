@@ -211,6 +211,8 @@ TEST_F(SettingsToolTest, SetRefusesWhatTheClientCannotRead) {
               "2147483647 (the key is long); nothing written, --force writes it anyway\n");
     EXPECT_EQ(Run({"set", "Setup\\TCP\\Remote Port", "0"}), tool::kUsage);
     EXPECT_EQ(Run({"set", "Setup\\TCP\\Hub Inter Retry Wait", "40000"}), tool::kUsage); // 16 bits
+    EXPECT_EQ(Run({"set", "Setup\\TCP\\Auto Connect", "yes"}), tool::kUsage);
+    EXPECT_EQ(Run({"set", "Setup\\TCP\\CommClassWatchDog", "2 minutes"}), tool::kUsage);
     EXPECT_EQ(Run({"set", "Remote Port", "6000"}), tool::kUsage);
     EXPECT_NE(err_.str().find("the client does not read this key; did you mean Setup\\TCP\\Remote Port?"),
               std::string::npos)
