@@ -16,13 +16,7 @@ class DisplayFormatEditorTest : public DisplayFixture {
         DisplayFixture::SetUp();
         editor.SetChooserItems(DisplayFormatEditor::ChooserItemsOf(*fields));
     }
-    std::vector<std::string> Messages() {
-        std::vector<std::string> texts;
-        for (const auto& m : messages.shown)
-            texts.push_back(m.text);
-        messages.shown.clear();
-        return texts;
-    }
+    std::vector<std::string> Messages() { return messages.TakeTexts(); }
     int Item(std::int16_t field) {
         const auto& items = editor.ChooserItems();
         for (size_t i = 0; i < items.size(); ++i)

@@ -282,13 +282,7 @@ class SetupLockTest : public SettingsFixture {
             [this](const ClientSettings& s) { StoreSetupLock(Db(true), s); });
         lock->OnLockApplied([this](bool locked) { framesEnabled = !locked; });
     }
-    std::vector<std::string> Messages() {
-        std::vector<std::string> texts;
-        for (const auto& m : messages.shown)
-            texts.push_back(m.text);
-        messages.shown.clear();
-        return texts;
-    }
+    std::vector<std::string> Messages() { return messages.TakeTexts(); }
     ClientSettings Restart() {
         ClientSettings r;
         ReadOutputKeys(Db(false), r);
