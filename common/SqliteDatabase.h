@@ -25,9 +25,9 @@ class SqliteDatabase {
     [[nodiscard]] bool Open(const std::string& path, Mode mode);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
-    // How long a statement waits for another process's lock before failing.
-    static constexpr int kDefaultBusyTimeoutMs = 2000;
+    // How long a statement waits for another process's lock before failing (default 2000 ms).
     void SetBusyTimeout(int ms);
+    int BusyTimeout() const { return busyTimeoutMs_; }
 
     using Row = std::vector<std::optional<std::string>>; // nullopt = SQL NULL
     // Runs one statement with positional text parameters (?1, ?2, ...). Rows are appended to *rows
@@ -49,7 +49,7 @@ class SqliteDatabase {
   private:
     void SetError(int code);
     sqlite3* db_ = nullptr;
-    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
+    int busyTimeoutMs_ = 2000;
     int lastCode_ = 0;
     std::string lastError_;
 };

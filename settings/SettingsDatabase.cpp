@@ -23,6 +23,10 @@ SettingsDatabase::SettingsDatabase(std::string path, const Session& session, Err
 
 SettingsDatabase::~SettingsDatabase() = default;
 
+int SettingsDatabase::LockWaitMs() const {
+    return db_->BusyTimeout();
+}
+
 void SettingsDatabase::Report(int number, const std::string& description) {
     if (sink_) sink_("Dbase Error[" + std::to_string(number) + "]  " + Utf8ToCp1252(description));
 }
@@ -194,7 +198,9 @@ bool SettingsDatabase::TakesWrites() {
     if (!Writable()) return true;
     if (!OpenSettingsDb()) return false;
     // The header's user version written back unchanged, then rolled back: a write to the file and
-    // its journal that changes nothing. A lock held elsewhere is told after a short wait.
+    // its journal that changes nothing. A lock held elsewhere is told after a short wait; the keys'
+    // own wait comes back after it.
+    const int keyWait = db_->BusyTimeout();
     db_->SetBusyTimeout(200);
     const bool begun = db_->Exec("BEGIN IMMEDIATE");
     std::vector<SqliteDatabase::Row> version;
@@ -203,7 +209,7 @@ bool SettingsDatabase::TakesWrites() {
                     db_->Exec("PRAGMA user_version = " + std::to_string(ToInt32(*version[0][0]).value_or(0)));
     // After a failure the close rolls back, and the failed write's error is the one kept.
     if (ok) static_cast<void>(db_->Exec("ROLLBACK"));
-    db_->SetBusyTimeout(SqliteDatabase::kDefaultBusyTimeoutMs);
+    db_->SetBusyTimeout(keyWait);
     CloseSettingsDb();
     return ok;
 }

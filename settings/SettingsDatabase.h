@@ -87,6 +87,8 @@ class SettingsDatabase {
     // (LastError and LockedByAnother say why) when it cannot be written or another program holds it.
     // True outside admin mode, where nothing is written.
     bool TakesWrites();
+    // How long each read or write waits for a lock another program holds, in milliseconds.
+    int LockWaitMs() const;
     // Every write fails at once from now on: a save of many keys that met a lock would otherwise
     // wait on it key by key, and the closing window would hang for a minute.
     void StopWrites() { writesStopped_ = true; }

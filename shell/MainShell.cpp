@@ -81,8 +81,8 @@ void MainShell::Stop(const std::string& message, const std::string& reason, cons
 }
 
 MainShell::LoadResult MainShell::Fail(const std::string& message, std::string reason, std::string remedy) {
-    // The field database is the one a new site most often lacks.
-    // Opened, but its field table could not be read (an empty file, the settings file named instead).
+    // The field database is the one a new site most often lacks; or it opened, but its field table
+    // could not be read (an empty file, the settings file named instead).
     const bool noFieldTable =
         message == StationPort::kFieldClassFailure && !station_.FieldDatabaseError().empty();
     if (reason.empty()) reason = message;

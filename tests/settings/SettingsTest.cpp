@@ -149,6 +149,15 @@ TEST_F(SettingsDatabaseTest, ALockedFileReadsDefaultsWithErrorLines) {
     ASSERT_FALSE(errors_.empty());
     EXPECT_NE(errors_[0].find("locked"), std::string::npos) << errors_[0];
     ASSERT_TRUE(holder.ExecScript("ROLLBACK"));
+    // Another program writing (reads still go): an admin run's write check is told of the lock, and
+    // the keys' short wait holds after it.
+    ASSERT_TRUE(holder.ExecScript("BEGIN IMMEDIATE"));
+    auto& admin = Db(true);
+    const int keyWait = admin.LockWaitMs();
+    EXPECT_FALSE(admin.TakesWrites());
+    EXPECT_EQ(std::tuple(admin.LockedByAnother(), admin.LockWaitMs()), std::tuple(true, keyWait));
+    EXPECT_LT(keyWait, 1000) << "a locked file costs a moment per key";
+    ASSERT_TRUE(holder.ExecScript("ROLLBACK"));
     errors_.clear();
     EXPECT_EQ(Db(false).GetInt("Setup\\TCP", "Remote Port", 6000), 7000);
     EXPECT_TRUE(errors_.empty());
