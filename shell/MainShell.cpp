@@ -60,9 +60,8 @@ constexpr const char* kMakeASite =
 std::string LockedReason() {
     return " is locked by another program";
 }
-std::string CloseTheHolder(const std::string& tool) {
-    return "close the program that holds it (an sqlite3 session, a running " + tool +
-           ") and start the client again";
+std::string CloseTheHolder(const std::string& tool, const std::string& when = "and start the client again") {
+    return "close the program that holds it (an sqlite3 session, a running " + tool + ") " + when;
 }
 } // namespace
 
@@ -158,10 +157,9 @@ void MainShell::WarnWhenSettingsCannotBeSaved() {
     const std::string reason = "the settings database " + where +
                                (locked ? LockedReason() : " cannot be written (" + db_->LastError() + ")") +
                                ": the changes of this admin run would be lost at its close";
-    const std::string remedy =
-        locked ? "close the program that holds it (an sqlite3 session, a running zeva-settings) before this "
-                 "run ends"
-               : "make the file one this user can write, then start the admin run again";
+    const std::string remedy = locked
+                                   ? CloseTheHolder("zeva-settings", "before this run ends")
+                                   : "make the file one this user can write, then start the admin run again";
     if (stopNotice_) stopNotice_(reason + "; " + remedy);
     messages_.Show("The settings cannot be saved", MessageIcon::Exclamation, kClientTitle,
                    Sentence(reason) + '\n' + Sentence(remedy));
