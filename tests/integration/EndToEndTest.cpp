@@ -15,12 +15,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace zeva {
@@ -42,8 +42,6 @@ struct HubMember {
         target.ServerAddress = "127.0.0.1";
         target.ServerPort = port;
         target.Mode = kModeOUT | kModeBUF | kModeSTC;
-        target.Description = "Member " + id;
-        target.MemberExpire = 1.0 / 24;
         host.connection().Connect(target);
     }
     QtHubConnection host;
@@ -61,7 +59,7 @@ class EndToEnd : public ::testing::Test {
     }
 
     // An in-process hub on an ephemeral (or the given) loopback port, records as fast as possible.
-    void StartHub(std::uint64_t count, const std::string& source = "x01", quint16 port = 0) {
+    void StartHub(std::uint64_t count, quint16 port = 0) {
         ASSERT_TRUE(e2e::WriteRecordsFile(recordsPath_, std::max<std::uint64_t>(count, 1)));
         HubOptions o;
         o.address = QHostAddress::LocalHost;
@@ -70,7 +68,6 @@ class EndToEnd : public ::testing::Test {
         ASSERT_TRUE(o.records.LoadFile(recordsPath_, error)) << error;
         o.count = count;
         o.rate = 0;
-        o.source = source;
         o.quiet = true;
         hub_ = std::make_unique<HubServer>(std::move(o), [](const std::string&) {});
         ASSERT_TRUE(hub_->Listen(error)) << error;
@@ -98,15 +95,15 @@ class EndToEnd : public ::testing::Test {
     }
     QString ProcessedLabel() const { return test::Find<QLabel>(*window_, "labRecordsProcessed(0)")->text(); }
     // The intake took exactly the hub's count records, none waiting or dropped, and the Output
-    // window shows records first..count-1, one line each, newest on top, and nothing else.
-    void ExpectAllTaken(std::uint64_t count, std::uint64_t first = 0) const {
+    // window shows them, one line each, newest on top, and nothing else.
+    void ExpectAllTaken(std::uint64_t count) const {
         EXPECT_EQ(hub_->RecordsSent(), count);
         EXPECT_EQ(window_->intake()->RecordsProcessed(), std::int64_t(count));
         EXPECT_EQ(window_->intake()->Waiting(), 0u);
         EXPECT_EQ(window_->intake()->Dropped(), 0);
         const QtLineListBox& lines = *e2e::OutputList(*window_);
-        ASSERT_EQ(lines.ListCount(), int(count - first));
-        for (std::uint64_t n = first; n < count; ++n) {
+        ASSERT_EQ(lines.ListCount(), int(count));
+        for (std::uint64_t n = 0; n < count; ++n) {
             const std::string line = lines.List(int(count - 1 - n));
             EXPECT_NE(line.find(CallingNumber(n)), std::string::npos)
                 << "record " << n << " should be: " << line;
@@ -123,14 +120,6 @@ class EndToEnd : public ::testing::Test {
     std::unique_ptr<frmZVScreenClientMain> window_;
 };
 
-TEST_F(EndToEnd, AsynchronousBurstShowsEveryRecordInOrderNewestOnTop) {
-    constexpr std::uint64_t kRecords = 1000;
-    StartHub(kRecords);
-    ASSERT_NO_FATAL_FAILURE(OpenAndTake(kRecords));
-    // MaxEntriesInOutput (50) caps the list: the newest 50, the last record on top.
-    ExpectAllTaken(kRecords, kRecords - 50);
-}
-
 TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     // The hub holds the whole backlog before the client logs in and hands out one record per
     // request: each must be shown exactly once, in order, none lost between request and receive.
@@ -142,31 +131,20 @@ TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     ExpectAllTaken(30);
 }
 
-TEST_F(EndToEnd, TestLockAndUnlockFlagsReachTheMonitor) {
+TEST_F(EndToEnd, TheTestFlagReachesTheMonitor) {
     StartHub(1);
     HubMember monitor(port_, "m01");
     ASSERT_TRUE(WaitUntil([&] { return monitor.host.connection().Connected(); })) << "the monitor logs in";
-    // The Setup pane with the TEST button and the password lock is the administrator's.
+    // The monitor pane's TEST button is the administrator's.
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, "ADMIN05"));
-    auto* testButton = test::Find<QAbstractButton>(*window_, "cmdMonitorTest");
-    auto* lockButton = test::Find<QAbstractButton>(*window_, "cmdSetupPassword(0)");
-    auto* box = test::Find<QLineEdit>(*window_, "txtSetupPassword(0)");
-    testButton->click();
-    lockButton->click(); // Lock: no password asked
-    lockButton->click(); // UnLock: the password box
-    box->setText(QStringLiteral("keystone"));
-    emit box->returnPressed();
-    ASSERT_TRUE(WaitUntil([&] { return monitor.packets.size() == 3; }))
-        << monitor.packets.size() << " of TEST, PWLOCK and PWUNLOCK reached the monitor";
+    test::Find<QAbstractButton>(*window_, "cmdMonitorTest")->click();
+    ASSERT_TRUE(WaitUntil([&] { return !monitor.packets.empty(); })) << "the TEST flag reached the monitor";
     RunFor(300); // the record the hub had is no flag: the monitor gets nothing else
-    // Each flag as "destination source action sender sender".
-    std::vector<std::string> flags;
-    for (const CommType& flag : monitor.packets)
-        flags.push_back(flag.Destination + " " + flag.Source + " " + flag.Text1 + " " + flag.Text2 + " " +
-                        flag.Text3);
-    const std::string unlock = std::to_string(window_->modules().GetActionNo("PWUNLOCK"));
-    EXPECT_EQ(flags, (std::vector<std::string>{"m** s05 2 s05 s05", "m** s05 9 s05 s05",
-                                               "m** s05 " + unlock + " s05 s05"}));
+    ASSERT_EQ(monitor.packets.size(), 1u);
+    // Destination, source, action, sender, sender.
+    const CommType& flag = monitor.packets[0];
+    EXPECT_EQ(std::tuple(flag.Destination, flag.Source, flag.Text1, flag.Text2, flag.Text3),
+              std::tuple("m**", "s05", "2", "s05", "s05"));
     EXPECT_TRUE(messages_.shown.empty());
 }
 
@@ -189,7 +167,7 @@ TEST_F(EndToEnd, HubDropLeadsToANewAttemptAndReconnects) {
         10000))
         << alarm->text().toStdString();
     // A new hub on the same port: the client gets back without anyone touching it.
-    StartHub(4, "x01", port);
+    StartHub(4, port);
     ASSERT_TRUE(WaitUntil([&] { return ProcessedLabel() == QStringLiteral("7"); }))
         << "processed " << ProcessedLabel().toStdString();
     EXPECT_TRUE(messages_.shown.empty()) << "no message box for the operator to answer";
