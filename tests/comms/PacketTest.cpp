@@ -189,14 +189,6 @@ TEST(PacketFraming, TwoInOneReadAndOneOverTwoReads) {
     EXPECT_EQ(f.Pending(), 0u);
 }
 
-TEST(PacketFraming, BoundKeepsTheNewestBytes) {
-    PacketFramer f;
-    f.Append(std::string(250000, 'z'));
-    EXPECT_FALSE(f.Next());
-    f.Bound();
-    EXPECT_EQ(f.Pending(), 100000u);
-}
-
 TEST(PacketFraming, AShortReadThatEndsOnePacketAndStartsTheNextFramesAlikeCopiedOrBorrowed) {
     const std::string a = Built(Sample());
     const std::string two = a + a;
@@ -334,8 +326,6 @@ TEST(PacketSend, ControlPacketBytesAndWhatSendsNothing) {
                              "0019Request next packet"
                              "00000000000000000000000000000000\x01";
     EXPECT_EQ(socket.written, std::vector<std::string>{WithCheck(body)});
-    // The text a hub's log-off request carries.
-    EXPECT_EQ(ControlDataText(kPktServerDisconnect), "Requesting Logoff ... (Server Disconnection Request)");
 
     // A bad destination and a socket error send nothing and count nothing.
     CommType p = Sample();
