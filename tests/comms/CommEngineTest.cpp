@@ -20,10 +20,11 @@ namespace {
 constexpr double kSec = 1.0 / 86400.0;
 
 // The client s01's hub: 10.1.1.1 port 6000, a FIFO of ten.
-CommMemberType ClientTarget(std::int16_t mode = 276, double watchdog = 60 * kSec) {
+CommMemberType ClientTarget(std::int16_t mode = 276, double watchdog = 60 * kSec,
+                            const char* hub = "10.1.1.1") {
     CommMemberType t;
     t.Identifier = "s01";
-    t.ServerAddress = "10.1.1.1";
+    t.ServerAddress = hub;
     t.ServerPort = 6000;
     t.Mode = mode;
     t.BufferMax = 10;
@@ -31,8 +32,17 @@ CommMemberType ClientTarget(std::int16_t mode = 276, double watchdog = 60 * kSec
     return t;
 }
 
-// The in-memory surroundings of a hub link, and what the hub h01 sends s01 now.
-struct FakeHubSide {
+// The engine on the in-memory socket, clock and event pump, and what the hub h01 sends s01 now.
+class CommEngineTest : public ::testing::Test {
+  protected:
+    CommEngineTest() {
+        engine.onClientLog = [this](const std::string& l) { log.push_back(l); };
+        engine.onReceivedData = [this](const CommType& p) { received.push_back(p); };
+        engine.onDisconnection = [this] { ++disconnections; };
+        engine.onOverflow = [this] { ++overflows; };
+        engine.onLinkReport = [this](const std::string& r) { reports.push_back(r); };
+    }
+
     // A packet of a type such as DATA, or of a control code's number.
     std::string Packet(const std::string& type, const std::string& data = {}) const {
         CommType p;
@@ -61,21 +71,6 @@ struct FakeHubSide {
         EXPECT_TRUE(hubCopy.CreatePacket(member));
         return Packet(IntText(kPktConnectAccept), member);
     }
-    FakeClock clock{45000.5};
-    FakeTcpSocket socket;
-    FakeEventPump pump;
-};
-
-class CommEngineTest : public ::testing::Test, protected FakeHubSide {
-  protected:
-    CommEngineTest() {
-        engine.onClientLog = [this](const std::string& l) { log.push_back(l); };
-        engine.onReceivedData = [this](const CommType& p) { received.push_back(p); };
-        engine.onDisconnection = [this] { ++disconnections; };
-        engine.onOverflow = [this] { ++overflows; };
-        engine.onLinkReport = [this](const std::string& r) { reports.push_back(r); };
-    }
-
     // Advances the fake time by one tick period (a timer tick is never early) and runs the tick.
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
@@ -87,10 +82,11 @@ class CommEngineTest : public ::testing::Test, protected FakeHubSide {
         return AcceptWith(engine.Member().WatchDog, mode, bufferMax, id);
     }
 
+    // Connects to the hub of target (s01's by default): the TCP connect starts at once.
+    void ConnectTo(CommMemberType target = ClientTarget()) { ASSERT_TRUE(engine.Connect(target)); }
     // TCP connect and 1000 out: the engine waits for the hub's accept.
     void StartLogin(std::int16_t mode = 276, double watchdog = 60 * kSec) {
-        CommMemberType t = ClientTarget(mode, watchdog);
-        ASSERT_TRUE(engine.Connect(t)); // 1: connect
+        ConnectTo(ClientTarget(mode, watchdog));
         Tick();
         socket.AcceptConnection(); // 3, then 11: sends 1000
         ASSERT_EQ(engine.Member().SystemState, 4);
@@ -128,6 +124,9 @@ class CommEngineTest : public ::testing::Test, protected FakeHubSide {
     bool Logged(const std::string& line) const {
         return std::find(log.begin(), log.end(), line) != log.end();
     }
+    FakeClock clock{45000.5};
+    FakeTcpSocket socket;
+    FakeEventPump pump;
     CommEngine engine{socket, clock, pump};
     std::vector<std::string> log;
     std::vector<CommType> received;
@@ -144,19 +143,15 @@ CommType Flag() {
 }
 
 TEST_F(CommEngineTest, UnreachableHubLogSequence) {
-    CommMemberType t = ClientTarget();
-    ASSERT_TRUE(engine.Connect(t));
+    ConnectTo();
     Tick(8);
-    const std::vector<std::string> expected = {"Socket: Connection Request to 10.1.1.1,6000",
-                                               "Socket: Waiting for Connection 04",
-                                               "Socket: Waiting for Connection 03",
-                                               "Socket: Waiting for Connection 02",
-                                               "Socket: Waiting for Connection 01",
-                                               "Socket: Waiting for Connection 00",
-                                               "Failed to connect - Server failed to connect",
-                                               "Socket: Closing Port - 10.1.1.1,6000",
-                                               "APPL: Hub 10.1.1.1 port 6000: could not connect - no answer "
-                                               "within 5 seconds"};
+    std::vector<std::string> expected = {"Socket: Connection Request to 10.1.1.1,6000"};
+    for (int i = 4; i >= 0; --i)
+        expected.push_back("Socket: Waiting for Connection 0" + IntText(i));
+    expected.insert(expected.end(),
+                    {"Failed to connect - Server failed to connect", "Socket: Closing Port - 10.1.1.1,6000",
+                     "APPL: Hub 10.1.1.1 port 6000: could not connect - no answer "
+                     "within 5 seconds"});
     EXPECT_EQ(log, expected);
     EXPECT_EQ(std::tuple(engine.Member().SystemState, engine.Connected(), engine.ErrorLabel()),
               std::tuple(0, false, "Socket: Closed"));
@@ -171,8 +166,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostOrHubClosedLi
     for (const SocketError& e : errors) {
         log.clear();
         if (n == 0) socket.connectError = e;
-        CommMemberType t = ClientTarget();
-        ASSERT_TRUE(engine.Connect(t));
+        ConnectTo();
         if (n > 0) socket.Fail(e);
         socket.connectError = {};
         // (An attempt that cannot start writes the failure in place of the request line.)
@@ -190,9 +184,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostOrHubClosedLi
     // The same failure again (a retry) is not reported again, nor when attempts take turns with a
     // second hub.
     for (const char* hub : {"10.1.1.1", "10.1.1.2", "10.1.1.1", "10.1.1.2"}) {
-        CommMemberType again = ClientTarget();
-        again.ServerAddress = hub;
-        ASSERT_TRUE(engine.Connect(again));
+        ConnectTo(ClientTarget(276, 60 * kSec, hub));
         socket.Fail(errors[1]);
         ++n;
     }
@@ -209,9 +201,7 @@ TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostOrHubClosedLi
                                            "APPL: Hub 10.1.1.1 port 6000: connection lost - [10060] : "
                                            "Connection timed out"};
     EXPECT_EQ(log, lost);
-    EXPECT_EQ(reports, (std::vector<std::string>{
-                           reports[0], reports[1], reports[2], "hub 10.1.1.1 port 6000: logged in",
-                           "hub 10.1.1.1 port 6000: connection lost - [10060] : Connection timed out"}));
+    EXPECT_EQ(std::tuple(reports.size(), reports[3]), std::tuple(5u, "hub 10.1.1.1 port 6000: logged in"));
     Login();
     socket.PeerClose();
     Tick();
@@ -230,8 +220,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
                                                 "PKT: WATCHDOG PKT 1",
                                                 "APPL: Send data pkt to Hub",
                                                 "APPL: Connected to 10.1.1.1,6000"};
-    CommMemberType t = ClientTarget();
-    ASSERT_TRUE(engine.Connect(t));
+    ConnectTo();
     socket.AcceptConnection();
     socket.Deliver(Accept());
     // No tick ran: each step followed the event it waited for.
@@ -248,7 +237,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     LogOff();
     log.clear();
     socket.keepAliveError = {10042, "Bad option"};
-    ASSERT_TRUE(engine.Connect(t));
+    ConnectTo();
     socket.AcceptConnection();
     ASSERT_EQ(engine.Member().SystemState, 4);
     EXPECT_TRUE(Logged("Socket: Keepalive not set - [10042] : Bad option")); // the login goes on
@@ -416,7 +405,7 @@ TEST_F(CommEngineTest, DataRightBehindAcceptKeepsTheLogin) {
     EXPECT_EQ(std::tuple(engine.Connected(), engine.Member().SystemState), std::tuple(true, 0));
 }
 
-TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseOrGivesUpOnIt) {
+TEST_F(CommEngineTest, ALogOffWaitsForTheHubOrGivesUpOnItAndADisconnectStopsALoginUnderWay) {
     Login();
     engine.Disconnect();
     Tick(); // 8: 1002 out
@@ -435,11 +424,9 @@ TEST_F(CommEngineTest, LogOffWaitsForTheHubToCloseOrGivesUpOnIt) {
     EXPECT_EQ(std::tuple(engine.Connected(), disconnections), std::tuple(false, 2));
     EXPECT_EQ(reports, std::vector<std::string>{"hub 10.1.1.1 port 6000: the hub sent a disconnect request"})
         << "the station's own log-off is no failure; the hub's is";
-}
 
-TEST_F(CommEngineTest, DisconnectDuringLoginStopsIt) {
-    CommMemberType t = ClientTarget();
-    ASSERT_TRUE(engine.Connect(t));
+    // A disconnect before the TCP connection is up closes the port.
+    ConnectTo();
     Tick();
     EXPECT_TRUE(engine.Disconnect());
     socket.AcceptConnection(); // a late connect notification: finished off, no login left running
@@ -603,12 +590,10 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
               std::tuple(std::string("1004"), std::string("KILL Request next packet")));
 }
 
-// The hub connection on the in-memory socket.
-class HubConnectionTest : public ::testing::Test, protected FakeHubSide {};
-
-TEST_F(HubConnectionTest, HandsEachPacketOverOnceNothingForWhatTheEngineHoldsBackAndPassesOnReports) {
+// The hub connection takes the socket over from the fixture's engine.
+TEST_F(CommEngineTest, TheHubConnectionHandsEachPacketOverOnceNothingForWhatItHoldsBackAndPassesOnReports) {
     HubConnection c(socket, clock, pump);
-    std::vector<std::string> got, log;
+    std::vector<std::string> got;
     int nothing = 0;
     bool busy = true;
     c.onReceivedData = [&](const CommType* p) {
@@ -622,8 +607,6 @@ TEST_F(HubConnectionTest, HandsEachPacketOverOnceNothingForWhatTheEngineHoldsBac
     // Not logged in: the engine keeps the packet from the owner.
     socket.Deliver(Packet("DATA", "early"));
     EXPECT_EQ(std::tuple(nothing, got.size()), std::tuple(1, 0u));
-    int disconnections = 0;
-    std::vector<std::string> reports;
     c.onDisconnection = [&] { ++disconnections; };
     c.onLinkReport = [&](const std::string& r) { reports.push_back(r); };
     CommMemberType target = ClientTarget();
