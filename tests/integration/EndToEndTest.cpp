@@ -29,24 +29,6 @@ using e2e::CallingNumber;
 using e2e::RunFor;
 using e2e::WaitUntil;
 
-// Another member of the same hub (a monitor m01) on its own hub connection: keeps every packet
-// routed to it.
-struct HubMember {
-    HubMember(quint16 port, const std::string& id) : host(50) {
-        host.connection().onReceivedData = [this](const CommType* p) {
-            if (p) packets.push_back(*p);
-        };
-        CommMemberType target(OleNow());
-        target.Identifier = id;
-        target.ServerAddress = "127.0.0.1";
-        target.ServerPort = port;
-        target.Mode = kModeOUT | kModeBUF | kModeSTC;
-        host.connection().Connect(target);
-    }
-    QtHubConnection host;
-    std::vector<CommType> packets;
-};
-
 class EndToEnd : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { test::EnsureApp(); }
@@ -92,22 +74,6 @@ class EndToEnd : public ::testing::Test {
             << ", link received " << window_->client()->Engine().Member().RPackets;
     }
     QString ProcessedLabel() const { return test::Find<QLabel>(*window_, "labRecordsProcessed(0)")->text(); }
-    // The intake took exactly the hub's count records, none waiting or dropped, and the Output
-    // window shows them, one line each, newest on top, and nothing else.
-    void ExpectAllTaken(std::uint64_t count) const {
-        const RecordIntake& intake = *window_->intake();
-        EXPECT_EQ(
-            std::tuple(hub_->RecordsSent(), intake.RecordsProcessed(), intake.Waiting(), intake.Dropped()),
-            std::tuple(count, std::int64_t(count), 0u, 0));
-        const QtLineListBox& lines = *e2e::OutputList(*window_);
-        ASSERT_EQ(lines.ListCount(), int(count));
-        for (std::uint64_t n = 0; n < count; ++n) {
-            const std::string line = lines.List(int(count - 1 - n));
-            EXPECT_NE(line.find(CallingNumber(n)), std::string::npos)
-                << "record " << n << " should be: " << line;
-        }
-    }
-
     test::SiteFolder site_{"zeva_e2e"};
     const std::filesystem::path dir_ = site_.Path();
     std::string settingsPath_ = site_.File("ZEVARegistry.mdb"), recordsPath_ = site_.File("records.txt");
@@ -126,21 +92,40 @@ TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(30, {{"Setup\\TCP\\Async Comms", "False"}}));
     // Let a few more server-timer requests go to the now empty hub: nothing more may show.
     RunFor(2500);
-    ExpectAllTaken(30);
+    // The intake took exactly the hub's records, none waiting or dropped, and the Output window shows
+    // them, one line each, newest on top, and nothing else.
+    const RecordIntake& intake = *window_->intake();
+    EXPECT_EQ(std::tuple(hub_->RecordsSent(), intake.RecordsProcessed(), intake.Waiting(), intake.Dropped()),
+              std::tuple(std::uint64_t{30}, std::int64_t{30}, std::size_t{0}, std::int64_t{0}));
+    const QtLineListBox& lines = *e2e::OutputList(*window_);
+    ASSERT_EQ(lines.ListCount(), 30);
+    for (int n = 0; n < 30; ++n)
+        EXPECT_NE(lines.List(29 - n).find(CallingNumber(n)), std::string::npos) << "record " << n;
 }
 
 TEST_F(EndToEnd, TheTestFlagReachesTheMonitor) {
     StartHub(1);
-    HubMember monitor(port_, "m01");
-    ASSERT_TRUE(WaitUntil([&] { return monitor.host.connection().Connected(); })) << "the monitor logs in";
+    // Another member of the hub, a monitor m01 on its own hub connection, keeps what is routed to it.
+    QtHubConnection monitor(50);
+    std::vector<CommType> packets;
+    monitor.connection().onReceivedData = [&](const CommType* p) {
+        if (p) packets.push_back(*p);
+    };
+    CommMemberType target(OleNow());
+    target.Identifier = "m01";
+    target.ServerAddress = "127.0.0.1";
+    target.ServerPort = port_;
+    target.Mode = kModeOUT | kModeBUF | kModeSTC;
+    monitor.connection().Connect(target);
+    ASSERT_TRUE(WaitUntil([&] { return monitor.connection().Connected(); })) << "the monitor logs in";
     // The monitor pane's TEST button is the administrator's.
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, "ADMIN05"));
     test::Find<QAbstractButton>(*window_, "cmdMonitorTest")->click();
-    ASSERT_TRUE(WaitUntil([&] { return !monitor.packets.empty(); })) << "the TEST flag reached the monitor";
+    ASSERT_TRUE(WaitUntil([&] { return !packets.empty(); })) << "the TEST flag reached the monitor";
     RunFor(300); // the record the hub had is no flag: the monitor gets nothing else
-    ASSERT_EQ(monitor.packets.size(), 1u);
+    ASSERT_EQ(packets.size(), 1u);
     // Destination, source, action, sender, sender.
-    const CommType& flag = monitor.packets[0];
+    const CommType& flag = packets[0];
     EXPECT_EQ(std::tuple(flag.Destination, flag.Source, flag.Text1, flag.Text2, flag.Text3),
               std::tuple("m**", "s05", "2", "s05", "s05"));
     EXPECT_TRUE(messages_.shown.empty());
