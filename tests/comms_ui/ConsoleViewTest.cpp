@@ -101,9 +101,6 @@ TEST(ConsoleGrid, ModeColourTellsWatchdogThenLoginThenNothing) {
     EXPECT_EQ(g.CellBackColor(2, 1), MemberGridView::kGreen);
     e.engine.TMode(kModeOUT);
     EXPECT_EQ(g.CellBackColor(2, 1), MemberGridView::kWhite);
-    e.engine.TMode(kModeSYN | kModePEN);
-    EXPECT_EQ(std::tuple(g.TextMatrix(2, 1).substr(1, 3), g.TextMatrix(2, 1).substr(46, 3)),
-              std::tuple("PEN", "SYN"));
     // The operator's place in the grid and its painting survive the colour change.
     EXPECT_EQ(std::tuple(g.Row(), g.Col(), g.Redraw()), std::tuple(7, 0, true));
 }
