@@ -211,9 +211,8 @@ TEST_F(ClientProcess, ARecordBehindAnotherWindowSetsTheUrgencyHintUntilActivated
         GTEST_SKIP() << "needs Xvfb, xprop and xwininfo (scripts/setup installs them)";
     // The server takes a free display and prints its number once it accepts clients.
     QProcess server;
-    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
+    server.start(xvfb,
+                 QStringLiteral("-displayfd 1 -screen 0 1280x800x24 -nolisten tcp").split(QLatin1Char(' ')));
     const auto stopServer = qScopeGuard([&] {
         server.terminate();
         server.waitForFinished(5000);
@@ -247,6 +246,7 @@ TEST_F(ClientProcess, ARecordBehindAnotherWindowSetsTheUrgencyHintUntilActivated
         return ToolOutput(xprop, {QStringLiteral("-display"), d, QStringLiteral("-id"),
                                   QString::fromStdString(window), QStringLiteral("WM_HINTS")});
     };
+    const auto urgent = [&] { return hints().find("urgency hint bit is set") != std::string::npos; };
     const auto focus = [&](xcb_window_t to) {
         xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_NONE, to, XCB_CURRENT_TIME);
@@ -255,14 +255,13 @@ TEST_F(ClientProcess, ARecordBehindAnotherWindowSetsTheUrgencyHintUntilActivated
     };
     // Another window takes the focus (there is no window manager: the focus is simply moved).
     focus(XCB_NONE);
-    EXPECT_TRUE(WaitUntil([&] { return hints().find("urgency hint bit is set") != std::string::npos; }, 5000))
-        << hints();
+    EXPECT_TRUE(WaitUntil(urgent, 5000)) << hints();
     // The operator comes back: the hint goes. The focus is given again while waiting, since a
     // focus change the toolkit sees while it is still settling its own activation can be lost.
     EXPECT_TRUE(WaitUntil(
         [&] {
             focus(static_cast<xcb_window_t>(std::stoul(window, nullptr, 16)));
-            return hints().find("urgency hint bit is set") == std::string::npos;
+            return !urgent();
         },
         5000))
         << hints();
