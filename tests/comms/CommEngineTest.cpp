@@ -468,7 +468,7 @@ TEST_F(CommEngineTest, SendQueuesUpToTheFifoWhileDownAndPacketsAtTheSizeLimitLea
     }
 }
 
-TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
+TEST_F(CommEngineTest, AsyncReceiveNeverRequestsHandsEachPacketOverOnceAndGarbageStaysBounded) {
     Login(276);
     CommType got;
     EXPECT_FALSE(engine.Receive(got));
@@ -495,6 +495,21 @@ TEST_F(CommEngineTest, AsyncReceiveNeverRequests) {
     socket.Deliver(Packet("DATA", "a") + Packet("DATA", "b") + Packet("DATA", "c"));
     ASSERT_EQ(received.size(), 5u);
     EXPECT_EQ(received[2].Data + received[3].Data + received[4].Data, "abc");
+
+    // Garbage stays bounded and does not hide the packet behind it.
+    socket.Deliver(std::string(3'000'000, 'q'));
+    EXPECT_LE(engine.ReceiveBufferSize(), 100000u);
+    socket.Deliver(std::string("\x01") + Packet("DATA", "ok"));
+    ASSERT_EQ(received.size(), 6u);
+    EXPECT_EQ(received[5].Data, "ok");
+
+    // Half a packet left at the disconnection is not glued to the next link's first packet.
+    socket.Deliver(Packet("DATA", "half").substr(0, 20));
+    LogOff();
+    Login(276);
+    socket.Deliver(Packet("DATA", "whole"));
+    ASSERT_EQ(received.size(), 7u);
+    EXPECT_EQ(received[6].Data, "whole");
 }
 
 TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
@@ -532,23 +547,6 @@ TEST_F(CommEngineTest, SyncReceiveRequestsAndWaitsThroughThePump) {
     EXPECT_FALSE(engine.Receive(got));
     EXPECT_EQ(engine.Member().SystemState, 0);
     EXPECT_LE(pump.calls, 2);
-}
-
-TEST_F(CommEngineTest, GarbageStaysBoundedAndANewConnectionStartsWithAnEmptyBuffer) {
-    Login(276);
-    socket.Deliver(std::string(3'000'000, 'q'));
-    EXPECT_LE(engine.ReceiveBufferSize(), 100000u);
-    socket.Deliver(std::string("\x01") + Packet("DATA", "ok"));
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].Data, "ok");
-
-    // Half a packet left at the disconnection is not glued to the next link's first packet.
-    socket.Deliver(Packet("DATA", "half").substr(0, 20));
-    LogOff();
-    Login(276);
-    socket.Deliver(Packet("DATA", "whole"));
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[1].Data, "whole");
 }
 
 TEST_F(CommEngineTest, RequestSetAndRead) {
