@@ -25,7 +25,6 @@
 namespace zeva {
 namespace {
 
-using e2e::CallingNumber;
 using e2e::RunFor;
 using e2e::WaitUntil;
 
@@ -100,7 +99,7 @@ TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     const QtLineListBox& lines = *e2e::OutputList(*window_);
     ASSERT_EQ(lines.ListCount(), 30);
     for (int n = 0; n < 30; ++n)
-        EXPECT_NE(lines.List(29 - n).find(CallingNumber(n)), std::string::npos) << "record " << n;
+        EXPECT_NE(lines.List(29 - n).find(e2e::CallingNumber(n)), std::string::npos) << "record " << n;
 }
 
 TEST_F(EndToEnd, TheTestFlagReachesTheMonitor) {
