@@ -25,7 +25,6 @@
 namespace zeva {
 namespace {
 
-using e2e::RunFor;
 using e2e::WaitUntil;
 
 class EndToEnd : public ::testing::Test {
@@ -90,7 +89,7 @@ TEST_F(EndToEnd, SynchronousBacklogDrainsOnceEachAndInOrder) {
     StartHub(30);
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(30, {{"Setup\\TCP\\Async Comms", "False"}}));
     // Let a few more server-timer requests go to the now empty hub: nothing more may show.
-    RunFor(2500);
+    e2e::RunFor(2500);
     // The intake took exactly the hub's records, none waiting or dropped, and the Output window shows
     // them, one line each, newest on top, and nothing else.
     const RecordIntake& intake = *window_->intake();
@@ -121,7 +120,7 @@ TEST_F(EndToEnd, TheTestFlagReachesTheMonitor) {
     ASSERT_NO_FATAL_FAILURE(OpenAndTake(1, {}, "ADMIN05"));
     test::Find<QAbstractButton>(*window_, "cmdMonitorTest")->click();
     ASSERT_TRUE(WaitUntil([&] { return !packets.empty(); })) << "the TEST flag reached the monitor";
-    RunFor(300); // the record the hub had is no flag: the monitor gets nothing else
+    e2e::RunFor(300); // the record the hub had is no flag: the monitor gets nothing else
     ASSERT_EQ(packets.size(), 1u);
     // Destination, source, action, sender, sender.
     const CommType& flag = packets[0];
