@@ -30,9 +30,6 @@ TEST(HubClients, TheHubConnectionCarriesKeepaliveAndASecondHubOnThePortIsToldWha
     HubOptions o;
     o.address = QHostAddress::LocalHost;
     o.port = 0;
-    o.count = 1;
-    o.rate = 0;
-    o.quiet = true;
     HubServer hub(std::move(o), nullptr);
     std::string error;
     ASSERT_TRUE(hub.Listen(error)) << error;
