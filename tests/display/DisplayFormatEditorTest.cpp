@@ -3,6 +3,7 @@
 #include "DisplayFixture.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 
+#include <algorithm>
 #include <tuple>
 
 namespace zeva::test {
@@ -19,9 +20,7 @@ class DisplayFormatEditorTest : public DisplayFixture {
     std::vector<std::string> Messages() { return messages.TakeTexts(); }
     int Item(std::int16_t field) {
         const auto& items = editor.ChooserItems();
-        for (size_t i = 0; i < items.size(); ++i)
-            if (items[i].Data == field) return int(i);
-        return -1;
+        return int(std::ranges::find(items, field, &DisplayFormatEditor::ChooserItem::Data) - items.begin());
     }
 
     MemoryListBox lines;
