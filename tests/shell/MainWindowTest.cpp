@@ -57,7 +57,6 @@ class MainWindowTest : public ::testing::Test {
         o.messages = &messages_;
         return std::make_unique<frmZVScreenClientMain>(o);
     }
-    // The window of a new site with `extra` settings, loaded for `user` and shown, in w_.
     void Start(const char* user, std::map<std::string, std::string> extra = {}) {
         ASSERT_NO_FATAL_FAILURE(CreateSettings(std::move(extra)));
         w_ = Window();

@@ -1,4 +1,3 @@
-// The lines the station writes on standard error: the count at the close and the link report.
 #include "shell/CloseCountLine.h"
 #include "shell/LinkReportLine.h"
 
