@@ -226,17 +226,17 @@ TEST_F(MainShellTest, FreshDatabaseOpensHubSetupBeforeTheClassesConnectAndTheAdm
     EXPECT_TRUE(port_.calls.empty()) << "unload runs once";
 }
 
-TEST_F(MainShellTest, AnAdminRunOnAFileThatTakesNoWritesIsToldSoAtItsStart) {
+// An admin run saves its changes at the close: a file that takes no writes is told at the run's
+// start, before the changes are made, and again at the close, where the administrator still sees it
+// before the window goes.
+TEST_F(MainShellTest, AFileThatTakesNoWritesIsToldAtAnAdminRunsStartAndAgainBeforeTheWindowGoes) {
     CreateSettings();
-    {
-        // A write version SQLite does not know makes the file read-only, for root too.
-        std::fstream file(path_, std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(18);
-        file.put(3);
-    }
+    // A write version SQLite does not know makes the file read-only, for root too.
+    std::fstream(path_, std::ios::in | std::ios::out | std::ios::binary).seekp(18).put(3);
     ASSERT_EQ(Shell().Load("05"), MainShell::LoadResult::Running);
     EXPECT_TRUE(messages_.shown.empty()) << "an operator's run writes nothing";
-    ASSERT_EQ(Shell().Load("ADMIN07"), MainShell::LoadResult::Running);
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
     ASSERT_EQ(std::tuple(messages_.shown.size(), notices_.size()), std::tuple(1u, 1u));
     EXPECT_EQ(std::tuple(messages_.shown[0].text, messages_.shown[0].detail),
               std::tuple("The settings cannot be saved",
@@ -245,49 +245,37 @@ TEST_F(MainShellTest, AnAdminRunOnAFileThatTakesNoWritesIsToldSoAtItsStart) {
                              " cannot be written (attempt to write a readonly database): the changes of this "
                              "admin run would be lost at its close.\nMake the file one this user can write, "
                              "then start the admin run again."));
+    messages_.shown.clear();
+    notices_.clear();
+    shell.Unload();
+    EXPECT_EQ(notices_, std::vector<std::string>{shell.SaveFailure()}) << "standard error at once";
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(std::tuple(messages_.shown[0].icon, messages_.shown[0].text),
+              std::tuple(MessageIcon::Critical, shell.SaveFailure()));
+    EXPECT_EQ(port_.calls.back(), "Unload") << "the message comes before the window goes";
+    EXPECT_NE(shell.SaveFailure().find(path_), std::string::npos) << shell.SaveFailure();
+    EXPECT_NE(
+        shell.SaveFailure().find("readonly database - this session's changes are lost; make the file one "
+                                 "this user can write and make them again in an admin run"),
+        std::string::npos)
+        << shell.SaveFailure();
 }
 
-// The window is closing: a write that fails is said where the administrator still sees it, before
-// the window goes. A file that refuses every write (a full disk, a read-only file), then one another
-// program holds (an sqlite3 session in a transaction).
-TEST_F(MainShellTest, AnAdminCloseThatCannotSaveSaysWhyBeforeTheWindowGoesAndTheNextStartToo) {
-    SqliteDatabase other;
-    for (const bool held : {false, true}) {
-        SCOPED_TRACE(held);
-        CreateSettings();
-        if (!held) { // root ignores file modes, so the refusal is made by the database itself
-            SqliteDatabase db;
-            ASSERT_TRUE(db.Open(path_, SqliteDatabase::Mode::ReadWrite));
-            ASSERT_TRUE(db.ExecScript(
-                "CREATE TRIGGER full_u BEFORE UPDATE ON StartUp BEGIN SELECT RAISE(ABORT, 'disk full'); END;"
-                "CREATE TRIGGER full_i BEFORE INSERT ON StartUp BEGIN SELECT RAISE(ABORT, 'disk full'); "
-                "END;"));
-        }
-        MainShell& shell = Shell();
-        ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
-        if (held) {
-            ASSERT_TRUE(other.Open(path_, SqliteDatabase::Mode::ReadWrite) && other.Exec("BEGIN EXCLUSIVE"));
-        }
-        messages_.shown.clear();
-        output_.clear();
-        notices_.clear();
-        shell.Unload();
-        EXPECT_EQ(notices_, std::vector<std::string>{shell.SaveFailure()}) << "standard error at once";
-        ASSERT_EQ(messages_.shown.size(), 1u);
-        EXPECT_EQ(std::tuple(messages_.shown[0].icon, messages_.shown[0].text),
-                  std::tuple(MessageIcon::Critical, shell.SaveFailure()));
-        EXPECT_EQ(port_.calls.back(), "Unload") << "the message comes before the window goes";
-        EXPECT_NE(shell.SaveFailure().find(path_), std::string::npos) << shell.SaveFailure();
-        EXPECT_NE(
-            shell.SaveFailure().find(held ? "database is locked - this session's changes are lost; close "
-                                            "the program that holds the file"
-                                          : "disk full - this session's changes are lost; make the file "
-                                            "one this user can write and make them again in an admin run"),
-            std::string::npos)
-            << shell.SaveFailure();
-    }
+TEST_F(MainShellTest, AFileAnotherProgramHoldsStopsTheSaveAtOnceAndIsToldAtTheNextStart) {
+    CreateSettings();
+    MainShell& shell = Shell();
+    ASSERT_EQ(shell.Load("ADMIN07"), MainShell::LoadResult::Running);
+    SqliteDatabase other; // an sqlite3 session in a transaction
+    ASSERT_TRUE(other.Open(path_, SqliteDatabase::Mode::ReadWrite) && other.Exec("BEGIN EXCLUSIVE"));
+    output_.clear();
+    shell.Unload();
     // One failed write, not one wait per key (about a minute for the window before).
     EXPECT_EQ(output_.size(), 1u);
+    EXPECT_NE(
+        shell.SaveFailure().find("database is locked - this session's changes are lost; close the program "
+                                 "that holds the file"),
+        std::string::npos)
+        << shell.SaveFailure();
     EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
     EXPECT_EQ(messages_.shown.back().detail,
               "The settings database " + path_ + " in " + std::filesystem::current_path().string() +
