@@ -251,7 +251,7 @@ TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
     EXPECT_TRUE(formatter->AutoUpdateFF());
 }
 
-TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindow) {
+TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindowAndADeletedRecordFreesItsIdentifier) {
     // A queue that is never trimmed runs out of identifiers after 10000 records.
     ZVRecordClass untrimmed(settings.get());
     OutputFormatter f(untrimmed, fields.get(), cs, output, full);
@@ -261,6 +261,11 @@ TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindow) {
     output.Clear();
     EXPECT_FALSE(f.ShowRecordText(RecordText::ImportPipeRecord("3|4|5|6|0399990000")));
     EXPECT_EQ(Block(output), std::string(OutputFormatter::kQueueFullLine) + "|\n0399990000|\n");
+    EXPECT_EQ(untrimmed.NewRecord(), -1);
+    EXPECT_FALSE(untrimmed.Valid());
+    EXPECT_EQ(untrimmed.ImportPipeRecord("1|2"), "");
+    untrimmed.SetFIdentifier(1234, -1);
+    EXPECT_EQ(untrimmed.NewRecord(), 1234);
 }
 
 TEST_F(Output, DefaultListShowsTheTestRecordAndSingleRecordClearsTheEndLineToo) {

@@ -67,17 +67,6 @@ TEST_F(RecordClass, TrimDeletesAtMost300PerCall) {
     EXPECT_EQ(std::tuple(rc->Valid(), rc->DisplayRows()), std::tuple(false, 1));
 }
 
-TEST_F(RecordClass, AllIdentifiersInUseGivesMinusOne) {
-    auto rc = std::make_unique<ZVRecordClass>(settings.get()); // no capacity: nothing is trimmed
-    for (int i = 0; i <= 9999; ++i)
-        ASSERT_EQ(rc->NewRecord(), i);
-    EXPECT_EQ(rc->NewRecord(), -1);
-    EXPECT_FALSE(rc->Valid());
-    EXPECT_EQ(rc->ImportPipeRecord("1|2"), "");
-    rc->SetFIdentifier(1234, -1);
-    EXPECT_EQ(rc->NewRecord(), 1234);
-}
-
 TEST_F(RecordClass, DeleteRekeyAndFieldAccess) {
     auto rc = Start(10);
     const auto a = rc->NewRecord();
