@@ -488,9 +488,8 @@ TEST_F(MainShellTest, TheStationNamesAMissingFieldDatabaseAndKeepsALoginUnderWay
                        "file in Setup\\FieldDataBaseFile."));
     std::filesystem::remove(fields);
 
-    std::ifstream sql(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql");
     std::stringstream text;
-    text << sql.rdbuf();
+    text << std::ifstream(std::string(ZEVA_SOURCE_DIR) + "/data/sample-fields.sql").rdbuf();
     SqliteDatabase db;
     ASSERT_TRUE(db.Open(fields, SqliteDatabase::Mode::Create) && db.ExecScript(text.str()));
     db.Close();
