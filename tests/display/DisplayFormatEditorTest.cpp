@@ -57,11 +57,7 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
 
     // A five-digit Max Size typed and never left is built clamped into its four columns.
     editor.ChooseField(0);
-    c = {};
-    c.Chooser = 0;
-    c.LiteralText = "Name: ";
-    c.MaxSize = "99999";
-    c.PostSpace = "0";
+    c = {.Chooser = 0, .LiteralText = "Name: ", .MaxSize = "99999", .PostSpace = "0"};
     editor.Add();
     EXPECT_EQ(lines.List(0), "    0500 0000 9999 Name: ");
 
