@@ -66,11 +66,9 @@ TEST(LinkAlarm, NoAlarmWhenNobodyWantsTheLinkOrTheSiteSwitchedItOff) {
     // Switched on again: the link has been wanted and down since 12:01:40 (the time the operator
     // did not want it does not count).
     a.Update(At(200), true, true, kDown, 1);
-    EXPECT_EQ(a.Text(),
-              "HUB LINK DOWN since 12:01:40 - records are not arriving - link to the hub is down - the "
-              "station tries again every 1 s; if it stays down, tell the administrator");
+    const std::string down =
+        "HUB LINK DOWN since 12:01:40 - records are not arriving - link to the hub is down - ";
+    EXPECT_EQ(a.Text(), down + "the station tries again every 1 s; if it stays down, tell the administrator");
     a.Update(At(201), true, true, kDown, 1, {"", "", "the station stopped trying"}); // out of attempts
-    EXPECT_EQ(a.Text(),
-              "HUB LINK DOWN since 12:01:40 - records are not arriving - link to the hub is down - the "
-              "station stopped trying");
+    EXPECT_EQ(a.Text(), down + "the station stopped trying");
 }
