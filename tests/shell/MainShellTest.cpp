@@ -96,9 +96,6 @@ class RecordingPort final : public MainWindowPort, public StationPort {
     void StoreWindowSettings() override { calls.push_back("StoreWindowSettings"); }
     void Unload() override { calls.push_back("Unload"); }
 
-    bool Called(const std::string& name) const {
-        return std::find(calls.begin(), calls.end(), name) != calls.end();
-    }
     std::string Calls() const {
         std::string line;
         for (const std::string& c : calls)
@@ -337,7 +334,7 @@ TEST_F(MainShellTest, ClassFailureShowsCriticalMessageAndUndoesOnlyWhatWasDone) 
     port_.moduleFlagsOk = false;
     port_.setupIdentAnswer = "05";
     EXPECT_EQ(Shell().Load("05"), MainShell::LoadResult::Unloaded);
-    EXPECT_FALSE(port_.Called("DisconnectModuleFlags"));
+    EXPECT_EQ(port_.Calls().find("DisconnectModuleFlags"), std::string::npos);
     EXPECT_EQ(
         messages_.shown.back().detail,
         "The client identifier \"05\" entered in the HUB Setup dialog is not a letter and two digits.\nClose "
@@ -437,14 +434,15 @@ TEST_F(MainShellTest, TerminateWaitsForTheLogOffButNotForever) {
         shell.Timer2Tick();
         port_.disconnectingTicks = answerAfter;
         EXPECT_FALSE(shell.CloseRequested());
-        EXPECT_TRUE(port_.Called("DisconnectHub")) << "the 1002 leaves at the close request, not ticks later";
+        EXPECT_EQ(port_.calls.back(), "DisconnectHub")
+            << "the 1002 leaves at the close request, not ticks later";
         int ticks = 0;
-        while (!port_.Called("Unload") && ticks < 20) {
+        while (port_.calls.back() != "Unload" && ticks < 20) {
             shell.Timer2Tick();
             port_.Tick();
             ++ticks;
         }
-        ASSERT_TRUE(port_.Called("Unload")) << answerAfter;
+        ASSERT_EQ(port_.calls.back(), "Unload") << answerAfter;
         EXPECT_NE(port_.caption.find("Terminating"), std::string::npos);
         EXPECT_LE(ticks, MainShell::kTerminateWaitTicks) << "a dead hub holds the window a second at most";
     }
