@@ -49,7 +49,6 @@ class DisplayFixture : public ::testing::Test {
         fields->SetFFormat(103, "dd/mm/yyyy");
     }
 
-    // A record class connected the way start-up connects it.
     std::unique_ptr<ZVRecordClass> Start(int capacity = 10) {
         auto r = std::make_unique<ZVRecordClass>(settings.get());
         r->SetupRGrid(&grid, &list);

@@ -3,6 +3,7 @@
 #include "DisplayFixture.h"
 #include "tests/support/memory/RecordingMessageBox.h"
 
+#include <algorithm>
 #include <tuple>
 
 namespace zeva::test {
@@ -19,9 +20,7 @@ class DisplayFormatEditorTest : public DisplayFixture {
     std::vector<std::string> Messages() { return messages.TakeTexts(); }
     int Item(std::int16_t field) {
         const auto& items = editor.ChooserItems();
-        for (size_t i = 0; i < items.size(); ++i)
-            if (items[i].Data == field) return int(i);
-        return -1;
+        return int(std::ranges::find(items, field, &DisplayFormatEditor::ChooserItem::Data) - items.begin());
     }
 
     MemoryListBox lines;
@@ -58,11 +57,7 @@ TEST_F(DisplayFormatEditorTest, AddBuildsEntriesColumnByColumnAndRefusesWhatItCa
 
     // A five-digit Max Size typed and never left is built clamped into its four columns.
     editor.ChooseField(0);
-    c = {};
-    c.Chooser = 0;
-    c.LiteralText = "Name: ";
-    c.MaxSize = "99999";
-    c.PostSpace = "0";
+    c = {.Chooser = 0, .LiteralText = "Name: ", .MaxSize = "99999", .PostSpace = "0"};
     editor.Add();
     EXPECT_EQ(lines.List(0), "    0500 0000 9999 Name: ");
 

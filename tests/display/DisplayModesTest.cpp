@@ -19,19 +19,11 @@ class Mode : public ::testing::Test {
         s.XWindowWidth.fill(12000);
         s.XWindowHeight.fill(5000);
     }
-    ResizeInput Window(std::int32_t w, std::int32_t h) {
-        ResizeInput in;
-        in.WindowWidth = w;
-        in.WindowHeight = h;
-        in.ClientWidth = w;
-        in.ClientHeight = h;
-        in.Output = {30, 450, 100, 100};
-        in.FullFields = in.Output;
-        in.Fields = {30, 390, 100, 100};
-        in.Records = in.Fields;
-        in.MemberGrid = {120, 240, 10, 10};
-        in.RecordGrid = {120, 300, 10, 10};
-        return in;
+    static ResizeInput Window(std::int32_t w, std::int32_t h) {
+        const PaneRect output{30, 450, 100, 100}, fields{30, 390, 100, 100};
+        // The window's and the inner area's sizes, neither minimised nor maximised, then the panes.
+        return {
+            w, h, w, h, false, false, output, output, fields, fields, {120, 240, 10, 10}, {120, 300, 10, 10}};
     }
     // A shown window as "max" or its size "width x height".
     static std::string Shown(const std::optional<ModeView>& v) {
@@ -134,17 +126,9 @@ TEST_F(Mode, StartUpShowsTheSavedModeWithItsSlotStateAndTheSameModeAgainToggles)
 
 TEST(ModeFonts, TargetDialogsAndTheNullRule) {
     FontSetup f;
-    FontStyle courier;
-    courier.Name = "Courier New";
-    courier.ForeColor = 255;
-    f.SetFont(FontSetup::kOutput, courier);
+    f.SetFont(FontSetup::kOutput, {.Name = "Courier New", .ForeColor = 255});
     f.SetTarget(FontSetup::kRecords);
-    FontStyle chosen;
-    chosen.Name = "Arial";
-    chosen.Bold = true;
-    chosen.Size = 12;
-    chosen.ForeColor = 99; // the font dialog does not carry colours
-    f.ApplyFont(chosen);
+    f.ApplyFont({.Bold = true, .Name = "Arial", .Size = 12, .ForeColor = 99}); // the dialog carries no colour
     f.ApplyBackColor(0x00FFFF);
     f.SetTarget(9);
     EXPECT_EQ(f.Target(), FontSetup::kOutput);

@@ -1,4 +1,3 @@
-// The Output list on Qt widgets (offscreen) against a plain list widget.
 #include "display/InsertInDisplay.h"
 #include "platform/qt/QtLineListBox.h"
 #include "platform/qt/QtListBox.h"

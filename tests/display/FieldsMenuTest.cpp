@@ -12,12 +12,9 @@ class FieldsMenuTest : public DisplayFixture {
   protected:
     void SetUp() override {
         DisplayFixture::SetUp();
-        Build(101, 110);
-    }
-    void Build(int from, int to) {
         fields = std::make_unique<ZVFieldClass>(settings.get());
         fields->SetupFGrid(&fgrid, &flist);
-        for (int n = from; n <= to; ++n)
+        for (int n = 101; n <= 110; ++n)
             fields->SetFIdentifier(-1, static_cast<std::int16_t>(n));
         ASSERT_TRUE(fields->Connect("s01"));
         records = Start();

@@ -38,7 +38,6 @@ class Output : public DisplayFixture {
         records = Start(10);
         formatter = std::make_unique<OutputFormatter>(*records, fields.get(), cs, output, full);
     }
-    // Formats one record made of the given pipe line through a list of entry lines.
     void Show(const std::vector<std::string>& entries, const std::string& pipe = "") {
         auto lines = entries;
         lines.emplace_back(); // closing line
@@ -147,9 +146,10 @@ TEST_F(Output, MoreMarksOnlyRealTextBeyondTheLastLine) {
     cs.LinesPerRecord = 1;
     cs.TextFormat = true;
     output.Clear();
-    Show({FieldLine(101, "0010"), FieldLine(102, "0003", 1), FieldLine(103, "0002")},
-         "0311112222|   456|  7");
-    Show({FieldLine(101, "0010"), FieldLine(102, "0003", 1), FieldLine(103, "0002")}, "0311112222|   456| 7");
+    const std::vector<std::string> cut = {FieldLine(101, "0010"), FieldLine(102, "0003", 1),
+                                          FieldLine(103, "0002")};
+    Show(cut, "0311112222|   456|  7");
+    Show(cut, "0311112222|   456| 7");
     EXPECT_EQ(Block(output), "0311{more}|\n0311112222|\n");
     cs.LinesPerRecord = 2;
     cs.TextFormat = false;
@@ -251,7 +251,7 @@ TEST_F(Output, FullFieldsWithAndWithoutJustifyAutoUpdateAndBeep) {
     EXPECT_TRUE(formatter->AutoUpdateFF());
 }
 
-TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindow) {
+TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindowAndADeletedRecordFreesItsIdentifier) {
     // A queue that is never trimmed runs out of identifiers after 10000 records.
     ZVRecordClass untrimmed(settings.get());
     OutputFormatter f(untrimmed, fields.get(), cs, output, full);
@@ -261,16 +261,18 @@ TEST_F(Output, ARecordTheQueueCannotTakeStillReachesTheOutputWindow) {
     output.Clear();
     EXPECT_FALSE(f.ShowRecordText(RecordText::ImportPipeRecord("3|4|5|6|0399990000")));
     EXPECT_EQ(Block(output), std::string(OutputFormatter::kQueueFullLine) + "|\n0399990000|\n");
+    EXPECT_EQ(untrimmed.NewRecord(), -1);
+    EXPECT_FALSE(untrimmed.Valid());
+    EXPECT_EQ(untrimmed.ImportPipeRecord("1|2"), "");
+    untrimmed.SetFIdentifier(1234, -1);
+    EXPECT_EQ(untrimmed.NewRecord(), 1234);
 }
 
 TEST_F(Output, DefaultListShowsTheTestRecordAndSingleRecordClearsTheEndLineToo) {
     formatter->ParseDisplayFormatList(DefaultDisplayFormatList());
     OutputTest test(*formatter, *records, cs, clock);
-    int counted = 0;
-    test.RecordCounted = [&](double now) {
-        ++counted;
-        EXPECT_EQ(now, 45000.5);
-    };
+    int counted = 0; // at the clock's time
+    test.RecordCounted = [&](double now) { counted += now == 45000.5; };
     std::string box; // empty: filled with the default
     const int id = test.Run(box);
     EXPECT_EQ(std::tuple(box, cs.X25TestData, id, counted),

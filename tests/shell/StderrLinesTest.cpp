@@ -1,4 +1,3 @@
-// The lines the station writes on standard error: the count at the close and the link report.
 #include "shell/CloseCountLine.h"
 #include "shell/LinkReportLine.h"
 
@@ -24,28 +23,27 @@ TEST(CloseCount, SaysWhatArrivedAndWhereTheUnshownWent) {
 }
 
 TEST(LinkReport, EachFailureSaysWhatToDoNextAndNamesTheKeysOfTheHubThatFailed) {
-    const std::string refused = "hub 10.0.0.5 port 5000: could not connect - [10061] : Connection refused";
-    EXPECT_EQ(LinkReportLine::Text(refused),
-              "zeva-screen-client: " + refused +
-                  " - check Setup\\TCP\\Remote Address and Remote Port (Comms > "
-                  "Setup, or zeva-settings set)");
-    EXPECT_EQ(LinkReportLine::Text(refused, true), "zeva-screen-client: " + refused +
-                                                       " - check Setup\\TCP\\Backup Address and Backup Port "
-                                                       "(Comms > Setup, or zeva-settings set)");
+    const std::string hub = "hub 10.0.0.5 port 5000: ", out = "zeva-screen-client: ";
+    const std::string refused = hub + "could not connect - [10061] : Connection refused";
     EXPECT_EQ(
-        LinkReportLine::Text("hub 10.0.0.5 port 5000: connected, but the hub sent no login answer within 10 "
-                             "seconds",
-                             false, "s05"),
-        "zeva-screen-client: hub 10.0.0.5 port 5000: connected, but the hub sent no login answer within 10 "
-        "seconds - check that Setup\\TCP\\Remote Port is the ZEVA hub's port and that the hub takes the "
-        "identifier \"s05\" (the hub's log says why it refused)");
+        LinkReportLine::Text(refused),
+        out + refused +
+            " - check Setup\\TCP\\Remote Address and Remote Port (Comms > Setup, or zeva-settings set)");
+    EXPECT_EQ(
+        LinkReportLine::Text(refused, true),
+        out + refused +
+            " - check Setup\\TCP\\Backup Address and Backup Port (Comms > Setup, or zeva-settings set)");
+    const std::string silent = hub + "connected, but the hub sent no login answer within 10 seconds";
+    EXPECT_EQ(LinkReportLine::Text(silent, false, "s05"),
+              out + silent +
+                  " - check that Setup\\TCP\\Remote Port is the ZEVA hub's port and that the hub takes the "
+                  "identifier \"s05\" (the hub's log says why it refused)");
     for (const char* lost : {"connection lost - [10054] : Connection reset by peer",
                              "the hub closed the link", "the hub sent a disconnect request",
                              "not answering - no answer to the data request within 10 seconds"})
-        EXPECT_EQ(LinkReportLine::Text(std::string("hub 10.0.0.5 port 5000: ") + lost),
-                  std::string("zeva-screen-client: hub 10.0.0.5 port 5000: ") + lost +
+        EXPECT_EQ(LinkReportLine::Text(hub + lost),
+                  out + hub + lost +
                       " - the station connects again by itself; if this keeps happening, check that the hub "
                       "10.0.0.5 port 5000 runs and the network to it");
-    EXPECT_EQ(LinkReportLine::Text("hub 10.0.0.5 port 5000: up again (logged in)"),
-              "zeva-screen-client: hub 10.0.0.5 port 5000: up again (logged in)");
+    EXPECT_EQ(LinkReportLine::Text(hub + "up again (logged in)"), out + hub + "up again (logged in)");
 }
