@@ -271,6 +271,7 @@ TEST_F(SettingsToolTest, AFileThatIsNoSettingsDatabaseIsToldByWhatItIs) {
          d + "/adir",
          d + "/adir is a folder, not a settings database: name the file with --file, e.g. --file " + d +
              "/adir/ZEVARegistry.mdb"},
+        {{"list"}, d + "/none.mdb", d + "/none.mdb: no such file (zeva-settings create or site makes one)"},
         {{"site"},
          d + "/none/x.mdb",
          d + "/none/x.mdb: the folder " + d + "/none does not exist (check --file)"},
