@@ -196,6 +196,7 @@ TEST_F(SettingsToolTest, RefusalsSayWhyAndTellAUsageErrorFromAFailure) {
     EXPECT_EQ(Run({"list"}), tool::kDone);
     EXPECT_EQ(out_.str(), ""); // nothing was written
 
+    EXPECT_EQ(Run({"set", "Setup\\TCP\\Auto Connect", "-1"}), tool::kDone); // True, as a number
     EXPECT_EQ(Run({"set", "Setup\\TCP\\Remote Port", "6001"}), tool::kDone);
     EXPECT_EQ(Run({"get", "Setup\\TCP\\Remote Port"}), tool::kDone);
     EXPECT_EQ(out_.str(), "6001\n");
