@@ -2,9 +2,9 @@
 
 #include "common/Cp1252.h"
 
-#include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <sys/wait.h>
 
 namespace zeva::test {
 
@@ -82,13 +82,6 @@ Layout LayoutOf(const std::vector<JetColumn>& columns) {
     return l;
 }
 
-std::optional<long long> Number(const std::string& text) {
-    long long v = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return v;
-}
-
 // One row: column count, fixed area, variable data, end offset, the variable offsets last first,
 // their count, the null mask (a set bit is a value; a Boolean's bit is its value).
 std::optional<std::string> Row(const std::vector<JetColumn>& columns,
@@ -109,15 +102,9 @@ std::optional<std::string> Row(const std::vector<JetColumn>& columns,
         if (t == JetType::Boolean) {
             bit = *v == "1";
         } else if (IsFixed(t)) {
-            const auto n = Number(*v);
-            const int size = FixedSize(t);
-            const long long lo = t == JetType::Byte ? 0 : size == 2 ? -32768 : INT32_MIN;
-            const long long hi = t == JetType::Byte ? 255 : size == 2 ? 32767 : INT32_MAX;
-            if (!n || *n < lo || *n > hi) return std::nullopt;
-            Put(row, 2 + l.fixedOffset[i], *n, size);
+            Put(row, 2 + l.fixedOffset[i], std::stoll(*v), FixedSize(t));
         } else {
             const std::string data = JetText(*v);
-            if (t == JetType::Ole || (t == JetType::Text && data.size() > 510)) return std::nullopt;
             if (t == JetType::Memo) {
                 Append(row, data.size() | 0x80000000u, 4); // held in the row
                 row.append(8, '\0');
@@ -310,15 +297,21 @@ bool WriteJet4File(const std::string& path, const std::vector<JetTable>& tables)
     return static_cast<bool>(out.flush());
 }
 
-std::optional<std::string> CommandOutput(const std::string& command) {
+CommandResult RunCommand(const std::string& command) {
+    CommandResult r;
     FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return std::nullopt;
-    std::string out;
+    if (!pipe) return r;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    if (::pclose(pipe) != 0) return std::nullopt;
-    return out;
+        r.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::optional<std::string> CommandOutput(const std::string& command) {
+    CommandResult r = RunCommand(command);
+    return r.status == 0 ? std::optional(std::move(r.output)) : std::nullopt;
 }
 
 } // namespace zeva::test

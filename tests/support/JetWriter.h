@@ -12,8 +12,9 @@ namespace zeva::test {
 // some hundreds of rows; no indexes, no long values outside the row, no deleted rows. Every row
 // must fit on one page.
 //
-// Values are given as text: CP1252 bytes for Text and Memo, decimal digits for the numbers, "1"
-// or "0" for Boolean; nullopt is Null (the only value an Ole column takes here). Text goes in as UCS-2, in
+// Values are given as text: CP1252 bytes for Text and Memo, decimal digits for the numbers (each
+// within its column's size), "1" or "0" for Boolean; nullopt is Null (the only value an Ole column
+// takes here). Text goes in as UCS-2, in
 // the compressed form when every character is below 256 and the compressed form is shorter, as Access itself
 // writes it.
 enum class JetType : std::uint8_t {
@@ -37,11 +38,17 @@ struct JetTable {
     std::vector<std::vector<std::optional<std::string>>> Rows;
 };
 
-// False when a row does not fit on a page or a value does not fit its column.
+// False when a row does not fit on a page.
 [[nodiscard]] bool WriteJet4File(const std::string& path, const std::vector<JetTable>& tables);
 
 inline constexpr std::size_t kJet4PageSize = 4096;
 
+struct CommandResult {
+    int status = -1; // the exit status; -1 when the command did not run or end by itself
+    std::string output;
+};
+// A shell command's exit status and what it printed on standard output.
+CommandResult RunCommand(const std::string& command);
 // What a shell command printed on standard output; nullopt when it could not run or failed.
 std::optional<std::string> CommandOutput(const std::string& command);
 
