@@ -215,21 +215,6 @@ TEST_F(RecordLogFixture, LineCounterWrapsAfter999999) {
               (Rows{"integer:1|null|integer:1", "integer:2|" + kNoon + "|integer:-1"}));
 }
 
-TEST_F(RecordLogFixture, MalformedRecordsAndPacketsDoNotStopTheConversion) {
-    RecordLogConverter converter(clock);
-    const std::string db = Convert(
-        {
-            Line(2, "0001101\t8\t0004NAME"), // wrong check field: not a definition
-            Line(2, "garbage"), Definition(101, 8, "NAME"),
-            Line(0, "00050101A9999"),             // sound entry, then an entry cut short
-            Line(0, std::string("\x00\xff,", 3)), // no sound entry at all
-        },
-        converter);
-    ASSERT_FALSE(db.empty());
-    EXPECT_EQ(Query(db, "SELECT NAME FROM Data0000 ORDER BY ID"), (Rows{"text:A", "null"}));
-    EXPECT_EQ(Query(db, "SELECT count(*) FROM Log"), Rows{"integer:3"});
-}
-
 TEST_F(RecordLogFixture, AFailedWriteEndsTheConversionAndKeepsNoDatabase) {
     // Records of about the test record's size: beyond SQLite's page cache the rows go to the file
     // while the conversion runs, so a full disk stops it part-way.
