@@ -375,18 +375,6 @@ TEST_F(FieldClass, ColumnMapStaysDense) {
     EXPECT_EQ(d->CMapTo(2), grid.Cols() - 1);
 }
 
-TEST_F(FieldClass, WithoutARecordLogNothingIsStoredAndTheFieldClassStaysUp) {
-    ZVFieldClass off;
-    EXPECT_FALSE(off.StoreRecord("x"));
-    EXPECT_EQ(off.RLBackup(), "");
-    off.SetupRLogging();
-    // A log that cannot be made or cannot write leaves the log off, not the field class down.
-    EXPECT_TRUE(off.Connect("s01"));
-    EXPECT_FALSE(off.RecordLogOn());
-    RecordTrail none(off);
-    EXPECT_FALSE(none.Start()) << "no log: the trail says so and stores nothing";
-}
-
 TEST_F(FieldClass, RecordTrailRollsAFullFileOverWithTheFieldDefinitions) {
     AddRows(101, 101);
     auto c = Start("s01", true);
