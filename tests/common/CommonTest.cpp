@@ -139,18 +139,6 @@ TEST(Convert, NumbersIntegersAndBooleans) {
         EXPECT_EQ(ToBool(text), value) << text;
 }
 
-TEST(Convert, DoubleTextHasFifteenDigits) {
-    // The fifteenth digit, and where the text turns to the E form.
-    const std::pair<double, const char*> texts[] = {{123456789012345.0, "123456789012345"},
-                                                    {1e15, "1E+15"},
-                                                    {1.5e15, "1.5E+15"},
-                                                    {0.00001, "0.00001"},
-                                                    {0.000001, "1E-06"},
-                                                    {1.0 / 3.0, "0.333333333333333"}};
-    for (const auto& [value, text] : texts)
-        EXPECT_EQ(DoubleText(value), text);
-}
-
 TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
     std::string all;
     for (int b = 1; b < 256; ++b)

@@ -175,27 +175,6 @@ TEST_F(LogStoreFixture, TornOrGarbledFileIsReadAsFarAsItIsSound) {
     EXPECT_EQ(data[0] + "|" + data[1] + "|" + data.back(), "|after|sound");
 }
 
-TEST_F(LogStoreFixture, BackupMovesTheLogAndStartsAContinuation) {
-    ASSERT_TRUE(store.Connect(base.string(), "s01"));
-    ASSERT_TRUE(store.AddLog(0, "record"));
-    const std::string name = store.Backup();
-    EXPECT_EQ(name, "rstres01.log_16-07-2023-06-00-00.s01");
-    const fs::path moved = base / "BACKUP" / name;
-    const std::string old = ReadFile(moved);
-    EXPECT_NE(old.find("0006record\r\n"), std::string::npos) << old;
-    EXPECT_NE(old.find("Backing up Log file (by s01     ) ...\r\n"), std::string::npos);
-    EXPECT_EQ(ReadFrom(5), (Lines{"1:... Continuation from recently backed up log file = " + name}));
-
-    // A second backup within the same second finds its name taken and leaves the log in place.
-    ASSERT_TRUE(store.AddLog(0, "kept"));
-    EXPECT_EQ(store.Backup(), "");
-    EXPECT_NE(ReadFile(store.LogPath()).find("0004kept\r\n"), std::string::npos);
-    EXPECT_EQ(ReadFile(moved), old);
-    clock.AdvanceSeconds(1);
-    EXPECT_EQ(store.Backup(), "rstres01.log_16-07-2023-06-00-01.s01");
-    EXPECT_EQ(RStoreClass(clock).Backup(), "");
-}
-
 TEST(LogEntry, BadCountedFieldsReadAsEmptyAndEndTheLine) {
     const struct {
         const char* line;

@@ -89,9 +89,6 @@ class FieldClass : public ::testing::Test {
         PXCloseDatabase(database);
         return c;
     }
-    std::string Setting(const std::string& key) {
-        return settings->RegGetSetting(2, "ZEVA", "FIELDS_Window", key, "<none>");
-    }
     // How many attributes are shown, when their grid columns are 0, 1, 2, ... each once; else -1.
     static int DenseColumns(ZVFieldClass& c) {
         std::set<int> columns;
@@ -334,7 +331,7 @@ TEST_F(FieldClass, FieldMapAndLayoutAreSavedAndComeBack) {
         ASSERT_TRUE(c->Disconnect());
         EXPECT_EQ(std::tuple(c->Connected(), grid.Rows(), list.ListCount()), std::tuple(false, 1, 0));
     }
-    EXPECT_EQ(Setting("QMapIndex"), "1234:102:101:");
+    EXPECT_EQ(settings->RegGetSetting(2, "ZEVA", "FIELDS_Window", "QMapIndex", ""), "1234:102:101:");
     auto c = Start();
     EXPECT_EQ(c->GridOrder(), (std::vector<std::int16_t>{101, 102, 1234}));
     EXPECT_EQ(std::tuple(c->ctitle(1), c->CMapTo(3), DenseColumns(*c), grid.Cols(),
@@ -376,38 +373,6 @@ TEST_F(FieldClass, ColumnMapStaysDense) {
     auto d = Start();
     EXPECT_EQ(DenseColumns(*d), grid.Cols());
     EXPECT_EQ(d->CMapTo(2), grid.Cols() - 1);
-}
-
-TEST_F(FieldClass, RecordLogChannelSeam) {
-    AddRows(101, 101);
-    ZVFieldClass off;
-    EXPECT_FALSE(off.StoreRecord("x"));
-    EXPECT_EQ(off.RLBackup(), "");
-    off.SetupRLogging();
-    // A log that cannot be made or cannot write leaves the log off, not the field class down.
-    EXPECT_TRUE(off.Connect("s01"));
-    EXPECT_FALSE(off.RecordLogOn());
-    RecordTrail none(off);
-    EXPECT_FALSE(none.Start()) << "no log: the trail says so and stores nothing";
-    auto c = Start("s01", true);
-    EXPECT_TRUE(c->RecordLogOn());
-    c->SetFTitle(101, "T");
-    c->SetFFormat(101, "0000"); // no packet for the format
-    EXPECT_TRUE(c->StoreRecord("000501013"));
-    c->RLog_NewFile();
-    EXPECT_EQ(c->RLSizeof(0), 7);
-    c->Disconnect();
-    ASSERT_EQ(logLines.size(), 8u);
-    logLines[1].second = logLines[4].second = "packet";
-    EXPECT_EQ(logLines,
-              (std::vector<std::pair<int, std::string>>{{-1, "trails01"},
-                                                        {2, "packet"},
-                                                        {0, "000501013"},
-                                                        {1, "Dumping current field information ..."},
-                                                        {2, "packet"},
-                                                        {1, "Finished dump of current field information ..."},
-                                                        {1, "Calling ZVFieldClass disconnecting..."},
-                                                        {-2, ""}}));
 }
 
 TEST_F(FieldClass, RecordTrailRollsAFullFileOverWithTheFieldDefinitions) {

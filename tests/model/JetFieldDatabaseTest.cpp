@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <tuple>
 
 namespace zeva {
@@ -155,56 +154,43 @@ TEST_F(JetFieldDatabase, FailedReadsSayWhy) {
               std::tuple("zeva-fielddb: " + path_ + ": no table ZVFields", false, 0u));
 }
 
-// A few hundred damaged copies of a fixture (bytes flipped, page numbers wrong): each read ends within its
-// bounds with an open database or a reason, and whatever libmdb does with them stays in the child.
+// Damaged copies of a fixture at the edges a reader meets (cut short, each page pointing past the
+// end, the header scrambled): each read ends within its bounds with an open database or a reason,
+// and whatever libmdb does with them stays in the child.
 TEST_F(JetFieldDatabase, DamagedFilesEndWithinBoundsAndNeverReachTheStation) {
     ASSERT_TRUE(test::WriteJet4File(path_, {Fields(40)}));
-    std::string good;
-    {
-        std::ifstream in(path_, std::ios::binary);
-        good.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    std::ifstream in(path_, std::ios::binary);
+    const std::string good{std::istreambuf_iterator<char>(in), {}};
     constexpr std::size_t page = test::kJet4PageSize;
-    const std::size_t pages = good.size() / page;
+    const auto pages = static_cast<std::uint32_t>(good.size() / page);
     limits_.TimeoutMs = 3000;
     limits_.MemoryBytes = std::size_t(256) << 20;
     database_.SetJetReader(ZEVA_FIELDDB_PATH, limits_);
-    // The reader's leak check on exit is the first test's business; here it would only cost time.
-    const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-    ::setenv("ASAN_OPTIONS", (asan + ":detect_leaks=0").c_str(), 1);
-    constexpr int kMutations = 200;
-    std::mt19937 random(24);
-    auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-    auto put32 = [](std::string& b, std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    for (int k = 0; k < kMutations; ++k) {
+    std::string scrambled = good;
+    for (std::size_t at = 0x18; at < page; ++at)
+        scrambled[at] ^= 0x5A;
+    std::vector<std::string> damaged = {good.substr(0, page), good.substr(0, good.size() - page / 2),
+                                        scrambled};
+    for (std::size_t p = 1; p < pages; ++p) {
+        // A table's usage map (a page and row), or a data page's table, on the first page past the end.
         std::string bad = good;
-        if (k % 2) { // flipped bytes anywhere after the version
-            for (std::size_t n = 1 + pick(4); n > 0; --n)
-                bad[0x18 + pick(bad.size() - 0x18)] ^= static_cast<char>(1 + pick(255));
-        } else { // a wrong page number: a table's page of a data page, a usage map, a catalogue Id
-            const std::size_t p = 1 + pick(pages - 1);
-            const std::size_t at = bad[p * page] == 0x02 ? p * page + (pick(2) ? 55 : 59) : p * page + 4;
-            put32(bad, at,
-                  pick(2) ? static_cast<std::uint32_t>(random())
-                          : static_cast<std::uint32_t>(pages + pick(9)) << 8);
-        }
-        {
-            std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-            out.write(bad.data(), static_cast<std::streamsize>(bad.size()));
-        }
+        const bool table = bad[p * page] == 0x02;
+        const std::uint32_t past = table ? pages << 8 : pages;
+        for (std::size_t i = 0; i < 4; ++i)
+            bad[p * page + (table ? 55 : 4) + i] = static_cast<char>(past >> (8 * i));
+        damaged.push_back(bad);
+    }
+    for (std::size_t k = 0; k < damaged.size(); ++k) {
+        std::ofstream(path_, std::ios::binary | std::ios::trunc) << damaged[k];
         if (database_.Open(path_)) {
             std::vector<ZVFieldType> fields;
             (void)database_.ReadFields(fields); // any rows, or a reason: both are answers
         } else {
-            EXPECT_FALSE(database_.LastError().empty()) << "mutation " << k;
+            EXPECT_FALSE(database_.LastError().empty()) << "damage " << k;
         }
         database_.Close();
-        EXPECT_EQ(Leftovers(), 0u) << "mutation " << k;
+        EXPECT_EQ(Leftovers(), 0u) << "damage " << k;
     }
-    ::setenv("ASAN_OPTIONS", asan.c_str(), 1);
 }
 
 } // namespace

@@ -17,22 +17,10 @@ using test::FieldLine;
 
 const std::string kTab = "\t";
 
-TEST(FieldPacket, ClearedDefinitionWritesItsPiecesAndCopyClearsBack) {
-    ZVFieldType f;
+TEST(FieldPacket, RoundTripKeepsEveryCarriedMemberAndCopyAndClearReachEveryMember) {
     std::string packet;
-    ASSERT_TRUE(f.CreatePacket(packet));
+    ASSERT_TRUE(ZVFieldType{}.CreatePacket(packet));
     EXPECT_EQ(packet, "00000" + kTab + "8" + kTab + "000000000000000000000000" + "0004True");
-    ZVFieldType a;
-    a.Identifier = 9;
-    a.QMapTo = 3;
-    a.DBase = false;
-    ASSERT_TRUE(a.Copy(f));
-    EXPECT_EQ(std::tuple(FieldLine(f), f.QMapTo), std::tuple("9|8|||||||False", 3));
-    f.Clear();
-    EXPECT_EQ(std::tuple(FieldLine(f), f.QMapTo), std::tuple("0|8|||||||True", -1));
-}
-
-TEST(FieldPacket, RoundTripKeepsEveryCarriedMember) {
     const ZVFieldType f{.Identifier = 101,
                         .Title = "NAME",
                         .VType = 7,
@@ -43,13 +31,21 @@ TEST(FieldPacket, RoundTripKeepsEveryCarriedMember) {
                         .Maxsize = "99",
                         .DBase = false,
                         .QMapTo = 4};
-    std::string packet;
     ASSERT_TRUE(f.CreatePacket(packet));
     EXPECT_EQ(packet.substr(0, 18), "0000101" + kTab + "7" + kTab + "0004NAME");
     ZVFieldType back;
     ASSERT_TRUE(back.ExtractPacket(packet));
     EXPECT_EQ(FieldLine(back), FieldLine(f));
     EXPECT_EQ(back.QMapTo, -1); // not carried
+
+    ZVFieldType a;
+    a.Identifier = 9;
+    a.QMapTo = 3;
+    ASSERT_TRUE(a.Copy(back));
+    EXPECT_EQ(std::tuple(FieldLine(back), back.QMapTo), std::tuple("9|8|||||||True", 3));
+    a.DBase = false;
+    a.Clear();
+    EXPECT_EQ(std::tuple(FieldLine(a), a.QMapTo), std::tuple("0|8|||||||True", -1));
 }
 
 TEST(FieldPacket, BadOrCutShortPacketsReadTheirSoundFront) {
