@@ -86,11 +86,11 @@ std::string SettingsDatabase::ReadKeyData(const std::string& fullKey) {
 }
 
 std::string SettingsDatabase::UpdateKeyData(const std::string& fullKey, const std::string& value) {
-    if (!db_->IsOpen()) return {};
+    if (!db_->IsOpen()) return "FAILED";
     if (!db_->Exec("UPDATE StartUp SET Key_Data = ?2 WHERE Key_Description = ?1",
                    {Cp1252ToUtf8(fullKey), Cp1252ToUtf8(value)})) {
         Report(310, db_->LastError());
-        return {};
+        return "FAILED";
     }
     return db_->Changes() == 0 ? "EMPTY" : "";
 }
@@ -130,9 +130,10 @@ std::string SettingsDatabase::GetKeyOrDefault(const std::string& key, const std:
 bool SettingsDatabase::SetKey(const std::string& key, const std::string& value, const std::string& section) {
     if (!OpenSettingsDb()) return false;
     const std::string fullKey = section + "\\" + key;
-    if (UpdateKeyData(fullKey, value) == "EMPTY") InsertKey(fullKey, value, "");
+    const std::string updated = UpdateKeyData(fullKey, value);
+    const bool ok = updated.empty() || (updated == "EMPTY" && InsertKey(fullKey, value, ""));
     CloseSettingsDb();
-    return true;
+    return ok;
 }
 
 std::string SettingsDatabase::RegGetSetting(std::int16_t kind, const std::string& /*application*/,
@@ -219,7 +220,7 @@ bool SettingsDatabase::PutStored(const std::string& section, const std::string& 
     if (!Writable() || !OpenSettingsDb()) return false;
     const std::string fullKey = section + "\\" + key;
     const std::string updated = UpdateKeyData(fullKey, text);
-    const bool ok = updated != "EMPTY" || InsertRow(fullKey, text, "");
+    const bool ok = updated.empty() || (updated == "EMPTY" && InsertRow(fullKey, text, ""));
     CloseSettingsDb();
     return ok;
 }

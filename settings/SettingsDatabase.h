@@ -46,7 +46,8 @@ class SettingsDatabase {
     bool CloseSettingsDb(); // the connection state after closing (false)
     bool IsOpen() const;
     std::string ReadKeyData(const std::string& fullKey);
-    // "" after updating the row; "EMPTY" when no row has the key.
+    // "" after updating the row; "EMPTY" when no row has the key; "FAILED" when the update failed
+    // (its error line is reported).
     std::string UpdateKeyData(const std::string& fullKey, const std::string& value);
     bool InsertKey(const std::string& fullKey, const std::string& value, const std::string& description);
     // The stored text or the default; "BAD" when the database does not open.
@@ -75,7 +76,8 @@ class SettingsDatabase {
     // which would read back as a password NULL). False outside admin mode or on a database error.
     bool PutStored(const std::string& section, const std::string& key, const std::string& text);
 
-    // Writes with kind 3 (update or insert). False outside admin mode.
+    // Writes with kind 3 (update or insert). False outside admin mode or when the write failed (its
+    // error line is reported).
     bool Put(const std::string& section, const std::string& key, const SettingValue& value);
 
     // True when the last failure was another program holding the file locked (an open sqlite3

@@ -152,10 +152,16 @@ TEST_F(SettingsDatabaseTest, ALockedFileReadsDefaultsWithErrorLines) {
     EXPECT_FALSE(admin.TakesWrites());
     EXPECT_EQ(std::tuple(admin.LockedByAnother(), admin.LockWaitMs()), std::tuple(true, keyWait));
     EXPECT_LT(keyWait, 1000) << "a locked file costs a moment per key";
+    // A write the lock refuses is no success, nor is an insert the file refuses (a full disk).
+    EXPECT_FALSE(admin.Put("Setup", "New Key", "x") || admin.PutStored("Setup", "New Key", "x"));
     ASSERT_TRUE(holder.ExecScript("ROLLBACK"));
     errors_.clear();
     EXPECT_EQ(Db(false).GetInt("Setup\\TCP", "Remote Port", 6000), 7000);
     EXPECT_TRUE(errors_.empty());
+    ASSERT_TRUE(holder.ExecScript("CREATE TRIGGER full BEFORE INSERT ON StartUp BEGIN SELECT RAISE(ABORT, "
+                                  "'disk full'); END"));
+    EXPECT_FALSE(Db(true).Put("Setup", "New Key", "x"));
+    EXPECT_EQ(errors_, std::vector<std::string>{"Dbase Error[315]  disk full"});
 }
 
 TEST_F(ClientSettingsTest, AdminShutdownWritesAndTheNextStartReadsBack) {
