@@ -64,7 +64,6 @@ class Station final : public StationPort {
     ZVRecordClass* recordClass() const { return records_.get(); }
     OutputFormatter* formatter() const { return formatter_.get(); }
     OutputTest* outputTest() const { return outputTest_.get(); }
-    ModuleClass& modules() { return modules_; }
     // True while the hub connection is on the stack (a tick that comes then is taken at the next).
     bool Busy() const;
 

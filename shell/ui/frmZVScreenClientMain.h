@@ -7,7 +7,6 @@
 #include "display/FontSetup.h"
 #include "display/OutputFormatter.h"
 #include "display/ZVRecordClass.h"
-#include "flags/ModuleClass.h"
 #include "model/ZVFieldClass.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -118,7 +117,6 @@ class frmZVScreenClientMain final : public QWidget, public MainWindowPort {
 
     // Sends one status flag to the monitor through the hub; an unknown code sends nothing.
     bool SendFlag(const std::string& code, const std::string& text1 = {}, const std::string& text2 = {});
-    ModuleClass& modules() { return station_->modules(); }
     // The administration screens: display-format editor page, Fields window menus, password lock.
     DisplayFormatPage* displayFormatPage() const { return dfPage_; }
     FieldsWindow* fieldsWindow() const { return fieldsWindow_; }

@@ -324,6 +324,8 @@ TEST(PacketSend, ControlPacketBytesAndWhatSendsNothing) {
                              "0019Request next packet"
                              "00000000000000000000000000000000\x01";
     EXPECT_EQ(socket.written, std::vector<std::string>{WithCheck(body)});
+    // The text a hub's log-off request carries.
+    EXPECT_EQ(ControlDataText(kPktServerDisconnect), "Requesting Logoff ... (Server Disconnection Request)");
 
     // A bad destination and a socket error send nothing and count nothing.
     CommType p = Sample();

@@ -138,6 +138,7 @@ TEST(SettingsCatalog, FindsKeysExactlyAsTheClientFormsThem) {
         int n = -1;
         EXPECT_EQ(FindSettingKey(key, &n) ? n : -1, number) << key;
     }
+    EXPECT_TRUE(SameValue(SettingKind::Single, "1.50", "1.5")) << "list --all compares by kind";
 }
 
 using settingstool::Options;
