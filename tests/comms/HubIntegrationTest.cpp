@@ -13,7 +13,6 @@
 #include <sys/socket.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <tuple>
 #include <utility>
@@ -50,9 +49,7 @@ TEST(HubClients, TheHubConnectionCarriesKeepaliveAndASecondHubOnThePortIsToldWha
     target.ServerPort = hub.Port();
     target.Mode = 276;
     ASSERT_TRUE(link.Connect(target));
-    QElapsedTimer waited;
-    waited.start();
-    while (!link.Connected() && waited.elapsed() < 5000)
+    for (int i = 0; i < 250 && !link.Connected(); ++i) // 5 s at most
         pump.ProcessEvents(20);
     ASSERT_TRUE(link.Connected());
     const int fd = static_cast<int>(socket.NativeDescriptor());

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ TEST(ConsoleWindow, StartsHiddenOnTopWritesTheLogWithoutEventsAndHideKeepsTheEng
     // The engine ticks on while hidden: a state set from outside is run by the timer.
     c.Engine().TSystemState(6);
     ASSERT_TRUE(
-        test::WaitFor([&] { return c.Engine().Member().SystemStateDES == "APPL: Disconnected"; }, 3000));
+        QTest::qWaitFor([&] { return c.Engine().Member().SystemStateDES == "APPL: Disconnected"; }, 3000));
     EXPECT_EQ(d.LogLines().List(0).substr(10), "APPL: Disconnected");
     // The link line is heard with what it shows.
     c.onErrorLabel("Socket: Closed");

@@ -10,10 +10,10 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QTest>
 
 #include <functional>
 #include <random>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -133,14 +133,12 @@ TEST(DisplayWindow, PacedWindowPaintsTheLastValueAndHearsEveryOne) {
     label->installEventFilter(&painted);
     view->viewport()->installEventFilter(&listPainted);
     window.show();
-    QElapsedTimer wait;
-    wait.start();
-    while (painted.paints == 0 && wait.elapsed() < 2000)
-        QCoreApplication::processEvents();
+    (void)QTest::qWaitFor([&] { return painted.paints > 0; }, 2000);
     // A value and a line at every turn, for 300 turns and at least a few paints of the list.
     const int listPaintsBefore = listPainted.paints;
     int last = 0;
-    wait.restart();
+    QElapsedTimer wait;
+    wait.start();
     while (last < 300 || (listPainted.paints - listPaintsBefore < 4 && wait.elapsed() < 5000)) {
         ++last;
         label->setText(QString::number(last));
@@ -149,9 +147,8 @@ TEST(DisplayWindow, PacedWindowPaintsTheLastValueAndHearsEveryOne) {
         QCoreApplication::processEvents();
     }
     const QString lastLine = QStringLiteral("line %1").arg(last);
-    wait.restart();
-    while ((painted.text != QString::number(last) || listPainted.text != lastLine) && wait.elapsed() < 2000)
-        QCoreApplication::processEvents();
+    (void)QTest::qWaitFor(
+        [&] { return painted.text == QString::number(last) && listPainted.text == lastLine; }, 2000);
     EXPECT_EQ(painted.text, QString::number(last));
     EXPECT_EQ(listPainted.text, lastLine);
     EXPECT_EQ(listPainted.behind, 0) << "of " << listPainted.paints << " paints of the list";

@@ -7,7 +7,6 @@
 #include "tests/support/TestApp.h"
 #include "tools/hub/HubServer.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>

@@ -39,11 +39,6 @@ inline bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
     return true;
 }
 
-// Runs the event loop for ms, whatever happens (to show that nothing more arrives).
-inline void RunFor(int ms) {
-    WaitUntil([] { return false; }, ms);
-}
-
 // The calling number (field 105) of record n: unique per record, ten digits.
 inline std::string CallingNumber(std::uint64_t n) {
     char text[16];

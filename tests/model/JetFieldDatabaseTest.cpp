@@ -100,7 +100,9 @@ class JetFieldDatabase : public ::testing::Test {
     }
     // zeva-fielddb import from the fixture, with the given options.
     std::optional<std::string> Import(const std::string& options) const {
-        return test::CommandOutput(std::string(ZEVA_FIELDDB_PATH) + " import '" + path_ + "' " + options);
+        test::CommandResult r =
+            test::RunCommand(std::string(ZEVA_FIELDDB_PATH) + " import '" + path_ + "' " + options);
+        return r.status == 0 ? std::optional(std::move(r.output)) : std::nullopt;
     }
     std::size_t Leftovers() const {
         std::size_t n = 0;

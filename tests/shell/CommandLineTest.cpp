@@ -42,9 +42,6 @@ TEST(CommandLine, GivesTheUserModeAndMessage) {
     }
 }
 
-#undef ZEVA_BAD
-#undef ZEVA_ADMIN_RANGE
-
 TEST(CommandLine, AnyLengthAndAnyBytesAreSafe) {
     std::string junk(100000, '\xFF');
     junk[3] = '\0';

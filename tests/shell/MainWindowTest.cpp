@@ -41,15 +41,6 @@ const std::map<std::string, std::string> kNarrowOutput = {{"Setup\\OUTPUT\\Chara
 class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { test::EnsureApp(); }
-    // A settings database that does not connect by itself, the sample field database beside it;
-    // otherwise a new site's defaults.
-    void CreateSettings(std::map<std::string, std::string> extra = {}) {
-        extra.insert({{"Setup\\TCP\\Auto Connect", "False"},
-                      {"Setup\\TCP\\Hub Connection Retries", "10"},
-                      {"Setup\\WINDOW\\WindowSelected", "2"}});
-        std::string error;
-        ASSERT_TRUE(e2e::WriteSettings(dir_, path_, 6000, extra, error)) << error;
-    }
     std::unique_ptr<frmZVScreenClientMain> Window() {
         frmZVScreenClientMain::Options o;
         o.settingsPath = path_;
@@ -57,8 +48,14 @@ class MainWindowTest : public ::testing::Test {
         o.messages = &messages_;
         return std::make_unique<frmZVScreenClientMain>(o);
     }
+    // The window for user on a settings database that does not connect by itself, the sample field
+    // database beside it; otherwise a new site's defaults.
     void Start(const char* user, std::map<std::string, std::string> extra = {}) {
-        ASSERT_NO_FATAL_FAILURE(CreateSettings(std::move(extra)));
+        extra.insert({{"Setup\\TCP\\Auto Connect", "False"},
+                      {"Setup\\TCP\\Hub Connection Retries", "10"},
+                      {"Setup\\WINDOW\\WindowSelected", "2"}});
+        std::string error;
+        ASSERT_TRUE(e2e::WriteSettings(dir_, path_, 6000, extra, error)) << error;
         w_ = Window();
         ASSERT_EQ(w_->shell().Load(user), MainShell::LoadResult::Running);
         w_->show();

@@ -309,9 +309,4 @@ CommandResult RunCommand(const std::string& command) {
     return r;
 }
 
-std::optional<std::string> CommandOutput(const std::string& command) {
-    CommandResult r = RunCommand(command);
-    return r.status == 0 ? std::optional(std::move(r.output)) : std::nullopt;
-}
-
 } // namespace zeva::test

@@ -49,7 +49,5 @@ struct CommandResult {
 };
 // A shell command's exit status and what it printed on standard output.
 CommandResult RunCommand(const std::string& command);
-// What a shell command printed on standard output; nullopt when it could not run or failed.
-std::optional<std::string> CommandOutput(const std::string& command);
 
 } // namespace zeva::test

@@ -1,7 +1,6 @@
 #include "tests/support/TestApp.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLocale>
 
 #include <clocale>
@@ -17,16 +16,6 @@ void EnsureApp() {
     // QApplication takes the locale from the environment; the tests expect none.
     std::setlocale(LC_ALL, "C");
     QLocale::setDefault(QLocale::c());
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 } // namespace zeva::test

@@ -1,7 +1,6 @@
 #pragma once
 #include <QWidget>
 
-#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -10,8 +9,6 @@ namespace zeva::test {
 // The one QApplication of the test program, on the offscreen platform, with the C locale for Qt and
 // for the C library, so number and date texts read the same on every machine.
 void EnsureApp();
-// Processes events until done() or ms pass; false on time-out.
-bool WaitFor(const std::function<bool()>& done, int ms = 10000);
 
 // The child of parent with the object name; a missing one ends the test, naming it.
 template <typename W> W* Find(const QWidget& parent, const char* name) {

@@ -61,13 +61,6 @@ TEST_F(ToolProcessTest, FieldDatabaseScriptThatFailsLeavesNoFile) {
                            Sh(fielddb + " list -f Fields.mdb").status,
                            Sh(fielddb + " create -f Fields.mdb").status}),
               std::vector({2, 0, 2}));
-
-    // A folder is told as such, with the file to name: the tool's own line, not the client's that
-    // names its setting (the other unusable files are the settings tool's test, which shares the lines).
-    std::filesystem::create_directory(dir_ / "adir");
-    EXPECT_EQ(Sh(fielddb + " create -f adir --force").output,
-              "zeva-fielddb: adir is a folder, not a field database: name the file with --file, e.g. "
-              "--file adir/ZEVAField.mdb; no file written\n");
 }
 
 TEST_F(ToolProcessTest, RecordLogToolRefusesWhatIsNotALogAndNamesAnUnknownCommand) {
