@@ -29,6 +29,12 @@ namespace {
 
 using e2e::WaitUntil;
 
+// The client under test: the build's, or the mutated copy the mutation run names.
+QString ClientPath() {
+    const QString copy = qEnvironmentVariable("ZEVA_CLIENT_UNDER_TEST");
+    return copy.isEmpty() ? QStringLiteral(ZEVA_CLIENT_PATH) : copy;
+}
+
 class ClientProcess : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { test::EnsureApp(); }
@@ -43,7 +49,7 @@ class ClientProcess : public ::testing::Test {
     // single-instance lock (TMPDIR), offscreen unless `display` names the X display to use ("" for
     // none).
     void Start(const QStringList& arguments, const char* display = nullptr,
-               const QString& program = QStringLiteral(ZEVA_CLIENT_PATH)) {
+               const QString& program = ClientPath()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("DISPLAY"));
@@ -183,8 +189,8 @@ TEST_F(ClientProcess, AStandardErrorNobodyReadsAnyMoreDoesNotEndTheStation) {
     const std::string status = (dir_ / "status").string();
     const QString script = QStringLiteral("{ \"$0\" 05; echo $? > \"$1\"; } 2>&1 >/dev/null | true");
     qputenv("ZEVA_RUN_SECONDS", "3");
-    Start({QStringLiteral("-c"), script, QStringLiteral(ZEVA_CLIENT_PATH), QString::fromStdString(status)},
-          nullptr, QStringLiteral("/bin/sh"));
+    Start({QStringLiteral("-c"), script, ClientPath(), QString::fromStdString(status)}, nullptr,
+          QStringLiteral("/bin/sh"));
     qunsetenv("ZEVA_RUN_SECONDS");
     ASSERT_TRUE(Finished(30000));
     std::ifstream in(status);
