@@ -129,11 +129,15 @@ std::string SettingsDatabase::GetKeyOrDefault(const std::string& key, const std:
 
 bool SettingsDatabase::SetKey(const std::string& key, const std::string& value, const std::string& section) {
     if (!OpenSettingsDb()) return false;
-    const std::string fullKey = section + "\\" + key;
-    const std::string updated = UpdateKeyData(fullKey, value);
-    const bool ok = updated.empty() || (updated == "EMPTY" && InsertKey(fullKey, value, ""));
+    const bool ok = UpdateOrInsert(section + "\\" + key, value, false);
     CloseSettingsDb();
     return ok;
+}
+
+bool SettingsDatabase::UpdateOrInsert(const std::string& fullKey, const std::string& value, bool exact) {
+    const std::string updated = UpdateKeyData(fullKey, value);
+    if (updated != "EMPTY") return updated.empty();
+    return exact ? InsertRow(fullKey, value, "") : InsertKey(fullKey, value, "");
 }
 
 std::string SettingsDatabase::RegGetSetting(std::int16_t kind, const std::string& /*application*/,
@@ -218,9 +222,7 @@ bool SettingsDatabase::TakesWrites() {
 bool SettingsDatabase::PutStored(const std::string& section, const std::string& key,
                                  const std::string& text) {
     if (!Writable() || !OpenSettingsDb()) return false;
-    const std::string fullKey = section + "\\" + key;
-    const std::string updated = UpdateKeyData(fullKey, text);
-    const bool ok = updated.empty() || (updated == "EMPTY" && InsertRow(fullKey, text, ""));
+    const bool ok = UpdateOrInsert(section + "\\" + key, text, true);
     CloseSettingsDb();
     return ok;
 }

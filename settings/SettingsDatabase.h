@@ -99,6 +99,9 @@ class SettingsDatabase {
     void Report(int number, const std::string& description);
     // One row as given (InsertKey turns an empty value into "NULL" first).
     bool InsertRow(const std::string& fullKey, const std::string& data, const std::string& description);
+    // The key's row set to value, or a new row when it has none; exact keeps an empty value empty
+    // where InsertKey stores "NULL". False when the update or the insert failed.
+    bool UpdateOrInsert(const std::string& fullKey, const std::string& value, bool exact);
     bool Writable() const { return session_.AdminMode && !writesStopped_; }
 
     std::string path_;
